@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace zorv {
+
+// The two ways native code talks to the page. Neither waits for the page.
+class IWebView {
+public:
+    virtual ~IWebView() = default;
+    // Posts JSON text; the page receives it as a message event whose `data` is the parsed value.
+    // Text that is not valid JSON is refused by the platform and never reaches the page.
+    virtual void PostWebMessageAsJson(const std::string& json) = 0;
+    virtual void ExecuteScript(const std::string& script) = 0;
+};
+
+}  // namespace zorv
