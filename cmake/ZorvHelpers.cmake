@@ -3,8 +3,14 @@
 function(zorv_library name folder)
   file(GLOB _sources CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/*.c)
   file(GLOB _headers CONFIGURE_DEPENDS ${folder}/*.h)
-  add_library(${name} STATIC ${_sources} ${_headers})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  if(_sources)
+    add_library(${name} STATIC ${_sources} ${_headers})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  else()
+    # A folder that has only headers so far.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+  endif()
 endfunction()
 
 # Turns a text file into a C++ source holding its bytes as `const unsigned char NAME[]` and
