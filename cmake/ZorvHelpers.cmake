@@ -3,14 +3,13 @@
 function(zorv_library name folder)
   file(GLOB _sources CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/*.c)
   file(GLOB _headers CONFIGURE_DEPENDS ${folder}/*.h)
-  if(_sources)
-    add_library(${name} STATIC ${_sources} ${_headers})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  else()
-    # A folder that has only headers so far.
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+  if(NOT _sources)
+    # A folder that has only headers so far still makes a library others can link.
+    set(_sources ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${_sources} "")
   endif()
+  add_library(${name} STATIC ${_sources} ${_headers})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
 endfunction()
 
 # Turns a text file into a C++ source holding its bytes as `const unsigned char NAME[]` and
