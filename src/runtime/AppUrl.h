@@ -1,0 +1,39 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zorv {
+
+// The URL space the application's pages live in. On Windows it is file:///, answered by the page
+// host's request filter. Engines that refuse to take over file: (WebKitGTK) serve the same paths
+// from a custom scheme, "zorv://app/": file:///index.html and zorv://app/index.html name the same
+// document.
+class TAppUrl {
+public:
+    TAppUrl() = delete;
+    static constexpr std::string_view FileUrlPrefix = "file:///";
+    static constexpr std::string_view CustomScheme = "zorv";
+    static constexpr std::string_view CustomPrefix = "zorv://app/";
+
+    // The prefix of the application's URL space on this platform.
+    static std::string_view Prefix();
+    // Prefix + the start page, inserted as it stands (the setting may hold a path or a query).
+    static std::string StartPageUrl(const std::string& indexHtml);
+    // Starts with "file:" (any letter case).
+    static bool IsFileUrl(std::string_view url);
+    // Starts with this platform's prefix (any letter case).
+    static bool IsAppUrl(std::string_view url);
+    // A file: URL expressed in this platform's URL space; other URLs are returned unchanged.
+    static std::string ToAppUrl(std::string_view url);
+    // The path of an application URL relative to the application's root: prefix removed, query and
+    // fragment dropped, percent-escapes decoded. Nothing for a URL outside the space, and for one
+    // whose decoded path would hold a NUL character.
+    static std::optional<std::string> RequestPath(std::string_view url);
+    // The same path with only "%20" decoded and the query kept: how file:/// URLs were looked up
+    // by earlier releases, tried when the decoded path finds nothing.
+    static std::optional<std::string> LegacyRequestPath(std::string_view url);
+    static std::optional<std::string> PercentDecode(std::string_view text);
+};
+
+}  // namespace zorv

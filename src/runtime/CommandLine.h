@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace zorv {
+
+// The command-line convention of the runtime: no arguments, or the pair (application identifier,
+// URL) with which a running application starts a second instance for a new window. `args` never
+// includes the program name. Identifiers compare exactly (ordinal, case-sensitive).
+class TCommandLine {
+public:
+    TCommandLine() = delete;
+    // The password prompt is skipped when the first argument is the identifier.
+    static bool FirstArgumentIsAppID(const std::vector<std::string>& args, const std::string& appID);
+    // Exactly (identifier, URL): the form a running instance uses to open a new window.
+    static bool IsRelaunch(const std::vector<std::string>& args, const std::string& appID);
+    // The URL the main window opens: the relaunch URL verbatim, else the start page in the
+    // application's URL space.
+    static std::string StartUrl(const std::vector<std::string>& args, const std::string& appID,
+                                const std::string& indexHtml);
+    // The arguments that open `url` in a new instance.
+    static std::vector<std::string> RelaunchArguments(const std::string& appID, const std::string& url);
+};
+
+}  // namespace zorv

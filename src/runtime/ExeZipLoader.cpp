@@ -1,0 +1,105 @@
+#include "runtime/ExeZipLoader.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "runtime/CommandLine.h"
+#include "runtime/Utf8Path.h"
+
+namespace zorv {
+
+namespace {
+constexpr const char* App = "App";
+}
+
+TExeZipLoader::TExeZipLoader(IStartupHost& host, std::vector<std::string> args) : FHost(host) {
+    FState.args = std::move(args);
+}
+
+std::optional<int> TExeZipLoader::Run() {
+    if (auto exitCode = PrepareRuntime()) return exitCode;
+    return SettleSingleInstance();
+}
+
+std::optional<int> TExeZipLoader::PrepareRuntime() {
+    if (auto exitCode = OpenArchive()) return exitCode;
+    LoadProjectIni();
+    if (!ReadIdentity()) return 0;
+    ApplyTheme();
+    PrepareDataFolder();
+    if (auto exitCode = FHost.PrepareWebEngine(FState)) return exitCode;
+    return AskPasswordWhenSet();
+}
+
+std::optional<int> TExeZipLoader::OpenArchive() {
+    std::optional<std::string> appended = FHost.ReadAppendedArchive();
+    if (!appended) {
+        FHost.ShowStartupMessage(NothingAppended);
+        return 0;
+    }
+    try {
+        FState.exeZip->SetPassword(ZORV_ARCHIVE_PASSWORD);
+        FState.exeZip->LoadFromMemory(std::move(*appended));
+    } catch (const std::exception& error) {
+        FHost.ShowFatalError("Application Error", error.what());
+        return 1;
+    }
+    return std::nullopt;
+}
+
+void TExeZipLoader::LoadProjectIni() {
+    std::string text;
+    FState.exeZip->ExtractToStream("zorv.ini", text);
+    FState.projectIni.SetText(text);
+}
+
+bool TExeZipLoader::ReadIdentity() {
+    const TMemIniFile& ini = FState.projectIni;
+    FState.appID = ini.ReadString(App, "ID", "");
+    FState.appName = ini.ReadString(App, "Name", "");
+    FState.appDirName = ini.ReadString(App, "DirName", "");
+    FState.appIndexHtml = ini.ReadString(App, "IndexHtml", "index.html");
+    return !FState.appID.empty() && !FState.appName.empty() && !FState.appDirName.empty();
+}
+
+void TExeZipLoader::ApplyTheme() {
+    const std::string theme = FState.projectIni.ReadString(App, "Theme", "Windows");
+    if (theme != "Windows") FHost.ApplyStartupTheme(theme);
+}
+
+void TExeZipLoader::PrepareDataFolder() {
+    std::string dir = FHost.LocalAppDataDir() + SafeFolderName(FState.appID);
+    dir += static_cast<char>(std::filesystem::path::preferred_separator);
+    FState.appDataDir = dir;
+    // A folder that cannot be made is not reported here; the functions that write there report it.
+    std::error_code ignored;
+    std::filesystem::create_directories(Utf8Path(dir), ignored);
+}
+
+std::optional<int> TExeZipLoader::AskPasswordWhenSet() {
+    if (TCommandLine::FirstArgumentIsAppID(FState.args, FState.appID)) return std::nullopt;
+    const std::string password = FState.projectIni.ReadString(App, "Password", "");
+    if (password.empty()) return std::nullopt;
+    if (!FHost.AskPassword(FState.appName, password)) return 0;
+    return std::nullopt;
+}
+
+std::optional<int> TExeZipLoader::SettleSingleInstance() {
+    if (FState.projectIni.ReadBool(App, "AllowInstances", false)) return std::nullopt;
+    TInstanceLockResult result = FHost.AcquireInstanceLock(FState.appID, FState.appDataDir);
+    FState.instanceLock = std::move(result.lock);
+    if (result.otherInstanceRunning && !TCommandLine::IsRelaunch(FState.args, FState.appID)) return 0;
+    return std::nullopt;
+}
+
+std::string TExeZipLoader::SafeFolderName(const std::string& appID) {
+    if (appID == "." || appID == "..") return "_";
+    std::string name = appID;
+    for (char& c : name) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 32 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) c = '_';
+    }
+    return name;
+}
+
+}  // namespace zorv

@@ -1,0 +1,46 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/RuntimeState.h"
+#include "runtime/StartupHost.h"
+
+namespace zorv {
+
+// The start-up sequence up to the main window: open the archive appended to the executable, read
+// the settings and the identity, apply the theme, prepare the data folder, ask for the password
+// and settle the single-instance rule. Each step either goes on or gives the exit code the process
+// ends with; nothing here ends the process itself.
+class TExeZipLoader {
+public:
+    // Messages of the localized table used here.
+    static constexpr TStartupMessage NothingAppended{5, 1, 3};
+
+    TExeZipLoader(IStartupHost& host, std::vector<std::string> args);
+
+    // Every step in its order. Nothing when the main window is to be created.
+    std::optional<int> Run();
+    // The steps one by one, as Run calls them.
+    std::optional<int> PrepareRuntime();
+    std::optional<int> SettleSingleInstance();
+
+    TRuntimeState& State() { return FState; }
+
+    // The identifier made safe as one folder or lock-file name: path delimiters, characters
+    // Windows refuses in file names and control characters become "_", as do "." and "..".
+    static std::string SafeFolderName(const std::string& appID);
+
+private:
+    std::optional<int> OpenArchive();
+    void LoadProjectIni();
+    bool ReadIdentity();
+    void ApplyTheme();
+    void PrepareDataFolder();
+    std::optional<int> AskPasswordWhenSet();
+
+    IStartupHost& FHost;
+    TRuntimeState FState;
+};
+
+}  // namespace zorv

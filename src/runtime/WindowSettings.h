@@ -1,0 +1,36 @@
+#pragma once
+#include <string>
+
+#include "platform/MainWindow.h"
+
+namespace zorv {
+
+class TMemIniFile;
+
+// The main window's parameters, computed from section "App" of the settings. Backends apply them
+// in this order: position, size, size limits, placement, border and state (or full screen),
+// stacking.
+struct TWindowSettings {
+    std::string caption;
+    int top = 50;
+    int left = 50;
+    int width = 800;   // outer size
+    int height = 600;
+    int maxWidth = 0;  // 0: no limit
+    int maxHeight = 0;
+    int minWidth = 0;
+    int minHeight = 0;
+    bool centred = true;      // false: the system's default place for a new window
+    bool fullScreen = false;  // no border, maximised, and the page is told it is in full screen
+    TBorderStyle border = TBorderStyle::Sizeable;
+    TWindowState state = TWindowState::Normal;
+    bool stayOnTop = false;
+    bool allowDebug = false;
+    bool allowContextMenu = false;
+
+    static TWindowSettings FromIni(const TMemIniFile& ini, const std::string& appName);
+    // Whether the caption follows the page's title; read at every title change.
+    static bool DynamicAppTitle(const TMemIniFile& ini);
+};
+
+}  // namespace zorv
