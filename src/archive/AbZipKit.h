@@ -38,6 +38,11 @@ struct TAbZipItem {
     uint64_t localHeaderOffset = 0;
     uint16_t lastModTime = 0;
     uint16_t lastModDate = 0;
+    uint16_t versionMadeBy = 0;
+    uint16_t versionNeededToExtract = 0;
+    uint32_t diskNumberStart = 0;
+    uint32_t externalAttributes = 0;
+    bool IsEncrypted() const { return (generalPurposeFlags & 1) != 0; }
     bool IsDirectory() const { return !fileName.empty() && fileName.back() == '/'; }
 };
 
@@ -58,10 +63,11 @@ public:
 
     // Index of the last central-directory entry whose name matches, or -1.
     int FindFile(std::string_view fileName) const;
-    // Appends the entry's plain bytes to `out`. Never throws for a missing or unreadable entry
-    // (`out` may then hold part of it); throws EAbNoArchive when nothing was loaded.
+    // Appends the entry's plain bytes to `out`. Never throws for a missing or unreadable entry;
+    // throws EAbNoArchive when nothing was loaded. A failed entry leaves `out` as it was, so a
+    // damaged file is never passed on as if it were whole.
     void ExtractToStream(std::string_view fileName, std::string& out) const;
-    // Same, all or nothing: `out` gets the bytes only when the status is Ok.
+    // Same, and tells why an entry failed: `out` gets the bytes only when the status is Ok.
     TAbExtractStatus TryExtract(std::string_view fileName, std::string& out) const;
     static const char* StatusMessage(TAbExtractStatus status);
 

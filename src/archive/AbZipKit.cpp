@@ -1,0 +1,446 @@
+#include "archive/AbZipKit.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "archive/PkwareCipher.h"
+#include "archive/ZipNames.h"
+
+namespace zorv {
+
+const char* const ZORV_ARCHIVE_PASSWORD = "t4wq8zvc1mhy7kxa2gpd6ufe0snjr5lbo3iq";
+
+EAbZipInvalid::EAbZipInvalid() : EAbException("Invalid file - not a PKZip file") {}
+EAbZipBadSpanStream::EAbZipBadSpanStream() : EAbException("Spanned archives must be opened as file streams") {}
+EAbNoArchive::EAbNoArchive() : EAbException("Archive does not exist - Filename is blank") {}
+
+namespace {
+
+constexpr uint32_t EndRecordSignature = 0x06054b50;
+constexpr uint32_t Zip64EndRecordSignature = 0x06064b50;
+constexpr uint32_t Zip64LocatorSignature = 0x07064b50;
+constexpr uint32_t CentralHeaderSignature = 0x02014b50;
+constexpr uint32_t LocalHeaderSignature = 0x04034b50;
+constexpr std::size_t EndRecordSize = 22;
+constexpr std::size_t Zip64EndRecordSize = 56;
+constexpr std::size_t Zip64LocatorSize = 20;
+constexpr std::size_t CentralHeaderSize = 46;
+constexpr std::size_t LocalHeaderSize = 30;
+constexpr uint16_t Zip64ExtraId = 0x0001;
+constexpr uint16_t EncryptedFlag = 0x0001;
+constexpr uint16_t DataDescriptorFlag = 0x0008;
+constexpr uint16_t MethodStored = 0;
+constexpr uint16_t MethodDeflate = 8;
+constexpr unsigned HighestSupportedVersion = 63;
+// Work in blocks that stay in the processor's cache between decrypting and checksumming.
+constexpr std::size_t BlockSize = 64 * 1024;
+// Deflate cannot expand its input by more than about 1032 to 1; a declared size beyond that is
+// a lie, and trusting it would let a few bytes of archive claim gigabytes of memory.
+constexpr uint64_t MaxDeflateRatio = 1032;
+
+uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
+
+constexpr std::array<unsigned char, 256> MakeFoldTable() {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) table[c] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    return table;
+}
+constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
+
+uint32_t FoldedHash(std::string_view name) {
+    uint32_t h = 2166136261u;
+    for (unsigned char c : name) h = (h ^ FoldTable[c]) * 16777619u;
+    return h;
+}
+
+bool FoldedEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldTable[static_cast<unsigned char>(a[i])] != FoldTable[static_cast<unsigned char>(b[i])]) return false;
+    return true;
+}
+
+uint32_t Crc32(uint32_t crc, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const uInt chunk = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
+        crc = static_cast<uint32_t>(crc32(crc, data, chunk));
+        data += chunk;
+        size -= chunk;
+    }
+    return crc;
+}
+
+struct TEndRecord {
+    uint32_t diskNumber = 0;
+    uint64_t totalEntries = 0;
+    uint64_t directorySize = 0;
+    uint64_t directoryOffset = 0;
+};
+
+// The record found is the one nearest the end whose declared comment fits in the bytes after
+// it, so trailing data such as a signature table is skipped.
+std::optional<std::size_t> FindEndRecord(std::string_view bytes) {
+    if (bytes.size() < EndRecordSize) return std::nullopt;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t pos = bytes.size() - EndRecordSize + 1; pos-- > 0;) {
+        if (p[pos] != 0x50 || Le32(p + pos) != EndRecordSignature) continue;
+        const std::size_t following = bytes.size() - pos - EndRecordSize;
+        if (following >= Le16(p + pos + 20)) return pos;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> FindZip64Locator(std::string_view bytes, std::size_t endRecordPos) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (endRecordPos < Zip64LocatorSize) return std::nullopt;
+    for (std::size_t pos = endRecordPos - Zip64LocatorSize + 1; pos-- > 0;)
+        if (p[pos] == 0x50 && Le32(p + pos) == Zip64LocatorSignature) return pos;
+    return std::nullopt;
+}
+
+TEndRecord ReadEndRecord(std::string_view bytes, std::size_t pos) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
+    TEndRecord record;
+    const uint16_t diskNumber = Le16(p + 4);
+    const uint16_t directoryDisk = Le16(p + 6);
+    const uint16_t entriesOnDisk = Le16(p + 8);
+    const uint16_t totalEntries = Le16(p + 10);
+    const uint32_t directorySize = Le32(p + 12);
+    const uint32_t directoryOffset = Le32(p + 16);
+    record = {diskNumber, totalEntries, directorySize, directoryOffset};
+    const bool announcesZip64 = diskNumber == 0xFFFF || directoryDisk == 0xFFFF || entriesOnDisk == 0xFFFF ||
+                                totalEntries == 0xFFFF || directorySize == 0xFFFFFFFFu ||
+                                directoryOffset == 0xFFFFFFFFu;
+    if (!announcesZip64) return record;
+
+    const std::optional<std::size_t> locator = FindZip64Locator(bytes, pos);
+    if (!locator) throw EAbZipInvalid();
+    const uint64_t zip64Pos = Le64(reinterpret_cast<const unsigned char*>(bytes.data()) + *locator + 8);
+    if (zip64Pos > bytes.size() || bytes.size() - zip64Pos < Zip64EndRecordSize) throw EAbZipInvalid();
+    const auto* z = reinterpret_cast<const unsigned char*>(bytes.data()) + zip64Pos;
+    if (Le32(z) != Zip64EndRecordSignature) throw EAbZipInvalid();
+    if (diskNumber == 0xFFFF) record.diskNumber = Le32(z + 16);
+    if (totalEntries == 0xFFFF) record.totalEntries = Le64(z + 32);
+    if (directorySize == 0xFFFFFFFFu) record.directorySize = Le64(z + 40);
+    if (directoryOffset == 0xFFFFFFFFu) record.directoryOffset = Le64(z + 48);
+    return record;
+}
+
+// Replaces each 32-bit field that holds all ones by its value from the Zip64 extra field.
+void ApplyZip64Extra(std::string_view extra, uint32_t rawUncompressed, uint32_t rawCompressed,
+                     uint32_t rawOffset, TAbZipItem& item) {
+    bool found = false;
+    const std::string_view data = TZipNames::FindExtraBlock(extra, Zip64ExtraId, found);
+    if (!found) return;
+    const auto* p = reinterpret_cast<const unsigned char*>(data.data());
+    std::size_t pos = 0;
+    auto next64 = [&](uint64_t& field) {
+        if (data.size() - pos < 8) return;
+        field = Le64(p + pos);
+        pos += 8;
+    };
+    if (rawUncompressed == 0xFFFFFFFFu) next64(item.uncompressedSize);
+    if (rawCompressed == 0xFFFFFFFFu) next64(item.compressedSize);
+    if (rawOffset == 0xFFFFFFFFu) next64(item.localHeaderOffset);
+    if (item.diskNumberStart == 0xFFFF && data.size() - pos >= 4) item.diskNumberStart = Le32(p + pos);
+}
+
+}  // namespace
+
+struct TAbZipKit::TImpl {
+    std::string password;
+    std::string bytes;
+    bool open = false;
+    std::vector<TAbZipItem> items;
+    // Hash index over ASCII-folded names: bucket heads and per-item links. Items are put at the
+    // head of their chain in directory order, so a walk meets later duplicates first.
+    std::vector<int32_t> bucketHeads;
+    std::vector<int32_t> nextInBucket;
+
+    const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(bytes.data()); }
+
+    void Clear() {
+        open = false;
+        bytes.clear();
+        items.clear();
+        bucketHeads.clear();
+        nextInBucket.clear();
+    }
+
+    void ReadCentralDirectory(const TEndRecord& end);
+    void BuildIndex();
+    int Find(std::string_view name) const;
+    TAbExtractStatus Extract(const TAbZipItem& item, std::string& out) const;
+    TAbExtractStatus Produce(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+                             std::optional<TPkwareCipher>& cipher, std::string& out) const;
+    TAbExtractStatus CopyStored(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+                                std::optional<TPkwareCipher>& cipher, std::string& out) const;
+    TAbExtractStatus Inflate(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+                             std::optional<TPkwareCipher>& cipher, std::string& out) const;
+};
+
+void TAbZipKit::TImpl::ReadCentralDirectory(const TEndRecord& end) {
+    if (end.directoryOffset > bytes.size()) throw EAbZipInvalid();
+    std::size_t pos = static_cast<std::size_t>(end.directoryOffset);
+    // The declared count is untrusted: never reserve more records than the bytes can hold.
+    items.reserve(static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (bytes.size() - pos) / CentralHeaderSize)));
+    const unsigned char* p = Data();
+    for (uint64_t i = 0; i < end.totalEntries; ++i) {
+        if (bytes.size() - pos < CentralHeaderSize || Le32(p + pos) != CentralHeaderSignature) throw EAbZipInvalid();
+        const unsigned char* h = p + pos;
+        const std::size_t nameLength = Le16(h + 28);
+        const std::size_t extraLength = Le16(h + 30);
+        const std::size_t commentLength = Le16(h + 32);
+        const std::size_t recordSize = CentralHeaderSize + nameLength + extraLength + commentLength;
+        if (bytes.size() - pos < recordSize) throw EAbZipInvalid();
+        const std::string_view rawName(bytes.data() + pos + CentralHeaderSize, nameLength);
+        const std::string_view extra(bytes.data() + pos + CentralHeaderSize + nameLength, extraLength);
+
+        TAbZipItem item;
+        item.versionMadeBy = Le16(h + 4);
+        item.versionNeededToExtract = Le16(h + 6);
+        item.generalPurposeFlags = Le16(h + 8);
+        item.compressionMethod = Le16(h + 10);
+        item.lastModTime = Le16(h + 12);
+        item.lastModDate = Le16(h + 14);
+        item.crc32 = Le32(h + 16);
+        const uint32_t rawCompressed = Le32(h + 20);
+        const uint32_t rawUncompressed = Le32(h + 24);
+        item.diskNumberStart = Le16(h + 34);
+        item.externalAttributes = Le32(h + 38);
+        const uint32_t rawOffset = Le32(h + 42);
+        item.compressedSize = rawCompressed;
+        item.uncompressedSize = rawUncompressed;
+        item.localHeaderOffset = rawOffset;
+        ApplyZip64Extra(extra, rawUncompressed, rawCompressed, rawOffset, item);
+        item.fileName = TZipNames::DecodeName(rawName, extra, item.generalPurposeFlags, item.versionMadeBy);
+        items.push_back(std::move(item));
+        pos += recordSize;
+    }
+}
+
+void TAbZipKit::TImpl::BuildIndex() {
+    std::size_t bucketCount = 1024;
+    while (bucketCount < items.size() * 2) bucketCount *= 2;
+    bucketHeads.assign(bucketCount, -1);
+    nextInBucket.assign(items.size(), -1);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::size_t bucket = FoldedHash(items[i].fileName) & (bucketCount - 1);
+        nextInBucket[i] = bucketHeads[bucket];
+        bucketHeads[bucket] = static_cast<int32_t>(i);
+    }
+}
+
+int TAbZipKit::TImpl::Find(std::string_view name) const {
+    if (!open || items.empty()) return -1;
+    const std::size_t bucket = FoldedHash(name) & (bucketHeads.size() - 1);
+    for (int32_t i = bucketHeads[bucket]; i >= 0; i = nextInBucket[i])
+        if (FoldedEqual(items[i].fileName, name)) return i;
+    return -1;
+}
+
+TAbExtractStatus TAbZipKit::TImpl::Extract(const TAbZipItem& item, std::string& out) const {
+    if ((item.versionNeededToExtract & 0xFF) > HighestSupportedVersion) return TAbExtractStatus::UnsupportedMethod;
+    const uint64_t local = item.localHeaderOffset;
+    if (local > bytes.size() || bytes.size() - local < LocalHeaderSize) return TAbExtractStatus::DamagedData;
+    const unsigned char* header = Data() + local;
+    if (Le32(header) != LocalHeaderSignature) return TAbExtractStatus::DamagedData;
+    const uint16_t localFlags = Le16(header + 6);
+    const uint16_t localModTime = Le16(header + 10);
+    const uint64_t dataStart = local + LocalHeaderSize + Le16(header + 26) + Le16(header + 28);
+    if (dataStart > bytes.size() || bytes.size() - dataStart < item.compressedSize) return TAbExtractStatus::DamagedData;
+
+    const unsigned char* data = Data() + dataStart;
+    uint64_t size = item.compressedSize;
+    std::optional<TPkwareCipher> cipher;
+    if (item.generalPurposeFlags & EncryptedFlag) {
+        if (password.empty()) return TAbExtractStatus::WrongPassword;
+        if (size < TPkwareCipher::HeaderSize) return TAbExtractStatus::DamagedData;
+        std::array<unsigned char, TPkwareCipher::HeaderSize> encryptionHeader;
+        std::memcpy(encryptionHeader.data(), data, encryptionHeader.size());
+        cipher.emplace(password);
+        cipher->Decrypt(encryptionHeader.data(), encryptionHeader.size());
+        // With a data descriptor the CRC is not known when the header is written, so the check
+        // byte is the high byte of the modification time instead.
+        const uint32_t checkValue = (localFlags & DataDescriptorFlag) ? static_cast<uint32_t>(localModTime) << 16 : item.crc32;
+        if (encryptionHeader.back() != (checkValue >> 24)) return TAbExtractStatus::WrongPassword;
+        data += TPkwareCipher::HeaderSize;
+        size -= TPkwareCipher::HeaderSize;
+    }
+    if (item.uncompressedSize == 0) return TAbExtractStatus::Ok;
+    return Produce(item, data, size, cipher, out);
+}
+
+TAbExtractStatus TAbZipKit::TImpl::Produce(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+                                           std::optional<TPkwareCipher>& cipher, std::string& out) const {
+    if (item.compressionMethod == MethodStored) return CopyStored(item, data, size, cipher, out);
+    if (item.compressionMethod == MethodDeflate) return Inflate(item, data, size, cipher, out);
+    return TAbExtractStatus::UnsupportedMethod;
+}
+
+TAbExtractStatus TAbZipKit::TImpl::CopyStored(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+                                              std::optional<TPkwareCipher>& cipher, std::string& out) const {
+    if (size < item.uncompressedSize) return TAbExtractStatus::DamagedData;
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(item.uncompressedSize));
+    auto* target = reinterpret_cast<unsigned char*>(out.data()) + start;
+    uint32_t crc = 0;
+    for (uint64_t done = 0; done < item.uncompressedSize;) {
+        const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, item.uncompressedSize - done));
+        std::memcpy(target + done, data + done, block);
+        if (cipher) cipher->Decrypt(target + done, block);
+        crc = Crc32(crc, target + done, block);
+        done += block;
+    }
+    return crc == item.crc32 ? TAbExtractStatus::Ok : TAbExtractStatus::CrcMismatch;
+}
+
+namespace {
+
+// Owns a raw-deflate inflater.
+class TInflater {
+public:
+    TInflater() { FReady = inflateInit2(&FStream, -MAX_WBITS) == Z_OK; }
+    ~TInflater() {
+        if (FReady) inflateEnd(&FStream);
+    }
+    TInflater(const TInflater&) = delete;
+    TInflater& operator=(const TInflater&) = delete;
+    bool Ready() const { return FReady; }
+    z_stream& Stream() { return FStream; }
+
+private:
+    z_stream FStream{};
+    bool FReady = false;
+};
+
+}  // namespace
+
+TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+                                           std::optional<TPkwareCipher>& cipher, std::string& out) const {
+    if (item.uncompressedSize / MaxDeflateRatio > size + 1) return TAbExtractStatus::DamagedData;
+    if (item.uncompressedSize > out.max_size() - out.size()) return TAbExtractStatus::DamagedData;
+    TInflater inflater;
+    if (!inflater.Ready()) return TAbExtractStatus::DamagedData;
+    z_stream& zs = inflater.Stream();
+
+    const std::size_t start = out.size();
+    const uint64_t expected = item.uncompressedSize;
+    out.resize(start + static_cast<std::size_t>(expected));
+    auto* target = reinterpret_cast<unsigned char*>(out.data()) + start;
+    std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
+    std::array<unsigned char, 64> overflow;  // catches output beyond the declared size
+    uint64_t consumed = 0;
+    uint64_t produced = 0;
+    uint32_t crc = 0;
+    int result = Z_OK;
+    while (result != Z_STREAM_END) {
+        if (zs.avail_in == 0) {
+            if (consumed == size) return TAbExtractStatus::DamagedData;
+            const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, size - consumed));
+            if (cipher) {
+                std::memcpy(decrypted.data(), data + consumed, block);
+                cipher->Decrypt(decrypted.data(), block);
+                zs.next_in = decrypted.data();
+            } else {
+                zs.next_in = const_cast<unsigned char*>(data + consumed);
+            }
+            zs.avail_in = static_cast<uInt>(block);
+            consumed += block;
+        }
+        const bool full = produced == expected;
+        zs.next_out = full ? overflow.data() : target + produced;
+        zs.avail_out = full ? static_cast<uInt>(overflow.size())
+                            : static_cast<uInt>(std::min<uint64_t>(expected - produced, 1u << 30));
+        result = inflate(&zs, Z_NO_FLUSH);
+        if (result != Z_OK && result != Z_STREAM_END) return TAbExtractStatus::DamagedData;
+        if (full) {
+            if (zs.avail_out != overflow.size()) return TAbExtractStatus::DamagedData;
+            continue;
+        }
+        const std::size_t written = static_cast<std::size_t>(zs.next_out - (target + produced));
+        crc = Crc32(crc, target + produced, written);
+        produced += written;
+    }
+    if (produced != expected) return TAbExtractStatus::DamagedData;
+    return crc == item.crc32 ? TAbExtractStatus::Ok : TAbExtractStatus::CrcMismatch;
+}
+
+TAbZipKit::TAbZipKit() : FImpl(new TImpl) {}
+TAbZipKit::~TAbZipKit() { delete FImpl; }
+
+void TAbZipKit::SetPassword(std::string password) { FImpl->password = std::move(password); }
+
+void TAbZipKit::LoadFromMemory(std::string archiveBytes) {
+    FImpl->Clear();
+    FImpl->bytes = std::move(archiveBytes);
+    if (FImpl->bytes.empty()) {
+        FImpl->open = true;
+        return;
+    }
+    try {
+        const std::optional<std::size_t> endPos = FindEndRecord(FImpl->bytes);
+        if (!endPos) throw EAbZipInvalid();
+        const TEndRecord end = ReadEndRecord(FImpl->bytes, *endPos);
+        if (end.diskNumber != 0) throw EAbZipBadSpanStream();
+        FImpl->ReadCentralDirectory(end);
+        FImpl->BuildIndex();
+        FImpl->open = true;
+    } catch (...) {
+        FImpl->Clear();
+        throw;
+    }
+}
+
+bool TAbZipKit::IsOpen() const { return FImpl->open; }
+
+int TAbZipKit::FindFile(std::string_view fileName) const { return FImpl->Find(fileName); }
+
+TAbExtractStatus TAbZipKit::TryExtract(std::string_view fileName, std::string& out) const {
+    if (!FImpl->open) throw EAbNoArchive();
+    const int index = FImpl->Find(fileName);
+    if (index < 0) return TAbExtractStatus::NotFound;
+    const std::size_t originalSize = out.size();
+    TAbExtractStatus status;
+    try {
+        status = FImpl->Extract(FImpl->items[index], out);
+    } catch (const std::bad_alloc&) {
+        status = TAbExtractStatus::DamagedData;
+    } catch (const std::length_error&) {
+        status = TAbExtractStatus::DamagedData;
+    }
+    if (status != TAbExtractStatus::Ok) out.resize(originalSize);
+    return status;
+}
+
+void TAbZipKit::ExtractToStream(std::string_view fileName, std::string& out) const {
+    (void)TryExtract(fileName, out);
+}
+
+const char* TAbZipKit::StatusMessage(TAbExtractStatus status) {
+    switch (status) {
+        case TAbExtractStatus::Ok: return "OK";
+        case TAbExtractStatus::NotFound: return "No such entry in the archive";
+        case TAbExtractStatus::WrongPassword: return "Wrong password";
+        case TAbExtractStatus::CrcMismatch: return "CRC-32 mismatch: the entry is damaged";
+        case TAbExtractStatus::UnsupportedMethod: return "Unsupported compression method or version";
+        case TAbExtractStatus::DamagedData: return "The entry's data is damaged";
+    }
+    return "Unknown error";
+}
+
+int TAbZipKit::Count() const { return static_cast<int>(FImpl->items.size()); }
+
+const TAbZipItem& TAbZipKit::Item(int index) const { return FImpl->items.at(static_cast<std::size_t>(index)); }
+
+}  // namespace zorv

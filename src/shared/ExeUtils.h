@@ -1,0 +1,81 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zorv {
+
+enum class TExeImageKind { Unknown, Pe, Elf };
+
+// The packaged-executable container: an executable image of S bytes (its headers and the data
+// of all its sections or segments) followed by a ZIP archive, then optional trailing bytes.
+// Nothing marks the appended region; it is everything past S. Works on the running executable,
+// or on any executable file given to the constructor. Never throws for a file error: operations
+// report false and leave the reason in LastErrorMessage. Errors raised by a progress handler
+// pass through after the files are closed.
+class TExeUtils {
+public:
+    using TOnProgressMax = std::function<void(TExeUtils& sender, int64_t max)>;
+    using TOnProgressPos = std::function<void(TExeUtils& sender, int64_t pos)>;
+    // Reads exactly `size` bytes at `offset` into `target`; false when they are not all there.
+    using TReadAt = std::function<bool(uint64_t offset, void* target, std::size_t size)>;
+
+    static constexpr std::size_t CopyBufferSize = 10240;
+    static constexpr const char* NotValidApplicationMessage = "This is not a valid Windows application";
+
+    TExeUtils();
+    explicit TExeUtils(std::string exePath);
+
+    // Called once before a copy with the number of bytes to copy, then after each block with the
+    // running total.
+    TOnProgressMax OnProgressMax;
+    TOnProgressPos OnProgressPos;
+
+    // True when bytes follow the executable image.
+    bool ExeHasAttachedStub() const;
+    // Replaces `memoryStream` with the appended region. False, with `memoryStream` empty, when
+    // nothing is appended or the file cannot be read to its end.
+    bool GetZipFromExe(std::string& memoryStream);
+    // Writes the appended region to a new file at `zipPath` (an existing one is replaced); a
+    // failed copy removes the partial file.
+    bool ExtractZipFromExe(const std::string& zipPath);
+    // Appends the whole file `zipPath` to the end of the existing file `exePath`.
+    bool AppendZipToExe(const std::string& zipPath, const std::string& exePath);
+
+    const std::string& ExePath() const { return FExePath; }
+    const std::string& LastErrorMessage() const { return FLastErrorMessage; }
+
+    // Image layout, usable on any host for any file.
+    static TExeImageKind ImageKind(const TReadAt& read);
+    // S of a PE image: the furthest end of raw section data in the section table.
+    static std::optional<uint64_t> PeStubSize(const TReadAt& read);
+    // S of an ELF image: the furthest end of the headers, the program segments, the section data
+    // and the section header table.
+    static std::optional<uint64_t> ElfStubSize(const TReadAt& read);
+    // S by the image's kind; nothing when the bytes are no executable image.
+    static std::optional<uint64_t> StubSize(const TReadAt& read);
+    static std::optional<uint64_t> StubSizeOfBytes(std::string_view bytes);
+    static std::optional<uint64_t> StubSizeOfFile(const std::string& path);
+    static TExeImageKind ImageKindOfFile(const std::string& path);
+    // Size in bytes of the named file, -1 when there is none.
+    static int64_t GetFileByteSize(const std::string& path);
+    // The path of the running executable as the process reports it (UTF-8), empty if unknown.
+    static std::string RunningExePath();
+
+private:
+    int64_t GetStubSize() const;
+    int64_t GetExeFileSize() const;
+    // Size of the appended region, or -1 with LastErrorMessage set when there is none.
+    int64_t AppendedSize();
+    template <typename TWrite>
+    bool CopyLoop(std::FILE* source, const std::string& sourcePath, int64_t total, TWrite&& write);
+
+    std::string FExePath;
+    std::string FLastErrorMessage;
+};
+
+}  // namespace zorv
