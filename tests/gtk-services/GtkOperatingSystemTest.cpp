@@ -1,0 +1,359 @@
+#include "backends/gtk/GtkOperatingSystem.h"
+
+#include <gio/gio.h>
+#include <glib.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace zorv {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// A fresh folder under the temporary folder, removed with everything in it afterwards.
+class TTempFolder {
+public:
+    TTempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "zorv-os-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TTempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& contents, bool executable = false) {
+    std::ofstream(path, std::ios::binary) << contents;
+    if (executable) chmod(path.c_str(), 0755);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+// Records what the services ask of the desktop, and answers with prepared outcomes.
+struct TRecordedCalls {
+    std::vector<TDBusMethodCall> dbusCalls;
+    std::vector<std::vector<std::string>> spawned;
+    std::vector<std::string> openedUris;
+    std::vector<bool> dbusOutcomes;  // one per call in order; missing ones refuse
+    bool openUriOutcome = true;
+
+    TGtkSystemCalls Calls() {
+        return TGtkSystemCalls{
+            [this](const TDBusMethodCall& call, std::string& error) {
+                const bool accepted = dbusCalls.size() < dbusOutcomes.size() && dbusOutcomes[dbusCalls.size()];
+                dbusCalls.push_back(call);
+                if (!accepted) error = "refused: " + call.method;
+                return accepted;
+            },
+            [this](const std::vector<std::string>& argv, std::string&) {
+                spawned.push_back(argv);
+                return true;
+            },
+            [this](const std::string& uri, std::string& error) {
+                openedUris.push_back(uri);
+                if (!openUriOutcome) error = "No application is registered as handling this file";
+                return openUriOutcome;
+            },
+        };
+    }
+};
+
+std::string FileUriOf(const std::string& path) {
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    std::string result = uri;
+    g_free(uri);
+    return result;
+}
+
+// --- DeleteDirectory -----------------------------------------------------------------------
+
+TEST(DeleteDirectory, RemovesAWholeTreeButNotWhatItsLinksPointTo) {
+    TTempFolder temp;
+    TTempFolder outside;
+    const std::string tree = temp / "tree";
+    fs::create_directories(tree + "/a/b/c");
+    WriteFile(tree + "/top.txt", "x");
+    WriteFile(tree + "/a/b/c/deep.bin", std::string(70000, '\0'));
+    WriteFile(outside / "keep.txt", "keep");
+    fs::create_directory_symlink(outside.Path(), tree + "/a/link-to-outside");
+
+    TGtkOperatingSystem os;
+    EXPECT_TRUE(os.DeleteDirectory(tree));
+    EXPECT_FALSE(fs::exists(tree));
+    EXPECT_EQ(ReadFile(outside / "keep.txt"), "keep");
+}
+
+TEST(DeleteDirectory, MissingFolderIsFalseWithTheSystemMessage) {
+    TTempFolder temp;
+    TGtkOperatingSystem os;
+    EXPECT_FALSE(os.DeleteDirectory(temp / "not-there"));
+    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
+    EXPECT_FALSE(os.DeleteDirectory(""));
+}
+
+TEST(DeleteDirectory, RefusesTheRootFolder) {
+    TGtkOperatingSystem os;
+    EXPECT_FALSE(os.DeleteDirectory("/"));
+    EXPECT_FALSE(os.DeleteDirectory("/tmp/.."));
+    EXPECT_TRUE(fs::exists("/tmp"));
+}
+
+// --- ShellExec -----------------------------------------------------------------------------
+
+TEST(ShellExec, MissingFileFailsWithTheSystemMessage) {
+    TRecordedCalls recorded;
+    TGtkOperatingSystem os(recorded.Calls());
+    EXPECT_FALSE(os.ShellExec("/no/such/program-zorv", ""));
+    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
+    EXPECT_FALSE(os.ShellExec("no-such-program-zorv", "--help"));
+    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
+    EXPECT_THAT(recorded.spawned, IsEmpty());
+    EXPECT_THAT(recorded.openedUris, IsEmpty());
+}
+
+TEST(ShellExec, RunsAProgramDetachedWithItsQuotedArguments) {
+    TTempFolder temp;
+    const std::string script = temp / "record-args.sh";
+    const std::string marker = temp / "args.txt";
+    WriteFile(script, "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + marker + ".part\"\nmv \"" +
+                          marker + ".part\" \"" + marker + "\"\n",
+              true);
+
+    TGtkOperatingSystem os;  // the real spawner
+    ASSERT_TRUE(os.ShellExec(script, "one 'two words' \"three\"")) << os.LastErrorMessage();
+    for (int i = 0; i < 500 && !fs::exists(marker); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ReadFile(marker), "[one][two words][three]");
+}
+
+TEST(ShellExec, FindsAProgramNamedWithoutAFolderOnThePath) {
+    TRecordedCalls recorded;
+    TGtkOperatingSystem os(recorded.Calls());
+    ASSERT_TRUE(os.ShellExec("sh", "-c 'exit 0'"));
+    ASSERT_EQ(recorded.spawned.size(), 1u);
+    EXPECT_TRUE(fs::path(recorded.spawned[0][0]).is_absolute());
+    EXPECT_EQ(fs::path(recorded.spawned[0][0]).filename(), "sh");
+    EXPECT_THAT(std::vector<std::string>(recorded.spawned[0].begin() + 1, recorded.spawned[0].end()),
+                ElementsAre("-c", "exit 0"));
+}
+
+TEST(ShellExec, UnbalancedQuotesInTheArgumentsFailWithAMessage) {
+    TTempFolder temp;
+    WriteFile(temp / "tool", "#!/bin/sh\n", true);
+    TRecordedCalls recorded;
+    TGtkOperatingSystem os(recorded.Calls());
+    EXPECT_FALSE(os.ShellExec(temp / "tool", "\"open"));
+    EXPECT_FALSE(os.LastErrorMessage().empty());
+    EXPECT_THAT(recorded.spawned, IsEmpty());
+}
+
+TEST(ShellExec, DocumentsFoldersAndUrlsGoToTheirDefaultHandler) {
+    TTempFolder temp;
+    WriteFile(temp / "notes with space.txt", "hello");
+    TRecordedCalls recorded;
+    TGtkOperatingSystem os(recorded.Calls());
+    EXPECT_TRUE(os.ShellExec(temp / "notes with space.txt", "ignored"));
+    EXPECT_TRUE(os.ShellExec(temp.Path().string(), ""));
+    EXPECT_TRUE(os.ShellExec("https://example.org/a?b=c", ""));
+    EXPECT_TRUE(os.ShellExec("mailto:someone@example.org", ""));
+    EXPECT_THAT(recorded.openedUris, ElementsAre(FileUriOf(temp / "notes with space.txt"),
+                                                 FileUriOf(temp.Path().string()), "https://example.org/a?b=c",
+                                                 "mailto:someone@example.org"));
+    EXPECT_THAT(recorded.spawned, IsEmpty());
+}
+
+TEST(ShellExec, AHandlerThatRefusesGivesFalseWithItsMessage) {
+    TRecordedCalls recorded;
+    recorded.openUriOutcome = false;
+    TGtkOperatingSystem os(recorded.Calls());
+    EXPECT_FALSE(os.ShellExec("zorv-unknown-scheme:thing", ""));
+    EXPECT_EQ(os.LastErrorMessage(), "No application is registered as handling this file");
+}
+
+TEST(ShellExec, TheLastErrorBelongsToTheThreadThatFailed) {
+    TGtkOperatingSystem os;
+    ASSERT_FALSE(os.ShellExec("/no/such/file-zorv", ""));
+    std::string seenElsewhere = "unset";
+    std::thread([&] { seenElsewhere = os.LastErrorMessage(); }).join();
+    EXPECT_EQ(seenElsewhere, "");
+    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
+}
+
+// --- ShellExplore --------------------------------------------------------------------------
+
+TEST(ShellExplore, AsksTheFileManagerToShowTheItemSelected) {
+    TTempFolder temp;
+    WriteFile(temp / "a b.txt", "");
+    TRecordedCalls recorded;
+    recorded.dbusOutcomes = {true};
+    TGtkOperatingSystem os(recorded.Calls());
+    ASSERT_TRUE(os.ShellExplore(temp / "a b.txt"));
+    ASSERT_EQ(recorded.dbusCalls.size(), 1u);
+    const TDBusMethodCall& call = recorded.dbusCalls[0];
+    EXPECT_FALSE(call.systemBus);
+    EXPECT_EQ(call.service, "org.freedesktop.FileManager1");
+    EXPECT_EQ(call.objectPath, "/org/freedesktop/FileManager1");
+    EXPECT_EQ(call.interfaceName, "org.freedesktop.FileManager1");
+    EXPECT_EQ(call.method, "ShowItems");
+    EXPECT_EQ(call.arguments, "(['" + FileUriOf(temp / "a b.txt") + "'], '')");
+    EXPECT_THAT(recorded.openedUris, IsEmpty());
+}
+
+TEST(ShellExplore, WithoutAFileManagerOnTheBusOpensTheNearestExistingFolder) {
+    TTempFolder temp;
+    fs::create_directory(temp / "sub");
+    WriteFile(temp / "sub/file.txt", "");
+    TRecordedCalls recorded;  // every D-Bus call refused
+    TGtkOperatingSystem os(recorded.Calls());
+    EXPECT_TRUE(os.ShellExplore(temp / "sub/file.txt"));
+    EXPECT_TRUE(os.ShellExplore(temp / "sub"));
+    EXPECT_TRUE(os.ShellExplore(temp / "missing/deeper/thing.txt"));
+    EXPECT_THAT(recorded.openedUris,
+                ElementsAre(FileUriOf(temp / "sub"), FileUriOf(temp / "sub"), FileUriOf(temp.Path().string())));
+}
+
+// --- ExitWindows ---------------------------------------------------------------------------
+
+class ExitWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override { unsetenv(kNoSessionEndVariable); }
+    void TearDown() override { unsetenv(kNoSessionEndVariable); }
+};
+
+TEST_F(ExitWindowsTest, TheTestSwitchFailsWithAMessageAndCallsNothing) {
+    setenv(kNoSessionEndVariable, "1", 1);
+    TRecordedCalls recorded;
+    recorded.dbusOutcomes = {true, true, true};
+    TGtkOperatingSystem os(recorded.Calls());
+    for (TExitWindowsAction action :
+         {TExitWindowsAction::Logoff, TExitWindowsAction::Reboot, TExitWindowsAction::Shutdown}) {
+        EXPECT_FALSE(os.ExitWindows(action));
+        EXPECT_THAT(os.LastErrorMessage(), ::testing::HasSubstr(kNoSessionEndVariable));
+    }
+    EXPECT_THAT(recorded.dbusCalls, IsEmpty());
+}
+
+TEST_F(ExitWindowsTest, EachActionAsksTheRightManager) {
+    struct TCase {
+        TExitWindowsAction action;
+        bool systemBus;
+        std::string service, method, arguments;
+    };
+    const TCase cases[] = {
+        {TExitWindowsAction::Logoff, false, "org.gnome.SessionManager", "Logout", "(uint32 2,)"},
+        {TExitWindowsAction::Reboot, true, "org.freedesktop.login1", "Reboot", "(false,)"},
+        {TExitWindowsAction::Shutdown, true, "org.freedesktop.login1", "PowerOff", "(false,)"},
+    };
+    for (const TCase& c : cases) {
+        TRecordedCalls recorded;
+        recorded.dbusOutcomes = {true};
+        TGtkOperatingSystem os(recorded.Calls());
+        EXPECT_TRUE(os.ExitWindows(c.action)) << c.method;
+        ASSERT_EQ(recorded.dbusCalls.size(), 1u) << c.method;
+        EXPECT_EQ(recorded.dbusCalls[0].systemBus, c.systemBus);
+        EXPECT_EQ(recorded.dbusCalls[0].service, c.service);
+        EXPECT_EQ(recorded.dbusCalls[0].method, c.method);
+        EXPECT_EQ(recorded.dbusCalls[0].arguments, c.arguments);
+    }
+}
+
+TEST_F(ExitWindowsTest, LogoffFallsBackFromGnomeToKdeToLogind) {
+    TRecordedCalls recorded;
+    recorded.dbusOutcomes = {false, false, true};
+    TGtkOperatingSystem os(recorded.Calls());
+    EXPECT_TRUE(os.ExitWindows(TExitWindowsAction::Logoff));
+    ASSERT_EQ(recorded.dbusCalls.size(), 3u);
+    EXPECT_EQ(recorded.dbusCalls[1].service, "org.kde.Shutdown");
+    EXPECT_TRUE(recorded.dbusCalls[2].systemBus);
+    EXPECT_EQ(recorded.dbusCalls[2].objectPath, "/org/freedesktop/login1/session/auto");
+    EXPECT_EQ(recorded.dbusCalls[2].method, "Terminate");
+}
+
+TEST_F(ExitWindowsTest, ARefusalIsFalseWithTheManagersMessage) {
+    TRecordedCalls recorded;
+    TGtkOperatingSystem os(recorded.Calls());
+    EXPECT_FALSE(os.ExitWindows(TExitWindowsAction::Reboot));
+    EXPECT_EQ(os.LastErrorMessage(), "refused: Reboot");
+}
+
+TEST_F(ExitWindowsTest, EveryRequestIsWellFormedDBus) {
+    for (TExitWindowsAction action :
+         {TExitWindowsAction::Logoff, TExitWindowsAction::Reboot, TExitWindowsAction::Shutdown}) {
+        for (const TDBusMethodCall& call : TGtkOperatingSystem::SessionEndRequests(action)) {
+            EXPECT_TRUE(g_dbus_is_name(call.service.c_str())) << call.service;
+            EXPECT_TRUE(g_variant_is_object_path(call.objectPath.c_str())) << call.objectPath;
+            EXPECT_TRUE(g_dbus_is_interface_name(call.interfaceName.c_str())) << call.interfaceName;
+            EXPECT_TRUE(g_dbus_is_member_name(call.method.c_str())) << call.method;
+            GVariant* parsed = g_variant_parse(nullptr, call.arguments.c_str(), nullptr, nullptr, nullptr);
+            ASSERT_NE(parsed, nullptr) << call.arguments;
+            EXPECT_TRUE(g_variant_is_of_type(parsed, G_VARIANT_TYPE_TUPLE));
+            g_variant_unref(parsed);
+        }
+    }
+}
+
+// --- Folder getters ------------------------------------------------------------------------
+
+// The getters read the XDG settings once per process, so the checks run in a child process
+// with an environment of their own.
+TEST(FolderGetters, FollowTheXdgUserDirectories) {
+    TTempFolder home;
+    fs::create_directories(home / "config");
+    fs::create_directories(home / "Schreibtisch");
+    fs::create_directories(home / "tmp");
+    WriteFile(home / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const std::string homeText = home.Path().string();
+    std::vector<std::string> env = {"HOME=" + homeText,
+                                    "XDG_CONFIG_HOME=" + (home / "config"),
+                                    "XDG_DATA_HOME=" + (home / "data"),
+                                    "TMPDIR=" + (home / "tmp")};
+    std::vector<char*> envp;
+    for (std::string& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string filter = "--gtest_filter=FolderGettersInChild.*";
+    std::string alsoDisabled = "--gtest_also_run_disabled_tests";
+    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
+    gchar* out = nullptr;
+    gint status = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out,
+                             nullptr, &status, nullptr));
+    std::string output = out;
+    g_free(out);
+    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;
+    EXPECT_THAT(output, ::testing::HasSubstr("[  PASSED  ] 1 test")) << output;
+}
+
+// Run by FolderGetters above, in the environment it prepares.
+TEST(FolderGettersInChild, DISABLED_PathsComeFromTheEnvironmentWithATrailingSlash) {
+    const std::string home = std::getenv("HOME");
+    TGtkOperatingSystem os;
+    EXPECT_EQ(os.GetUserDesktopDirPath(), home + "/Schreibtisch/");
+    EXPECT_EQ(os.GetUserDocumentsDirPath(), home + "/");  // not configured: the home folder
+    EXPECT_EQ(os.GetUserAppDataDirPath(), home + "/data/");
+    EXPECT_EQ(os.GetLocalAppDataDirPath(), home + "/data/");
+    EXPECT_EQ(os.GetTempDirPath(), home + "/tmp/");
+}
+
+}  // namespace
+}  // namespace zorv
