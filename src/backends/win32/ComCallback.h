@@ -1,0 +1,65 @@
+#pragma once
+// Implements a WebView2 handler interface (one `Invoke` after IUnknown) over a std::function, so
+// that the web view control can hand member functions to WebView2 as completion and event handlers.
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <utility>
+
+#include "backends/win32/WinHandles.h"
+
+namespace zorv {
+
+namespace com_callback_detail {
+template <class M>
+struct TInvokeTraits;
+template <class I, class... Args>
+struct TInvokeTraits<HRESULT (STDMETHODCALLTYPE I::*)(Args...)> {
+    using TFunction = std::function<HRESULT(Args...)>;
+};
+}  // namespace com_callback_detail
+
+template <class I, class M = decltype(&I::Invoke)>
+class TComCallback;
+
+template <class I, class... Args>
+class TComCallback<I, HRESULT (STDMETHODCALLTYPE I::*)(Args...)> final : public I {
+public:
+    using TFunction = std::function<HRESULT(Args...)>;
+
+    // A new handler holding one reference, which the returned pointer owns.
+    static TComPtr<I> Create(TFunction function) {
+        return TComPtr<I>::Attach(new TComCallback(std::move(function)));
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(I))) {
+            *object = static_cast<I*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG count = --FRefCount;
+        if (count == 0) delete this;
+        return count;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(Args... args) override {
+        return FFunction ? FFunction(args...) : S_OK;
+    }
+
+private:
+    explicit TComCallback(TFunction function) : FFunction(std::move(function)) {}
+    ~TComCallback() = default;
+
+    std::atomic<ULONG> FRefCount{1};
+    TFunction FFunction;
+};
+
+}  // namespace zorv
