@@ -1,0 +1,226 @@
+#include "tools/zorv-pack/PackTool.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "archive/AbZipKit.h"
+#include "shared/ExeUtils.h"
+#include "tools/zorv-pack/CommandLine.h"
+#include "tools/zorv-pack/ProgressBar.h"
+#include "tools/zorv-pack/ProjectPacker.h"
+#include "tools/zorv-pack/TempFile.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace zorv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* UsageText =
+    "usage:\n"
+    "  zorv-pack build PROJECT_DIR -o OUTPUT [--runtime RUNTIME]\n"
+    "  zorv-pack list FILE\n"
+    "  zorv-pack cat FILE ENTRY\n";
+
+fs::path PathFromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+bool IsTerminal(std::FILE* stream) {
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+    const int64_t size = TExeUtils::GetFileByteSize(path);
+    if (size < 0) {
+        error = "Cannot open file \"" + path + "\"";
+        return false;
+    }
+    struct TCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+#ifdef _WIN32
+    std::unique_ptr<std::FILE, TCloser> file(_wfopen(PathFromUtf8(path).c_str(), L"rb"));
+#else
+    std::unique_ptr<std::FILE, TCloser> file(std::fopen(path.c_str(), "rb"));
+#endif
+    if (!file) {
+        error = "Cannot open file \"" + path + "\"";
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (got != bytes.size()) {
+        error = "Cannot read file \"" + path + "\"";
+        return false;
+    }
+    return true;
+}
+
+// The output keeps the runtime's permissions and is executable for whoever may read it.
+void MakeExecutable(const fs::path& path) {
+    std::error_code error;
+    const fs::perms current = fs::status(path, error).permissions();
+    if (error) return;
+    fs::perms add = fs::perms::owner_exec;
+    if ((current & fs::perms::group_read) != fs::perms::none) add |= fs::perms::group_exec;
+    if ((current & fs::perms::others_read) != fs::perms::none) add |= fs::perms::others_exec;
+    fs::permissions(path, add, fs::perm_options::add, error);
+}
+
+}  // namespace
+
+std::vector<TOptionSpec> TPackTool::BuildOptions() {
+    return {{"--output", "-o", true}, {"--runtime", "", true}};
+}
+
+std::string TPackTool::DefaultRuntimePath() {
+#ifdef _WIN32
+    const char* runtimeName = "zorv-runtime.exe";
+#else
+    const char* runtimeName = "zorv-runtime";
+#endif
+    const fs::path self = PathFromUtf8(TExeUtils::RunningExePath());
+    return Utf8(self.parent_path() / runtimeName);
+}
+
+int TPackTool::Run(const std::vector<std::string>& args) {
+    if (args.empty()) return Usage("no command given");
+    const std::string& verb = args[0];
+    if (verb == "help" || verb == "--help" || verb == "-h") {
+        std::fputs(UsageText, FOut);
+        return Success;
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    TCommandLine command;
+    if (verb == "build") {
+        if (!command.Parse(rest, BuildOptions())) return Usage(command.ErrorMessage());
+        return Build(command);
+    }
+    if (verb == "list" || verb == "cat") {
+        if (!command.Parse(rest, {})) return Usage(command.ErrorMessage());
+        return verb == "list" ? List(command) : Cat(command);
+    }
+    return Usage("unknown command \"" + verb + "\"");
+}
+
+int TPackTool::Usage(const std::string& problem) {
+    std::fprintf(FErr, "zorv-pack: %s\n%s", problem.c_str(), UsageText);
+    return UsageError;
+}
+
+int TPackTool::Fail(int code, const std::string& message) {
+    std::fprintf(FErr, "zorv-pack: %s\n", message.c_str());
+    return code;
+}
+
+int TPackTool::Build(const TCommandLine& command) {
+    if (command.Positionals().size() != 1) return Usage("build takes one PROJECT_DIR");
+    const std::optional<std::string> output = command.Option("--output");
+    if (!output || output->empty()) return Usage("build needs -o OUTPUT");
+    const std::string runtime = command.Option("--runtime").value_or(DefaultRuntimePath());
+
+    TProjectPacker packer;
+    packer.OnWarning = [this](const std::string& message) { std::fprintf(FErr, "zorv-pack: warning: %s\n", message.c_str()); };
+    if (!packer.Load(PathFromUtf8(command.Positionals()[0]))) return Fail(Failure, packer.ErrorMessage());
+
+    const int64_t runtimeSize = TExeUtils::GetFileByteSize(runtime);
+    if (runtimeSize < 0) return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
+    const std::optional<uint64_t> stubSize = TExeUtils::StubSizeOfFile(runtime);
+    if (!stubSize) return Fail(Failure, "runtime \"" + runtime + "\" is not an executable image");
+    // An archive appended behind other appended bytes would not be found by the runtime.
+    if (static_cast<uint64_t>(runtimeSize) != *stubSize)
+        return Fail(Failure, "runtime \"" + runtime + "\" already carries appended data; use a clean runtime");
+
+    const fs::path outputPath = PathFromUtf8(*output);
+    std::error_code error;
+    if (fs::exists(outputPath, error) && fs::equivalent(outputPath, PathFromUtf8(runtime), error))
+        return Fail(Failure, "OUTPUT must not be the runtime itself");
+    const fs::path folder = outputPath.has_parent_path() ? outputPath.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error)) return Fail(Failure, "output folder \"" + Utf8(folder) + "\" does not exist");
+
+    TTempFile zip(folder, ".zip");
+    TTempFile exe(folder, ".exe");
+    if (!packer.WriteArchive(zip.Path())) return Fail(Failure, packer.ErrorMessage());
+    if (!fs::copy_file(PathFromUtf8(runtime), exe.Path(), fs::copy_options::overwrite_existing, error))
+        return Fail(Failure, "cannot copy the runtime to \"" + Utf8(exe.Path()) + "\": " + error.message());
+
+    TExeUtils exeUtils;
+    std::unique_ptr<TProgressBar> progress;
+    if (IsTerminal(FErr)) {
+        progress = std::make_unique<TProgressBar>(FErr, "packing");
+        exeUtils.OnProgressMax = [&](TExeUtils&, int64_t max) { progress->SetMax(max); };
+        exeUtils.OnProgressPos = [&](TExeUtils&, int64_t pos) { progress->SetPosition(pos); };
+    }
+    const bool appended = exeUtils.AppendZipToExe(Utf8(zip.Path()), Utf8(exe.Path()));
+    if (progress) progress->Finish();
+    if (!appended) return Fail(Failure, exeUtils.LastErrorMessage());
+
+    MakeExecutable(exe.Path());
+    fs::rename(exe.Path(), outputPath, error);
+    if (error) return Fail(Failure, "cannot write \"" + *output + "\": " + error.message());
+    exe.Keep();
+    std::fprintf(FOut, "%s: %zu entries, %lld bytes\n", output->c_str(), packer.EntryCount(),
+                 static_cast<long long>(TExeUtils::GetFileByteSize(*output)));
+    return Success;
+}
+
+bool TPackTool::OpenArchive(const std::string& path, TAbZipKit& archive) {
+    std::string bytes, error;
+    if (!ReadWholeFile(path, bytes, error)) {
+        Fail(NoArchive, error);
+        return false;
+    }
+    if (const std::optional<uint64_t> stubSize = TExeUtils::StubSizeOfBytes(bytes); stubSize && *stubSize <= bytes.size())
+        bytes.erase(0, static_cast<std::size_t>(*stubSize));
+    archive.SetPassword(ZORV_ARCHIVE_PASSWORD);
+    try {
+        // Nothing at all is no archive either, though the reader would take it as an empty one.
+        if (bytes.empty()) throw EAbZipInvalid();
+        archive.LoadFromMemory(std::move(bytes));
+    } catch (const EAbException& e) {
+        Fail(NoArchive, path + ": " + e.what());
+        return false;
+    }
+    return true;
+}
+
+int TPackTool::List(const TCommandLine& command) {
+    if (command.Positionals().size() != 1) return Usage("list takes one FILE");
+    TAbZipKit archive;
+    if (!OpenArchive(command.Positionals()[0], archive)) return NoArchive;
+    for (int i = 0; i < archive.Count(); ++i) std::fprintf(FOut, "%s\n", archive.Item(i).fileName.c_str());
+    return std::fflush(FOut) == 0 ? Success : Failure;
+}
+
+int TPackTool::Cat(const TCommandLine& command) {
+    if (command.Positionals().size() != 2) return Usage("cat takes FILE and ENTRY");
+    const std::string& entry = command.Positionals()[1];
+    TAbZipKit archive;
+    if (!OpenArchive(command.Positionals()[0], archive)) return NoArchive;
+    std::string bytes;
+    const TAbExtractStatus status = archive.TryExtract(entry, bytes);
+    if (status == TAbExtractStatus::NotFound) return Fail(Failure, "no entry named \"" + entry + "\"");
+    if (status != TAbExtractStatus::Ok) return Fail(ExtractionFailed, entry + ": " + TAbZipKit::StatusMessage(status));
+#ifdef _WIN32
+    _setmode(_fileno(FOut), _O_BINARY);
+#endif
+    if (std::fwrite(bytes.data(), 1, bytes.size(), FOut) != bytes.size() || std::fflush(FOut) != 0)
+        return Fail(Failure, "cannot write to standard output");
+    return Success;
+}
+
+}  // namespace zorv

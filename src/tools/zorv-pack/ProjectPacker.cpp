@@ -1,0 +1,184 @@
+#include "tools/zorv-pack/ProjectPacker.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "archive/AbZipKit.h"
+#include "archive/ZipWriter.h"
+#include "shared/MemIniFile.h"
+
+namespace zorv {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
+
+TFilePtr OpenFile(const fs::path& path, const char* mode) {
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return TFilePtr(_wfopen(path.c_str(), wideMode.c_str()));
+#else
+    return TFilePtr(std::fopen(path.c_str(), mode));
+#endif
+}
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string Quoted(const fs::path& path) {
+    std::string text = Utf8(path);
+    text.insert(text.begin(), '"');
+    text.push_back('"');
+    return text;
+}
+
+fs::path PathFromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+TDosDateTime ModificationTime(const fs::path& path) {
+    std::error_code error;
+    const fs::file_time_type written = fs::last_write_time(path, error);
+    if (error) return {};
+    const auto system = std::chrono::file_clock::to_sys(written);
+    return TDosDateTime::FromTime(std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system)));
+}
+
+bool ReadWholeFile(const fs::path& path, std::string& bytes) {
+    const TFilePtr file = OpenFile(path, "rb");
+    if (!file) return false;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+    return std::ferror(file.get()) == 0;
+}
+
+// Writes the folder's tree in name order: each folder's own entry, then its contents.
+class TTreeWriter {
+public:
+    TTreeWriter(TZipWriter& zip, const TProjectPacker::TWarning& warning) : FZip(zip), FWarning(warning) {}
+
+    bool AddFile(const fs::path& path, const std::string& entryName) {
+        const TFilePtr file = OpenFile(path, "rb");
+        if (!file) {
+            FError = "Cannot open file \"" + Utf8(path) + "\"";
+            return false;
+        }
+        const bool added = FZip.AddFile(entryName, ModificationTime(path), [&](char* buffer, std::size_t capacity, std::size_t& got) {
+            got = std::fread(buffer, 1, capacity, file.get());
+            return got > 0 || std::ferror(file.get()) == 0;
+        });
+        if (!added) FError = FZip.LastErrorMessage() + " (" + Utf8(path) + ")";
+        return added;
+    }
+
+    bool AddFolder(const fs::path& path, const std::string& entryName) {
+        if (!FZip.AddDirectory(entryName + "/", ModificationTime(path))) {
+            FError = FZip.LastErrorMessage();
+            return false;
+        }
+        std::error_code error;
+        std::vector<fs::path> children;
+        for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
+            children.push_back(it->path());
+        if (error) {
+            FError = "Cannot read folder \"" + Utf8(path) + "\": " + error.message();
+            return false;
+        }
+        std::sort(children.begin(), children.end());
+        for (const fs::path& child : children) {
+            const std::string childName = entryName + "/" + Utf8(child.filename());
+            const fs::file_status link = fs::symlink_status(child, error);
+            const fs::file_status target = fs::status(child, error);
+            if (fs::is_directory(link)) {
+                if (!AddFolder(child, childName)) return false;
+            } else if (fs::is_regular_file(target)) {
+                if (!AddFile(child, childName)) return false;
+            } else if (FWarning) {
+                FWarning("left out \"" + Utf8(child) + "\": not a regular file or folder");
+            }
+        }
+        return true;
+    }
+
+    const std::string& Error() const { return FError; }
+
+private:
+    TZipWriter& FZip;
+    const TProjectPacker::TWarning& FWarning;
+    std::string FError;
+};
+
+}  // namespace
+
+const char* const TProjectPacker::OptionalFiles[3] = {"zorv-webviewjs", "WebView2LoaderWin64.dll", "WebView2Installer.exe"};
+
+bool TProjectPacker::Fail(std::string message) {
+    FErrorMessage = std::move(message);
+    return false;
+}
+
+// The folder name becomes the prefix of entry names that the runtime and any unzip tool see,
+// so it must stay inside the project: relative, "/"-separated, no "." or ".." steps.
+bool TProjectPacker::IsSafeDirName(const std::string& dirName) {
+    if (dirName.find('\\') != std::string::npos || dirName.find(':') != std::string::npos) return false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = dirName.find('/', start);
+        const std::string step = dirName.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (step.empty() || step == "." || step == "..") return false;
+        if (slash == std::string::npos) return true;
+        start = slash + 1;
+    }
+}
+
+bool TProjectPacker::Load(const fs::path& projectDir) {
+    FProjectDir = projectDir;
+    std::error_code error;
+    if (!fs::is_directory(projectDir, error)) return Fail("project folder \"" + Utf8(projectDir) + "\" does not exist");
+    const fs::path iniPath = projectDir / "zorv.ini";
+    if (!fs::is_regular_file(iniPath, error)) return Fail(Quoted(iniPath) + " is missing");
+    std::string iniBytes;
+    if (!ReadWholeFile(iniPath, iniBytes)) return Fail("cannot read " + Quoted(iniPath));
+    TMemIniFile ini;
+    ini.SetText(iniBytes);
+    FAppId = ini.ReadString("App", "ID", "");
+    FAppName = ini.ReadString("App", "Name", "");
+    FAppDirName = ini.ReadString("App", "DirName", "");
+    for (const auto& [key, value] : {std::pair<const char*, const std::string*>{"ID", &FAppId}, {"Name", &FAppName},
+                                     {"DirName", &FAppDirName}})
+        if (value->empty()) return Fail(std::string("zorv.ini: \"") + key + "\" in section [App] is missing or empty");
+    if (!IsSafeDirName(FAppDirName))
+        return Fail("zorv.ini: \"DirName\" must name a folder inside the project (got \"" + FAppDirName + "\")");
+    if (!fs::is_directory(projectDir / PathFromUtf8(FAppDirName), error))
+        return Fail("the application folder \"" + Utf8(projectDir / PathFromUtf8(FAppDirName)) + "\" does not exist");
+    return true;
+}
+
+bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
+    TFilePtr out = OpenFile(zipPath, "wb");
+    if (!out) return Fail("cannot create \"" + Utf8(zipPath) + "\"");
+    TZipWriter zip([&](const void* data, std::size_t size) { return std::fwrite(data, 1, size, out.get()) == size; },
+                   ZORV_ARCHIVE_PASSWORD);
+    TTreeWriter tree(zip, OnWarning);
+    if (!tree.AddFile(FProjectDir / "zorv.ini", "zorv.ini")) return Fail(tree.Error());
+    for (const char* name : OptionalFiles) {
+        std::error_code error;
+        if (fs::is_regular_file(FProjectDir / name, error) && !tree.AddFile(FProjectDir / name, name)) return Fail(tree.Error());
+    }
+    if (!tree.AddFolder(FProjectDir / PathFromUtf8(FAppDirName), FAppDirName)) return Fail(tree.Error());
+    if (!zip.Finish()) return Fail(zip.LastErrorMessage());
+    if (std::fclose(out.release()) != 0) return Fail("cannot write \"" + Utf8(zipPath) + "\"");
+    FEntryCount = zip.Count();
+    return true;
+}
+
+}  // namespace zorv

@@ -1,0 +1,40 @@
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace zorv {
+
+// A project folder as `zorv-pack build` takes it: "zorv.ini", the application folder named by
+// its DirName, and the optional support files. Validates it and writes its packaged archive.
+class TProjectPacker {
+public:
+    using TWarning = std::function<void(const std::string& message)>;
+
+    // Reads and checks the project; false with ErrorMessage set when it cannot be packed.
+    bool Load(const std::filesystem::path& projectDir);
+    // Writes the encrypted archive of the loaded project to `zipPath`.
+    bool WriteArchive(const std::filesystem::path& zipPath);
+
+    const std::string& AppId() const { return FAppId; }
+    const std::string& AppName() const { return FAppName; }
+    const std::string& AppDirName() const { return FAppDirName; }
+    std::size_t EntryCount() const { return FEntryCount; }
+    const std::string& ErrorMessage() const { return FErrorMessage; }
+    // Told about files that are left out (special files, links to folders).
+    TWarning OnWarning;
+
+    // Files beside "zorv.ini" that go into the archive when present.
+    static const char* const OptionalFiles[3];
+
+private:
+    bool Fail(std::string message);
+    static bool IsSafeDirName(const std::string& dirName);
+
+    std::filesystem::path FProjectDir;
+    std::string FAppId, FAppName, FAppDirName;
+    std::size_t FEntryCount = 0;
+    std::string FErrorMessage;
+};
+
+}  // namespace zorv
