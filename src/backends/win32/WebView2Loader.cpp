@@ -81,17 +81,4 @@ HRESULT TWebView2Loader::GetCoreWebView2BrowserVersionString(std::wstring& versi
     return result;
 }
 
-bool TWebView2Loader::CheckEdgeIsInstalled(const std::string& loaderPath) {
-    if (::GetFileAttributesW(TWinText::Utf8ToWide(loaderPath).c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    TLibraryHandle library(LoadLibraryFromExactPath(loaderPath));
-    if (!library) return false;
-    // A loader without the export cannot tell: treated as a missing runtime.
-    auto available = LookUpExport<TGetAvailableCoreWebView2BrowserVersionString>(
-        library.Get(), ZORV_WEBVIEW2_EXPORT_AVAILABLE_VERSION);
-    if (!available) return false;
-    TCoTaskString version;
-    available(nullptr, version.Put());  // the status is not examined: only the version counts
-    return version && version.Get()[0] != L'\0';
-}
-
 }  // namespace zorv

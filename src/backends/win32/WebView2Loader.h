@@ -26,10 +26,6 @@ public:
     // GetAvailableCoreWebView2BrowserVersionString with no browser folder gives the same answer.
     static HRESULT GetCoreWebView2BrowserVersionString(std::wstring& version);
 
-    // Whether the WebView2 runtime can be reached through the loader at `loaderPath`: the library
-    // loads, has the version export, and reports a non-empty version. The library is unloaded again.
-    static bool CheckEdgeIsInstalled(const std::string& loaderPath);
-
 private:
     struct TBinding;
     static TBinding& Binding();

@@ -1,0 +1,238 @@
+#include "backends/win32/BrowserForm.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include "backends/win32/SysUtils.h"
+#include "backends/win32/WinText.h"
+#include "bridge/ZorvExternalJavascript.h"
+#include "runtime/AppUrl.h"
+#include "runtime/DocumentStartScript.h"
+#include "runtime/ResourceResolver.h"
+#include "shared/ExeUtils.h"
+
+namespace zorv {
+
+namespace {
+constexpr wchar_t WindowClassName[] = L"ZorvBrowserForm";
+constexpr int ProgressBarHeight = 4;
+
+void RegisterFormClass(WNDPROC proc) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = WindowClassName;
+    ::RegisterClassExW(&windowClass);
+}
+
+// The folder of the running executable, with its trailing "\".
+std::string ExecutableFolder() {
+    const std::string path = TExeUtils::RunningExePath();
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The bridge script as the executable carries it (RCDATA ZORV_EXTERNAL_JAVASCRIPT); builds
+// without the resource, such as the tests, use the copy compiled into the bridge.
+std::string_view BridgeScript() {
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    if (HRSRC resource = ::FindResourceW(module, L"ZORV_EXTERNAL_JAVASCRIPT", MAKEINTRESOURCEW(10))) {
+        HGLOBAL loaded = ::LoadResource(module, resource);
+        const void* data = loaded ? ::LockResource(loaded) : nullptr;
+        if (data) return {static_cast<const char*>(data), ::SizeofResource(module, resource)};
+    }
+    return ZorvExternalJavascript();
+}
+
+std::string ReadString(HRESULT (STDMETHODCALLTYPE ICoreWebView2WebMessageReceivedEventArgs::*getter)(LPWSTR*),
+                       ICoreWebView2WebMessageReceivedEventArgs* args, bool* ok = nullptr) {
+    TCoTaskString text;
+    const HRESULT result = (args->*getter)(text.Put());
+    if (ok) *ok = SUCCEEDED(result) && text;
+    return TWinText::WideToUtf8(text.Get());
+}
+}  // namespace
+
+TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFactory environmentFactory)
+    : FEdgeBrowser(std::make_unique<TEdgeBrowser>(uiThread, std::move(environmentFactory))),
+      FAppDirPath(ExecutableFolder()) {
+    FStartInstance = [](const std::string& arguments) {
+        TSysUtils::ShellExec(TWinText::Utf8ToWide(TExeUtils::RunningExePath()), TWinText::Utf8ToWide(arguments));
+    };
+    TEdgeBrowser& edge = *FEdgeBrowser;
+    edge.OnProcessFailed = [](TEdgeBrowser&, COREWEBVIEW2_PROCESS_FAILED_KIND) {};
+    edge.OnNewWindowRequested = [this](TEdgeBrowser& s, TNewWindowRequestedEventArgs& a) {
+        EdgeBrowserNewWindowRequested(s, a);
+    };
+    edge.OnCreateWebViewCompleted = [this](TEdgeBrowser& s, HRESULT r) { EdgeBrowserCreateWebViewCompleted(s, r); };
+    edge.OnWebResourceRequested = [this](TEdgeBrowser& s, TWebResourceRequestedEventArgs& a) {
+        EdgeBrowserWebResourceRequested(s, a);
+    };
+    edge.OnNavigationCompleted = [this](TEdgeBrowser& s, bool ok, COREWEBVIEW2_WEB_ERROR_STATUS st) {
+        EdgeBrowserNavigationCompleted(s, ok, st);
+    };
+    edge.OnWebMessageReceived = [this](TEdgeBrowser& s, TWebMessageReceivedEventArgs& a) {
+        EdgeBrowserWebMessageReceived(s, a);
+    };
+    edge.OnPermissionRequested = [this](TEdgeBrowser& s, TPermissionRequestedEventArgs& a) {
+        EdgeBrowserPermissionRequested(s, a);
+    };
+}
+
+TBrowserForm::~TBrowserForm() {
+    FEdgeBrowser.reset();  // closes the web view before the window goes
+    if (FWindow) ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
+}
+
+void TBrowserForm::SetParent(HWND parent) {
+    if (!parent || FWindow) return;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    RegisterFormClass(&TBrowserForm::WindowProc);
+    RECT client{};
+    ::GetClientRect(parent, &client);
+    FWindow.Reset(::CreateWindowExW(WS_EX_CONTROLPARENT, WindowClassName, L"",
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, client.right, client.bottom,
+                                    parent, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FProgressBar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_MARQUEE, 0, 0, 0,
+                                     ProgressBarHeight, FWindow.Get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(FProgressBar, PBM_SETMARQUEE, TRUE, 0);
+    FEdgeBrowser->SetParent(FWindow.Get());
+    LayOut();
+}
+
+void TBrowserForm::SetBounds(const RECT& bounds) {
+    if (FWindow)
+        ::MoveWindow(FWindow.Get(), bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                     TRUE);
+}
+
+void TBrowserForm::SetVisible(bool visible) {
+    if (FWindow) ::ShowWindow(FWindow.Get(), visible ? SW_SHOW : SW_HIDE);
+}
+
+bool TBrowserForm::ProgressBarVisible() const {
+    return FProgressBar && ::IsWindowVisible(FProgressBar);
+}
+
+LRESULT CALLBACK TBrowserForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE) {
+        if (auto* self = reinterpret_cast<TBrowserForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) self->LayOut();
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The bar sits along the bottom edge while it shows; the web view takes the rest.
+void TBrowserForm::LayOut() {
+    if (!FWindow) return;
+    RECT client{};
+    ::GetClientRect(FWindow.Get(), &client);
+    RECT browser = client;
+    if (ProgressBarVisible()) {
+        browser.bottom = std::max(client.top, client.bottom - ProgressBarHeight);
+        ::MoveWindow(FProgressBar, 0, browser.bottom, client.right, client.bottom - browser.bottom, TRUE);
+    }
+    FEdgeBrowser->SetBounds(browser);
+}
+
+std::string TBrowserForm::DocumentStartScript() const {
+    return TDocumentStartScript::Compose(FWithExternal ? BridgeScript() : std::string_view(), FWithExternal,
+                                         FIsRuntime, FWebviewJavascript);
+}
+
+std::string TBrowserForm::NewInstanceArguments(const std::string& appID, const std::string& url) {
+    return "\"" + appID + "\" \"" + url + "\"";
+}
+
+TWebMessage TBrowserForm::ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args) {
+    TWebMessage message;
+    bool isString = false;
+    std::string text = ReadString(&ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString, args, &isString);
+    if (isString) message.asString = std::move(text);
+    message.asJson = ReadString(&ICoreWebView2WebMessageReceivedEventArgs::get_WebMessageAsJson, args);
+    message.sourceUrl = ReadString(&ICoreWebView2WebMessageReceivedEventArgs::get_Source, args);
+    return message;
+}
+
+void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESULT result) {
+    if (FAILED(result) || !sender.DefaultInterface()) return;
+    sender.DefaultInterface()->AddScriptToExecuteOnDocumentCreated(
+        TWinText::Utf8ToWide(DocumentStartScript()).c_str(), nullptr);
+    ApplySettings();
+    sender.AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    if (!FStartPageURL.empty()) sender.Navigate(FStartPageURL);
+}
+
+void TBrowserForm::ApplySettings() {
+    ICoreWebView2Settings* settings = FEdgeBrowser->SettingsInterface();
+    if (!settings) return;
+    settings->put_IsScriptEnabled(TRUE);
+    settings->put_IsStatusBarEnabled(FALSE);
+    settings->put_IsZoomControlEnabled(FALSE);
+    settings->put_IsWebMessageEnabled(TRUE);
+    settings->put_IsBuiltInErrorPageEnabled(TRUE);
+    settings->put_AreDevToolsEnabled(FAllowDebug ? TRUE : FALSE);
+    settings->put_AreDefaultContextMenusEnabled(FAllowContextMenu ? TRUE : FALSE);
+}
+
+void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebResourceRequestedEventArgs& args) {
+    if (!FHandleRequests) return;
+    ICoreWebView2WebResourceRequestedEventArgs* eventArgs = args.ArgsInterface();
+    TComPtr<ICoreWebView2WebResourceRequest> request;
+    if (FAILED(eventArgs->get_Request(request.Put())) || !request) return;
+    TCoTaskString uriText;
+    if (FAILED(request->get_Uri(uriText.Put())) || !uriText) return;
+    const std::string uri = TWinText::WideToUtf8(uriText.Get());
+    if (!TAppUrl::IsAppUrl(uri)) return;  // web addresses, data: URLs and the like go on untouched
+
+    FMimeRegistry.Refresh();
+    const TResource resource = TResourceResolver(FExeZip, FAppDirName, FAppDirPath).FindUrl(uri);
+    // Nothing in the archive or on disk: the web view handles the URL itself (its error page).
+    if (resource.status == 404) return;
+    ICoreWebView2Environment* environment = sender.EnvironmentInterface();
+    if (!environment) return;
+    // The stream keeps its own copy of the bytes for as long as the web view holds the response.
+    TComPtr<IStream> stream = TComPtr<IStream>::Attach(::SHCreateMemStream(
+        reinterpret_cast<const BYTE*>(resource.bytes.data()), static_cast<UINT>(resource.bytes.size())));
+    if (!stream) return;
+    const std::wstring headers = TWinText::Utf8ToWide("Content-Type: " + resource.ContentTypeHeader());
+    TComPtr<ICoreWebView2WebResourceResponse> response;
+    if (SUCCEEDED(environment->CreateWebResourceResponse(stream.Get(), resource.status,
+                                                         TWinText::Utf8ToWide(resource.reason).c_str(),
+                                                         headers.c_str(), response.Put())) &&
+        response)
+        eventArgs->put_Response(response.Get());
+}
+
+void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowRequestedEventArgs& args) {
+    if (!FIsRuntime) return;
+    TCoTaskString uriText;
+    if (FAILED(args.ArgsInterface()->get_Uri(uriText.Put())) || !uriText) return;
+    const std::string uri = TWinText::WideToUtf8(uriText.Get());
+    if (!TAppUrl::IsFileUrl(uri)) return;
+    args.ArgsInterface()->put_Handled(TRUE);
+    if (FStartInstance) FStartInstance(NewInstanceArguments(FRuntimeAppID, uri));
+}
+
+void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool, COREWEBVIEW2_WEB_ERROR_STATUS) {
+    if (FProgressBar && ::IsWindowVisible(FProgressBar)) {
+        ::ShowWindow(FProgressBar, SW_HIDE);
+        LayOut();
+    }
+}
+
+void TBrowserForm::EdgeBrowserPermissionRequested(TEdgeBrowser&, TPermissionRequestedEventArgs& args) {
+    args.ArgsInterface()->put_State(COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+}
+
+void TBrowserForm::EdgeBrowserWebMessageReceived(TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {
+    // The page host itself has no use for messages; the bridge takes them over at runtime.
+    (void)ReadString(&ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString, args.ArgsInterface());
+}
+
+}  // namespace zorv

@@ -1,0 +1,105 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "backends/win32/EdgeBrowser.h"
+#include "backends/win32/WinHandles.h"
+#include "backends/win32/WinMimeRegistry.h"
+#include "bridge/WebMessage.h"
+
+namespace zorv {
+
+class TAbZipKit;
+class TWinUiThread;
+
+// The page host: a borderless child window holding the web view control and a marquee bar that
+// runs until the first navigation completes. Once the web view exists it injects the
+// document-start script, applies the settings, asks to see every request and opens the start URL;
+// it answers file:/// requests from the archive (then the executable's folder, then the absolute
+// path), grants permissions, and opens new windows on file: URLs as new instances.
+class TBrowserForm {
+public:
+    // Starts a new instance of the running executable with the given argument text.
+    using TStartInstance = std::function<void(const std::string& arguments)>;
+
+    explicit TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFactory environmentFactory = {});
+    ~TBrowserForm();
+    TBrowserForm(const TBrowserForm&) = delete;
+    TBrowserForm& operator=(const TBrowserForm&) = delete;
+
+    // Creates the form's window inside `parent`, filling its client area; this starts creating
+    // the web view.
+    void SetParent(HWND parent);
+    void SetBounds(const RECT& bounds);
+    void SetVisible(bool visible);
+    HWND Handle() const { return FWindow.Get(); }
+
+    TEdgeBrowser& EdgeBrowser() { return *FEdgeBrowser; }
+    const TAbZipKit* ExeZip() const { return FExeZip; }
+    void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
+    bool IsRuntime() const { return FIsRuntime; }
+    void SetIsRuntime(bool value) { FIsRuntime = value; }
+    const std::string& RuntimeAppID() const { return FRuntimeAppID; }
+    void SetRuntimeAppID(const std::string& value) { FRuntimeAppID = value; }
+    bool WithExternal() const { return FWithExternal; }
+    void SetWithExternal(bool value) { FWithExternal = value; }
+    const std::string& AppDirName() const { return FAppDirName; }
+    void SetAppDirName(const std::string& value) { FAppDirName = value; }
+    const std::string& AppDirPath() const { return FAppDirPath; }
+    void SetAppDirPath(const std::string& value) { FAppDirPath = value; }
+    bool AllowDebug() const { return FAllowDebug; }
+    void SetAllowDebug(bool value) { FAllowDebug = value; }
+    const std::string& WebviewJavascript() const { return FWebviewJavascript; }
+    void SetWebviewJavascript(const std::string& value) { FWebviewJavascript = value; }
+    bool AllowContextMenu() const { return FAllowContextMenu; }
+    void SetAllowContextMenu(bool value) { FAllowContextMenu = value; }
+    const std::string& StartPageURL() const { return FStartPageURL; }
+    void SetStartPageURL(const std::string& value) { FStartPageURL = value; }
+    bool HandleRequests() const { return FHandleRequests; }
+    void SetHandleRequests(bool value) { FHandleRequests = value; }
+    void SetStartInstance(TStartInstance startInstance) { FStartInstance = std::move(startInstance); }
+    bool ProgressBarVisible() const;
+
+    // The script registered to run at the start of every document.
+    std::string DocumentStartScript() const;
+    // The argument text of a new instance that opens `url`: the identifier and the URL, each in
+    // double quotes.
+    static std::string NewInstanceArguments(const std::string& appID, const std::string& url);
+    // A web message as the bridge takes it.
+    static TWebMessage ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args);
+
+    // Handlers of the web view control's events.
+    void EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESULT result);
+    void EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebResourceRequestedEventArgs& args);
+    void EdgeBrowserNewWindowRequested(TEdgeBrowser& sender, TNewWindowRequestedEventArgs& args);
+    void EdgeBrowserNavigationCompleted(TEdgeBrowser& sender, bool isSuccess, COREWEBVIEW2_WEB_ERROR_STATUS status);
+    void EdgeBrowserPermissionRequested(TEdgeBrowser& sender, TPermissionRequestedEventArgs& args);
+    void EdgeBrowserWebMessageReceived(TEdgeBrowser& sender, TWebMessageReceivedEventArgs& args);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void LayOut();
+    void ApplySettings();
+
+    std::unique_ptr<TEdgeBrowser> FEdgeBrowser;
+    TWindowHandle FWindow;
+    HWND FProgressBar = nullptr;  // a child of FWindow, destroyed with it
+    TWinMimeRegistry FMimeRegistry;
+    TStartInstance FStartInstance;
+    const TAbZipKit* FExeZip = nullptr;
+    bool FIsRuntime = false;
+    std::string FRuntimeAppID;
+    bool FWithExternal = false;
+    std::string FAppDirName;
+    std::string FAppDirPath;
+    bool FAllowDebug = false;
+    std::string FWebviewJavascript;
+    bool FAllowContextMenu = false;
+    std::string FStartPageURL;
+    bool FHandleRequests = false;
+};
+
+}  // namespace zorv
