@@ -11,6 +11,8 @@ public:
     // Text that is not valid JSON is refused by the platform and never reaches the page.
     virtual void PostWebMessageAsJson(const std::string& json) = 0;
     virtual void ExecuteScript(const std::string& script) = 0;
+    // Gives the keyboard focus to the web view (first to its host window, then to the view).
+    virtual void FocusWebView() {}
 };
 
 }  // namespace zorv

@@ -1,0 +1,176 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bridge/BridgeArguments.h"
+#include "bridge/PagePaths.h"
+#include "bridge/WebMessage.h"
+
+namespace zorv {
+
+class IDialogs;
+class IMainWindow;
+class IMenuBar;
+class IOperatingSystem;
+class IUiThread;
+class IWebView;
+class TAbZipKit;
+class TBrowserExternalForm;
+class TMemIniFile;
+class TStylesUtils;
+struct TMenuItemModel;
+
+// Where the runtime runs from.
+struct TBridgeContext {
+    std::string exePath;  // full path of the running executable
+    std::string appDir;   // its folder, with a trailing delimiter: the base of relative page paths
+    std::vector<std::string> commandLine;  // item 0 is the executable's path, then the arguments
+    TPathStyle pathStyle = TPathStyle::Native;
+};
+
+// The platform services the bridge uses. Dialogs, menu bar and the theme holder must outlive the
+// module. The operating system and the UI thread are shared because shell.command uses them from
+// a worker thread that may outlive the module.
+struct TBridgeServices {
+    IDialogs* dialogs = nullptr;
+    IMenuBar* menuBar = nullptr;
+    TStylesUtils* stylesUtils = nullptr;  // the process's active theme and its engine
+    std::shared_ptr<IOperatingSystem> operatingSystem;
+    std::shared_ptr<IUiThread> uiThread;
+};
+
+// The native side of window.zorv: takes each web message of an application page, runs the function
+// its identifier names and posts the reply {"uuid": "...", "success": ..., "result": ...}.
+// Lives on the UI thread; no call ever throws out of EdgeBrowserWebMessageReceived.
+class TBrowserExternalModule {
+public:
+    TBrowserExternalModule(TBridgeServices services, TBridgeContext context);
+    ~TBrowserExternalModule();
+    TBrowserExternalModule(const TBrowserExternalModule&) = delete;
+    TBrowserExternalModule& operator=(const TBrowserExternalModule&) = delete;
+
+    // The web view's web-message handler.
+    void EdgeBrowserWebMessageReceived(const TWebMessage& message);
+
+    // The scripts native code runs in the page.
+    static constexpr const char* CloseQueryScript = "zorv.events.onCloseQuery();";
+    static std::string MainMenuItemClickScript(int32_t tag);
+
+    // Only documents whose URL starts with one of these prefixes may call the bridge; messages of
+    // any other document run nothing and get no reply. The default accepts "file:///" documents,
+    // the pages the Windows host serves from the archive; a host serving its pages under its own
+    // scheme sets that scheme's prefix, for example "zorv-app://myapp/".
+    void SetAcceptedOrigins(std::vector<std::string> urlPrefixes);
+    bool IsAcceptedOrigin(std::string_view sourceUrl) const;
+
+    // Borrowed; its presence is runtime mode.
+    const TAbZipKit* ExeZip() const { return FExeZip; }
+    void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
+    IMainWindow* MainForm() const { return FMainForm; }
+    void SetMainForm(IMainWindow* mainForm) { FMainForm = mainForm; }
+    const TMemIniFile* ProjectINI() const { return FProjectINI; }
+    void SetProjectINI(const TMemIniFile* projectIni) { FProjectINI = projectIni; }
+    // The page host's web view, which carries replies and event scripts.
+    IWebView* WebView() const { return FWebView; }
+    void SetWebView(IWebView* webView) { FWebView = webView; }
+    bool InFullscreen() const { return FInFullscreen; }
+    void SetInFullscreen(bool inFullscreen) { FInFullscreen = inFullscreen; }
+    void SetOnAppCloseRequest(std::function<void()> handler) { FOnAppCloseRequest = std::move(handler); }
+
+    void SendReply(std::string_view uuid, std::string_view result, bool success);
+    void SendSuccess(std::string_view uuid, std::string_view result) { SendReply(uuid, result, true); }
+    void SendError(std::string_view uuid, std::string_view result) { SendReply(uuid, result, false); }
+
+private:
+    using TFunction = void (TBrowserExternalModule::*)(const std::string& uuid, const TBridgeArguments& args);
+    struct TFunctionEntry {
+        int32_t id;
+        TFunction function;
+        const char* runtimeOnlyPath;  // the path named by the runtime-only message, or null
+    };
+    struct TLifetime {};
+    static const TFunctionEntry* FindFunction(int32_t id);
+    void Dispatch(const TWebMessage& message);
+    // Whether the module still exists after something that may have run a nested message loop.
+    std::weak_ptr<TLifetime> Lifetime() const { return FLifetime; }
+
+    IMainWindow& RequireMainForm() const;
+    std::string ResolvePagePath(std::string_view pagePath) const;
+    std::string AppDirName() const;
+    void ShowRuntimeOnlyMessage(const char* functionPath);
+    void OnMainMenuItemClick(int32_t tag);
+    std::string ReadMenuImage(const std::string& path) const;
+    void ShowMenu();
+    const char* BuildMainMenu(const std::string& itemsText);
+    void UpdateMenuItem(TMenuItemModel& item, const TBridgeArguments& args);
+
+    // App and window functions.
+    void Hello(const std::string& uuid, const TBridgeArguments& args);
+    void IsRuntime(const std::string& uuid, const TBridgeArguments& args);
+    void AppClose(const std::string& uuid, const TBridgeArguments& args);
+    void AppInFullscreen(const std::string& uuid, const TBridgeArguments& args);
+    void AppEnterFullscreen(const std::string& uuid, const TBridgeArguments& args);
+    void AppExitFullscreen(const std::string& uuid, const TBridgeArguments& args);
+    void AppGetArgs(const std::string& uuid, const TBridgeArguments& args);
+    void WindowGetStyle(const std::string& uuid, const TBridgeArguments& args);
+    void WindowSetStyle(const std::string& uuid, const TBridgeArguments& args);
+    void WindowGetState(const std::string& uuid, const TBridgeArguments& args);
+    void WindowSetState(const std::string& uuid, const TBridgeArguments& args);
+    void WindowGetTitle(const std::string& uuid, const TBridgeArguments& args);
+    void WindowSetTitle(const std::string& uuid, const TBridgeArguments& args);
+    // Files, folders and Base64.
+    void FilesFileExists(const std::string& uuid, const TBridgeArguments& args);
+    void FilesDeleteFile(const std::string& uuid, const TBridgeArguments& args);
+    void FilesWriteTextFile(const std::string& uuid, const TBridgeArguments& args);
+    void FilesExtractFile(const std::string& uuid, const TBridgeArguments& args);
+    void FoldersDirExists(const std::string& uuid, const TBridgeArguments& args);
+    void FoldersDeleteDir(const std::string& uuid, const TBridgeArguments& args);
+    void FoldersGetTempDir(const std::string& uuid, const TBridgeArguments& args);
+    void FoldersGetUserDocumentsDir(const std::string& uuid, const TBridgeArguments& args);
+    void FoldersGetUserDesktopDir(const std::string& uuid, const TBridgeArguments& args);
+    void FoldersGetAppExecutableDir(const std::string& uuid, const TBridgeArguments& args);
+    void FoldersGetAppDataDir(const std::string& uuid, const TBridgeArguments& args);
+    void Base64DecodeToFile(const std::string& uuid, const TBridgeArguments& args);
+    // File dialogs.
+    void DialogsOpenFile(const std::string& uuid, const TBridgeArguments& args);
+    void DialogsSaveFile(const std::string& uuid, const TBridgeArguments& args);
+    void ShowFileDialog(const std::string& uuid, const TBridgeArguments& args, bool save);
+    // Shell and system.
+    void ShellExecute(const std::string& uuid, const TBridgeArguments& args);
+    void ShellExplore(const std::string& uuid, const TBridgeArguments& args);
+    void ShellCommand(const std::string& uuid, const TBridgeArguments& args);
+    void ShellWindows(const std::string& uuid, const TBridgeArguments& args);
+    void SystemLogoff(const std::string& uuid, const TBridgeArguments& args);
+    void SystemReboot(const std::string& uuid, const TBridgeArguments& args);
+    void SystemShutdown(const std::string& uuid, const TBridgeArguments& args);
+    void SendSystemResult(const std::string& uuid, bool accepted);
+    // Native main menu.
+    void MainMenuSetItems(const std::string& uuid, const TBridgeArguments& args);
+    void MainMenuUpdateItem(const std::string& uuid, const TBridgeArguments& args);
+    // Themes.
+    void ThemesGetTheme(const std::string& uuid, const TBridgeArguments& args);
+    void ThemesGetThemes(const std::string& uuid, const TBridgeArguments& args);
+    void ThemesSetTheme(const std::string& uuid, const TBridgeArguments& args);
+
+    static const TFunctionEntry FunctionTable[];
+
+    TBridgeServices FServices;
+    TBridgeContext FContext;
+    std::vector<std::string> FAcceptedOrigins{"file:///"};
+    const TAbZipKit* FExeZip = nullptr;
+    IMainWindow* FMainForm = nullptr;
+    const TMemIniFile* FProjectINI = nullptr;
+    IWebView* FWebView = nullptr;
+    bool FInFullscreen = false;
+    std::function<void()> FOnAppCloseRequest;
+    std::unique_ptr<TBrowserExternalForm> FBrowserExternalForm;
+    bool FOpenDialogShowing = false;
+    bool FSaveDialogShowing = false;
+    std::shared_ptr<TLifetime> FLifetime = std::make_shared<TLifetime>();
+};
+
+}  // namespace zorv

@@ -1,0 +1,130 @@
+// zorv.mainMenu.*: the native menu bar that a page describes, and its clicks.
+#include "bridge/BrowserExternalModule.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "archive/AbZipKit.h"
+#include "bridge/BridgeJson.h"
+#include "bridge/BrowserExternalForm.h"
+#include "bridge/TextConvert.h"
+#include "platform/MenuBar.h"
+
+namespace zorv {
+namespace {
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path fsPath = TPagePaths::ToFsPath(path);
+    if (!std::filesystem::is_regular_file(fsPath, error)) return std::nullopt;
+    std::ifstream file(fsPath, std::ios::binary);
+    if (!file) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Hands the menu to the platform when the call ends, also when an error ends it early, so that
+// what the user sees is always what the module holds.
+class TMenuRefresh {
+public:
+    explicit TMenuRefresh(std::function<void()> refresh) : FRefresh(std::move(refresh)) {}
+    ~TMenuRefresh() {
+        try {
+            FRefresh();
+        } catch (...) {
+        }
+    }
+    TMenuRefresh(const TMenuRefresh&) = delete;
+    TMenuRefresh& operator=(const TMenuRefresh&) = delete;
+
+private:
+    std::function<void()> FRefresh;
+};
+
+}  // namespace
+
+// An image is looked for as an archive entry (its full name), then beside the executable, then
+// as the path itself.
+std::string TBrowserExternalModule::ReadMenuImage(const std::string& path) const {
+    if (FExeZip && FExeZip->FindFile(path) >= 0) {
+        std::string data;
+        if (FExeZip->TryExtract(path, data) == TAbExtractStatus::Ok) return data;
+    }
+    if (std::optional<std::string> data = ReadWholeFile(FContext.appDir + path)) return *data;
+    if (std::optional<std::string> data = ReadWholeFile(path)) return *data;
+    return {};
+}
+
+void TBrowserExternalModule::ShowMenu() {
+    if (FServices.menuBar && FBrowserExternalForm->IsAttached()) {
+        FServices.menuBar->ShowMenu(FBrowserExternalForm->MainMenu());
+    }
+}
+
+void TBrowserExternalModule::MainMenuSetItems(const std::string& uuid, const TBridgeArguments& args) {
+    const std::string itemsText = args.ReadString("items");
+    if (itemsText.empty()) return SendError(uuid, "\"Missing menu items\"");
+    const char* error = nullptr;
+    {
+        const TMenuRefresh refresh([this] { ShowMenu(); });
+        error = BuildMainMenu(itemsText);
+    }
+    if (error) return SendError(uuid, error);
+    SendSuccess(uuid, "true");
+}
+
+// Replaces the whole menu; on a malformed description the menu stays attached and empty. Gives
+// the error reply's text, or null.
+const char* TBrowserExternalModule::BuildMainMenu(const std::string& itemsText) {
+    TBrowserExternalForm& form = *FBrowserExternalForm;
+    form.Attach();
+    form.ClearItemsAndImages();
+    const std::optional<nlohmann::json> items = TBridgeJson::Parse(itemsText);
+    if (!items || !items->is_array()) return "\"Wrong menu items JSON\"";
+    for (const nlohmann::json& item : *items) {
+        if (!item.is_object()) throw EBridgeError("Menu item is not a JSON object");
+        form.MainMenu().items.emplace_back();
+        if (!form.BuildMenuItem(item, form.MainMenu().items.back())) {
+            form.ClearItems();
+            return "\"Wrong menu item JSON\"";
+        }
+    }
+    return nullptr;
+}
+
+void TBrowserExternalModule::MainMenuUpdateItem(const std::string& uuid, const TBridgeArguments& args) {
+    const std::string idText = args.ReadString("id");
+    if (idText.empty()) return SendError(uuid, "\"Missing item ID\"");
+    int32_t id = -1;
+    if (!TTextConvert::TryStrToInt32(idText, id)) id = -1;
+    if (id == -1) return SendError(uuid, "\"Wrong item ID\"");
+    TBrowserExternalForm& form = *FBrowserExternalForm;
+    if (form.MainMenu().items.empty()) return SendError(uuid, "\"No menu items\"");
+
+    TMenuItemModel* found = nullptr;
+    for (TMenuItemModel& item : form.MainMenu().items) {
+        if ((found = TBrowserExternalForm::FindMenuItemByTag(item, id))) break;
+    }
+    if (found) {
+        const TMenuRefresh refresh([this] { ShowMenu(); });
+        UpdateMenuItem(*found, args);
+    }
+    SendSuccess(uuid, "true");
+}
+
+// Members are read only for an item that exists; empty ones leave the item as it is.
+void TBrowserExternalModule::UpdateMenuItem(TMenuItemModel& found, const TBridgeArguments& args) {
+    const std::string caption = args.ReadString("caption");
+    if (!caption.empty()) found.caption = caption;
+    const std::string enabled = args.ReadString("enabled");
+    if (!enabled.empty()) {
+        bool value = true;
+        if (!TTextConvert::TryStrToBool(enabled, value)) {
+            throw EBridgeError("'" + enabled + "' is not a valid boolean value");
+        }
+        found.enabled = value;
+    }
+    const std::string image = args.ReadString("image");
+    if (!image.empty()) FBrowserExternalForm->LoadMenuImage(image, found);
+}
+
+}  // namespace zorv

@@ -1,0 +1,31 @@
+#include "bridge/PagePaths.h"
+
+#include <algorithm>
+
+namespace zorv {
+
+bool TPagePaths::IsAbsolute(std::string_view path, TPathStyle style) {
+    if (style == TPathStyle::Posix) return !path.empty() && path.front() == '/';
+    const bool hasDrive = path.size() >= 2 && path[1] == ':' &&
+                          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    const bool hasShare = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+    return hasDrive || hasShare;
+}
+
+std::string TPagePaths::Resolve(std::string_view pagePath, std::string_view appDir, TPathStyle style) {
+    if (IsAbsolute(pagePath, style)) return std::string(pagePath);
+    std::string relative(pagePath);
+    if (style == TPathStyle::Windows) std::replace(relative.begin(), relative.end(), '/', '\\');
+    return std::string(appDir) + relative;
+}
+
+std::filesystem::path TPagePaths::ToFsPath(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string TPagePaths::FromFsPath(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace zorv

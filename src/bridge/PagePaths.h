@@ -1,0 +1,34 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zorv {
+
+// How paths are written on the platform the runtime runs on.
+enum class TPathStyle {
+    Windows,  // "C:\dir\file", "\\server\share\..."; a page's "/" becomes "\"
+    Posix,    // "/dir/file"
+#ifdef _WIN32
+    Native = Windows
+#else
+    Native = Posix
+#endif
+};
+
+// Paths that pages hand to the file functions.
+class TPagePaths {
+public:
+    TPagePaths() = delete;
+    // Whether the path names its own root: a drive ("C:") or a share ("\\server\share") on
+    // Windows, a leading "/" elsewhere.
+    static bool IsAbsolute(std::string_view path, TPathStyle style);
+    // An absolute path stays as it is. A relative one is placed after `appDir` (which ends with a
+    // delimiter) with nothing in between; on Windows its "/" become "\" first.
+    static std::string Resolve(std::string_view pagePath, std::string_view appDir, TPathStyle style);
+    // The file-system path for UTF-8 text.
+    static std::filesystem::path ToFsPath(std::string_view utf8);
+    static std::string FromFsPath(const std::filesystem::path& path);
+};
+
+}  // namespace zorv

@@ -1,0 +1,103 @@
+// zorv.shell.* and zorv.system.*: start programs and documents, show a file in the file manager,
+// run a command and read its output, list the top-level windows, end the session.
+#include "bridge/BrowserExternalModule.h"
+
+#include <system_error>
+#include <thread>
+
+#include "platform/OperatingSystem.h"
+#include "platform/UiThread.h"
+#include "shared/StrUtils.h"
+
+namespace zorv {
+namespace {
+
+// The system's message without trailing blanks, control characters or full stops.
+std::string SystemErrorText(IOperatingSystem& os) {
+    std::string text = os.LastErrorMessage();
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
+    return TStrUtils::StringToJsonString(text);
+}
+
+std::string JsonStringList(const std::vector<std::string>& items) {
+    std::string result = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i) result += ',';
+        result += TStrUtils::StringToJsonString(items[i]);
+    }
+    result += ']';
+    return result;
+}
+
+}  // namespace
+
+void TBrowserExternalModule::ShellExecute(const std::string& uuid, const TBridgeArguments& args) {
+    const std::string filePath = args.ReadString("filePath");
+    const std::string arguments = args.ReadString("arguments");
+    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    IOperatingSystem& os = *FServices.operatingSystem;
+    if (os.ShellExec(filePath, arguments)) return SendSuccess(uuid, "true");
+    SendError(uuid, SystemErrorText(os));
+}
+
+void TBrowserExternalModule::ShellExplore(const std::string& uuid, const TBridgeArguments& args) {
+    const std::string filePath = args.ReadString("filePath");
+    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    IOperatingSystem& os = *FServices.operatingSystem;
+    if (os.ShellExplore(filePath)) return SendSuccess(uuid, "true");
+    SendError(uuid, SystemErrorText(os));
+}
+
+// The command runs on a worker thread so that the window and other calls stay responsive; its
+// reply is posted back to the UI thread and dropped there if the module has gone meanwhile.
+void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridgeArguments& args) {
+    const std::string command = args.ReadString("command");
+    if (command.empty()) return SendError(uuid, "\"Missing command\"");
+    const std::string workingDir = args.ReadString("workingDir");
+    const bool showWindow = args.ReadString("showWindow", "false") == "true";
+
+    std::shared_ptr<IOperatingSystem> os = FServices.operatingSystem;
+    std::shared_ptr<IUiThread> uiThread = FServices.uiThread;
+    if (uiThread) {
+        auto run = [os, uiThread, uuid, command, workingDir, showWindow, lifetime = Lifetime(), self = this] {
+            try {
+                std::string reply = TStrUtils::StringToJsonString(os->GetDosOutput(command, workingDir, showWindow));
+                uiThread->Post([lifetime, self, uuid, reply = std::move(reply)] {
+                    if (!lifetime.expired()) self->SendSuccess(uuid, reply);
+                });
+            } catch (...) {
+                // Out of memory on the worker: the call goes unanswered rather than ending the process.
+            }
+        };
+        try {
+            std::thread(std::move(run)).detach();
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: run the command here instead.
+        }
+    }
+    SendSuccess(uuid, TStrUtils::StringToJsonString(os->GetDosOutput(command, workingDir, showWindow)));
+}
+
+void TBrowserExternalModule::ShellWindows(const std::string& uuid, const TBridgeArguments&) {
+    SendSuccess(uuid, JsonStringList(FServices.operatingSystem->GetWindowsCaptions()));
+}
+
+void TBrowserExternalModule::SendSystemResult(const std::string& uuid, bool accepted) {
+    if (accepted) return SendSuccess(uuid, "true");
+    SendError(uuid, SystemErrorText(*FServices.operatingSystem));
+}
+
+void TBrowserExternalModule::SystemLogoff(const std::string& uuid, const TBridgeArguments&) {
+    SendSystemResult(uuid, FServices.operatingSystem->ExitWindows(TExitWindowsAction::Logoff));
+}
+
+void TBrowserExternalModule::SystemReboot(const std::string& uuid, const TBridgeArguments&) {
+    SendSystemResult(uuid, FServices.operatingSystem->ExitWindows(TExitWindowsAction::Reboot));
+}
+
+void TBrowserExternalModule::SystemShutdown(const std::string& uuid, const TBridgeArguments&) {
+    SendSystemResult(uuid, FServices.operatingSystem->ExitWindows(TExitWindowsAction::Shutdown));
+}
+
+}  // namespace zorv

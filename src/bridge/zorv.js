@@ -1,0 +1,96 @@
+﻿// window.zorv: the page's way to the runtime's native functions. Every call posts one message
+// {id, uuid, data} to the host and returns a promise that settles with the host's reply for the
+// same uuid: resolved with `result` on success, rejected with `result` itself otherwise.
+window.zorv = {
+    call: function (funcID, args) {
+        var uuid = 'xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx'.replace(/[xy]/g, function (c) {
+            var r = Math.random() * 16 | 0;
+            var v = c === 'x' ? r : (r & 0x3 | 0x8);
+            return v.toString(16);
+        });
+        return new Promise(function (resolve, reject) {
+            var listener = function (event) {
+                var reply = event.data;
+                if (!reply || reply.uuid !== uuid) {
+                    return;
+                }
+                window.chrome.webview.removeEventListener('message', listener);
+                if (reply.success) {
+                    resolve(reply.result);
+                } else {
+                    reject(reply.result);
+                }
+            };
+            window.chrome.webview.addEventListener('message', listener);
+            window.chrome.webview.postMessage({ id: funcID, uuid: uuid, data: args });
+        });
+    },
+    hello: function () {
+        return this.call(10001, {});
+    },
+    isRuntime: function () {
+        return this.call(10002, {});
+    },
+    dialogs: {
+        openFile: function (args) { return window.zorv.call(20001, args); },
+        saveFile: function (args) { return window.zorv.call(20002, args); }
+    },
+    files: {
+        fileExists: function (args) { return window.zorv.call(30001, args); },
+        deleteFile: function (args) { return window.zorv.call(30002, args); },
+        writeTextFile: function (args) { return window.zorv.call(30003, args); },
+        extractFile: function (args) { return window.zorv.call(30004, args); }
+    },
+    folders: {
+        dirExists: function (args) { return window.zorv.call(40001, args); },
+        deleteDir: function (args) { return window.zorv.call(40002, args); },
+        getTempDir: function () { return window.zorv.call(40003, {}); },
+        getUserDocumentsDir: function () { return window.zorv.call(40004, {}); },
+        getUserDesktopDir: function () { return window.zorv.call(40005, {}); },
+        getAppExecutableDir: function () { return window.zorv.call(40006, {}); },
+        getAppDataDir: function () { return window.zorv.call(40007, {}); }
+    },
+    app: {
+        close: function () { return window.zorv.call(50001, {}); },
+        inFullscreen: function () { return window.zorv.call(50002, {}); },
+        enterFullscreen: function () { return window.zorv.call(50003, {}); },
+        exitFullscreen: function () { return window.zorv.call(50004, {}); },
+        getArgs: function () { return window.zorv.call(50005, {}); }
+    },
+    window: {
+        getStyle: function () { return window.zorv.call(60001, {}); },
+        setStyle: function (args) { return window.zorv.call(60002, args); },
+        getState: function () { return window.zorv.call(60003, {}); },
+        setState: function (args) { return window.zorv.call(60004, args); },
+        getTitle: function () { return window.zorv.call(60005, {}); },
+        setTitle: function (args) { return window.zorv.call(60006, args); }
+    },
+    shell: {
+        execute: function (args) { return window.zorv.call(70001, args); },
+        explore: function (args) { return window.zorv.call(70002, args); },
+        command: function (args) { return window.zorv.call(70003, args); },
+        windows: function () { return window.zorv.call(70004, {}); }
+    },
+    themes: {
+        getTheme: function () { return window.zorv.call(80001, {}); },
+        getThemes: function () { return window.zorv.call(80002, {}); },
+        setTheme: function (args) { return window.zorv.call(80003, args); }
+    },
+    base64: {
+        decodeToFile: function (args) { return window.zorv.call(90001, args); }
+    },
+    system: {
+        logoff: function () { return window.zorv.call(11001, {}); },
+        reboot: function () { return window.zorv.call(11002, {}); },
+        shutdown: function () { return window.zorv.call(11003, {}); }
+    },
+    mainMenu: {
+        setItems: function (args) { return window.zorv.call(12001, args); },
+        updateItem: function (args) { return window.zorv.call(12002, args); }
+    },
+    // Defaults a page may replace: closing is allowed at once, menu clicks are ignored.
+    events: {
+        onCloseQuery: function () { window.zorv.app.close(); },
+        onMainMenuItemClick: function (itemId) { }
+    }
+};
