@@ -1,0 +1,360 @@
+#include "backends/win32/MainForm.h"
+
+#include "backends/win32/BrowserForm.h"
+#include "backends/win32/WinText.h"
+#include "backends/win32/WinUiThread.h"
+#include "runtime/AppUrl.h"
+#include "runtime/AppCommandLine.h"
+#include "runtime/RuntimeState.h"
+
+namespace zorv {
+
+namespace {
+constexpr wchar_t WindowClassName[] = L"ZorvMainForm";
+
+void RegisterMainFormClass(WNDPROC proc) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, L"MAINICON");
+    if (!windowClass.hIcon) windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = WindowClassName;
+    ::RegisterClassExW(&windowClass);
+}
+
+RECT PrimaryWorkArea() {
+    RECT area{0, 0, 1024, 768};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+}  // namespace
+
+TMainForm::TMainForm(const TRuntimeState& state, TWinUiThread& uiThread, TBridgeServices services,
+                     TBridgeContext context, TEdgeBrowser::TEnvironmentFactory environmentFactory)
+    : FState(state),
+      FUiThread(uiThread),
+      FServices(std::move(services)),
+      FContext(std::move(context)),
+      FEnvironmentFactory(std::move(environmentFactory)),
+      FCloseProtocol([this](const std::string& script) {
+          if (FBrowserForm) FBrowserForm->EdgeBrowser().ExecuteScript(script);
+      }) {}
+
+TMainForm::~TMainForm() {
+    FormClose();
+    if (FWindow) ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
+}
+
+// ---- window styles ----
+
+DWORD TMainForm::StyleOf(TBorderStyle border) {
+    constexpr DWORD captioned = WS_CAPTION | WS_SYSMENU;
+    switch (border) {
+        case TBorderStyle::None:
+            return WS_POPUP;
+        case TBorderStyle::Single:
+            return captioned | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+        case TBorderStyle::Dialog:
+            return captioned | WS_DLGFRAME;
+        case TBorderStyle::ToolWindow:
+            return captioned;
+        case TBorderStyle::SizeToolWin:
+            return captioned | WS_THICKFRAME;
+        case TBorderStyle::Sizeable:
+        default:
+            return WS_OVERLAPPEDWINDOW;
+    }
+}
+
+DWORD TMainForm::ExStyleOf(TBorderStyle border) {
+    switch (border) {
+        case TBorderStyle::Dialog:
+            return WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        case TBorderStyle::ToolWindow:
+        case TBorderStyle::SizeToolWin:
+            return WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+        case TBorderStyle::None:
+            return 0;
+        default:
+            return WS_EX_WINDOWEDGE;
+    }
+}
+
+POINT TMainForm::CentredPosition(const RECT& workArea, int width, int height) {
+    return {workArea.left + (workArea.right - workArea.left - width) / 2,
+            workArea.top + (workArea.bottom - workArea.top - height) / 2};
+}
+
+// ---- creation ----
+
+void TMainForm::Create() {
+    if (FWindow) return;
+    RegisterMainFormClass(&TMainForm::WindowProc);
+    FSettings = TWindowSettings::FromIni(FState.projectIni, FState.appName);
+    FBorderStyle = TBorderStyle::Sizeable;
+    const DWORD exStyle = ExStyleOf(FBorderStyle) | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+    FWindow.Reset(::CreateWindowExW(exStyle, WindowClassName, L"", StyleOf(FBorderStyle) | WS_CLIPCHILDREN,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, 568, 424, nullptr, nullptr,
+                                    ::GetModuleHandleW(nullptr), nullptr));
+    if (!FWindow) return;
+    ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    HandleCreated(FWindow.Get());
+    FormCreate();
+}
+
+void TMainForm::FormCreate() {
+    FBrowserExternalModule = std::make_unique<TBrowserExternalModule>(FServices, FContext);
+    FBrowserExternalModule->SetExeZip(FState.exeZip.get());
+
+    FBrowserForm = std::make_unique<TBrowserForm>(FUiThread, FEnvironmentFactory);
+    FBrowserForm->SetParent(FWindow.Get());
+    FBrowserForm->SetVisible(true);
+
+    TBrowserForm& host = *FBrowserForm;
+    host.SetExeZip(FState.exeZip.get());
+    host.SetIsRuntime(true);
+    host.SetAppDirName(FState.appDirName);
+    host.SetHandleRequests(true);
+    host.SetRuntimeAppID(FState.appID);
+    host.SetWithExternal(true);
+    host.SetAllowDebug(FSettings.allowDebug);
+    host.SetAllowContextMenu(FSettings.allowContextMenu);
+
+    TEdgeBrowser& edge = host.EdgeBrowser();
+    edge.OnWebMessageReceived = [this](TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {
+        if (FBrowserExternalModule)
+            FBrowserExternalModule->EdgeBrowserWebMessageReceived(TBrowserForm::ToWebMessage(args.ArgsInterface()));
+    };
+    edge.OnDocumentTitleChanged = [this](TEdgeBrowser& sender, const std::string& title) {
+        EdgeBrowserDocumentTitleChanged(sender, title);
+    };
+
+    TBrowserExternalModule& module = *FBrowserExternalModule;
+    module.SetMainForm(this);
+    module.SetWebView(&edge);
+    module.SetProjectINI(&FState.projectIni);
+    module.SetOnAppCloseRequest([this] { AppCloseRequest(); });
+
+    std::string extraScript;
+    if (FState.exeZip && FState.exeZip->IsOpen()) FState.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
+    host.SetWebviewJavascript(extraScript);
+
+    SetCaption(FSettings.caption);
+    ApplyWindowSettings();
+    host.SetStartPageURL(TAppCommandLine::StartUrl(FState.args, FState.appID, FState.appIndexHtml));
+}
+
+void TMainForm::ApplyWindowSettings() {
+    const TWindowSettings& s = FSettings;
+    POINT position{s.left, s.top};
+    if (s.centred) position = CentredPosition(PrimaryWorkArea(), s.width, s.height);
+    // The system's default place for a new window keeps the size: a throw-away window of that size
+    // tells where the system would put it.
+    if (!s.centred) {
+        HWND probe = ::CreateWindowExW(0, WindowClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       s.width, s.height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        RECT placed{};
+        if (probe && ::GetWindowRect(probe, &placed)) position = {placed.left, placed.top};
+        if (probe) ::DestroyWindow(probe);
+    }
+    ::SetWindowPos(FWindow.Get(), nullptr, position.x, position.y, s.width, s.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (s.fullScreen) FBrowserExternalModule->SetInFullscreen(true);
+    FBorderStyle = s.border;
+    ApplyBorderStyle();
+    FInitialState = s.state;
+    if (s.stayOnTop) SetFormStyle(TFormStyle::StayOnTop);
+}
+
+void TMainForm::Show() {
+    if (!FWindow) return;
+    ::ShowWindow(FWindow.Get(), FInitialState == TWindowState::Maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ::UpdateWindow(FWindow.Get());
+}
+
+// ---- IMainWindow ----
+
+void TMainForm::SetBorderStyle(TBorderStyle style) {
+    FBorderStyle = style;
+    ApplyBorderStyle();
+}
+
+void TMainForm::ApplyBorderStyle() {
+    HWND window = FWindow.Get();
+    if (!window) return;
+    const LONG_PTR kept = ::GetWindowLongPtrW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE | WS_DISABLED);
+    ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(StyleOf(FBorderStyle) | WS_CLIPCHILDREN) | kept);
+    const LONG_PTR keptEx = ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    ::SetWindowLongPtrW(window, GWL_EXSTYLE,
+                        static_cast<LONG_PTR>(ExStyleOf(FBorderStyle) | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW) |
+                            keptEx);
+    ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A maximised window takes the area of its new frame (the whole screen without a border).
+    if (::IsZoomed(window) && ::IsWindowVisible(window)) {
+        ::ShowWindow(window, SW_SHOWNORMAL);
+        ::ShowWindow(window, SW_SHOWMAXIMIZED);
+    }
+}
+
+TWindowState TMainForm::GetWindowState() const {
+    HWND window = FWindow.Get();
+    if (!window) return TWindowState::Normal;
+    if (!::IsWindowVisible(window)) return FInitialState;
+    if (::IsIconic(window)) return TWindowState::Minimized;
+    if (::IsZoomed(window)) return TWindowState::Maximized;
+    return TWindowState::Normal;
+}
+
+void TMainForm::SetWindowState(TWindowState state) {
+    HWND window = FWindow.Get();
+    if (!window) return;
+    if (!::IsWindowVisible(window)) {
+        FInitialState = state;
+        return;
+    }
+    switch (state) {
+        case TWindowState::Minimized:
+            ::ShowWindow(window, SW_MINIMIZE);
+            break;
+        case TWindowState::Maximized:
+            ::ShowWindow(window, SW_SHOWMAXIMIZED);
+            break;
+        case TWindowState::Normal:
+            ::ShowWindow(window, SW_SHOWNORMAL);
+            break;
+    }
+}
+
+void TMainForm::SetFormStyle(TFormStyle style) {
+    FFormStyle = style;
+    if (FWindow)
+        ::SetWindowPos(FWindow.Get(), style == TFormStyle::StayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::string TMainForm::GetCaption() const {
+    if (!FWindow) return {};
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(FWindow.Get())) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(FWindow.Get(), text.data(), static_cast<int>(text.size()))));
+    return TWinText::WideToUtf8(text);
+}
+
+void TMainForm::SetCaption(const std::string& caption) {
+    if (FWindow) ::SetWindowTextW(FWindow.Get(), TWinText::Utf8ToWide(caption).c_str());
+}
+
+// ---- events ----
+
+void TMainForm::EdgeBrowserDocumentTitleChanged(TEdgeBrowser&, const std::string& documentTitle) {
+    if (TWindowSettings::DynamicAppTitle(FState.projectIni)) SetCaption(documentTitle);
+}
+
+bool TMainForm::PageCanAnswerCloseQuery() const {
+    if (!FBrowserForm) return false;
+    TEdgeBrowser& edge = FBrowserForm->EdgeBrowser();
+    return edge.WebViewCreated() && TAppUrl::IsAppUrl(edge.LocationURL());
+}
+
+bool TMainForm::FormCloseQuery() {
+    return FCloseProtocol.CloseQuery(PageCanAnswerCloseQuery());
+}
+
+void TMainForm::AppCloseRequest() {
+    FCloseProtocol.AllowClose();
+    // Closed from the message loop: the bridge call that asked is still on the stack, and closing
+    // frees the bridge module.
+    if (FWindow) ::PostMessageW(FWindow.Get(), WM_CLOSE, 0, 0);
+}
+
+void TMainForm::FormClose() {
+    if (FClosed) return;
+    FClosed = true;
+    FBrowserExternalModule.reset();
+    FBrowserForm.reset();
+}
+
+// ---- messages ----
+
+LRESULT CALLBACK TMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto* self = reinterpret_cast<TMainForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
+        return self->HandleMessage(message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    for (const TMessageHandler& handler : FMessageHandlers) {
+        LRESULT result = 0;
+        if (handler && handler(message, wParam, lParam, result)) return result;
+    }
+    HWND window = FWindow.Get();
+    switch (message) {
+        case WM_SIZE:
+            LayOutBrowserForm();
+            return 0;
+        case WM_GETMINMAXINFO:
+            FillMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_SETFOCUS:
+            if (FBrowserForm) FBrowserForm->EdgeBrowser().SetFocus();
+            return 0;
+        case WM_SYSCOMMAND:
+            if (FBrowserForm) FBrowserForm->EdgeBrowser().HandleSysCommand(wParam);
+            break;
+        case WM_ZORV_IS_SHORTCUT:
+            return FShortCutTest && lParam && FShortCutTest(*reinterpret_cast<const MSG*>(lParam)) ? 1 : 0;
+        case WM_CLOSE:
+            if (FormCloseQuery()) {
+                FormClose();
+                ::DestroyWindow(window);
+            }
+            return 0;
+        case WM_QUERYENDSESSION:
+            return FormCloseQuery() ? TRUE : FALSE;
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_DESTROY:
+            FormClose();
+            ::PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            FWindow.Release();  // the system has destroyed it
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TMainForm::LayOutBrowserForm() {
+    if (!FBrowserForm || !FWindow) return;
+    RECT client{};
+    ::GetClientRect(FWindow.Get(), &client);
+    FBrowserForm->SetBounds(client);
+}
+
+void TMainForm::FillMinMaxInfo(MINMAXINFO& info) const {
+    const TWindowSettings& s = FSettings;
+    if (s.minWidth > 0) info.ptMinTrackSize.x = s.minWidth;
+    if (s.minHeight > 0) info.ptMinTrackSize.y = s.minHeight;
+    if (s.maxWidth > 0) {
+        info.ptMaxTrackSize.x = s.maxWidth;
+        info.ptMaxSize.x = std::min<LONG>(info.ptMaxSize.x, s.maxWidth);
+    }
+    if (s.maxHeight > 0) {
+        info.ptMaxTrackSize.y = s.maxHeight;
+        info.ptMaxSize.y = std::min<LONG>(info.ptMaxSize.y, s.maxHeight);
+    }
+}
+
+}  // namespace zorv

@@ -1,0 +1,104 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backends/win32/EdgeBrowser.h"
+#include "backends/win32/Win11Forms.h"
+#include "backends/win32/WinHandles.h"
+#include "bridge/BrowserExternalModule.h"
+#include "platform/MainWindow.h"
+#include "runtime/CloseProtocol.h"
+#include "runtime/WindowSettings.h"
+
+namespace zorv {
+
+class TBrowserForm;
+class TWinUiThread;
+struct TRuntimeState;
+
+// The application's one top-level window. It creates the bridge module and the page host, wires
+// them together, takes its size, placement, border, state and stacking order from the settings,
+// and closes only once the page has answered the close query with zorv.app.close().
+class TMainForm final : public TWin11Form, public IMainWindow {
+public:
+    // Lets another part of the backend (the native menu bar) see the window's messages first.
+    // Returns true when it handled the message, with the result in the last argument.
+    using TMessageHandler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    // Tells whether a key pressed inside the page is one of the window's shortcuts, and runs it.
+    using TShortCutTest = std::function<bool(const MSG& keyMessage)>;
+
+    // Start-up state and services are borrowed and must outlive the window.
+    TMainForm(const TRuntimeState& state, TWinUiThread& uiThread, TBridgeServices services, TBridgeContext context,
+              TEdgeBrowser::TEnvironmentFactory environmentFactory = {});
+    ~TMainForm() override;
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    // Creates the window (hidden) and runs the create event.
+    void Create();
+    // Shows the window in its initial state.
+    void Show();
+    HWND Handle() const { return FWindow.Get(); }
+    void AddMessageHandler(TMessageHandler handler) { FMessageHandlers.push_back(std::move(handler)); }
+    void SetShortCutTest(TShortCutTest test) { FShortCutTest = std::move(test); }
+
+    // IMainWindow; every change acts on the existing window.
+    TBorderStyle GetBorderStyle() const override { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle style) override;
+    TWindowState GetWindowState() const override;
+    void SetWindowState(TWindowState state) override;
+    TFormStyle GetFormStyle() const override { return FFormStyle; }
+    void SetFormStyle(TFormStyle style) override;
+    std::string GetCaption() const override;
+    void SetCaption(const std::string& caption) override;
+
+    // Event handlers.
+    void FormCreate();
+    bool FormCloseQuery();
+    void FormClose();
+    void EdgeBrowserDocumentTitleChanged(TEdgeBrowser& sender, const std::string& documentTitle);
+    void AppCloseRequest();
+
+    bool CanClose() const { return FCloseProtocol.CanClose(); }
+    TBrowserForm* BrowserForm() const { return FBrowserForm.get(); }
+    TBrowserExternalModule* BrowserExternalModule() const { return FBrowserExternalModule.get(); }
+    const TWindowSettings& Settings() const { return FSettings; }
+
+    // The window styles of a border kind: style and extended style.
+    static DWORD StyleOf(TBorderStyle border);
+    static DWORD ExStyleOf(TBorderStyle border);
+    // Where a window of the given outer size goes when centred on the work area.
+    static POINT CentredPosition(const RECT& workArea, int width, int height);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ApplyWindowSettings();
+    void ApplyBorderStyle();
+    void LayOutBrowserForm();
+    void FillMinMaxInfo(MINMAXINFO& info) const;
+    bool PageCanAnswerCloseQuery() const;
+
+    const TRuntimeState& FState;
+    TWinUiThread& FUiThread;
+    TBridgeServices FServices;
+    TBridgeContext FContext;
+    TEdgeBrowser::TEnvironmentFactory FEnvironmentFactory;
+    TWindowSettings FSettings;
+    TCloseProtocol FCloseProtocol;
+    TWindowHandle FWindow;
+    std::unique_ptr<TBrowserExternalModule> FBrowserExternalModule;
+    std::unique_ptr<TBrowserForm> FBrowserForm;
+    std::vector<TMessageHandler> FMessageHandlers;
+    TShortCutTest FShortCutTest;
+    TBorderStyle FBorderStyle = TBorderStyle::Sizeable;
+    TFormStyle FFormStyle = TFormStyle::Normal;
+    TWindowState FInitialState = TWindowState::Normal;
+    bool FClosed = false;
+};
+
+}  // namespace zorv
