@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "runtime/CommandLine.h"
+#include "runtime/AppCommandLine.h"
 #include "runtime/Utf8Path.h"
 
 namespace zorv {
@@ -77,7 +77,7 @@ void TExeZipLoader::PrepareDataFolder() {
 }
 
 std::optional<int> TExeZipLoader::AskPasswordWhenSet() {
-    if (TCommandLine::FirstArgumentIsAppID(FState.args, FState.appID)) return std::nullopt;
+    if (TAppCommandLine::FirstArgumentIsAppID(FState.args, FState.appID)) return std::nullopt;
     const std::string password = FState.projectIni.ReadString(App, "Password", "");
     if (password.empty()) return std::nullopt;
     if (!FHost.AskPassword(FState.appName, password)) return 0;
@@ -88,7 +88,7 @@ std::optional<int> TExeZipLoader::SettleSingleInstance() {
     if (FState.projectIni.ReadBool(App, "AllowInstances", false)) return std::nullopt;
     TInstanceLockResult result = FHost.AcquireInstanceLock(FState.appID, FState.appDataDir);
     FState.instanceLock = std::move(result.lock);
-    if (result.otherInstanceRunning && !TCommandLine::IsRelaunch(FState.args, FState.appID)) return 0;
+    if (result.otherInstanceRunning && !TAppCommandLine::IsRelaunch(FState.args, FState.appID)) return 0;
     return std::nullopt;
 }
 

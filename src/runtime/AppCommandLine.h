@@ -7,9 +7,9 @@ namespace zorv {
 // The command-line convention of the runtime: no arguments, or the pair (application identifier,
 // URL) with which a running application starts a second instance for a new window. `args` never
 // includes the program name. Identifiers compare exactly (ordinal, case-sensitive).
-class TCommandLine {
+class TAppCommandLine {
 public:
-    TCommandLine() = delete;
+    TAppCommandLine() = delete;
     // The password prompt is skipped when the first argument is the identifier.
     static bool FirstArgumentIsAppID(const std::vector<std::string>& args, const std::string& appID);
     // Exactly (identifier, URL): the form a running instance uses to open a new window.

@@ -1,0 +1,119 @@
+#include "backends/gtk/BrowserForm.h"
+
+#include <filesystem>
+
+#include "backends/gtk/GtkOperatingSystem.h"
+#include "runtime/AppUrl.h"
+#include "runtime/AppCommandLine.h"
+#include "runtime/DocumentStartScript.h"
+#include "runtime/ResourceResolver.h"
+#include "runtime/Utf8Path.h"
+#include "shared/ExeUtils.h"
+
+namespace zorv {
+
+namespace {
+
+constexpr guint PulseIntervalMs = 100;
+
+WebKitWebContext* NewWebContext(const std::string& dataDir) {
+    if (dataDir.empty()) return webkit_web_context_new_ephemeral();
+    const std::string base = dataDir + "WebKit";
+    WebKitWebsiteDataManager* manager = WEBKIT_WEBSITE_DATA_MANAGER(g_object_new(
+        WEBKIT_TYPE_WEBSITE_DATA_MANAGER, "base-data-directory", (base + "/data").c_str(),
+        "base-cache-directory", (base + "/cache").c_str(), nullptr));
+    WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
+    g_object_unref(manager);
+    return context;
+}
+
+std::string ExecutableFolder() {
+    const std::filesystem::path exe = Utf8Path(TExeUtils::RunningExePath());
+    std::string folder = PathToUtf8(exe.parent_path());
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+TBrowserForm::TBrowserForm(const std::string& dataDir)
+    : FContext(NewWebContext(dataDir)), FAppDirPath(ExecutableFolder()) {
+    FSchemeHandler = std::make_unique<TAppSchemeHandler>(FContext);
+    FEdgeBrowser = std::make_unique<TWebKitBrowser>(FContext);
+    FEdgeBrowser->OnNewWindowRequested = [this](const std::string& uri) { return NewWindowRequested(uri); };
+    FEdgeBrowser->OnNavigationCompleted = [this](bool) { NavigationCompleted(); };
+
+    FBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    g_object_ref_sink(FBox);
+    gtk_box_pack_start(GTK_BOX(FBox), FEdgeBrowser->Widget(), TRUE, TRUE, 0);
+    FProgressBar = gtk_progress_bar_new();
+    gtk_widget_set_size_request(FProgressBar, -1, 4);
+    gtk_box_pack_end(GTK_BOX(FBox), FProgressBar, FALSE, FALSE, 0);
+    gtk_progress_bar_set_pulse_step(GTK_PROGRESS_BAR(FProgressBar), 0.1);
+    FPulseSource = g_timeout_add(PulseIntervalMs, PulseProgressBar, this);
+
+    TGtkSystemCalls calls = TGtkSystemCalls::Real();
+    SpawnDetached = [spawn = calls.spawnDetached](const std::vector<std::string>& argv) {
+        std::string error;
+        return spawn(argv, error);
+    };
+    OpenUri = [open = calls.openUri](const std::string& uri) {
+        std::string error;
+        return open(uri, error);
+    };
+}
+
+TBrowserForm::~TBrowserForm() {
+    if (FPulseSource) g_source_remove(FPulseSource);
+    FEdgeBrowser->OnNewWindowRequested = nullptr;
+    FEdgeBrowser->OnNavigationCompleted = nullptr;
+    // The widgets go first: the web view must not outlive the handler of its scheme.
+    gtk_widget_destroy(FBox);
+    g_object_unref(FBox);
+    FEdgeBrowser.reset();
+    FSchemeHandler.reset();
+    g_object_unref(FContext);
+}
+
+void TBrowserForm::Start() {
+    FSchemeHandler->SetResolver(TResourceResolver(FExeZip, FAppDirName, FAppDirPath));
+    FSchemeHandler->SetHandleRequests(FHandleRequests);
+    FEdgeBrowser->AddDocumentStartScript(
+        TDocumentStartScript::Compose(FExternalJavascript, FWithExternal, FIsRuntime, FWebviewJavascript));
+    FEdgeBrowser->SetDevToolsEnabled(FAllowDebug);
+    FEdgeBrowser->SetDefaultContextMenusEnabled(FAllowContextMenu);
+    if (!FStartPageURL.empty()) FEdgeBrowser->Navigate(FStartPageURL);
+}
+
+bool TBrowserForm::ProgressBarVisible() const {
+    return gtk_widget_get_visible(FProgressBar);
+}
+
+bool TBrowserForm::NewWindowRequested(const std::string& uri) {
+    if (!FIsRuntime) return false;
+    if (TAppUrl::IsFileUrl(uri) || TAppUrl::IsAppUrl(uri)) {
+        std::vector<std::string> argv{TExeUtils::RunningExePath()};
+        for (std::string& arg : TAppCommandLine::RelaunchArguments(FRuntimeAppID, TAppUrl::ToAppUrl(uri)))
+            argv.push_back(std::move(arg));
+        return SpawnDetached && SpawnDetached(argv);
+    }
+    // Web addresses open in the desktop's browser rather than nowhere.
+    if (g_str_has_prefix(uri.c_str(), "http:") || g_str_has_prefix(uri.c_str(), "https:"))
+        return OpenUri && OpenUri(uri);
+    return false;
+}
+
+void TBrowserForm::NavigationCompleted() {
+    if (FPulseSource) {
+        g_source_remove(FPulseSource);
+        FPulseSource = 0;
+    }
+    gtk_widget_hide(FProgressBar);
+}
+
+gboolean TBrowserForm::PulseProgressBar(gpointer self) {
+    gtk_progress_bar_pulse(GTK_PROGRESS_BAR(static_cast<TBrowserForm*>(self)->FProgressBar));
+    return G_SOURCE_CONTINUE;
+}
+
+}  // namespace zorv

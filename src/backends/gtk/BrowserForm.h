@@ -1,0 +1,82 @@
+#pragma once
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backends/gtk/AppSchemeHandler.h"
+#include "backends/gtk/WebKitBrowser.h"
+
+namespace zorv {
+
+class TAbZipKit;
+
+// The page host: the web view with a marquee loading bar below it until the first navigation
+// completes. It serves the application's URL space from the archive (then the executable's
+// folder, then the absolute path), injects the document-start script, grants permissions and
+// turns a new window on an application URL into a second instance of the executable.
+// The owner sets the properties, then calls Start once.
+class TBrowserForm {
+public:
+    // Web site data (local storage, caches) lives under `dataDir` when it is not empty.
+    explicit TBrowserForm(const std::string& dataDir);
+    ~TBrowserForm();
+    TBrowserForm(const TBrowserForm&) = delete;
+    TBrowserForm& operator=(const TBrowserForm&) = delete;
+
+    GtkWidget* Widget() const { return FBox; }
+    TWebKitBrowser& EdgeBrowser() { return *FEdgeBrowser; }
+
+    void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
+    void SetIsRuntime(bool isRuntime) { FIsRuntime = isRuntime; }
+    void SetRuntimeAppID(std::string appID) { FRuntimeAppID = std::move(appID); }
+    void SetWithExternal(bool withExternal) { FWithExternal = withExternal; }
+    // The text of the window.zorv script, injected when WithExternal is set.
+    void SetExternalJavascript(std::string script) { FExternalJavascript = std::move(script); }
+    void SetAppDirName(std::string appDirName) { FAppDirName = std::move(appDirName); }
+    const std::string& AppDirPath() const { return FAppDirPath; }
+    void SetAllowDebug(bool allow) { FAllowDebug = allow; }
+    void SetAllowContextMenu(bool allow) { FAllowContextMenu = allow; }
+    void SetWebviewJavascript(std::string script) { FWebviewJavascript = std::move(script); }
+    void SetStartPageURL(std::string url) { FStartPageURL = std::move(url); }
+    void SetHandleRequests(bool handle) { FHandleRequests = handle; }
+    bool ProgressBarVisible() const;
+
+    // Starts a program detached from this one; replaced by tests.
+    std::function<bool(const std::vector<std::string>& argv)> SpawnDetached;
+    // Opens a web address with the desktop's browser.
+    std::function<bool(const std::string& uri)> OpenUri;
+
+    // The web view is ready: script, settings, request handling, then the start page.
+    void Start();
+
+private:
+    bool NewWindowRequested(const std::string& uri);
+    void NavigationCompleted();
+    static gboolean PulseProgressBar(gpointer self);
+
+    WebKitWebContext* FContext;
+    std::unique_ptr<TAppSchemeHandler> FSchemeHandler;
+    std::unique_ptr<TWebKitBrowser> FEdgeBrowser;
+    GtkWidget* FBox;  // a counted reference of our own
+    GtkWidget* FProgressBar;
+    guint FPulseSource = 0;
+
+    const TAbZipKit* FExeZip = nullptr;
+    bool FIsRuntime = false;
+    std::string FRuntimeAppID;
+    bool FWithExternal = false;
+    std::string FExternalJavascript;
+    std::string FAppDirName;
+    std::string FAppDirPath;
+    bool FAllowDebug = false;
+    bool FAllowContextMenu = false;
+    std::string FWebviewJavascript;
+    std::string FStartPageURL;
+    bool FHandleRequests = false;
+};
+
+}  // namespace zorv

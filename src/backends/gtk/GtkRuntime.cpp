@@ -1,0 +1,64 @@
+// The Linux runtime's entry: start-up, the main window and the GTK main loop.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backends/gtk/GlibUiThread.h"
+#include "backends/gtk/GtkOperatingSystem.h"
+#include "backends/gtk/GtkStartupHost.h"
+#include "backends/gtk/MainForm.h"
+#include "bridge/ZorvExternalJavascript.h"
+#include "runtime/ExeZipLoader.h"
+#include "runtime/Runtime.h"
+#include "runtime/Utf8Path.h"
+#include "shared/ExeUtils.h"
+
+namespace zorv {
+
+namespace {
+
+std::vector<std::string> ArgumentsOf(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return args;
+}
+
+TBridgeContext BridgeContext(const std::vector<std::string>& args) {
+    TBridgeContext context;
+    context.exePath = TExeUtils::RunningExePath();
+    context.appDir = PathToUtf8(Utf8Path(context.exePath).parent_path()) + "/";
+    context.commandLine.push_back(context.exePath);
+    context.commandLine.insert(context.commandLine.end(), args.begin(), args.end());
+    return context;
+}
+
+}  // namespace
+
+int RunRuntime(int argc, char** argv) {
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "zorv: cannot open the display\n");
+        return 1;
+    }
+    auto operatingSystem = std::make_shared<TGtkOperatingSystem>();
+    const std::vector<std::string> args = ArgumentsOf(argc, argv);
+
+    TGtkStartupHost host(*operatingSystem);
+    TExeZipLoader loader(host, args);
+    if (std::optional<int> exitCode = loader.Run()) return *exitCode;
+
+    TBridgeServices services;
+    services.operatingSystem = operatingSystem;
+    services.uiThread = std::make_shared<TGlibUiThread>();
+    {
+        TMainForm mainForm(loader.State(), services, BridgeContext(args), nullptr,
+                           std::string(ZorvExternalJavascript()));
+        mainForm.Show();
+        gtk_main();
+    }
+    return 0;
+}
+
+}  // namespace zorv

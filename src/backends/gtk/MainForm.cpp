@@ -1,0 +1,192 @@
+#include "backends/gtk/MainForm.h"
+
+#include "backends/gtk/BrowserForm.h"
+#include "runtime/AppUrl.h"
+#include "runtime/AppCommandLine.h"
+#include "runtime/RuntimeState.h"
+
+namespace zorv {
+
+TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBridgeContext context,
+                     GtkWidget* menuBar, const std::string& bridgeScript)
+    : FState(state),
+      FWindow(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
+      FCloseProtocol([this](const std::string& script) { RunCloseQueryScript(script); }) {
+    g_object_ref_sink(FWindow);
+    g_signal_connect(FWindow, "delete-event", G_CALLBACK(HandleDeleteEvent), this);
+    g_signal_connect(FWindow, "window-state-event", G_CALLBACK(HandleWindowStateEvent), this);
+
+    FBrowserExternalModule = std::make_unique<TBrowserExternalModule>(std::move(services), std::move(context));
+    FBrowserExternalModule->SetExeZip(state.exeZip.get());
+
+    FBrowserForm = std::make_unique<TBrowserForm>(state.appDataDir);
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    if (menuBar) gtk_box_pack_start(GTK_BOX(box), menuBar, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), FBrowserForm->Widget(), TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(FWindow), box);
+
+    const TWindowSettings settings = TWindowSettings::FromIni(state.projectIni, state.appName);
+    TBrowserForm& page = *FBrowserForm;
+    page.SetExeZip(state.exeZip.get());
+    page.SetIsRuntime(true);
+    page.SetAppDirName(state.appDirName);
+    page.SetHandleRequests(true);
+    page.SetRuntimeAppID(state.appID);
+    page.SetWithExternal(true);
+    page.SetExternalJavascript(bridgeScript);
+    page.SetAllowDebug(settings.allowDebug);
+    page.SetAllowContextMenu(settings.allowContextMenu);
+
+    TBrowserExternalModule* bridge = FBrowserExternalModule.get();
+    page.EdgeBrowser().OnWebMessageReceived = [bridge](const TWebMessage& message) {
+        bridge->EdgeBrowserWebMessageReceived(message);
+    };
+    page.EdgeBrowser().OnDocumentTitleChanged = [this](const std::string& title) { DocumentTitleChanged(title); };
+
+    bridge->SetMainForm(this);
+    bridge->SetWebView(&page.EdgeBrowser());
+    bridge->SetProjectINI(&state.projectIni);
+    bridge->SetOnAppCloseRequest([this] { AppCloseRequest(); });
+    bridge->SetAcceptedOrigins({std::string(TAppUrl::Prefix())});
+
+    std::string extraScript;
+    state.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
+    page.SetWebviewJavascript(extraScript);
+
+    SetCaption(settings.caption);
+    g_set_application_name(settings.caption.c_str());
+    ApplyWindowSettings(settings);
+    if (settings.fullScreen) bridge->SetInFullscreen(true);
+
+    FStartPageURL = TAppUrl::ToAppUrl(TAppCommandLine::StartUrl(state.args, state.appID, state.appIndexHtml));
+    page.SetStartPageURL(FStartPageURL);
+}
+
+TMainForm::~TMainForm() {
+    *FAlive = nullptr;
+    g_signal_handlers_disconnect_by_data(FWindow, this);
+    // The bridge goes before the page host whose web view it talks through.
+    FBrowserExternalModule.reset();
+    FBrowserForm.reset();
+    gtk_widget_destroy(GTK_WIDGET(FWindow));
+    g_object_unref(FWindow);
+}
+
+void TMainForm::Show() {
+    gtk_widget_show_all(GTK_WIDGET(FWindow));
+    if (FWindowState == TWindowState::Maximized) gtk_window_maximize(FWindow);
+    FBrowserForm->Start();
+}
+
+void TMainForm::ApplyWindowSettings(const TWindowSettings& settings) {
+    gtk_window_set_default_size(FWindow, settings.width, settings.height);
+    GdkGeometry geometry{};
+    int hints = 0;
+    if (settings.minWidth > 0 || settings.minHeight > 0) {
+        geometry.min_width = settings.minWidth;
+        geometry.min_height = settings.minHeight;
+        hints |= GDK_HINT_MIN_SIZE;
+    }
+    if (settings.maxWidth > 0 || settings.maxHeight > 0) {
+        geometry.max_width = settings.maxWidth > 0 ? std::max(settings.maxWidth, settings.minWidth) : G_MAXSHORT;
+        geometry.max_height = settings.maxHeight > 0 ? std::max(settings.maxHeight, settings.minHeight) : G_MAXSHORT;
+        hints |= GDK_HINT_MAX_SIZE;
+    }
+    if (hints) gtk_window_set_geometry_hints(FWindow, nullptr, &geometry, static_cast<GdkWindowHints>(hints));
+    // Top and Left never decide the place: the window is centred, or the window manager places it.
+    gtk_window_set_position(FWindow, settings.centred ? GTK_WIN_POS_CENTER : GTK_WIN_POS_NONE);
+    if (settings.border == TBorderStyle::ToolWindow || settings.border == TBorderStyle::SizeToolWin)
+        gtk_window_set_type_hint(FWindow, GDK_WINDOW_TYPE_HINT_UTILITY);
+    else if (settings.border == TBorderStyle::Dialog)
+        gtk_window_set_type_hint(FWindow, GDK_WINDOW_TYPE_HINT_DIALOG);
+    SetBorderStyle(settings.border);
+    FWindowState = settings.state;
+    if (settings.stayOnTop) SetFormStyle(TFormStyle::StayOnTop);
+}
+
+void TMainForm::SetBorderStyle(TBorderStyle style) {
+    FBorderStyle = style;
+    gtk_window_set_decorated(FWindow, style != TBorderStyle::None);
+    gtk_window_set_resizable(FWindow, style == TBorderStyle::Sizeable || style == TBorderStyle::SizeToolWin ||
+                                          style == TBorderStyle::None);
+}
+
+void TMainForm::SetWindowState(TWindowState state) {
+    FWindowState = state;
+    switch (state) {
+        case TWindowState::Minimized:
+            gtk_window_iconify(FWindow);
+            break;
+        case TWindowState::Maximized:
+            gtk_window_deiconify(FWindow);
+            gtk_window_maximize(FWindow);
+            break;
+        case TWindowState::Normal:
+            gtk_window_deiconify(FWindow);
+            gtk_window_unmaximize(FWindow);
+            break;
+    }
+}
+
+void TMainForm::SetFormStyle(TFormStyle style) {
+    FFormStyle = style;
+    gtk_window_set_keep_above(FWindow, style == TFormStyle::StayOnTop);
+}
+
+std::string TMainForm::GetCaption() const {
+    const char* title = gtk_window_get_title(FWindow);
+    return title ? title : "";
+}
+
+void TMainForm::SetCaption(const std::string& caption) {
+    gtk_window_set_title(FWindow, caption.c_str());
+}
+
+void TMainForm::DocumentTitleChanged(const std::string& title) {
+    if (TWindowSettings::DynamicAppTitle(FState.projectIni)) SetCaption(title);
+}
+
+void TMainForm::AppCloseRequest() {
+    FCloseProtocol.AllowClose();
+    Close();
+}
+
+void TMainForm::Close() {
+    if (FClosed) return;
+    if (!FCloseProtocol.CloseQuery(PageCanAnswerCloseQuery())) return;
+    FClosed = true;
+    gtk_widget_hide(GTK_WIDGET(FWindow));
+    gtk_main_quit();
+}
+
+bool TMainForm::PageCanAnswerCloseQuery() const {
+    TWebKitBrowser& browser = FBrowserForm->EdgeBrowser();
+    return browser.PageAlive() && TAppUrl::IsAppUrl(browser.LocationURL());
+}
+
+void TMainForm::RunCloseQueryScript(const std::string& script) {
+    // A page that cannot run the question (no window.zorv, a script error) cannot answer it either:
+    // the window then closes rather than staying open for good.
+    std::weak_ptr<TMainForm*> alive = FAlive;
+    FBrowserForm->EdgeBrowser().ExecuteScript(script, [alive](bool succeeded) {
+        auto form = alive.lock();
+        if (succeeded || !form || !*form) return;
+        (*form)->AppCloseRequest();
+    });
+}
+
+gboolean TMainForm::HandleDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
+    static_cast<TMainForm*>(self)->Close();
+    return TRUE;  // the window is never destroyed by GTK itself
+}
+
+gboolean TMainForm::HandleWindowStateEvent(GtkWidget*, GdkEventWindowState* event, gpointer self) {
+    auto* form = static_cast<TMainForm*>(self);
+    const GdkWindowState state = event->new_window_state;
+    if (state & GDK_WINDOW_STATE_ICONIFIED) form->FWindowState = TWindowState::Minimized;
+    else if (state & GDK_WINDOW_STATE_MAXIMIZED) form->FWindowState = TWindowState::Maximized;
+    else form->FWindowState = TWindowState::Normal;
+    return FALSE;
+}
+
+}  // namespace zorv

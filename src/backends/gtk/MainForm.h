@@ -1,0 +1,72 @@
+#pragma once
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <string>
+
+#include "bridge/BrowserExternalModule.h"
+#include "platform/MainWindow.h"
+#include "runtime/CloseProtocol.h"
+#include "runtime/WindowSettings.h"
+
+namespace zorv {
+
+class TBrowserForm;
+struct TRuntimeState;
+
+// The application's only top-level window: a GTK window holding the optional native menu bar and
+// the page host. It wires the bridge to the page host, takes its look from the settings, opens the
+// start page (or the URL of a relaunch) and closes only once the page has agreed through
+// zorv.app.close(). Closing it quits the GTK main loop.
+class TMainForm final : public IMainWindow {
+public:
+    // `menuBar` is packed above the page when given. `bridgeScript` is the window.zorv script.
+    TMainForm(const TRuntimeState& state, TBridgeServices services, TBridgeContext context, GtkWidget* menuBar,
+              const std::string& bridgeScript);
+    ~TMainForm() override;
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    void Show();
+    GtkWindow* Window() const { return FWindow; }
+    TBrowserForm& BrowserForm() { return *FBrowserForm; }
+    TBrowserExternalModule& BrowserExternalModule() { return *FBrowserExternalModule; }
+    const std::string& StartPageURL() const { return FStartPageURL; }
+
+    // IMainWindow.
+    TBorderStyle GetBorderStyle() const override { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle style) override;
+    TWindowState GetWindowState() const override { return FWindowState; }
+    void SetWindowState(TWindowState state) override;
+    TFormStyle GetFormStyle() const override { return FFormStyle; }
+    void SetFormStyle(TFormStyle style) override;
+    std::string GetCaption() const override;
+    void SetCaption(const std::string& caption) override;
+
+    // A close attempt, as the window manager's close button makes one.
+    void Close();
+
+private:
+    void ApplyWindowSettings(const TWindowSettings& settings);
+    void DocumentTitleChanged(const std::string& title);
+    void AppCloseRequest();
+    bool PageCanAnswerCloseQuery() const;
+    void RunCloseQueryScript(const std::string& script);
+    static gboolean HandleDeleteEvent(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean HandleWindowStateEvent(GtkWidget*, GdkEventWindowState* event, gpointer self);
+
+    const TRuntimeState& FState;
+    GtkWindow* FWindow;  // a counted reference of our own
+    std::unique_ptr<TBrowserExternalModule> FBrowserExternalModule;
+    std::unique_ptr<TBrowserForm> FBrowserForm;
+    TCloseProtocol FCloseProtocol;
+    std::string FStartPageURL;
+    TBorderStyle FBorderStyle = TBorderStyle::Sizeable;
+    TWindowState FWindowState = TWindowState::Normal;
+    TFormStyle FFormStyle = TFormStyle::Normal;
+    bool FClosed = false;
+    // Cleared on destruction, so that late script completions find the window gone.
+    std::shared_ptr<TMainForm*> FAlive = std::make_shared<TMainForm*>(this);
+};
+
+}  // namespace zorv

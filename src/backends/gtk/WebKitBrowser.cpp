@@ -1,0 +1,213 @@
+#include "backends/gtk/WebKitBrowser.h"
+
+#include <nlohmann/json.hpp>
+
+#include "backends/gtk/GLibOwned.h"
+
+namespace zorv {
+
+namespace {
+
+// Page world: the WebView2-style object the bridge script talks to. Messages leave as DOM events
+// carrying JSON text; replies come back the same way.
+constexpr const char* PageShim = R"JS((function () {
+  'use strict';
+  if (window.chrome && window.chrome.webview) return;
+  var listeners = [];
+  var webview = {
+    postMessage: function (message) {
+      var text = JSON.stringify(message);
+      document.dispatchEvent(new CustomEvent('zorv:post', {detail: text === undefined ? 'null' : text}));
+    },
+    addEventListener: function (type, listener) {
+      if (type === 'message' && typeof listener === 'function' && listeners.indexOf(listener) < 0) listeners.push(listener);
+    },
+    removeEventListener: function (type, listener) {
+      var at = listeners.indexOf(listener);
+      if (type === 'message' && at >= 0) listeners.splice(at, 1);
+    }
+  };
+  document.addEventListener('zorv:message', function (event) {
+    if (typeof event.detail !== 'string') return;
+    var data = JSON.parse(event.detail);
+    listeners.slice().forEach(function (listener) {
+      try { listener.call(webview, {type: 'message', data: data, source: webview}); }
+      catch (error) { setTimeout(function () { throw error; }); }
+    });
+  });
+  window.chrome = window.chrome || {};
+  Object.defineProperty(window.chrome, 'webview', {value: webview, enumerable: true});
+})();)JS";
+
+// Isolated world: relays each message with the URL of the document it came from. Page scripts
+// cannot reach this world, so they cannot change the URL that goes along.
+constexpr const char* RelayScript = R"JS((function () {
+  'use strict';
+  var handler = window.webkit.messageHandlers.zorv;
+  document.addEventListener('zorv:post', function (event) {
+    if (typeof event.detail === 'string') handler.postMessage({url: String(location.href), message: event.detail});
+  }, true);
+})();)JS";
+
+std::string JsString(const std::string& text) {
+    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string StringMember(JSCValue* object, const char* name) {
+    TGObjectOwned<JSCValue> member(jsc_value_object_get_property(object, name));
+    if (!member || !jsc_value_is_string(member.get())) return {};
+    TGCharOwned text(jsc_value_to_string(member.get()));
+    return text ? text.get() : "";
+}
+
+}  // namespace
+
+TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webkit_user_content_manager_new()) {
+    WebKitSettings* settings = webkit_settings_new();
+    webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+    webkit_settings_set_enable_developer_extras(settings, FALSE);
+    FWebView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "user-content-manager",
+                                            FContentManager, "settings", settings, nullptr));
+    g_object_unref(settings);
+    g_object_ref_sink(FWebView);
+
+    webkit_user_content_manager_register_script_message_handler_in_world(FContentManager, MessageHandlerName,
+                                                                         BridgeWorldName);
+    g_signal_connect(FContentManager, "script-message-received::zorv", G_CALLBACK(HandleScriptMessage), this);
+    AddScript(PageShim, nullptr);
+    AddScript(RelayScript, BridgeWorldName);
+
+    g_signal_connect(FWebView, "notify::title", G_CALLBACK(HandleTitleChanged), this);
+    g_signal_connect(FWebView, "load-changed", G_CALLBACK(HandleLoadChanged), this);
+    g_signal_connect(FWebView, "create", G_CALLBACK(HandleCreate), this);
+    g_signal_connect(FWebView, "permission-request", G_CALLBACK(HandlePermissionRequest), this);
+    g_signal_connect(FWebView, "context-menu", G_CALLBACK(HandleContextMenu), this);
+    g_signal_connect(FWebView, "web-process-terminated", G_CALLBACK(HandleWebProcessTerminated), this);
+}
+
+TWebKitBrowser::~TWebKitBrowser() {
+    g_signal_handlers_disconnect_by_data(FContentManager, this);
+    g_signal_handlers_disconnect_by_data(FWebView, this);
+    webkit_user_content_manager_unregister_script_message_handler_in_world(FContentManager, MessageHandlerName,
+                                                                           BridgeWorldName);
+    g_object_unref(FWebView);
+    g_object_unref(FContentManager);
+}
+
+void TWebKitBrowser::AddScript(const char* source, const char* worldName) {
+    WebKitUserScript* script =
+        worldName ? webkit_user_script_new_for_world(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, worldName,
+                                                     nullptr, nullptr)
+                  : webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                           WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(FContentManager, script);
+    webkit_user_script_unref(script);
+}
+
+void TWebKitBrowser::AddDocumentStartScript(const std::string& script) {
+    AddScript(script.c_str(), nullptr);
+}
+
+void TWebKitBrowser::SetDevToolsEnabled(bool enabled) {
+    webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(FWebView), enabled);
+}
+
+void TWebKitBrowser::SetDefaultContextMenusEnabled(bool enabled) {
+    FContextMenusEnabled = enabled;
+}
+
+void TWebKitBrowser::Navigate(const std::string& url) {
+    webkit_web_view_load_uri(FWebView, url.c_str());
+}
+
+std::string TWebKitBrowser::LocationURL() const {
+    const char* uri = webkit_web_view_get_uri(FWebView);
+    if (!uri || g_ascii_strcasecmp(uri, "about:blank") == 0) return {};
+    return uri;
+}
+
+std::string TWebKitBrowser::DocumentTitle() const {
+    const char* title = webkit_web_view_get_title(FWebView);
+    return title ? title : "";
+}
+
+TWebMessage TWebKitBrowser::MessageFromPage(const std::string& json, const std::string& sourceUrl) {
+    TWebMessage message;
+    message.asJson = json;
+    message.sourceUrl = sourceUrl;
+    const nlohmann::json value = nlohmann::json::parse(json, nullptr, false);
+    if (value.is_string()) message.asString = value.get<std::string>();
+    return message;
+}
+
+void TWebKitBrowser::PostWebMessageAsJson(const std::string& json) {
+    // Like WebView2, text that is not JSON never reaches the page.
+    if (!nlohmann::json::accept(json)) return;
+    ExecuteScript("document.dispatchEvent(new CustomEvent('zorv:message', {detail: " + JsString(json) + "}));");
+}
+
+void TWebKitBrowser::ExecuteScript(const std::string& script) {
+    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr,
+                                        nullptr, nullptr, nullptr, nullptr);
+}
+
+void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void(bool succeeded)> completed) {
+    struct TPending {
+        std::function<void(bool)> completed;
+    };
+    auto finished = [](GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<TPending> pending(static_cast<TPending*>(data));
+        GError* rawError = nullptr;
+        TGObjectOwned<JSCValue> value(
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &rawError));
+        TGErrorOwned error(rawError);
+        pending->completed(error == nullptr);
+    };
+    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr,
+                                        nullptr, nullptr, finished, new TPending{std::move(completed)});
+}
+
+void TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    JSCValue* value = webkit_javascript_result_get_js_value(result);
+    if (!browser->OnWebMessageReceived || !jsc_value_is_object(value)) return;
+    browser->OnWebMessageReceived(MessageFromPage(StringMember(value, "message"), StringMember(value, "url")));
+}
+
+void TWebKitBrowser::HandleTitleChanged(GObject*, GParamSpec*, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    if (browser->OnDocumentTitleChanged) browser->OnDocumentTitleChanged(browser->DocumentTitle());
+}
+
+void TWebKitBrowser::HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    if (event == WEBKIT_LOAD_COMMITTED) browser->FPageAlive = true;
+    if (event == WEBKIT_LOAD_FINISHED && browser->OnNavigationCompleted) browser->OnNavigationCompleted(true);
+}
+
+GtkWidget* TWebKitBrowser::HandleCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    if (uri && browser->OnNewWindowRequested) browser->OnNewWindowRequested(uri);
+    return nullptr;  // this control never opens a window of its own
+}
+
+gboolean TWebKitBrowser::HandlePermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer) {
+    webkit_permission_request_allow(request);
+    return TRUE;
+}
+
+gboolean TWebKitBrowser::HandleContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
+                                           gpointer self) {
+    return static_cast<TWebKitBrowser*>(self)->FContextMenusEnabled ? FALSE : TRUE;
+}
+
+void TWebKitBrowser::HandleWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    browser->FPageAlive = false;
+    if (browser->OnProcessFailed) browser->OnProcessFailed();
+}
+
+}  // namespace zorv

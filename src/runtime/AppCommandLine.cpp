@@ -1,0 +1,25 @@
+#include "runtime/AppCommandLine.h"
+
+#include "runtime/AppUrl.h"
+
+namespace zorv {
+
+bool TAppCommandLine::FirstArgumentIsAppID(const std::vector<std::string>& args, const std::string& appID) {
+    return !args.empty() && args[0] == appID;
+}
+
+bool TAppCommandLine::IsRelaunch(const std::vector<std::string>& args, const std::string& appID) {
+    return args.size() == 2 && args[0] == appID;
+}
+
+std::string TAppCommandLine::StartUrl(const std::vector<std::string>& args, const std::string& appID,
+                                   const std::string& indexHtml) {
+    if (IsRelaunch(args, appID)) return args[1];
+    return TAppUrl::StartPageUrl(indexHtml);
+}
+
+std::vector<std::string> TAppCommandLine::RelaunchArguments(const std::string& appID, const std::string& url) {
+    return {appID, url};
+}
+
+}  // namespace zorv
