@@ -1,6 +1,7 @@
 #include "bridge/BrowserExternalModule.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "archive/AbZipKit.h"
 #include "bridge/BridgeJson.h"
@@ -78,6 +79,7 @@ const TBrowserExternalModule::TFunctionEntry TBrowserExternalModule::FunctionTab
 
 TBrowserExternalModule::TBrowserExternalModule(TBridgeServices services, TBridgeContext context)
     : FServices(std::move(services)), FContext(std::move(context)) {
+    if (!FServices.operatingSystem) throw std::invalid_argument("The bridge needs the operating-system services");
     FBrowserExternalForm = std::make_unique<TBrowserExternalForm>(
         [this](const std::string& path) { return ReadMenuImage(path); });
     if (FServices.menuBar) {
