@@ -1,0 +1,45 @@
+#include "runtime/AppCommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/AppUrl.h"
+
+namespace zorv {
+namespace {
+
+using TArgs = std::vector<std::string>;
+
+struct TStartCase {
+    TArgs args;
+    bool skipsPassword;
+    bool isRelaunch;
+    std::string startUrl;  // empty: the start page
+};
+
+class AppCommandLineTest : public testing::TestWithParam<TStartCase> {};
+
+TEST_P(AppCommandLineTest, FollowsTheConvention) {
+    const TStartCase& c = GetParam();
+    EXPECT_EQ(TAppCommandLine::FirstArgumentIsAppID(c.args, "com.acme.app"), c.skipsPassword);
+    EXPECT_EQ(TAppCommandLine::IsRelaunch(c.args, "com.acme.app"), c.isRelaunch);
+    const std::string expected = c.startUrl.empty() ? TAppUrl::StartPageUrl("index.html") : c.startUrl;
+    EXPECT_EQ(TAppCommandLine::StartUrl(c.args, "com.acme.app", "index.html"), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AppCommandLineTest,
+    testing::Values(TStartCase{{}, false, false, ""},
+                    TStartCase{{"com.acme.app", "file:///page2.html"}, true, true, "file:///page2.html"},
+                    TStartCase{{"COM.ACME.APP", "file:///page2.html"}, false, false, ""},
+                    TStartCase{{"com.acme.app"}, true, false, ""},
+                    TStartCase{{"com.acme.app", "file:///a.html", "extra"}, true, false, ""},
+                    TStartCase{{"other", "com.acme.app"}, false, false, ""}));
+
+TEST(AppCommandLineRelaunchTest, RelaunchArgumentsAreUnderstoodByTheNewInstance) {
+    const TArgs args = TAppCommandLine::RelaunchArguments("com.acme.app", "zorv://app/a \"b\".html");
+    EXPECT_TRUE(TAppCommandLine::IsRelaunch(args, "com.acme.app"));
+    EXPECT_EQ(TAppCommandLine::StartUrl(args, "com.acme.app", "index.html"), "zorv://app/a \"b\".html");
+}
+
+}  // namespace
+}  // namespace zorv

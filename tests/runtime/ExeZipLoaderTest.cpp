@@ -1,0 +1,220 @@
+#include "runtime/ExeZipLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestArchive.h"
+
+namespace zorv {
+namespace {
+
+using test::TScratchDir;
+
+struct THeldLock : IInstanceLock {};
+
+// Records what start-up asked for and answers as configured.
+class TRecordingHost : public IStartupHost {
+public:
+    std::optional<std::string> appended;
+    bool otherInstanceRunning = false;
+    bool passwordAccepted = true;
+    std::string dataHome;
+
+    std::vector<std::string> calls;
+    std::vector<TStartupMessage> messages;
+    std::string fatalText;
+    std::vector<std::string> themes;
+    std::string passwordCaption;
+    std::string lockName;
+
+    std::optional<std::string> ReadAppendedArchive() override {
+        calls.push_back("archive");
+        return appended;
+    }
+    void ShowStartupMessage(const TStartupMessage& message) override {
+        calls.push_back("message");
+        messages.push_back(message);
+    }
+    void ShowFatalError(const std::string& title, const std::string& text) override {
+        calls.push_back("fatal");
+        fatalText = title + ": " + text;
+    }
+    void ApplyStartupTheme(const std::string& name) override {
+        calls.push_back("theme");
+        themes.push_back(name);
+    }
+    std::string LocalAppDataDir() override {
+        calls.push_back("datadir");
+        return dataHome;
+    }
+    std::optional<int> PrepareWebEngine(const TRuntimeState&) override {
+        calls.push_back("engine");
+        return std::nullopt;
+    }
+    bool AskPassword(const std::string& caption, const std::string& password) override {
+        calls.push_back("password");
+        passwordCaption = caption;
+        return passwordAccepted && password == "s3cret";
+    }
+    TInstanceLockResult AcquireInstanceLock(const std::string& appID, const std::string&) override {
+        calls.push_back("lock");
+        lockName = appID;
+        TInstanceLockResult result;
+        result.otherInstanceRunning = otherInstanceRunning;
+        if (!otherInstanceRunning) result.lock = std::make_unique<THeldLock>();
+        return result;
+    }
+};
+
+class ExeZipLoaderTest : public testing::Test {
+protected:
+    void SetUp() override { host.dataHome = dataHome.Str(); }
+    void Package(const std::string& appLines) {
+        host.appended = test::ZipWithTool({{"zorv.ini", "[App]\n" + appLines}, {"app/index.html", "<p>x</p>"}});
+    }
+    std::optional<int> Start(std::vector<std::string> args = {}) {
+        loader = std::make_unique<TExeZipLoader>(host, std::move(args));
+        return loader->Run();
+    }
+
+    static constexpr const char* Identity = "ID=com.acme.app\nName=Acme\nDirName=app\n";
+    TScratchDir dataHome;
+    TRecordingHost host;
+    std::unique_ptr<TExeZipLoader> loader;
+};
+
+TEST_F(ExeZipLoaderTest, NothingAppendedShowsMessageFiveAndEndsCleanly) {
+    EXPECT_EQ(Start(), 0);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"archive", "message"}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, 5);
+    EXPECT_EQ(host.messages[0].title, 1);
+    EXPECT_EQ(host.messages[0].button, 3);
+}
+
+TEST_F(ExeZipLoaderTest, AppendedBytesThatAreNoArchiveEndWithTheReadersMessageAndCodeOne) {
+    host.appended = std::string(4096, 'x');
+    EXPECT_EQ(Start(), 1);
+    EXPECT_EQ(host.fatalText, "Application Error: Invalid file - not a PKZip file");
+}
+
+TEST_F(ExeZipLoaderTest, GoesOnWithIdentityAndStateFilledIn) {
+    Package(std::string(Identity) + "IndexHtml=start.html\n");
+    EXPECT_EQ(Start(), std::nullopt);
+    const TRuntimeState& state = loader->State();
+    EXPECT_EQ(state.appID, "com.acme.app");
+    EXPECT_EQ(state.appName, "Acme");
+    EXPECT_EQ(state.appDirName, "app");
+    EXPECT_EQ(state.appIndexHtml, "start.html");
+    EXPECT_EQ(state.appDataDir, dataHome.Str() + "com.acme.app/");
+    EXPECT_TRUE(std::filesystem::is_directory(state.appDataDir));
+    EXPECT_GE(state.exeZip->FindFile("app/index.html"), 0);
+    EXPECT_NE(state.instanceLock, nullptr);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"archive", "datadir", "engine", "lock"}));
+}
+
+TEST_F(ExeZipLoaderTest, MissingIdentityEndsSilently) {
+    for (const char* lines : {"Name=Acme\nDirName=app\n", "ID=x\nDirName=app\n", "ID=x\nName=Acme\n"}) {
+        host.calls.clear();
+        Package(std::string(lines) + "Theme=Aqua\nPassword=s3cret\n");
+        EXPECT_EQ(Start(), 0) << lines;
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"archive"})) << lines;
+    }
+}
+
+TEST_F(ExeZipLoaderTest, ArchiveWithoutSettingsEndsSilently) {
+    host.appended = test::ZipWithTool({{"app/index.html", "x"}});
+    EXPECT_EQ(Start(), 0);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ExeZipLoaderTest, OnlyAThemeOtherThanWindowsIsApplied) {
+    Package(std::string(Identity) + "Theme=Windows\n");
+    Start();
+    EXPECT_TRUE(host.themes.empty());
+    Package(std::string(Identity) + "Theme=windows\n");
+    Start();
+    EXPECT_EQ(host.themes, (std::vector<std::string>{"windows"}));
+}
+
+struct TPasswordCase {
+    std::vector<std::string> args;
+    bool asked;
+};
+
+class ExeZipLoaderPasswordTest : public ExeZipLoaderTest, public testing::WithParamInterface<TPasswordCase> {};
+
+TEST_P(ExeZipLoaderPasswordTest, FirstArgumentEqualToTheIdentifierSkipsThePrompt) {
+    Package(std::string(Identity) + "Password=s3cret\nAllowInstances=1\n");
+    EXPECT_EQ(Start(GetParam().args), std::nullopt);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "password"), GetParam().asked ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExeZipLoaderPasswordTest,
+                         testing::Values(TPasswordCase{{}, true}, TPasswordCase{{"com.acme.app"}, false},
+                                         TPasswordCase{{"com.acme.app", "zorv://app/x.html"}, false},
+                                         TPasswordCase{{"COM.ACME.APP", "zorv://app/x.html"}, true}));
+
+TEST_F(ExeZipLoaderTest, WrongPasswordEndsBeforeTheInstanceCheck) {
+    Package(std::string(Identity) + "Password=s3cret\n");
+    host.passwordAccepted = false;
+    EXPECT_EQ(Start(), 0);
+    EXPECT_EQ(host.passwordCaption, "Acme");
+    EXPECT_EQ(host.calls.back(), "password");
+}
+
+struct TInstanceCase {
+    std::vector<std::string> args;
+    std::optional<int> outcome;
+};
+
+class ExeZipLoaderInstanceTest : public ExeZipLoaderTest, public testing::WithParamInterface<TInstanceCase> {};
+
+TEST_P(ExeZipLoaderInstanceTest, SecondInstanceGoesOnOnlyAsARelaunch) {
+    Package(Identity);
+    host.otherInstanceRunning = true;
+    EXPECT_EQ(Start(GetParam().args), GetParam().outcome);
+    EXPECT_EQ(host.lockName, "com.acme.app");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExeZipLoaderInstanceTest,
+    testing::Values(TInstanceCase{{}, 0}, TInstanceCase{{"com.acme.app"}, 0},
+                    TInstanceCase{{"com.acme.app", "zorv://app/help.html"}, std::nullopt},
+                    TInstanceCase{{"Com.Acme.App", "zorv://app/help.html"}, 0},
+                    TInstanceCase{{"com.acme.app", "zorv://app/help.html", "x"}, 0}));
+
+TEST_F(ExeZipLoaderTest, AllowInstancesTakesNoLock) {
+    Package(std::string(Identity) + "AllowInstances=1\n");
+    host.otherInstanceRunning = true;
+    EXPECT_EQ(Start(), std::nullopt);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "lock"), 0);
+}
+
+TEST_F(ExeZipLoaderTest, IdentifierCannotLeadTheDataFolderElsewhere) {
+    Package("ID=../../escape\nName=Acme\nDirName=app\n");
+    Start();
+    EXPECT_EQ(loader->State().appDataDir, dataHome.Str() + ".._.._escape/");
+    EXPECT_TRUE(std::filesystem::is_directory(dataHome.Path() / ".._.._escape"));
+}
+
+struct TNameCase {
+    std::string id;
+    std::string folder;
+};
+
+class SafeFolderNameTest : public testing::TestWithParam<TNameCase> {};
+
+TEST_P(SafeFolderNameTest, KeepsOrdinaryIdentifiersAsTheyAre) {
+    EXPECT_EQ(TExeZipLoader::SafeFolderName(GetParam().id), GetParam().folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SafeFolderNameTest,
+                         testing::Values(TNameCase{"com.acme.app", "com.acme.app"},
+                                         TNameCase{"My App \xC3\xA9", "My App \xC3\xA9"}, TNameCase{"a/b\\c", "a_b_c"},
+                                         TNameCase{"x:y*z?\"<>|", "x_y_z_____"}, TNameCase{"..", "_"},
+                                         TNameCase{".", "_"}, TNameCase{"tab\there", "tab_here"}));
+
+}  // namespace
+}  // namespace zorv
