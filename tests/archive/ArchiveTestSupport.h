@@ -1,0 +1,87 @@
+#pragma once
+// Helpers shared by the archive and packaging tests: scratch folders, files, and external
+// tools run as real processes.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace zorv::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TScratchDir {
+public:
+    TScratchDir() {
+        std::mt19937 random(std::random_device{}());
+        do {
+            FPath = fs::temp_directory_path() / ("zorv-test-" + std::to_string(random()));
+        } while (fs::exists(FPath));
+        fs::create_directories(FPath);
+    }
+    ~TScratchDir() {
+        std::error_code ignored;
+        fs::remove_all(FPath, ignored);
+    }
+    TScratchDir(const TScratchDir&) = delete;
+    TScratchDir& operator=(const TScratchDir&) = delete;
+    const fs::path& Path() const { return FPath; }
+    fs::path operator/(const std::string& name) const { return FPath / fs::path(std::u8string(name.begin(), name.end())); }
+
+private:
+    fs::path FPath;
+};
+
+inline std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+inline std::string Quote(const fs::path& path) {
+    std::string quoted = path.string();
+    quoted.insert(quoted.begin(), '\'');
+    quoted.push_back('\'');
+    return quoted;
+}
+
+// Runs a shell command and gives its exit status (-1 when it did not exit normally).
+inline int RunShell(const std::string& command) {
+    const int status = std::system(command.c_str());
+#ifdef _WIN32
+    return status;
+#else
+    if (status == -1 || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+#endif
+}
+
+inline bool HasTool(const std::string& name) { return RunShell("command -v " + name + " >/dev/null 2>&1") == 0; }
+
+inline fs::path BinaryDir() {
+    const char* dir = std::getenv("ZORV_BINARY_DIR");
+    return dir ? fs::path(dir) : fs::current_path();
+}
+
+}  // namespace zorv::testing

@@ -1,0 +1,224 @@
+// The appended-archive container: image sizes of real ELF and PE files, and the copies in and
+// out of a packaged file with their progress events.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ArchiveBuilder.h"
+#include "ArchiveTestSupport.h"
+#include "archive/AbZipKit.h"
+#include "shared/ExeUtils.h"
+
+namespace zorv {
+namespace {
+
+using namespace zorv::testing;
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// Records the progress events of one TExeUtils.
+struct TProgressLog {
+    std::vector<int64_t> maxima, positions;
+    void Attach(TExeUtils& exe) {
+        exe.OnProgressMax = [this](TExeUtils&, int64_t max) { maxima.push_back(max); };
+        exe.OnProgressPos = [this](TExeUtils&, int64_t pos) { positions.push_back(pos); };
+    }
+};
+
+class PackagedCopy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FRuntime = ReadFile(TExeUtils::RunningExePath());
+        ASSERT_FALSE(FRuntime.empty());
+        FExe = FDir / "app.bin";
+        WriteFile(FExe, FRuntime);
+    }
+    void Append(const std::string& bytes) { WriteFile(FExe, FRuntime + bytes); }
+
+    TScratchDir FDir;
+    std::string FRuntime;
+    fs::path FExe;
+};
+
+TEST(ExeImage, ElfStubSizeOfThisTestIsItsFileSize) {
+    const std::string self = TExeUtils::RunningExePath();
+    ASSERT_EQ(TExeUtils::ImageKindOfFile(self), TExeImageKind::Elf);
+    const std::optional<uint64_t> stub = TExeUtils::StubSizeOfFile(self);
+    ASSERT_TRUE(stub.has_value());
+    EXPECT_EQ(static_cast<int64_t>(*stub), TExeUtils::GetFileByteSize(self));
+    EXPECT_FALSE(TExeUtils().ExeHasAttachedStub());
+}
+
+TEST(ExeImage, CutOrForeignBytesAreNoImage) {
+    const std::string self = ReadFile(TExeUtils::RunningExePath());
+    EXPECT_FALSE(TExeUtils::StubSizeOfBytes(self.substr(0, 200)).has_value());  // section table cut off
+    EXPECT_FALSE(TExeUtils::StubSizeOfBytes("PK\x03\x04 not an image").has_value());
+    EXPECT_FALSE(TExeUtils::StubSizeOfBytes("").has_value());
+    EXPECT_EQ(TExeUtils::ImageKind([](uint64_t, void*, std::size_t) { return false; }), TExeImageKind::Unknown);
+}
+
+// A minimal PE image: DOS header, "PE\0\0", file header, an optional header, and a section table.
+std::string MinimalPe(const std::vector<std::pair<uint32_t, uint32_t>>& sections, uint16_t optionalHeaderSize = 240) {
+    const uint32_t peOffset = 0x80;
+    std::string image(peOffset + 24 + optionalHeaderSize + 40 * sections.size(), '\0');
+    image[0] = 'M';
+    image[1] = 'Z';
+    PutLe(image, 0x3C, peOffset, 4);
+    image.replace(peOffset, 4, std::string("PE\0\0", 4));
+    PutLe(image, peOffset + 4, 0x8664, 2);
+    PutLe(image, peOffset + 6, static_cast<uint32_t>(sections.size()), 2);
+    PutLe(image, peOffset + 20, optionalHeaderSize, 2);
+    std::size_t entry = peOffset + 24 + optionalHeaderSize;
+    for (const auto& [pointer, size] : sections) {
+        PutLe(image, entry + 16, size, 4);
+        PutLe(image, entry + 20, pointer, 4);
+        entry += 40;
+    }
+    return image;
+}
+
+struct TPeCase {
+    const char* name;
+    std::vector<std::pair<uint32_t, uint32_t>> sections;  // PointerToRawData, SizeOfRawData
+    uint64_t stubSize;
+};
+
+class PeStubSize : public ::testing::TestWithParam<TPeCase> {};
+
+TEST_P(PeStubSize, IsTheFurthestEndOfRawSectionData) {
+    const std::string image = MinimalPe(GetParam().sections);
+    EXPECT_EQ(TExeUtils::ImageKind([&](uint64_t offset, void* target, std::size_t size) {
+                  if (offset + size > image.size()) return false;
+                  std::copy_n(image.data() + offset, size, static_cast<char*>(target));
+                  return true;
+              }),
+              TExeImageKind::Pe);
+    EXPECT_EQ(TExeUtils::StubSizeOfBytes(image), GetParam().stubSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, PeStubSize,
+    ::testing::Values(TPeCase{"NoSections", {}, 0},
+                      TPeCase{"LastSectionFurthest", {{0x400, 0x200}, {0x600, 0x1000}}, 0x1600},
+                      TPeCase{"FurthestSectionNotLast", {{0x400, 0x9000}, {0x9400, 0x10}, {0x600, 0x0}}, 0x9410},
+                      TPeCase{"FieldsAreUnsigned32Bit", {{0xFFFFFF00u, 0xFFFFFF00u}}, 0x1FFFFFE00ull}),
+    [](const ::testing::TestParamInfo<TPeCase>& info) { return std::string(info.param.name); });
+
+TEST(ExeImage, PeStubSizeOfACrossCompiledProgramIsItsFileSize) {
+    if (!HasTool("x86_64-w64-mingw32-gcc")) GTEST_SKIP() << "no mingw-w64 compiler";
+    TScratchDir dir;
+    WriteFile(dir / "tiny.c", "int main(void) { return 0; }\n");
+    // Stripped: an unstripped image carries a symbol table after its last section.
+    ASSERT_EQ(RunShell("x86_64-w64-mingw32-gcc -s -o " + Quote(dir / "tiny.exe") + " " + Quote(dir / "tiny.c")), 0);
+    const std::string exe = Utf8(dir / "tiny.exe");
+    ASSERT_EQ(TExeUtils::ImageKindOfFile(exe), TExeImageKind::Pe);
+    EXPECT_EQ(static_cast<int64_t>(TExeUtils::StubSizeOfFile(exe).value_or(0)), TExeUtils::GetFileByteSize(exe));
+    EXPECT_FALSE(TExeUtils(exe).ExeHasAttachedStub());
+    WriteFile(dir / "tiny.exe", ReadFile(dir / "tiny.exe") + "appended");
+    TExeUtils packaged(exe);
+    EXPECT_TRUE(packaged.ExeHasAttachedStub());
+    std::string region;
+    ASSERT_TRUE(packaged.GetZipFromExe(region));
+    EXPECT_EQ(region, "appended");
+}
+
+TEST_F(PackagedCopy, NothingAppendedIsReportedNotCopied) {
+    TExeUtils exe(Utf8(FExe));
+    EXPECT_FALSE(exe.ExeHasAttachedStub());
+    std::string region = "stale";
+    EXPECT_FALSE(exe.GetZipFromExe(region));
+    EXPECT_EQ(exe.LastErrorMessage(), TExeUtils::NotValidApplicationMessage);
+    EXPECT_TRUE(region.empty());
+    EXPECT_FALSE(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")));
+    EXPECT_FALSE(fs::exists(FDir / "out.zip"));
+}
+
+TEST_F(PackagedCopy, AppendedRegionComesBackWithProgressInBufferSteps) {
+    const std::string appended = RandomBytes(25000, 5);
+    Append(appended);
+    TExeUtils exe(Utf8(FExe));
+    TProgressLog log;
+    log.Attach(exe);
+    EXPECT_TRUE(exe.ExeHasAttachedStub());
+    std::string region;
+    ASSERT_TRUE(exe.GetZipFromExe(region));
+    EXPECT_EQ(region, appended);
+    EXPECT_EQ(log.maxima, std::vector<int64_t>{25000});
+    EXPECT_EQ(log.positions, (std::vector<int64_t>{10240, 20480, 25000}));
+
+    WriteFile(FDir / "out.zip", "an older, longer file that must be replaced entirely");
+    ASSERT_TRUE(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")));
+    EXPECT_EQ(ReadFile(FDir / "out.zip"), appended);
+}
+
+TEST_F(PackagedCopy, AppendZipToExeAddsTheWholeFile) {
+    const std::string archive = BuildArchive({{"zorv.ini", "[App]"}, {"app/index.html", RandomBytes(30000, 9)}});
+    WriteFile(FDir / "app.zip", archive);
+    TExeUtils exe;
+    TProgressLog log;
+    log.Attach(exe);
+    ASSERT_TRUE(exe.AppendZipToExe(Utf8(FDir / "app.zip"), Utf8(FExe)));
+    EXPECT_EQ(ReadFile(FExe), FRuntime + archive);
+    EXPECT_EQ(log.maxima, std::vector<int64_t>{static_cast<int64_t>(archive.size())});
+    EXPECT_EQ(log.positions.back(), static_cast<int64_t>(archive.size()));
+
+    // The runtime's way in: appended region into memory, then the reader.
+    std::string region;
+    ASSERT_TRUE(TExeUtils(Utf8(FExe)).GetZipFromExe(region));
+    TAbZipKit kit;
+    kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
+    kit.LoadFromMemory(region);
+    EXPECT_EQ(kit.Count(), 2);
+}
+
+TEST_F(PackagedCopy, ArchiveStillOpensWhenSignedAfterPackaging) {
+    const std::string archive = BuildArchive({{"zorv.ini", "[App]\nID=signed\n"}});
+    const std::string certificateTable = std::string(8, '\0') + RandomBytes(6000, 13);
+    Append(archive + certificateTable);
+    std::string region;
+    ASSERT_TRUE(TExeUtils(Utf8(FExe)).GetZipFromExe(region));
+    EXPECT_EQ(region.size(), archive.size() + certificateTable.size());
+    TAbZipKit kit;
+    kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
+    kit.LoadFromMemory(region);
+    std::string ini;
+    ASSERT_EQ(kit.TryExtract("zorv.ini", ini), TAbExtractStatus::Ok);
+    EXPECT_EQ(ini, "[App]\nID=signed\n");
+}
+
+TEST_F(PackagedCopy, EmptyZipAppendsNothingAndReportsZero) {
+    WriteFile(FDir / "empty.zip", "");
+    TExeUtils exe;
+    TProgressLog log;
+    log.Attach(exe);
+    ASSERT_TRUE(exe.AppendZipToExe(Utf8(FDir / "empty.zip"), Utf8(FExe)));
+    EXPECT_EQ(log.maxima, std::vector<int64_t>{0});
+    EXPECT_TRUE(log.positions.empty());
+    EXPECT_EQ(ReadFile(FExe), FRuntime);
+}
+
+TEST_F(PackagedCopy, MissingFilesAreReportedWithTheirNames) {
+    WriteFile(FDir / "app.zip", "zip");
+    TExeUtils exe;
+    EXPECT_FALSE(exe.AppendZipToExe(Utf8(FDir / "app.zip"), Utf8(FDir / "missing.exe")));
+    EXPECT_NE(exe.LastErrorMessage().find("Cannot open file \"" + Utf8(FDir / "missing.exe") + "\""), std::string::npos);
+    EXPECT_FALSE(fs::exists(FDir / "missing.exe"));
+    EXPECT_FALSE(exe.AppendZipToExe(Utf8(FDir / "missing.zip"), Utf8(FExe)));
+    EXPECT_NE(exe.LastErrorMessage().find("missing.zip"), std::string::npos);
+    EXPECT_EQ(ReadFile(FExe), FRuntime);
+    EXPECT_FALSE(TExeUtils(Utf8(FDir / "missing.exe")).ExeHasAttachedStub());
+}
+
+TEST_F(PackagedCopy, ErrorFromAProgressHandlerPassesThrough) {
+    Append(RandomBytes(30000, 2));
+    TExeUtils exe(Utf8(FExe));
+    exe.OnProgressPos = [](TExeUtils&, int64_t) { throw std::runtime_error("cancelled"); };
+    EXPECT_THROW(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")), std::runtime_error);
+    EXPECT_FALSE(fs::exists(FDir / "out.zip"));  // the partial copy is gone
+}
+
+}  // namespace
+}  // namespace zorv

@@ -1,0 +1,190 @@
+// `zorv-pack` run as a real process on real project folders: what `build` writes, what `list`
+// and `cat` print, and the exit status of every failure.
+#include <gtest/gtest.h>
+
+#include "ArchiveTestSupport.h"
+#include "archive/AbZipKit.h"
+#include "shared/ExeUtils.h"
+
+namespace zorv {
+namespace {
+
+using namespace zorv::testing;
+
+struct TResult {
+    int status;
+    std::string out, err;
+};
+
+class PackTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FTool = BinaryDir() / "zorv-pack";
+        ASSERT_TRUE(fs::exists(FTool)) << FTool;
+        // Any executable image stands in for the runtime; /bin/true also shows the packaged
+        // file still runs.
+        FRuntime = FDir / "runtime";
+        fs::copy_file(fs::exists("/bin/true") ? fs::path("/bin/true") : fs::path(TExeUtils::RunningExePath()), FRuntime);
+        FProject = FDir / "project";
+        WriteFile(FProject / "zorv.ini", "[App]\nID=com.example.notes\nName=Notes\nDirName=www\n");
+        WriteFile(FProject / "zorv-webviewjs", "console.log('extra');\n");
+        WriteFile(FProject / "www/index.html", "<!doctype html><title>Notes</title>\n");
+        WriteFile(FProject / "www/js/app.js", RandomBytes(50000, 4));
+        WriteFile(FProject / "www/données/été.txt", "summer\n");
+        fs::create_directories(FProject / "www/empty");
+        FOutput = FDir / "out/notes";
+        fs::create_directories(FOutput.parent_path());
+    }
+
+    TResult Pack(const std::string& arguments) {
+        const std::string command = Quote(FTool) + " " + arguments + " >" + Quote(FDir / "stdout") + " 2>" + Quote(FDir / "stderr");
+        TResult result{RunShell(command), ReadFile(FDir / "stdout"), ReadFile(FDir / "stderr")};
+        return result;
+    }
+    TResult Build() { return Pack("build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(FRuntime)); }
+
+    // Nothing in the output folder: no output and no temporary file left behind.
+    bool OutputFolderEmpty() const { return fs::is_empty(FOutput.parent_path()); }
+
+    TScratchDir FDir;
+    fs::path FTool, FRuntime, FProject, FOutput;
+};
+
+TEST_F(PackTool, BuildWritesARunnableCopyOfTheRuntimeWithTheArchiveBehindIt) {
+    const TResult result = Build();
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string runtime = ReadFile(FRuntime);
+    const std::string packaged = ReadFile(FOutput);
+    ASSERT_GT(packaged.size(), runtime.size());
+    EXPECT_EQ(packaged.substr(0, runtime.size()), runtime);
+    EXPECT_NE(fs::status(FOutput).permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_EQ(RunShell(Quote(FOutput)), 0);  // /bin/true with an archive behind it still runs
+    EXPECT_TRUE(TExeUtils(FOutput.string()).ExeHasAttachedStub());
+
+    WriteFile(FDir / "region.zip", packaged.substr(runtime.size()));
+    if (HasTool("unzip")) {
+        EXPECT_EQ(RunShell("unzip -t -P " + std::string(ZORV_ARCHIVE_PASSWORD) + " " + Quote(FDir / "region.zip") + " >/dev/null"), 0);
+    }
+    EXPECT_EQ(fs::directory_iterator(FOutput.parent_path())->path(), FOutput);  // no temporary file left
+}
+
+TEST_F(PackTool, ListGivesEveryEntryInArchiveOrder) {
+    ASSERT_EQ(Build().status, 0);
+    const TResult list = Pack("list " + Quote(FOutput));
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(list.out,
+              "zorv.ini\nzorv-webviewjs\nwww/\nwww/données/\nwww/données/été.txt\nwww/empty/\nwww/index.html\nwww/js/\n"
+              "www/js/app.js\n");
+}
+
+TEST_F(PackTool, CatPrintsTheEntryFoundWithoutRegardToAsciiCase) {
+    ASSERT_EQ(Build().status, 0);
+    TResult cat = Pack("cat " + Quote(FOutput) + " WWW/JS/App.js");
+    ASSERT_EQ(cat.status, 0) << cat.err;
+    EXPECT_EQ(cat.out, ReadFile(FProject / "www/js/app.js"));
+    cat = Pack("cat " + Quote(FOutput) + " www/données/été.txt");
+    EXPECT_EQ(cat.out, "summer\n");
+}
+
+TEST_F(PackTool, CatAndListExitStatusTellWhatFailed) {
+    ASSERT_EQ(Build().status, 0);
+    TResult missing = Pack("cat " + Quote(FOutput) + " www/nothing.html");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.empty());
+    EXPECT_NE(missing.err.find("www/nothing.html"), std::string::npos);
+
+    // A flipped byte inside app.js: the entry fails its CRC check.
+    std::string packaged = ReadFile(FOutput);
+    const std::string head = ReadFile(FRuntime);
+    const TResult list = Pack("list " + Quote(FOutput));
+    TAbZipKit kit;
+    kit.LoadFromMemory(packaged.substr(head.size()));
+    const TAbZipItem& item = kit.Item(kit.FindFile("www/js/app.js"));
+    packaged[head.size() + item.localHeaderOffset + 30 + item.fileName.size() + 12 + 100] ^= 1;
+    WriteFile(FDir / "damaged", packaged);
+    const TResult damaged = Pack("cat " + Quote(FDir / "damaged") + " www/js/app.js");
+    EXPECT_EQ(damaged.status, 2);
+    EXPECT_TRUE(damaged.out.empty());
+    EXPECT_FALSE(damaged.err.empty());
+
+    for (const fs::path& noArchive : {FRuntime, FProject / "zorv.ini"}) {
+        for (const std::string& command : {"list " + Quote(noArchive), "cat " + Quote(noArchive) + " zorv.ini"}) {
+            const TResult result = Pack(command);
+            EXPECT_EQ(result.status, 3) << command;
+            EXPECT_NE(result.err.find("Invalid file - not a PKZip file"), std::string::npos) << result.err;
+            EXPECT_TRUE(result.out.empty());
+        }
+    }
+}
+
+TEST_F(PackTool, ListReadsAPlainZipFileToo) {
+    if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
+    ASSERT_EQ(RunShell("cd " + Quote(FProject) + " && zip -q -P " + ZORV_ARCHIVE_PASSWORD + " " + Quote(FDir / "plain.zip") +
+                       " zorv.ini www/index.html"),
+              0);
+    const TResult list = Pack("list " + Quote(FDir / "plain.zip"));
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "zorv.ini\nwww/index.html\n");
+    EXPECT_EQ(Pack("cat " + Quote(FDir / "plain.zip") + " zorv.ini").out, ReadFile(FProject / "zorv.ini"));
+}
+
+struct TBrokenProject {
+    const char* name;
+    const char* ini;  // nullptr: no zorv.ini
+    const char* expectedInMessage;
+};
+
+class PackToolValidation : public PackTool, public ::testing::WithParamInterface<TBrokenProject> {};
+
+TEST_P(PackToolValidation, FailsWithAMessageAndWritesNothing) {
+    fs::remove(FProject / "zorv.ini");
+    if (GetParam().ini != nullptr) WriteFile(FProject / "zorv.ini", GetParam().ini);
+    WriteFile(FOutput, "an older build");  // a failed build leaves an existing output alone
+    const TResult result = Build();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(GetParam().expectedInMessage), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(FOutput), "an older build");
+    fs::remove(FOutput);
+    EXPECT_TRUE(OutputFolderEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Projects, PackToolValidation,
+    ::testing::Values(TBrokenProject{"MissingIni", nullptr, "zorv.ini"},
+                      TBrokenProject{"EmptyId", "[App]\nID=\nName=Notes\nDirName=www\n", "\"ID\""},
+                      TBrokenProject{"MissingName", "[App]\nID=x\nDirName=www\n", "\"Name\""},
+                      TBrokenProject{"MissingDirName", "[App]\nID=x\nName=Notes\n", "\"DirName\""},
+                      TBrokenProject{"KeysOutsideSectionApp", "ID=x\nName=Notes\nDirName=www\n", "\"ID\""},
+                      TBrokenProject{"AppFolderMissing", "[App]\nID=x\nName=Notes\nDirName=site\n", "site"},
+                      TBrokenProject{"DirNameLeavingTheProject", "[App]\nID=x\nName=Notes\nDirName=../project/www\n", "DirName"},
+                      TBrokenProject{"DirNameAbsolute", "[App]\nID=x\nName=Notes\nDirName=/tmp\n", "DirName"}),
+    [](const ::testing::TestParamInfo<TBrokenProject>& info) { return std::string(info.param.name); });
+
+TEST_F(PackTool, RuntimeThatIsMissingForeignOrAlreadyPackagedIsRefused) {
+    ASSERT_EQ(Build().status, 0);
+    const fs::path packaged = FDir / "packaged";
+    fs::rename(FOutput, packaged);
+    for (const fs::path& runtime : {packaged, FProject / "zorv.ini", FDir / "missing"}) {
+        const TResult result = Pack("build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(runtime));
+        EXPECT_EQ(result.status, 1) << runtime;
+        EXPECT_FALSE(result.err.empty());
+        EXPECT_TRUE(OutputFolderEmpty()) << runtime;
+    }
+}
+
+TEST_F(PackTool, UsageErrorsExitWith64) {
+    const std::string project = Quote(FProject);
+    const std::vector<std::string> misuses = {"",           "frobnicate",   "build " + project,
+                                              "build -o x", "list",         "list a b",
+                                              "cat onlyfile", "build " + project + " -o x --colour",
+                                              "build " + project + " -o"};
+    for (const std::string& arguments : misuses) {
+        const TResult result = Pack(arguments);
+        EXPECT_EQ(result.status, 64) << arguments;
+        EXPECT_NE(result.err.find("usage:"), std::string::npos) << arguments;
+    }
+    EXPECT_TRUE(OutputFolderEmpty());
+}
+
+}  // namespace
+}  // namespace zorv
