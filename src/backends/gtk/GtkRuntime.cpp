@@ -7,14 +7,20 @@
 #include <vector>
 
 #include "backends/gtk/GlibUiThread.h"
+#include "backends/gtk/GtkDialogs.h"
+#include "backends/gtk/GtkMenuBar.h"
 #include "backends/gtk/GtkOperatingSystem.h"
 #include "backends/gtk/GtkStartupHost.h"
+#include "backends/gtk/GtkThemeEngine.h"
 #include "backends/gtk/MainForm.h"
+#include "backends/gtk/MessageDialog.h"
+#include "backends/gtk/PasswordDialog.h"
 #include "bridge/ZorvExternalJavascript.h"
 #include "runtime/ExeZipLoader.h"
 #include "runtime/Runtime.h"
 #include "runtime/Utf8Path.h"
 #include "shared/ExeUtils.h"
+#include "shared/StylesUtils.h"
 
 namespace zorv {
 
@@ -35,6 +41,10 @@ TBridgeContext BridgeContext(const std::vector<std::string>& args) {
     return context;
 }
 
+void ShowThemeError(const std::string& message) {
+    TMessageDialog().LocalizedMessageDlg(message, TDialogKind::Error, {TMsgDlgBtn::Close}, {}, "Error");
+}
+
 }  // namespace
 
 int RunRuntime(int argc, char** argv) {
@@ -42,21 +52,35 @@ int RunRuntime(int argc, char** argv) {
         std::fprintf(stderr, "zorv: cannot open the display\n");
         return 1;
     }
-    auto operatingSystem = std::make_shared<TGtkOperatingSystem>();
     const std::vector<std::string> args = ArgumentsOf(argc, argv);
+    auto operatingSystem = std::make_shared<TGtkOperatingSystem>();
+    TGtkThemeEngine themeEngine;
+    TStylesUtils styles(themeEngine, ShowThemeError);
 
     TGtkStartupHost host(*operatingSystem);
+    host.OnApplyTheme = [&styles](const std::string& name) { styles.TrySetStyle(name, true); };
+    host.OnAskPassword = [](const std::string& caption, const std::string& password) {
+        return TPasswordDialog(caption, password).ShowModal() == TPasswordDialog::ResultAccepted;
+    };
     TExeZipLoader loader(host, args);
     if (std::optional<int> exitCode = loader.Run()) return *exitCode;
 
+    TGtkMenuBar menuBar;
+    GtkWindow* mainWindow = nullptr;
+    TGtkDialogs dialogs([&mainWindow] { return mainWindow; });
     TBridgeServices services;
+    services.dialogs = &dialogs;
+    services.menuBar = &menuBar;
+    services.stylesUtils = &styles;
     services.operatingSystem = operatingSystem;
     services.uiThread = std::make_shared<TGlibUiThread>();
     {
-        TMainForm mainForm(loader.State(), services, BridgeContext(args), nullptr,
+        TMainForm mainForm(loader.State(), services, BridgeContext(args), menuBar.Widget(),
                            std::string(ZorvExternalJavascript()));
+        mainWindow = mainForm.Window();
         mainForm.Show();
         gtk_main();
+        mainWindow = nullptr;
     }
     return 0;
 }
