@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zorv {
 namespace {
@@ -121,6 +123,12 @@ TEST_F(LocaleEnvironment, UserLanguageComesFromTheLocaleVariables) {
     setenv("LC_ALL", "C", 1);
     EXPECT_EQ(TLocalizedMessages::GetUserLanguageCode(), "");
     EXPECT_EQ(TLocalizedMessages::GetLocalizedMessage(3), "Accept");
+}
+#else
+TEST(LocalizedMessages, UserLanguageIsATwoOrThreeLetterCode) {
+    const std::string code = TLocalizedMessages::GetUserLanguageCode();
+    EXPECT_TRUE(code.size() == 2 || code.size() == 3) << code;
+    for (const char c : code) EXPECT_TRUE(c >= 'a' && c <= 'z') << code;
 }
 #endif
 
