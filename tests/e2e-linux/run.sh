@@ -7,7 +7,16 @@ source "$(dirname "$0")/lib.sh"
 openbox >/dev/null 2>&1 &
 WM_PID=$!
 sleep 0.5
-trap 'stop_started; kill "$WM_PID" 2>/dev/null; wait "$WM_PID" 2>/dev/null' EXIT
+# Instances that a page started itself (new windows) are not our children: end whatever still runs
+# from this run's work folder.
+end_leftovers() {
+    stop_started
+    pkill -f "^$WORK/" 2>/dev/null && sleep 0.5
+    pkill -9 -f "^$WORK/" 2>/dev/null
+    kill "$WM_PID" 2>/dev/null
+    wait "$WM_PID" 2>/dev/null
+}
+trap end_leftovers EXIT
 echo "work folder: $WORK"
 for case_file in "$E2E_DIR"/case-*.sh; do
     if [ -n "${E2E_ONLY:-}" ] && [[ "$case_file" != *"$E2E_ONLY"* ]]; then continue; fi
