@@ -11,8 +11,11 @@ sleep 0.5
 # from this run's work folder.
 end_leftovers() {
     stop_started
-    pkill -f "^$WORK/" 2>/dev/null && sleep 0.5
-    pkill -9 -f "^$WORK/" 2>/dev/null
+    local proc exe
+    for proc in /proc/[0-9]*; do
+        exe=$(readlink "$proc/exe" 2>/dev/null) || continue
+        [[ "$exe" == "$WORK/"* ]] && kill -9 "${proc#/proc/}" 2>/dev/null
+    done
     kill "$WM_PID" 2>/dev/null
     wait "$WM_PID" 2>/dev/null
 }
