@@ -20,6 +20,11 @@ if wait_for_file "$CASE_DIR/ready.flag" 30; then
     sleep 0.5
     sleep 0.7
     check "screenshot is not blank" screenshot_not_blank "$CASE_DIR/bridge.png"
+    # Closing from the window manager only asks the page, which keeps the window open.
+    wmctrl -i -c "$wid"
+    check "a close request reaches zorv.events.onCloseQuery" wait_for_file "$CASE_DIR/close-asked.flag" 10
+    sleep 0.5
+    check "the window stays open while the page does not agree" kill -0 "$pid"
     touch "$CASE_DIR/close-now"
     wait_exit "$pid" 20
     check "closes itself through zorv.app.close() with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" = 0

@@ -1,0 +1,2 @@
+import { double } from './math.mjs';
+self.onmessage = (event) => self.postMessage(double(event.data));
