@@ -12,3 +12,5 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 # nlohmann-json is header-only and shared with the native build.
 set(nlohmann_json_DIR /usr/share/cmake/nlohmann_json CACHE PATH "")
 list(APPEND CMAKE_PREFIX_PATH /usr/share/cmake)
+# The runtime is linked statically and must import only system DLLs: take libz.a, not zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -1,0 +1,114 @@
+// The Windows runtime's entry: start-up, the main window and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <xmmintrin.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backends/win32/MainForm.h"
+#include "backends/win32/SysUtils.h"
+#include "backends/win32/WinHandles.h"
+#include "backends/win32/WinStartupHost.h"
+#include "backends/win32/WinText.h"
+#include "backends/win32/WinThemeEngine.h"
+#include "backends/win32/WinUiThread.h"
+#include "runtime/ExeZipLoader.h"
+#include "runtime/Runtime.h"
+#include "shared/ExeUtils.h"
+#include "shared/StylesUtils.h"
+
+namespace zorv {
+
+namespace {
+
+// The arguments after the program name, as the process received them in UTF-16.
+std::vector<std::string> CommandLineArguments() {
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i) args.push_back(TWinText::WideToUtf8(argv[i]));
+    ::LocalFree(argv);
+    return args;
+}
+
+TBridgeContext BridgeContext(const std::vector<std::string>& args) {
+    TBridgeContext context;
+    context.exePath = TExeUtils::RunningExePath();
+    const std::size_t slash = context.exePath.find_last_of('\\');
+    context.appDir = slash == std::string::npos ? std::string() : context.exePath.substr(0, slash + 1);
+    context.commandLine.push_back(context.exePath);
+    context.commandLine.insert(context.commandLine.end(), args.begin(), args.end());
+    return context;
+}
+
+void InitializeCommonControls() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+}
+
+void ShowApplicationError(const std::string& message) {
+    ::MessageBoxW(nullptr, TWinText::Utf8ToWide(message).c_str(), L"Application Error",
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+int RunMessageLoop() {
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+int Run() {
+    // WebView2 and the browser engine expect floating-point exceptions to be masked.
+    _mm_setcsr(_mm_getcsr() | 0x1F80);
+    TComApartment apartment;
+    InitializeCommonControls();
+    const std::vector<std::string> args = CommandLineArguments();
+
+    TWinThemeEngine themeEngine;
+    TStylesUtils stylesUtils(themeEngine, [](const std::string& message) {
+        ::MessageBoxW(nullptr, TWinText::Utf8ToWide(message).c_str(), L"Error", MB_OK | MB_ICONERROR);
+    });
+
+    TWinStartupHost host;
+    host.OnApplyTheme = [&stylesUtils](const std::string& name) { stylesUtils.TrySetStyle(name, true); };
+    TExeZipLoader loader(host, args);
+    if (std::optional<int> exitCode = loader.Run()) return *exitCode;
+
+    auto uiThread = std::make_shared<TWinUiThread>();
+    TBridgeServices services;
+    services.stylesUtils = &stylesUtils;
+    services.operatingSystem = std::make_shared<TWinOperatingSystem>();
+    services.uiThread = uiThread;
+
+    TMainForm mainForm(loader.State(), *uiThread, services, BridgeContext(args));
+    mainForm.Create();
+    if (!mainForm.Handle()) return 0;
+    themeEngine.RegisterWindow(mainForm.Handle());
+    mainForm.Show();
+    return RunMessageLoop();
+}
+
+}  // namespace
+
+int RunRuntime(int, char**) {
+    // An error that escapes start-up or the message loop ends the process after telling the user.
+    try {
+        return Run();
+    } catch (const std::exception& error) {
+        ShowApplicationError(error.what());
+    } catch (...) {
+        ShowApplicationError("Unknown error");
+    }
+    return 1;
+}
+
+}  // namespace zorv

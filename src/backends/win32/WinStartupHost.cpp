@@ -1,0 +1,178 @@
+#include "backends/win32/WinStartupHost.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "archive/AbZipKit.h"
+#include "backends/win32/EdgeInstallerForm.h"
+#include "backends/win32/MessageDialog.h"
+#include "backends/win32/SysUtils.h"
+#include "backends/win32/WebView2Loader.h"
+#include "backends/win32/WinHandles.h"
+#include "backends/win32/WinText.h"
+#include "runtime/RuntimeState.h"
+#include "runtime/Utf8Path.h"
+#include "shared/ExeUtils.h"
+#include "shared/LocalizedMessages.h"
+#include "shared/MemIniFile.h"
+
+namespace zorv {
+
+namespace {
+constexpr const char* App = "App";
+
+class TMutexLock final : public IInstanceLock {
+public:
+    explicit TMutexLock(HANDLE mutex) : FMutex(mutex) {}
+
+private:
+    TKernelHandle FMutex;  // held, never released, until the process ends
+};
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(TWinText::Utf8ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring Wide(const std::string& text) {
+    return TWinText::Utf8ToWide(text);
+}
+}  // namespace
+
+std::optional<std::string> TWinStartupHost::ReadAppendedArchive() {
+    TExeUtils exe;
+    if (!exe.ExeHasAttachedStub()) return std::nullopt;
+    std::string archive;
+    if (!exe.GetZipFromExe(archive)) return std::nullopt;
+    return archive;
+}
+
+int TWinStartupHost::ShowMessageNumber(int number) {
+    return TMessageDialog::Show(TLocalizedMessages::GetLocalizedDialog(static_cast<TMessageIndex>(number)));
+}
+
+void TWinStartupHost::ShowStartupMessage(const TStartupMessage& message) {
+    ShowMessageNumber(message.text);
+}
+
+void TWinStartupHost::ShowFatalError(const std::string& title, const std::string& text) {
+    ::MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void TWinStartupHost::ApplyStartupTheme(const std::string& name) {
+    if (OnApplyTheme) OnApplyTheme(name);
+}
+
+std::string TWinStartupHost::LocalAppDataDir() {
+    return TWinText::WideToUtf8(TSysUtils::GetLocalAppDataDirPath());
+}
+
+bool TWinStartupHost::AskPassword(const std::string& caption, const std::string& password) {
+    return OnAskPassword && OnAskPassword(caption, password);
+}
+
+std::string TWinStartupHost::WebView2Dir(const std::string& appDataDir) {
+    return appDataDir + "Win64\\";
+}
+
+void TWinStartupHost::SetWebView2Environment(const std::string& webView2Dir) {
+    ::SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", Wide(webView2Dir).c_str());
+    ::SetEnvironmentVariableW(L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", Wide(AdditionalBrowserArguments).c_str());
+    ::SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", nullptr);
+    ::SetEnvironmentVariableW(L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", nullptr);
+}
+
+bool TWinStartupHost::ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path,
+                                       std::string& error) {
+    if (FileExists(path)) return true;
+    std::string bytes;
+    zip.ExtractToStream(entry, bytes);
+    TFileHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD code = ::GetLastError();
+        error = "Cannot create file \"" + path + "\". " + TWinText::WideToUtf8(TSysUtils::SysErrorMessage(code));
+        return false;
+    }
+    DWORD written = 0;
+    if (!bytes.empty() &&
+        (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+         written != bytes.size())) {
+        const DWORD code = ::GetLastError();
+        file.Reset();
+        ::DeleteFileW(Wide(path).c_str());  // a half-written loader would pass for the real one next time
+        error = "Cannot write file \"" + path + "\". " + TWinText::WideToUtf8(TSysUtils::SysErrorMessage(code));
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> TWinStartupHost::PrepareWebEngine(const TRuntimeState& state) {
+    const std::string webView2Dir = WebView2Dir(state.appDataDir);
+    std::error_code ignored;
+    std::filesystem::create_directories(Utf8Path(webView2Dir), ignored);
+    const std::string loaderPath = webView2Dir + LoaderFileName;
+    TWebView2Loader::SetWebView2LoaderPath(loaderPath);
+
+    std::string error;
+    if (!ExtractEntryOnce(*state.exeZip, LoaderFileName, loaderPath, error)) {
+        ShowFatalError("Application Error", error);
+        return 1;
+    }
+    SetWebView2Environment(webView2Dir);
+    if (!TSysUtils::CheckEdgeIsInstalled(Wide(loaderPath))) return RunWebView2Installation(state, loaderPath);
+    return std::nullopt;
+}
+
+int TWinStartupHost::RunWebView2Installation(const TRuntimeState& state, const std::string& loaderPath) {
+    const TMemIniFile& ini = state.projectIni;
+    if (ini.ReadInteger(App, "EdgeInstaller", 1) == 0) {
+        ShowMessageNumber(static_cast<int>(TMessageIndex::RuntimeRequiredNoInstall));
+        return 0;
+    }
+    if (ShowMessageNumber(static_cast<int>(TMessageIndex::RuntimeRequiredOfferInstall)) == DialogResultCancel) {
+        TSysUtils::DeleteDirectory(Wide(state.appDataDir));
+        ShowMessageNumber(static_cast<int>(TMessageIndex::CannotContinue));
+        return 0;
+    }
+    const std::string installerPath = state.appDataDir + InstallerFileName;
+    std::string error;
+    ExtractEntryOnce(*state.exeZip, InstallerFileName, installerPath, error);
+
+    TEdgeInstallerForm installerForm(ini.ReadInteger(App, "InstallFormColor", static_cast<int32_t>(0xFF00001A)),
+                                     ini.ReadInteger(App, "InstallIndicatorColor", 1),
+                                     ini.ReadInteger(App, "InstallIndicatorType", 0));
+    installerForm.Show();
+    HWND owner = ::GetActiveWindow();
+    if (!owner) owner = installerForm.Handle();
+    TSysUtils::ShellExecAsAdminAndWait(owner, Wide(installerPath), Wide(InstallerArguments));
+
+    if (TSysUtils::CheckEdgeIsInstalled(Wide(loaderPath))) {
+        ::DeleteFileW(Wide(installerPath).c_str());
+        TSysUtils::ShellExec(Wide(TExeUtils::RunningExePath()), L"");
+        return 0;
+    }
+    installerForm.Hide();
+    TSysUtils::DeleteDirectory(Wide(state.appDataDir));
+    ShowMessageNumber(static_cast<int>(TMessageIndex::InstallationCancelled));
+    return 0;
+}
+
+TInstanceLockResult TWinStartupHost::AcquireInstanceLock(const std::string& appID, const std::string&) {
+    TInstanceLockResult result;
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, Wide(appID).c_str());
+    // A "\" is refused in a mutex name (other than the Global\ and Local\ prefixes): such an
+    // identifier is made safe instead of leaving the application without its lock.
+    if (!mutex && ::GetLastError() == ERROR_PATH_NOT_FOUND) {
+        std::string safe = appID;
+        for (char& c : safe)
+            if (c == '\\') c = '_';
+        mutex = ::CreateMutexW(nullptr, FALSE, Wide(safe).c_str());
+    }
+    result.otherInstanceRunning = mutex && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (mutex) result.lock = std::make_unique<TMutexLock>(mutex);
+    return result;
+}
+
+}  // namespace zorv

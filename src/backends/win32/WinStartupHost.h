@@ -1,0 +1,55 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "runtime/StartupHost.h"
+
+namespace zorv {
+
+class TMemIniFile;
+class TAbZipKit;
+
+// Start-up services on Windows: the archive appended to the PE image, localized message dialogs,
+// the data folder under the local application-data folder, the WebView2 loader copy and
+// environment, the WebView2 runtime check and installation, and a named mutex as the
+// single-instance lock. Theme and password dialog come from other parts of the backend as hooks.
+class TWinStartupHost final : public IStartupHost {
+public:
+    static constexpr const char* LoaderFileName = "WebView2LoaderWin64.dll";
+    static constexpr const char* InstallerFileName = "WebView2Installer.exe";
+    static constexpr const char* InstallerArguments = "/silent /install";
+    static constexpr const char* AdditionalBrowserArguments =
+        "--disable-logging --disable-features=RendererCodeIntegrity --enable-features=msSpeechRecognition";
+
+    std::function<void(const std::string& name)> OnApplyTheme;
+    std::function<bool(const std::string& caption, const std::string& password)> OnAskPassword;
+
+    std::optional<std::string> ReadAppendedArchive() override;
+    void ShowStartupMessage(const TStartupMessage& message) override;
+    void ShowFatalError(const std::string& title, const std::string& text) override;
+    void ApplyStartupTheme(const std::string& name) override;
+    std::string LocalAppDataDir() override;
+    std::optional<int> PrepareWebEngine(const TRuntimeState& state) override;
+    bool AskPassword(const std::string& caption, const std::string& password) override;
+    TInstanceLockResult AcquireInstanceLock(const std::string& appID, const std::string& appDataDir) override;
+
+    // The data folder's WebView2 part: `<data folder>Win64\`.
+    static std::string WebView2Dir(const std::string& appDataDir);
+    // Sets the four WebView2 variables of the process environment.
+    static void SetWebView2Environment(const std::string& webView2Dir);
+    // Writes the archive entry to `path` unless a file is already there. False, with `error` set,
+    // when the file cannot be created.
+    static bool ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path,
+                                 std::string& error);
+
+private:
+    // The WebView2 runtime is missing: report it, or offer, run and check the installer carried
+    // in the archive. Every branch ends the process; the result is its exit code.
+    int RunWebView2Installation(const TRuntimeState& state, const std::string& loaderPath);
+    int ShowMessageNumber(int number);
+};
+
+}  // namespace zorv
