@@ -17,4 +17,12 @@ function(zorv_add_test name)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "ZORV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZORV_BINARY_DIR=${CMAKE_BINARY_DIR}"
     TIMEOUT 300)
+  if(WIN32)
+    # Under Wine a crash may still exit 0: every test program ends crashes with a code of its own,
+    # and a run passes only with GoogleTest's own summary and no failure in it.
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/CrashExitCode.cpp)
+    set_tests_properties(${name} PROPERTIES
+      PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
+      FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];unhandled exception")
+  endif()
 endfunction()

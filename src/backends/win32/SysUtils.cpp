@@ -1,0 +1,346 @@
+#include "backends/win32/SysUtils.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <climits>
+
+#undef FreeModule  // a windows.h macro that would rename a helper in WinHandles.h
+#include "backends/win32/WinHandles.h"
+#include "backends/win32/WinText.h"
+
+namespace zorv {
+
+namespace {
+
+bool IsBlankOrControl(wchar_t c) {
+    return c <= L' ';
+}
+
+bool HasVisibleText(const std::wstring& text) {
+    for (wchar_t c : text)
+        if (!IsBlankOrControl(c)) return true;
+    return false;
+}
+
+std::wstring WindowTitle(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, title.data(), length + 1);
+    title.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return title;
+}
+
+BOOL CALLBACK CollectCaption(HWND window, LPARAM context) {
+    auto* captions = reinterpret_cast<std::vector<std::wstring>*>(context);
+    std::wstring title = WindowTitle(window);
+    if (HasVisibleText(title)) captions->push_back(std::move(title));
+    return TRUE;
+}
+
+// ShellExecuteW reports failure as a small number; not every version also sets the thread's last
+// error, so map the number onto the matching system error when it did not.
+void SetLastErrorFromShellResult(INT_PTR result) {
+    if (GetLastError() != ERROR_SUCCESS) return;
+    switch (result) {
+    case SE_ERR_FNF: SetLastError(ERROR_FILE_NOT_FOUND); break;
+    case SE_ERR_PNF: SetLastError(ERROR_PATH_NOT_FOUND); break;
+    case SE_ERR_ACCESSDENIED: SetLastError(ERROR_ACCESS_DENIED); break;
+    case 0:
+    case SE_ERR_OOM: SetLastError(ERROR_NOT_ENOUGH_MEMORY); break;
+    case ERROR_BAD_FORMAT: SetLastError(ERROR_BAD_FORMAT); break;
+    case SE_ERR_SHARE: SetLastError(ERROR_SHARING_VIOLATION); break;
+    case SE_ERR_NOASSOC:
+    case SE_ERR_ASSOCINCOMPLETE: SetLastError(ERROR_NO_ASSOCIATION); break;
+    case SE_ERR_DLLNOTFOUND: SetLastError(ERROR_DLL_NOT_FOUND); break;
+    default: SetLastError(ERROR_GEN_FAILURE); break;
+    }
+}
+
+// SHFileOperationW answers with its own DE_* codes for some failures; the rest are system errors.
+DWORD ShellOperationError(int result) {
+    switch (result) {
+    case 0x7C: return ERROR_FILE_NOT_FOUND;     // DE_INVALIDFILES
+    case 0x402: return ERROR_PATH_NOT_FOUND;    // unknown error on the path: it is not there
+    case 0x74:                                  // DE_ROOTDIR
+    case 0x78:                                  // DE_ACCESSDENIEDSRC
+    case 0x10000: return ERROR_ACCESS_DENIED;   // ERRORONDEST
+    case 0x79:                                  // DE_PATHTOODEEP
+    case 0x81: return ERROR_FILENAME_EXCED_RANGE;  // DE_FILENAMETOOLONG
+    default: break;
+    }
+    if (result >= 0x71 && result <= 0xB7) return ERROR_GEN_FAILURE;  // the other DE_* codes
+    return static_cast<DWORD>(result);
+}
+
+bool ShellOpen(const std::wstring& file, const std::wstring& parameters) {
+    SetLastError(ERROR_SUCCESS);
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(GetActiveWindow(), L"open", file.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
+    if (result > 32) return true;
+    SetLastErrorFromShellResult(result);
+    return false;
+}
+
+void EnableShutdownPrivilege() {
+    TKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put())) return;
+    TOKEN_PRIVILEGES privileges{};
+    if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) return;
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
+}
+
+std::wstring AnsiToWide(const std::string& bytes) {
+    if (bytes.empty() || bytes.size() > INT_MAX) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
+    return text;
+}
+
+// Drains the pipe until every writer has gone. The bytes are decoded once at the end so that a
+// multi-byte character split between two reads stays whole.
+std::string ReadAll(HANDLE pipe) {
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+// Pumps the calling thread's messages. False when WM_QUIT arrived; it is posted again so that the
+// caller's own loop still sees it.
+bool PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool TSysUtils::ExitWindows(uint32_t rebootParam) {
+    EnableShutdownPrivilege();
+    return ExitWindowsEx(rebootParam, 0) != 0;
+}
+
+std::vector<std::wstring> TSysUtils::GetWindowsCaptions() {
+    std::vector<std::wstring> captions;
+    EnumWindows(CollectCaption, reinterpret_cast<LPARAM>(&captions));
+    return captions;
+}
+
+std::wstring TSysUtils::GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir,
+                                     bool showWindow) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    TKernelHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.Put(), writeEnd.Put(), &inheritable, 0)) return {};
+    // Only the write end goes to the child: a child (or any other process started meanwhile) that
+    // held the read end would not change the outcome, but it has no use for it either.
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = showWindow ? SW_SHOWNORMAL : SW_HIDE;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = writeEnd.Get();
+
+    std::wstring command = L"cmd.exe /C " + commandLine;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &process);
+    // Our copy of the write end must go, or the reads below would never see the pipe break.
+    writeEnd.Reset();
+    if (!started) return {};
+    TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+
+    const std::string bytes = ReadAll(readEnd.Get());
+    WaitForSingleObject(processHandle.Get(), INFINITE);
+    return AnsiToWide(bytes);
+}
+
+bool TSysUtils::ShellExec(const std::wstring& filePath, const std::wstring& arguments) {
+    return ShellOpen(filePath, arguments);
+}
+
+bool TSysUtils::ShellExplore(const std::wstring& filePath) {
+    return ShellOpen(L"explorer.exe", L"/select, \"" + filePath + L"\"");
+}
+
+bool TSysUtils::DeleteDirectory(const std::wstring& dirPath) {
+    // The shell would read an empty source list as no file at all or, worse, as the current folder.
+    // Wildcards would widen the operation beyond the one folder asked for.
+    if (dirPath.empty() || dirPath.find_first_of(L"*?") != std::wstring::npos) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    std::wstring sources = dirPath;
+    sources.push_back(L'\0');  // the list of sources ends with a second terminating zero
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = sources.c_str();
+    // No error box either: the caller reports the failure itself.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    const int result = SHFileOperationW(&operation);
+    if (result != 0) SetLastError(ShellOperationError(result));
+    return result == 0;
+}
+
+std::wstring TSysUtils::GetShellFolderPath(int csidl) {
+    wchar_t path[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return path;
+}
+
+std::wstring TSysUtils::IncludeTrailingPathDelimiter(const std::wstring& path) {
+    if (path.empty() || path.back() == L'\\') return path;
+    return path + L'\\';
+}
+
+std::wstring TSysUtils::GetUserDesktopDirPath() {
+    return IncludeTrailingPathDelimiter(GetShellFolderPath(CSIDL_DESKTOP));
+}
+
+std::wstring TSysUtils::GetUserDocumentsDirPath() {
+    return IncludeTrailingPathDelimiter(GetShellFolderPath(CSIDL_PERSONAL));
+}
+
+std::wstring TSysUtils::GetUserAppDataDirPath() {
+    return IncludeTrailingPathDelimiter(GetShellFolderPath(CSIDL_APPDATA));
+}
+
+std::wstring TSysUtils::GetLocalAppDataDirPath() {
+    return IncludeTrailingPathDelimiter(GetShellFolderPath(CSIDL_LOCAL_APPDATA));
+}
+
+std::wstring TSysUtils::GetTempDirPath() {
+    wchar_t shortPath[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, shortPath);
+    if (length == 0 || length > MAX_PATH) return {};
+    wchar_t longPath[MAX_PATH + 1] = {};
+    const DWORD longLength = GetLongPathNameW(shortPath, longPath, MAX_PATH + 1);
+    const bool haveLong = longLength > 0 && longLength <= MAX_PATH;
+    return IncludeTrailingPathDelimiter(haveLong ? longPath : shortPath);
+}
+
+bool TSysUtils::CheckEdgeIsInstalled(const std::wstring& edgeLoaderDllPath) {
+    const DWORD attributes = GetFileAttributesW(edgeLoaderDllPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    TLibraryHandle loader(LoadLibraryExW(edgeLoaderDllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!loader) return false;
+    using TGetVersion = HRESULT(STDAPICALLTYPE*)(PCWSTR browserExecutableFolder, LPWSTR* versionInfo);
+    const auto getVersion = reinterpret_cast<TGetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(loader.Get(), "GetAvailableCoreWebView2BrowserVersionString")));
+    if (!getVersion) return false;
+    LPWSTR version = nullptr;
+    getVersion(nullptr, &version);
+    const bool installed = version != nullptr && version[0] != L'\0';
+    CoTaskMemFree(version);
+    return installed;
+}
+
+uint32_t TSysUtils::ShellExecAsAdminAndWait(HWND handle, const std::wstring& filePath, const std::wstring& params) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = handle;
+    info.lpVerb = L"runas";
+    info.lpFile = filePath.c_str();
+    info.lpParameters = params.empty() ? nullptr : params.c_str();
+    info.nShow = SW_HIDE;
+    if (!ShellExecuteExW(&info) || info.hProcess == nullptr) return 0;
+    TKernelHandle process(info.hProcess);
+
+    // Waits on the process and the message queue together, so the window keeps painting without
+    // spinning. The process's own end decides, not its exit code: 259 is also a legal exit code.
+    HANDLE waitFor = process.Get();
+    while (MsgWaitForMultipleObjects(1, &waitFor, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        if (!PumpMessages()) break;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.Get(), &exitCode);
+    return exitCode;
+}
+
+std::wstring TSysUtils::SysErrorMessage(DWORD errorCode) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        errorCode, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    std::wstring message = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring();
+    LocalFree(buffer);
+    while (!message.empty() && (IsBlankOrControl(message.back()) || message.back() == L'.')) message.pop_back();
+    return message;
+}
+
+bool TWinOperatingSystem::RememberFailure(bool succeeded) {
+    if (!succeeded) FLastError = GetLastError();
+    return succeeded;
+}
+
+bool TWinOperatingSystem::ExitWindows(TExitWindowsAction action) {
+    return RememberFailure(TSysUtils::ExitWindows(static_cast<uint32_t>(action)));
+}
+
+std::vector<std::string> TWinOperatingSystem::GetWindowsCaptions() {
+    std::vector<std::string> captions;
+    for (const auto& caption : TSysUtils::GetWindowsCaptions()) captions.push_back(TWinText::WideToUtf8(caption));
+    return captions;
+}
+
+std::string TWinOperatingSystem::GetDosOutput(const std::string& commandLine, const std::string& workingDir,
+                                              bool showWindow) {
+    return TWinText::WideToUtf8(
+        TSysUtils::GetDosOutput(TWinText::Utf8ToWide(commandLine), TWinText::Utf8ToWide(workingDir), showWindow));
+}
+
+bool TWinOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
+    return RememberFailure(TSysUtils::ShellExec(TWinText::Utf8ToWide(filePath), TWinText::Utf8ToWide(arguments)));
+}
+
+bool TWinOperatingSystem::ShellExplore(const std::string& filePath) {
+    return RememberFailure(TSysUtils::ShellExplore(TWinText::Utf8ToWide(filePath)));
+}
+
+bool TWinOperatingSystem::DeleteDirectory(const std::string& dirPath) {
+    return RememberFailure(TSysUtils::DeleteDirectory(TWinText::Utf8ToWide(dirPath)));
+}
+
+std::string TWinOperatingSystem::GetUserDesktopDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetUserDesktopDirPath());
+}
+
+std::string TWinOperatingSystem::GetUserDocumentsDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetUserDocumentsDirPath());
+}
+
+std::string TWinOperatingSystem::GetUserAppDataDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetUserAppDataDirPath());
+}
+
+std::string TWinOperatingSystem::GetLocalAppDataDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetLocalAppDataDirPath());
+}
+
+std::string TWinOperatingSystem::GetTempDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetTempDirPath());
+}
+
+std::string TWinOperatingSystem::LastErrorMessage() {
+    return TWinText::WideToUtf8(TSysUtils::SysErrorMessage(FLastError));
+}
+
+}  // namespace zorv

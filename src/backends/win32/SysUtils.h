@@ -1,0 +1,85 @@
+#pragma once
+#include <windows.h>
+// windows.h defines ExitWindows as a macro, which would hide the member functions of that name.
+#undef ExitWindows
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/OperatingSystem.h"
+
+namespace zorv {
+
+// Thin static helpers over the Windows shell, processes and session. Paths and texts are UTF-16
+// here; WinOperatingSystem below converts at the boundary to the portable core. None of them
+// throws: failures come back as false, an empty string or 0, with the thread's last error set
+// where the platform sets one.
+class TSysUtils {
+public:
+    TSysUtils() = delete;
+
+    // Enables the shutdown privilege, then ExitWindowsEx(flags, 0).
+    static bool ExitWindows(uint32_t rebootParam);
+    // Titles of all top-level windows, visible or hidden, whose trimmed title is not blank; untrimmed,
+    // in enumeration order, duplicates kept.
+    static std::vector<std::wstring> GetWindowsCaptions();
+    // "cmd.exe /C " + commandLine, standard output and error captured together; blocks until the
+    // command has ended. Empty when the interpreter cannot be started.
+    static std::wstring GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir,
+                                     bool showWindow);
+    // The shell's "open" verb, owned by the active window, shown normally.
+    static bool ShellExec(const std::wstring& filePath, const std::wstring& arguments);
+    // The file manager with the item selected.
+    static bool ShellExplore(const std::wstring& filePath);
+    // Removes the folder and everything in it for good (no recycle bin, no user interface).
+    static bool DeleteDirectory(const std::wstring& dirPath);
+
+    // Folder getters: the path with a trailing backslash, or empty when the system has none.
+    static std::wstring GetUserDesktopDirPath();
+    static std::wstring GetUserDocumentsDirPath();
+    static std::wstring GetUserAppDataDirPath();
+    static std::wstring GetLocalAppDataDirPath();
+    static std::wstring GetTempDirPath();
+
+    // True when the WebView2 loader at that path reports an installed browser runtime.
+    static bool CheckEdgeIsInstalled(const std::wstring& edgeLoaderDllPath);
+    // Runs the file elevated and hidden and waits for it while the caller's window messages keep
+    // being processed. The process's exit code, or 0 when it could not be started. Stops waiting
+    // (and leaves WM_QUIT queued) when the application is asked to quit.
+    static uint32_t ShellExecAsAdminAndWait(HWND handle, const std::wstring& filePath,
+                                            const std::wstring& params);
+
+    // The system's message for an error code in the user's language, without trailing blanks,
+    // control characters and full stops.
+    static std::wstring SysErrorMessage(DWORD errorCode);
+    static std::wstring IncludeTrailingPathDelimiter(const std::wstring& path);
+
+private:
+    static std::wstring GetShellFolderPath(int csidl);
+};
+
+// IOperatingSystem over TSysUtils: UTF-8 outside, UTF-16 inside. Remembers the error code of the
+// last failed call so that LastErrorMessage describes it even after other calls in between.
+class TWinOperatingSystem final : public IOperatingSystem {
+public:
+    bool ExitWindows(TExitWindowsAction action) override;
+    std::vector<std::string> GetWindowsCaptions() override;
+    std::string GetDosOutput(const std::string& commandLine, const std::string& workingDir,
+                             bool showWindow) override;
+    bool ShellExec(const std::string& filePath, const std::string& arguments) override;
+    bool ShellExplore(const std::string& filePath) override;
+    bool DeleteDirectory(const std::string& dirPath) override;
+    std::string GetUserDesktopDirPath() override;
+    std::string GetUserDocumentsDirPath() override;
+    std::string GetUserAppDataDirPath() override;
+    std::string GetLocalAppDataDirPath() override;
+    std::string GetTempDirPath() override;
+    std::string LastErrorMessage() override;
+
+private:
+    bool RememberFailure(bool succeeded);
+    DWORD FLastError = ERROR_SUCCESS;
+};
+
+}  // namespace zorv

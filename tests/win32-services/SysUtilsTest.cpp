@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "TestEnvironment.h"
+#include "backends/win32/SysUtils.h"
+#include "backends/win32/WinText.h"
+
+namespace zorv {
+namespace {
+
+using test::TScratchDir;
+
+struct TCommandCase {
+    const char* name;
+    std::wstring command;
+    std::wstring expected;
+};
+
+class GetDosOutputTest : public testing::TestWithParam<TCommandCase> {};
+
+TEST_P(GetDosOutputTest, CapturesStandardOutputAndErrorTogether) {
+    EXPECT_EQ(TSysUtils::GetDosOutput(GetParam().command, L"", false), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, GetDosOutputTest,
+    testing::Values(TCommandCase{"Echo", L"echo hello", L"hello\r\n"},
+                    TCommandCase{"QuotesKept", L"echo \"quoted\" back\\slash", L"\"quoted\" back\\slash\r\n"},
+                    TCommandCase{"StandardError", L"echo oops 1>&2", L"oops \r\n"},
+                    TCommandCase{"NothingWritten", L"rem silent", L""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GetDosOutput, OutputLongerThanOneReadComesBackWhole) {
+    TScratchDir dir;
+    std::string content;
+    for (int line = 0; line < 200; ++line) content += "line " + std::to_string(line) + " of the long output\r\n";
+    ASSERT_TRUE(test::WriteBytes(dir.Path() + L"long.txt", content));
+    const std::wstring output = TSysUtils::GetDosOutput(L"type long.txt", dir.Path(), false);
+    EXPECT_EQ(output, std::wstring(content.begin(), content.end()));
+}
+
+TEST(GetDosOutput, RunsInTheGivenWorkingFolder) {
+    TScratchDir dir;
+    std::wstring output = TSysUtils::GetDosOutput(L"cd", dir.Path(), false);
+    std::wstring expected = dir.Path();
+    expected.pop_back();  // cd prints the folder without its trailing backslash
+    EXPECT_EQ(output, expected + L"\r\n");
+}
+
+TEST(GetDosOutput, MissingWorkingFolderGivesEmptyText) {
+    EXPECT_EQ(TSysUtils::GetDosOutput(L"echo hello", L"C:\\no\\such\\folder\\anywhere", false), L"");
+}
+
+TEST(GetDosOutput, UnknownCommandGivesTheInterpretersComplaint) {
+    EXPECT_FALSE(TSysUtils::GetDosOutput(L"no-such-command-zorv", L"", false).empty());
+}
+
+TEST(GetDosOutput, AdapterPassesUtf8Through) {
+    TWinOperatingSystem os;
+    EXPECT_EQ(os.GetDosOutput("echo hello", "", false), "hello\r\n");
+    EXPECT_EQ(os.GetDosOutput("echo hello", "C:\\no\\such\\folder", false), "");
+}
+
+using TFolderGetter = std::wstring (*)();
+
+class FolderGetterTest : public testing::TestWithParam<std::pair<const char*, TFolderGetter>> {};
+
+TEST_P(FolderGetterTest, GivesAnExistingFolderWithTrailingBackslash) {
+    const std::wstring path = GetParam().second();
+    ASSERT_GT(path.size(), 3u);
+    EXPECT_EQ(path.back(), L'\\');
+    EXPECT_NE(path[path.size() - 2], L'\\');
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, FolderGetterTest,
+    testing::Values(std::pair{"Desktop", &TSysUtils::GetUserDesktopDirPath},
+                    std::pair{"Documents", &TSysUtils::GetUserDocumentsDirPath},
+                    std::pair{"AppData", &TSysUtils::GetUserAppDataDirPath},
+                    std::pair{"LocalAppData", &TSysUtils::GetLocalAppDataDirPath},
+                    std::pair{"Temp", &TSysUtils::GetTempDirPath}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+TEST(IncludeTrailingPathDelimiter, AddsOnlyWhenMissingAndLeavesEmptyAlone) {
+    EXPECT_EQ(TSysUtils::IncludeTrailingPathDelimiter(L"C:\\a"), L"C:\\a\\");
+    EXPECT_EQ(TSysUtils::IncludeTrailingPathDelimiter(L"C:\\a\\"), L"C:\\a\\");
+    EXPECT_EQ(TSysUtils::IncludeTrailingPathDelimiter(L""), L"");
+}
+
+TEST(DeleteDirectory, RemovesAWholeTree) {
+    TScratchDir scratch;
+    const std::filesystem::path root = std::filesystem::path(scratch.Path()) / L"tree";
+    std::filesystem::create_directories(root / L"a" / L"b");
+    ASSERT_TRUE(test::WriteBytes((root / L"a" / L"b" / L"file.txt").wstring(), "content"));
+    ASSERT_TRUE(test::WriteBytes((root / L"top.txt").wstring(), "content"));
+
+    EXPECT_TRUE(TSysUtils::DeleteDirectory(root.wstring()));
+    EXPECT_FALSE(test::PathExists(root.wstring()));
+}
+
+TEST(DeleteDirectory, MissingFolderFailsWithAMessage) {
+    TScratchDir scratch;
+    TWinOperatingSystem os;
+    EXPECT_FALSE(os.DeleteDirectory(TWinText::WideToUtf8(scratch.Path() + L"missing")));
+    EXPECT_FALSE(os.LastErrorMessage().empty());
+}
+
+TEST(DeleteDirectory, RefusesEmptyPathsAndWildcards) {
+    TScratchDir scratch;
+    ASSERT_TRUE(test::WriteBytes(scratch.Path() + L"keep.txt", "content"));
+    EXPECT_FALSE(TSysUtils::DeleteDirectory(L""));
+    EXPECT_FALSE(TSysUtils::DeleteDirectory(scratch.Path() + L"*"));
+    EXPECT_TRUE(test::PathExists(scratch.Path() + L"keep.txt"));
+}
+
+TEST(ShellExec, StartsAProgram) {
+    EXPECT_TRUE(TSysUtils::ShellExec(test::ProgramDir() + L"win32-test-sleeper.exe", L"0 0"));
+}
+
+TEST(ShellExec, MissingFileFailsWithTheSystemsMessageWithoutFullStop) {
+    TWinOperatingSystem os;
+    ASSERT_FALSE(os.ShellExec(TWinText::WideToUtf8(test::ProgramDir() + L"no-such-program-zorv.exe"), ""));
+    const std::string message = os.LastErrorMessage();
+    ASSERT_FALSE(message.empty());
+    EXPECT_NE(message.back(), '.');
+    EXPECT_NE(message.back(), '\n');
+    // The message is the system's own for "file not found"; Wine words it differently.
+    const std::string expected = test::RunningUnderWine() ? "File not found" : "The system cannot find the file specified";
+    EXPECT_EQ(message, expected);
+}
+
+TEST(SysErrorMessage, TrimsTrailingBlanksAndFullStops) {
+    const std::wstring message = TSysUtils::SysErrorMessage(ERROR_ACCESS_DENIED);
+    ASSERT_FALSE(message.empty());
+    EXPECT_NE(message.back(), L'.');
+    EXPECT_GT(message.back(), L' ');
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class WindowsCaptionsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = PlainWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"ZorvCaptionsTest";
+        RegisterClassW(&windowClass);
+    }
+    void TearDown() override {
+        for (HWND window : FWindows) DestroyWindow(window);
+    }
+    void CreateHiddenWindow(const wchar_t* title) {
+        FWindows.push_back(CreateWindowExW(0, L"ZorvCaptionsTest", title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        ASSERT_NE(FWindows.back(), nullptr);
+    }
+    std::vector<HWND> FWindows;
+};
+
+TEST_F(WindowsCaptionsTest, ListsHiddenWindowsKeepsDuplicatesAndSkipsBlankTitles) {
+    CreateHiddenWindow(L"zorv twin title");
+    CreateHiddenWindow(L"zorv twin title");
+    CreateHiddenWindow(L" \t ");
+    CreateHiddenWindow(L"  zorv padded  ");
+
+    const auto captions = TSysUtils::GetWindowsCaptions();
+    EXPECT_EQ(std::count(captions.begin(), captions.end(), L"zorv twin title"), 2);
+    EXPECT_EQ(std::count(captions.begin(), captions.end(), L"  zorv padded  "), 1);
+    EXPECT_EQ(std::count(captions.begin(), captions.end(), L" \t "), 0);
+}
+
+TEST(CheckEdgeIsInstalled, AnswersFromTheLoadersVersionExport) {
+    const std::wstring dir = test::ProgramDir();
+    EXPECT_TRUE(TSysUtils::CheckEdgeIsInstalled(dir + L"win32-test-loader-installed.dll"));
+    EXPECT_FALSE(TSysUtils::CheckEdgeIsInstalled(dir + L"win32-test-loader-empty.dll"));
+    EXPECT_FALSE(TSysUtils::CheckEdgeIsInstalled(dir + L"win32-test-loader-noexport.dll"));
+    EXPECT_FALSE(TSysUtils::CheckEdgeIsInstalled(dir + L"no-such-loader.dll"));
+    EXPECT_FALSE(TSysUtils::CheckEdgeIsInstalled(dir));  // a folder is no library
+}
+
+TEST(ShellExecAsAdminAndWait, ReturnsTheProgramsExitCode) {
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"100 7"), 7u);
+    // 259 is what a running process reports; a program may also end with it.
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"0 259"),
+              259u);
+}
+
+TEST(ShellExecAsAdminAndWait, MissingProgramGivesZero) {
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, L"C:\\no\\such\\installer.exe", L"/silent /install"), 0u);
+}
+
+TEST(ShellExecAsAdminAndWait, KeepsProcessingMessagesAndStopsWhenAskedToQuit) {
+    static int timerTicks = 0;
+    timerTicks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        if (++timerTicks == 3) {
+            KillTimer(nullptr, id);
+            PostQuitMessage(42);
+        }
+    });
+    ASSERT_NE(timer, 0u);
+    // The program would run for a minute; the wait ends when the quit request arrives.
+    const uint32_t code =
+        TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"60000 0");
+    EXPECT_EQ(code, static_cast<uint32_t>(STILL_ACTIVE));
+    EXPECT_EQ(timerTicks, 3);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 42u);
+}
+
+}  // namespace
+}  // namespace zorv
