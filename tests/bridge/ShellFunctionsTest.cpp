@@ -1,0 +1,163 @@
+// zorv.shell.* and zorv.system.*: real /bin/sh commands on worker threads; recorded shell, window
+// and session requests.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "BridgeTestSupport.h"
+#include "archive/AbZipKit.h"
+#include "shared/StrUtils.h"
+
+namespace zorv::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Generous: only a hung command would reach it.
+constexpr auto NoReplyLimit = 60s;
+
+// Runs the UI thread's queue until `count` replies have been posted in all.
+void RunUntilReplies(TTestBridgeHost& host, std::size_t count) {
+    while (host.webView.Posted().size() < count) {
+        ASSERT_TRUE(host.uiThread->WaitAndRun(NoReplyLimit)) << "no reply from the command";
+    }
+}
+
+std::string Command(TTestBridgeHost& host, const std::string& data) {
+    const std::size_t before = host.webView.Posted().size();
+    host.Post("{\"id\": 70003, \"uuid\": \"u-1\", \"data\": " + data + "}");
+    RunUntilReplies(host, before + 1);
+    return host.webView.Posted().back();
+}
+
+TEST(ShellCommand, OutputComesBackWhole) {
+    TTempFolder folder;
+    TTestBridgeHost host;
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"command": "echo hello"})", Success("\"hello\\n\"")},
+        {R"({"command": "echo '\"quoted\"' \\\\"})", Success("\"\\\"quoted\\\" \\\\\\n\"")},
+        {R"({"command": "printf 'a\\tb\\001'"})", Success("\"a\\tb\\u0001\"")},
+        {R"({"command": "echo out; echo err >&2; echo out2"})", Success("\"out\\nerr\\nout2\\n\"")},
+        {R"({"command": "true"})", Success("\"\"")},
+        {R"({"command": "exit 3"})", Success("\"\"")},
+        {R"({"command": "pwd", "workingDir": ")" + folder.Path().string() + "\"}",
+         Success(TStrUtils::StringToJsonString(folder.Path().string() + "\n"))},
+        {R"({"command": "echo never", "workingDir": "/no/such/folder"})", Success("\"\"")},
+    };
+    for (const auto& [data, reply] : cases) EXPECT_EQ(Command(host, data), reply) << data;
+}
+
+TEST(ShellCommand, MissingCommandIsTheInterpretersComplaint) {
+    TTestBridgeHost host;
+    const std::string reply = Command(host, R"({"command": "no-such-command-zorv"})");
+    EXPECT_EQ(reply.rfind("{\"uuid\": \"u-1\", \"success\": true, \"result\": \"", 0), 0u) << reply;
+    EXPECT_NE(reply.find("not found"), std::string::npos) << reply;
+}
+
+TEST(ShellCommand, LongOutputArrivesWhole) {
+    TTestBridgeHost host;
+    const std::string reply = Command(host, R"({"command": "head -c 300000 /dev/zero | tr '\\0' x"})");
+    EXPECT_EQ(reply, Success("\"" + std::string(300000, 'x') + "\""));
+}
+
+TEST(ShellCommand, WindowIsShownOnlyForTheExactWordTrue) {
+    TTestBridgeHost host;
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "0 true"}, {", \"showWindow\": true", "1 true"}, {", \"showWindow\": \"true\"", "1 true"},
+        {", \"showWindow\": \"TRUE\"", "0 true"}, {", \"showWindow\": 1", "0 true"},
+        {", \"showWindow\": false", "0 true"},
+    };
+    for (const auto& [member, recorded] : cases) {
+        Command(host, std::string("{\"command\": \"true\"") + member + "}");
+        EXPECT_EQ(host.os->Commands().back(), recorded) << member;
+    }
+}
+
+TEST(ShellCommand, MissingCommandArgument) {
+    TTestBridgeHost host;
+    EXPECT_EQ(host.Reply("70003", "{}"), Failure("\"Missing command\""));
+    EXPECT_EQ(host.Reply("70003", "{\"command\": \"\", \"workingDir\": [1]}"), Failure("\"Missing command\""));
+    EXPECT_EQ(host.Reply("70003", "{\"command\": \"true\", \"workingDir\": [1]}"), "");
+    EXPECT_TRUE(host.os->Commands().empty());
+}
+
+// The first command waits for a file that only the second one creates: run one after the other on
+// the UI thread, they would never end.
+TEST(ShellCommand, RunsAwayFromTheUiThread) {
+    TTempFolder folder;
+    TTestBridgeHost host;
+    const std::string flag = (folder.Path() / "flag").string();
+    host.Post("{\"id\": 70003, \"uuid\": \"first\", \"data\": {\"command\": \"while [ ! -e '" + flag +
+              "' ]; do sleep 0.01; done; echo first\"}}");
+    EXPECT_TRUE(host.webView.Posted().empty()) << "the call returned before its command ended";
+    EXPECT_EQ(host.Reply("10001"), Success("\"2022.1\""));
+    host.Post("{\"id\": 70003, \"uuid\": \"second\", \"data\": {\"command\": \"touch '" + flag + "'; echo second\"}}");
+    RunUntilReplies(host, 3);
+    std::vector<std::string> replies(host.webView.Posted().begin() + 1, host.webView.Posted().end());
+    std::sort(replies.begin(), replies.end());
+    EXPECT_EQ(replies, (std::vector<std::string>{ReplyText("first", true, "\"first\\n\""),
+                                                 ReplyText("second", true, "\"second\\n\"")}));
+}
+
+TEST(ShellCommand, ReplyAfterTheModuleIsGoneIsDropped) {
+    TTestBridgeHost host;
+    host.Post(R"({"id": 70003, "uuid": "u-1", "data": {"command": "echo late"}})");
+    host.module.reset();
+    ASSERT_TRUE(host.uiThread->WaitAndRun(NoReplyLimit));
+    EXPECT_TRUE(host.webView.Posted().empty());
+}
+
+TEST(ShellExecute, AcceptedAndRefusedRequests) {
+    TTestBridgeHost host;
+    EXPECT_EQ(host.Reply("70001", R"({"filePath": "https://example.com/", "arguments": 5})"), Success("true"));
+    EXPECT_EQ(host.Reply("70002", R"({"filePath": "/tmp/a b.txt"})"), Success("true"));
+    ASSERT_EQ(host.os->ShellRequests().size(), 2u);
+    EXPECT_EQ(host.os->ShellRequests()[0].filePath, "https://example.com/");
+    EXPECT_EQ(host.os->ShellRequests()[0].arguments, "5");
+    EXPECT_EQ(host.os->ShellRequests()[1].verb, "explore");
+    EXPECT_EQ(host.os->ShellRequests()[1].filePath, "/tmp/a b.txt");
+
+    host.os->SetShellAccepts(false);
+    host.os->SetFailureMessage("The system cannot find the file specified.\r\n");
+    const std::string refused = Failure("\"The system cannot find the file specified\"");
+    EXPECT_EQ(host.Reply("70001", R"({"filePath": "missing.exe"})"), refused);
+    EXPECT_EQ(host.Reply("70002", R"({"filePath": "missing.exe"})"), refused);
+}
+
+TEST(ShellExecute, MissingOrWronglyTypedArguments) {
+    TTestBridgeHost host;
+    EXPECT_EQ(host.Reply("70001", "{}"), Failure("\"Missing filePath\""));
+    EXPECT_EQ(host.Reply("70002", "{\"filePath\": null}"), Failure("\"Missing filePath\""));
+    // Both arguments are read before filePath is checked.
+    EXPECT_EQ(host.Reply("70001", "{\"arguments\": {}}"), "");
+    EXPECT_TRUE(host.os->ShellRequests().empty());
+}
+
+TEST(ShellWindows, TitlesAsJsonList) {
+    TTestBridgeHost host;
+    EXPECT_EQ(host.Reply("70004"), Success("[]"));
+    host.os->SetWindowCaptions({"Main \"window\"", " padded ", "Main \"window\""});
+    EXPECT_EQ(host.Reply("70004"), Success("[\"Main \\\"window\\\"\",\" padded \",\"Main \\\"window\\\"\"]"));
+}
+
+TEST(SystemFunctions, SessionRequestsInRuntimeMode) {
+    TTestBridgeHost host;
+    TAbZipKit archive;
+    host.module->SetExeZip(&archive);
+    EXPECT_EQ(host.Reply("11001"), Success("true"));
+    EXPECT_EQ(host.Reply("11002"), Success("true"));
+    EXPECT_EQ(host.Reply("11003"), Success("true"));
+    EXPECT_EQ(host.os->ExitRequests(), (std::vector<TExitWindowsAction>{TExitWindowsAction::Logoff,
+                                                                        TExitWindowsAction::Reboot,
+                                                                        TExitWindowsAction::Shutdown}));
+    EXPECT_EQ(static_cast<uint32_t>(TExitWindowsAction::Logoff), 4u);
+    EXPECT_EQ(static_cast<uint32_t>(TExitWindowsAction::Reboot), 6u);
+    EXPECT_EQ(static_cast<uint32_t>(TExitWindowsAction::Shutdown), 5u);
+    host.os->SetExitWindowsAccepts(false);
+    host.os->SetFailureMessage("A required privilege is not held by the client.");
+    EXPECT_EQ(host.Reply("11002"), Failure("\"A required privilege is not held by the client\""));
+}
+
+}  // namespace
+}  // namespace zorv::test
