@@ -69,6 +69,7 @@ TZipWriter::TZipWriter(TSink sink, std::string password)
     : FSink(std::move(sink)), FPassword(std::move(password)), FRandom(std::random_device{}()) {}
 
 bool TZipWriter::Write(const void* data, std::size_t size) {
+    if (size == 0) return true;
     if (!FSink(data, size)) {
         if (FLastErrorMessage.empty()) FLastErrorMessage = "Cannot write the archive";
         return false;
