@@ -5,7 +5,6 @@
 
 #include <climits>
 
-#undef FreeModule  // a windows.h macro that would rename a helper in WinHandles.h
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 

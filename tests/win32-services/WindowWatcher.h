@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zorv::test {
+
+// Waits on a thread of its own for a top-level window with the given class and title to appear,
+// then acts on it, while the test's thread sits in the modal loop that shows the window. Gives up
+// after 20 s so that a dialog that never appears fails the test instead of hanging it.
+class TWindowWatcher {
+public:
+    using TAction = std::function<void(HWND window)>;
+    TWindowWatcher(std::wstring windowClass, std::wstring title, TAction action);
+    ~TWindowWatcher();
+    TWindowWatcher(const TWindowWatcher&) = delete;
+    TWindowWatcher& operator=(const TWindowWatcher&) = delete;
+    bool Found() const { return FFound; }
+
+private:
+    std::wstring FClass, FTitle;
+    TAction FAction;
+    bool FFound = false;
+    std::thread FThread;
+};
+
+std::wstring WindowText(HWND window);
+// The texts of the window's direct children of the given class, in creation order.
+std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* childClass);
+HWND ChildWithText(HWND window, const wchar_t* childClass, const std::wstring& text);
+
+}  // namespace zorv::test
