@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "FakeWebView2.h"
+#include "backends/win32/EdgeBrowser.h"
+#include "backends/win32/WinUiThread.h"
+
+namespace zorv::test {
+namespace {
+
+class EdgeBrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        completions.clear();
+        environment = MakeFake<TFakeEnvironment>();
+        browser = std::make_unique<TEdgeBrowser>(uiThread, CountingFactory(FactoryFor(environment)));
+        browser->OnCreateWebViewCompleted = [this](TEdgeBrowser&, HRESULT result) { completions.push_back(result); };
+    }
+
+    TEdgeBrowser::TEnvironmentFactory CountingFactory(TEdgeBrowser::TEnvironmentFactory factory) {
+        return [this, factory](ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
+            ++environmentRequests;
+            return factory(handler);
+        };
+    }
+
+    // Gives the control a parent, which starts the creation, and waits until it has settled.
+    void CreateAndWait() {
+        browser->SetParent(window.Handle());
+        ASSERT_TRUE(PumpUntil([this] { return !completions.empty(); }));
+    }
+
+    TFakeWebView& WebView() { return *environment->controller->webView.Get(); }
+    TFakeController& Controller() { return *environment->controller.Get(); }
+
+    TWinUiThread uiThread;
+    TTestWindow window{400, 300};
+    TComPtr<TFakeEnvironment> environment;
+    std::unique_ptr<TEdgeBrowser> browser;
+    std::vector<HRESULT> completions;
+    std::atomic<int> environmentRequests{0};
+};
+
+TEST_F(EdgeBrowserTest, CreationEndsCreatedWithEveryEventRegistered) {
+    CreateAndWait();
+    EXPECT_EQ(browser->BrowserControlState(), TBrowserControlState::Created);
+    EXPECT_TRUE(browser->WebViewCreated());
+    EXPECT_EQ(completions, std::vector<HRESULT>{S_OK});
+    EXPECT_EQ(environment->parentWindow, browser->Handle());
+    EXPECT_EQ(WebView().events.Total(), 16u);
+    EXPECT_EQ(Controller().events.Total(), 5u);
+    EXPECT_EQ(browser->BrowserVersionInfo(), "120.0.0.0");
+}
+
+TEST_F(EdgeBrowserTest, UrlAskedForBeforeCreationIsOpenedAfterTheCompletionHandler) {
+    browser->Navigate("   ");
+    EXPECT_EQ(browser->LastURL(), "");
+    browser->Navigate("file:///early.html");
+    browser->OnCreateWebViewCompleted = [this](TEdgeBrowser& sender, HRESULT result) {
+        completions.push_back(result);
+        sender.Navigate("file:///start.html");
+    };
+    CreateAndWait();
+    EXPECT_EQ(WebView().navigations, (std::vector<std::wstring>{L"file:///start.html", L"file:///early.html"}));
+}
+
+TEST_F(EdgeBrowserTest, OperationsBeforeTheWebViewExistsDoNothing) {
+    browser->ExecuteScript("1");
+    browser->PostWebMessageAsJson("{}");
+    browser->AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    browser->GoBack();
+    browser->SubscribeToCDPEvent("Log.entryAdded");
+    EXPECT_FALSE(browser->CanGoBack());
+    EXPECT_EQ(browser->DocumentTitle(), "");
+    EXPECT_THROW(browser->SetDevToolsEnabled(true), EEdgeError);
+    CreateAndWait();
+    EXPECT_TRUE(WebView().executedScripts.empty());
+    EXPECT_TRUE(WebView().postedJson.empty());
+    EXPECT_TRUE(WebView().filters.empty());
+    EXPECT_TRUE(WebView().devTools.empty());
+}
+
+TEST_F(EdgeBrowserTest, CreateWebViewWhileCreatingStartsNoSecondCreation) {
+    browser->SetParent(window.Handle());
+    browser->CreateWebView();
+    browser->CreateWebView();
+    ASSERT_TRUE(PumpUntil([this] { return !completions.empty(); }));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(environmentRequests, 1);
+    EXPECT_EQ(environment->controllersRequested, 1);
+}
+
+TEST_F(EdgeBrowserTest, ClosingRemovesEachRegistrationWithItsOwnToken) {
+    CreateAndWait();
+    browser->SubscribeToCDPEvent("Network.requestWillBeSent");
+    browser->CloseWebView();
+    EXPECT_EQ(WebView().events.Total(), 0u);
+    EXPECT_EQ(WebView().events.WrongRemovals(), 0);
+    EXPECT_EQ(Controller().events.Total(), 0u);
+    EXPECT_EQ(Controller().events.WrongRemovals(), 0);
+    EXPECT_EQ(WebView().devTools.at(L"Network.requestWillBeSent")->events.Total(), 0u);
+    EXPECT_TRUE(Controller().closed);
+    EXPECT_EQ(browser->DefaultInterface(), nullptr);
+}
+
+TEST_F(EdgeBrowserTest, SubscribingTwiceToOneDevToolsEventKeepsOneRegistration) {
+    CreateAndWait();
+    std::vector<std::string> received;
+    browser->OnDevToolsProtocolEventReceived = [&](TEdgeBrowser&, const std::string& name, const std::string&) {
+        received.push_back(name);
+    };
+    browser->SubscribeToCDPEvent("Log.entryAdded");
+    browser->SubscribeToCDPEvent("Log.entryAdded");
+    TFakeDevToolsReceiver& receiver = *WebView().devTools.at(L"Log.entryAdded").Get();
+    EXPECT_EQ(receiver.events.Count("DevToolsProtocolEventReceived"), 1u);
+    EXPECT_EQ(receiver.events.WrongRemovals(), 0);
+}
+
+TEST_F(EdgeBrowserTest, EnvironmentFailureIsReportedAndStartsNothingMore) {
+    browser = std::make_unique<TEdgeBrowser>(uiThread, CountingFactory(FactoryFor(environment, E_ACCESSDENIED)));
+    browser->OnCreateWebViewCompleted = [this](TEdgeBrowser&, HRESULT result) { completions.push_back(result); };
+    CreateAndWait();
+    EXPECT_EQ(completions, std::vector<HRESULT>{E_ACCESSDENIED});
+    EXPECT_EQ(browser->LastErrorCode(), E_ACCESSDENIED);
+    EXPECT_EQ(browser->BrowserControlState(), TBrowserControlState::Creating);
+    browser->CreateWebView();
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(environmentRequests, 1);
+}
+
+TEST_F(EdgeBrowserTest, ControllerStageFailureEndsFailedWithTheCode) {
+    struct TCase {
+        HRESULT controllerResult;
+        HRESULT webViewResult;
+    };
+    for (const TCase& c : {TCase{E_OUTOFMEMORY, S_OK}, TCase{S_OK, E_NOINTERFACE}}) {
+        SetUp();
+        environment->controllerResult = c.controllerResult;
+        environment->controller->webViewResult = c.webViewResult;
+        CreateAndWait();
+        EXPECT_EQ(browser->BrowserControlState(), TBrowserControlState::Failed);
+        EXPECT_EQ(completions, std::vector<HRESULT>{FAILED(c.controllerResult) ? c.controllerResult : c.webViewResult});
+        EXPECT_FALSE(browser->WebViewCreated());
+    }
+}
+
+TEST_F(EdgeBrowserTest, WebViewCoversTheSizeRatioOfTheClientArea) {
+    CreateAndWait();
+    RECT client{};
+    ::GetClientRect(browser->Handle(), &client);
+    EXPECT_EQ(Controller().bounds.right, client.right);
+    browser->SetSizeRatio(0.5);
+    EXPECT_EQ(Controller().bounds.left, 0);
+    EXPECT_EQ(Controller().bounds.right, client.right / 2);
+    EXPECT_EQ(Controller().bounds.bottom, client.bottom / 2);
+}
+
+TEST_F(EdgeBrowserTest, MinimiseAndRestoreHideAndShowTheWebView) {
+    CreateAndWait();
+    browser->HandleSysCommand(SC_MINIMIZE);
+    EXPECT_FALSE(Controller().visible);
+    browser->HandleSysCommand(SC_RESTORE);
+    EXPECT_TRUE(Controller().visible);
+}
+
+TEST_F(EdgeBrowserTest, DestroyingTheControlDuringCreationIsSafe) {
+    auto slowFactory = [env = environment](ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
+        TComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> kept(handler);
+        std::thread([kept, env] {
+            ::Sleep(150);
+            kept->Invoke(S_OK, env.Get());
+        }).detach();
+        return S_OK;
+    };
+    browser = std::make_unique<TEdgeBrowser>(uiThread, slowFactory);
+    browser->SetParent(window.Handle());
+    browser.reset();
+    PumpUntil([] { return false; }, 400);
+    EXPECT_EQ(environment->controllersRequested, 0);
+}
+
+// A top-level window whose shortcut test knows F5 only.
+LRESULT CALLBACK ShortCutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ZORV_IS_SHORTCUT) {
+        const MSG* key = reinterpret_cast<const MSG*>(lParam);
+        return key->message == WM_KEYDOWN && key->wParam == VK_F5 ? 1 : 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(EdgeBrowserTest, OnlyShortcutsOfTheTopLevelWindowAreKeptFromThePage) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = ShortCutWindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ZorvShortCutWindow";
+    ::RegisterClassExW(&windowClass);
+    TWindowHandle top(::CreateWindowExW(0, L"ZorvShortCutWindow", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                        nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    browser->SetParent(top.Get());
+    ASSERT_TRUE(PumpUntil([this] { return !completions.empty(); }));
+    auto* handler = Controller().events.Handler<ICoreWebView2AcceleratorKeyPressedEventHandler>("AcceleratorKeyPressed");
+    ASSERT_NE(handler, nullptr);
+    struct TCase {
+        COREWEBVIEW2_KEY_EVENT_KIND kind;
+        UINT key;
+        BOOL handled;
+    };
+    for (const TCase& c : {TCase{COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN, VK_F5, TRUE},
+                           TCase{COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP, VK_F5, FALSE},
+                           TCase{COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN, 'A', FALSE}}) {
+        auto args = MakeFake<TFakeAcceleratorArgs>(c.kind, c.key);
+        EXPECT_EQ(handler->Invoke(&Controller(), args.Get()), S_OK);
+        EXPECT_EQ(args->handled, c.handled) << c.key << " kind " << c.kind;
+    }
+    browser.reset();
+}
+
+}  // namespace
+}  // namespace zorv::test
