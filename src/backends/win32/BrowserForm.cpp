@@ -116,7 +116,8 @@ void TBrowserForm::SetVisible(bool visible) {
 }
 
 bool TBrowserForm::ProgressBarVisible() const {
-    return FProgressBar && ::IsWindowVisible(FProgressBar);
+    // Its own visibility, whether or not the window it sits in is shown.
+    return FProgressBar && (::GetWindowLongPtrW(FProgressBar, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 LRESULT CALLBACK TBrowserForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -220,7 +221,7 @@ void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowReques
 }
 
 void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool, COREWEBVIEW2_WEB_ERROR_STATUS) {
-    if (FProgressBar && ::IsWindowVisible(FProgressBar)) {
+    if (ProgressBarVisible()) {
         ::ShowWindow(FProgressBar, SW_HIDE);
         LayOut();
     }
