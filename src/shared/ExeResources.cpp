@@ -17,7 +17,7 @@ namespace {
 
 constexpr size_t IconHeaderSize = 6;
 constexpr size_t IconEntrySize = 16;
-constexpr size_t GroupEntrySize = 14;
+[[maybe_unused]] constexpr size_t GroupEntrySize = 14;  // read by the Windows resource code only
 
 uint32_t ReadLittleEndian(std::string_view bytes, size_t offset, size_t size) {
     uint32_t value = 0;
