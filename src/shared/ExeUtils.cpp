@@ -340,16 +340,18 @@ bool TExeUtils::ExtractZipFromExe(const std::string& zipPath) {
         return false;
     }
     bool done = false;
+    // Closes the file first, so that the removal also works where open files cannot be removed.
     struct TRemoveUnlessDone {
+        TFilePtr& file;
         const std::string& path;
         const bool& done;
         ~TRemoveUnlessDone() {
-            if (!done) {
-                std::error_code ignored;
-                std::filesystem::remove(PathFromUtf8(path), ignored);
-            }
+            if (done) return;
+            file.reset();
+            std::error_code ignored;
+            std::filesystem::remove(PathFromUtf8(path), ignored);
         }
-    } removeUnlessDone{zipPath, done};
+    } removeUnlessDone{zip, zipPath, done};
     const bool copied = CopyLoop(exe.get(), FExePath, appended, [&](const char* data, std::size_t size) {
         if (std::fwrite(data, 1, size, zip.get()) == size) return true;
         FLastErrorMessage = FileError("write", zipPath, errno);
