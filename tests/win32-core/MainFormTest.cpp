@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "FakeWebView2.h"
+#include "TestArchive.h"
+#include "backends/win32/BrowserForm.h"
+#include "backends/win32/MainForm.h"
+#include "backends/win32/SysUtils.h"
+#include "backends/win32/WinText.h"
+#include "backends/win32/WinUiThread.h"
+#include "runtime/RuntimeState.h"
+
+namespace zorv::test {
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { environment = MakeFake<TFakeEnvironment>(); }
+
+    // A main window over the test archive with these extra settings and arguments, its web view
+    // created and its start page asked for.
+    void CreateForm(const std::string& extraSettings = "", std::vector<std::string> args = {},
+                    HRESULT environmentResult = S_OK) {
+        state = std::make_unique<TRuntimeState>();
+        state->exeZip = OpenTestArchive();
+        state->projectIni.SetText("[App]\nID=zorv-test-app\nName=Zorv Test\nDirName=app\n" + extraSettings);
+        state->args = std::move(args);
+        state->appID = "zorv-test-app";
+        state->appName = "Zorv Test";
+        state->appDirName = "app";
+        state->appIndexHtml = "index.html";
+        TBridgeServices services;
+        services.operatingSystem = std::make_shared<TWinOperatingSystem>();
+        form = std::make_unique<TMainForm>(*state, uiThread, services, TBridgeContext{},
+                                           FactoryFor(environment, environmentResult));
+        form->Create();
+        ASSERT_NE(form->Handle(), nullptr);
+        if (SUCCEEDED(environmentResult))
+            ASSERT_TRUE(PumpUntil([this] { return !WebView().navigations.empty(); }));
+        else
+            PumpUntil([] { return false; }, 150);
+    }
+
+    void TearDown() override { form.reset(); }
+
+    TFakeWebView& WebView() { return *environment->controller->webView.Get(); }
+    LONG_PTR Style() const { return ::GetWindowLongPtrW(form->Handle(), GWL_STYLE); }
+    LONG_PTR ExStyle() const { return ::GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE); }
+    RECT Bounds() const {
+        RECT bounds{};
+        ::GetWindowRect(form->Handle(), &bounds);
+        return bounds;
+    }
+
+    TWinUiThread uiThread;
+    TComPtr<TFakeEnvironment> environment;
+    std::unique_ptr<TRuntimeState> state;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormTest, WithoutSettingsTheWindowIsTheDefaultResizableCentredOne) {
+    CreateForm();
+    const RECT bounds = Bounds();
+    EXPECT_EQ(bounds.right - bounds.left, 800);
+    EXPECT_EQ(bounds.bottom - bounds.top, 600);
+    RECT workArea{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    const POINT centred = TMainForm::CentredPosition(workArea, 800, 600);
+    EXPECT_EQ(bounds.left, centred.x);
+    EXPECT_EQ(bounds.top, centred.y);
+    EXPECT_EQ(Style() & (WS_CAPTION | WS_THICKFRAME), WS_CAPTION | WS_THICKFRAME);
+    EXPECT_EQ(ExStyle() & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(form->GetCaption(), "Zorv Test");
+    EXPECT_EQ(form->GetBorderStyle(), TBorderStyle::Sizeable);
+    EXPECT_FALSE(form->BrowserExternalModule()->InFullscreen());
+    EXPECT_EQ(WebView().navigations.at(0), L"file:///index.html");
+    EXPECT_EQ(form->BrowserForm()->WebviewJavascript(), "  window.extra = 1;\n");
+}
+
+TEST_F(MainFormTest, SettingsChooseBorderStateStackingAndFullScreen) {
+    struct TCase {
+        const char* settings;
+        TBorderStyle border;
+        TWindowState state;
+        bool topmost;
+        bool fullScreen;
+    };
+    const TCase cases[] = {
+        {"WindowStyle=1\nWindowBorder=3\nWindowState=0\n", TBorderStyle::None, TWindowState::Maximized, false, true},
+        {"WindowState=1\n", TBorderStyle::Sizeable, TWindowState::Maximized, false, false},
+        {"WindowState=2\n", TBorderStyle::Sizeable, TWindowState::Normal, false, false},
+        {"WindowOrder=1\n", TBorderStyle::Sizeable, TWindowState::Normal, true, false},
+        {"WindowOrder=2\n", TBorderStyle::Sizeable, TWindowState::Normal, false, false},
+        {"WindowBorder=4\n", TBorderStyle::ToolWindow, TWindowState::Normal, false, false},
+        {"WindowBorder=0\n", TBorderStyle::None, TWindowState::Normal, false, false},
+    };
+    for (const TCase& c : cases) {
+        SetUp();
+        CreateForm(c.settings);
+        form->Show();
+        EXPECT_EQ(form->GetBorderStyle(), c.border) << c.settings;
+        EXPECT_EQ(form->GetWindowState(), c.state) << c.settings;
+        EXPECT_EQ((ExStyle() & WS_EX_TOPMOST) != 0, c.topmost) << c.settings;
+        EXPECT_EQ(form->BrowserExternalModule()->InFullscreen(), c.fullScreen) << c.settings;
+        EXPECT_EQ(static_cast<DWORD>(Style()) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME),
+                  TMainForm::StyleOf(c.border) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME))
+            << c.settings;
+        TearDown();
+    }
+}
+
+TEST_F(MainFormTest, BorderStateAndStackingChangeTheLiveWindowAndKeepThePage) {
+    CreateForm();
+    form->Show();
+    HWND window = form->Handle();
+    for (TBorderStyle border : {TBorderStyle::None, TBorderStyle::Single, TBorderStyle::Dialog,
+                                TBorderStyle::ToolWindow, TBorderStyle::SizeToolWin, TBorderStyle::Sizeable}) {
+        form->SetBorderStyle(border);
+        EXPECT_EQ(static_cast<DWORD>(Style()) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME),
+                  TMainForm::StyleOf(border) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME));
+        EXPECT_EQ((ExStyle() & WS_EX_TOOLWINDOW) != 0,
+                  border == TBorderStyle::ToolWindow || border == TBorderStyle::SizeToolWin);
+    }
+    form->SetFormStyle(TFormStyle::StayOnTop);
+    EXPECT_NE(ExStyle() & WS_EX_TOPMOST, 0);
+    form->SetFormStyle(TFormStyle::Normal);
+    EXPECT_EQ(ExStyle() & WS_EX_TOPMOST, 0);
+    form->SetWindowState(TWindowState::Maximized);
+    EXPECT_EQ(form->GetWindowState(), TWindowState::Maximized);
+    form->SetWindowState(TWindowState::Normal);
+    EXPECT_EQ(form->GetWindowState(), TWindowState::Normal);
+    EXPECT_EQ(form->Handle(), window);
+    EXPECT_EQ(environment->controllersRequested, 1);
+    EXPECT_FALSE(environment->controller->closed);
+}
+
+TEST_F(MainFormTest, OnlyTheExactRelaunchArgumentsChooseTheStartUrl) {
+    struct TCase {
+        std::vector<std::string> args;
+        const wchar_t* url;
+    };
+    const TCase cases[] = {
+        {{"zorv-test-app", "file:///page2.html"}, L"file:///page2.html"},
+        {{"ZORV-TEST-APP", "file:///page2.html"}, L"file:///index.html"},
+        {{"zorv-test-app"}, L"file:///index.html"},
+        {{"zorv-test-app", "file:///page2.html", "x"}, L"file:///index.html"},
+    };
+    for (const TCase& c : cases) {
+        SetUp();
+        CreateForm("", c.args);
+        EXPECT_EQ(WebView().navigations.at(0), c.url);
+        TearDown();
+    }
+}
+
+TEST_F(MainFormTest, WindowClosesOnlyAfterThePageCallsAppClose) {
+    CreateForm();
+    ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(form->Handle()));
+    EXPECT_EQ(WebView().executedScripts, std::vector<std::wstring>{L"zorv.events.onCloseQuery();"});
+    ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(form->Handle()));
+
+    HWND window = form->Handle();
+    form->AppCloseRequest();
+    ASSERT_TRUE(PumpUntil([window] { return !::IsWindow(window); }));
+    EXPECT_EQ(form->BrowserForm(), nullptr);
+    EXPECT_EQ(form->BrowserExternalModule(), nullptr);
+    EXPECT_TRUE(environment->controller->closed);
+}
+
+TEST_F(MainFormTest, WindowWithoutAnApplicationPageClosesAtOnce) {
+    CreateForm("", {}, E_FAIL);
+    HWND window = form->Handle();
+    ::SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(window));
+}
+
+TEST_F(MainFormTest, CaptionFollowsThePageTitleOnlyWhenAsked) {
+    for (bool dynamic : {false, true}) {
+        SetUp();
+        CreateForm(dynamic ? "DynamicAppTitle=1\n" : "");
+        WebView().title = L"";
+        WebView().events.Handler<ICoreWebView2DocumentTitleChangedEventHandler>("DocumentTitleChanged")
+            ->Invoke(&WebView(), nullptr);
+        EXPECT_EQ(form->GetCaption(), dynamic ? "" : "Zorv Test");
+        TearDown();
+    }
+}
+
+TEST_F(MainFormTest, SizeLimitsBoundTrackingAndMaximising) {
+    CreateForm("MaxWidth=900\nMaxHeight=700\nMinWidth=300\nMinHeight=200\n");
+    MINMAXINFO info{};
+    info.ptMaxSize = {1024, 768};
+    info.ptMaxTrackSize = {2000, 2000};
+    ::SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMaxTrackSize.x, 900);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 700);
+    EXPECT_EQ(info.ptMaxSize.x, 900);
+    EXPECT_EQ(info.ptMaxSize.y, 700);
+    EXPECT_EQ(info.ptMinTrackSize.x, 300);
+    EXPECT_EQ(info.ptMinTrackSize.y, 200);
+}
+
+}  // namespace
+}  // namespace zorv::test
