@@ -13,11 +13,22 @@ TWindowWatcher::TWindowWatcher(std::wstring windowClass, std::wstring title, TAc
                 Sleep(50);  // let the dialog finish its initialisation
                 FFound = true;
                 FAction(window);
+                CloseIfStillOpen(window);
                 return;
             }
             Sleep(20);
         }
     });
+}
+
+// A window that the action failed to close would leave the test's thread in its modal loop for
+// good; cancel it so that the test fails instead of hanging.
+void TWindowWatcher::CloseIfStillOpen(HWND window) {
+    for (int attempt = 0; attempt < 500 && IsWindow(window); ++attempt) Sleep(20);
+    if (!IsWindow(window)) return;
+    FLeftOpen = true;
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
 TWindowWatcher::~TWindowWatcher() {

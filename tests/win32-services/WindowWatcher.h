@@ -19,11 +19,15 @@ public:
     TWindowWatcher(const TWindowWatcher&) = delete;
     TWindowWatcher& operator=(const TWindowWatcher&) = delete;
     bool Found() const { return FFound; }
+    // True when the window was still open 10 s after the action and had to be cancelled.
+    bool LeftOpen() const { return FLeftOpen; }
 
 private:
     std::wstring FClass, FTitle;
     TAction FAction;
+    void CloseIfStillOpen(HWND window);
     bool FFound = false;
+    bool FLeftOpen = false;
     std::thread FThread;
 };
 
