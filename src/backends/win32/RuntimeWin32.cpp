@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "backends/win32/MainForm.h"
+#include "backends/win32/MessageDialog.h"
 #include "backends/win32/SysUtils.h"
+#include "backends/win32/WinDialogs.h"
 #include "backends/win32/WinHandles.h"
+#include "backends/win32/WinMenuBar.h"
 #include "backends/win32/WinStartupHost.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinThemeEngine.h"
@@ -74,8 +77,9 @@ int Run() {
     const std::vector<std::string> args = CommandLineArguments();
 
     TWinThemeEngine themeEngine;
-    TStylesUtils stylesUtils(themeEngine, [](const std::string& message) {
-        ::MessageBoxW(nullptr, TWinText::Utf8ToWide(message).c_str(), L"Error", MB_OK | MB_ICONERROR);
+    TStylesUtils stylesUtils(themeEngine, [&themeEngine](const std::string& message) {
+        TMessageDialog::LocalizedMessageDlg(message, TDialogKind::Error, {TMsgDlgBtn::Close}, {}, "Error", nullptr,
+                                            &themeEngine);
     });
 
     TWinStartupHost host;
@@ -84,14 +88,20 @@ int Run() {
     if (std::optional<int> exitCode = loader.Run()) return *exitCode;
 
     auto uiThread = std::make_shared<TWinUiThread>();
+    HWND mainWindow = nullptr;
+    TWinDialogs dialogs;
+    TWinMenuBar menuBar([&mainWindow] { return mainWindow; }, &themeEngine);
     TBridgeServices services;
+    services.dialogs = &dialogs;
+    services.menuBar = &menuBar;
     services.stylesUtils = &stylesUtils;
     services.operatingSystem = std::make_shared<TWinOperatingSystem>();
     services.uiThread = uiThread;
 
     TMainForm mainForm(loader.State(), *uiThread, services, BridgeContext(args));
     mainForm.Create();
-    if (!mainForm.Handle()) return 0;
+    mainWindow = mainForm.Handle();
+    if (!mainWindow) return 0;
     themeEngine.RegisterWindow(mainForm.Handle());
     mainForm.Show();
     return RunMessageLoop();
