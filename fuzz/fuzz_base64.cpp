@@ -1,0 +1,31 @@
+// Base64 text from a page (zorv.base64.decodeToFile): decoding never fails silently, and what it
+// accepts survives a round trip.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "shared/Base64.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const zorv::TBase64::TDecodeResult decoded = zorv::TBase64::Decode(text);
+    if (!decoded.ok) {
+        if (decoded.error.empty() || !decoded.bytes.empty()) std::abort();
+        return 0;
+    }
+    // Four characters carry three bytes; a short final group of n characters carries n - 1.
+    std::size_t padding = 0;
+    while (padding < text.size() && text[text.size() - 1 - padding] == '=') ++padding;
+    const std::size_t characters = text.size() - padding;
+    if (decoded.bytes.size() != characters / 4 * 3 + (characters % 4 ? characters % 4 - 1 : 0)) std::abort();
+
+    const std::string encoded = zorv::TBase64::Encode(decoded.bytes);
+    const zorv::TBase64::TDecodeResult again = zorv::TBase64::Decode(encoded);
+    if (!again.ok || again.bytes != decoded.bytes) std::abort();
+
+    // Bytes taken as bytes: encoding any input decodes back to it.
+    const zorv::TBase64::TDecodeResult raw = zorv::TBase64::Decode(zorv::TBase64::Encode(text));
+    if (!raw.ok || raw.bytes != text) std::abort();
+    return 0;
+}
