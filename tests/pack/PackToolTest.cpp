@@ -172,6 +172,36 @@ TEST_F(PackTool, RuntimeThatIsMissingForeignOrAlreadyPackagedIsRefused) {
     }
 }
 
+TEST_F(PackTool, DefaultRuntimeIsTheOneBesideTheTool) {
+    const fs::path toolFolder = FDir / "tools";
+    fs::create_directories(toolFolder);
+    fs::copy_file(FTool, toolFolder / "zorv-pack");
+    fs::copy_file(FRuntime, toolFolder / "zorv-runtime");
+    FTool = toolFolder / "zorv-pack";
+    const TResult result = Pack("build " + Quote(FProject) + " -o " + Quote(FOutput));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(FOutput).substr(0, fs::file_size(FRuntime)), ReadFile(FRuntime));
+
+    fs::remove(toolFolder / "zorv-runtime");
+    fs::remove(FOutput);
+    const TResult missing = Pack("build " + Quote(FProject) + " -o " + Quote(FOutput));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("--runtime"), std::string::npos) << missing.err;
+    EXPECT_TRUE(OutputFolderEmpty());
+}
+
+TEST_F(PackTool, ProgressBarOnlyOnATerminal) {
+    ASSERT_EQ(Build().status, 0);
+    EXPECT_EQ(ReadFile(FDir / "stderr"), "");  // not a terminal: no bar
+    if (!HasTool("script")) GTEST_SKIP() << "script (util-linux) is not installed";
+    fs::remove(FOutput);
+    const std::string build = Quote(FTool) + " build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(FRuntime);
+    ASSERT_EQ(RunShell("script -qec " + Quote(build) + " /dev/null > " + Quote(FDir / "terminal")), 0);
+    const std::string shown = ReadFile(FDir / "terminal");
+    EXPECT_NE(shown.find("packing ["), std::string::npos) << shown;
+    EXPECT_NE(shown.find("100%"), std::string::npos) << shown;
+}
+
 TEST_F(PackTool, UsageErrorsExitWith64) {
     const std::string project = Quote(FProject);
     const std::vector<std::string> misuses = {"",           "frobnicate",   "build " + project,
