@@ -1,0 +1,120 @@
+#include "backends/gtk/GtkDialogs.h"
+
+#include <gtk/gtk.h>
+
+#include <filesystem>
+
+#include "backends/gtk/GLibOwned.h"
+
+namespace zorv {
+
+namespace {
+
+// Marks a flag for the lifetime of a dialog.
+class TRunningFlag {
+public:
+    explicit TRunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TRunningFlag() { flag_ = false; }
+    TRunningFlag(const TRunningFlag&) = delete;
+    TRunningFlag& operator=(const TRunningFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+struct TWidgetDestroy {
+    void operator()(GtkWidget* widget) const { gtk_widget_destroy(widget); }
+};
+
+GtkWindow* FindActiveTopLevel() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* active = nullptr;
+    for (GList* item = windows; item != nullptr && active == nullptr; item = item->next) {
+        GtkWindow* window = GTK_WINDOW(item->data);
+        if (gtk_window_is_active(window)) active = window;
+    }
+    g_list_free(windows);
+    return active;
+}
+
+void SetInitialFileName(GtkFileChooser* chooser, bool save, const std::string& fileName) {
+    if (fileName.empty()) return;
+    namespace fs = std::filesystem;
+    const fs::path path(fileName);
+    std::error_code ec;
+    const bool hasFolder = path.has_parent_path() && fs::is_directory(path.parent_path(), ec);
+    if (hasFolder) gtk_file_chooser_set_current_folder(chooser, path.parent_path().c_str());
+    if (save)
+        gtk_file_chooser_set_current_name(chooser, hasFolder ? path.filename().c_str() : fileName.c_str());
+    else if (fs::exists(path, ec))
+        gtk_file_chooser_set_filename(chooser, fileName.c_str());
+}
+
+}  // namespace
+
+TGtkDialogs::TGtkDialogs(TActiveWindow activeWindow) : activeWindow_(std::move(activeWindow)) {}
+
+GtkWindow* TGtkDialogs::ActiveWindow() const { return activeWindow_ ? activeWindow_() : FindActiveTopLevel(); }
+
+std::string TGtkDialogs::CaseInsensitivePattern(const std::string& mask) {
+    std::string pattern;
+    for (char c : mask) {
+        if (g_ascii_isalpha(c)) {
+            pattern += '[';
+            pattern += g_ascii_tolower(c);
+            pattern += g_ascii_toupper(c);
+            pattern += ']';
+        } else {
+            pattern += c;
+        }
+    }
+    return pattern;
+}
+
+GtkFileFilter* TGtkDialogs::MakeFilter(const TFileType& fileType) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    gtk_file_filter_set_name(filter, fileType.displayName.c_str());
+    gtk_file_filter_add_pattern(filter, CaseInsensitivePattern(fileType.mask).c_str());
+    return filter;
+}
+
+std::optional<std::string> TGtkDialogs::RunFileChooser(bool save, const TFileDialogOptions& options) {
+    bool& running = save ? saveDialogRunning_ : openDialogRunning_;
+    if (running) return std::nullopt;
+    TRunningFlag flag(running);
+
+    TGObjectOwned<GtkFileChooserNative> dialog(gtk_file_chooser_native_new(
+        options.title.empty() ? nullptr : options.title.c_str(), ActiveWindow(),
+        save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr));
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
+    gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(dialog.get()), TRUE);
+    gtk_file_chooser_set_select_multiple(chooser, FALSE);
+    for (const TFileType& fileType : options.fileTypes) gtk_file_chooser_add_filter(chooser, MakeFilter(fileType));
+    SetInitialFileName(chooser, save, options.fileName);
+    if (save) gtk_file_chooser_set_do_overwrite_confirmation(chooser, options.overwritePrompt);
+
+    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog.get())) != GTK_RESPONSE_ACCEPT) return std::nullopt;
+    TGCharOwned fileName(gtk_file_chooser_get_filename(chooser));
+    if (!fileName) return std::nullopt;
+    return std::string(fileName.get());
+}
+
+std::optional<std::string> TGtkDialogs::ShowOpenDialog(const TFileDialogOptions& options) {
+    return RunFileChooser(false, options);
+}
+
+std::optional<std::string> TGtkDialogs::ShowSaveDialog(const TFileDialogOptions& options) {
+    return RunFileChooser(true, options);
+}
+
+void TGtkDialogs::ShowMessage(const std::string& text) {
+    GtkWindow* parent = ActiveWindow();
+    std::unique_ptr<GtkWidget, TWidgetDestroy> dialog(gtk_message_dialog_new(
+        parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str()));
+    if (const char* name = g_get_application_name()) gtk_window_set_title(GTK_WINDOW(dialog.get()), name);
+    gtk_window_set_position(GTK_WINDOW(dialog.get()),
+                            parent != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+    gtk_dialog_run(GTK_DIALOG(dialog.get()));
+}
+
+}  // namespace zorv

@@ -1,0 +1,42 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/Dialogs.h"
+
+typedef struct _GtkWindow GtkWindow;
+typedef struct _GtkFileFilter GtkFileFilter;
+
+namespace zorv {
+
+// File dialogs through GtkFileChooserNative (the desktop portal where there is one) and the
+// plain message box, each modal on the window that is active when it opens.
+class TGtkDialogs final : public IDialogs {
+public:
+    using TActiveWindow = std::function<GtkWindow*()>;
+
+    // Without a getter the dialogs find the active top-level window themselves.
+    explicit TGtkDialogs(TActiveWindow activeWindow = {});
+
+    std::optional<std::string> ShowOpenDialog(const TFileDialogOptions& options) override;
+    std::optional<std::string> ShowSaveDialog(const TFileDialogOptions& options) override;
+    void ShowMessage(const std::string& text) override;
+
+    // A GTK filter for one file type. The mask matches names regardless of ASCII letter case,
+    // as Windows masks do ("*.jpg" lists PHOTO.JPG). The caller owns the (floating) filter.
+    static GtkFileFilter* MakeFilter(const TFileType& fileType);
+    static std::string CaseInsensitivePattern(const std::string& mask);
+
+private:
+    std::optional<std::string> RunFileChooser(bool save, const TFileDialogOptions& options);
+    GtkWindow* ActiveWindow() const;
+
+    TActiveWindow activeWindow_;
+    // While a dialog of a kind is open (its nested loop may dispatch another call), a second
+    // call of that kind is answered as cancelled instead of stacking a second dialog.
+    bool openDialogRunning_ = false;
+    bool saveDialogRunning_ = false;
+};
+
+}  // namespace zorv

@@ -1,0 +1,134 @@
+#include "backends/gtk/GtkThemeEngine.h"
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "GtkTestSupport.h"
+#include "shared/StylesUtils.h"
+
+namespace zorv {
+namespace {
+
+using test::Rgb;
+using test::StyleColor;
+
+double Luminance(uint32_t rgb) {
+    auto channel = [](uint32_t value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel((rgb >> 16) & 0xFF) + 0.7152 * channel((rgb >> 8) & 0xFF) + 0.0722 * channel(rgb & 0xFF);
+}
+
+double Contrast(uint32_t a, uint32_t b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(ThemePalettes, CoverEveryCatalogueStyleWithADistinctReadablePalette) {
+    std::vector<std::string> catalogue;
+    TStylesUtils::GetAvailables(catalogue, true);
+    catalogue.erase(std::remove(catalogue.begin(), catalogue.end(), "Windows"), catalogue.end());
+    std::vector<std::string> palettes;
+    std::set<uint32_t> windowColours;
+    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
+        palettes.emplace_back(palette.name);
+        windowColours.insert(palette.window);
+        EXPECT_EQ(Luminance(palette.window) < 0.2, palette.dark) << palette.name;
+        EXPECT_GE(Contrast(palette.window, palette.text), 7.0) << palette.name;
+        EXPECT_GE(Contrast(palette.window, palette.accent), 1.8) << palette.name;
+    }
+    std::sort(palettes.begin(), palettes.end());
+    std::sort(catalogue.begin(), catalogue.end());
+    EXPECT_EQ(palettes, catalogue);
+    EXPECT_EQ(windowColours.size(), palettes.size());
+}
+
+TEST(ThemePalettes, EveryStyleSheetParsesWithoutErrors) {
+    ZORV_REQUIRE_DISPLAY();
+    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
+        GtkCssProvider* provider = gtk_css_provider_new();
+        std::vector<std::string> errors;
+        g_signal_connect(provider, "parsing-error",
+                         G_CALLBACK(+[](GtkCssProvider*, GtkCssSection*, GError* error, gpointer sink) {
+                             static_cast<std::vector<std::string>*>(sink)->push_back(error->message);
+                         }),
+                         &errors);
+        EXPECT_TRUE(gtk_css_provider_load_from_data(provider, TGtkThemeEngine::StyleSheet(palette).c_str(), -1,
+                                                    nullptr))
+            << palette.name;
+        EXPECT_EQ(errors, std::vector<std::string>{}) << palette.name;
+        g_object_unref(provider);
+    }
+}
+
+// A shown window with a label, a menu bar and a button, whose colours are read back.
+class ThemeSwitching : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ZORV_REQUIRE_DISPLAY();
+        window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+        menuBar_ = gtk_menu_bar_new();
+        gtk_menu_shell_append(GTK_MENU_SHELL(menuBar_), gtk_menu_item_new_with_label("File"));
+        label_ = gtk_label_new("text");
+        gtk_container_add(GTK_CONTAINER(box), menuBar_);
+        gtk_container_add(GTK_CONTAINER(box), label_);
+        gtk_container_add(GTK_CONTAINER(window_), box);
+        gtk_widget_show_all(window_);
+        test::RunUntil([&] { return gtk_widget_get_mapped(window_); });
+    }
+    void TearDown() override {
+        engine_.reset();
+        if (window_ != nullptr) gtk_widget_destroy(window_);
+    }
+    // Restyling happens on the window's next frame.
+    void Apply(const std::string& name, uint32_t expectedWindow) {
+        engine_->ApplyTheme(name);
+        test::RunUntil([&] { return WindowColour() == expectedWindow; }, std::chrono::seconds(2));
+    }
+    uint32_t WindowColour() { return Rgb(StyleColor(window_, "background-color")); }
+    uint32_t MenuBarColour() { return Rgb(StyleColor(menuBar_, "background-color")); }
+    uint32_t TextColour() { return Rgb(StyleColor(label_, "color")); }
+
+    std::unique_ptr<TGtkThemeEngine> engine_ = std::make_unique<TGtkThemeEngine>();
+    GtkWidget* window_ = nullptr;
+    GtkWidget* menuBar_ = nullptr;
+    GtkWidget* label_ = nullptr;
+};
+
+TEST_F(ThemeSwitching, EachStyleRepaintsTheOpenWindowAndWindowsBringsBackTheSystemLook) {
+    const uint32_t systemWindow = WindowColour();
+    const uint32_t systemText = TextColour();
+    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
+        Apply(std::string(palette.name), palette.window);
+        EXPECT_EQ(WindowColour(), palette.window) << palette.name;
+        EXPECT_EQ(MenuBarColour(), palette.window) << palette.name;
+        EXPECT_EQ(TextColour(), palette.text) << palette.name;
+    }
+    Apply("Windows", systemWindow);
+    EXPECT_EQ(WindowColour(), systemWindow);
+    EXPECT_EQ(TextColour(), systemText);
+}
+
+TEST_F(ThemeSwitching, AnUnknownNameKeepsTheCurrentTheme) {
+    Apply("Carbon", TGtkThemeEngine::FindPalette("Carbon")->window);
+    engine_->ApplyTheme("No Such Theme");
+    test::Pump(std::chrono::milliseconds(100));
+    EXPECT_EQ(WindowColour(), TGtkThemeEngine::FindPalette("Carbon")->window);
+}
+
+TEST_F(ThemeSwitching, TheEngineTakesItsStyleWithItWhenItGoes) {
+    const uint32_t systemWindow = WindowColour();
+    Apply("Windows10 Dark", TGtkThemeEngine::FindPalette("Windows10 Dark")->window);
+    ASSERT_NE(WindowColour(), systemWindow);
+    engine_.reset();
+    test::RunUntil([&] { return WindowColour() == systemWindow; }, std::chrono::seconds(2));
+    EXPECT_EQ(WindowColour(), systemWindow);
+}
+
+}  // namespace
+}  // namespace zorv
