@@ -5,6 +5,7 @@ namespace zorv {
 bool TCommandLine::Parse(const std::vector<std::string>& args, const std::vector<TOptionSpec>& accepted) {
     FPositionals.clear();
     FOptions.clear();
+    FOptionValues.clear();
     FErrorMessage.clear();
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -35,8 +36,10 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, const std::vector
             FOptions[spec->longName] = "";
         } else if (name != arg) {
             FOptions[spec->longName] = arg.substr(equals + 1);
+            FOptionValues[spec->longName].push_back(FOptions[spec->longName]);
         } else if (i + 1 < args.size()) {
             FOptions[spec->longName] = args[++i];
+            FOptionValues[spec->longName].push_back(FOptions[spec->longName]);
         } else {
             FErrorMessage = "option " + name + " needs a value";
             return false;
@@ -49,6 +52,11 @@ std::optional<std::string> TCommandLine::Option(const std::string& longName) con
     const auto found = FOptions.find(longName);
     if (found == FOptions.end()) return std::nullopt;
     return found->second;
+}
+
+std::vector<std::string> TCommandLine::OptionValues(const std::string& longName) const {
+    const auto found = FOptionValues.find(longName);
+    return found == FOptionValues.end() ? std::vector<std::string>{} : found->second;
 }
 
 }  // namespace zorv

@@ -24,12 +24,15 @@ public:
 
     const std::vector<std::string>& Positionals() const { return FPositionals; }
     std::optional<std::string> Option(const std::string& longName) const;
+    // Every value given to a repeatable option, in command-line order (Option gives the last).
+    std::vector<std::string> OptionValues(const std::string& longName) const;
     bool Has(const std::string& longName) const { return FOptions.count(longName) != 0; }
     const std::string& ErrorMessage() const { return FErrorMessage; }
 
 private:
     std::vector<std::string> FPositionals;
     std::map<std::string, std::string> FOptions;
+    std::map<std::string, std::vector<std::string>> FOptionValues;
     std::string FErrorMessage;
 };
 

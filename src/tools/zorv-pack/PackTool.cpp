@@ -6,6 +6,7 @@
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
 #include "tools/zorv-pack/CommandLine.h"
+#include "tools/zorv-pack/ExeResourceOptions.h"
 #include "tools/zorv-pack/ProgressBar.h"
 #include "tools/zorv-pack/ProjectPacker.h"
 #include "tools/zorv-pack/TempFile.h"
@@ -24,7 +25,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* UsageText =
     "usage:\n"
-    "  zorv-pack build PROJECT_DIR -o OUTPUT [--runtime RUNTIME]\n"
+    "  zorv-pack build PROJECT_DIR -o OUTPUT [--runtime RUNTIME] [--icon FILE.ico]\n"
+    "                  [--version-info KEY=VALUE]...\n"
     "  zorv-pack list FILE\n"
     "  zorv-pack cat FILE ENTRY\n";
 
@@ -84,7 +86,9 @@ void MakeExecutable(const fs::path& path) {
 }  // namespace
 
 std::vector<TOptionSpec> TPackTool::BuildOptions() {
-    return {{"--output", "-o", true}, {"--runtime", "", true}};
+    std::vector<TOptionSpec> options = {{"--output", "-o", true}, {"--runtime", "", true}};
+    for (TOptionSpec& option : TExeResourceOptions::Specs()) options.push_back(std::move(option));
+    return options;
 }
 
 std::string TPackTool::DefaultRuntimePath() {
@@ -132,6 +136,8 @@ int TPackTool::Build(const TCommandLine& command) {
     const std::optional<std::string> output = command.Option("--output");
     if (!output || output->empty()) return Usage("build needs -o OUTPUT");
     const std::string runtime = command.Option("--runtime").value_or(DefaultRuntimePath());
+    TExeResourceOptions resourceOptions;
+    if (std::string problem; !resourceOptions.Read(command, problem)) return Usage(problem);
 
     TProjectPacker packer;
     packer.OnWarning = [this](const std::string& message) { std::fprintf(FErr, "zorv-pack: warning: %s\n", message.c_str()); };
@@ -157,6 +163,8 @@ int TPackTool::Build(const TCommandLine& command) {
     if (!packer.WriteArchive(zip.Path())) return Fail(Failure, packer.ErrorMessage());
     if (!fs::copy_file(PathFromUtf8(runtime), exe.Path(), fs::copy_options::overwrite_existing, error))
         return Fail(Failure, "cannot copy the runtime to \"" + Utf8(exe.Path()) + "\": " + error.message());
+    // Resources are rewritten before the archive is appended: the update rewrites the whole file.
+    if (std::string problem; !resourceOptions.Apply(Utf8(exe.Path()), problem)) return Fail(Failure, problem);
 
     TExeUtils exeUtils;
     std::unique_ptr<TProgressBar> progress;
