@@ -202,6 +202,14 @@ TEST_F(PackTool, ProgressBarOnlyOnATerminal) {
     EXPECT_NE(shown.find("100%"), std::string::npos) << shown;
 }
 
+TEST_F(PackTool, OutputInsideTheApplicationFolderIsNotPackedIntoItself) {
+    FOutput = FProject / "www/notes";
+    ASSERT_EQ(Build().status, 0);
+    const TResult list = Pack("list " + Quote(FOutput));
+    EXPECT_EQ(list.out.find(".zorv-pack-"), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find("www/notes"), std::string::npos) << list.out;
+}
+
 TEST_F(PackTool, UsageErrorsExitWith64) {
     const std::string project = Quote(FProject);
     const std::vector<std::string> misuses = {"",           "frobnicate",   "build " + project,

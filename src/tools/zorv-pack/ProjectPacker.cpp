@@ -64,7 +64,10 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes) {
 // Writes the folder's tree in name order: each folder's own entry, then its contents.
 class TTreeWriter {
 public:
-    TTreeWriter(TZipWriter& zip, const TProjectPacker::TWarning& warning) : FZip(zip), FWarning(warning) {}
+    // `archivePath` is the archive being written: when it lies inside the application folder it
+    // must not be packed into itself.
+    TTreeWriter(TZipWriter& zip, const TProjectPacker::TWarning& warning, fs::path archivePath)
+        : FZip(zip), FWarning(warning), FArchivePath(std::move(archivePath)) {}
 
     bool AddFile(const fs::path& path, const std::string& entryName) {
         const TFilePtr file = OpenFile(path, "rb");
@@ -95,6 +98,7 @@ public:
         }
         std::sort(children.begin(), children.end());
         for (const fs::path& child : children) {
+            if (fs::equivalent(child, FArchivePath, error)) continue;
             const std::string childName = entryName + "/" + Utf8(child.filename());
             const fs::file_status link = fs::symlink_status(child, error);
             const fs::file_status target = fs::status(child, error);
@@ -114,6 +118,7 @@ public:
 private:
     TZipWriter& FZip;
     const TProjectPacker::TWarning& FWarning;
+    fs::path FArchivePath;
     std::string FError;
 };
 
@@ -168,7 +173,7 @@ bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
     if (!out) return Fail("cannot create \"" + Utf8(zipPath) + "\"");
     TZipWriter zip([&](const void* data, std::size_t size) { return std::fwrite(data, 1, size, out.get()) == size; },
                    ZORV_ARCHIVE_PASSWORD);
-    TTreeWriter tree(zip, OnWarning);
+    TTreeWriter tree(zip, OnWarning, zipPath);
     if (!tree.AddFile(FProjectDir / "zorv.ini", "zorv.ini")) return Fail(tree.Error());
     for (const char* name : OptionalFiles) {
         std::error_code error;
