@@ -99,6 +99,15 @@ wait_exit "$first" 20
 wait_exit "$second" 20
 stop_started
 
+begin_case unknown-theme
+instances_project "Theme=No Such Theme\n"
+start_app pid "$CASE_DIR/app"
+check "an unknown start-up theme is reported" press_in_window '^Error$' 30 Return
+check "and the application starts anyway" wait_count 'ready-*' 1 30
+touch "$CASE_DIR/close-now"
+wait_exit "$pid" 20
+stop_started
+
 begin_case password
 instances_project "Password=s3cret\n"
 start_app pid "$CASE_DIR/app"

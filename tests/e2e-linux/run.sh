@@ -18,6 +18,8 @@ end_leftovers() {
     done
     kill "$WM_PID" 2>/dev/null
     wait "$WM_PID" 2>/dev/null
+    # The work folder stays for a look only when something failed.
+    ((FAILED == 0)) && rm -rf "$WORK"
 }
 trap end_leftovers EXIT
 echo "work folder: $WORK"

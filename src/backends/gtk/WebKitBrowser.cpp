@@ -83,6 +83,7 @@ TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webk
     g_signal_connect(FWebView, "permission-request", G_CALLBACK(HandlePermissionRequest), this);
     g_signal_connect(FWebView, "context-menu", G_CALLBACK(HandleContextMenu), this);
     g_signal_connect(FWebView, "web-process-terminated", G_CALLBACK(HandleWebProcessTerminated), this);
+    g_signal_connect(FWebView, "key-press-event", G_CALLBACK(HandleKeyPress), this);
 }
 
 TWebKitBrowser::~TWebKitBrowser() {
@@ -110,6 +111,7 @@ void TWebKitBrowser::AddDocumentStartScript(const std::string& script) {
 }
 
 void TWebKitBrowser::SetDevToolsEnabled(bool enabled) {
+    FDevToolsEnabled = enabled;
     webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(FWebView), enabled);
 }
 
@@ -208,6 +210,16 @@ void TWebKitBrowser::HandleWebProcessTerminated(WebKitWebView*, WebKitWebProcess
     auto* browser = static_cast<TWebKitBrowser*>(self);
     browser->FPageAlive = false;
     if (browser->OnProcessFailed) browser->OnProcessFailed();
+}
+
+// F12 and Ctrl+Shift+I open the developer tools when they are allowed, as in WebView2.
+gboolean TWebKitBrowser::HandleKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    const bool ctrlShift = (event->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK)) == (GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+    const bool wanted = event->keyval == GDK_KEY_F12 || (ctrlShift && (event->keyval == GDK_KEY_I || event->keyval == GDK_KEY_i));
+    if (!browser->FDevToolsEnabled || !wanted) return FALSE;
+    webkit_web_inspector_show(webkit_web_view_get_inspector(browser->FWebView));
+    return TRUE;
 }
 
 }  // namespace zorv

@@ -60,11 +60,13 @@ private:
     static gboolean HandleContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
                                       gpointer self);
     static void HandleWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
+    static gboolean HandleKeyPress(GtkWidget*, GdkEventKey* event, gpointer self);
     void AddScript(const char* source, const char* worldName);
 
     WebKitUserContentManager* FContentManager;
     WebKitWebView* FWebView;  // a counted reference of our own, beside the container's
     bool FContextMenusEnabled = false;
+    bool FDevToolsEnabled = false;
     bool FPageAlive = true;
 };
 
