@@ -86,6 +86,43 @@ std::string FileUriOf(const std::string& path) {
     return result;
 }
 
+// --- GetDosOutput --------------------------------------------------------------------------
+
+TEST(GetDosOutput, ReturnsWhatTheCommandWroteOnBothStreamsInOrder) {
+    struct TCase {
+        const char* command;
+        std::string expected;
+    };
+    const TCase cases[] = {
+        {"echo hello", "hello\n"},
+        {"printf '\"quoted\" back\\\\slash'", "\"quoted\" back\\slash"},
+        {"echo out; echo err >&2; echo out2", "out\nerr\nout2\n"},
+        {"true", ""},
+        {"exit 3", ""},
+    };
+    TGtkOperatingSystem os;
+    for (const TCase& c : cases) EXPECT_EQ(os.GetDosOutput(c.command, "", false), c.expected) << c.command;
+}
+
+TEST(GetDosOutput, LongOutputComesBackWhole) {
+    TGtkOperatingSystem os;
+    const std::string output = os.GetDosOutput("head -c 100000 /dev/zero | tr '\\0' x", "", false);
+    EXPECT_EQ(output, std::string(100000, 'x'));
+}
+
+TEST(GetDosOutput, AMissingCommandAnswersWithTheShellsComplaint) {
+    TGtkOperatingSystem os;
+    EXPECT_THAT(os.GetDosOutput("zorv-no-such-command-xyz", "", false),
+                ::testing::HasSubstr("zorv-no-such-command-xyz"));
+}
+
+TEST(GetDosOutput, RunsInTheWorkingFolderAndAMissingOneGivesNothing) {
+    TTempFolder temp;
+    TGtkOperatingSystem os;
+    EXPECT_EQ(os.GetDosOutput("pwd", temp.Path().string(), true), temp.Path().string() + "\n");
+    EXPECT_EQ(os.GetDosOutput("echo never", temp / "missing", false), "");
+}
+
 // --- DeleteDirectory -----------------------------------------------------------------------
 
 TEST(DeleteDirectory, RemovesAWholeTreeButNotWhatItsLinksPointTo) {

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "backends/gtk/GLibOwned.h"
+#include "shared/PosixCommand.h"
 
 // Xlib's macros (None, Status, True, ...) stay below every other include.
 #include <X11/Xatom.h>
@@ -359,12 +360,10 @@ std::vector<std::string> TGtkOperatingSystem::GetWindowsCaptions() {
 
 // --- Commands ------------------------------------------------------------------------------
 
+// A command on Linux has no console window to show, so the flag has nothing to act on.
 std::string TGtkOperatingSystem::GetDosOutput(const std::string& commandLine, const std::string& workingDir,
-                                              bool showWindow) {
-    (void)commandLine;
-    (void)workingDir;
-    (void)showWindow;
-    return {};
+                                              bool /*showWindow*/) {
+    return TPosixCommand::Run(commandLine, workingDir);
 }
 
 // --- Shell ---------------------------------------------------------------------------------
