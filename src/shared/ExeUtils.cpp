@@ -116,7 +116,21 @@ constexpr uint64_t ProgramHeaderExtendedNumbering = 0xFFFF;
 
 }  // namespace
 
-TExeUtils::TExeUtils() : FExePath(RunningExePath()) {}
+namespace {
+
+// Where the running image is read from. On Linux the kernel's own link to it, which still opens
+// the image after the file was replaced or deleted while the program runs.
+std::string RunningImagePath() {
+#ifdef __linux__
+    return "/proc/self/exe";
+#else
+    return TExeUtils::RunningExePath();
+#endif
+}
+
+}  // namespace
+
+TExeUtils::TExeUtils() : FExePath(RunningImagePath()) {}
 TExeUtils::TExeUtils(std::string exePath) : FExePath(std::move(exePath)) {}
 
 TExeImageKind TExeUtils::ImageKind(const TReadAt& read) {

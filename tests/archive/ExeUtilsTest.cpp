@@ -2,6 +2,8 @@
 // out of a packaged file with their progress events.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "ArchiveBuilder.h"
@@ -233,6 +235,39 @@ TEST_F(PackagedCopy, ErrorFromAProgressHandlerPassesThrough) {
     EXPECT_THROW(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")), std::runtime_error);
     EXPECT_FALSE(fs::exists(FDir / "out.zip"));  // the partial copy is gone
 }
+
+// The runtime's own way in, in a real process: a copy of this test program with an archive
+// appended finds the archive behind its own image. Told so by ZORV_SELF_PACKAGED, the copy does
+// only that, before any test runs, and exits with 0 when it read "zorv.ini" back.
+int CheckOwnArchiveAndExit() {
+    TExeUtils self;
+    std::string region;
+    if (!self.ExeHasAttachedStub() || !self.GetZipFromExe(region)) {
+        std::fprintf(stderr, "no appended archive: %s\n", self.LastErrorMessage().c_str());
+        std::exit(1);
+    }
+    TAbZipKit kit;
+    kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
+    kit.LoadFromMemory(std::move(region));
+    std::string ini;
+    const bool ok = kit.TryExtract("zorv.ini", ini) == TAbExtractStatus::Ok && ini == "[App]\nID=self\n";
+    std::fprintf(stderr, "zorv.ini: %s\n", ini.c_str());
+    std::exit(ok ? 0 : 2);
+}
+const int SelfPackagedCheck = std::getenv("ZORV_SELF_PACKAGED") ? CheckOwnArchiveAndExit() : 0;
+
+#ifndef _WIN32
+TEST(SelfPackaged, PackagedCopyOfThisProgramFindsItsArchive) {
+    TScratchDir dir;
+    const fs::path copy = dir / "packaged-tests";
+    WriteFile(copy, ReadFile(TExeUtils::RunningExePath()) + BuildArchive({{"zorv.ini", "[App]\nID=self\n"}}));
+    fs::permissions(copy, fs::perms::owner_exec, fs::perm_options::add);
+    const std::string command = "ZORV_SELF_PACKAGED=1 " + Quote(copy) +
+                                " > " + Quote(dir / "log") + " 2>&1";
+    EXPECT_EQ(RunShell(command), 0) << ReadFile(dir / "log");
+    EXPECT_EQ(ReadFile(dir / "log"), "zorv.ini: [App]\nID=self\n\n");
+}
+#endif
 
 }  // namespace
 }  // namespace zorv
