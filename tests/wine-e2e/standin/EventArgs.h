@@ -1,0 +1,155 @@
+#pragma once
+// The event arguments the stand-in web view raises, each holding what the page or the user gave
+// and what the runtime answered (response, handled flag, permission state, cancel).
+
+#include <windows.h>
+
+#include <string>
+
+#include "WebView2NotImplemented.h"
+#include "backends/win32/WinHandles.h"
+
+namespace zorv::test {
+
+LPWSTR CoTaskCopy(const std::wstring& text);
+
+class TStandInResponse final : public TNotImplementedWebResourceResponse {
+public:
+    TStandInResponse(IStream* content, int status, std::wstring reason, std::wstring headers)
+        : FContent(content), FStatus(status), FReason(std::move(reason)), FHeaders(std::move(headers)) {}
+    HRESULT STDMETHODCALLTYPE get_Content(IStream** content) override;
+    HRESULT STDMETHODCALLTYPE put_Content(IStream* content) override;
+    HRESULT STDMETHODCALLTYPE get_StatusCode(int* status) override;
+    HRESULT STDMETHODCALLTYPE put_StatusCode(int status) override;
+    HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* reason) override;
+    HRESULT STDMETHODCALLTYPE put_ReasonPhrase(LPCWSTR reason) override;
+    const std::wstring& Headers() const { return FHeaders; }
+    // Reads the body from the stream's current position to its end, as a browser does.
+    std::string ReadBody();
+
+private:
+    TComPtr<IStream> FContent;
+    int FStatus;
+    std::wstring FReason;
+    std::wstring FHeaders;
+};
+
+class TStandInRequest final : public TNotImplementedWebResourceRequest {
+public:
+    explicit TStandInRequest(std::wstring uri) : FUri(std::move(uri)) {}
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
+    HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* method) override;
+
+private:
+    std::wstring FUri;
+};
+
+class TStandInResourceRequestedArgs final : public TNotImplementedWebResourceRequestedEventArgs {
+public:
+    TStandInResourceRequestedArgs(const std::wstring& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
+    HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override;
+    HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override;
+    HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override;
+    HRESULT STDMETHODCALLTYPE get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) override;
+    // The response the runtime gave, or null when it left the request to the browser.
+    TStandInResponse* Response() const { return FResponse; }
+
+private:
+    TComPtr<TStandInRequest> FRequest;
+    TComPtr<ICoreWebView2WebResourceResponse> FResponseHold;
+    TStandInResponse* FResponse = nullptr;
+    COREWEBVIEW2_WEB_RESOURCE_CONTEXT FContext;
+};
+
+class TStandInWebMessageArgs final : public TNotImplementedWebMessageReceivedEventArgs {
+public:
+    // `asString` is set when the page posted a string rather than an object.
+    TStandInWebMessageArgs(std::wstring source, std::wstring json, bool isString, std::wstring asString)
+        : FSource(std::move(source)), FJson(std::move(json)), FIsString(isString), FString(std::move(asString)) {}
+    HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* source) override;
+    HRESULT STDMETHODCALLTYPE get_WebMessageAsJson(LPWSTR* json) override;
+    HRESULT STDMETHODCALLTYPE TryGetWebMessageAsString(LPWSTR* text) override;
+
+private:
+    std::wstring FSource, FJson;
+    bool FIsString;
+    std::wstring FString;
+};
+
+class TStandInNewWindowArgs final : public TNotImplementedNewWindowRequestedEventArgs {
+public:
+    TStandInNewWindowArgs(std::wstring uri, BOOL userInitiated) : FUri(std::move(uri)), FUserInitiated(userInitiated) {}
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) override;
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) override;
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* userInitiated) override;
+    HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2*) override { return S_OK; }
+    BOOL Handled() const { return FHandled; }
+
+private:
+    std::wstring FUri;
+    BOOL FUserInitiated;
+    BOOL FHandled = FALSE;
+};
+
+class TStandInPermissionArgs final : public TNotImplementedPermissionRequestedEventArgs {
+public:
+    TStandInPermissionArgs(std::wstring uri, COREWEBVIEW2_PERMISSION_KIND kind) : FUri(std::move(uri)), FKind(kind) {}
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
+    HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* kind) override;
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* userInitiated) override;
+    HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_PERMISSION_STATE* state) override;
+    HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE state) override;
+    COREWEBVIEW2_PERMISSION_STATE State() const { return FState; }
+
+private:
+    std::wstring FUri;
+    COREWEBVIEW2_PERMISSION_KIND FKind;
+    COREWEBVIEW2_PERMISSION_STATE FState = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
+};
+
+class TStandInNavigationStartingArgs final : public TComObject<ICoreWebView2NavigationStartingEventArgs> {
+public:
+    TStandInNavigationStartingArgs(std::wstring uri, UINT64 id) : FUri(std::move(uri)), FId(id) {}
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_RequestHeaders(ICoreWebView2HttpRequestHeaders**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) override;
+    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) override;
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* id) override;
+    BOOL Cancelled() const { return FCancel; }
+
+private:
+    std::wstring FUri;
+    UINT64 FId;
+    BOOL FCancel = FALSE;
+};
+
+class TStandInNavigationCompletedArgs final : public TComObject<ICoreWebView2NavigationCompletedEventArgs> {
+public:
+    explicit TStandInNavigationCompletedArgs(UINT64 id) : FId(id) {}
+    HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* success) override;
+    HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* status) override;
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* id) override;
+
+private:
+    UINT64 FId;
+};
+
+class TStandInSourceChangedArgs final : public TComObject<ICoreWebView2SourceChangedEventArgs> {
+public:
+    HRESULT STDMETHODCALLTYPE get_IsNewDocument(BOOL* isNew) override;
+};
+
+class TStandInContentLoadingArgs final : public TComObject<ICoreWebView2ContentLoadingEventArgs> {
+public:
+    explicit TStandInContentLoadingArgs(UINT64 id) : FId(id) {}
+    HRESULT STDMETHODCALLTYPE get_IsErrorPage(BOOL* isErrorPage) override;
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* id) override;
+
+private:
+    UINT64 FId;
+};
+
+}  // namespace zorv::test

@@ -1,0 +1,37 @@
+#pragma once
+// The browser's side of a test run, read once from the JSON file that ZORV_WV2_SCENARIO names:
+//   "browserVersion"   the installed runtime's version; "" means no runtime is installed. When the
+//                      variable ZORV_WV2_RUNTIME_MARKER names a file, the runtime counts as
+//                      installed only while that file exists (the stand-in installer makes it).
+//   "environmentResult" an HRESULT such as "0x80004005" that the environment creation reports.
+//   "resources"        URLs the loaded page asks for after its own document.
+//   "steps"            what the page and the user do once the first page has loaded, in order.
+//   "onScript"         [{"script": text, "messages": [...]}]: web messages the page posts when the
+//                      runtime runs exactly that script (zorv.events.onCloseQuery(); and the like).
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace zorv::test {
+
+class TScenario {
+public:
+    static const TScenario& Instance();
+
+    const nlohmann::json& Document() const { return FDocument; }
+    bool RuntimeInstalled() const;
+    std::wstring BrowserVersion() const;
+    HRESULT EnvironmentResult() const;
+    const nlohmann::json& Resources() const { return Member("resources"); }
+    const nlohmann::json& Steps() const { return Member("steps"); }
+    // The messages to post when `script` runs, an empty array when none.
+    const nlohmann::json& ReactionTo(const std::string& script) const;
+
+private:
+    TScenario();
+    const nlohmann::json& Member(const char* name) const;
+    nlohmann::json FDocument;
+};
+
+}  // namespace zorv::test

@@ -1,0 +1,446 @@
+#include "StandInWebView2.h"
+
+#include "EventArgs.h"
+#include "Scenario.h"
+#include "ThreadPost.h"
+#include "Transcript.h"
+
+namespace zorv::test {
+
+namespace {
+using nlohmann::json;
+
+constexpr DWORD StepPollMs = 20;
+constexpr ULONGLONG WaitLimitMs = 60000;
+
+std::string Utf8(const wchar_t* text) { return TTranscript::Utf8(text); }
+std::wstring Wide(const std::string& text) { return TTranscript::Wide(text); }
+void Record(json entry) { TTranscript::Instance().Write(std::move(entry)); }
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+}  // namespace
+
+// ---- environment ----
+
+HRESULT TStandInEnvironment::CreateCoreWebView2Controller(
+    HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+    if (!handler) return E_POINTER;
+    Record({{"event", "createController"}, {"parentIsWindow", ::IsWindow(parentWindow) != FALSE}});
+    TComPtr<ICoreWebView2Controller> controller = TComPtr<ICoreWebView2Controller>::Attach(
+        new TStandInController(TComPtr<ICoreWebView2Environment>(this), parentWindow));
+    TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> kept(handler);
+    TThreadPost::Post(TThreadPost::CurrentThreadWindow(), [kept, controller] { kept->Invoke(S_OK, controller.Get()); });
+    return S_OK;
+}
+
+HRESULT TStandInEnvironment::CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
+                                                       LPCWSTR headers, ICoreWebView2WebResourceResponse** response) {
+    if (!response) return E_POINTER;
+    *response = new TStandInResponse(content, statusCode, reasonPhrase ? reasonPhrase : L"", headers ? headers : L"");
+    return S_OK;
+}
+
+HRESULT TStandInEnvironment::get_BrowserVersionString(LPWSTR* versionInfo) {
+    if (!versionInfo) return E_POINTER;
+    *versionInfo = CoTaskCopy(TScenario::Instance().BrowserVersion());
+    return S_OK;
+}
+
+HRESULT TStandInEnvironment::add_NewBrowserVersionAvailable(ICoreWebView2NewBrowserVersionAvailableEventHandler*,
+                                                            EventRegistrationToken* token) {
+    if (token) token->value = 1;
+    return S_OK;
+}
+
+// ---- settings ----
+
+HRESULT TStandInSettings::Put(const char* name, BOOL value) {
+    FValues[name] = value;
+    Record({{"event", "setting"}, {"name", name}, {"value", value != FALSE}});
+    return S_OK;
+}
+
+// ---- controller ----
+
+TStandInController::TStandInController(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow)
+    : FWebView(TComPtr<TStandInWebView>::Attach(new TStandInWebView(std::move(environment), parentWindow))),
+      FParentWindow(parentWindow) {}
+
+HRESULT TStandInController::get_IsVisible(BOOL* isVisible) {
+    if (!isVisible) return E_POINTER;
+    *isVisible = FVisible;
+    return S_OK;
+}
+HRESULT TStandInController::put_IsVisible(BOOL isVisible) {
+    FVisible = isVisible;
+    return S_OK;
+}
+HRESULT TStandInController::get_Bounds(RECT* bounds) {
+    if (!bounds) return E_POINTER;
+    *bounds = FBounds;
+    return S_OK;
+}
+HRESULT TStandInController::put_Bounds(RECT bounds) {
+    FBounds = bounds;
+    return S_OK;
+}
+HRESULT TStandInController::get_ZoomFactor(double* zoomFactor) {
+    if (!zoomFactor) return E_POINTER;
+    *zoomFactor = FZoomFactor;
+    return S_OK;
+}
+HRESULT TStandInController::put_ZoomFactor(double zoomFactor) {
+    FZoomFactor = zoomFactor;
+    return S_OK;
+}
+HRESULT TStandInController::SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) {
+    FBounds = bounds;
+    FZoomFactor = zoomFactor;
+    return S_OK;
+}
+HRESULT TStandInController::get_ParentWindow(HWND* parentWindow) {
+    if (!parentWindow) return E_POINTER;
+    *parentWindow = FParentWindow;
+    return S_OK;
+}
+HRESULT TStandInController::put_ParentWindow(HWND parentWindow) {
+    FParentWindow = parentWindow;
+    FWebView->SetParentWindow(parentWindow);
+    return S_OK;
+}
+HRESULT TStandInController::Close() {
+    if (FClosed) return S_OK;
+    FClosed = true;
+    Record({{"event", "controllerClose"}});
+    FWebView->Close();
+    return S_OK;
+}
+HRESULT TStandInController::get_CoreWebView2(ICoreWebView2** coreWebView2) {
+    if (!coreWebView2) return E_POINTER;
+    if (FClosed) {
+        *coreWebView2 = nullptr;
+        return S_OK;
+    }
+    *coreWebView2 = FWebView.Get();
+    (*coreWebView2)->AddRef();
+    return S_OK;
+}
+
+// ---- web view ----
+
+TStandInWebView::TStandInWebView(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow)
+    : FEnvironment(std::move(environment)),
+      FSettings(TComPtr<ICoreWebView2Settings>::Attach(new TStandInSettings)),
+      FParentWindow(parentWindow),
+      FQueue(TThreadPost::CurrentThreadWindow()) {}
+
+void TStandInWebView::Close() {
+    FClosed = true;
+    FHandlers.clear();
+}
+
+void TStandInWebView::Later(std::function<void()> work, DWORD delayMs) {
+    TComPtr<TStandInWebView> self(this);
+    auto run = [self, work = std::move(work)] {
+        if (!self->FClosed) work();
+    };
+    if (delayMs == 0) {
+        TThreadPost::Post(FQueue, std::move(run));
+    } else {
+        TThreadPost::PostAfter(FQueue, delayMs, std::move(run));
+    }
+}
+
+HRESULT TStandInWebView::AddHandler(const char* event, IUnknown* handler, EventRegistrationToken* token) {
+    if (!handler || !token) return E_POINTER;
+    token->value = FNextToken++;
+    FHandlers[event].emplace_back(token->value, TComPtr<IUnknown>(handler));
+    return S_OK;
+}
+
+HRESULT TStandInWebView::RemoveHandler(const char* event, EventRegistrationToken token) {
+    auto& handlers = FHandlers[event];
+    for (auto it = handlers.begin(); it != handlers.end(); ++it) {
+        if (it->first == token.value) {
+            handlers.erase(it);
+            return S_OK;
+        }
+    }
+    return S_OK;
+}
+
+template <class Handler, class Args>
+void TStandInWebView::Raise(const char* event, Args* args) {
+    // A copy: a handler may add or remove handlers while it runs.
+    auto found = FHandlers.find(event);
+    if (found == FHandlers.end()) return;
+    const auto handlers = found->second;
+    for (const auto& entry : handlers) static_cast<Handler*>(entry.second.Get())->Invoke(this, args);
+}
+
+HRESULT TStandInWebView::get_Settings(ICoreWebView2Settings** settings) {
+    if (!settings) return E_POINTER;
+    *settings = FSettings.Get();
+    (*settings)->AddRef();
+    return S_OK;
+}
+
+HRESULT TStandInWebView::get_Source(LPWSTR* uri) {
+    if (!uri) return E_POINTER;
+    *uri = CoTaskCopy(Wide(FSource.empty() ? "about:blank" : FSource));
+    return S_OK;
+}
+
+HRESULT TStandInWebView::get_DocumentTitle(LPWSTR* title) {
+    if (!title) return E_POINTER;
+    *title = CoTaskCopy(Wide(FTitle));
+    return S_OK;
+}
+
+HRESULT TStandInWebView::get_ContainsFullScreenElement(BOOL* contains) {
+    if (!contains) return E_POINTER;
+    *contains = FFullScreenElement;
+    return S_OK;
+}
+
+HRESULT TStandInWebView::get_CanGoBack(BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = FALSE;
+    return S_OK;
+}
+
+HRESULT TStandInWebView::get_CanGoForward(BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = FALSE;
+    return S_OK;
+}
+
+HRESULT TStandInWebView::get_BrowserProcessId(UINT32* value) {
+    if (!value) return E_POINTER;
+    *value = ::GetCurrentProcessId();
+    return S_OK;
+}
+
+HRESULT TStandInWebView::OpenDevToolsWindow() {
+    Record({{"event", "openDevTools"}});
+    return S_OK;
+}
+
+HRESULT TStandInWebView::AddScriptToExecuteOnDocumentCreated(
+    LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
+    Record({{"event", "documentStartScript"}, {"script", Utf8(javaScript)}});
+    if (handler) {
+        TComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> kept(handler);
+        Later([kept] { kept->Invoke(S_OK, L"1"); });
+    }
+    return S_OK;
+}
+
+HRESULT TStandInWebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) {
+    const std::string script = Utf8(javaScript);
+    Record({{"event", "executeScript"}, {"script", script}});
+    for (const json& message : TScenario::Instance().ReactionTo(script)) {
+        Later([this, message] { PostPageMessage(message); });
+    }
+    if (handler) {
+        TComPtr<ICoreWebView2ExecuteScriptCompletedHandler> kept(handler);
+        Later([kept] { kept->Invoke(S_OK, L"null"); });
+    }
+    return S_OK;
+}
+
+HRESULT TStandInWebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
+    Record({{"event", "reply"}, {"json", Utf8(webMessageAsJson)}});
+    ++FReplies;
+    return S_OK;
+}
+
+HRESULT TStandInWebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
+    Record({{"event", "replyString"}, {"text", Utf8(webMessageAsString)}});
+    ++FReplies;
+    return S_OK;
+}
+
+HRESULT TStandInWebView::AddWebResourceRequestedFilter(LPCWSTR const uri,
+                                                       COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) {
+    const std::string filter = Utf8(uri);
+    Record({{"event", "addFilter"}, {"uri", filter}, {"context", static_cast<int>(context)}});
+    FFilters.push_back(filter);
+    return S_OK;
+}
+
+HRESULT TStandInWebView::RemoveWebResourceRequestedFilter(LPCWSTR const uri,
+                                                          COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) {
+    Record({{"event", "removeFilter"}, {"uri", Utf8(uri)}, {"context", static_cast<int>(context)}});
+    return S_OK;
+}
+
+bool TStandInWebView::FilterMatches(const std::string& uri) const {
+    for (const std::string& filter : FFilters) {
+        const std::size_t star = filter.find('*');
+        if (star == std::string::npos ? uri == filter : uri.compare(0, star, filter, 0, star) == 0) return true;
+    }
+    return false;
+}
+
+HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
+    if (!uri) return E_INVALIDARG;
+    const std::string target = Utf8(uri);
+    Record({{"event", "navigate"}, {"uri", target}});
+    Later([this, target] { LoadPage(target); });
+    return S_OK;
+}
+
+// A page load as the browser reports it: starting, source, content, the document and its
+// resources through the request filter, completed; then the page starts acting.
+void TStandInWebView::LoadPage(const std::string& uri) {
+    const UINT64 id = ++FNavigationId;
+    TComPtr<TStandInNavigationStartingArgs> starting =
+        TComPtr<TStandInNavigationStartingArgs>::Attach(new TStandInNavigationStartingArgs(Wide(uri), id));
+    Raise<ICoreWebView2NavigationStartingEventHandler>("NavigationStarting", starting.Get());
+    if (starting->Cancelled()) {
+        Record({{"event", "navigationCancelled"}, {"uri", uri}});
+        return;
+    }
+    FSource = uri;
+    TComPtr<TStandInSourceChangedArgs> sourceChanged = TComPtr<TStandInSourceChangedArgs>::Attach(new TStandInSourceChangedArgs);
+    Raise<ICoreWebView2SourceChangedEventHandler>("SourceChanged", sourceChanged.Get());
+    TComPtr<TStandInContentLoadingArgs> loading =
+        TComPtr<TStandInContentLoadingArgs>::Attach(new TStandInContentLoadingArgs(id));
+    Raise<ICoreWebView2ContentLoadingEventHandler>("ContentLoading", loading.Get());
+    RequestResource(uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT_DOCUMENT);
+    for (const json& resource : TScenario::Instance().Resources())
+        if (resource.is_string()) RequestResource(resource.get<std::string>(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_OTHER);
+    TComPtr<TStandInNavigationCompletedArgs> completed =
+        TComPtr<TStandInNavigationCompletedArgs>::Attach(new TStandInNavigationCompletedArgs(id));
+    Raise<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted", completed.Get());
+    Record({{"event", "loaded"}, {"uri", uri}});
+    if (!FStepsStarted) {
+        FStepsStarted = true;
+        Later([this] { RunNextStep(); });
+    }
+}
+
+void TStandInWebView::RequestResource(const std::string& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+    if (!FilterMatches(uri)) {
+        Record({{"event", "request"}, {"uri", uri}, {"filtered", false}});
+        return;
+    }
+    TComPtr<TStandInResourceRequestedArgs> args =
+        TComPtr<TStandInResourceRequestedArgs>::Attach(new TStandInResourceRequestedArgs(Wide(uri), context));
+    Raise<ICoreWebView2WebResourceRequestedEventHandler>("WebResourceRequested", args.Get());
+    json entry = {{"event", "request"}, {"uri", uri}};
+    if (TStandInResponse* response = args->Response()) {
+        int status = 0;
+        response->get_StatusCode(&status);
+        LPWSTR reason = nullptr;
+        response->get_ReasonPhrase(&reason);
+        entry["status"] = status;
+        entry["reason"] = Utf8(reason);
+        ::CoTaskMemFree(reason);
+        entry["headers"] = Utf8(response->Headers().c_str());
+        entry["body"] = TTranscript::Base64(response->ReadBody());
+    } else {
+        entry["response"] = nullptr;
+    }
+    Record(std::move(entry));
+}
+
+// {"message": value, "source": url} posts the value as a page would (a string stays a string);
+// {"raw": text} posts text that is not even JSON, as a broken page might.
+void TStandInWebView::PostPageMessage(const json& step) {
+    const std::string source = step.value("source", FSource);
+    std::wstring jsonText;
+    bool isString = false;
+    std::wstring asString;
+    if (step.contains("raw")) {
+        jsonText = Wide(step["raw"].get<std::string>());
+    } else {
+        const json& message = step["message"];
+        jsonText = Wide(message.dump());
+        isString = message.is_string();
+        if (isString) asString = Wide(message.get<std::string>());
+    }
+    Record({{"event", "webMessage"}, {"json", Utf8(jsonText.c_str())}, {"source", source}});
+    TComPtr<TStandInWebMessageArgs> args = TComPtr<TStandInWebMessageArgs>::Attach(
+        new TStandInWebMessageArgs(Wide(source), jsonText, isString, asString));
+    Raise<ICoreWebView2WebMessageReceivedEventHandler>("WebMessageReceived", args.Get());
+}
+
+void TStandInWebView::RunNextStep() {
+    const json& steps = TScenario::Instance().Steps();
+    if (FNextStep >= steps.size()) {
+        Record({{"event", "stepsDone"}});
+        return;
+    }
+    const json& step = steps[FNextStep++];
+    if (RunStep(step)) Later([this] { RunNextStep(); });
+}
+
+bool TStandInWebView::RunStep(const json& step) {
+    if (step.contains("message") || step.contains("raw")) {
+        PostPageMessage(step);
+    } else if (step.contains("wait")) {
+        Later([this] { RunNextStep(); }, step["wait"].get<DWORD>());
+        return false;
+    } else if (step.contains("waitReplies")) {
+        WaitForReplies(step["waitReplies"].get<std::size_t>(), ::GetTickCount64() + WaitLimitMs);
+        return false;
+    } else if (step.contains("pause")) {
+        // The driver looks at the windows, then makes "<transcript>.<name>" to let the page go on.
+        const std::string name = step["pause"].get<std::string>();
+        Record({{"event", "pause"}, {"name", name}});
+        WaitForFile(TTranscript::Instance().Path() + L"." + Wide(name), ::GetTickCount64() + WaitLimitMs);
+        return false;
+    } else if (step.contains("title")) {
+        FTitle = step["title"].get<std::string>();
+        Raise<ICoreWebView2DocumentTitleChangedEventHandler>("DocumentTitleChanged", static_cast<IUnknown*>(nullptr));
+    } else if (step.contains("fullScreenElement")) {
+        FFullScreenElement = step["fullScreenElement"].get<bool>() ? TRUE : FALSE;
+        Raise<ICoreWebView2ContainsFullScreenElementChangedEventHandler>("ContainsFullScreenElementChanged",
+                                                                         static_cast<IUnknown*>(nullptr));
+    } else if (step.contains("newWindow")) {
+        const std::string uri = step["newWindow"].get<std::string>();
+        TComPtr<TStandInNewWindowArgs> args =
+            TComPtr<TStandInNewWindowArgs>::Attach(new TStandInNewWindowArgs(Wide(uri), TRUE));
+        Raise<ICoreWebView2NewWindowRequestedEventHandler>("NewWindowRequested", args.Get());
+        Record({{"event", "newWindow"}, {"uri", uri}, {"handled", args->Handled() != FALSE}});
+    } else if (step.contains("permission")) {
+        const auto kind = static_cast<COREWEBVIEW2_PERMISSION_KIND>(step["permission"].get<int>());
+        TComPtr<TStandInPermissionArgs> args =
+            TComPtr<TStandInPermissionArgs>::Attach(new TStandInPermissionArgs(Wide(FSource), kind));
+        Raise<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested", args.Get());
+        Record({{"event", "permission"}, {"kind", static_cast<int>(kind)}, {"state", static_cast<int>(args->State())}});
+    } else if (step.contains("closeRequested")) {
+        Raise<ICoreWebView2WindowCloseRequestedEventHandler>("WindowCloseRequested", static_cast<IUnknown*>(nullptr));
+    } else if (step.contains("closeWindow")) {
+        // The user closes the main window (its title bar button).
+        ::PostMessageW(::GetAncestor(FParentWindow, GA_ROOT), WM_CLOSE, 0, 0);
+    } else if (step.contains("navigate")) {
+        LoadPage(step["navigate"].get<std::string>());
+    } else if (step.contains("mark")) {
+        Record({{"event", "mark"}, {"name", step["mark"]}});
+    } else {
+        Record({{"event", "unknownStep"}, {"step", step}});
+    }
+    return true;
+}
+
+void TStandInWebView::WaitForReplies(std::size_t count, ULONGLONG deadline) {
+    if (FReplies.load() >= count || ::GetTickCount64() > deadline) {
+        if (FReplies.load() < count) Record({{"event", "waitRepliesTimedOut"}, {"count", count}});
+        RunNextStep();
+        return;
+    }
+    Later([this, count, deadline] { WaitForReplies(count, deadline); }, StepPollMs);
+}
+
+void TStandInWebView::WaitForFile(const std::wstring& path, ULONGLONG deadline) {
+    if (FileExists(path) || ::GetTickCount64() > deadline) {
+        RunNextStep();
+        return;
+    }
+    Later([this, path, deadline] { WaitForFile(path, deadline); }, StepPollMs);
+}
+
+}  // namespace zorv::test

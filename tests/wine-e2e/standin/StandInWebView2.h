@@ -1,0 +1,189 @@
+#pragma once
+// The WebView2 objects the runtime talks to, played by the test: an environment, a controller and
+// a web view that "loads" pages by asking the runtime for every resource, and a page that posts
+// the web messages of the scenario. Everything observable is written to the transcript.
+
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "WebView2NotImplemented.h"
+#include "backends/win32/WinHandles.h"
+
+namespace zorv::test {
+
+LPWSTR CoTaskCopy(const std::wstring& text);
+
+class TStandInEnvironment final : public TNotImplementedEnvironment {
+public:
+    HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
+        HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
+                                                        LPCWSTR headers,
+                                                        ICoreWebView2WebResourceResponse** response) override;
+    HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR* versionInfo) override;
+    HRESULT STDMETHODCALLTYPE add_NewBrowserVersionAvailable(ICoreWebView2NewBrowserVersionAvailableEventHandler*,
+                                                             EventRegistrationToken* token) override;
+    HRESULT STDMETHODCALLTYPE remove_NewBrowserVersionAvailable(EventRegistrationToken) override { return S_OK; }
+};
+
+class TStandInSettings final : public TNotImplementedSettings {
+public:
+#define ZORV_STANDIN_SETTING(Name)                                                 \
+    HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) override {                   \
+        if (!value) return E_POINTER;                                              \
+        *value = FValues[#Name];                                                   \
+        return S_OK;                                                               \
+    }                                                                              \
+    HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) override { return Put(#Name, value); }
+    ZORV_STANDIN_SETTING(IsScriptEnabled)
+    ZORV_STANDIN_SETTING(IsWebMessageEnabled)
+    ZORV_STANDIN_SETTING(AreDefaultScriptDialogsEnabled)
+    ZORV_STANDIN_SETTING(IsStatusBarEnabled)
+    ZORV_STANDIN_SETTING(AreDevToolsEnabled)
+    ZORV_STANDIN_SETTING(AreDefaultContextMenusEnabled)
+    ZORV_STANDIN_SETTING(AreHostObjectsAllowed)
+    ZORV_STANDIN_SETTING(IsZoomControlEnabled)
+    ZORV_STANDIN_SETTING(IsBuiltInErrorPageEnabled)
+#undef ZORV_STANDIN_SETTING
+
+private:
+    HRESULT Put(const char* name, BOOL value);
+    std::map<std::string, BOOL> FValues;
+};
+
+// The web view and the page it shows.
+class TStandInWebView final : public TNotImplementedWebView {
+public:
+    TStandInWebView(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow);
+
+    void SetParentWindow(HWND parent) { FParentWindow = parent; }
+    void Close();
+
+    HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
+    HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
+    HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
+    HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
+        LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
+    HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR* title) override;
+    HRESULT STDMETHODCALLTYPE get_ContainsFullScreenElement(BOOL* contains) override;
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR const uri,
+                                                            COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(LPCWSTR const uri,
+                                                               COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
+    HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
+    HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
+    HRESULT STDMETHODCALLTYPE Reload() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Stop() override { return S_OK; }
+
+#define ZORV_STANDIN_EVENT(Name, HandlerType)                                                            \
+    HRESULT STDMETHODCALLTYPE add_##Name(HandlerType* handler, EventRegistrationToken* token) override { \
+        return AddHandler(#Name, handler, token);                                                       \
+    }                                                                                                   \
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override { return RemoveHandler(#Name, token); }
+    ZORV_STANDIN_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)
+    ZORV_STANDIN_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler)
+    ZORV_STANDIN_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler)
+    ZORV_STANDIN_EVENT(HistoryChanged, ICoreWebView2HistoryChangedEventHandler)
+    ZORV_STANDIN_EVENT(NavigationCompleted, ICoreWebView2NavigationCompletedEventHandler)
+    ZORV_STANDIN_EVENT(FrameNavigationStarting, ICoreWebView2NavigationStartingEventHandler)
+    ZORV_STANDIN_EVENT(FrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler)
+    ZORV_STANDIN_EVENT(ScriptDialogOpening, ICoreWebView2ScriptDialogOpeningEventHandler)
+    ZORV_STANDIN_EVENT(PermissionRequested, ICoreWebView2PermissionRequestedEventHandler)
+    ZORV_STANDIN_EVENT(ProcessFailed, ICoreWebView2ProcessFailedEventHandler)
+    ZORV_STANDIN_EVENT(WebMessageReceived, ICoreWebView2WebMessageReceivedEventHandler)
+    ZORV_STANDIN_EVENT(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler)
+    ZORV_STANDIN_EVENT(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler)
+    ZORV_STANDIN_EVENT(ContainsFullScreenElementChanged, ICoreWebView2ContainsFullScreenElementChangedEventHandler)
+    ZORV_STANDIN_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler)
+    ZORV_STANDIN_EVENT(WindowCloseRequested, ICoreWebView2WindowCloseRequestedEventHandler)
+#undef ZORV_STANDIN_EVENT
+
+private:
+    HRESULT AddHandler(const char* event, IUnknown* handler, EventRegistrationToken* token);
+    HRESULT RemoveHandler(const char* event, EventRegistrationToken token);
+    template <class Handler, class Args>
+    void Raise(const char* event, Args* args);
+
+    // Runs `work` later on the UI thread, keeping this object alive until then.
+    void Later(std::function<void()> work, DWORD delayMs = 0);
+    void LoadPage(const std::string& uri);
+    void RequestResource(const std::string& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
+    bool FilterMatches(const std::string& uri) const;
+    void PostPageMessage(const nlohmann::json& step);
+    void RunNextStep();
+    // Runs one step; false when the step continues the sequence itself (waits).
+    bool RunStep(const nlohmann::json& step);
+    void WaitForReplies(std::size_t count, ULONGLONG deadline);
+    void WaitForFile(const std::wstring& path, ULONGLONG deadline);
+
+    TComPtr<ICoreWebView2Environment> FEnvironment;
+    TComPtr<ICoreWebView2Settings> FSettings;
+    HWND FParentWindow;
+    HWND FQueue;  // the UI thread's delivery window
+    bool FClosed = false;
+    bool FStepsStarted = false;
+    std::size_t FNextStep = 0;
+    std::string FSource;
+    std::string FTitle;
+    BOOL FFullScreenElement = FALSE;
+    UINT64 FNavigationId = 0;
+    std::atomic<std::size_t> FReplies{0};
+    std::vector<std::string> FFilters;
+    std::map<std::string, std::vector<std::pair<INT64, TComPtr<IUnknown>>>> FHandlers;
+    INT64 FNextToken = 1;
+};
+
+class TStandInController final : public TNotImplementedController {
+public:
+    TStandInController(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow);
+
+    HRESULT STDMETHODCALLTYPE get_IsVisible(BOOL* isVisible) override;
+    HRESULT STDMETHODCALLTYPE put_IsVisible(BOOL isVisible) override;
+    HRESULT STDMETHODCALLTYPE get_Bounds(RECT* bounds) override;
+    HRESULT STDMETHODCALLTYPE put_Bounds(RECT bounds) override;
+    HRESULT STDMETHODCALLTYPE get_ZoomFactor(double* zoomFactor) override;
+    HRESULT STDMETHODCALLTYPE put_ZoomFactor(double zoomFactor) override;
+    HRESULT STDMETHODCALLTYPE SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) override;
+    HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_ParentWindow(HWND* parentWindow) override;
+    HRESULT STDMETHODCALLTYPE put_ParentWindow(HWND parentWindow) override;
+    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Close() override;
+    HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
+
+#define ZORV_STANDIN_CONTROLLER_EVENT(Name, HandlerType)                                          \
+    HRESULT STDMETHODCALLTYPE add_##Name(HandlerType*, EventRegistrationToken* token) override { \
+        if (token) token->value = ++FNextToken;                                                  \
+        return S_OK;                                                                             \
+    }                                                                                            \
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken) override { return S_OK; }
+    ZORV_STANDIN_CONTROLLER_EVENT(ZoomFactorChanged, ICoreWebView2ZoomFactorChangedEventHandler)
+    ZORV_STANDIN_CONTROLLER_EVENT(MoveFocusRequested, ICoreWebView2MoveFocusRequestedEventHandler)
+    ZORV_STANDIN_CONTROLLER_EVENT(GotFocus, ICoreWebView2FocusChangedEventHandler)
+    ZORV_STANDIN_CONTROLLER_EVENT(LostFocus, ICoreWebView2FocusChangedEventHandler)
+    ZORV_STANDIN_CONTROLLER_EVENT(AcceleratorKeyPressed, ICoreWebView2AcceleratorKeyPressedEventHandler)
+#undef ZORV_STANDIN_CONTROLLER_EVENT
+
+private:
+    TComPtr<TStandInWebView> FWebView;
+    HWND FParentWindow;
+    BOOL FVisible = TRUE;
+    RECT FBounds{};
+    double FZoomFactor = 1.0;
+    INT64 FNextToken = 0;
+    bool FClosed = false;
+};
+
+}  // namespace zorv::test
