@@ -69,7 +69,10 @@ public:
 
 class ExeZipLoaderTest : public testing::Test {
 protected:
-    void SetUp() override { host.dataHome = dataHome.Str(); }
+    void SetUp() override {
+        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        host.dataHome = dataHome.Str();
+    }
     void Package(const std::string& appLines) {
         host.appended = test::ZipWithTool({{"zorv.ini", "[App]\n" + appLines}, {"app/index.html", "<p>x</p>"}});
     }

@@ -13,6 +13,7 @@ using test::TScratchDir;
 class ResourceResolverTest : public testing::Test {
 protected:
     void SetUp() override {
+        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
         zip.LoadFromMemory(test::ZipWithTool({{"app/index.html", "<p>archive</p>"},
                                               {"app/My Page.html", "spaced"},
@@ -74,6 +75,7 @@ TEST_F(ResourceResolverTest, FolderIsNotServedAsAFile) {
 }
 
 TEST(ResourceResolverDamageTest, EntryThatCannotBeDecryptedIsAnErrorNotAnEmptySuccess) {
+    if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
     TAbZipKit zip;
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
     zip.LoadFromMemory(test::ZipWithTool({{"app/index.html", "secret page"}}, "another password"));
@@ -84,6 +86,7 @@ TEST(ResourceResolverDamageTest, EntryThatCannotBeDecryptedIsAnErrorNotAnEmptySu
 }
 
 TEST(ResourceResolverNoArchiveTest, WithoutArchiveOrFolderNameOnlyDiskIsAsked) {
+    if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
     TScratchDir exeDir;
     exeDir.Write("index.html", "disk");
     EXPECT_EQ(TResourceResolver(nullptr, "app", exeDir.Str()).Find("index.html").bytes, "disk");

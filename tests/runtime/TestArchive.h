@@ -45,6 +45,15 @@ inline std::string ReadAll(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Info-ZIP's zip on the PATH (always on the Linux machines; not under Wine).
+inline bool ZipToolAvailable() {
+#ifdef _WIN32
+    return false;
+#else
+    return std::system("zip -v >/dev/null 2>&1") == 0;
+#endif
+}
+
 // An encrypted archive written by Info-ZIP's zip from the given files (name -> bytes).
 inline std::string ZipWithTool(const std::map<std::string, std::string>& files,
                                const std::string& password = ZORV_ARCHIVE_PASSWORD) {
