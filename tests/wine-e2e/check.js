@@ -1,0 +1,36 @@
+// Evaluates one check over a transcript: node check.js TRANSCRIPT UI_DUMP EXPRESSION.
+// The expression sees `t` (the transcript's entries), `ui` (the UI helper's last JSON output, or
+// null) and the helpers below; it passes when it returns true, and prints what it saw otherwise.
+'use strict';
+const fs = require('fs');
+
+const [transcriptPath, uiPath, expression] = process.argv.slice(2);
+const t = fs.existsSync(transcriptPath)
+    ? fs.readFileSync(transcriptPath, 'utf8').split('\n').filter(Boolean).map((line) => JSON.parse(line))
+    : [];
+let ui = null;
+try {
+    ui = JSON.parse(fs.readFileSync(uiPath, 'utf8'));
+} catch (e) {
+    ui = null;
+}
+
+const events = (name) => t.filter((e) => e.event === name);
+const replies = () => events('reply').map((e) => e.json);
+const replyFor = (uuid) => replies().find((json) => JSON.parse(json).uuid === uuid);
+const request = (uri) => events('request').find((e) => e.uri === uri);
+const body = (uri) => Buffer.from((request(uri) || {}).body || '', 'base64').toString('latin1');
+const scripts = () => events('executeScript').map((e) => e.script);
+const file = (path) => fs.readFileSync(path, 'latin1');
+
+let result;
+try {
+    result = eval(expression);
+} catch (error) {
+    result = error;
+}
+if (result !== true) {
+    console.log(`expression: ${expression}\nresult: ${result instanceof Error ? result.stack : JSON.stringify(result)}`);
+    console.log(t.filter((e) => e.event !== 'documentStartScript').slice(-25).map((e) => JSON.stringify(e)).join('\n'));
+    process.exit(1);
+}
