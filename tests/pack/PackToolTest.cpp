@@ -28,6 +28,8 @@ protected:
         FProject = FDir / "project";
         WriteFile(FProject / "zorv.ini", "[App]\nID=com.example.notes\nName=Notes\nDirName=www\n");
         WriteFile(FProject / "zorv-webviewjs", "console.log('extra');\n");
+        WriteFile(FProject / "WebView2LoaderWin64.dll", RandomBytes(3000, 8));
+        WriteFile(FProject / "notes.txt", "not part of the application");
         WriteFile(FProject / "www/index.html", "<!doctype html><title>Notes</title>\n");
         WriteFile(FProject / "www/js/app.js", RandomBytes(50000, 4));
         WriteFile(FProject / "www/données/été.txt", "summer\n");
@@ -73,7 +75,7 @@ TEST_F(PackTool, ListGivesEveryEntryInArchiveOrder) {
     const TResult list = Pack("list " + Quote(FOutput));
     ASSERT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(list.out,
-              "zorv.ini\nzorv-webviewjs\nwww/\nwww/données/\nwww/données/été.txt\nwww/empty/\nwww/index.html\nwww/js/\n"
+              "zorv.ini\nzorv-webviewjs\nWebView2LoaderWin64.dll\nwww/\nwww/données/\nwww/données/été.txt\nwww/empty/\nwww/index.html\nwww/js/\n"
               "www/js/app.js\n");
 }
 
