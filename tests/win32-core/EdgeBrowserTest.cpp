@@ -182,6 +182,33 @@ TEST_F(EdgeBrowserTest, DestroyingTheControlDuringCreationIsSafe) {
     EXPECT_EQ(environment->controllersRequested, 0);
 }
 
+TEST_F(EdgeBrowserTest, RecreatedWindowStartsTheWebViewOver) {
+    CreateAndWait();
+    browser->Navigate("file:///index.html");
+    TTestWindow otherParent;
+    browser->SetParent(otherParent.Handle());
+    ASSERT_TRUE(PumpUntil([this] { return completions.size() == 2; }));
+    EXPECT_EQ(environmentRequests, 2);
+    EXPECT_EQ(environment->controllersRequested, 2);
+    EXPECT_EQ(environment->parentWindow, browser->Handle());
+    EXPECT_EQ(browser->BrowserControlState(), TBrowserControlState::Created);
+    // The old registrations went with the old web view; the new one has its own set.
+    EXPECT_EQ(WebView().events.Total(), 16u);
+    EXPECT_EQ(WebView().events.WrongRemovals(), 0);
+}
+
+TEST_F(EdgeBrowserTest, FocusOnTheControlMovesIntoThePageButFocusFromThePageDoesNotBounce) {
+    CreateAndWait();
+    int entered = 0;
+    browser->OnEnter = [&entered](TEdgeBrowser&) { ++entered; };
+    ::SendMessageW(browser->Handle(), WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(Controller().programmaticFocusMoves, 1);
+    Controller().events.Handler<ICoreWebView2FocusChangedEventHandler>("GotFocus")->Invoke(&Controller(), nullptr);
+    EXPECT_EQ(entered, 2);
+    EXPECT_EQ(Controller().programmaticFocusMoves, 1);
+}
+
 // A top-level window whose shortcut test knows F5 only.
 LRESULT CALLBACK ShortCutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ZORV_IS_SHORTCUT) {
