@@ -12,6 +12,7 @@
 
 #include "backends/win32/MainForm.h"
 #include "backends/win32/MessageDialog.h"
+#include "backends/win32/RequirePasswordForm.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WinDialogs.h"
 #include "backends/win32/WinHandles.h"
@@ -84,6 +85,9 @@ int Run() {
 
     TWinStartupHost host;
     host.OnApplyTheme = [&stylesUtils](const std::string& name) { stylesUtils.TrySetStyle(name, true); };
+    host.OnAskPassword = [&themeEngine](const std::string& caption, const std::string& password) {
+        return TRequirePasswordForm::Ask(caption, password, &themeEngine);
+    };
     TExeZipLoader loader(host, args);
     if (std::optional<int> exitCode = loader.Run()) return *exitCode;
 
