@@ -26,6 +26,21 @@ std::string TemporaryNameBeside(const std::string& target) {
     return target + suffix + ".tmp";
 }
 
+// A link is followed to the file it names (also when that file does not exist yet), so that a write
+// through it changes that file and the link stays a link.
+std::string FinalTarget(const std::string& utf8Path) {
+    std::filesystem::path path = TPagePaths::ToFsPath(utf8Path);
+    std::error_code error;
+    bool followed = false;
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)); ++hop) {
+        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+        if (error) break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+        followed = true;
+    }
+    return followed ? TPagePaths::FromFsPath(path) : utf8Path;
+}
+
 std::string CannotCreate(const std::string& path, const std::string& reason) {
     return "Cannot create file \"" + path + "\". " + reason;
 }
@@ -112,7 +127,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std::string_view bytes) {
-    const std::string temporary = TemporaryNameBeside(utf8Path);
+    const std::string target = FinalTarget(utf8Path);
+    const std::string temporary = TemporaryNameBeside(target);
 #ifdef _WIN32
     TFileHandle file(CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -123,7 +139,7 @@ std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std
         DeleteFileW(Wide(temporary).c_str());
         return CannotCreate(utf8Path, SystemMessage(error));
     }
-    if (!MoveFileExW(Wide(temporary).c_str(), Wide(utf8Path).c_str(),
+    if (!MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
         DeleteFileW(Wide(temporary).c_str());
@@ -134,7 +150,7 @@ std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std
     if (!file.IsValid()) return CannotCreate(utf8Path, std::strerror(errno));
     // A replaced file keeps its permissions.
     struct stat existing {};
-    if (::stat(utf8Path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
         (void)::fchmod(file.Get(), existing.st_mode & 07777);
     }
     if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 || !file.Close()) {
@@ -143,7 +159,7 @@ std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std
         ::unlink(temporary.c_str());
         return CannotCreate(utf8Path, std::strerror(error));
     }
-    if (::rename(temporary.c_str(), utf8Path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
         return CannotCreate(utf8Path, std::strerror(error));
