@@ -170,6 +170,9 @@ TEST_F(MenuFunctions, UpdateFindsTheFirstItemInPreOrder) {
 }
 
 TEST(MenuImages, FromTheArchiveBesideTheExecutableOrByPath) {
+#ifdef _WIN32
+    GTEST_SKIP() << "archives are made with Info-ZIP's zip of the build machine";
+#endif
     TTempFolder folder;
     WriteFileBytes(folder.Path() / "icons/beside.png", "beside-bytes");
     WriteFileBytes(folder.Path() / "elsewhere.png", "path-bytes");

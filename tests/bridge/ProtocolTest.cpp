@@ -199,6 +199,9 @@ TEST(BridgeProtocol, MenuClickAfterTheModuleIsGoneIsIgnored) {
 }
 
 TEST(BridgeScript, EmbeddedScriptIsTheRepositoryFileWithoutItsByteOrderMark) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the source folder is a path of the build machine";
+#endif
     const char* source = std::getenv("ZORV_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     const std::string file = ReadFileBytes(std::filesystem::path(source) / "src/bridge/zorv.js");
