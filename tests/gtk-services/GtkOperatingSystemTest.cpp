@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include "XlibWindow.h"
+
 namespace zorv {
 namespace {
 
@@ -347,6 +349,80 @@ TEST_F(ExitWindowsTest, EveryRequestIsWellFormedDBus) {
             g_variant_unref(parsed);
         }
     }
+}
+
+// --- Window titles without GTK ------------------------------------------------------------
+
+// This process never opens GTK, so the titles come over a connection of the services' own, as
+// in a Wayland session where the X server is Xwayland.
+TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
+    auto shown = test::TXlibWindow::Open("Zorv plain X ✓", true);
+    if (!shown) GTEST_SKIP() << "no X display";
+    auto hidden = test::TXlibWindow::Open("Zorv unmapped", false);
+    auto blank = test::TXlibWindow::Open(" \t ", true);
+    const std::vector<std::string> captions = TGtkOperatingSystem().GetWindowsCaptions();
+    auto count = [&](const std::string& title) { return std::count(captions.begin(), captions.end(), title); };
+    EXPECT_EQ(count("Zorv plain X ✓"), 1);
+    EXPECT_EQ(count("Zorv unmapped"), 1);
+    EXPECT_EQ(count(" \t "), 0);
+}
+
+// --- Default handlers through GIO, for real ------------------------------------------------
+
+// A desktop entry registered for text files and for the zorv-test: scheme records what it is
+// asked to open; the checks run in a child process whose XDG folders point at it.
+TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
+    TTempFolder root;
+    fs::create_directories(root / "data/applications");
+    fs::create_directories(root / "config");
+    const std::string opener = root / "opener.sh";
+    WriteFile(opener, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + (root / "opened.txt") + "\"\n", true);
+    WriteFile(root / "data/applications/zorv-test-opener.desktop",
+              "[Desktop Entry]\nType=Application\nName=Zorv test opener\nExec=" + opener +
+                  " %u\nMimeType=text/plain;x-scheme-handler/zorv-test;\nNoDisplay=true\n");
+    WriteFile(root / "config/mimeapps.list",
+              "[Default Applications]\ntext/plain=zorv-test-opener.desktop\n"
+              "x-scheme-handler/zorv-test=zorv-test-opener.desktop\n");
+    WriteFile(root / "notes.txt", "hello");
+
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    std::vector<std::string> env = {"HOME=" + root.Path().string(), "XDG_DATA_HOME=" + (root / "data"),
+                                    "XDG_CONFIG_HOME=" + (root / "config"), "XDG_DATA_DIRS=/usr/share",
+                                    "ZORV_OPEN_ROOT=" + root.Path().string(), "PATH=/usr/bin:/bin"};
+    std::vector<char*> envp;
+    for (std::string& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string filter = "--gtest_filter=DefaultHandlersInChild.*";
+    std::string alsoDisabled = "--gtest_also_run_disabled_tests";
+    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
+    gchar* out = nullptr;
+    gint status = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out,
+                             nullptr, &status, nullptr));
+    std::string output = out;
+    g_free(out);
+    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;
+    EXPECT_THAT(output, ::testing::HasSubstr("[  PASSED  ] 1 test")) << output;
+}
+
+// Run by DefaultHandlers above, in the environment it prepares.
+TEST(DefaultHandlersInChild, DISABLED_OpenTheDocumentAndTheUrl) {
+    const std::string root = std::getenv("ZORV_OPEN_ROOT");
+    TGtkOperatingSystem os;
+    ASSERT_TRUE(os.ShellExec(root + "/notes.txt", "")) << os.LastErrorMessage();
+    ASSERT_TRUE(os.ShellExec("zorv-test:hello-there", "")) << os.LastErrorMessage();
+    const std::string record = root + "/opened.txt";
+    auto bothOpened = [&] {
+        const std::string opened = ReadFile(record);
+        return opened.find("hello-there") != std::string::npos && opened.find("notes.txt") != std::string::npos;
+    };
+    for (int i = 0; i < 500 && !bothOpened(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string opened = ReadFile(record);
+    EXPECT_THAT(opened, ::testing::HasSubstr(root + "/notes.txt"));
+    EXPECT_THAT(opened, ::testing::HasSubstr("zorv-test:hello-there"));
+    // A scheme nobody handles is refused with GIO's message.
+    EXPECT_FALSE(os.ShellExec("zorv-nobody-handles-this:x", ""));
+    EXPECT_FALSE(os.LastErrorMessage().empty());
 }
 
 // --- Folder getters ------------------------------------------------------------------------
