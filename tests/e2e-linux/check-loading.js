@@ -14,6 +14,7 @@ const f = R.fetchJson || {};
 expect('fetch of a JSON file answers 200', f.status === 200, f);
 expect('fetch sees the Content-Type', /^application\/json/.test(f.type || ''), f.type);
 expect('fetch reads the archive entry', f.body && f.body.greeting === 'hello from the archive', f.body);
+expect('PNG is typed from /etc/mime.types', /^image\/png/.test(R.pngType || ''), R.pngType);
 expect('a missing file answers 404', R.fetchMissing === 404, R.fetchMissing);
 expect('an escaped space finds its file', R.fetchSpaced === 200, R.fetchSpaced);
 expect('synchronous XHR loads', R.xhrSync === 'hello from the archive', R.xhrSync);

@@ -20,6 +20,7 @@
 #include "runtime/Runtime.h"
 #include "runtime/Utf8Path.h"
 #include "shared/ExeUtils.h"
+#include "shared/MimeTypes.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv {
@@ -53,6 +54,8 @@ int RunRuntime(int argc, char** argv) {
         return 1;
     }
     const std::vector<std::string> args = ArgumentsOf(argc, argv);
+    // The system's own list of types overrides and extends the built-in one.
+    TMimeTypes::InstallPlatformMappings(TMimeTypes::ReadMimeTypesFile("/etc/mime.types"));
     auto operatingSystem = std::make_shared<TGtkOperatingSystem>();
     TGtkThemeEngine themeEngine;
     TStylesUtils styles(themeEngine, ShowThemeError);

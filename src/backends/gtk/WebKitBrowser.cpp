@@ -138,8 +138,11 @@ TWebMessage TWebKitBrowser::MessageFromPage(const std::string& json, const std::
     TWebMessage message;
     message.asJson = json;
     message.sourceUrl = sourceUrl;
-    const nlohmann::json value = nlohmann::json::parse(json, nullptr, false);
-    if (value.is_string()) message.asString = value.get<std::string>();
+    // Only a JSON string literal can be a string message; objects need no parse here.
+    if (json.starts_with('"')) {
+        const nlohmann::json value = nlohmann::json::parse(json, nullptr, false);
+        if (value.is_string()) message.asString = value.get<std::string>();
+    }
     return message;
 }
 
