@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <exception>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "backends/win32/WinHandles.h"
@@ -13,12 +15,16 @@
 namespace zorv {
 
 namespace com_callback_detail {
-template <class M>
-struct TInvokeTraits;
-template <class I, class... Args>
-struct TInvokeTraits<HRESULT (STDMETHODCALLTYPE I::*)(Args...)> {
-    using TFunction = std::function<HRESULT(Args...)>;
-};
+// An error must not unwind into WebView2, which called the handler: it is shown to the user, as
+// errors of event handlers are, and the handler reports failure to its caller.
+inline HRESULT ReportHandlerError(const char* message) {
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, message, -1, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, message, -1, text.data(), length);
+    ::MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    return E_FAIL;
+}
+
 }  // namespace com_callback_detail
 
 template <class I, class M = decltype(&I::Invoke)>
@@ -51,7 +57,13 @@ public:
         return count;
     }
     HRESULT STDMETHODCALLTYPE Invoke(Args... args) override {
-        return FFunction ? FFunction(args...) : S_OK;
+        try {
+            return FFunction ? FFunction(args...) : S_OK;
+        } catch (const std::exception& error) {
+            return com_callback_detail::ReportHandlerError(error.what());
+        } catch (...) {
+            return com_callback_detail::ReportHandlerError("Unknown error");
+        }
     }
 
 private:
