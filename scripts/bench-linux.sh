@@ -85,6 +85,9 @@ WM=$!
 trap 'kill "$WM" 2>/dev/null; wait "$WM" 2>/dev/null; rm -rf "$WORK"' EXIT
 for name in startup roundtrip assets; do page "$name"; done
 echo "runs per figure: $RUNS (medians)"
-compare "start to DOMContentLoaded" ms "<= 1.05" "run_bare startup" "run_runtime startup"
-compare "sequential awaited round trips" "/s" ">= 0.9" "run_bare roundtrip ?n=2000" "run_runtime roundtrip"
-compare "300 assets, navigation start to load" ms "<= 1.2" "run_bare assets" "run_runtime assets"
+# BENCH_ONLY=startup|roundtrip|assets runs one of them.
+wanted() { [ -z "${BENCH_ONLY:-}" ] || [ "$BENCH_ONLY" = "$1" ]; }
+wanted startup && compare "start to DOMContentLoaded" ms "<= 1.05" "run_bare startup" "run_runtime startup"
+wanted roundtrip && compare "sequential awaited round trips" "/s" ">= 0.9" "run_bare roundtrip ?n=2000" "run_runtime roundtrip"
+wanted assets && compare "300 assets, navigation start to load" ms "<= 1.2" "run_bare assets" "run_runtime assets"
+true
