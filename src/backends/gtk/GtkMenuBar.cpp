@@ -97,6 +97,10 @@ std::string TGtkMenuBar::MnemonicCaption(const std::string& caption) {
 TGtkMenuBar::TGtkMenuBar() : bar_(gtk_menu_bar_new()) {
     g_object_ref_sink(bar_);
     gtk_widget_set_no_show_all(bar_, TRUE);
+    g_signal_connect_swapped(bar_, "notify::scale-factor", G_CALLBACK(+[](TGtkMenuBar* self) {
+                                 if (gtk_widget_get_visible(self->bar_)) self->Render();
+                             }),
+                             this);
 }
 
 TGtkMenuBar::~TGtkMenuBar() {
@@ -160,14 +164,19 @@ struct TMenuBuilder {
 }  // namespace
 
 void TGtkMenuBar::ShowMenu(const TMenuModel& menu) {
+    menu_ = menu;
+    Render();
+}
+
+void TGtkMenuBar::Render() {
     GList* children = gtk_container_get_children(GTK_CONTAINER(bar_));
     for (GList* child = children; child != nullptr; child = child->next) gtk_widget_destroy(GTK_WIDGET(child->data));
     g_list_free(children);
 
     const int scale = gtk_widget_get_scale_factor(bar_);
-    const std::vector<TMenuImage> images = DecodeImages(menu.images, ImageSize * scale);
+    const std::vector<TMenuImage> images = DecodeImages(menu_.images, ImageSize * scale);
     const TMenuBuilder builder{images, scale, [this](int32_t tag) { ItemActivated(tag); }};
-    for (const TMenuItemModel& item : menu.items)
+    for (const TMenuItemModel& item : menu_.items)
         gtk_menu_shell_append(GTK_MENU_SHELL(bar_), builder.Item(item, false));
 
     gtk_widget_set_no_show_all(bar_, FALSE);

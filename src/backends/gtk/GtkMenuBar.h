@@ -31,8 +31,11 @@ public:
 
 private:
     void ItemActivated(int32_t tag);
+    void Render();
 
     GtkWidget* bar_;
+    // Kept to draw the images again when the bar moves to a screen of another scale.
+    TMenuModel menu_;
     std::function<void(int32_t tag)> onItemClick_;
 };
 
