@@ -22,6 +22,31 @@ const request = (uri) => events('request').find((e) => e.uri === uri);
 const body = (uri) => Buffer.from((request(uri) || {}).body || '', 'base64').toString('latin1');
 const scripts = () => events('executeScript').map((e) => e.script);
 const file = (path) => fs.readFileSync(path, 'latin1');
+const scenarioPath = require('path').join(require('path').dirname(transcriptPath), 'scenario.json');
+const scenario = fs.existsSync(scenarioPath) ? JSON.parse(fs.readFileSync(scenarioPath, 'utf8')) : {};
+// Every step of the scenario that says what its reply must be: true, or the list of mismatches.
+function expectedReplies() {
+    const all = replies();
+    const mismatches = [];
+    for (const step of scenario.steps || []) {
+        const uuid = step.uuidForCheck || (step.message && step.message.uuid);
+        if (!uuid) continue;
+        const got = all.filter((json) => json.includes(`"uuid": ${JSON.stringify(uuid)}`) ||
+                                         json.includes(`"uuid": "${uuid}"`));
+        const wrong = (why) => mismatches.push({ uuid, why, got });
+        if ('expect' in step) {
+            if (step.expect === null ? got.length !== 0 : got.length !== 1 || got[0] !== step.expect)
+                wrong(`expected ${JSON.stringify(step.expect)}`);
+        } else if (step.expectPattern) {
+            if (got.length !== 1 || !new RegExp(step.expectPattern).test(got[0])) wrong(`pattern ${step.expectPattern}`);
+        } else if (step.expectContains) {
+            if (got.length !== 1 || !got[0].includes(step.expectContains)) wrong(`containing ${step.expectContains}`);
+        }
+    }
+    const answered = (scenario.steps || []).filter((s) => s.expectPattern || s.expectContains || (s.expect && s.message));
+    if (all.length !== answered.length) mismatches.push({ why: `${all.length} replies for ${answered.length} answered calls` });
+    return mismatches.length === 0 ? true : mismatches;
+}
 
 let result;
 try {

@@ -250,14 +250,16 @@ HRESULT TStandInWebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteS
 }
 
 HRESULT TStandInWebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
-    Record({{"event", "reply"}, {"json", Utf8(webMessageAsJson)}});
-    ++FReplies;
+    const std::string text = Utf8(webMessageAsJson);
+    Record({{"event", "reply"}, {"json", text}});
+    const json reply = json::parse(text, nullptr, false);
+    if (reply.is_object() && reply.contains("uuid") && reply["uuid"].is_string())
+        FRepliedUuids.insert(reply["uuid"].get<std::string>());
     return S_OK;
 }
 
 HRESULT TStandInWebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
     Record({{"event", "replyString"}, {"text", Utf8(webMessageAsString)}});
-    ++FReplies;
     return S_OK;
 }
 
@@ -383,8 +385,8 @@ bool TStandInWebView::RunStep(const json& step) {
     } else if (step.contains("wait")) {
         Later([this] { RunNextStep(); }, step["wait"].get<DWORD>());
         return false;
-    } else if (step.contains("waitReplies")) {
-        WaitForReplies(step["waitReplies"].get<std::size_t>(), ::GetTickCount64() + WaitLimitMs);
+    } else if (step.contains("waitReply")) {
+        WaitForReply(step["waitReply"].get<std::string>(), ::GetTickCount64() + WaitLimitMs);
         return false;
     } else if (step.contains("pause")) {
         // The driver looks at the windows, then makes "<transcript>.<name>" to let the page go on.
@@ -426,13 +428,14 @@ bool TStandInWebView::RunStep(const json& step) {
     return true;
 }
 
-void TStandInWebView::WaitForReplies(std::size_t count, ULONGLONG deadline) {
-    if (FReplies.load() >= count || ::GetTickCount64() > deadline) {
-        if (FReplies.load() < count) Record({{"event", "waitRepliesTimedOut"}, {"count", count}});
+void TStandInWebView::WaitForReply(const std::string& uuid, ULONGLONG deadline) {
+    const bool replied = FRepliedUuids.count(uuid) != 0;
+    if (replied || ::GetTickCount64() > deadline) {
+        if (!replied) Record({{"event", "waitReplyTimedOut"}, {"uuid", uuid}});
         RunNextStep();
         return;
     }
-    Later([this, count, deadline] { WaitForReplies(count, deadline); }, StepPollMs);
+    Later([this, uuid, deadline] { WaitForReply(uuid, deadline); }, StepPollMs);
 }
 
 void TStandInWebView::WaitForFile(const std::wstring& path, ULONGLONG deadline) {

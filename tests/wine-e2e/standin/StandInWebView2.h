@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -125,7 +126,8 @@ private:
     void RunNextStep();
     // Runs one step; false when the step continues the sequence itself (waits).
     bool RunStep(const nlohmann::json& step);
-    void WaitForReplies(std::size_t count, ULONGLONG deadline);
+    // Waits until the runtime has answered the call with that uuid.
+    void WaitForReply(const std::string& uuid, ULONGLONG deadline);
     void WaitForFile(const std::wstring& path, ULONGLONG deadline);
 
     TComPtr<ICoreWebView2Environment> FEnvironment;
@@ -139,7 +141,7 @@ private:
     std::string FTitle;
     BOOL FFullScreenElement = FALSE;
     UINT64 FNavigationId = 0;
-    std::atomic<std::size_t> FReplies{0};
+    std::set<std::string> FRepliedUuids;
     std::vector<std::string> FFilters;
     std::map<std::string, std::vector<std::pair<INT64, TComPtr<IUnknown>>>> FHandlers;
     INT64 FNextToken = 1;
