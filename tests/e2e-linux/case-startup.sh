@@ -17,17 +17,6 @@ instances_project() {
     pack "$CASE_DIR/project" "$CASE_DIR/app"
 }
 
-count_files() { compgen -G "$CASE_DIR/$1" | wc -l; }
-
-wait_count() {  # GLOB COUNT SECONDS
-    local waited=0
-    until [ "$(count_files "$1")" -ge "$2" ]; do
-        ((waited >= $3 * 10)) && return 1
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-}
-
 begin_case nothing-appended
 cp "$RUNTIME" "$CASE_DIR/bare"
 start_app pid "$CASE_DIR/bare"

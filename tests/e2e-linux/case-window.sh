@@ -48,3 +48,24 @@ else
     fail "full-screen window shows"
 fi
 close_window_app "$pid"
+
+# A window whose page has died can still be closed: nobody is left to answer the close query.
+begin_case crashed-page
+window_project ""
+start_app pid "$CASE_DIR/app"
+if wid=$(wait_for_window '^Zorv E2E Instances$' 30) && wait_count 'ready-*' 1 30; then
+    web=""
+    for child in $(ps -o pid= --ppid "$pid"); do
+        [ "$(cat "/proc/$child/comm" 2>/dev/null)" = WebKitWebProces ] && web=$child
+    done
+    if [ -n "$web" ]; then
+        kill -9 "$web"
+        sleep 1
+        wmctrl -i -c "$wid"
+        wait_exit "$pid" 15
+        check "closes at once after its web process died (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+    else
+        fail "found the web process"
+    fi
+fi
+stop_started

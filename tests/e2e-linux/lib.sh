@@ -66,6 +66,17 @@ wait_exit() {
     EXIT_CODE=$?
 }
 
+count_files() { compgen -G "$CASE_DIR/$1" | wc -l; }
+
+wait_count() {  # GLOB COUNT SECONDS
+    local waited=0
+    until [ "$(count_files "$1")" -ge "$2" ]; do
+        ((waited >= $3 * 10)) && return 1
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+}
+
 wait_for_file() {  # FILE SECONDS
     local waited=0
     until [ -e "$1" ]; do
