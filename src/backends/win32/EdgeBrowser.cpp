@@ -183,6 +183,10 @@ void TEdgeBrowser::HandleSysCommand(WPARAM command) {
     }
 }
 
+void TEdgeBrowser::NotifyParentWindowPositionChanged() {
+    if (FWebViewController) ProcessHResult(FWebViewController->NotifyParentWindowPositionChanged());
+}
+
 void TEdgeBrowser::DoEnter() {
     if (OnEnter) OnEnter(*this);
 }

@@ -95,6 +95,9 @@ public:
     void SetFocus();
     // Minimise / restore of the window that holds the control hide and show the web view.
     void HandleSysCommand(WPARAM command);
+    // The top-level window has moved: the web view places its pop-ups (drop-down lists, input
+    // method windows) anew.
+    void NotifyParentWindowPositionChanged();
 
     // Properties.
     TBrowserControlState BrowserControlState() const { return FBrowserControlState; }

@@ -297,6 +297,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             LayOutBrowserForm();
             return 0;
+        case WM_MOVE:
+            if (FBrowserForm) FBrowserForm->EdgeBrowser().NotifyParentWindowPositionChanged();
+            break;
         case WM_GETMINMAXINFO:
             FillMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
             return 0;
