@@ -13,4 +13,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 set(nlohmann_json_DIR /usr/share/cmake/nlohmann_json CACHE PATH "")
 list(APPEND CMAKE_PREFIX_PATH /usr/share/cmake)
 # The runtime is linked statically and must import only system DLLs: take libz.a, not zlib1.dll.
+# Plain variables win over a cache that an earlier configure filled with the import library.
 set(ZLIB_USE_STATIC_LIBS ON)
+set(ZLIB_LIBRARY /usr/x86_64-w64-mingw32/lib/libz.a)
+set(ZLIB_LIBRARY_RELEASE /usr/x86_64-w64-mingw32/lib/libz.a)
