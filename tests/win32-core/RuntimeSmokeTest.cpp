@@ -3,6 +3,7 @@
 // it shows is read and closed from here, the way a user would close it.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -154,6 +155,94 @@ TEST_F(RuntimeSmokeTest, DecliningTheInstallationRemovesTheDataFolder) {
     EXPECT_TRUE(Mentions(run.dialogs[0], TMessageIndex::RuntimeRequiredOfferInstall)) << run.dialogs[0];
     EXPECT_TRUE(Mentions(run.dialogs[1], TMessageIndex::CannotContinue)) << run.dialogs[1];
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(TWinText::Utf8ToWide(data))));
+}
+
+struct TClassSearch {
+    const wchar_t* className;
+    DWORD processId;  // 0: any process
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOfClass(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<TClassSearch*>(lParam);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (std::wcscmp(className, search->className) == 0 && ::IsWindowVisible(window) &&
+        (search->processId == 0 || processId == search->processId)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindowOfClass(const wchar_t* className, DWORD processId, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (::GetTickCount64() < deadline) {
+        TClassSearch search{className, processId, nullptr};
+        ::EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK ClickButtonWithText(HWND child, LPARAM lParam) {
+    const auto* caption = reinterpret_cast<const std::string*>(lParam);
+    if (WindowText(child) == *caption) {
+        ::PostMessageW(child, BM_CLICK, 0, 0);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(RuntimeSmokeTest, AcceptedInstallationStartsTheApplicationAnew) {
+    const std::string data = DataFolder("zorv-smoke-install");
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(TWinText::Utf8ToWide(data)), ignored);
+    ::SetEnvironmentVariableW(L"ZORV_TEST_INSTALL_FROM",
+                              TWinText::Utf8ToWide(ProgramDir() + "win32-test-loader-installed.dll").c_str());
+    const std::string exe = PackagedRuntime("install", ReadFileBytes(DataDir() + "runtime-install.zip"));
+
+    std::wstring commandLine = L"\"" + TWinText::Utf8ToWide(exe) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process));
+    TKernelHandle first(process.hProcess);
+    TKernelHandle firstThread(process.hThread);
+
+    // The offer, answered with its accept button.
+    HWND offer = WaitForWindowOfClass(L"#32770", process.dwProcessId, 20000);
+    ASSERT_NE(offer, nullptr);
+    std::string texts = WindowText(offer) + "\n";
+    ::EnumChildWindows(offer, CollectChildText, reinterpret_cast<LPARAM>(&texts));
+    EXPECT_TRUE(Mentions(texts, TMessageIndex::RuntimeRequiredOfferInstall)) << texts;
+    const std::string accept = TLocalizedMessages::GetLocalizedMessage(static_cast<int>(TMessageIndex::AcceptButton));
+    ::EnumChildWindows(offer, ClickButtonWithText, reinterpret_cast<LPARAM>(&accept));
+
+    ASSERT_EQ(::WaitForSingleObject(first.Get(), 30000), WAIT_OBJECT_0);
+    DWORD exitCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(first.Get(), &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(TWinText::Utf8ToWide(data + "WebView2Installer.exe"))));
+
+    // The new start finds the runtime and opens its main window; it shows no further dialog.
+    HWND mainWindow = WaitForWindowOfClass(L"ZorvMainForm", 0, 30000);
+    ASSERT_NE(mainWindow, nullptr);
+    EXPECT_EQ(WindowText(mainWindow), "Smoke Install");
+    DWORD secondId = 0;
+    ::GetWindowThreadProcessId(mainWindow, &secondId);
+    EXPECT_NE(secondId, process.dwProcessId);
+    TKernelHandle second(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, secondId));
+    // This loader stand-in cannot create a web view, so no page is there to ask: the window closes.
+    ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(::WaitForSingleObject(second.Get(), 20000), WAIT_OBJECT_0);
+    ::SetEnvironmentVariableW(L"ZORV_TEST_INSTALL_FROM", nullptr);
+    std::filesystem::remove_all(std::filesystem::path(TWinText::Utf8ToWide(data)), ignored);
 }
 
 }  // namespace
