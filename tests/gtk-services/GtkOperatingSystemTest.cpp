@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "PrivateSessionBus.h"
 #include "XlibWindow.h"
 
 namespace zorv {
@@ -269,6 +270,23 @@ TEST(ShellExplore, WithoutAFileManagerOnTheBusOpensTheNearestExistingFolder) {
     EXPECT_TRUE(os.ShellExplore(temp / "missing/deeper/thing.txt"));
     EXPECT_THAT(recorded.openedUris,
                 ElementsAre(FileUriOf(temp / "sub"), FileUriOf(temp / "sub"), FileUriOf(temp.Path().string())));
+}
+
+// Over a real bus: a file manager of the test's own answers on a dbus-daemon started for it.
+// Nothing else in this process talks to the session bus, so pointing the address at it is safe.
+TEST(ShellExploreOnABus, TheFileManagerIsAskedToShowTheItem) {
+    auto bus = test::TPrivateSessionBus::Start();
+    if (!bus) GTEST_SKIP() << "dbus-daemon missing";
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus->Address().c_str(), 1);
+    test::TFakeFileManager fileManager(bus->Address());
+    ASSERT_TRUE(fileManager.Ready());
+    TTempFolder temp;
+    WriteFile(temp / "shown file.txt", "");
+
+    TGtkOperatingSystem os;
+    EXPECT_TRUE(os.ShellExplore(temp / "shown file.txt")) << os.LastErrorMessage();
+    EXPECT_THAT(fileManager.ShownItems(), ElementsAre(ElementsAre(FileUriOf(temp / "shown file.txt"))));
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 // --- ExitWindows ---------------------------------------------------------------------------

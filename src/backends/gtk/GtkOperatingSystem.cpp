@@ -93,7 +93,19 @@ std::string PrintedArguments(GVariant* arguments) {
     return text.get();
 }
 
+// Without an address GLib would autolaunch a private session bus on X, where no file manager or
+// session manager listens; a desktop session always has one set up.
+bool SessionBusConfigured() {
+    if (g_getenv("DBUS_SESSION_BUS_ADDRESS") != nullptr) return true;
+    TGCharOwned socket(g_build_filename(g_get_user_runtime_dir(), "bus", nullptr));
+    return g_file_test(socket.get(), G_FILE_TEST_EXISTS);
+}
+
 bool CallDBusForReal(const TDBusMethodCall& call, std::string& error) {
+    if (!call.systemBus && !SessionBusConfigured()) {
+        error = "No session bus";
+        return false;
+    }
     GError* rawError = nullptr;
     TGObjectOwned<GDBusConnection> bus(
         g_bus_get_sync(call.systemBus ? G_BUS_TYPE_SYSTEM : G_BUS_TYPE_SESSION, nullptr, &rawError));
