@@ -27,6 +27,8 @@ cmake --build "$build" -j 2 --target "${targets[@]}" >"$build/build.log" 2>&1 ||
 
 # Inputs larger than these teach nothing new and only slow a run down.
 max_len() { case $1 in archive) echo 16384 ;; *) echo 4096 ;; esac; }
+# Harnesses that read web messages start from their member names and function identifiers.
+dict() { case $1 in bridge_message | menu) echo "-dict=$root/fuzz/json.dict" ;; esac; }
 
 run_one() {
   local h=$1 work=$build/corpus/$1 findings=$build/findings log=$build/logs/$1.log
@@ -34,7 +36,7 @@ run_one() {
   # Paths are absolute: the file-touching harnesses work inside a scratch folder of their own.
   ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0 \
     "$build/fuzzers/fuzz_$h" "$work" "$root/fuzz/corpus/$h" -max_total_time="$seconds" \
-    -max_len="$(max_len "$h")" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+    -max_len="$(max_len "$h")" $(dict "$h") -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$findings/$h-" >"$log" 2>&1
   echo $? >"$log.rc"
 }
