@@ -157,6 +157,49 @@ TEST(FileDialogs, ASecondCallWhileTheDialogIsOpenIsAnsweredAsCancelled) {
     EXPECT_EQ(choosersShown, 1);
 }
 
+// The initial file name: an existing file is preselected in the open dialog; in the save
+// dialog a path opens its folder with the name in the name box.
+TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
+    ZORV_REQUIRE_DISPLAY();
+    TTempFolder temp;
+    fs::create_directory(temp / "reports");
+    std::ofstream(temp / "reports/march.txt") << "m";
+    struct TCase {
+        bool save;
+        std::string fileName;
+        std::string expectedFolder;
+        std::string expectedName;  // save: the name box; open: the selected file
+    };
+    const TCase cases[] = {
+        {false, temp / "reports/march.txt", temp / "reports", temp / "reports/march.txt"},
+        {true, temp / "reports/april.txt", temp / "reports", "april.txt"},
+        {true, "plain name.txt", "", "plain name.txt"},
+    };
+    TGtkDialogs dialogs;
+    for (const TCase& c : cases) {
+        std::string folder, name;
+        WhenWindowAppears(IsFileChooser, [&](GtkWindow* chooser) {
+            test::Pump(std::chrono::milliseconds(200));  // the chooser loads its folder in the background
+            GtkFileChooser* fileChooser = GTK_FILE_CHOOSER(chooser);
+            gchar* current = gtk_file_chooser_get_current_folder(fileChooser);
+            folder = current != nullptr ? current : "";
+            g_free(current);
+            gchar* shown = c.save ? gtk_file_chooser_get_current_name(fileChooser)
+                                  : gtk_file_chooser_get_filename(fileChooser);
+            name = shown != nullptr ? shown : "";
+            g_free(shown);
+            gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL);
+        });
+        TFileDialogOptions options;
+        options.fileName = c.fileName;
+        EXPECT_EQ(c.save ? dialogs.ShowSaveDialog(options) : dialogs.ShowOpenDialog(options), std::nullopt);
+        if (!c.expectedFolder.empty()) {
+            EXPECT_EQ(folder, c.expectedFolder) << c.fileName;
+        }
+        EXPECT_EQ(name, c.expectedName) << c.fileName;
+    }
+}
+
 TEST(FileDialogs, MasksMatchNamesRegardlessOfLetterCase) {
     ZORV_REQUIRE_DISPLAY();
     GtkFileFilter* filter = TGtkDialogs::MakeFilter({"Pictures", "*.jpg"});
