@@ -21,6 +21,7 @@ void TypeKey(GtkWidget* edit, char c) {
 
 struct TTyped {
     std::string text;
+    bool unlocks = false;  // how long to wait for the answer after the last key
     bool closedBeforeTheEnd = false;
     bool openAfterTyping = false;
 };
@@ -44,6 +45,8 @@ int TypeIntoPrompt(TPasswordDialog& prompt, TTyped& typed) {
             test::RunUntil([&] { return *answered; }, std::chrono::milliseconds(100));
             if (i + 1 < typed.text.size() && *answered) typed.closedBeforeTheEnd = true;
         }
+        test::RunUntil([&] { return *answered; },
+                       typed.unlocks ? std::chrono::milliseconds(5000) : std::chrono::milliseconds(300));
         typed.openAfterTyping = !*answered;
         if (typed.openAfterTyping) gtk_window_close(window);
     });
@@ -53,7 +56,7 @@ int TypeIntoPrompt(TPasswordDialog& prompt, TTyped& typed) {
 TEST(PasswordDialog, TypingThePasswordUnlocksOnTheLastKey) {
     ZORV_REQUIRE_DISPLAY();
     TPasswordDialog prompt(kAppName, "Se3ret");
-    TTyped typed{"Se3ret"};
+    TTyped typed{"Se3ret", true};
     EXPECT_EQ(TypeIntoPrompt(prompt, typed), TPasswordDialog::ResultAccepted);
     EXPECT_FALSE(typed.closedBeforeTheEnd);
     EXPECT_FALSE(typed.openAfterTyping);
