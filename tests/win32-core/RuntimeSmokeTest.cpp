@@ -73,7 +73,8 @@ TRunResult RunAndCloseDialogs(const std::string& exePath, const std::wstring& ar
         ::EnumChildWindows(search.found, CollectChildText, reinterpret_cast<LPARAM>(&texts));
         result.dialogs.push_back(texts);
         ::PostMessageW(search.found, WM_CLOSE, 0, 0);
-        ::Sleep(200);
+        // Wait until it has gone, so that one dialog is never counted twice on a busy machine.
+        for (int i = 0; i < 200 && ::IsWindow(search.found) && ::IsWindowVisible(search.found); ++i) ::Sleep(25);
     }
     if (::WaitForSingleObject(processHandle.Get(), 0) != WAIT_OBJECT_0) ::TerminateProcess(processHandle.Get(), 99);
     ::GetExitCodeProcess(processHandle.Get(), &result.exitCode);
