@@ -8,7 +8,8 @@ E2E_DIR="$ROOT/tests/wine-e2e"
 TOOLS="$ROOT/build/windows/tests/wine-e2e"
 PACK="$ROOT/build/linux/zorv-pack"
 RUNTIME="$ROOT/build/windows/zorv-runtime.exe"
-WORK=$(mktemp -d "${WINE_SCRATCH:-/tmp}/e2e.XXXXXX")
+# ZORV_E2E_WORK keeps the cases' folders (transcripts, logs) somewhere that outlives the run.
+WORK=${ZORV_E2E_WORK:-$(mktemp -d "${WINE_SCRATCH:-/tmp}/e2e.XXXXXX")}
 PASSED=0
 FAILED=0
 FAILURES=()

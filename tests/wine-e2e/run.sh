@@ -4,7 +4,9 @@
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 started=$(date +%s)
+# ZORV_E2E_ONLY=NAME runs only the cases whose file name contains NAME.
 for case_file in "$E2E_DIR"/case-*.sh; do
+    [[ "$(basename "$case_file")" == *"${ZORV_E2E_ONLY:-}"* ]] || continue
     source "$case_file"
 done
 echo "wine-e2e: $PASSED passed, $FAILED failed ($(( $(date +%s) - started )) s)"

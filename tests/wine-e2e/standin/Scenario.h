@@ -6,6 +6,8 @@
 //   "environmentResult" an HRESULT such as "0x80004005" that the environment creation reports.
 //   "resources"        URLs the loaded page asks for after its own document.
 //   "steps"            what the page and the user do once the first page has loaded, in order.
+//   "stepsByUrl"       {url: [...]}: the steps instead when the first page loaded is that URL (a
+//                      second instance opened for a new window plays its own part).
 //   "onScript"         [{"script": text, "messages": [...]}]: web messages the page posts when the
 //                      runtime runs exactly that script (zorv.events.onCloseQuery(); and the like).
 
@@ -24,7 +26,7 @@ public:
     std::wstring BrowserVersion() const;
     HRESULT EnvironmentResult() const;
     const nlohmann::json& Resources() const { return Member("resources"); }
-    const nlohmann::json& Steps() const { return Member("steps"); }
+    const nlohmann::json& StepsFor(const std::string& firstUrl) const;
     // The messages to post when `script` runs, an empty array when none.
     const nlohmann::json& ReactionTo(const std::string& script) const;
 

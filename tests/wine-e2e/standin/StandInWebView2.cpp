@@ -18,6 +18,29 @@ std::wstring Wide(const std::string& text) { return TTranscript::Wide(text); }
 void Record(json entry) { TTranscript::Instance().Write(std::move(entry)); }
 
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The menu bar's items as the process that owns them sees them (Wine keeps a menu's items inside
+// its own process, so another program cannot read them).
+json MenuItems(HMENU menu) {
+    json items = json::array();
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[512] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP;
+        info.dwTypeData = text;
+        info.cch = 512;
+        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+        json item = {{"text", Utf8(text)},
+                     {"id", info.wID},
+                     {"grayed", (info.fState & MFS_GRAYED) != 0},
+                     {"bitmap", info.hbmpItem != nullptr}};
+        if (info.hSubMenu) item["items"] = MenuItems(info.hSubMenu);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
 }  // namespace
 
 // ---- environment ----
@@ -319,6 +342,7 @@ void TStandInWebView::LoadPage(const std::string& uri) {
     Record({{"event", "loaded"}, {"uri", uri}});
     if (!FStepsStarted) {
         FStepsStarted = true;
+        FSteps = &TScenario::Instance().StepsFor(uri);
         Later([this] { RunNextStep(); });
     }
 }
@@ -370,7 +394,7 @@ void TStandInWebView::PostPageMessage(const json& step) {
 }
 
 void TStandInWebView::RunNextStep() {
-    const json& steps = TScenario::Instance().Steps();
+    const json& steps = *FSteps;
     if (FNextStep >= steps.size()) {
         Record({{"event", "stepsDone"}});
         return;
@@ -420,6 +444,9 @@ bool TStandInWebView::RunStep(const json& step) {
         ::PostMessageW(::GetAncestor(FParentWindow, GA_ROOT), WM_CLOSE, 0, 0);
     } else if (step.contains("navigate")) {
         LoadPage(step["navigate"].get<std::string>());
+    } else if (step.contains("inspectMenu")) {
+        HMENU menu = ::GetMenu(::GetAncestor(FParentWindow, GA_ROOT));
+        Record({{"event", "menu"}, {"items", menu ? MenuItems(menu) : json::array()}});
     } else if (step.contains("mark")) {
         Record({{"event", "mark"}, {"name", step["mark"]}});
     } else {

@@ -137,6 +137,7 @@ private:
     bool FClosed = false;
     bool FStepsStarted = false;
     std::size_t FNextStep = 0;
+    const nlohmann::json* FSteps = nullptr;
     std::string FSource;
     std::string FTitle;
     BOOL FFullScreenElement = FALSE;

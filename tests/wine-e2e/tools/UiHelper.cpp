@@ -7,6 +7,8 @@
 //   zorv-ui type TITLE TEXT            types TEXT into the window's first edit box
 //   zorv-ui key TITLE VK               sends a key press (decimal virtual-key code) to the focused control
 //   zorv-ui menu TITLE ITEM            chooses the menu item with that caption
+//   zorv-ui command TITLE ID           chooses the menu item with that identifier (under Wine a
+//                                      menu's items cannot be read from another process)
 //   zorv-ui close TITLE                closes the window (its title bar button)
 // A TITLE starting with "~" matches any title containing the rest. Exit code 0 on success,
 // 1 when the window or control is not there, 2 on a wrong command line.
@@ -229,6 +231,10 @@ int Run(const std::vector<std::wstring>& args) {
         ::PostMessageW(target, WM_KEYDOWN, key, 1);
         ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
         return 0;
+    }
+    if (command == L"command") {
+        const WORD id = static_cast<WORD>(_wtoi(args[2].c_str()));
+        return ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 1;
     }
     if (command == L"menu") {
         UINT id = 0;
