@@ -378,11 +378,14 @@ TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
     if (!shown) GTEST_SKIP() << "no X display";
     auto hidden = test::TXlibWindow::Open("Zorv unmapped", false);
     auto blank = test::TXlibWindow::Open(" \t ", true);
+    auto framed = test::TXlibWindow::OpenFramed("Zorv frame", "Zorv client");
     const std::vector<std::string> captions = TGtkOperatingSystem().GetWindowsCaptions();
     auto count = [&](const std::string& title) { return std::count(captions.begin(), captions.end(), title); };
     EXPECT_EQ(count("Zorv plain X ✓"), 1);
     EXPECT_EQ(count("Zorv unmapped"), 1);
     EXPECT_EQ(count(" \t "), 0);
+    EXPECT_EQ(count("Zorv client"), 1);
+    EXPECT_EQ(count("Zorv frame"), 0);
 }
 
 // --- Default handlers through GIO, for real ------------------------------------------------

@@ -5,20 +5,43 @@
 
 namespace zorv::test {
 
+namespace {
+
+void SetTitle(Display* display, Window window, const std::string& title) {
+    XTextProperty property{};
+    char* text = const_cast<char*>(title.c_str());
+    Xutf8TextListToTextProperty(display, &text, 1, XUTF8StringStyle, &property);
+    XSetWMName(display, window, &property);
+    XFree(property.value);
+}
+
+}  // namespace
+
 std::unique_ptr<TXlibWindow> TXlibWindow::Open(const std::string& title, bool map) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return nullptr;
     std::unique_ptr<TXlibWindow> made(new TXlibWindow);
     made->display_ = display;
     made->window_ = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 100, 50, 0, 0, 0);
-    XTextProperty property{};
-    char* text = const_cast<char*>(title.c_str());
-    Xutf8TextListToTextProperty(display, &text, 1, XUTF8StringStyle, &property);
-    XSetWMName(display, made->window_, &property);
-    XFree(property.value);
+    SetTitle(display, made->window_, title);
     if (map) XMapWindow(display, made->window_);
     XSync(display, False);
     return made;
+}
+
+std::unique_ptr<TXlibWindow> TXlibWindow::OpenFramed(const std::string& frameTitle, const std::string& clientTitle) {
+    std::unique_ptr<TXlibWindow> frame = Open(frameTitle, true);
+    if (!frame) return nullptr;
+    Display* display = static_cast<Display*>(frame->display_);
+    Window client = XCreateSimpleWindow(display, frame->window_, 0, 0, 100, 50, 0, 0, 0);
+    SetTitle(display, client, clientTitle);
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    const long normalState[2] = {NormalState, 0};
+    XChangeProperty(display, client, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(normalState), 2);
+    XMapWindow(display, client);
+    XSync(display, False);
+    return frame;  // destroying the frame destroys the client with it
 }
 
 TXlibWindow::~TXlibWindow() {

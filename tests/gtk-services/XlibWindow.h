@@ -9,6 +9,9 @@ namespace zorv::test {
 class TXlibWindow {
 public:
     static std::unique_ptr<TXlibWindow> Open(const std::string& title, bool map);
+    // A window manager's frame as reparenting managers make it: a titled top-level window that
+    // holds the client window, which carries WM_STATE and a title of its own.
+    static std::unique_ptr<TXlibWindow> OpenFramed(const std::string& frameTitle, const std::string& clientTitle);
     ~TXlibWindow();
     TXlibWindow(const TXlibWindow&) = delete;
     TXlibWindow& operator=(const TXlibWindow&) = delete;

@@ -207,15 +207,17 @@ public:
           utf8String_(XInternAtom(display, "UTF8_STRING", False)),
           wmState_(XInternAtom(display, "WM_STATE", False)) {}
 
-    // Top-level windows in stacking order from the top, as EnumWindows reports them; a window
-    // manager's frame stands for the client window it holds.
+    // Top-level windows in stacking order from the top, as EnumWindows reports them. A window
+    // manager's frame stands for the client window it holds (the client has WM_STATE), whatever
+    // name the frame itself carries.
     std::vector<std::string> Collect() {
         std::vector<std::string> titles;
         for (Window window : TopLevelWindows()) {
-            std::optional<std::string> title = Title(window);
-            if (!title) {
-                if (Window client = FindClient(window, 3)) title = Title(client);
+            Window source = window;
+            if (!HasProperty(window, wmState_)) {
+                if (Window client = FindClient(window, 3)) source = client;
             }
+            std::optional<std::string> title = Title(source);
             if (title && !IsBlank(*title)) titles.push_back(*title);
         }
         return titles;
