@@ -27,12 +27,14 @@ constexpr const char* PageShim = R"JS((function () {
       if (type === 'message' && at >= 0) listeners.splice(at, 1);
     }
   };
-  document.addEventListener('zorv:message', function (event) {
+  // Each event carries the JSON text of an array of replies, delivered in order.
+  document.addEventListener('zorv:messages', function (event) {
     if (typeof event.detail !== 'string') return;
-    var data = JSON.parse(event.detail);
-    listeners.slice().forEach(function (listener) {
-      try { listener.call(webview, {type: 'message', data: data, source: webview}); }
-      catch (error) { setTimeout(function () { throw error; }); }
+    JSON.parse(event.detail).forEach(function (data) {
+      listeners.slice().forEach(function (listener) {
+        try { listener.call(webview, {type: 'message', data: data, source: webview}); }
+        catch (error) { setTimeout(function () { throw error; }); }
+      });
     });
   });
   window.chrome = window.chrome || {};
@@ -40,18 +42,27 @@ constexpr const char* PageShim = R"JS((function () {
 })();)JS";
 
 // Isolated world: relays each message with the URL of the document it came from. Page scripts
-// cannot reach this world, so they cannot change the URL that goes along.
+// cannot reach this world, so they cannot change the URL that goes along. The top document also
+// keeps one request for replies open; the runtime answers it with every reply waiting, and the
+// relay hands them to the page and asks again.
 constexpr const char* RelayScript = R"JS((function () {
   'use strict';
-  var handler = window.webkit.messageHandlers.zorv;
+  var handlers = window.webkit.messageHandlers;
   document.addEventListener('zorv:post', function (event) {
-    if (typeof event.detail === 'string') handler.postMessage({url: String(location.href), message: event.detail});
+    if (typeof event.detail === 'string') handlers.zorv.postMessage({url: String(location.href), message: event.detail});
   }, true);
+  if (window !== window.top) return;
+  function receive() {
+    handlers.zorvReceive.postMessage(null).then(function (replies) {
+      // Nothing comes back when the runtime gave this request up for a newer document.
+      if (typeof replies !== 'string') return;
+      document.dispatchEvent(new CustomEvent('zorv:messages', {detail: replies}));
+      receive();
+    }, function () {});
+  }
+  window.addEventListener('pageshow', function (event) { if (event.persisted) receive(); });
+  receive();
 })();)JS";
-
-std::string JsString(const std::string& text) {
-    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
 
 std::string StringMember(JSCValue* object, const char* name) {
     TGObjectOwned<JSCValue> member(jsc_value_object_get_property(object, name));
@@ -73,7 +84,11 @@ TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webk
 
     webkit_user_content_manager_register_script_message_handler_in_world(FContentManager, MessageHandlerName,
                                                                          BridgeWorldName);
+    webkit_user_content_manager_register_script_message_handler_with_reply(FContentManager, ReceiveHandlerName,
+                                                                           BridgeWorldName);
     g_signal_connect(FContentManager, "script-message-received::zorv", G_CALLBACK(HandleScriptMessage), this);
+    g_signal_connect(FContentManager, "script-message-with-reply-received::zorvReceive",
+                     G_CALLBACK(HandleReceiveRequest), this);
     AddScript(PageShim, nullptr);
     AddScript(RelayScript, BridgeWorldName);
 
@@ -89,7 +104,10 @@ TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webk
 TWebKitBrowser::~TWebKitBrowser() {
     g_signal_handlers_disconnect_by_data(FContentManager, this);
     g_signal_handlers_disconnect_by_data(FWebView, this);
+    DropReceiveRequest();
     webkit_user_content_manager_unregister_script_message_handler_in_world(FContentManager, MessageHandlerName,
+                                                                           BridgeWorldName);
+    webkit_user_content_manager_unregister_script_message_handler_in_world(FContentManager, ReceiveHandlerName,
                                                                            BridgeWorldName);
     g_object_unref(FWebView);
     g_object_unref(FContentManager);
@@ -149,7 +167,39 @@ TWebMessage TWebKitBrowser::MessageFromPage(const std::string& json, const std::
 void TWebKitBrowser::PostWebMessageAsJson(const std::string& json) {
     // Like WebView2, text that is not JSON never reaches the page.
     if (!nlohmann::json::accept(json)) return;
-    ExecuteScript("document.dispatchEvent(new CustomEvent('zorv:message', {detail: " + JsString(json) + "}));");
+    FWaitingReplies.push_back(json);
+    DeliverWaitingReplies();
+}
+
+void TWebKitBrowser::DeliverWaitingReplies() {
+    if (!FReceiveRequest || FWaitingReplies.empty()) return;
+    std::string batch = "[";
+    for (const std::string& reply : FWaitingReplies) {
+        if (batch.size() > 1) batch += ',';
+        batch += reply;
+    }
+    batch += ']';
+    FWaitingReplies.clear();
+    TGObjectOwned<JSCValue> value(jsc_value_new_string(FReceiveContext.get(), batch.c_str()));
+    webkit_script_message_reply_return_value(FReceiveRequest, value.get());
+    DropReceiveRequest();
+}
+
+void TWebKitBrowser::DropReceiveRequest() {
+    if (FReceiveRequest) webkit_script_message_reply_unref(FReceiveRequest);
+    FReceiveRequest = nullptr;
+    FReceiveContext.reset();
+}
+
+gboolean TWebKitBrowser::HandleReceiveRequest(WebKitUserContentManager*, JSCValue* value,
+                                              WebKitScriptMessageReply* reply, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    // A newer top document asks now; the older request is given up.
+    browser->DropReceiveRequest();
+    browser->FReceiveRequest = webkit_script_message_reply_ref(reply);
+    browser->FReceiveContext.reset(JSC_CONTEXT(g_object_ref(jsc_value_get_context(value))));
+    browser->DeliverWaitingReplies();
+    return TRUE;
 }
 
 void TWebKitBrowser::ExecuteScript(const std::string& script) {
@@ -187,7 +237,12 @@ void TWebKitBrowser::HandleTitleChanged(GObject*, GParamSpec*, gpointer self) {
 
 void TWebKitBrowser::HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
-    if (event == WEBKIT_LOAD_COMMITTED) browser->FPageAlive = true;
+    if (event == WEBKIT_LOAD_COMMITTED) {
+        browser->FPageAlive = true;
+        // Replies meant for the document that has gone never reach the new one.
+        browser->DropReceiveRequest();
+        browser->FWaitingReplies.clear();
+    }
     if (event == WEBKIT_LOAD_FINISHED && browser->OnNavigationCompleted) browser->OnNavigationCompleted(true);
 }
 

@@ -3,6 +3,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "backends/gtk/GLibOwned.h"
 
 #include "bridge/WebMessage.h"
 #include "platform/WebView.h"
@@ -11,7 +14,8 @@ namespace zorv {
 
 // The web view control over WebKitGTK. Pages get `window.chrome.webview` (postMessage,
 // addEventListener/removeEventListener for 'message') so that the bridge script runs as it does
-// in WebView2. Each message carries the URL of the document that posted it, read by a script in
+// in WebView2. Replies travel back as the answer to a request that the top document keeps open.
+// Each message carries the URL of the document that posted it, read by a script in
 // an isolated world that the page cannot reach, so a foreign document cannot pass for an
 // application page. Replies reach the top document as message events.
 class TWebKitBrowser final : public IWebView {
@@ -48,6 +52,7 @@ public:
     std::function<void()> OnProcessFailed;
 
     static constexpr const char* MessageHandlerName = "zorv";
+    static constexpr const char* ReceiveHandlerName = "zorvReceive";
     static constexpr const char* BridgeWorldName = "zorv-bridge";
     static TWebMessage MessageFromPage(const std::string& json, const std::string& sourceUrl);
 
@@ -61,13 +66,21 @@ private:
                                       gpointer self);
     static void HandleWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
     static gboolean HandleKeyPress(GtkWidget*, GdkEventKey* event, gpointer self);
+    static gboolean HandleReceiveRequest(WebKitUserContentManager*, JSCValue* value, WebKitScriptMessageReply* reply,
+                                         gpointer self);
     void AddScript(const char* source, const char* worldName);
+    void DeliverWaitingReplies();
+    void DropReceiveRequest();
 
     WebKitUserContentManager* FContentManager;
     WebKitWebView* FWebView;  // a counted reference of our own, beside the container's
     bool FContextMenusEnabled = false;
     bool FDevToolsEnabled = false;
     bool FPageAlive = true;
+    // The top document's open request for replies, and the replies that wait for one.
+    WebKitScriptMessageReply* FReceiveRequest = nullptr;
+    TGObjectOwned<JSCContext> FReceiveContext;
+    std::vector<std::string> FWaitingReplies;
 };
 
 }  // namespace zorv
