@@ -11,6 +11,7 @@ wine_env_cleanup() {
 
 wine_env_create() {
   WINE_SCRATCH=$(mktemp -d /tmp/zorv-wine.XXXXXX)
+  export WINE_SCRATCH
   WINE_LOGS=$WINE_SCRATCH/logs
   WINE_XVFB_PID=
   trap wine_env_cleanup EXIT

@@ -5,6 +5,7 @@
 //   zorv-ui dump TITLE                 prints the window as JSON: styles, state, stacking, menu, controls
 //   zorv-ui click TITLE BUTTON         clicks the button with that caption ("&" ignored)
 //   zorv-ui type TITLE TEXT            types TEXT into the window's first edit box
+//   zorv-ui retype TITLE TEXT          selects all of the edit box's text and types TEXT over it
 //   zorv-ui key TITLE VK               sends a key press (decimal virtual-key code) to the focused control
 //   zorv-ui menu TITLE ITEM            chooses the menu item with that caption
 //   zorv-ui command TITLE ID           chooses the menu item with that identifier (under Wine a
@@ -192,9 +193,10 @@ int WaitFor(const std::wstring& title, double seconds, bool present) {
     }
 }
 
-int TypeText(HWND window, const std::wstring& text) {
+int TypeText(HWND window, const std::wstring& text, bool replace) {
     HWND edit = FindChild(window, L"Edit", L"");
     if (!edit) return 1;
+    if (replace) ::SendMessageW(edit, EM_SETSEL, 0, -1);
     for (wchar_t c : text) ::SendMessageW(edit, WM_CHAR, c, 1);
     return 0;
 }
@@ -223,7 +225,8 @@ int Run(const std::vector<std::wstring>& args) {
         ::PostMessageW(button, BM_CLICK, 0, 0);
         return 0;
     }
-    if (command == L"type") return TypeText(window, args[2]);
+    if (command == L"type") return TypeText(window, args[2], false);
+    if (command == L"retype") return TypeText(window, args[2], true);
     if (command == L"key") {
         const WPARAM key = static_cast<WPARAM>(_wtoi(args[2].c_str()));
         HWND edit = FindChild(window, L"Edit", L"");
