@@ -2,7 +2,7 @@
 # Builds the libFuzzer harnesses (clang, ASan + UBSan) in build/fuzz and runs each for a bounded
 # time; prints executions and coverage per harness and fails on any finding.
 #   scripts/fuzz.sh [SECONDS] [HARNESS...]     SECONDS per harness, default 60
-# Harnesses: archive settings bridge_message menu base64 resource (all when none is named).
+# Harnesses: archive container settings bridge_message menu base64 resource (all when none is named).
 # FUZZ_JOBS=2 runs two harnesses at a time. New inputs go to build/fuzz/corpus/<harness>; the
 # seeds in fuzz/corpus/<harness> are only read. Findings land in build/fuzz/findings/.
 set -uo pipefail
@@ -11,7 +11,7 @@ root=$PWD
 seconds=${1:-60}
 shift || true
 harnesses=("$@")
-((${#harnesses[@]})) || harnesses=(archive settings bridge_message menu base64 resource)
+((${#harnesses[@]})) || harnesses=(archive container settings bridge_message menu base64 resource)
 jobs=${FUZZ_JOBS:-1}
 build=$root/build/fuzz
 
