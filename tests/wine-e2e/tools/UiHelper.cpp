@@ -11,7 +11,8 @@
 //   zorv-ui command TITLE ID           chooses the menu item with that identifier (under Wine a
 //                                      menu's items cannot be read from another process)
 //   zorv-ui close TITLE                closes the window (its title bar button)
-// A TITLE starting with "~" matches any title containing the rest. Exit code 0 on success,
+// A TITLE starting with "~" matches any title containing the rest; "class:NAME" matches the
+// windows of that window class whatever their title. Exit code 0 on success,
 // 1 when the window or control is not there, 2 on a wrong command line.
 #include <windows.h>
 
@@ -55,7 +56,9 @@ std::wstring WithoutAmpersands(std::wstring text) {
     return plain;
 }
 
-bool TitleMatches(const std::wstring& title, const std::wstring& pattern) {
+bool Matches(HWND window, const std::wstring& pattern) {
+    if (pattern.rfind(L"class:", 0) == 0) return ClassName(window) == pattern.substr(6);
+    const std::wstring title = WindowText(window);
     if (!pattern.empty() && pattern[0] == L'~') return title.find(pattern.substr(1)) != std::wstring::npos;
     return title == pattern;
 }
@@ -67,7 +70,7 @@ struct TSearch {
 
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<TSearch*>(lParam);
-    if (::IsWindowVisible(window) && TitleMatches(WindowText(window), search->pattern)) search->found.push_back(window);
+    if (::IsWindowVisible(window) && Matches(window, search->pattern)) search->found.push_back(window);
     return TRUE;
 }
 
