@@ -114,6 +114,30 @@ TEST_F(ThemeSwitching, EachStyleRepaintsTheOpenWindowAndWindowsBringsBackTheSyst
     EXPECT_EQ(TextColour(), systemText);
 }
 
+// A disabled item keeps its dim text even in the hover state GTK gives items of an open menu;
+// a hovered enabled item takes the text colour that reads on the accent.
+TEST_F(ThemeSwitching, DisabledMenuItemsStayDimUnderThePointer) {
+    GtkWidget* menu = gtk_menu_new();
+    GtkWidget* enabled = gtk_menu_item_new_with_label("Open");
+    GtkWidget* disabled = gtk_menu_item_new_with_label("Exit");
+    gtk_widget_set_sensitive(disabled, FALSE);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), enabled);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), disabled);
+    gtk_widget_show_all(menu);
+    gtk_widget_set_state_flags(enabled, GTK_STATE_FLAG_PRELIGHT, FALSE);
+    gtk_widget_set_state_flags(disabled, GTK_STATE_FLAG_PRELIGHT, FALSE);
+    for (const char* name : {"Luna", "Windows10 Dark"}) {
+        const TThemePalette* palette = TGtkThemeEngine::FindPalette(name);
+        Apply(name, palette->window);
+        const uint32_t hovered = Rgb(StyleColor(gtk_bin_get_child(GTK_BIN(enabled)), "color"));
+        const uint32_t dim = Rgb(StyleColor(gtk_bin_get_child(GTK_BIN(disabled)), "color"));
+        EXPECT_NE(dim, hovered) << name;
+        EXPECT_NE(dim, palette->text) << name;
+        EXPECT_NE(dim, palette->window) << name;
+    }
+    gtk_widget_destroy(menu);
+}
+
 TEST_F(ThemeSwitching, AnUnknownNameKeepsTheCurrentTheme) {
     Apply("Carbon", TGtkThemeEngine::FindPalette("Carbon")->window);
     engine_->ApplyTheme("No Such Theme");

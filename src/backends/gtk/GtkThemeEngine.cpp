@@ -88,13 +88,13 @@ std::string TGtkThemeEngine::StyleSheet(const TThemePalette& palette) {
 @define-color zorv_base mix(@zorv_bg, @zorv_fg, 0.05);
 @define-color zorv_raised mix(@zorv_bg, @zorv_fg, 0.10);
 @define-color zorv_border mix(@zorv_bg, @zorv_fg, 0.28);
-@define-color zorv_dim alpha(@zorv_fg, 0.45);
+@define-color zorv_dim mix(@zorv_bg, @zorv_fg, 0.5);
 
 window, dialog, messagedialog, .background, filechooser, placessidebar, stack, paned {
   background-color: @zorv_bg; color: @zorv_fg;
 }
 label { color: @zorv_fg; }
-label:disabled, label:backdrop:disabled { color: @zorv_dim; }
+label:disabled, label:backdrop:disabled { color: @zorv_dim; text-shadow: none; }
 headerbar, .titlebar {
   background-image: none; background-color: @zorv_raised; color: @zorv_fg;
   border-color: @zorv_border; box-shadow: none;
@@ -109,7 +109,7 @@ menu, .menu, .context-menu, popover {
 menu menuitem { color: @zorv_fg; }
 menu menuitem:hover { background-color: @zorv_accent; color: @zorv_on_accent; }
 menu menuitem:hover label { color: @zorv_on_accent; }
-menuitem:disabled, menuitem:disabled label { color: @zorv_dim; }
+menuitem:disabled, menu menuitem:disabled label, menubar > menuitem:disabled label { color: @zorv_dim; text-shadow: none; }
 menu separator, menuitem.separator, separator { color: @zorv_border; background-color: @zorv_border; }
 button {
   background-image: none; background-color: @zorv_raised; color: @zorv_fg;
