@@ -9,6 +9,7 @@
 #include "backends/win32/WinMimeRegistry.h"
 #include "backends/win32/WinStartupHost.h"
 #include "backends/win32/WinText.h"
+#include "bridge/ZorvExternalJavascript.h"
 #include "shared/StrUtils.h"
 
 namespace zorv::test {
@@ -67,6 +68,43 @@ TEST(WinStartupHostTest, SecondLockOfTheSameIdentifierFindsTheFirst) {
         second.lock.reset();
         EXPECT_FALSE(host.AcquireInstanceLock(id, "").otherInstanceRunning) << id;
     }
+}
+
+std::string ResourceBytes(HMODULE module, const wchar_t* name, const wchar_t* type) {
+    HRSRC resource = ::FindResourceW(module, name, type);
+    if (!resource) return {};
+    HGLOBAL loaded = ::LoadResource(module, resource);
+    const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
+    return data ? std::string(data, ::SizeofResource(module, resource)) : std::string();
+}
+
+std::string WithoutBomAndCarriageReturns(std::string text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+    std::erase(text, '\r');
+    return text;
+}
+
+// The executable carries the page script, the program icon the packaging tool replaces, the
+// version strings it rewrites, and the manifest that asks for common controls 6 and DPI awareness.
+TEST(RuntimeResourcesTest, ExecutableCarriesScriptIconVersionAndManifest) {
+    TLibraryHandle exe(::LoadLibraryExW(TWinText::Utf8ToWide(ProgramDir() + "..\\zorv-runtime.exe").c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(exe);
+    const std::string script = ResourceBytes(exe.Get(), L"ZORV_EXTERNAL_JAVASCRIPT", MAKEINTRESOURCEW(10));
+    ASSERT_FALSE(script.empty());
+    EXPECT_EQ(WithoutBomAndCarriageReturns(script), WithoutBomAndCarriageReturns(std::string(ZorvExternalJavascript())));
+    EXPECT_FALSE(ResourceBytes(exe.Get(), L"MAINICON", MAKEINTRESOURCEW(14)).empty());
+    const std::string version = ResourceBytes(exe.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));
+    for (const char* key : {"CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+                            "LegalTrademarks", "OriginalFileName", "ProgramID", "ProductName", "ProductVersion",
+                            "Comments"}) {
+        std::string wideKey;
+        for (const char* c = key; *c; ++c) wideKey += std::string{*c, '\0'};
+        EXPECT_NE(version.find(wideKey), std::string::npos) << key;
+    }
+    const std::string manifest = ResourceBytes(exe.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
 }
 
 TEST(Win11FormsTest, DefaultCornerTypeAsksForRoundCorners) {
