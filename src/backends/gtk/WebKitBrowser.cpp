@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <utility>
+
 #include "backends/gtk/GLibOwned.h"
 
 namespace zorv {
@@ -43,20 +45,26 @@ constexpr const char* PageShim = R"JS((function () {
 
 // Isolated world: relays each message with the URL of the document it came from. Page scripts
 // cannot reach this world, so they cannot change the URL that goes along. The top document also
-// keeps one request for replies open; the runtime answers it with every reply waiting, and the
-// relay hands them to the page and asks again.
+// keeps one request for later replies open (those of dialogs and commands); the runtime answers
+// it with every reply waiting, and the relay hands them to the page and asks again.
 constexpr const char* RelayScript = R"JS((function () {
   'use strict';
   var handlers = window.webkit.messageHandlers;
+  function deliver(replies) {
+    if (typeof replies === 'string' && replies !== '[]')
+      document.dispatchEvent(new CustomEvent('zorv:messages', {detail: replies}));
+  }
+  // Replies that the call produced at once come back as the answer to its message.
   document.addEventListener('zorv:post', function (event) {
-    if (typeof event.detail === 'string') handlers.zorv.postMessage({url: String(location.href), message: event.detail});
+    if (typeof event.detail !== 'string') return;
+    handlers.zorv.postMessage({url: String(location.href), message: event.detail}).then(deliver, function () {});
   }, true);
   if (window !== window.top) return;
   function receive() {
     handlers.zorvReceive.postMessage(null).then(function (replies) {
       // Nothing comes back when the runtime gave this request up for a newer document.
       if (typeof replies !== 'string') return;
-      document.dispatchEvent(new CustomEvent('zorv:messages', {detail: replies}));
+      deliver(replies);
       receive();
     }, function () {});
   }
@@ -82,11 +90,12 @@ TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webk
     g_object_unref(settings);
     g_object_ref_sink(FWebView);
 
-    webkit_user_content_manager_register_script_message_handler_in_world(FContentManager, MessageHandlerName,
-                                                                         BridgeWorldName);
+    webkit_user_content_manager_register_script_message_handler_with_reply(FContentManager, MessageHandlerName,
+                                                                           BridgeWorldName);
     webkit_user_content_manager_register_script_message_handler_with_reply(FContentManager, ReceiveHandlerName,
                                                                            BridgeWorldName);
-    g_signal_connect(FContentManager, "script-message-received::zorv", G_CALLBACK(HandleScriptMessage), this);
+    g_signal_connect(FContentManager, "script-message-with-reply-received::zorv", G_CALLBACK(HandleScriptMessage),
+                     this);
     g_signal_connect(FContentManager, "script-message-with-reply-received::zorvReceive",
                      G_CALLBACK(HandleReceiveRequest), this);
     AddScript(PageShim, nullptr);
@@ -167,18 +176,27 @@ TWebMessage TWebKitBrowser::MessageFromPage(const std::string& json, const std::
 void TWebKitBrowser::PostWebMessageAsJson(const std::string& json) {
     // Like WebView2, text that is not JSON never reaches the page.
     if (!nlohmann::json::accept(json)) return;
+    if (FCallReplies) {
+        FCallReplies->push_back(json);
+        return;
+    }
     FWaitingReplies.push_back(json);
     DeliverWaitingReplies();
 }
 
-void TWebKitBrowser::DeliverWaitingReplies() {
-    if (!FReceiveRequest || FWaitingReplies.empty()) return;
+std::string TWebKitBrowser::ReplyBatch(const std::vector<std::string>& replies) {
     std::string batch = "[";
-    for (const std::string& reply : FWaitingReplies) {
+    for (const std::string& reply : replies) {
         if (batch.size() > 1) batch += ',';
         batch += reply;
     }
     batch += ']';
+    return batch;
+}
+
+void TWebKitBrowser::DeliverWaitingReplies() {
+    if (!FReceiveRequest || FWaitingReplies.empty()) return;
+    const std::string batch = ReplyBatch(FWaitingReplies);
     FWaitingReplies.clear();
     TGObjectOwned<JSCValue> value(jsc_value_new_string(FReceiveContext.get(), batch.c_str()));
     webkit_script_message_reply_return_value(FReceiveRequest, value.get());
@@ -223,11 +241,19 @@ void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void
                                         nullptr, nullptr, finished, new TPending{std::move(completed)});
 }
 
-void TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
+gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue* value,
+                                             WebKitScriptMessageReply* reply, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
-    JSCValue* value = webkit_javascript_result_get_js_value(result);
-    if (!browser->OnWebMessageReceived || !jsc_value_is_object(value)) return;
-    browser->OnWebMessageReceived(MessageFromPage(StringMember(value, "message"), StringMember(value, "url")));
+    // Replies posted while the call runs travel back with its answer. A nested call (from the
+    // message loop of a dialog) collects its own and gives the outer list back afterwards.
+    std::vector<std::string> replies;
+    std::vector<std::string>* outer = std::exchange(browser->FCallReplies, &replies);
+    if (browser->OnWebMessageReceived && jsc_value_is_object(value))
+        browser->OnWebMessageReceived(MessageFromPage(StringMember(value, "message"), StringMember(value, "url")));
+    browser->FCallReplies = outer;
+    TGObjectOwned<JSCValue> answer(jsc_value_new_string(jsc_value_get_context(value), ReplyBatch(replies).c_str()));
+    webkit_script_message_reply_return_value(reply, answer.get());
+    return TRUE;
 }
 
 void TWebKitBrowser::HandleTitleChanged(GObject*, GParamSpec*, gpointer self) {

@@ -14,7 +14,8 @@ namespace zorv {
 
 // The web view control over WebKitGTK. Pages get `window.chrome.webview` (postMessage,
 // addEventListener/removeEventListener for 'message') so that the bridge script runs as it does
-// in WebView2. Replies travel back as the answer to a request that the top document keeps open.
+// in WebView2. Replies travel back as the answer to the call's own message, or, when they come
+// later, as the answer to a request that the top document keeps open.
 // Each message carries the URL of the document that posted it, read by a script in
 // an isolated world that the page cannot reach, so a foreign document cannot pass for an
 // application page. Replies reach the top document as message events.
@@ -57,7 +58,9 @@ public:
     static TWebMessage MessageFromPage(const std::string& json, const std::string& sourceUrl);
 
 private:
-    static void HandleScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self);
+    static gboolean HandleScriptMessage(WebKitUserContentManager*, JSCValue* value, WebKitScriptMessageReply* reply,
+                                        gpointer self);
+    static std::string ReplyBatch(const std::vector<std::string>& replies);
     static void HandleTitleChanged(GObject*, GParamSpec*, gpointer self);
     static void HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
     static GtkWidget* HandleCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self);
@@ -81,6 +84,8 @@ private:
     WebKitScriptMessageReply* FReceiveRequest = nullptr;
     TGObjectOwned<JSCContext> FReceiveContext;
     std::vector<std::string> FWaitingReplies;
+    // Set while a call runs: the replies that go back as its answer.
+    std::vector<std::string>* FCallReplies = nullptr;
 };
 
 }  // namespace zorv
