@@ -61,6 +61,17 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1
 # its output captured through a pipe or $(...), or it waits for the server to end.
 wineserver -p
 wine cmd.exe /C exit >"$logs/warmup.log" 2>&1 </dev/null || true
+# The virtual desktop's process would otherwise be started by the first test that opens a window
+# and keep that test's output open (so ctest waits) until it ends; start it here for the whole run.
+wine explorer.exe /desktop=Default,1024x768 >"$logs/desktop.log" 2>&1 </dev/null &
+desktop_running() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+for _ in $(seq 100); do desktop_running && break; sleep 0.1; done
 
 echo "wine-unit: running the tests"
 status=0
