@@ -19,6 +19,18 @@ std::vector<GtkWidget*> ActionButtons(GtkWindow* dialog) {
     return WidgetsOfType(GTK_WIDGET(dialog), GTK_TYPE_BUTTON);  // only the action buttons, in layout order
 }
 
+// The icon names of the images the dialog shows.
+std::vector<std::string> IconNames(GtkWindow* dialog) {
+    std::vector<std::string> names;
+    for (GtkWidget* image : WidgetsOfType(GTK_WIDGET(dialog), GTK_TYPE_IMAGE)) {
+        const gchar* name = nullptr;
+        if (gtk_image_get_storage_type(GTK_IMAGE(image)) == GTK_IMAGE_ICON_NAME)
+            gtk_image_get_icon_name(GTK_IMAGE(image), &name, nullptr);
+        if (name != nullptr) names.emplace_back(name);
+    }
+    return names;
+}
+
 std::vector<std::string> ButtonCaptions(GtkWindow* dialog) {
     std::vector<std::string> captions;
     for (GtkWidget* button : ActionButtons(dialog)) captions.emplace_back(gtk_button_get_label(GTK_BUTTON(button)));
@@ -71,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(EveryWayOut, MessageDialogResults,
 TEST(MessageDialog, WithoutACancelButtonEscapeDoesNothingButTheFrameCloses) {
     ZORV_REQUIRE_DISPLAY();
     bool stillOpenAfterEscape = false;
+    std::vector<std::string> icons;
     WhenWindowAppears(IsMessageDialog, [&](GtkWindow* dialog) {
+        icons = IconNames(dialog);
         test::SendKey(GTK_WIDGET(dialog), "Escape");
         test::Pump(std::chrono::milliseconds(200));
         stillOpenAfterEscape = FindMappedWindow(IsMessageDialog) == dialog;
@@ -80,6 +94,7 @@ TEST(MessageDialog, WithoutACancelButtonEscapeDoesNothingButTheFrameCloses) {
     TMessageDialog dialog;
     EXPECT_EQ(dialog.LocalizedMessageDlg("Broken", TDialogKind::Error, {TMsgDlgBtn::Yes}, {"Accept"}, "Error"), 2);
     EXPECT_TRUE(stillOpenAfterEscape);
+    EXPECT_THAT(icons, ElementsAre("dialog-error"));
 }
 
 TEST(MessageDialog, ButtonsBeyondTheCaptionsKeepTheirStandardCaptionsAndOkIsTheDefault) {
@@ -106,7 +121,9 @@ TEST(MessageDialog, ShowsTheLocalizedInstallOfferAndAnswersItsResults) {
         TLocalizedMessages::GetLocalizedDialog(TMessageIndex::RuntimeRequiredOfferInstall, "de");
     std::vector<std::string> seenCaptions;
     std::string seenTitle, seenText;
+    std::vector<std::string> icons;
     WhenWindowAppears(IsMessageDialog, [&](GtkWindow* dialog) {
+        icons = IconNames(dialog);
         seenCaptions = ButtonCaptions(dialog);
         seenTitle = gtk_window_get_title(dialog);
         gchar* text = nullptr;
@@ -119,6 +136,7 @@ TEST(MessageDialog, ShowsTheLocalizedInstallOfferAndAnswersItsResults) {
     EXPECT_THAT(seenCaptions, ElementsAre("Akzeptieren", "Stornieren"));
     EXPECT_EQ(seenTitle, "Bestätigen");
     EXPECT_EQ(seenText, offer.text);
+    EXPECT_THAT(icons, ElementsAre("dialog-question"));
 }
 
 }  // namespace

@@ -87,6 +87,13 @@ int TMessageDialog::Run(const TLocalizedDialog& dialog, int defaultResult) {
     gtk_window_set_title(window, dialog.caption.c_str());
     gtk_window_set_position(window, parent_ != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
     gtk_window_set_resizable(window, FALSE);
+    // GTK 3 no longer draws the message type's icon by itself; the start-up messages need it.
+    GtkWidget* icon = gtk_image_new_from_icon_name(
+        dialog.kind == TDialogKind::Error ? "dialog-error" : "dialog-question", GTK_ICON_SIZE_DIALOG);
+    gtk_widget_show(icon);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_message_dialog_set_image(GTK_MESSAGE_DIALOG(window), icon);
+    G_GNUC_END_IGNORE_DEPRECATIONS
 
     GtkWidget* defaultButton = nullptr;
     for (const TDialogButton& button : dialog.buttons) {
