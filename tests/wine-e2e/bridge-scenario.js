@@ -85,6 +85,12 @@ steps.push({ waitReply: cd });
 steps.push({ message: { id: 70004, uuid: 'c-windows', data: {} }, expectContains: str(title) });
 // Themes.
 call(80001, {}, true, str('Windows'));
+call(80003, { name: 'Carbon' }, true, 'true');
+call(80001, {}, true, str('Carbon'));
+call(80003, { name: 'carbon' }, true, 'false');  // switches, but the name is not the exact one
+call(80003, { name: 'No Such Theme' }, true, 'false');
+call(80001, {}, true, str('Carbon'));
+call(80003, { name: 'Windows' }, true, 'true');
 // The 40 names sorted without regard to case, "Windows" the 34th.
 steps.push({
     message: { id: 80002, uuid: 'c-themes', data: {} },
