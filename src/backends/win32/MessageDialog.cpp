@@ -107,7 +107,8 @@ void LayOut(HWND dialog, TDialogState& state) {
 
     const int margin = Scale(16, dpi), gap = Scale(12, dpi), iconSize = Scale(32, dpi);
     const int buttonHeight = Scale(25, dpi), buttonMinWidth = Scale(75, dpi), buttonGap = Scale(6, dpi);
-    const SIZE text = MeasureText(dialog, state.font, state.text, Scale(420, dpi), DT_WORDBREAK | DT_NOPREFIX);
+    SIZE text = MeasureText(dialog, state.font, state.text, Scale(420, dpi), DT_WORDBREAK | DT_NOPREFIX);
+    text.cx += Scale(4, dpi);  // room for rounding, or the control clips the last character of a line
 
     std::vector<std::pair<HWND, int>> buttons;
     int buttonsWidth = 0;
