@@ -246,10 +246,12 @@ bool TExeResources::UpdateExeVersionStrings(const std::string& exePath,
     auto resource = block ? TVersionResource::Parse(*block) : std::nullopt;
     if (!resource) return false;
     for (const auto& [key, value] : values) resource->ReplaceString(key, value);
+    const std::string rewritten = resource->Serialize();
+    if (rewritten.empty()) return false;  // the values do not fit a version resource
     try {
         // Written back under its own language, so that the file keeps one version resource.
         TResourceUpdate update(exe);
-        update.Write(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), *language, resource->Serialize(), "version resource");
+        update.Write(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), *language, rewritten, "version resource");
         update.Commit();
         return true;
     } catch (const EExeResourceError&) {

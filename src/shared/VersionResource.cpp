@@ -127,10 +127,12 @@ std::optional<TVersionResource> TVersionResource::Parse(std::string_view bytes) 
     return resource;
 }
 
-void TVersionResource::SerializeNode(const TNode& node, std::string& out) {
+bool TVersionResource::SerializeNode(const TNode& node, std::string& out) {
     const size_t start = out.size();
+    const size_t valueLength = node.type == 1 ? node.value.size() / 2 : node.value.size();
+    if (valueLength > 0xFFFF) return false;
     AppendWord(out, 0);  // length, filled in below
-    AppendWord(out, static_cast<uint16_t>(node.type == 1 ? node.value.size() / 2 : node.value.size()));
+    AppendWord(out, static_cast<uint16_t>(valueLength));
     AppendWord(out, node.type);
     out += Utf16Bytes(node.key);
     AppendWord(out, 0);
@@ -138,15 +140,16 @@ void TVersionResource::SerializeNode(const TNode& node, std::string& out) {
     out += node.value;
     for (const TNode& child : node.children) {
         PadToDword(out);
-        SerializeNode(child, out);
+        if (!SerializeNode(child, out)) return false;
     }
+    if (out.size() - start > 0xFFFF) return false;
     WriteWordAt(out, start, static_cast<uint16_t>(out.size() - start));
+    return true;
 }
 
 std::string TVersionResource::Serialize() const {
     std::string bytes;
-    SerializeNode(FRoot, bytes);
-    return bytes;
+    return SerializeNode(FRoot, bytes) ? bytes : std::string();
 }
 
 const TVersionResource::TNode* TVersionResource::FindChild(const TNode& parent, std::u16string_view key) const {

@@ -18,6 +18,7 @@ public:
 
     // Nothing when the bytes are not a well-formed version block.
     static std::optional<TVersionResource> Parse(std::string_view bytes);
+    // Empty when the block no longer fits the format (a node longer than 65535 bytes).
     std::string Serialize() const;
 
     // Language and code page pairs of "\VarFileInfo\Translation", in their stored order.
@@ -37,7 +38,7 @@ private:
     };
 
     static std::optional<TNode> ParseNode(std::string_view block, size_t offset, size_t& end);
-    static void SerializeNode(const TNode& node, std::string& out);
+    static bool SerializeNode(const TNode& node, std::string& out);
     const TNode* FindChild(const TNode& parent, std::u16string_view key) const;
     TNode* StringTable(uint16_t language, uint16_t codePage);
 
