@@ -3,13 +3,17 @@
 # for the whole run, then every test of the windows preset through ctest (wine is the emulator).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root=$PWD
-[ -d build/windows ] || bash scripts/build.sh windows
-cmake --build --preset windows -j 2 >/dev/null
-
 scratch=$(mktemp -d /tmp/zorv-wine.XXXXXX)
 logs=$scratch/logs
 mkdir -p "$logs" "$scratch/home" "$scratch/tmp"
+
+# Normally a no-op: the windows stage has built everything already.
+if ! { cmake --preset windows && cmake --build --preset windows -j 2; } >"$logs/build.log" 2>&1; then
+  tail -50 "$logs/build.log"
+  rm -rf "$scratch"
+  exit 1
+fi
+
 # Wine writes into the user's home and XDG folders; keep everything inside the scratch folder.
 export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share \
   XDG_CACHE_HOME=$scratch/home/.cache XDG_RUNTIME_DIR=$scratch/tmp
