@@ -82,9 +82,10 @@ protected:
     TMenuModel FileMenu() const {
         TMenuModel model;
         model.images = {FImage, "not an image"};
-        model.items = {Submenu(10, "&File", {Item(1, "&Open", true, 0), Item(0, "-"), Item(2, "E&xit", false, 0),
-                                             Item(3, "Broken image", true, 1), Submenu(4, "Empty", {})}),
-                       Item(7, "&Help")};
+        TMenuItemModel file = Submenu(10, "&File", {Item(1, "&Open", true, 0), Item(0, "-"), Item(2, "E&xit", false, 0),
+                                                    Item(3, "Broken image", true, 1), Submenu(4, "Empty", {})});
+        file.imageIndex = 0;
+        model.items = {file, Item(7, "&Help")};
         return model;
     }
 
@@ -126,6 +127,7 @@ TEST_F(MenuBarTest, BuildsItemsSubmenusSeparatorsStatesAndImages) {
     EXPECT_EQ(grey[1], grey[2]);
     EXPECT_LT(grey[3], 0xFF);
 
+    EXPECT_NE(ItemInfo(bar, 0).hbmpItem, nullptr);  // items with a submenu show their image too
     // An item with a submenu, even an empty one, is not clickable.
     EXPECT_NE(ItemInfo(file, 4).hSubMenu, nullptr);
 }

@@ -75,6 +75,10 @@ void TWinMenuBar::AppendItems(HMENU menu, const std::vector<TMenuItemModel>& ite
         info.fType = MFT_STRING;
         info.dwTypeData = caption.data();
         info.fState = item.enabled ? MFS_ENABLED : MFS_GRAYED;
+        if (HBITMAP image = ImageFor(item.imageIndex, !item.enabled, imageSize)) {
+            info.fMask |= MIIM_BITMAP;
+            info.hbmpItem = image;
+        }
         if (item.hasSubmenu) {
             TMenuHandle submenu(CreatePopupMenu());
             AppendItems(submenu.Get(), item.items, imageSize);
@@ -83,10 +87,6 @@ void TWinMenuBar::AppendItems(HMENU menu, const std::vector<TMenuItemModel>& ite
             // The parent menu owns the submenu from here on.
             if (InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info)) submenu.Release();
             continue;
-        }
-        if (HBITMAP image = ImageFor(item.imageIndex, !item.enabled, imageSize)) {
-            info.fMask |= MIIM_BITMAP;
-            info.hbmpItem = image;
         }
         const UINT id = FirstCommandId + static_cast<UINT>(FCommandTags.size());
         if (id <= LastCommandId) {
