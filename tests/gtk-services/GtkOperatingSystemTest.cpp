@@ -384,8 +384,12 @@ TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
     EXPECT_EQ(count("Zorv plain X ✓"), 1);
     EXPECT_EQ(count("Zorv unmapped"), 1);
     EXPECT_EQ(count(" \t "), 0);
-    EXPECT_EQ(count("Zorv client"), 1);
-    EXPECT_EQ(count("Zorv frame"), 0);
+    // A real window manager would frame the stand-in frame itself, sooner or later; the case of
+    // a client inside a frame is then covered by the GTK windows behind that manager.
+    if (!test::TXlibWindow::WindowManagerRunning()) {
+        EXPECT_EQ(count("Zorv client"), 1);
+        EXPECT_EQ(count("Zorv frame"), 0);
+    }
 }
 
 // --- Default handlers through GIO, for real ------------------------------------------------

@@ -44,6 +44,23 @@ std::unique_ptr<TXlibWindow> TXlibWindow::OpenFramed(const std::string& frameTit
     return frame;  // destroying the frame destroys the client with it
 }
 
+bool TXlibWindow::WindowManagerRunning() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    const bool found = check != None &&
+                       XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType,
+                                          &type, &format, &count, &remaining, &data) == Success &&
+                       count > 0;
+    if (data != nullptr) XFree(data);
+    XCloseDisplay(display);
+    return found;
+}
+
 TXlibWindow::~TXlibWindow() {
     Display* display = static_cast<Display*>(display_);
     XDestroyWindow(display, window_);
