@@ -61,3 +61,16 @@ REG
   wineserver -p
   wine cmd.exe /C exit >"$WINE_LOGS/warmup.log" 2>&1 </dev/null || true
 }
+
+# Starts the virtual desktop's process for the whole run. Otherwise the first program that opens a
+# window starts it, and it keeps that program's output open (so a test runner waits) until it ends.
+wine_env_start_desktop() {
+  wine explorer.exe /desktop=Default,1024x768 >"$WINE_LOGS/desktop.log" 2>&1 </dev/null &
+  local pid _
+  for _ in $(seq 100); do
+    for pid in $(pgrep -f 'explorer.exe /desktop'); do
+      tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    sleep 0.1
+  done
+}
