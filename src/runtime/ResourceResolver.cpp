@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <cstdint>
 #include <system_error>
 
 #include "archive/AbZipKit.h"
@@ -85,11 +85,22 @@ std::optional<TResource> TResourceResolver::ReadFile(const std::string& utf8Path
     const std::filesystem::path file = Utf8Path(utf8Path);
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
+    const std::string tooLarge = "File too large to serve: " + utf8Path;
+    // Pseudo-files such as /proc/kcore claim enormous sizes or never end; refuse them up front
+    // and stop reading at the limit whatever the size claimed.
+    const std::uintmax_t claimedSize = std::filesystem::file_size(file, error);
+    if (!error && claimedSize > MaxServedFileSize) return Unreadable(mimeType, tooLarge);
     std::ifstream in(file, std::ios::binary);
     if (!in) return Unreadable(mimeType, "Cannot read file " + utf8Path);
     TResource resource;
     resource.mimeType = mimeType;
-    resource.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string chunk(64 * 1024, '\0');
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+        if (resource.bytes.size() + static_cast<std::size_t>(in.gcount()) > MaxServedFileSize) {
+            return Unreadable(mimeType, tooLarge);
+        }
+        resource.bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) return Unreadable(mimeType, "Cannot read file " + utf8Path);
     return resource;
 }

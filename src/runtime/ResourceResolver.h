@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     // `legacyPath` is tried in the same order when `path` finds nothing anywhere.
     TResource Find(const std::string& path, const std::optional<std::string>& legacyPath = std::nullopt) const;
     TResource FindUrl(const std::string& url) const;
+
+    // Files on disk are served whole from memory; a larger one is answered as an error.
+    static constexpr std::uintmax_t MaxServedFileSize = std::uintmax_t{1} << 30;
 
 private:
     std::optional<TResource> FindInArchive(const std::string& path) const;

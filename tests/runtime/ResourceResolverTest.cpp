@@ -1,6 +1,9 @@
 #include "runtime/ResourceResolver.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "runtime/AppUrl.h"
 #include "TestArchive.h"
@@ -67,6 +70,14 @@ TEST_F(ResourceResolverTest, MissingFileIsNotFound) {
     EXPECT_EQ(r.status, 404);
     EXPECT_TRUE(r.bytes.empty());
     EXPECT_EQ(TResourceResolver(&zip, "app", exeDir.Str()).FindUrl("https://example.com/index.html").status, 404);
+}
+
+TEST_F(ResourceResolverTest, FileLargerThanTheServingLimitIsAnErrorNotReadIntoMemory) {
+    exeDir.Write("huge.bin", "");
+    std::filesystem::resize_file(exeDir.Path() / "huge.bin", TResourceResolver::MaxServedFileSize + 1);  // sparse
+    const TResource r = Get("huge.bin");
+    EXPECT_EQ(r.status, 500);
+    EXPECT_THAT(r.bytes, ::testing::HasSubstr("File too large to serve"));
 }
 
 TEST_F(ResourceResolverTest, FolderIsNotServedAsAFile) {
