@@ -223,8 +223,9 @@ bool RunningElevated() {
 TEST(ShellExplore, StartsTheFileManagerEvenForAMissingItem) {
     // The shell accepts the request; the file manager itself finds nothing to select.
     EXPECT_TRUE(TSysUtils::ShellExplore(test::ProgramDir() + L"no-such-item-zorv.txt"));
-    // Wine's file manager would stay open for good, holding this test's output.
-    EndChildProcesses(L"explorer.exe");
+    // Wine's file manager would stay open for good, holding this test's output. It may not be
+    // listed yet when the shell returns, so look for it a while.
+    for (int tries = 0; tries < 100 && EndChildProcesses(L"explorer.exe") == 0; ++tries) Sleep(100);
 }
 
 // Wine starts "runas" programs without an elevation prompt; on Windows the prompt would wait for a
