@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "archive/AbZipKit.h"
 #include "bridge/BridgeJson.h"
@@ -11,6 +12,7 @@
 #include "platform/MenuBar.h"
 #include "platform/WebView.h"
 #include "shared/MemIniFile.h"
+#include "shared/StrUtils.h"
 
 namespace zorv {
 namespace {
@@ -24,6 +26,12 @@ bool IsSafeUuid(std::string_view uuid) {
     return std::none_of(uuid.begin(), uuid.end(), [](char c) {
         return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
     });
+}
+
+// A uuid the reply can carry: text that is not empty and would not break the reply's JSON.
+std::optional<std::string> UsableUuid(std::optional<std::string> uuid) {
+    if (!uuid || uuid->empty() || !IsSafeUuid(*uuid)) return std::nullopt;
+    return uuid;
 }
 
 std::string RequiredMember(const nlohmann::json& message, const char* name) {
@@ -97,16 +105,6 @@ std::string TBrowserExternalModule::MainMenuItemClickScript(int32_t tag) {
     return "zorv.events.onMainMenuItemClick(" + std::to_string(tag) + ");";
 }
 
-void TBrowserExternalModule::SetAcceptedOrigins(std::vector<std::string> urlPrefixes) {
-    FAcceptedOrigins = std::move(urlPrefixes);
-}
-
-bool TBrowserExternalModule::IsAcceptedOrigin(std::string_view sourceUrl) const {
-    return std::any_of(FAcceptedOrigins.begin(), FAcceptedOrigins.end(), [&](const std::string& prefix) {
-        return !prefix.empty() && sourceUrl.substr(0, prefix.size()) == prefix;
-    });
-}
-
 const TBrowserExternalModule::TFunctionEntry* TBrowserExternalModule::FindFunction(int32_t id) {
     for (const TFunctionEntry& entry : FunctionTable) {
         if (entry.id == id) return &entry;
@@ -115,31 +113,59 @@ const TBrowserExternalModule::TFunctionEntry* TBrowserExternalModule::FindFuncti
 }
 
 void TBrowserExternalModule::EdgeBrowserWebMessageReceived(const TWebMessage& message) {
+    // A call made from a nested message loop (a dialog's) answers its own document, and the outer
+    // call gets its own back afterwards.
+    std::shared_ptr<IWebMessageReply> outerReply = std::exchange(FCallReply, message.reply);
+    const std::weak_ptr<TLifetime> lifetime = Lifetime();
     // A failing call ends without a reply; later calls are handled as usual.
     try {
-        Dispatch(message);
+        if (FIsAppDocument && FIsAppDocument(message)) Dispatch(message);
     } catch (...) {
     }
+    if (!lifetime.expired()) FCallReply = std::move(outerReply);
 }
 
 void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
-    if (!IsAcceptedOrigin(message.sourceUrl)) return;
     if (!FExeZip && message.asString && *message.asString == FocusRequestMessage) {
         if (FWebView) FWebView->FocusWebView();
         return;
     }
     const std::optional<nlohmann::json> call = TBridgeJson::Parse(message.asJson);
-    if (!call || !call->is_object()) return;
-    const std::string idText = RequiredMember(*call, "id");
-    const std::string uuid = RequiredMember(*call, "uuid");
-    const auto data = call->find("data");
-    if (data == call->end()) throw EBridgeError("Value 'data' not found");
-    if (!data->is_object()) throw EBridgeError("Value 'data' is not an object");
-    if (!IsSafeUuid(uuid)) return;
+    if (!call) {
+        // Valid JSON that nests too deep is still a call that can be answered.
+        if (const std::optional<std::string> uuid = UsableUuid(TBridgeJson::TopLevelString(message.asJson, "uuid"))) {
+            SendError(*uuid, "\"The call's JSON nests deeper than " + std::to_string(TBridgeJson::DefaultMaxDepth) +
+                                 " levels\"");
+        }
+        return;
+    }
+    if (!call->is_object()) return;
+    const auto uuidMember = call->find("uuid");
+    const std::optional<std::string> uuid =
+        UsableUuid(uuidMember != call->end() && uuidMember->is_string()
+                       ? std::optional<std::string>(uuidMember->get<std::string>())
+                       : std::nullopt);
+    if (!uuid) return;
+    // Every call with a uuid to answer gets exactly one reply: an error that ends it early becomes
+    // its error reply. Functions raise only before they reply.
+    const std::weak_ptr<TLifetime> lifetime = Lifetime();
+    try {
+        RunCall(*call, *uuid);
+    } catch (const std::exception& error) {
+        if (!lifetime.expired()) SendError(*uuid, TStrUtils::StringToJsonString(error.what()));
+    } catch (...) {
+        if (!lifetime.expired()) SendError(*uuid, "\"The call failed\"");
+    }
+}
+
+void TBrowserExternalModule::RunCall(const nlohmann::json& call, const std::string& uuid) {
+    const std::string idText = RequiredMember(call, "id");
+    const auto data = call.find("data");
+    if (data == call.end()) throw EBridgeError("Value 'data' not found");
+    if (!data->is_object()) throw EBridgeError("Value 'data' must be an object");
     int32_t id = 0;
-    if (!TTextConvert::TryStrToInt32(idText, id)) return;
-    const TFunctionEntry* entry = FindFunction(id);
-    if (!entry) return;
+    const TFunctionEntry* entry = TTextConvert::TryStrToInt32(idText, id) ? FindFunction(id) : nullptr;
+    if (!entry) throw EBridgeError("No function has the identifier '" + idText + "'");
     if (entry->runtimeOnlyPath && !FExeZip) {
         ShowRuntimeOnlyMessage(entry->runtimeOnlyPath);
         return;
@@ -154,7 +180,12 @@ void TBrowserExternalModule::ShowRuntimeOnlyMessage(const char* functionPath) {
 }
 
 void TBrowserExternalModule::SendReply(std::string_view uuid, std::string_view result, bool success) {
-    if (!FWebView) return;
+    SendReplyTo(FCallReply, uuid, result, success);
+}
+
+void TBrowserExternalModule::SendReplyTo(const std::shared_ptr<IWebMessageReply>& target, std::string_view uuid,
+                                         std::string_view result, bool success) {
+    if (!target && !FWebView) return;
     std::string reply;
     reply.reserve(uuid.size() + result.size() + 48);
     reply += "{\"uuid\": \"";
@@ -164,7 +195,8 @@ void TBrowserExternalModule::SendReply(std::string_view uuid, std::string_view r
     reply += ", \"result\": ";
     reply += result;
     reply += '}';
-    FWebView->PostWebMessageAsJson(reply);
+    if (target) target->PostJson(reply);
+    else FWebView->PostWebMessageAsJson(reply);
 }
 
 IMainWindow& TBrowserExternalModule::RequireMainForm() const {

@@ -60,12 +60,10 @@ public:
     static constexpr const char* CloseQueryScript = "zorv.events.onCloseQuery();";
     static std::string MainMenuItemClickScript(int32_t tag);
 
-    // Only documents whose URL starts with one of these prefixes may call the bridge; messages of
-    // any other document run nothing and get no reply. The default accepts "file:///" documents,
-    // the pages the Windows host serves from the archive; a host serving its pages under its own
-    // scheme sets that scheme's prefix, for example "zorv-app://myapp/".
-    void SetAcceptedOrigins(std::vector<std::string> urlPrefixes);
-    bool IsAcceptedOrigin(std::string_view sourceUrl) const;
+    // Decides from a message's source whether an application document posted it. Messages of any
+    // other document run nothing and get no reply. Until a rule is set, no document may call.
+    using TAppDocumentRule = std::function<bool(const TWebMessage& message)>;
+    void SetAppDocumentRule(TAppDocumentRule rule) { FIsAppDocument = std::move(rule); }
 
     // Borrowed; its presence is runtime mode.
     const TAbZipKit* ExeZip() const { return FExeZip; }
@@ -81,6 +79,7 @@ public:
     void SetInFullscreen(bool inFullscreen) { FInFullscreen = inFullscreen; }
     void SetOnAppCloseRequest(std::function<void()> handler) { FOnAppCloseRequest = std::move(handler); }
 
+    // Replies go back to the document of the call being dispatched.
     void SendReply(std::string_view uuid, std::string_view result, bool success);
     void SendSuccess(std::string_view uuid, std::string_view result) { SendReply(uuid, result, true); }
     void SendError(std::string_view uuid, std::string_view result) { SendReply(uuid, result, false); }
@@ -95,6 +94,11 @@ private:
     struct TLifetime {};
     static const TFunctionEntry* FindFunction(int32_t id);
     void Dispatch(const TWebMessage& message);
+    void RunCall(const nlohmann::json& call, const std::string& uuid);
+    // The way back to the document of the call being dispatched, for replies made later.
+    std::shared_ptr<IWebMessageReply> CallReply() const { return FCallReply; }
+    void SendReplyTo(const std::shared_ptr<IWebMessageReply>& target, std::string_view uuid, std::string_view result,
+                     bool success);
     // Whether the module still exists after something that may have run a nested message loop.
     std::weak_ptr<TLifetime> Lifetime() const { return FLifetime; }
 
@@ -160,7 +164,8 @@ private:
 
     TBridgeServices FServices;
     TBridgeContext FContext;
-    std::vector<std::string> FAcceptedOrigins{"file:///"};
+    TAppDocumentRule FIsAppDocument;
+    std::shared_ptr<IWebMessageReply> FCallReply;
     const TAbZipKit* FExeZip = nullptr;
     IMainWindow* FMainForm = nullptr;
     const TMemIniFile* FProjectINI = nullptr;

@@ -59,11 +59,13 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
     std::shared_ptr<IOperatingSystem> os = FServices.operatingSystem;
     std::shared_ptr<IUiThread> uiThread = FServices.uiThread;
     if (uiThread) {
-        auto run = [os, uiThread, uuid, command, workingDir, showWindow, lifetime = Lifetime(), self = this] {
+        auto run = [os, uiThread, uuid, command, workingDir, showWindow, lifetime = Lifetime(), self = this,
+                    target = CallReply()]() mutable {
             try {
                 std::string reply = TStrUtils::StringToJsonString(os->GetDosOutput(command, workingDir, showWindow));
-                uiThread->Post([lifetime, self, uuid, reply = std::move(reply)] {
-                    if (!lifetime.expired()) self->SendSuccess(uuid, reply);
+                // The reply goes to the document that asked, and only while it is still there.
+                uiThread->Post([lifetime, self, uuid, reply = std::move(reply), target = std::move(target)] {
+                    if (!lifetime.expired()) self->SendReplyTo(target, uuid, reply, true);
                 });
             } catch (...) {
                 // Out of memory on the worker: the call goes unanswered rather than ending the process.

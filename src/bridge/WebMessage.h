@@ -1,6 +1,9 @@
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/WebView.h"
 
 namespace zorv {
 
@@ -12,6 +15,11 @@ struct TWebMessage {
     std::string asJson;
     // The URL of the document that posted the message.
     std::string sourceUrl;
+    // The origin of the posting document where the platform reports it ("null" for a sandboxed
+    // frame).
+    std::optional<std::string> sourceOrigin;
+    // The way back to the posting document; without it, replies go to the web view's top document.
+    std::shared_ptr<IWebMessageReply> reply;
 };
 
 }  // namespace zorv

@@ -42,6 +42,10 @@ std::string_view TAppUrl::Prefix() {
 #endif
 }
 
+std::string_view TAppUrl::Origin() {
+    return Prefix() == FileUrlPrefix ? std::string_view("null") : CustomPrefix.substr(0, CustomPrefix.size() - 1);
+}
+
 std::string TAppUrl::StartPageUrl(const std::string& indexHtml) {
     return std::string(Prefix()) + indexHtml;
 }

@@ -18,6 +18,9 @@ public:
 
     // The prefix of the application's URL space on this platform.
     static std::string_view Prefix();
+    // The origin of the application's documents as the engine reports it: "zorv://app" for the
+    // custom scheme, "null" (opaque) for file: documents.
+    static std::string_view Origin();
     // Prefix + the start page, inserted as it stands (the setting may hold a path or a query).
     static std::string StartPageUrl(const std::string& indexHtml);
     // Starts with "file:" (any letter case).

@@ -7,8 +7,13 @@ namespace zorv {
 
 class TAbZipKit;
 
+// Where a request of the application's URL space is answered from. Only what the archive answers
+// is what the application shipped; the disk fallbacks are served, but never trusted.
+enum class TResourceSource { Archive, Disk, Nowhere };
+
 // What the page host answers for one request of the application's URL space.
 struct TResource {
+    TResourceSource source = TResourceSource::Nowhere;
     int status = 200;          // 200, 404 (nowhere to be found) or 500 (found but unreadable)
     std::string reason = "OK";
     std::string mimeType;      // of the file name's extension
@@ -27,14 +32,24 @@ public:
     // `legacyPath` is tried in the same order when `path` finds nothing anywhere.
     TResource Find(const std::string& path, const std::optional<std::string>& legacyPath = std::nullopt) const;
     TResource FindUrl(const std::string& url) const;
+    // Where FindUrl would answer from, without reading anything.
+    TResourceSource LocateUrl(const std::string& url) const;
 
     // Files on disk are served whole from memory; a larger one is answered as an error.
     static constexpr std::uintmax_t MaxServedFileSize = std::uintmax_t{1} << 30;
 
 private:
-    std::optional<TResource> FindInArchive(const std::string& path) const;
-    std::optional<TResource> FindOnDisk(const std::string& path) const;
-    static std::optional<TResource> ReadFile(const std::string& utf8Path, const std::string& mimeType);
+    // One place a request path can be answered from: an archive entry or a file on disk.
+    struct TLocation {
+        TResourceSource source = TResourceSource::Nowhere;
+        std::string name;      // the entry name, or the file's path
+        std::string mimeType;  // of the request path's extension
+    };
+    TLocation Locate(const std::string& path, const std::optional<std::string>& legacyPath) const;
+    std::optional<TLocation> LocateIn(const std::string& path) const;
+    TResource Read(const TLocation& location) const;
+    TResource ReadEntry(const TLocation& location) const;
+    static TResource ReadFile(const TLocation& location);
 
     const TAbZipKit* FExeZip;
     std::string FAppDirName;

@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backends/test/TestBridgeHost.h"
 
@@ -12,6 +13,12 @@ namespace zorv::test {
 std::string ReplyText(std::string_view uuid, bool success, std::string_view result);
 inline std::string Success(std::string_view result) { return ReplyText("u-1", true, result); }
 inline std::string Failure(std::string_view result) { return ReplyText("u-1", false, result); }
+
+// The way back to one posting document, recording what reached it.
+struct TRecordingReply : IWebMessageReply {
+    void PostJson(const std::string& json) override { posted.push_back(json); }
+    std::vector<std::string> posted;
+};
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TTempFolder {

@@ -122,15 +122,58 @@ TEST(BridgeProtocol, MessagesFromOtherDocumentsRunNothing) {
     }
 }
 
-TEST(BridgeProtocol, HostChoosesWhichOriginsMayCall) {
+TEST(BridgeProtocol, HostDecidesWhichDocumentsMayCall) {
     TTestBridgeHost host;
-    host.module->SetAcceptedOrigins({"zorv-app://demo/"});
+    host.module->SetAppDocumentRule([](const TWebMessage& message) {
+        return message.sourceUrl.starts_with("zorv-app://demo/") && message.sourceOrigin == "zorv-app://demo";
+    });
     const std::string hello = "{\"id\": 10001, \"uuid\": \"u-1\", \"data\": {}}";
-    host.Post(hello, "zorv-app://demo/index.html");
-    host.Post(hello, "zorv-app://demo.example/index.html");
-    host.Post(hello, "file:///index.html");
+    const auto post = [&](const std::string& url, std::optional<std::string> origin) {
+        TWebMessage message;
+        message.asJson = hello;
+        message.sourceUrl = url;
+        message.sourceOrigin = std::move(origin);
+        host.module->EdgeBrowserWebMessageReceived(message);
+    };
+    post("zorv-app://demo/index.html", "zorv-app://demo");
+    post("zorv-app://demo.example/index.html", "zorv-app://demo");
+    post("zorv-app://demo/index.html", "null");  // a sandboxed frame
+    post("zorv-app://demo/index.html", std::nullopt);
+    post("file:///index.html", std::nullopt);
     ASSERT_EQ(host.webView.Posted().size(), 1u);
     EXPECT_EQ(host.webView.Posted()[0], HelloReply);
+}
+
+TEST(BridgeProtocol, WithoutARuleNoDocumentMayCall) {
+    TTestBridgeHost host;
+    host.module->SetAppDocumentRule(nullptr);
+    host.Post("{\"id\": 50001, \"uuid\": \"u-1\", \"data\": {}}");
+    EXPECT_TRUE(host.webView.Posted().empty());
+    EXPECT_EQ(host.closeRequests, 0);
+}
+
+// A reply goes back the way its call came: to the document that posted it, never to the top
+// document; calls from a dialog's nested loop answer their own documents.
+TEST(BridgeProtocol, RepliesGoBackToTheDocumentOfTheirCall) {
+    TTestBridgeHost host;
+    auto outer = std::make_shared<TRecordingReply>();
+    auto nested = std::make_shared<TRecordingReply>();
+    host.dialogs.QueueAnswer("/home/me/first.txt");
+    host.dialogs.SetWhileShowing([&] {
+        TWebMessage message;
+        message.asJson = "{\"id\": 10001, \"uuid\": \"u-2\", \"data\": {}}";
+        message.sourceUrl = TTestBridgeHost::PageUrl;
+        message.reply = nested;
+        host.module->EdgeBrowserWebMessageReceived(message);
+    });
+    TWebMessage message;
+    message.asJson = "{\"id\": 20001, \"uuid\": \"u-1\", \"data\": {}}";
+    message.sourceUrl = TTestBridgeHost::PageUrl;
+    message.reply = outer;
+    host.module->EdgeBrowserWebMessageReceived(message);
+    EXPECT_EQ(nested->posted, (std::vector<std::string>{ReplyText("u-2", true, "\"2022.1\"")}));
+    EXPECT_EQ(outer->posted, (std::vector<std::string>{ReplyText("u-1", true, "\"\\/home\\/me\\/first.txt\"")}));
+    EXPECT_TRUE(host.webView.Posted().empty());
 }
 
 TEST(BridgeProtocol, FocusRequestMovesFocusOnlyOutsideRuntimeMode) {

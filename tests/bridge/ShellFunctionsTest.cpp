@@ -100,6 +100,22 @@ TEST(ShellCommand, RunsAwayFromTheUiThread) {
                                                  ReplyText("second", true, "\"second\\n\"")}));
 }
 
+// The command's reply comes later, after calls from other documents: it still goes to the
+// document that asked, never to the one on top.
+TEST(ShellCommand, LateReplyGoesToTheDocumentThatAsked) {
+    TTestBridgeHost host;
+    auto asker = std::make_shared<TRecordingReply>();
+    TWebMessage message;
+    message.asJson = R"({"id": 70003, "uuid": "u-1", "data": {"command": "echo late"}})";
+    message.sourceUrl = TTestBridgeHost::PageUrl;
+    message.reply = asker;
+    host.module->EdgeBrowserWebMessageReceived(message);
+    EXPECT_EQ(host.Reply("10001", "{}", "\"u-2\""), ReplyText("u-2", true, "\"2022.1\""));
+    while (asker->posted.empty()) ASSERT_TRUE(host.uiThread->WaitAndRun(NoReplyLimit)) << "no reply from the command";
+    EXPECT_EQ(asker->posted, (std::vector<std::string>{Success("\"late\\n\"")}));
+    EXPECT_EQ(host.webView.Posted().size(), 1u);
+}
+
 TEST(ShellCommand, ReplyAfterTheModuleIsGoneIsDropped) {
     TTestBridgeHost host;
     host.Post(R"({"id": 70003, "uuid": "u-1", "data": {"command": "echo late"}})");

@@ -33,14 +33,24 @@ TTestBridgeHost::TTestBridgeHost(TBridgeContext context)
     module->SetWebView(&webView);
     module->SetProjectINI(&settings);
     module->SetOnAppCloseRequest([this] { ++closeRequests; });
+    // The application's documents here are the pages under "file:///" (exact case).
+    module->SetAppDocumentRule(
+        [](const TWebMessage& message) { return message.sourceUrl.starts_with("file:///"); });
 }
 
 void TTestBridgeHost::Post(const std::string& json, const std::string& sourceUrl) {
-    module->EdgeBrowserWebMessageReceived({std::nullopt, json, sourceUrl});
+    TWebMessage message;
+    message.asJson = json;
+    message.sourceUrl = sourceUrl;
+    module->EdgeBrowserWebMessageReceived(message);
 }
 
 void TTestBridgeHost::PostString(const std::string& text, const std::string& sourceUrl) {
-    module->EdgeBrowserWebMessageReceived({text, nlohmann::json(text).dump(), sourceUrl});
+    TWebMessage message;
+    message.asString = text;
+    message.asJson = nlohmann::json(text).dump();
+    message.sourceUrl = sourceUrl;
+    module->EdgeBrowserWebMessageReceived(message);
 }
 
 std::vector<std::string> TTestBridgeHost::Call(std::string_view id, std::string_view data, std::string_view uuid) {
