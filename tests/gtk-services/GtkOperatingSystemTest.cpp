@@ -4,12 +4,17 @@
 #include <glib.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -150,13 +155,6 @@ TEST(DeleteDirectory, MissingFolderIsFalseWithTheSystemMessage) {
     EXPECT_FALSE(os.DeleteDirectory(temp / "not-there"));
     EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
     EXPECT_FALSE(os.DeleteDirectory(""));
-}
-
-TEST(DeleteDirectory, RefusesTheRootFolder) {
-    TGtkOperatingSystem os;
-    EXPECT_FALSE(os.DeleteDirectory("/"));
-    EXPECT_FALSE(os.DeleteDirectory("/tmp/.."));
-    EXPECT_TRUE(fs::exists("/tmp"));
 }
 
 // --- ShellExec -----------------------------------------------------------------------------
@@ -491,6 +489,162 @@ TEST(FolderGettersInChild, DISABLED_PathsComeFromTheEnvironmentWithATrailingSlas
     EXPECT_EQ(os.GetUserAppDataDirPath(), home + "/data/");
     EXPECT_EQ(os.GetLocalAppDataDirPath(), home + "/data/");
     EXPECT_EQ(os.GetTempDirPath(), home + "/tmp/");
+}
+
+// --- DeleteDirectory: roots, home and links ------------------------------------------------
+
+// The real DeleteDirectory runs in a child process with a mount namespace of its own whose root
+// is a small tmpfs tree, so a spelling that slipped past the guard could only empty that tree.
+// The child reports the answer and the tree before and after.
+struct TSandboxedDeletion {
+    bool ran = false;  // false: the system allows no mount namespace here
+    bool answer = false;
+    std::set<std::string> before, after;
+};
+
+struct TSandboxEntry {
+    std::string path;
+    std::string linkTarget;  // empty: a file (its folders are made too)
+};
+
+std::set<std::string> TreeListing() {
+    std::set<std::string> listing;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it("/", ec), end; !ec && it != end; it.increment(ec))
+        listing.insert(it->path().string());
+    return listing;
+}
+
+bool BuildSandbox(const std::vector<TSandboxEntry>& tree) {
+    std::error_code ec;
+    for (const TSandboxEntry& entry : tree) {
+        fs::create_directories(fs::path(entry.path).parent_path(), ec);
+        if (entry.linkTarget.empty())
+            WriteFile(entry.path, "keep");
+        else
+            fs::create_symlink(entry.linkTarget, entry.path, ec);
+        if (ec) return false;
+    }
+    return true;
+}
+
+TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const std::string& workingDir,
+                                   const std::string& spelling) {
+    TTempFolder mountPoint;
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        const std::string root = mountPoint.Path().string();
+        // Nothing below may run unless the tmpfs is this process's whole view of the disk.
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("zorv-sandbox", root.c_str(), "tmpfs", 0, "size=1m") != 0 || chroot(root.c_str()) != 0 ||
+            chdir("/") != 0 || !BuildSandbox(tree) || chdir(workingDir.c_str()) != 0)
+            _exit(77);
+        std::string report;
+        for (const std::string& path : TreeListing()) report += path + "\n";
+        report += TGtkOperatingSystem().DeleteDirectory(spelling) ? "true\n" : "false\n";
+        for (const std::string& path : TreeListing()) report += path + "\n";
+        const bool written = write(fds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+        _exit(written ? 0 : 1);
+    }
+    close(fds[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(got));
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    TSandboxedDeletion result;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return result;
+    result.ran = true;
+    std::istringstream lines(report);
+    std::set<std::string>* listing = &result.before;
+    for (std::string line; std::getline(lines, line);) {
+        if (line == "true" || line == "false") {
+            result.answer = line == "true";
+            listing = &result.after;
+        } else {
+            listing->insert(line);
+        }
+    }
+    return result;
+}
+
+TEST(DeleteDirectory, RootsAndTheHomeFolderAreRefusedInEverySpellingAndLinksAreDeletedNotFollowed) {
+    const std::string home = g_get_home_dir();
+    ASSERT_NE(fs::path(home).lexically_normal(), "/");
+    const std::vector<TSandboxEntry> tree = {
+        {"/keep.txt", ""},
+        {"/tmp/keep.txt", ""},
+        {"/tmp/scratch/a/b.txt", ""},
+        {home + "/keep.txt", ""},
+        {home + "/projects/p.txt", ""},
+        {"/links/root", "/"},
+        {"/links/up", ".."},
+        {"/links/home", home},
+        {"/links/scratch", "../tmp/scratch"},
+        {"/links/to-root-link", "/links/root"},
+    };
+    struct TCase {
+        std::string spelling;
+        std::string workingDir;
+        bool answer;
+        std::string removed;  // what is gone afterwards, with everything under it
+    };
+    const std::vector<TCase> cases = {
+        {"/", "/", false, ""},
+        {"//", "/", false, ""},
+        {"///", "/", false, ""},
+        {"/./", "/", false, ""},
+        {"/.", "/", false, ""},
+        {"/..", "/", false, ""},
+        {"/tmp/..", "/", false, ""},
+        {"//tmp//../.", "/", false, ""},
+        {".", "/", false, ""},
+        {"..", "/tmp", false, ""},
+        {"./", "/", false, ""},
+        {home, "/", false, ""},
+        {home + "/", "/", false, ""},
+        {"//" + home + "/.", "/", false, ""},
+        {home + "/projects/..", "/", false, ""},
+        {home + "/..", "/", false, ""},  // holds the home folder
+        {".", home, false, ""},
+        // A spelling that follows a link reaches what it points to, and that is refused.
+        {"/links/root/", "/", false, ""},
+        {"/links/root/.", "/", false, ""},
+        {"/links/root/tmp/..", "/", false, ""},
+        {"/links/up/", "/", false, ""},
+        {"/links/home/", "/", false, ""},
+        {"/links/home/.", "/", false, ""},
+        {"/links/to-root-link/", "/", false, ""},
+        {"links/root/", "/", false, ""},
+        // Deleting a link deletes the link alone.
+        {"/links/root", "/", true, "/links/root"},
+        {"/links/to-root-link", "/", true, "/links/to-root-link"},
+        {"/links/home", "/", true, "/links/home"},
+        {"root", "/links", true, "/links/root"},
+        // Ordinary folders still go, whatever the spelling.
+        {"/tmp/scratch", "/", true, "/tmp/scratch"},
+        {"/tmp/scratch/a/..", "/", true, "/tmp/scratch"},
+        {"scratch", "/tmp", true, "/tmp/scratch"},
+        {"/links/scratch/", "/", true, "/tmp/scratch"},
+        {home + "/projects", "/", true, home + "/projects"},
+        {"/tmp/missing", "/", false, ""},
+        {"/links/root/missing/..", "/", false, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE("\"" + c.spelling + "\" from " + c.workingDir);
+        const TSandboxedDeletion result = DeleteInSandbox(tree, c.workingDir, c.spelling);
+        if (!result.ran) GTEST_SKIP() << "no mount namespace with a tmpfs root could be made here (needs root)";
+        ASSERT_TRUE(result.before.contains("/keep.txt"));
+        EXPECT_EQ(result.answer, c.answer);
+        std::set<std::string> expected;
+        for (const std::string& path : result.before)
+            if (c.removed.empty() || (path != c.removed && !path.starts_with(c.removed + "/"))) expected.insert(path);
+        EXPECT_EQ(result.after, expected);
+    }
 }
 
 }  // namespace
