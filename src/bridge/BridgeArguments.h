@@ -7,8 +7,8 @@
 
 namespace zorv {
 
-// An error that ends a bridge call without a reply: a malformed message, or an argument of a type
-// the function cannot read. The dispatcher contains it.
+// An error that ends a bridge call early: a malformed message, or an argument of a type the
+// function cannot read. The dispatcher answers the call with its message as an error reply.
 class EBridgeError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -15,8 +15,12 @@ class TBridgeJson {
 public:
     TBridgeJson() = delete;
     static constexpr std::size_t DefaultMaxDepth = 256;
-    // The value, or nothing when the text is not JSON or nests deeper than maxDepth.
+    // The value, or nothing when the text is not JSON or nests deeper than maxDepth. An unpaired
+    // surrogate escape in a string ("\ud800" alone) reads as U+FFFD.
     static std::optional<nlohmann::json> Parse(std::string_view text, std::size_t maxDepth = DefaultMaxDepth);
+    // The string value of member `name` of the top-level object, at any nesting depth of the rest;
+    // nothing when the text is not JSON or has no such string member.
+    static std::optional<std::string> TopLevelString(std::string_view text, std::string_view name);
 };
 
 }  // namespace zorv

@@ -26,7 +26,7 @@ bool TBrowserExternalForm::BuildMenuItem(const nlohmann::json& item, TMenuItemMo
     if (const std::optional<std::string> enabled = MenuMemberText(item, "enabled")) {
         bool value = true;
         if (!TTextConvert::TryStrToBool(*enabled, value)) {
-            throw EBridgeError("'" + *enabled + "' is not a valid boolean value");
+            throw EBridgeError("Menu item member 'enabled' must be a Boolean (true or false)");
         }
         menuItem.enabled = value;
     }
@@ -36,7 +36,7 @@ bool TBrowserExternalForm::BuildMenuItem(const nlohmann::json& item, TMenuItemMo
     if (!children->is_array()) return false;
     menuItem.hasSubmenu = true;
     for (const nlohmann::json& child : *children) {
-        if (!child.is_object()) throw EBridgeError("Menu item is not a JSON object");
+        if (!child.is_object()) throw EBridgeError("Menu items must be JSON objects");
         menuItem.items.emplace_back();
         if (!BuildMenuItem(child, menuItem.items.back())) return false;
     }

@@ -80,13 +80,19 @@ const char* TBrowserExternalModule::BuildMainMenu(const std::string& itemsText) 
     form.ClearItemsAndImages();
     const std::optional<nlohmann::json> items = TBridgeJson::Parse(itemsText);
     if (!items || !items->is_array()) return "\"Wrong menu items JSON\"";
-    for (const nlohmann::json& item : *items) {
-        if (!item.is_object()) throw EBridgeError("Menu item is not a JSON object");
-        form.MainMenu().items.emplace_back();
-        if (!form.BuildMenuItem(item, form.MainMenu().items.back())) {
-            form.ClearItems();
-            return "\"Wrong menu item JSON\"";
+    try {
+        for (const nlohmann::json& item : *items) {
+            if (!item.is_object()) throw EBridgeError("Menu items must be JSON objects");
+            form.MainMenu().items.emplace_back();
+            if (!form.BuildMenuItem(item, form.MainMenu().items.back())) {
+                form.ClearItems();
+                return "\"Wrong menu item JSON\"";
+            }
         }
+    } catch (...) {
+        // The call is answered with the error; the menu is left empty, as for any malformed item.
+        form.ClearItems();
+        throw;
     }
     return nullptr;
 }
@@ -119,7 +125,7 @@ void TBrowserExternalModule::UpdateMenuItem(TMenuItemModel& found, const TBridge
     if (!enabled.empty()) {
         bool value = true;
         if (!TTextConvert::TryStrToBool(enabled, value)) {
-            throw EBridgeError("'" + enabled + "' is not a valid boolean value");
+            throw EBridgeError("Value 'enabled' must be a Boolean (true or false)");
         }
         found.enabled = value;
     }

@@ -1,30 +1,53 @@
 ﻿// window.zorv: the page's way to the runtime's native functions. Every call posts one message
 // {id, uuid, data} to the host and returns a promise that settles with the host's reply for the
 // same uuid: resolved with `result` on success, rejected with `result` itself otherwise.
+// One listener serves every call: pending calls wait in a map by uuid, so a reply costs the same
+// however many calls are in flight.
 window.zorv = {
-    call: function (funcID, args) {
-        var uuid = 'xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx'.replace(/[xy]/g, function (c) {
-            var r = Math.random() * 16 | 0;
-            var v = c === 'x' ? r : (r & 0x3 | 0x8);
-            return v.toString(16);
-        });
-        return new Promise(function (resolve, reject) {
-            var listener = function (event) {
-                var reply = event.data;
-                if (!reply || reply.uuid !== uuid) {
-                    return;
+    call: (function () {
+        var pending = new Map();
+        var listening = false;
+        var onReply = function (event) {
+            var reply = event.data;
+            if (!reply || typeof reply.uuid !== 'string') {
+                return;
+            }
+            var settle = pending.get(reply.uuid);
+            if (!settle) {
+                return;
+            }
+            pending.delete(reply.uuid);
+            if (reply.success) {
+                settle.resolve(reply.result);
+            } else {
+                settle.reject(reply.result);
+            }
+        };
+        var newUuid = function () {
+            return 'xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx'.replace(/[xy]/g, function (c) {
+                var r = Math.random() * 16 | 0;
+                var v = c === 'x' ? r : (r & 0x3 | 0x8);
+                return v.toString(16);
+            });
+        };
+        return function (funcID, args) {
+            var uuid = newUuid();
+            return new Promise(function (resolve, reject) {
+                if (!listening) {
+                    window.chrome.webview.addEventListener('message', onReply);
+                    listening = true;
                 }
-                window.chrome.webview.removeEventListener('message', listener);
-                if (reply.success) {
-                    resolve(reply.result);
-                } else {
-                    reject(reply.result);
+                pending.set(uuid, { resolve: resolve, reject: reject });
+                try {
+                    window.chrome.webview.postMessage({ id: funcID, uuid: uuid, data: args });
+                } catch (error) {
+                    // Arguments that cannot be posted reject the call, which then waits for nothing.
+                    pending.delete(uuid);
+                    throw error;
                 }
-            };
-            window.chrome.webview.addEventListener('message', listener);
-            window.chrome.webview.postMessage({ id: funcID, uuid: uuid, data: args });
-        });
-    },
+            });
+        };
+    })(),
     hello: function () {
         return this.call(10001, {});
     },

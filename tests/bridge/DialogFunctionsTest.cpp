@@ -69,10 +69,13 @@ TEST(DialogFunctions, ChosenPathComesBackAsJsonString) {
     EXPECT_EQ(host.Reply("20002"), Success("\"\""));
 }
 
-TEST(DialogFunctions, ArgumentOfTheWrongTypeShowsNoDialog) {
+TEST(DialogFunctions, ArgumentOfTheWrongTypeShowsNoDialogAndIsAnErrorReply) {
     TTestBridgeHost host;
-    EXPECT_EQ(host.Reply("20001", "{\"title\": [1]}"), "");
-    EXPECT_EQ(host.Reply("20002", "{\"overwritePrompt\": \"maybe\"}"), "");
+    EXPECT_EQ(host.Reply("20001", "{\"title\": [1]}"), Failure("\"Value 'title' must be a string, not an array\""));
+    EXPECT_EQ(host.Reply("20002", "{\"overwritePrompt\": \"maybe\"}"),
+              Failure("\"Value 'overwritePrompt' must be a Boolean (true or false)\""));
+    EXPECT_EQ(host.Reply("20002", "{\"overwritePrompt\": {}}"),
+              Failure("\"Value 'overwritePrompt' must be a Boolean (true or false), not an object\""));
     EXPECT_TRUE(host.dialogs.Shown().empty());
 }
 

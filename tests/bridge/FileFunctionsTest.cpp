@@ -40,10 +40,18 @@ TEST_F(FileFunctions, MissingArgumentsAreRejectedByName) {
     EXPECT_TRUE(fs::is_empty(folder.Path()));
 }
 
-TEST_F(FileFunctions, PathOfTheWrongTypeGetsNoReply) {
-    for (const char* id : {"30001", "30002", "30003", "40001", "40002", "90001"}) {
-        EXPECT_EQ(host.Reply(id, "{\"filePath\": [\"a\"], \"dirPath\": {\"a\": 1}}"), "") << id;
+TEST_F(FileFunctions, PathOfTheWrongTypeIsAnErrorReplyNamingTheMember) {
+    for (const char* id : {"30001", "30002", "30003", "90001"}) {
+        EXPECT_EQ(host.Reply(id, "{\"filePath\": [\"a\"], \"dirPath\": {\"a\": 1}}"),
+                  Failure("\"Value 'filePath' must be a string, not an array\""))
+            << id;
     }
+    for (const char* id : {"40001", "40002"}) {
+        EXPECT_EQ(host.Reply(id, "{\"filePath\": [\"a\"], \"dirPath\": {\"a\": 1}}"),
+                  Failure("\"Value 'dirPath' must be a string, not an object\""))
+            << id;
+    }
+    EXPECT_TRUE(fs::is_empty(folder.Path()));
 }
 
 TEST_F(FileFunctions, ExistenceOfFilesAndFolders) {

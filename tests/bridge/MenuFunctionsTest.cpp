@@ -119,16 +119,28 @@ TEST_F(MenuFunctions, SetItemsErrors) {
     }
 }
 
-TEST_F(MenuFunctions, UncaughtErrorsLeaveTheMenuAsBuiltAndSendNoReply) {
+TEST_F(MenuFunctions, WronglyTypedDescriptionsAreErrorRepliesAndLeaveAnEmptyMenu) {
     host.Reply("12001", ItemsData(FileMenu));
-    // The items given as an array rather than its JSON text: no reply, the menu as it was.
-    EXPECT_EQ(host.Reply("12001", "{\"items\": [{\"caption\": \"A\", \"id\": 1}]}"), "");
+    // The items given as an array rather than its JSON text: the menu as it was.
+    EXPECT_EQ(host.Reply("12001", "{\"items\": [{\"caption\": \"A\", \"id\": 1}]}"),
+              Failure("\"Value 'items' must be a string, not an array\""));
     EXPECT_EQ(Menu().items.size(), 2u);
-    // An element that is not an object, and an enabled value that is no Boolean.
-    EXPECT_EQ(host.Reply("12001", ItemsData(R"([{"caption": "A", "id": 1}, 5])")), "");
-    ASSERT_EQ(Menu().items.size(), 1u);
-    EXPECT_EQ(Menu().items[0].caption, "A");
-    EXPECT_EQ(host.Reply("12001", ItemsData(R"([{"caption": "A", "id": 1, "enabled": "no"}])")), "");
+    // An element that is not an object, and an enabled value that is no Boolean, at any depth.
+    struct TCase {
+        const char* items;
+        const char* reply;
+    };
+    const TCase cases[] = {
+        {R"([{"caption": "A", "id": 1}, 5])", "\"Menu items must be JSON objects\""},
+        {R"([{"caption": "A", "id": 1, "items": [[]]}])", "\"Menu items must be JSON objects\""},
+        {R"([{"caption": "A", "id": 1, "enabled": "no"}])",
+         "\"Menu item member 'enabled' must be a Boolean (true or false)\""},
+    };
+    for (const TCase& c : cases) {
+        host.Reply("12001", ItemsData(FileMenu));
+        EXPECT_EQ(host.Reply("12001", ItemsData(c.items)), Failure(c.reply)) << c.items;
+        EXPECT_TRUE(Menu().items.empty()) << c.items;
+    }
     EXPECT_EQ(host.Reply("10001"), Success("\"2022.1\""));
 }
 
@@ -157,7 +169,10 @@ TEST_F(MenuFunctions, UpdateItem) {
     EXPECT_FALSE(Menu().items[0].enabled);
     // Members of the wrong type are read only for an item that exists.
     EXPECT_EQ(host.Reply("12002", "{\"id\": 98, \"caption\": [\"x\"]}"), Success("true"));
-    EXPECT_EQ(host.Reply("12002", "{\"id\": 2, \"caption\": [\"x\"]}"), "");
+    EXPECT_EQ(host.Reply("12002", "{\"id\": 2, \"caption\": [\"x\"]}"),
+              Failure("\"Value 'caption' must be a string, not an array\""));
+    EXPECT_EQ(host.Reply("12002", "{\"id\": 2, \"enabled\": \"no\"}"),
+              Failure("\"Value 'enabled' must be a Boolean (true or false)\""));
 }
 
 TEST_F(MenuFunctions, UpdateFindsTheFirstItemInPreOrder) {

@@ -7,6 +7,7 @@
 #include "BridgeTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "bridge/ZorvExternalJavascript.h"
+#include "shared/StrUtils.h"
 
 namespace zorv::test {
 namespace {
@@ -51,8 +52,9 @@ TEST(BridgeProtocol, NumberArgumentsReadAsTheirTextAsWritten) {
     }
 }
 
-// None of these may run anything or be answered, and the next call must still be answered.
-TEST(BridgeProtocol, MalformedMessagesAreIgnoredAndLaterCallsAnswered) {
+// Messages without a uuid the reply could carry: nothing runs, nothing is answered, and the next
+// call is still answered.
+TEST(BridgeProtocol, MessagesWithoutAUsableUuidAreIgnoredAndLaterCallsAnswered) {
     const std::string deepArray = std::string(100000, '[') + std::string(100000, ']');
     struct TCase {
         const char* name;
@@ -64,32 +66,19 @@ TEST(BridgeProtocol, MalformedMessagesAreIgnoredAndLaterCallsAnswered) {
         {"truncated", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\""},
         {"array", "[60006, \"u-1\", {\"title\": \"x\"}]"},
         {"string", "\"60006\""},
-        {"missing id", "{\"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
         {"missing uuid", "{\"id\": 60006, \"data\": {\"title\": \"x\"}}"},
-        {"missing data", "{\"id\": 60006, \"uuid\": \"u-1\"}"},
-        {"data null", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": null}"},
-        {"data string", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": \"title\"}"},
-        {"data array", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": [\"x\"]}"},
-        {"data number", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": 5}"},
-        {"member names are case-sensitive", "{\"ID\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
-        {"id abc", "{\"id\": \"abc\", \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
-        {"id not in table", "{\"id\": 10003, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
-        {"id with fraction", "{\"id\": 60006.0, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
-        {"id beyond 32 bits", "{\"id\": 4295027302, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
-        {"huge id", "{\"id\": 1" + std::string(5000, '0') + ", \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
-        {"id object", "{\"id\": {\"n\": 60006}, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}"},
+        {"empty uuid", "{\"id\": 60006, \"uuid\": \"\", \"data\": {\"title\": \"x\"}}"},
         {"uuid array", "{\"id\": 60006, \"uuid\": [\"u-1\"], \"data\": {\"title\": \"x\"}}"},
+        {"uuid Boolean", "{\"id\": 60006, \"uuid\": true, \"data\": {\"title\": \"x\"}}"},
         {"uuid with a quote", "{\"id\": 60006, \"uuid\": \"u\\\"1\", \"data\": {\"title\": \"x\"}}"},
         {"uuid forging a reply",
          "{\"id\": 60006, \"uuid\": \"u-1\\\", \\\"success\\\": false, \\\"x\\\": \\\"\", \"data\": {\"title\": \"x\"}}"},
         {"uuid with a backslash", "{\"id\": 60006, \"uuid\": \"u\\\\1\", \"data\": {\"title\": \"x\"}}"},
         {"uuid with a control character", "{\"id\": 60006, \"uuid\": \"u\\u00011\", \"data\": {\"title\": \"x\"}}"},
-        {"deep nesting in data", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\", \"deep\": " +
-                                     deepArray + "}}"},
+        {"uuid only deeper down", "{\"id\": 60006, \"data\": {\"uuid\": \"u-1\", \"deep\": " + deepArray + "}}"},
         {"deep nesting alone", deepArray},
-        {"deep unclosed nesting", std::string(100000, '{') },
-        {"title of the wrong type", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": {\"a\": 1}}}"},
-        {"title array", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": [\"x\"]}}"},
+        {"deep unclosed nesting", std::string(100000, '{')},
+        {"deep nesting that is no JSON", "{\"id\": 60006, \"uuid\": \"u-1\", \"data\": " + std::string(1000, '[')},
     };
     for (const TCase& c : cases) {
         TTestBridgeHost host;
@@ -100,6 +89,77 @@ TEST(BridgeProtocol, MalformedMessagesAreIgnoredAndLaterCallsAnswered) {
         EXPECT_EQ(host.window.GetCaption(), "before") << c.name;
         EXPECT_EQ(host.Reply("10001"), HelloReply) << c.name;
     }
+}
+
+// A call with a usable uuid gets exactly one reply: one the page's promise can reject with, naming
+// what was wrong. Nothing runs, and the next call is still answered.
+TEST(BridgeProtocol, MalformedCallsAreAnsweredWithOneErrorReply) {
+    const std::string deep = std::string(1000, '[') + std::string(1000, ']');
+    struct TCase {
+        std::string message;
+        const char* error;
+    };
+    const TCase cases[] = {
+        {"{\"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}", "Value 'id' not found"},
+        {"{\"ID\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}", "Value 'id' not found"},
+        {"{\"id\": {\"n\": 60006}, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}",
+         "Value 'id' must be a string, not an object"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\"}", "Value 'data' not found"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\", \"data\": null}", "Value 'data' must be an object"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\", \"data\": \"title\"}", "Value 'data' must be an object"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\", \"data\": [\"x\"]}", "Value 'data' must be an object"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\", \"data\": 5}", "Value 'data' must be an object"},
+        {"{\"id\": \"abc\", \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}", "No function has the identifier 'abc'"},
+        {"{\"id\": 10003, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}", "No function has the identifier '10003'"},
+        {"{\"id\": 60006.0, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}",
+         "No function has the identifier '60006.0'"},
+        {"{\"id\": 4295027302, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\"}}",
+         "No function has the identifier '4295027302'"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": {\"a\": 1}}}",
+         "Value 'title' must be a string, not an object"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": [\"x\"]}}",
+         "Value 'title' must be a string, not an array"},
+        {"{\"id\": 60006, \"uuid\": \"u-1\", \"data\": {\"title\": \"x\", \"deep\": " + deep + "}}",
+         "The call's JSON nests deeper than 256 levels"},
+        {"{\"data\": {\"title\": \"x\", \"deep\": " + deep + "}, \"id\": 60006, \"uuid\": \"u-1\"}",
+         "The call's JSON nests deeper than 256 levels"},
+    };
+    for (const TCase& c : cases) {
+        TTestBridgeHost host;
+        host.window.SetCaption("before");
+        host.Post(c.message);
+        EXPECT_EQ(host.webView.Posted(), std::vector<std::string>{Failure(TStrUtils::StringToJsonString(c.error))})
+            << c.message.substr(0, 80);
+        EXPECT_EQ(host.window.GetCaption(), "before") << c.message.substr(0, 80);
+        EXPECT_EQ(host.Reply("10001"), HelloReply) << c.message.substr(0, 80);
+    }
+}
+
+// JSON.stringify writes half of a character cut in two as a lone surrogate escape; it reads as
+// U+FFFD, as the page's TextEncoder makes it, and whole pairs stay whole.
+TEST(BridgeProtocol, LoneSurrogatesReadAsReplacementCharacters) {
+    struct TCase {
+        const char* written;
+        const char* caption;
+    };
+    const TCase cases[] = {
+        {R"("A\ud800B")", "A\xEF\xBF\xBD" "B"},
+        {R"("A\uDBFF")", "A\xEF\xBF\xBD"},
+        {R"("\udc00A")", "\xEF\xBF\xBD" "A"},
+        {R"("\ud83d\ude00")", "\xF0\x9F\x98\x80"},
+        {R"("\ud83d\ud83d\ude00")", "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
+        {R"("\ude00\ud83d")", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {R"("\\ud800")", "\\ud800"},
+        {R"("\\\ud800")", "\\\xEF\xBF\xBD"},
+    };
+    for (const TCase& c : cases) {
+        TTestBridgeHost host;
+        EXPECT_EQ(host.Reply("60006", std::string("{\"title\": ") + c.written + "}"), Success("true")) << c.written;
+        EXPECT_EQ(host.window.GetCaption(), c.caption) << c.written;
+    }
+    // A uuid cut the same way is answered with the replacement character in place.
+    TTestBridgeHost host;
+    EXPECT_EQ(host.Reply("10001", "{}", R"("u\ud800")"), ReplyText("u\xEF\xBF\xBD", true, "\"2022.1\""));
 }
 
 TEST(BridgeProtocol, DataMayHoldNestingWithinTheLimit) {

@@ -78,7 +78,8 @@ TEST(ShellCommand, MissingCommandArgument) {
     TTestBridgeHost host;
     EXPECT_EQ(host.Reply("70003", "{}"), Failure("\"Missing command\""));
     EXPECT_EQ(host.Reply("70003", "{\"command\": \"\", \"workingDir\": [1]}"), Failure("\"Missing command\""));
-    EXPECT_EQ(host.Reply("70003", "{\"command\": \"true\", \"workingDir\": [1]}"), "");
+    EXPECT_EQ(host.Reply("70003", "{\"command\": \"true\", \"workingDir\": [1]}"),
+              Failure("\"Value 'workingDir' must be a string, not an array\""));
     EXPECT_TRUE(host.os->Commands().empty());
 }
 
@@ -146,7 +147,7 @@ TEST(ShellExecute, MissingOrWronglyTypedArguments) {
     EXPECT_EQ(host.Reply("70001", "{}"), Failure("\"Missing filePath\""));
     EXPECT_EQ(host.Reply("70002", "{\"filePath\": null}"), Failure("\"Missing filePath\""));
     // Both arguments are read before filePath is checked.
-    EXPECT_EQ(host.Reply("70001", "{\"arguments\": {}}"), "");
+    EXPECT_EQ(host.Reply("70001", "{\"arguments\": {}}"), Failure("\"Value 'arguments' must be a string, not an object\""));
     EXPECT_TRUE(host.os->ShellRequests().empty());
 }
 

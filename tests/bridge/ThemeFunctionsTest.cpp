@@ -50,8 +50,9 @@ TEST_F(ThemeFunctions, SetAndGet) {
     EXPECT_EQ(host.themeEngine.Applied().back(), "Windows");
 }
 
-TEST_F(ThemeFunctions, NameOfTheWrongTypeGetsNoReply) {
-    EXPECT_EQ(host.Reply("80003", "{\"name\": [\"Carbon\"]}"), "");
+TEST_F(ThemeFunctions, NameOfTheWrongTypeIsAnErrorReply) {
+    EXPECT_EQ(host.Reply("80003", "{\"name\": [\"Carbon\"]}"),
+              Failure("\"Value 'name' must be a string, not an array\""));
     EXPECT_EQ(host.Reply("80001"), Success("\"Windows\""));
 }
 
