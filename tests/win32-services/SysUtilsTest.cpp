@@ -5,9 +5,12 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <filesystem>
+#include <vector>
 
 #include "TestEnvironment.h"
+#include "backends/win32/FolderDeletion.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WinText.h"
 
@@ -268,6 +271,92 @@ TEST_F(ShellExecAsAdminAndWait, KeepsProcessingMessagesAndStopsWhenAskedToQuit) 
     EXPECT_EQ(msg.wParam, 42u);
     // The program that was left running shares this test's output; end it so the run finishes.
     EXPECT_EQ(EndChildProcesses(L"win32-test-sleeper.exe"), 1);
+}
+
+// --- DeleteDirectory: roots, home and the list handed to the shell --------------------------
+
+// Keeps each shell operation that DeleteFolderTree asks for instead of running it. Under Wine
+// "Z:\" is the host's own root, so the spellings below must never reach the real shell.
+struct TRecordedDeletions {
+    std::vector<std::wstring> sources;  // each source list with both of its terminating zeros
+    std::vector<UINT> functions;
+    std::vector<FILEOP_FLAGS> flags;
+
+    TShellFileOperation Operation() {
+        return [this](SHFILEOPSTRUCTW& operation) {
+            const size_t firstLength = wcslen(operation.pFrom);
+            sources.emplace_back(operation.pFrom, firstLength + 2);
+            functions.push_back(operation.wFunc);
+            flags.push_back(operation.fFlags);
+            return 0;
+        };
+    }
+};
+
+std::wstring Upper(std::wstring text) {
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+TEST(DeleteDirectory, RootsAndTheHomeFolderNeverReachTheShellInAnySpelling) {
+    TScratchDir scratch;
+    const std::wstring home = scratch.Path() + L"Home Folder";
+    std::filesystem::create_directories(home + L"\\Documents");
+    ASSERT_TRUE(test::WriteBytes(home + L"\\keep.txt", "keep"));
+    std::wstring shortHome(MAX_PATH, L'\0');
+    shortHome.resize(GetShortPathNameW(home.c_str(), shortHome.data(), MAX_PATH));
+
+    std::vector<std::wstring> spellings = {
+        L"C:\\", L"C:", L"C:/", L"c:\\", L"C:\\\\", L"C:\\.", L"C:\\..", L"C:\\..\\..", L"C:\\windows\\..",
+        L"C:\\...", L"C:\\ ", L"C:data", L"\\\\?\\C:\\", L"\\\\?\\C:", L"\\\\?\\C:\\..", L"\\\\.\\C:\\",
+        L"\\\\.\\C:\\..", L"\\\\?\\UNC\\server\\share\\", L"\\\\server\\share", L"\\\\server\\share\\",
+        L"\\\\server\\share\\x\\..", L"\\\\.\\PhysicalDrive0", L"Z:\\", L"Z:\\tmp\\..", L"Z:/", L"/", L"//",
+        L"/./", L"\\", L"\\..", L"D:\\",
+        home, home + L"\\", home + L"\\.", home + L"\\Documents\\..", home + L"\\Documents\\..\\", Upper(home),
+        home + L"/", scratch.Path(), scratch.Path() + L"Home Folder\\.\\..\\Home Folder",
+    };
+    if (!shortHome.empty()) spellings.push_back(shortHome);
+    for (const std::wstring& spelling : spellings) {
+        SCOPED_TRACE(TWinText::WideToUtf8(spelling));
+        TRecordedDeletions recorded;
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(DeleteFolderTree(spelling, home, recorded.Operation()));
+        EXPECT_TRUE(GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_INVALID_NAME) << GetLastError();
+        EXPECT_TRUE(recorded.sources.empty());
+    }
+    EXPECT_EQ(test::ReadBytes(home + L"\\keep.txt"), "keep");
+}
+
+TEST(DeleteDirectory, TheShellGetsTheFullPathWithoutTrailingDelimitersAndADoubleZero) {
+    TScratchDir scratch;
+    const std::wstring data = scratch.Path() + L"data";
+    const std::wstring home = scratch.Path() + L"home";
+    std::filesystem::create_directories(data + L"\\sub");
+    std::filesystem::create_directories(home);
+    for (const std::wstring& spelling : {data, data + L"\\", data + L"\\\\", data + L"/", data + L"\\sub\\..\\",
+                                         data + L"\\.", Upper(data) + L"\\"}) {
+        SCOPED_TRACE(TWinText::WideToUtf8(spelling));
+        TRecordedDeletions recorded;
+        EXPECT_TRUE(DeleteFolderTree(spelling, home, recorded.Operation()));
+        ASSERT_EQ(recorded.sources.size(), 1u);
+        EXPECT_EQ(Upper(recorded.sources[0]), Upper(data) + std::wstring(2, L'\0'));
+        EXPECT_EQ(recorded.functions[0], static_cast<UINT>(FO_DELETE));
+        EXPECT_EQ(recorded.flags[0], FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI);
+    }
+    // Inside the home folder is fine; so is a path with no home to compare with.
+    TRecordedDeletions recorded;
+    EXPECT_TRUE(DeleteFolderTree(home + L"\\Documents", home, recorded.Operation()));
+    EXPECT_TRUE(DeleteFolderTree(data, L"", recorded.Operation()));
+    EXPECT_EQ(recorded.sources.size(), 2u);
+}
+
+TEST(DeleteDirectory, AFolderNamedWithATrailingBackslashIsRemoved) {
+    TScratchDir scratch;
+    const std::wstring data = scratch.Path() + L"data\\";
+    std::filesystem::create_directories(data + L"EBWebView");
+    ASSERT_TRUE(test::WriteBytes(data + L"EBWebView\\Local State", "{}"));
+    EXPECT_TRUE(TSysUtils::DeleteDirectory(data));
+    EXPECT_FALSE(test::PathExists(data));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "backends/win32/FolderDeletion.h"
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 
@@ -180,22 +181,11 @@ bool TSysUtils::ShellExplore(const std::wstring& filePath) {
 }
 
 bool TSysUtils::DeleteDirectory(const std::wstring& dirPath) {
-    // The shell would read an empty source list as no file at all or, worse, as the current folder.
-    // Wildcards would widen the operation beyond the one folder asked for.
-    if (dirPath.empty() || dirPath.find_first_of(L"*?") != std::wstring::npos) {
-        SetLastError(ERROR_INVALID_NAME);
-        return false;
-    }
-    std::wstring sources = dirPath;
-    sources.push_back(L'\0');  // the list of sources ends with a second terminating zero
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = sources.c_str();
-    // No error box either: the caller reports the failure itself.
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    const int result = SHFileOperationW(&operation);
-    if (result != 0) SetLastError(ShellOperationError(result));
-    return result == 0;
+    return DeleteFolderTree(dirPath, GetShellFolderPath(CSIDL_PROFILE), [](SHFILEOPSTRUCTW& operation) {
+        const int result = SHFileOperationW(&operation);
+        if (result != 0) SetLastError(ShellOperationError(result));
+        return result;
+    });
 }
 
 std::wstring TSysUtils::GetShellFolderPath(int csidl) {
