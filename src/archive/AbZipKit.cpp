@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <optional>
 
@@ -87,17 +88,26 @@ struct TEndRecord {
     uint64_t directoryOffset = 0;
 };
 
-// The record found is the one nearest the end whose declared comment fits in the bytes after
-// it, so trailing data such as a signature table is skipped.
-std::optional<std::size_t> FindEndRecord(std::string_view bytes) {
-    if (bytes.size() < EndRecordSize) return std::nullopt;
+// Every end record whose declared comment fits in the bytes after it, in the order they are tried:
+// first those that end exactly where the data ends, then the rest from the end backwards, so that
+// trailing data such as a signature table is skipped and an archive held in another's comment
+// does not hide the outer one.
+std::vector<std::size_t> EndRecordCandidates(std::string_view bytes) {
+    std::vector<std::size_t> exact, others;
+    if (bytes.size() < EndRecordSize) return exact;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t pos = bytes.size() - EndRecordSize + 1; pos-- > 0;) {
         if (p[pos] != 0x50 || Le32(p + pos) != EndRecordSignature) continue;
         const std::size_t following = bytes.size() - pos - EndRecordSize;
-        if (following >= Le16(p + pos + 20)) return pos;
+        const std::size_t comment = Le16(p + pos + 20);
+        if (following == comment) {
+            exact.push_back(pos);
+        } else if (following > comment) {
+            others.push_back(pos);
+        }
     }
-    return std::nullopt;
+    exact.insert(exact.end(), others.begin(), others.end());
+    return exact;
 }
 
 std::optional<std::size_t> FindZip64Locator(std::string_view bytes, std::size_t endRecordPos) {
@@ -178,55 +188,89 @@ struct TAbZipKit::TImpl {
     }
 
     void ReadCentralDirectory(const TEndRecord& end);
+    bool ReadRecordsFilling(std::size_t start, uint64_t end);
+    void Open();
     void BuildIndex();
     int Find(std::string_view name) const;
-    TAbExtractStatus Extract(const TAbZipItem& item, std::string& out) const;
+    TAbExtractStatus Extract(const TAbZipItem& item, const TAbSink& sink) const;
     TAbExtractStatus Produce(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                             std::optional<TPkwareCipher>& cipher, std::string& out) const;
+                             std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
     TAbExtractStatus CopyStored(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                                std::optional<TPkwareCipher>& cipher, std::string& out) const;
+                                std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
     TAbExtractStatus Inflate(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                             std::optional<TPkwareCipher>& cipher, std::string& out) const;
+                             std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
 };
 
+namespace {
+
+// One central-directory record at `pos`, or nothing when none fits there.
+std::optional<TAbZipItem> ReadCentralRecord(std::string_view bytes, std::size_t pos, std::size_t& recordSize) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (pos > bytes.size() || bytes.size() - pos < CentralHeaderSize || Le32(p + pos) != CentralHeaderSignature) {
+        return std::nullopt;
+    }
+    const unsigned char* h = p + pos;
+    const std::size_t nameLength = Le16(h + 28);
+    const std::size_t extraLength = Le16(h + 30);
+    const std::size_t commentLength = Le16(h + 32);
+    recordSize = CentralHeaderSize + nameLength + extraLength + commentLength;
+    if (bytes.size() - pos < recordSize) return std::nullopt;
+    const std::string_view rawName(bytes.data() + pos + CentralHeaderSize, nameLength);
+    const std::string_view extra(bytes.data() + pos + CentralHeaderSize + nameLength, extraLength);
+
+    TAbZipItem item;
+    item.versionMadeBy = Le16(h + 4);
+    item.versionNeededToExtract = Le16(h + 6);
+    item.generalPurposeFlags = Le16(h + 8);
+    item.compressionMethod = Le16(h + 10);
+    item.lastModTime = Le16(h + 12);
+    item.lastModDate = Le16(h + 14);
+    item.crc32 = Le32(h + 16);
+    const uint32_t rawCompressed = Le32(h + 20);
+    const uint32_t rawUncompressed = Le32(h + 24);
+    item.diskNumberStart = Le16(h + 34);
+    item.externalAttributes = Le32(h + 38);
+    const uint32_t rawOffset = Le32(h + 42);
+    item.compressedSize = rawCompressed;
+    item.uncompressedSize = rawUncompressed;
+    item.localHeaderOffset = rawOffset;
+    ApplyZip64Extra(extra, rawUncompressed, rawCompressed, rawOffset, item);
+    item.fileName = TZipNames::DecodeName(rawName, extra, item.generalPurposeFlags, item.versionMadeBy);
+    return item;
+}
+
+}  // namespace
+
+// The directory is walked by its declared offset and size. The entry count is trusted only when
+// the records do not fill that size exactly: some tools let the 16-bit count wrap past 65,535
+// entries without writing Zip64 records, and then the size is what is right.
 void TAbZipKit::TImpl::ReadCentralDirectory(const TEndRecord& end) {
     if (end.directoryOffset > bytes.size()) throw EAbZipInvalid();
-    std::size_t pos = static_cast<std::size_t>(end.directoryOffset);
+    const std::size_t start = static_cast<std::size_t>(end.directoryOffset);
+    if (end.directorySize <= bytes.size() - start && ReadRecordsFilling(start, start + end.directorySize)) return;
+    items.clear();
     // The declared count is untrusted: never reserve more records than the bytes can hold.
-    items.reserve(static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (bytes.size() - pos) / CentralHeaderSize)));
-    const unsigned char* p = Data();
+    items.reserve(static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (bytes.size() - start) / CentralHeaderSize)));
+    std::size_t pos = start;
     for (uint64_t i = 0; i < end.totalEntries; ++i) {
-        if (bytes.size() - pos < CentralHeaderSize || Le32(p + pos) != CentralHeaderSignature) throw EAbZipInvalid();
-        const unsigned char* h = p + pos;
-        const std::size_t nameLength = Le16(h + 28);
-        const std::size_t extraLength = Le16(h + 30);
-        const std::size_t commentLength = Le16(h + 32);
-        const std::size_t recordSize = CentralHeaderSize + nameLength + extraLength + commentLength;
-        if (bytes.size() - pos < recordSize) throw EAbZipInvalid();
-        const std::string_view rawName(bytes.data() + pos + CentralHeaderSize, nameLength);
-        const std::string_view extra(bytes.data() + pos + CentralHeaderSize + nameLength, extraLength);
-
-        TAbZipItem item;
-        item.versionMadeBy = Le16(h + 4);
-        item.versionNeededToExtract = Le16(h + 6);
-        item.generalPurposeFlags = Le16(h + 8);
-        item.compressionMethod = Le16(h + 10);
-        item.lastModTime = Le16(h + 12);
-        item.lastModDate = Le16(h + 14);
-        item.crc32 = Le32(h + 16);
-        const uint32_t rawCompressed = Le32(h + 20);
-        const uint32_t rawUncompressed = Le32(h + 24);
-        item.diskNumberStart = Le16(h + 34);
-        item.externalAttributes = Le32(h + 38);
-        const uint32_t rawOffset = Le32(h + 42);
-        item.compressedSize = rawCompressed;
-        item.uncompressedSize = rawUncompressed;
-        item.localHeaderOffset = rawOffset;
-        ApplyZip64Extra(extra, rawUncompressed, rawCompressed, rawOffset, item);
-        item.fileName = TZipNames::DecodeName(rawName, extra, item.generalPurposeFlags, item.versionMadeBy);
-        items.push_back(std::move(item));
+        std::size_t recordSize = 0;
+        std::optional<TAbZipItem> item = ReadCentralRecord(bytes, pos, recordSize);
+        if (!item) throw EAbZipInvalid();
+        items.push_back(std::move(*item));
         pos += recordSize;
     }
+}
+
+bool TAbZipKit::TImpl::ReadRecordsFilling(std::size_t start, uint64_t end) {
+    items.clear();
+    for (std::size_t pos = start; pos < end;) {
+        std::size_t recordSize = 0;
+        std::optional<TAbZipItem> item = ReadCentralRecord(bytes, pos, recordSize);
+        if (!item || recordSize > end - pos) return false;
+        items.push_back(std::move(*item));
+        pos += recordSize;
+    }
+    return true;
 }
 
 void TAbZipKit::TImpl::BuildIndex() {
@@ -249,7 +293,7 @@ int TAbZipKit::TImpl::Find(std::string_view name) const {
     return -1;
 }
 
-TAbExtractStatus TAbZipKit::TImpl::Extract(const TAbZipItem& item, std::string& out) const {
+TAbExtractStatus TAbZipKit::TImpl::Extract(const TAbZipItem& item, const TAbSink& sink) const {
     if ((item.versionNeededToExtract & 0xFF) > HighestSupportedVersion) return TAbExtractStatus::UnsupportedMethod;
     const uint64_t local = item.localHeaderOffset;
     if (local > bytes.size() || bytes.size() - local < LocalHeaderSize) return TAbExtractStatus::DamagedData;
@@ -278,28 +322,32 @@ TAbExtractStatus TAbZipKit::TImpl::Extract(const TAbZipItem& item, std::string& 
         size -= TPkwareCipher::HeaderSize;
     }
     if (item.uncompressedSize == 0) return TAbExtractStatus::Ok;
-    return Produce(item, data, size, cipher, out);
+    return Produce(item, data, size, cipher, sink);
 }
 
 TAbExtractStatus TAbZipKit::TImpl::Produce(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                                           std::optional<TPkwareCipher>& cipher, std::string& out) const {
-    if (item.compressionMethod == MethodStored) return CopyStored(item, data, size, cipher, out);
-    if (item.compressionMethod == MethodDeflate) return Inflate(item, data, size, cipher, out);
+                                           std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
+    if (item.compressionMethod == MethodStored) return CopyStored(item, data, size, cipher, sink);
+    if (item.compressionMethod == MethodDeflate) return Inflate(item, data, size, cipher, sink);
     return TAbExtractStatus::UnsupportedMethod;
 }
 
+// Plain stored bytes go to the sink straight from the archive; encrypted ones through one block.
 TAbExtractStatus TAbZipKit::TImpl::CopyStored(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                                              std::optional<TPkwareCipher>& cipher, std::string& out) const {
+                                              std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
     if (size < item.uncompressedSize) return TAbExtractStatus::DamagedData;
-    const std::size_t start = out.size();
-    out.resize(start + static_cast<std::size_t>(item.uncompressedSize));
-    auto* target = reinterpret_cast<unsigned char*>(out.data()) + start;
+    std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
     uint32_t crc = 0;
     for (uint64_t done = 0; done < item.uncompressedSize;) {
         const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, item.uncompressedSize - done));
-        std::memcpy(target + done, data + done, block);
-        if (cipher) cipher->Decrypt(target + done, block);
-        crc = Crc32(crc, target + done, block);
+        const unsigned char* plain = data + done;
+        if (cipher) {
+            std::memcpy(decrypted.data(), plain, block);
+            cipher->Decrypt(decrypted.data(), block);
+            plain = decrypted.data();
+        }
+        crc = Crc32(crc, plain, block);
+        if (!sink(reinterpret_cast<const char*>(plain), block)) return TAbExtractStatus::SinkFailed;
         done += block;
     }
     return crc == item.crc32 ? TAbExtractStatus::Ok : TAbExtractStatus::CrcMismatch;
@@ -327,19 +375,15 @@ private:
 }  // namespace
 
 TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                                           std::optional<TPkwareCipher>& cipher, std::string& out) const {
+                                           std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
     if (item.uncompressedSize / MaxDeflateRatio > size + 1) return TAbExtractStatus::DamagedData;
-    if (item.uncompressedSize > out.max_size() - out.size()) return TAbExtractStatus::DamagedData;
     TInflater inflater;
     if (!inflater.Ready()) return TAbExtractStatus::DamagedData;
     z_stream& zs = inflater.Stream();
 
-    const std::size_t start = out.size();
     const uint64_t expected = item.uncompressedSize;
-    out.resize(start + static_cast<std::size_t>(expected));
-    auto* target = reinterpret_cast<unsigned char*>(out.data()) + start;
     std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
-    std::array<unsigned char, 64> overflow;  // catches output beyond the declared size
+    std::vector<unsigned char> output(BlockSize);
     uint64_t consumed = 0;
     uint64_t produced = 0;
     uint32_t crc = 0;
@@ -358,18 +402,17 @@ TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, const unsigne
             zs.avail_in = static_cast<uInt>(block);
             consumed += block;
         }
-        const bool full = produced == expected;
-        zs.next_out = full ? overflow.data() : target + produced;
-        zs.avail_out = full ? static_cast<uInt>(overflow.size())
-                            : static_cast<uInt>(std::min<uint64_t>(expected - produced, 1u << 30));
+        zs.next_out = output.data();
+        zs.avail_out = static_cast<uInt>(output.size());
         result = inflate(&zs, Z_NO_FLUSH);
         if (result != Z_OK && result != Z_STREAM_END) return TAbExtractStatus::DamagedData;
-        if (full) {
-            if (zs.avail_out != overflow.size()) return TAbExtractStatus::DamagedData;
-            continue;
+        const std::size_t written = output.size() - zs.avail_out;
+        // More than the declared size is damage; nothing beyond it reaches the sink.
+        if (written > expected - produced) return TAbExtractStatus::DamagedData;
+        crc = Crc32(crc, output.data(), written);
+        if (written > 0 && !sink(reinterpret_cast<const char*>(output.data()), written)) {
+            return TAbExtractStatus::SinkFailed;
         }
-        const std::size_t written = static_cast<std::size_t>(zs.next_out - (target + produced));
-        crc = Crc32(crc, target + produced, written);
         produced += written;
     }
     if (produced != expected) return TAbExtractStatus::DamagedData;
@@ -389,17 +432,33 @@ void TAbZipKit::LoadFromMemory(std::string archiveBytes) {
         return;
     }
     try {
-        const std::optional<std::size_t> endPos = FindEndRecord(FImpl->bytes);
-        if (!endPos) throw EAbZipInvalid();
-        const TEndRecord end = ReadEndRecord(FImpl->bytes, *endPos);
-        if (end.diskNumber != 0) throw EAbZipBadSpanStream();
-        FImpl->ReadCentralDirectory(end);
-        FImpl->BuildIndex();
-        FImpl->open = true;
+        FImpl->Open();
     } catch (...) {
         FImpl->Clear();
         throw;
     }
+}
+
+// Tries the end records in their order until one leads to a central directory; when none does,
+// the first one's failure is the archive's. A few candidates are enough: every one costs a walk.
+void TAbZipKit::TImpl::Open() {
+    constexpr std::size_t MaxCandidates = 16;
+    const std::vector<std::size_t> candidates = EndRecordCandidates(bytes);
+    if (candidates.empty()) throw EAbZipInvalid();
+    std::exception_ptr firstFailure;
+    for (std::size_t i = 0; i < candidates.size() && i < MaxCandidates; ++i) {
+        try {
+            const TEndRecord end = ReadEndRecord(bytes, candidates[i]);
+            if (end.diskNumber != 0) throw EAbZipBadSpanStream();
+            ReadCentralDirectory(end);
+            BuildIndex();
+            open = true;
+            return;
+        } catch (const EAbException&) {
+            if (!firstFailure) firstFailure = std::current_exception();
+        }
+    }
+    std::rethrow_exception(firstFailure);
 }
 
 bool TAbZipKit::IsOpen() const { return FImpl->open; }
@@ -410,10 +469,19 @@ TAbExtractStatus TAbZipKit::TryExtract(std::string_view fileName, std::string& o
     if (!FImpl->open) throw EAbNoArchive();
     const int index = FImpl->Find(fileName);
     if (index < 0) return TAbExtractStatus::NotFound;
+    const TAbZipItem& item = FImpl->items[index];
     const std::size_t originalSize = out.size();
     TAbExtractStatus status;
     try {
-        status = FImpl->Extract(FImpl->items[index], out);
+        // The declared size is only trusted as far as the archive's own bytes can back it.
+        const uint64_t backed = std::min<uint64_t>(item.compressedSize, FImpl->bytes.size());
+        const uint64_t plausible = item.compressionMethod == MethodStored ? backed : backed * MaxDeflateRatio;
+        const uint64_t reserve = std::min(item.uncompressedSize, plausible);
+        if (reserve < out.max_size() - out.size()) out.reserve(out.size() + static_cast<std::size_t>(reserve));
+        status = FImpl->Extract(item, [&out](const char* data, std::size_t size) {
+            out.append(data, size);
+            return true;
+        });
     } catch (const std::bad_alloc&) {
         status = TAbExtractStatus::DamagedData;
     } catch (const std::length_error&) {
@@ -421,6 +489,17 @@ TAbExtractStatus TAbZipKit::TryExtract(std::string_view fileName, std::string& o
     }
     if (status != TAbExtractStatus::Ok) out.resize(originalSize);
     return status;
+}
+
+TAbExtractStatus TAbZipKit::TryExtractTo(std::string_view fileName, const TAbSink& sink) const {
+    if (!FImpl->open) throw EAbNoArchive();
+    const int index = FImpl->Find(fileName);
+    if (index < 0) return TAbExtractStatus::NotFound;
+    try {
+        return FImpl->Extract(FImpl->items[index], sink);
+    } catch (const std::bad_alloc&) {
+        return TAbExtractStatus::DamagedData;
+    }
 }
 
 void TAbZipKit::ExtractToStream(std::string_view fileName, std::string& out) const {
@@ -435,6 +514,7 @@ const char* TAbZipKit::StatusMessage(TAbExtractStatus status) {
         case TAbExtractStatus::CrcMismatch: return "CRC-32 mismatch: the entry is damaged";
         case TAbExtractStatus::UnsupportedMethod: return "Unsupported compression method or version";
         case TAbExtractStatus::DamagedData: return "The entry's data is damaged";
+        case TAbExtractStatus::SinkFailed: return "The entry's bytes could not be written";
     }
     return "Unknown error";
 }

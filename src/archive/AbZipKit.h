@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,7 +28,10 @@ public:
 };
 
 // The outcome of one extraction, for callers that must tell a failure from success.
-enum class TAbExtractStatus { Ok, NotFound, WrongPassword, CrcMismatch, UnsupportedMethod, DamagedData };
+enum class TAbExtractStatus { Ok, NotFound, WrongPassword, CrcMismatch, UnsupportedMethod, DamagedData, SinkFailed };
+
+// Takes an entry's plain bytes block by block, in order; false stops the extraction.
+using TAbSink = std::function<bool(const char* data, std::size_t size)>;
 
 struct TAbZipItem {
     std::string fileName;  // decoded to UTF-8, "/" as stored
@@ -69,6 +74,10 @@ public:
     void ExtractToStream(std::string_view fileName, std::string& out) const;
     // Same, and tells why an entry failed: `out` gets the bytes only when the status is Ok.
     TAbExtractStatus TryExtract(std::string_view fileName, std::string& out) const;
+    // Hands the entry's plain bytes to `sink` as they are produced, in blocks, with no copy of the
+    // whole entry on the way. On a failure the sink has had the bytes produced before it (for a
+    // CRC mismatch, all of them); SinkFailed when the sink stopped the extraction.
+    TAbExtractStatus TryExtractTo(std::string_view fileName, const TAbSink& sink) const;
     static const char* StatusMessage(TAbExtractStatus status);
 
     int Count() const;

@@ -17,9 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // UTF-8 with a byte-order mark; CR LF, a lone CR and a lone LF each end a line, and every line,
-// the last included, is written with CR LF. A NUL ends the text.
+// the last included, is written with CR LF. NUL characters are written like any other.
 std::string TextFileBytes(std::string_view contents) {
-    contents = contents.substr(0, contents.find('\0'));
     std::string bytes = "\xEF\xBB\xBF";
     bytes.reserve(contents.size() + contents.size() / 16 + 8);
     std::size_t start = 0;
@@ -65,6 +64,24 @@ bool DeleteOneFile(const std::string& path) {
 
 const char* Boolean(bool value) { return value ? "true" : "false"; }
 
+// A path argument. The file system ends a path at its first NUL, so a path holding one would name
+// another file than the page asked for: it is refused.
+std::string ReadPath(const TBridgeArguments& args, std::string_view name) {
+    std::string path = args.ReadString(name);
+    if (path.find('\0') != std::string::npos) {
+        throw EBridgeError("Value '" + std::string(name) + "' must not hold a NUL character");
+    }
+    return path;
+}
+
+// A path whose last part is empty ("dir/"), "." or ".." names a folder; writing a file there
+// must fail before any folder on the way is made.
+std::optional<std::string> NotAFileName(const std::string& path) {
+    const fs::path name = TPagePaths::ToFsPath(path).filename();
+    if (!name.empty() && name != "." && name != "..") return std::nullopt;
+    return "Cannot create file \"" + path + "\". The path names a folder, not a file";
+}
+
 // Reads `contents`; a value of the wrong type is answered like a failed write.
 std::optional<std::string> ReadContents(const TBridgeArguments& args, std::string& error) {
     try {
@@ -78,21 +95,24 @@ std::optional<std::string> ReadContents(const TBridgeArguments& args, std::strin
 }  // namespace
 
 void TBrowserExternalModule::FilesFileExists(const std::string& uuid, const TBridgeArguments& args) {
-    const std::string filePath = args.ReadString("filePath");
+    const std::string filePath = ReadPath(args, "filePath");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
     SendSuccess(uuid, Boolean(IsFile(ResolvePagePath(filePath))));
 }
 
 void TBrowserExternalModule::FilesDeleteFile(const std::string& uuid, const TBridgeArguments& args) {
-    const std::string filePath = args.ReadString("filePath");
+    const std::string filePath = ReadPath(args, "filePath");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
     SendSuccess(uuid, Boolean(DeleteOneFile(ResolvePagePath(filePath))));
 }
 
 void TBrowserExternalModule::FilesWriteTextFile(const std::string& uuid, const TBridgeArguments& args) {
-    const std::string filePath = args.ReadString("filePath");
+    const std::string filePath = ReadPath(args, "filePath");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
     const std::string path = ResolvePagePath(filePath);
+    if (const std::optional<std::string> error = NotAFileName(path)) {
+        return SendError(uuid, TStrUtils::StringToJsonString(*error));
+    }
     CreateParentFolders(path);
     std::string readError;
     const std::optional<std::string> contents = ReadContents(args, readError);
@@ -104,37 +124,39 @@ void TBrowserExternalModule::FilesWriteTextFile(const std::string& uuid, const T
 }
 
 void TBrowserExternalModule::FilesExtractFile(const std::string& uuid, const TBridgeArguments& args) {
-    const std::string sourceFile = args.ReadString("sourceFile");
+    const std::string sourceFile = ReadPath(args, "sourceFile");
     if (sourceFile.empty()) return SendError(uuid, "\"Missing sourceFile\"");
-    const std::string targetFile = args.ReadString("targetFile");
+    const std::string targetFile = ReadPath(args, "targetFile");
     if (targetFile.empty()) return SendError(uuid, "\"Missing targetFile\"");
-    std::string content;
+    // The page names a packaged file as "/" and its path inside the application folder.
+    std::string entryName;
     try {
-        // The page names a packaged file as "/" and its path inside the application folder.
-        const std::string entryName = AppDirName() + sourceFile;
+        entryName = AppDirName() + sourceFile;
         if (FExeZip->FindFile(entryName) < 0) return SendError(uuid, "\"File not found\"");
-        const TAbExtractStatus status = FExeZip->TryExtract(entryName, content);
-        if (status != TAbExtractStatus::Ok) {
-            return SendError(uuid, TStrUtils::StringToJsonString(TAbZipKit::StatusMessage(status)));
-        }
     } catch (const std::exception& error) {
         return SendError(uuid, TStrUtils::StringToJsonString(error.what()));
     }
     // The target is used as given: relative to the process's current folder, no folders created.
-    if (const std::optional<std::string> error = TFileReplacer::Write(targetFile, content)) {
-        return SendError(uuid, TStrUtils::StringToJsonString(*error));
-    }
+    // The entry goes straight into it, block by block; it replaces the target only when whole.
+    const std::optional<std::string> error =
+        TFileReplacer::WriteFrom(targetFile, [&](const TFileReplacer::TAppend& append) -> std::optional<std::string> {
+            const TAbExtractStatus status = FExeZip->TryExtractTo(
+                entryName, [&append](const char* data, std::size_t size) { return append({data, size}); });
+            if (status == TAbExtractStatus::Ok) return std::nullopt;
+            return std::string(TAbZipKit::StatusMessage(status));
+        });
+    if (error) return SendError(uuid, TStrUtils::StringToJsonString(*error));
     SendSuccess(uuid, "true");
 }
 
 void TBrowserExternalModule::FoldersDirExists(const std::string& uuid, const TBridgeArguments& args) {
-    const std::string dirPath = args.ReadString("dirPath");
+    const std::string dirPath = ReadPath(args, "dirPath");
     if (dirPath.empty()) return SendError(uuid, "\"Missing dirPath\"");
     SendSuccess(uuid, Boolean(IsFolder(ResolvePagePath(dirPath))));
 }
 
 void TBrowserExternalModule::FoldersDeleteDir(const std::string& uuid, const TBridgeArguments& args) {
-    const std::string dirPath = args.ReadString("dirPath");
+    const std::string dirPath = ReadPath(args, "dirPath");
     if (dirPath.empty()) return SendError(uuid, "\"Missing dirPath\"");
     SendSuccess(uuid, Boolean(FServices.operatingSystem->DeleteDirectory(ResolvePagePath(dirPath))));
 }
@@ -160,9 +182,12 @@ void TBrowserExternalModule::FoldersGetAppDataDir(const std::string& uuid, const
 }
 
 void TBrowserExternalModule::Base64DecodeToFile(const std::string& uuid, const TBridgeArguments& args) {
-    const std::string filePath = args.ReadString("filePath");
+    const std::string filePath = ReadPath(args, "filePath");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
     const std::string path = ResolvePagePath(filePath);
+    if (const std::optional<std::string> error = NotAFileName(path)) {
+        return SendError(uuid, TStrUtils::StringToJsonString(*error));
+    }
     CreateParentFolders(path);
     std::string readError;
     const std::optional<std::string> contents = ReadContents(args, readError);

@@ -18,12 +18,15 @@
 namespace zorv {
 namespace {
 
+// A short name in the target's folder, so that a target whose own name is as long as the file
+// system allows still gets a temporary file.
 std::string TemporaryNameBeside(const std::string& target) {
     std::random_device random;
     static constexpr char digits[] = "0123456789abcdef";
-    std::string suffix = ".";
-    for (int i = 0; i < 8; ++i) suffix += digits[random() % 16];
-    return target + suffix + ".tmp";
+    std::string name = ".zorv-";
+    for (int i = 0; i < 12; ++i) name += digits[random() % 16];
+    name += ".tmp";
+    return TPagePaths::FromFsPath(TPagePaths::ToFsPath(target).parent_path() / TPagePaths::ToFsPath(name));
 }
 
 // A link is followed to the file it names (also when that file does not exist yet), so that a write
@@ -127,17 +130,39 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std::string_view bytes) {
+    return WriteFrom(utf8Path, [bytes](const TAppend& append) -> std::optional<std::string> {
+        append(bytes);
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string> TFileReplacer::WriteFrom(const std::string& utf8Path, const TProducer& produce) {
+    // The file system would end the name at the NUL and write another file.
+    if (utf8Path.find('\0') != std::string::npos) return CannotCreate(utf8Path, "The name holds a NUL character");
     const std::string target = FinalTarget(utf8Path);
     const std::string temporary = TemporaryNameBeside(target);
 #ifdef _WIN32
     TFileHandle file(CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
-    if (!WriteAll(file.Get(), bytes) || !file.Close()) {
-        const DWORD error = GetLastError();
+    DWORD writeError = 0;
+    const TAppend append = [&](std::string_view bytes) {
+        if (writeError == 0 && !WriteAll(file.Get(), bytes)) writeError = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        return writeError == 0;
+    };
+    std::optional<std::string> sourceError;
+    try {
+        sourceError = produce(append);
+    } catch (...) {
         file.Close();
         DeleteFileW(Wide(temporary).c_str());
-        return CannotCreate(utf8Path, SystemMessage(error));
+        throw;
+    }
+    if (writeError == 0 && !sourceError && !file.Close()) writeError = GetLastError();
+    if (writeError != 0 || sourceError) {
+        file.Close();
+        DeleteFileW(Wide(temporary).c_str());
+        return writeError != 0 ? CannotCreate(utf8Path, SystemMessage(writeError)) : sourceError;
     }
     if (!MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -153,11 +178,24 @@ std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std
     if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
         (void)::fchmod(file.Get(), existing.st_mode & 07777);
     }
-    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 || !file.Close()) {
-        const int error = errno;
+    int writeError = 0;
+    const TAppend append = [&](std::string_view bytes) {
+        if (writeError == 0 && !WriteAll(file.Get(), bytes)) writeError = errno ? errno : EIO;
+        return writeError == 0;
+    };
+    std::optional<std::string> sourceError;
+    try {
+        sourceError = produce(append);
+    } catch (...) {
         file.Close();
         ::unlink(temporary.c_str());
-        return CannotCreate(utf8Path, std::strerror(error));
+        throw;
+    }
+    if (writeError == 0 && !sourceError && (::fsync(file.Get()) != 0 || !file.Close())) writeError = errno;
+    if (writeError != 0 || sourceError) {
+        file.Close();
+        ::unlink(temporary.c_str());
+        return writeError != 0 ? CannotCreate(utf8Path, std::strerror(writeError)) : sourceError;
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;

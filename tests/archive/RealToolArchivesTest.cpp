@@ -121,5 +121,100 @@ TEST(RealToolZip64, ForcedZip64ArchiveOpensAndExtracts) {
     EXPECT_EQ(out, std::string(5000, 'b'));
 }
 
+// Python's zipfile writes `count` entries (one with content, the others empty); the script then
+// lays the end of the archive out as tools do that let the 16-bit entry count wrap: the Zip64
+// end record and locator removed, the counts cut to 16 bits, size and offset kept.
+constexpr const char* WrappedCountScript = R"PY(
+import io, struct, sys, zipfile
+count, out = int(sys.argv[1]), sys.argv[2]
+buffer = io.BytesIO()
+with zipfile.ZipFile(buffer, 'w', zipfile.ZIP_STORED) as archive:
+    archive.writestr('first.txt', 'first entry')
+    for i in range(1, count - 1):
+        archive.writestr('e/%06d' % i, '')
+    archive.writestr('last.txt', 'last entry')
+data = buffer.getvalue()
+end = data.rindex(b'PK\x05\x06')
+size, offset = struct.unpack('<QQ', data[data.rindex(b'PK\x06\x06') + 40:][:16])
+directory_end = offset + size
+record = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, count & 0xFFFF, count & 0xFFFF, size, offset, 0)
+open(out, 'wb').write(data[:directory_end] + record)
+)PY";
+
+TEST(RealToolWrappedCount, MoreThan65535EntriesWithoutZip64AreAllListed) {
+    if (!HasTool("python3")) GTEST_SKIP() << "python3 is not installed";
+    TScratchDir dir;
+    WriteFile(dir / "wrap.py", WrappedCountScript);
+    for (const int count : {70000, 65536}) {
+        const fs::path archive = dir / ("wrapped-" + std::to_string(count) + ".zip");
+        ASSERT_EQ(RunShell("python3 " + Quote(dir / "wrap.py") + " " + std::to_string(count) + " " + Quote(archive)), 0);
+        TAbZipKit kit;
+        kit.LoadFromMemory(ReadFile(archive));
+        EXPECT_EQ(kit.Count(), count);
+        for (const auto& [name, body] : {std::pair<std::string, std::string>{"first.txt", "first entry"},
+                                         {"last.txt", "last entry"}}) {
+            std::string out;
+            EXPECT_EQ(kit.TryExtract(name, out), TAbExtractStatus::Ok) << count << " " << name;
+            EXPECT_EQ(out, body) << count;
+        }
+        EXPECT_GE(kit.FindFile("e/065534"), 0) << count;
+    }
+}
+
+// An archive whose comment holds a whole second archive: the inner end record, met first from
+// the end, leads nowhere in the outer archive, and the scan goes on to the outer one.
+TEST(RealToolNestedArchive, ArchiveInTheCommentOfAnotherOpensTheOuterOne) {
+    if (!HasTool("zip") || !HasTool("python3")) GTEST_SKIP() << "needs zip and python3";
+    TScratchDir dir;
+    WriteFile(dir / "outer/outer.txt", "outer entry");
+    WriteFile(dir / "inner/inner.txt", "inner entry");
+    ASSERT_EQ(RunShell("cd " + Quote(dir / "outer") + " && zip -q -P pw ../outer.zip outer.txt"), 0);
+    ASSERT_EQ(RunShell("cd " + Quote(dir / "inner") + " && zip -q -P pw ../inner.zip inner.txt"), 0);
+    const std::string setComment = "import sys, zipfile\n"
+                                   "with zipfile.ZipFile(sys.argv[1], 'a') as z: z.comment = open(sys.argv[2], 'rb').read()\n";
+    WriteFile(dir / "comment.py", setComment);
+    ASSERT_EQ(RunShell("python3 " + Quote(dir / "comment.py") + " " + Quote(dir / "outer.zip") + " " +
+                       Quote(dir / "inner.zip")),
+              0);
+    for (const std::string& trailing : {std::string(), std::string(3000, '\x7f')}) {
+        TAbZipKit kit;
+        kit.SetPassword("pw");
+        kit.LoadFromMemory(ReadFile(dir / "outer.zip") + trailing);
+        ASSERT_EQ(kit.Count(), 1) << trailing.size();
+        std::string out;
+        EXPECT_EQ(kit.TryExtract("outer.txt", out), TAbExtractStatus::Ok);
+        EXPECT_EQ(out, "outer entry");
+    }
+}
+
+// Entries reach a sink in blocks as they are produced, never as one copy of the whole entry.
+TEST(RealToolArchivesStreaming, EntriesReachTheSinkInBlocks) {
+    if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
+    TScratchDir dir;
+    const std::string random = RandomBytes(3000000, 11);
+    const std::string text(5000000, 't');
+    WriteFile(dir / "src/random.bin", random);
+    WriteFile(dir / "src/text.txt", text);
+    ASSERT_EQ(RunShell("cd " + Quote(dir / "src") + " && zip -q -P pw ../s.zip random.bin && zip -q -0 -P pw ../s.zip text.txt"), 0);
+    TAbZipKit kit;
+    kit.SetPassword("pw");
+    kit.LoadFromMemory(ReadFile(dir / "s.zip"));
+    for (const auto& [name, body] : {std::pair<const char*, const std::string&>{"random.bin", random}, {"text.txt", text}}) {
+        std::string out;
+        std::size_t largestBlock = 0;
+        EXPECT_EQ(kit.TryExtractTo(name, [&](const char* data, std::size_t size) {
+            largestBlock = std::max(largestBlock, size);
+            out.append(data, size);
+            return true;
+        }), TAbExtractStatus::Ok) << name;
+        EXPECT_TRUE(out == body) << name;
+        EXPECT_LE(largestBlock, 1u << 20) << name;
+        std::size_t calls = 0;
+        EXPECT_EQ(kit.TryExtractTo(name, [&](const char*, std::size_t) { return ++calls < 3; }),
+                  TAbExtractStatus::SinkFailed) << name;
+        EXPECT_EQ(calls, 3u) << name;
+    }
+}
+
 }  // namespace
 }  // namespace zorv

@@ -108,7 +108,10 @@ TEST_F(FileFunctions, WriteTextFileWritesUtf8WithMarkAndCrLf) {
         {"\"a\\rb\\n\\n\"", "\xEF\xBB\xBF" "a\r\nb\r\n\r\n"},
         {"\"\"", "\xEF\xBB\xBF"},
         {"\"\\n\"", "\xEF\xBB\xBF\r\n"},
-        {"\"caf\\u00e9\\u0000hidden\"", "\xEF\xBB\xBF" "caf\xC3\xA9\r\n"},
+        {"\"caf\\u00e9\\u0000hidden\"", std::string("\xEF\xBB\xBF" "caf\xC3\xA9\0hidden\r\n", 17)},
+        {"\"\\u0000\\u0000\"", std::string("\xEF\xBB\xBF\0\0\r\n", 7)},
+        // Text cut through a character by the page: the lone half is written as U+FFFD.
+        {"\"A\\ud800B\\ud83d\\ude00\"", "\xEF\xBB\xBF" "A\xEF\xBF\xBD" "B\xF0\x9F\x98\x80\r\n"},
         {"12.50", "\xEF\xBB\xBF" "12.50\r\n"},
         {"null", "\xEF\xBB\xBF"},
     };
@@ -118,6 +121,49 @@ TEST_F(FileFunctions, WriteTextFileWritesUtf8WithMarkAndCrLf) {
             << c.contents;
         EXPECT_EQ(ReadFileBytes(At("out.txt")), c.bytes) << c.contents;
     }
+}
+
+// The file system would end the path at the NUL and act on another file.
+TEST_F(FileFunctions, PathsHoldingANulAreRefused) {
+    WriteFileBytes(At("u4.txt"), "keep");
+    const char* const cases[][2] = {
+        {"30001", "filePath"}, {"30002", "filePath"}, {"30003", "filePath"}, {"90001", "filePath"},
+        {"40001", "dirPath"},  {"40002", "dirPath"},
+    };
+    for (const auto& [id, member] : cases) {
+        EXPECT_EQ(host.Reply(id, std::string("{\"") + member + "\": \"u4.txt\\u0000.evil\", \"contents\": \"x\"}"),
+                  Failure("\"Value '" + std::string(member) + "' must not hold a NUL character\""))
+            << id;
+    }
+    EXPECT_EQ(ReadFileBytes(At("u4.txt")), "keep");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+}
+
+// The temporary file beside the target has a short name of its own, so names up to the file
+// system's limit can be written.
+TEST_F(FileFunctions, NamesAsLongAsTheFileSystemAllowsCanBeWritten) {
+    for (const std::size_t length : {242u, 243u, 250u, 255u}) {
+        const std::string name(length, 'n');
+        EXPECT_EQ(host.Reply("30003", "{\"filePath\": \"long/" + name + "\", \"contents\": \"x\"}"), Success("true"))
+            << length;
+        EXPECT_EQ(ReadFileBytes(At("long/" + name)), "\xEF\xBB\xBFx\r\n") << length;
+        EXPECT_EQ(host.Reply("90001", "{\"filePath\": \"long/" + name + "\", \"contents\": \"YWJj\"}"), Success("true"))
+            << length;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(At("long")), fs::directory_iterator()), 4);
+}
+
+// A path that names a folder is refused before any folder on the way is made.
+TEST_F(FileFunctions, WritingToAFolderPathLeavesNothingBehind) {
+    for (const char* id : {"30003", "90001"}) {
+        for (const char* path : {"new/folder/", "new/folder/.", "new/folder/.."}) {
+            const nlohmann::json reply =
+                ParsedReply(host.Reply(id, std::string("{\"filePath\": \"") + path + "\", \"contents\": \"YWJj\"}"));
+            EXPECT_EQ(reply["success"], false) << id << " " << path;
+            EXPECT_NE(reply["result"].get<std::string>().find("names a folder"), std::string::npos) << path;
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(folder.Path()));
 }
 
 TEST_F(FileFunctions, WriteTextFileCreatesMissingFoldersAndLeavesNoTemporaryFile) {

@@ -219,15 +219,18 @@ int TPackTool::Cat(const TCommandLine& command) {
     const std::string& entry = command.Positionals()[1];
     TAbZipKit archive;
     if (!OpenArchive(command.Positionals()[0], archive)) return NoArchive;
-    std::string bytes;
-    const TAbExtractStatus status = archive.TryExtract(entry, bytes);
-    if (status == TAbExtractStatus::NotFound) return Fail(Failure, "no entry named \"" + entry + "\"");
-    if (status != TAbExtractStatus::Ok) return Fail(ExtractionFailed, entry + ": " + TAbZipKit::StatusMessage(status));
+    if (archive.FindFile(entry) < 0) return Fail(Failure, "no entry named \"" + entry + "\"");
 #ifdef _WIN32
     _setmode(_fileno(FOut), _O_BINARY);
 #endif
-    if (std::fwrite(bytes.data(), 1, bytes.size(), FOut) != bytes.size() || std::fflush(FOut) != 0)
-        return Fail(Failure, "cannot write to standard output");
+    // The entry is checked whole first, so that nothing of a damaged one is printed, then written
+    // out block by block as it is produced again: no copy of the whole entry is ever made.
+    const TAbExtractStatus check = archive.TryExtractTo(entry, [](const char*, std::size_t) { return true; });
+    if (check != TAbExtractStatus::Ok) return Fail(ExtractionFailed, entry + ": " + TAbZipKit::StatusMessage(check));
+    const TAbExtractStatus status = archive.TryExtractTo(entry, [this](const char* data, std::size_t size) {
+        return std::fwrite(data, 1, size, FOut) == size;
+    });
+    if (status != TAbExtractStatus::Ok || std::fflush(FOut) != 0) return Fail(Failure, "cannot write to standard output");
     return Success;
 }
 
