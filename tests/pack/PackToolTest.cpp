@@ -212,6 +212,66 @@ TEST_F(PackTool, OutputInsideTheApplicationFolderIsNotPackedIntoItself) {
     EXPECT_EQ(list.out.find("www/notes"), std::string::npos) << list.out;
 }
 
+// Links, relative and absolute, chained, leaving the project and coming back. Only files whose
+// final target lies inside the project enter the archive; everything else is named in a warning.
+TEST_F(PackTool, LinksIntoTheProjectArePackedAndLinksLeavingItAreLeftOutWithAWarning) {
+    const fs::path outside = FDir / "outside";
+    WriteFile(outside / "secret.txt", "outside the project");
+    WriteFile(outside / "installer", "outside the project");
+    const fs::path www = FProject / "www";
+    fs::create_symlink("index.html", www / "relative-inside.html");
+    fs::create_symlink(FProject / "notes.txt", www / "absolute-inside.txt");  // in the project, not in www
+    fs::create_symlink("relative-inside.html", www / "chain-inside.html");
+    fs::create_symlink(FProject / "www/index.html", outside / "back-in");
+    fs::create_symlink(outside / "back-in", www / "out-and-back.html");  // the bytes are the project's
+    fs::create_symlink("../../outside/secret.txt", www / "relative-outside.txt");
+    fs::create_symlink(outside / "secret.txt", www / "absolute-outside.txt");
+    fs::create_symlink(outside / "secret.txt", www / "js/hop");
+    fs::create_symlink("hop", www / "js/link-to-leaving-link.txt");
+    fs::create_symlink("..", www / "up");
+    fs::create_symlink(outside, www / "outside-folder");
+    fs::create_symlink(outside / "installer", FProject / "WebView2Installer.exe");
+
+    const TResult result = Build();
+    ASSERT_EQ(result.status, 0) << result.err;
+    const TResult list = Pack("list " + Quote(FOutput));
+    EXPECT_EQ(list.out,
+              "zorv.ini\nzorv-webviewjs\nWebView2LoaderWin64.dll\nwww/\nwww/absolute-inside.txt\nwww/chain-inside.html\n"
+              "www/données/\nwww/données/été.txt\nwww/empty/\nwww/index.html\nwww/js/\nwww/js/app.js\n"
+              "www/out-and-back.html\nwww/relative-inside.html\n");
+    for (const char* entry : {"www/relative-inside.html", "www/chain-inside.html", "www/out-and-back.html"})
+        EXPECT_EQ(Pack("cat " + Quote(FOutput) + " " + entry).out, ReadFile(www / "index.html")) << entry;
+    EXPECT_EQ(Pack("cat " + Quote(FOutput) + " www/absolute-inside.txt").out, "not part of the application");
+
+    for (const char* leftOut : {"WebView2Installer.exe", "www/relative-outside.txt", "www/absolute-outside.txt",
+                                "www/js/hop", "www/js/link-to-leaving-link.txt", "www/up", "www/outside-folder"}) {
+        const std::string warning = "zorv-pack: warning: left out \"" + (FProject / leftOut).generic_string() + "\"";
+        EXPECT_NE(result.err.find(warning), std::string::npos) << leftOut << "\n" << result.err;
+    }
+}
+
+TEST_F(PackTool, SettingsOrAnApplicationFolderOutsideTheProjectNeverEnterTheArchive) {
+    const fs::path outside = FDir / "outside";
+    WriteFile(outside / "zorv.ini", "[App]\nID=com.example.elsewhere\nName=Elsewhere\nDirName=www\n");
+    WriteFile(outside / "site/index.html", "outside the project");
+    fs::rename(FProject / "zorv.ini", FDir / "zorv.ini");
+    fs::create_symlink(outside / "zorv.ini", FProject / "zorv.ini");
+    const TResult settings = Build();
+    EXPECT_EQ(settings.status, 1);
+    EXPECT_NE(settings.err.find("outside the project"), std::string::npos) << settings.err;
+    EXPECT_TRUE(OutputFolderEmpty());
+
+    // The settings inside again, but the application folder is a link to a folder elsewhere.
+    fs::remove(FProject / "zorv.ini");
+    WriteFile(FProject / "zorv.ini", "[App]\nID=com.example.notes\nName=Notes\nDirName=site\n");
+    fs::create_symlink(outside / "site", FProject / "site");
+    const TResult site = Build();
+    ASSERT_EQ(site.status, 0) << site.err;
+    EXPECT_EQ(Pack("list " + Quote(FOutput)).out, "zorv.ini\nzorv-webviewjs\nWebView2LoaderWin64.dll\nsite/\n");
+    EXPECT_NE(site.err.find("left out \"" + (FProject / "site/index.html").generic_string() + "\""), std::string::npos)
+        << site.err;
+}
+
 TEST_F(PackTool, UsageErrorsExitWith64) {
     const std::string project = Quote(FProject);
     const std::vector<std::string> misuses = {"",           "frobnicate",   "build " + project,

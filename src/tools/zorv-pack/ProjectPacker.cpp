@@ -65,11 +65,27 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes) {
 class TTreeWriter {
 public:
     // `archivePath` is the archive being written: when it lies inside the application folder it
-    // must not be packed into itself.
-    TTreeWriter(TZipWriter& zip, const TProjectPacker::TWarning& warning, fs::path archivePath)
-        : FZip(zip), FWarning(warning), FArchivePath(std::move(archivePath)) {}
+    // must not be packed into itself. Nothing outside `projectDir` enters the archive.
+    TTreeWriter(TZipWriter& zip, const TProjectPacker::TWarning& warning, fs::path archivePath,
+                const fs::path& projectDir)
+        : FZip(zip), FWarning(warning), FArchivePath(std::move(archivePath)),
+          FProjectRoot(ResolvedFolder(projectDir)) {}
 
+    // Whether the file that `path` leads to, every link on the way followed, lies in the project.
+    bool LiesInsideProject(const fs::path& path) const {
+        std::error_code error;
+        const fs::path resolved = fs::canonical(path, error);
+        if (error) return false;
+        return std::mismatch(FProjectRoot.begin(), FProjectRoot.end(), resolved.begin(), resolved.end()).first ==
+               FProjectRoot.end();
+    }
+
+    // A file reached through a link that leaves the project is left out with a warning.
     bool AddFile(const fs::path& path, const std::string& entryName) {
+        if (!LiesInsideProject(path)) {
+            if (FWarning) FWarning("left out \"" + Utf8(path) + "\": it leads to a file outside the project");
+            return true;
+        }
         const TFilePtr file = OpenFile(path, "rb");
         if (!file) {
             FError = "Cannot open file \"" + Utf8(path) + "\"";
@@ -116,9 +132,16 @@ public:
     const std::string& Error() const { return FError; }
 
 private:
+    static fs::path ResolvedFolder(const fs::path& folder) {
+        std::error_code error;
+        const fs::path resolved = fs::canonical(folder, error);
+        return error ? fs::absolute(folder, error).lexically_normal() : resolved;
+    }
+
     TZipWriter& FZip;
     const TProjectPacker::TWarning& FWarning;
     fs::path FArchivePath;
+    fs::path FProjectRoot;
     std::string FError;
 };
 
@@ -173,7 +196,10 @@ bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
     if (!out) return Fail("cannot create \"" + Utf8(zipPath) + "\"");
     TZipWriter zip([&](const void* data, std::size_t size) { return std::fwrite(data, 1, size, out.get()) == size; },
                    ZORV_ARCHIVE_PASSWORD);
-    TTreeWriter tree(zip, OnWarning, zipPath);
+    TTreeWriter tree(zip, OnWarning, zipPath, FProjectDir);
+    // Left out, it would leave an archive that cannot start.
+    if (!tree.LiesInsideProject(FProjectDir / "zorv.ini"))
+        return Fail(Quoted(FProjectDir / "zorv.ini") + " leads to a file outside the project");
     if (!tree.AddFile(FProjectDir / "zorv.ini", "zorv.ini")) return Fail(tree.Error());
     for (const char* name : OptionalFiles) {
         std::error_code error;
