@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "backends/gtk/GLibOwned.h"
+#include "runtime/AppContentGate.h"
 #include "runtime/AppUrl.h"
 
 namespace zorv {
@@ -21,14 +23,28 @@ void TAppSchemeHandler::HandleRequest(WebKitURISchemeRequest* request, gpointer 
     static_cast<TAppSchemeHandler*>(self)->Answer(request);
 }
 
+void TAppSchemeHandler::Refuse(WebKitURISchemeRequest* request, const char* reason) {
+    TGErrorOwned error(g_error_new_literal(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, reason));
+    webkit_uri_scheme_request_finish_error(request, error.get());
+}
+
+// The origin of the document that made the request, where the request says: its Origin header,
+// else the origin of its Referer. Navigations typed by the runtime name none.
+std::optional<std::string> TAppSchemeHandler::RequesterOrigin(WebKitURISchemeRequest* request) {
+    SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(request);
+    if (!headers) return std::nullopt;
+    if (const char* origin = soup_message_headers_get_one(headers, "Origin")) return std::string(origin);
+    if (const char* referer = soup_message_headers_get_one(headers, "Referer"))
+        return TAppContentGate::OriginOf(referer);
+    return std::nullopt;
+}
+
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
-    if (!FHandleRequests) {
-        GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED, "Requests are not answered");
-        webkit_uri_scheme_request_finish_error(request, error);
-        g_error_free(error);
-        return;
-    }
-    TResource resource = FResolver.FindUrl(webkit_uri_scheme_request_get_uri(request));
+    if (!FHandleRequests) return Refuse(request, "Requests are not answered");
+    const std::string uri = webkit_uri_scheme_request_get_uri(request);
+    if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(request)))
+        return Refuse(request, "Refused: not requested by the application");
+    TResource resource = FResolver.FindUrl(uri);
     auto* body = new std::string(std::move(resource.bytes));
     GBytes* bytes = g_bytes_new_with_free_func(body->data(), body->size(),
                                                [](gpointer data) { delete static_cast<std::string*>(data); }, body);

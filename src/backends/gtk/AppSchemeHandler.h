@@ -1,7 +1,10 @@
 #pragma once
 #include <webkit2/webkit2.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "runtime/ResourceResolver.h"
 
@@ -20,13 +23,21 @@ public:
     void SetResolver(TResourceResolver resolver) { FResolver = std::move(resolver); }
     // Whether requests are answered; while false they fail with an error.
     void SetHandleRequests(bool handle) { FHandleRequests = handle; }
+    // Decides whether a request is answered at all, from its URL and the origin of the document
+    // that made it when the request names one (its Origin or Referer header). Refused requests
+    // fail with an error. Without a filter every request is answered.
+    using TRequestFilter = std::function<bool(const std::string& uri, std::optional<std::string_view> requesterOrigin)>;
+    void SetRequestFilter(TRequestFilter filter) { FRequestFilter = std::move(filter); }
 
 private:
     static void HandleRequest(WebKitURISchemeRequest* request, gpointer self);
     void Answer(WebKitURISchemeRequest* request) const;
+    static void Refuse(WebKitURISchemeRequest* request, const char* reason);
+    static std::optional<std::string> RequesterOrigin(WebKitURISchemeRequest* request);
 
     TResourceResolver FResolver{nullptr, "", ""};
     bool FHandleRequests = true;
+    TRequestFilter FRequestFilter;
 };
 
 }  // namespace zorv

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "backends/gtk/GLibOwned.h"
+#include "backends/gtk/GtkDialogs.h"
 #include "backends/gtk/GtkOperatingSystem.h"
 #include "runtime/AppUrl.h"
 #include "runtime/AppCommandLine.h"
@@ -42,6 +44,14 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
     FEdgeBrowser = std::make_unique<TWebKitBrowser>(FContext);
     FEdgeBrowser->OnNewWindowRequested = [this](const std::string& uri) { return NewWindowRequested(uri); };
     FEdgeBrowser->OnNavigationCompleted = [this](bool) { NavigationCompleted(); };
+    FEdgeBrowser->OnNavigationStarting = [this](const std::string& uri, TNavigationCause cause) {
+        return FGate && FGate->MayNavigate(uri, cause);
+    };
+    FEdgeBrowser->OnDocumentCommitted = [this](const std::string& uri) {
+        if (FGate) FGate->DocumentCommitted(uri);
+    };
+    FEdgeBrowser->OnPermissionRequested = [this] { return AppDocumentOnTop(); };
+    g_signal_connect(FContext, "download-started", G_CALLBACK(HandleDownloadStarted), this);
 
     FBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     g_object_ref_sink(FBox);
@@ -61,12 +71,24 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
         std::string error;
         return open(uri, error);
     };
+    ChooseDownloadPath = [this](const std::string& suggestedName) {
+        TFileDialogOptions options;
+        options.title = "Save download";
+        options.fileName = suggestedName;
+        options.overwritePrompt = true;
+        GtkWidget* top = gtk_widget_get_toplevel(FBox);
+        return TGtkDialogs([top] { return GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr; }).ShowSaveDialog(options);
+    };
 }
 
 TBrowserForm::~TBrowserForm() {
     if (FPulseSource) g_source_remove(FPulseSource);
+    g_signal_handlers_disconnect_by_data(FContext, this);
     FEdgeBrowser->OnNewWindowRequested = nullptr;
     FEdgeBrowser->OnNavigationCompleted = nullptr;
+    FEdgeBrowser->OnNavigationStarting = nullptr;
+    FEdgeBrowser->OnDocumentCommitted = nullptr;
+    FEdgeBrowser->OnPermissionRequested = nullptr;
     // The widgets go first: the web view must not outlive the handler of its scheme.
     gtk_widget_destroy(FBox);
     g_object_unref(FBox);
@@ -76,8 +98,13 @@ TBrowserForm::~TBrowserForm() {
 }
 
 void TBrowserForm::Start() {
-    FSchemeHandler->SetResolver(TResourceResolver(FExeZip, FAppDirName, FAppDirPath));
+    const TResourceResolver resolver(FExeZip, FAppDirName, FAppDirPath);
+    FGate.emplace(TAppDocuments(resolver));
+    FSchemeHandler->SetResolver(resolver);
     FSchemeHandler->SetHandleRequests(FHandleRequests);
+    FSchemeHandler->SetRequestFilter([this](const std::string& uri, std::optional<std::string_view> requesterOrigin) {
+        return FGate->MayRequest(uri, requesterOrigin);
+    });
     FEdgeBrowser->AddDocumentStartScript(
         TDocumentStartScript::Compose(FExternalJavascript, FWithExternal, FIsRuntime, FWebviewJavascript));
     FEdgeBrowser->SetDevToolsEnabled(FAllowDebug);
@@ -90,7 +117,8 @@ bool TBrowserForm::ProgressBarVisible() const {
 }
 
 bool TBrowserForm::NewWindowRequested(const std::string& uri) {
-    if (!FIsRuntime) return false;
+    // Only the application opens windows: a remote page starts no instance and no browser.
+    if (!FIsRuntime || !AppDocumentOnTop()) return false;
     if (TAppUrl::IsFileUrl(uri) || TAppUrl::IsAppUrl(uri)) {
         std::vector<std::string> argv{TExeUtils::RunningExePath()};
         for (std::string& arg : TAppCommandLine::RelaunchArguments(FRuntimeAppID, TAppUrl::ToAppUrl(uri)))
@@ -101,6 +129,31 @@ bool TBrowserForm::NewWindowRequested(const std::string& uri) {
     if (g_str_has_prefix(uri.c_str(), "http:") || g_str_has_prefix(uri.c_str(), "https:"))
         return OpenUri && OpenUri(uri);
     return false;
+}
+
+// Nothing is saved without the user: an application document's download asks where it goes
+// (cancel writes nothing); a download that another document started is refused.
+void TBrowserForm::HandleDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self) {
+    auto* form = static_cast<TBrowserForm*>(self);
+    if (!form->AppDocumentOnTop() || !form->ChooseDownloadPath) {
+        webkit_download_cancel(download);
+        return;
+    }
+    g_signal_connect(download, "decide-destination", G_CALLBACK(HandleDecideDestination), self);
+}
+
+gboolean TBrowserForm::HandleDecideDestination(WebKitDownload* download, gchar* suggestedName, gpointer self) {
+    auto* form = static_cast<TBrowserForm*>(self);
+    const std::optional<std::string> path = form->ChooseDownloadPath(suggestedName ? suggestedName : "");
+    TGCharOwned uri(path ? g_filename_to_uri(path->c_str(), nullptr, nullptr) : nullptr);
+    if (!uri) {
+        webkit_download_cancel(download);
+        return TRUE;
+    }
+    // The dialog has asked before replacing a file.
+    webkit_download_set_allow_overwrite(download, TRUE);
+    webkit_download_set_destination(download, uri.get());
+    return TRUE;
 }
 
 void TBrowserForm::NavigationCompleted() {

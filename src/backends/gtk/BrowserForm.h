@@ -4,11 +4,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "backends/gtk/AppSchemeHandler.h"
 #include "backends/gtk/WebKitBrowser.h"
+#include "runtime/AppContentGate.h"
 
 namespace zorv {
 
@@ -16,7 +18,8 @@ class TAbZipKit;
 
 // The page host: the web view with a marquee loading bar below it until the first navigation
 // completes. It serves the application's URL space from the archive (then the executable's
-// folder, then the absolute path), injects the document-start script, grants permissions and
+// folder, then the absolute path), injects the document-start script and, while an application
+// document is on top (only then), grants permissions, saves downloads where the user chooses and
 // turns a new window on an application URL into a second instance of the executable.
 // The owner sets the properties, then calls Start once.
 class TBrowserForm {
@@ -49,17 +52,23 @@ public:
     std::function<bool(const std::vector<std::string>& argv)> SpawnDetached;
     // Opens a web address with the desktop's browser.
     std::function<bool(const std::string& uri)> OpenUri;
+    // Asks where a download goes: a path, or nothing to cancel it.
+    std::function<std::optional<std::string>(const std::string& suggestedName)> ChooseDownloadPath;
 
     // The web view is ready: script, settings, request handling, then the start page.
     void Start();
 
 private:
     bool NewWindowRequested(const std::string& uri);
+    bool AppDocumentOnTop() const { return FGate && FGate->TopIsAppDocument(); }
+    static void HandleDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self);
+    static gboolean HandleDecideDestination(WebKitDownload* download, gchar* suggestedName, gpointer self);
     void NavigationCompleted();
     static gboolean PulseProgressBar(gpointer self);
 
     WebKitWebContext* FContext;
     std::unique_ptr<TAppSchemeHandler> FSchemeHandler;
+    std::optional<TAppContentGate> FGate;  // from Start on
     std::unique_ptr<TWebKitBrowser> FEdgeBrowser;
     GtkWidget* FBox;  // a counted reference of our own
     GtkWidget* FProgressBar;

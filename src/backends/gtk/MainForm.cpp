@@ -1,6 +1,7 @@
 #include "backends/gtk/MainForm.h"
 
 #include "backends/gtk/BrowserForm.h"
+#include "runtime/AppDocuments.h"
 #include "runtime/AppUrl.h"
 #include "runtime/AppCommandLine.h"
 #include "runtime/RuntimeState.h"
@@ -47,7 +48,9 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     bridge->SetWebView(&page.EdgeBrowser());
     bridge->SetProjectINI(&state.projectIni);
     bridge->SetOnAppCloseRequest([this] { AppCloseRequest(); });
-    bridge->SetAcceptedOrigins({std::string(TAppUrl::Prefix())});
+    bridge->SetAppDocumentRule([documents = AppDocuments()](const TWebMessage& message) {
+        return documents.IsAppDocument(message.sourceUrl, message.sourceOrigin);
+    });
 
     std::string extraScript;
     state.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
@@ -161,7 +164,11 @@ void TMainForm::Close() {
 
 bool TMainForm::PageCanAnswerCloseQuery() const {
     TWebKitBrowser& browser = FBrowserForm->EdgeBrowser();
-    return browser.PageAlive() && TAppUrl::IsAppUrl(browser.LocationURL());
+    return browser.PageAlive() && AppDocuments().IsAppDocument(browser.LocationURL());
+}
+
+TAppDocuments TMainForm::AppDocuments() const {
+    return TAppDocuments(TResourceResolver(FState.exeZip.get(), FState.appDirName, FBrowserForm->AppDirPath()));
 }
 
 void TMainForm::RunCloseQueryScript(const std::string& script) {

@@ -6,6 +6,7 @@
 
 #include "bridge/BrowserExternalModule.h"
 #include "platform/MainWindow.h"
+#include "runtime/AppDocuments.h"
 #include "runtime/CloseProtocol.h"
 #include "runtime/WindowSettings.h"
 
@@ -51,6 +52,7 @@ private:
     void DocumentTitleChanged(const std::string& title);
     void AppCloseRequest();
     bool PageCanAnswerCloseQuery() const;
+    TAppDocuments AppDocuments() const;
     void RunCloseQueryScript(const std::string& script);
     static gboolean HandleDeleteEvent(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean HandleWindowStateEvent(GtkWidget*, GdkEventWindowState* event, gpointer self);

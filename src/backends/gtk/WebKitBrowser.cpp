@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <utility>
 
 #include "backends/gtk/GLibOwned.h"
@@ -43,10 +44,9 @@ constexpr const char* PageShim = R"JS((function () {
   Object.defineProperty(window.chrome, 'webview', {value: webview, enumerable: true});
 })();)JS";
 
-// Isolated world: relays each message with the URL of the document it came from. Page scripts
-// cannot reach this world, so they cannot change the URL that goes along. The top document also
-// keeps one request for later replies open (those of dialogs and commands); the runtime answers
-// it with every reply waiting, and the relay hands them to the page and asks again.
+// Isolated world: relays each message with the URL and origin of the document it came from. Page
+// scripts cannot reach this world, so they cannot change what goes along. The replies of the call
+// come back as the answer to its message, in the frame that posted it.
 constexpr const char* RelayScript = R"JS((function () {
   'use strict';
   var handlers = window.webkit.messageHandlers;
@@ -54,23 +54,16 @@ constexpr const char* RelayScript = R"JS((function () {
     if (typeof replies === 'string' && replies !== '[]')
       document.dispatchEvent(new CustomEvent('zorv:messages', {detail: replies}));
   }
-  // Replies that the call produced at once come back as the answer to its message.
   document.addEventListener('zorv:post', function (event) {
     if (typeof event.detail !== 'string') return;
-    handlers.zorv.postMessage({url: String(location.href), message: event.detail}).then(deliver, function () {});
+    handlers.zorv.postMessage({url: String(location.href), origin: String(self.origin), message: event.detail})
+      .then(deliver, function () {});
   }, true);
-  if (window !== window.top) return;
-  function receive() {
-    handlers.zorvReceive.postMessage(null).then(function (replies) {
-      // Nothing comes back when the runtime gave this request up for a newer document.
-      if (typeof replies !== 'string') return;
-      deliver(replies);
-      receive();
-    }, function () {});
-  }
-  window.addEventListener('pageshow', function (event) { if (event.persisted) receive(); });
-  receive();
 })();)JS";
+
+// Hands replies to the top document's page world outside any call.
+constexpr const char* DeliverScriptStart = "document.dispatchEvent(new CustomEvent('zorv:messages', {detail: ";
+constexpr const char* DeliverScriptEnd = "}));";
 
 std::string StringMember(JSCValue* object, const char* name) {
     TGObjectOwned<JSCValue> member(jsc_value_object_get_property(object, name));
@@ -78,6 +71,64 @@ std::string StringMember(JSCValue* object, const char* name) {
     TGCharOwned text(jsc_value_to_string(member.get()));
     return text ? text.get() : "";
 }
+
+// The answer to one message of the page, which resolves the promise of its postMessage in the
+// frame that posted it: the call's reply goes back this way, or "[]" when it has none. A reply
+// made after the top document has changed is dropped.
+class TScriptMessageReply final : public IWebMessageReply {
+public:
+    TScriptMessageReply(WebKitScriptMessageReply* reply, JSCContext* context,
+                        std::weak_ptr<const std::uint64_t> generation)
+        : FReply(webkit_script_message_reply_ref(reply)),
+          FContext(JSC_CONTEXT(g_object_ref(context))),
+          FGeneration(std::move(generation)),
+          FDocument(CurrentDocument()) {}
+    TScriptMessageReply(const TScriptMessageReply&) = delete;
+    TScriptMessageReply& operator=(const TScriptMessageReply&) = delete;
+
+    ~TScriptMessageReply() override {
+        // The last owner may be a worker thread (a command's); WebKit is answered on the UI thread.
+        auto* pending = new TPending{FReply, FContext, FAnswered};
+        g_main_context_invoke(nullptr, FinishOnUiThread, pending);
+    }
+
+    void PostJson(const std::string& json) override {
+        // Like WebView2, text that is not JSON never reaches the page.
+        if (FAnswered || !nlohmann::json::accept(json)) return;
+        if (CurrentDocument() != FDocument) return;
+        Answer(FReply, FContext, "[" + json + "]");
+        FAnswered = true;
+    }
+
+private:
+    struct TPending {
+        WebKitScriptMessageReply* reply;
+        JSCContext* context;
+        bool answered;
+    };
+    static gboolean FinishOnUiThread(gpointer data) {
+        std::unique_ptr<TPending> pending(static_cast<TPending*>(data));
+        if (!pending->answered) Answer(pending->reply, pending->context, "[]");
+        webkit_script_message_reply_unref(pending->reply);
+        g_object_unref(pending->context);
+        return G_SOURCE_REMOVE;
+    }
+    static void Answer(WebKitScriptMessageReply* reply, JSCContext* context, const std::string& batch) {
+        TGObjectOwned<JSCValue> value(jsc_value_new_string(context, batch.c_str()));
+        webkit_script_message_reply_return_value(reply, value.get());
+    }
+    // The top document's number, or nothing once the web view has gone.
+    std::optional<std::uint64_t> CurrentDocument() const {
+        const auto generation = FGeneration.lock();
+        return generation ? std::optional<std::uint64_t>(*generation) : std::nullopt;
+    }
+
+    WebKitScriptMessageReply* FReply;
+    JSCContext* FContext;
+    std::weak_ptr<const std::uint64_t> FGeneration;
+    std::optional<std::uint64_t> FDocument;
+    bool FAnswered = false;
+};
 
 }  // namespace
 
@@ -92,17 +143,14 @@ TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webk
 
     webkit_user_content_manager_register_script_message_handler_with_reply(FContentManager, MessageHandlerName,
                                                                            BridgeWorldName);
-    webkit_user_content_manager_register_script_message_handler_with_reply(FContentManager, ReceiveHandlerName,
-                                                                           BridgeWorldName);
     g_signal_connect(FContentManager, "script-message-with-reply-received::zorv", G_CALLBACK(HandleScriptMessage),
                      this);
-    g_signal_connect(FContentManager, "script-message-with-reply-received::zorvReceive",
-                     G_CALLBACK(HandleReceiveRequest), this);
     AddScript(PageShim, nullptr);
     AddScript(RelayScript, BridgeWorldName);
 
     g_signal_connect(FWebView, "notify::title", G_CALLBACK(HandleTitleChanged), this);
     g_signal_connect(FWebView, "load-changed", G_CALLBACK(HandleLoadChanged), this);
+    g_signal_connect(FWebView, "decide-policy", G_CALLBACK(HandleDecidePolicy), this);
     g_signal_connect(FWebView, "create", G_CALLBACK(HandleCreate), this);
     g_signal_connect(FWebView, "permission-request", G_CALLBACK(HandlePermissionRequest), this);
     g_signal_connect(FWebView, "context-menu", G_CALLBACK(HandleContextMenu), this);
@@ -113,10 +161,7 @@ TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webk
 TWebKitBrowser::~TWebKitBrowser() {
     g_signal_handlers_disconnect_by_data(FContentManager, this);
     g_signal_handlers_disconnect_by_data(FWebView, this);
-    DropReceiveRequest();
     webkit_user_content_manager_unregister_script_message_handler_in_world(FContentManager, MessageHandlerName,
-                                                                           BridgeWorldName);
-    webkit_user_content_manager_unregister_script_message_handler_in_world(FContentManager, ReceiveHandlerName,
                                                                            BridgeWorldName);
     g_object_unref(FWebView);
     g_object_unref(FContentManager);
@@ -147,6 +192,7 @@ void TWebKitBrowser::SetDefaultContextMenusEnabled(bool enabled) {
 }
 
 void TWebKitBrowser::Navigate(const std::string& url) {
+    FHostNavigation = url;
     webkit_web_view_load_uri(FWebView, url.c_str());
 }
 
@@ -161,10 +207,12 @@ std::string TWebKitBrowser::DocumentTitle() const {
     return title ? title : "";
 }
 
-TWebMessage TWebKitBrowser::MessageFromPage(const std::string& json, const std::string& sourceUrl) {
+TWebMessage TWebKitBrowser::MessageFromPage(const std::string& json, const std::string& sourceUrl,
+                                            const std::string& sourceOrigin) {
     TWebMessage message;
     message.asJson = json;
     message.sourceUrl = sourceUrl;
+    message.sourceOrigin = sourceOrigin;
     // Only a JSON string literal can be a string message; objects need no parse here.
     if (json.starts_with('"')) {
         const nlohmann::json value = nlohmann::json::parse(json, nullptr, false);
@@ -176,48 +224,8 @@ TWebMessage TWebKitBrowser::MessageFromPage(const std::string& json, const std::
 void TWebKitBrowser::PostWebMessageAsJson(const std::string& json) {
     // Like WebView2, text that is not JSON never reaches the page.
     if (!nlohmann::json::accept(json)) return;
-    if (FCallReplies) {
-        FCallReplies->push_back(json);
-        return;
-    }
-    FWaitingReplies.push_back(json);
-    DeliverWaitingReplies();
-}
-
-std::string TWebKitBrowser::ReplyBatch(const std::vector<std::string>& replies) {
-    std::string batch = "[";
-    for (const std::string& reply : replies) {
-        if (batch.size() > 1) batch += ',';
-        batch += reply;
-    }
-    batch += ']';
-    return batch;
-}
-
-void TWebKitBrowser::DeliverWaitingReplies() {
-    if (!FReceiveRequest || FWaitingReplies.empty()) return;
-    const std::string batch = ReplyBatch(FWaitingReplies);
-    FWaitingReplies.clear();
-    TGObjectOwned<JSCValue> value(jsc_value_new_string(FReceiveContext.get(), batch.c_str()));
-    webkit_script_message_reply_return_value(FReceiveRequest, value.get());
-    DropReceiveRequest();
-}
-
-void TWebKitBrowser::DropReceiveRequest() {
-    if (FReceiveRequest) webkit_script_message_reply_unref(FReceiveRequest);
-    FReceiveRequest = nullptr;
-    FReceiveContext.reset();
-}
-
-gboolean TWebKitBrowser::HandleReceiveRequest(WebKitUserContentManager*, JSCValue* value,
-                                              WebKitScriptMessageReply* reply, gpointer self) {
-    auto* browser = static_cast<TWebKitBrowser*>(self);
-    // A newer top document asks now; the older request is given up.
-    browser->DropReceiveRequest();
-    browser->FReceiveRequest = webkit_script_message_reply_ref(reply);
-    browser->FReceiveContext.reset(JSC_CONTEXT(g_object_ref(jsc_value_get_context(value))));
-    browser->DeliverWaitingReplies();
-    return TRUE;
+    const std::string batch = nlohmann::json("[" + json + "]").dump();
+    ExecuteScript(DeliverScriptStart + batch + DeliverScriptEnd);
 }
 
 void TWebKitBrowser::ExecuteScript(const std::string& script) {
@@ -244,15 +252,14 @@ void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void
 gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue* value,
                                              WebKitScriptMessageReply* reply, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
-    // Replies posted while the call runs travel back with its answer. A nested call (from the
-    // message loop of a dialog) collects its own and gives the outer list back afterwards.
-    std::vector<std::string> replies;
-    std::vector<std::string>* outer = std::exchange(browser->FCallReplies, &replies);
-    if (browser->OnWebMessageReceived && jsc_value_is_object(value))
-        browser->OnWebMessageReceived(MessageFromPage(StringMember(value, "message"), StringMember(value, "url")));
-    browser->FCallReplies = outer;
-    TGObjectOwned<JSCValue> answer(jsc_value_new_string(jsc_value_get_context(value), ReplyBatch(replies).c_str()));
-    webkit_script_message_reply_return_value(reply, answer.get());
+    auto answer = std::make_shared<TScriptMessageReply>(reply, jsc_value_get_context(value),
+                                                        browser->FDocumentGeneration);
+    if (browser->OnWebMessageReceived && jsc_value_is_object(value)) {
+        TWebMessage message = MessageFromPage(StringMember(value, "message"), StringMember(value, "url"),
+                                              StringMember(value, "origin"));
+        message.reply = std::move(answer);
+        browser->OnWebMessageReceived(message);
+    }
     return TRUE;
 }
 
@@ -266,10 +273,39 @@ void TWebKitBrowser::HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gp
     if (event == WEBKIT_LOAD_COMMITTED) {
         browser->FPageAlive = true;
         // Replies meant for the document that has gone never reach the new one.
-        browser->DropReceiveRequest();
-        browser->FWaitingReplies.clear();
+        ++*browser->FDocumentGeneration;
+        if (browser->OnDocumentCommitted) browser->OnDocumentCommitted(browser->LocationURL());
     }
     if (event == WEBKIT_LOAD_FINISHED && browser->OnNavigationCompleted) browser->OnNavigationCompleted(true);
+}
+
+TNavigationCause TWebKitBrowser::CauseOf(WebKitNavigationAction* action, const std::string& uri) {
+    if (!FHostNavigation.empty() && uri == FHostNavigation) {
+        FHostNavigation.clear();
+        return TNavigationCause::Host;
+    }
+    switch (webkit_navigation_action_get_navigation_type(action)) {
+        case WEBKIT_NAVIGATION_TYPE_BACK_FORWARD:
+        case WEBKIT_NAVIGATION_TYPE_RELOAD:
+            return TNavigationCause::History;
+        default:
+            return TNavigationCause::Page;
+    }
+}
+
+gboolean TWebKitBrowser::HandleDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                            WebKitPolicyDecisionType type, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION || !browser->OnNavigationStarting) return FALSE;
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    if (!uri) return FALSE;
+    const std::string target = uri;
+    if (browser->OnNavigationStarting(target, browser->CauseOf(action, target))) return FALSE;
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
 }
 
 GtkWidget* TWebKitBrowser::HandleCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self) {
@@ -280,8 +316,10 @@ GtkWidget* TWebKitBrowser::HandleCreate(WebKitWebView*, WebKitNavigationAction* 
     return nullptr;  // this control never opens a window of its own
 }
 
-gboolean TWebKitBrowser::HandlePermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer) {
-    webkit_permission_request_allow(request);
+gboolean TWebKitBrowser::HandlePermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer self) {
+    auto* browser = static_cast<TWebKitBrowser*>(self);
+    if (browser->OnPermissionRequested && browser->OnPermissionRequested()) webkit_permission_request_allow(request);
+    else webkit_permission_request_deny(request);
     return TRUE;
 }
 

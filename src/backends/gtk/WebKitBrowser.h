@@ -1,7 +1,9 @@
 #pragma once
 #include <webkit2/webkit2.h>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,16 +11,16 @@
 
 #include "bridge/WebMessage.h"
 #include "platform/WebView.h"
+#include "runtime/AppContentGate.h"
 
 namespace zorv {
 
 // The web view control over WebKitGTK. Pages get `window.chrome.webview` (postMessage,
 // addEventListener/removeEventListener for 'message') so that the bridge script runs as it does
-// in WebView2. Replies travel back as the answer to the call's own message, or, when they come
-// later, as the answer to a request that the top document keeps open.
-// Each message carries the URL of the document that posted it, read by a script in
-// an isolated world that the page cannot reach, so a foreign document cannot pass for an
-// application page. Replies reach the top document as message events.
+// in WebView2. Each message carries the URL and origin of the document that posted it, read by a
+// script in an isolated world that the page cannot reach, so a foreign document cannot pass for an
+// application page. The replies of a call travel back as the answer to its own message: they reach
+// the frame and document that posted it while that document is still there, and nothing else.
 class TWebKitBrowser final : public IWebView {
 public:
     explicit TWebKitBrowser(WebKitWebContext* context);
@@ -46,6 +48,12 @@ public:
     void ExecuteScript(const std::string& script, std::function<void(bool succeeded)> completed);
 
     std::function<void(const TWebMessage& message)> OnWebMessageReceived;
+    // Asked before every navigation of the top document or a frame; false refuses it.
+    std::function<bool(const std::string& uri, TNavigationCause cause)> OnNavigationStarting;
+    // A new top document has been committed.
+    std::function<void(const std::string& uri)> OnDocumentCommitted;
+    // True grants a permission request (camera, location, notifications...); otherwise refused.
+    std::function<bool()> OnPermissionRequested;
     std::function<void(const std::string& title)> OnDocumentTitleChanged;
     std::function<void(bool success)> OnNavigationCompleted;
     // True when the handler took care of the new window; otherwise none is opened.
@@ -53,39 +61,35 @@ public:
     std::function<void()> OnProcessFailed;
 
     static constexpr const char* MessageHandlerName = "zorv";
-    static constexpr const char* ReceiveHandlerName = "zorvReceive";
     static constexpr const char* BridgeWorldName = "zorv-bridge";
-    static TWebMessage MessageFromPage(const std::string& json, const std::string& sourceUrl);
+    static TWebMessage MessageFromPage(const std::string& json, const std::string& sourceUrl,
+                                       const std::string& sourceOrigin);
 
 private:
     static gboolean HandleScriptMessage(WebKitUserContentManager*, JSCValue* value, WebKitScriptMessageReply* reply,
                                         gpointer self);
-    static std::string ReplyBatch(const std::vector<std::string>& replies);
     static void HandleTitleChanged(GObject*, GParamSpec*, gpointer self);
     static void HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
+    static gboolean HandleDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                       gpointer self);
     static GtkWidget* HandleCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self);
-    static gboolean HandlePermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer);
+    static gboolean HandlePermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer self);
     static gboolean HandleContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
                                       gpointer self);
     static void HandleWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
     static gboolean HandleKeyPress(GtkWidget*, GdkEventKey* event, gpointer self);
-    static gboolean HandleReceiveRequest(WebKitUserContentManager*, JSCValue* value, WebKitScriptMessageReply* reply,
-                                         gpointer self);
     void AddScript(const char* source, const char* worldName);
-    void DeliverWaitingReplies();
-    void DropReceiveRequest();
+    TNavigationCause CauseOf(WebKitNavigationAction* action, const std::string& uri);
 
     WebKitUserContentManager* FContentManager;
     WebKitWebView* FWebView;  // a counted reference of our own, beside the container's
     bool FContextMenusEnabled = false;
     bool FDevToolsEnabled = false;
     bool FPageAlive = true;
-    // The top document's open request for replies, and the replies that wait for one.
-    WebKitScriptMessageReply* FReceiveRequest = nullptr;
-    TGObjectOwned<JSCContext> FReceiveContext;
-    std::vector<std::string> FWaitingReplies;
-    // Set while a call runs: the replies that go back as its answer.
-    std::vector<std::string>* FCallReplies = nullptr;
+    // The URL this control was last asked to open, until its navigation starts.
+    std::string FHostNavigation;
+    // Counts the top documents committed; a reply made for an earlier one is dropped.
+    std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);
 };
 
 }  // namespace zorv

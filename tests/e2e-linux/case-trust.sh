@@ -1,0 +1,46 @@
+# The trust boundary, tried as an attacker would: the app leaves for a remote page (a small site on
+# 127.0.0.1) which frames a downloaded page and app pages, probes the disk through the scheme,
+# opens app URLs, asks for permissions, starts a download and posts on every channel it can reach.
+# The app's own frames, permission and download are checked too. Nothing else may run.
+begin_case trust
+pack "$E2E_DIR/apps/trust" "$CASE_DIR/trust-app" || { fail "pack"; return; }
+node "$E2E_DIR/trust/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &
+server_pid=$!
+STARTED_PIDS+=("$server_pid")
+if ! wait_for_file "$CASE_DIR/port" 10; then fail "remote site started"; stop_started; return; fi
+port=$(cat "$CASE_DIR/port")
+mkdir -p "$CASE_DIR/home/Downloads"
+# A page a browser saved, and a page beside the app: both reachable by path, neither the app.
+cat >"$CASE_DIR/home/Downloads/evil.html" <<HTML
+<script>new Image().src = 'http://127.0.0.1:$port/evil-loaded';
+zorv.shell.command({command: 'touch pwned-download'});</script>
+HTML
+cat >"$CASE_DIR/disk-page.html" <<HTML
+<script>new Image().src = 'http://127.0.0.1:$port/disk-page-loaded';
+zorv.shell.command({command: 'touch pwned-disk-page'});
+zorv.files.writeTextFile({filePath: 'pwned-disk-page-write', contents: 'x'});</script>
+HTML
+start_app pid "$CASE_DIR/trust-app"
+press_in_window '^Save download$' 40 Escape && ok "the app's download shows a save dialog" ||
+    fail "the app's download shows a save dialog"
+touch "$CASE_DIR/dialog-closed.flag"
+if wait_for_file "$CASE_DIR/app-results.json" 30; then
+    waited=0
+    until grep -q '"name":"done"' "$CASE_DIR/reports.log" 2>/dev/null || ((waited >= 300)); do
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    sleep 1
+    check "nothing the untrusted pages asked for ran" test -z "$(compgen -G "$CASE_DIR/pwned-*")"
+    check "no download was written" test -z "$(find "$CASE_DIR" -name 'data.bin*' -o -name 'remote.bin*')"
+    instances=0
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/exe" 2>/dev/null)" = "$CASE_DIR/trust-app" ] && instances=$((instances + 1))
+    done
+    check "the remote page started no instance (running: $instances)" test "$instances" = 1
+    check_json "$CASE_DIR/app-results.json" "$E2E_DIR/trust/check.js"
+else
+    fail "the app page wrote its results"
+    tail -20 "$CASE_DIR/app.log"
+fi
+stop_started
