@@ -2,11 +2,14 @@
 // run a command and read its output, list the top-level windows, end the session.
 #include "bridge/BrowserExternalModule.h"
 
+#include <filesystem>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/OperatingSystem.h"
 #include "platform/UiThread.h"
+#include "shared/CommandOutput.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {
@@ -17,6 +20,23 @@ std::string SystemErrorText(IOperatingSystem& os) {
     std::string text = os.LastErrorMessage();
     while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
     return TStrUtils::StringToJsonString(text);
+}
+
+// The reply to a command's output: the output itself, or an error when the output passed the
+// limit and the command was ended for it.
+std::pair<std::string, bool> CommandReply(const std::string& output) {
+    if (CommandOutputWasCut(output)) {
+        return {TStrUtils::StringToJsonString("The command wrote more than " +
+                                              std::to_string(MaxCommandOutputBytes >> 20) +
+                                              " MiB of output and was ended"),
+                false};
+    }
+    return {TStrUtils::StringToJsonString(output), true};
+}
+
+bool IsExistingFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(TPagePaths::ToFsPath(path), error);
 }
 
 std::string JsonStringList(const std::vector<std::string>& items) {
@@ -55,6 +75,9 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
     if (command.empty()) return SendError(uuid, "\"Missing command\"");
     const std::string workingDir = args.ReadString("workingDir");
     const bool showWindow = args.ReadString("showWindow", "false") == "true";
+    if (!workingDir.empty() && !IsExistingFolder(workingDir)) {
+        return SendError(uuid, TStrUtils::StringToJsonString("Working folder \"" + workingDir + "\" does not exist"));
+    }
 
     std::shared_ptr<IOperatingSystem> os = FServices.operatingSystem;
     std::shared_ptr<IUiThread> uiThread = FServices.uiThread;
@@ -62,10 +85,10 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
         auto run = [os, uiThread, uuid, command, workingDir, showWindow, lifetime = Lifetime(), self = this,
                     target = CallReply()]() mutable {
             try {
-                std::string reply = TStrUtils::StringToJsonString(os->GetDosOutput(command, workingDir, showWindow));
+                auto [reply, success] = CommandReply(os->GetDosOutput(command, workingDir, showWindow));
                 // The reply goes to the document that asked, and only while it is still there.
-                uiThread->Post([lifetime, self, uuid, reply = std::move(reply), target = std::move(target)] {
-                    if (!lifetime.expired()) self->SendReplyTo(target, uuid, reply, true);
+                uiThread->Post([lifetime, self, uuid, reply = std::move(reply), success, target = std::move(target)] {
+                    if (!lifetime.expired()) self->SendReplyTo(target, uuid, reply, success);
                 });
             } catch (...) {
                 // Out of memory on the worker: the call goes unanswered rather than ending the process.
@@ -78,7 +101,8 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
             // No thread to be had: run the command here instead.
         }
     }
-    SendSuccess(uuid, TStrUtils::StringToJsonString(os->GetDosOutput(command, workingDir, showWindow)));
+    const auto [reply, success] = CommandReply(os->GetDosOutput(command, workingDir, showWindow));
+    SendReply(uuid, reply, success);
 }
 
 void TBrowserExternalModule::ShellWindows(const std::string& uuid, const TBridgeArguments&) {

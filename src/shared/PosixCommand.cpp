@@ -1,11 +1,18 @@
 #ifndef _WIN32
 #include "shared/PosixCommand.h"
 
-#include <cerrno>
-#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <thread>
+#include <utility>
 
 namespace zorv {
 namespace {
@@ -18,6 +25,7 @@ public:
     TUniqueFd(const TUniqueFd&) = delete;
     TUniqueFd& operator=(const TUniqueFd&) = delete;
     int Get() const { return FFd; }
+    int Release() { return std::exchange(FFd, -1); }
     void Reset() {
         if (FFd >= 0) ::close(FFd);
         FFd = -1;
@@ -34,6 +42,8 @@ bool IsFolder(const std::string& path) {
 
 // In the child only async-signal-safe calls are made, since the parent may have other threads.
 [[noreturn]] void RunShellInChild(int outputFd, const char* command, const char* workingDir) {
+    // A group of its own, so that everything the command starts can be ended together.
+    ::setpgid(0, 0);
     if (workingDir && ::chdir(workingDir) != 0) ::_exit(127);
     // A pipe that got a standard descriptor's number (the parent had it closed) is moved away
     // first, or dup2 would keep its close-on-exec flag.
@@ -46,30 +56,118 @@ bool IsFolder(const std::string& path) {
     ::_exit(127);
 }
 
-std::string ReadUntilEnd(int fd) {
-    std::string output;
-    char buffer[4096];
+// Tells when the shell has exited: a process descriptor that poll() reports readable then, or,
+// on kernels without one, a look at the child every few milliseconds.
+class TChildWatch {
+public:
+    explicit TChildWatch(pid_t child) : FChild(child), FPidFd(static_cast<int>(::syscall(SYS_pidfd_open, child, 0))) {}
+    // The descriptor to poll, or -1 when there is none.
+    int Fd() const { return FPidFd.Get(); }
+    int PollTimeoutMs() const { return FPidFd.Get() >= 0 ? -1 : 20; }
+    // Collects the child when it has exited; never blocks.
+    bool Exited() {
+        if (FReaped) return true;
+        int status = 0;
+        pid_t result;
+        while ((result = ::waitpid(FChild, &status, WNOHANG)) < 0 && errno == EINTR) {
+        }
+        FReaped = result == FChild || (result < 0 && errno == ECHILD);
+        return FReaped;
+    }
+    // Ends the command and everything it started, and collects it.
+    void EndAll() {
+        ::kill(-FChild, SIGKILL);
+        ::kill(FChild, SIGKILL);
+        Wait();
+    }
+    void Wait() {
+        if (FReaped) return;
+        int status = 0;
+        while (::waitpid(FChild, &status, 0) < 0 && errno == EINTR) {
+        }
+        FReaped = true;
+    }
+
+private:
+    pid_t FChild;
+    TUniqueFd FPidFd;
+    bool FReaped = false;
+};
+
+enum class TReadResult { Data, Nothing, End };
+
+TReadResult ReadSome(int fd, std::string& output, std::size_t limit) {
+    char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        const std::size_t room = std::min(sizeof buffer, limit - output.size());
+        const ssize_t count = ::read(fd, buffer, room);
         if (count > 0) {
             output.append(buffer, static_cast<std::size_t>(count));
-        } else if (count < 0 && errno == EINTR) {
-            continue;
-        } else {
-            return output;
+            return TReadResult::Data;
         }
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return TReadResult::Nothing;
+        return TReadResult::End;
     }
 }
 
-void WaitForChild(pid_t child) {
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+// Background children of a command that has ended may go on writing: a thread reads and drops
+// what they write until they close the pipe, so that they neither block on a full pipe nor die
+// of a broken one.
+void DiscardTheRest(TUniqueFd& pipe) {
+    const int fd = pipe.Release();
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    try {
+        std::thread([fd] {
+            char buffer[65536];
+            for (;;) {
+                const ssize_t count = ::read(fd, buffer, sizeof buffer);
+                if (count > 0 || (count < 0 && errno == EINTR)) continue;
+                break;
+            }
+            ::close(fd);
+        }).detach();
+    } catch (...) {
+        ::close(fd);
     }
+}
+
+// Reads until every writer has closed the pipe, or until the shell has exited and the pipe holds
+// nothing more for now, or until the output passes `limit`.
+std::string ReadWhileTheShellRuns(TUniqueFd& pipe, TChildWatch& watch, std::size_t limit) {
+    std::string output;
+    const int fd = pipe.Get();
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    // What the pipe holds now; false when every writer has closed it.
+    const auto drain = [&]() {
+        TReadResult result;
+        while ((result = ReadSome(fd, output, limit)) == TReadResult::Data && output.size() < limit) {
+        }
+        return result != TReadResult::End;
+    };
+    for (;;) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {watch.Fd(), POLLIN, 0}};
+        if (::poll(fds, watch.Fd() >= 0 ? 2 : 1, watch.PollTimeoutMs()) < 0 && errno != EINTR) break;
+        const bool open = drain();
+        if (output.size() >= limit) {
+            watch.EndAll();
+            return output;
+        }
+        if (!open) break;
+        if (watch.Exited()) {
+            // What the shell wrote just before it exited is still its output.
+            if (drain()) DiscardTheRest(pipe);
+            if (output.size() >= limit) watch.EndAll();
+            return output;
+        }
+    }
+    watch.Wait();
+    return output;
 }
 
 }  // namespace
 
-std::string TPosixCommand::Run(const std::string& commandLine, const std::string& workingDir) {
+std::string TPosixCommand::Run(const std::string& commandLine, const std::string& workingDir, std::size_t maxOutput) {
     if (!workingDir.empty() && !IsFolder(workingDir)) return {};
     int ends[2];
     // Close-on-exec, so that commands started at the same time from other threads do not hold
@@ -80,10 +178,12 @@ std::string TPosixCommand::Run(const std::string& commandLine, const std::string
     const pid_t child = ::fork();
     if (child < 0) return {};
     if (child == 0) RunShellInChild(writeEnd.Get(), commandLine.c_str(), workingDir.empty() ? nullptr : workingDir.c_str());
+    // Also here, so that the group exists before the parent may have to end it.
+    ::setpgid(child, child);
     writeEnd.Reset();
-    std::string output = ReadUntilEnd(readEnd.Get());
-    WaitForChild(child);
-    return output;
+    TChildWatch watch(child);
+    const std::size_t limit = maxOutput < std::string().max_size() ? maxOutput + 1 : maxOutput;
+    return ReadWhileTheShellRuns(readEnd, watch, limit);
 }
 
 }  // namespace zorv

@@ -43,9 +43,31 @@ TEST(ShellCommand, OutputComesBackWhole) {
         {R"({"command": "exit 3"})", Success("\"\"")},
         {R"({"command": "pwd", "workingDir": ")" + folder.Path().string() + "\"}",
          Success(TStrUtils::StringToJsonString(folder.Path().string() + "\n"))},
-        {R"({"command": "echo never", "workingDir": "/no/such/folder"})", Success("\"\"")},
+        {R"({"command": "echo never", "workingDir": "/no/such/folder"})",
+         Failure("\"Working folder \\\"\\/no\\/such\\/folder\\\" does not exist\"")},
     };
     for (const auto& [data, reply] : cases) EXPECT_EQ(Command(host, data), reply) << data;
+}
+
+// A command that leaves a child running (a started server) is answered once the command itself
+// has ended; the child is not waited for.
+TEST(ShellCommand, BackgroundChildDoesNotHoldTheReply) {
+    TTempFolder folder;
+    TTestBridgeHost host;
+    const std::string flag = (folder.Path() / "flag").string();
+    EXPECT_EQ(Command(host, "{\"command\": \"(while [ ! -e '" + flag + "' ]; do sleep 0.05; done) & echo started\"}"),
+              Success("\"started\\n\""));
+    WriteFileBytes(flag, "");
+    EXPECT_EQ(Command(host, R"({"command": "echo next"})"), Success("\"next\\n\""));
+}
+
+// Endless output: the command is ended at the limit and the call rejected, not the runtime grown
+// without end.
+TEST(ShellCommand, OutputBeyondTheLimitEndsTheCommandAndIsAnError) {
+    TTestBridgeHost host;
+    EXPECT_EQ(Command(host, R"({"command": "yes"})"),
+              Failure("\"The command wrote more than 64 MiB of output and was ended\""));
+    EXPECT_EQ(Command(host, R"({"command": "echo next"})"), Success("\"next\\n\""));
 }
 
 TEST(ShellCommand, MissingCommandIsTheInterpretersComplaint) {
