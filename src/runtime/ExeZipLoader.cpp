@@ -68,7 +68,7 @@ void TExeZipLoader::ApplyTheme() {
 }
 
 void TExeZipLoader::PrepareDataFolder() {
-    std::string dir = FHost.LocalAppDataDir() + SafeFolderName(FState.appID);
+    std::string dir = FHost.LocalAppDataDir() + DataFolderName(FState.appID);
     dir += static_cast<char>(std::filesystem::path::preferred_separator);
     FState.appDataDir = dir;
     // A folder that cannot be made is not reported here; the functions that write there report it.
@@ -92,8 +92,37 @@ std::optional<int> TExeZipLoader::SettleSingleInstance() {
     return std::nullopt;
 }
 
+namespace {
+bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
+
+// "." and ".." and, since Windows drops trailing dots and blanks from names, "..." or ". .".
+bool OnlyDotsAndBlanks(std::string_view name) {
+    return name.find_first_not_of(". ") == std::string_view::npos;
+}
+}  // namespace
+
+std::string TExeZipLoader::DataFolderName(const std::string& appID) {
+    const bool rooted = !appID.empty() && IsDelimiter(appID.front());
+    const bool drive = appID.size() > 1 && appID[1] == ':';
+    if (rooted || drive) return SafeFolderName(appID);
+    std::string path;
+    std::size_t start = 0;
+    while (start <= appID.size()) {
+        std::size_t end = start;
+        while (end < appID.size() && !IsDelimiter(appID[end])) ++end;
+        const std::string_view part = std::string_view(appID).substr(start, end - start);
+        if (!part.empty()) {
+            if (OnlyDotsAndBlanks(part)) return SafeFolderName(appID);
+            if (!path.empty()) path += static_cast<char>(std::filesystem::path::preferred_separator);
+            path += SafeFolderName(std::string(part));
+        }
+        start = end + 1;
+    }
+    return path.empty() ? SafeFolderName(appID) : path;
+}
+
 std::string TExeZipLoader::SafeFolderName(const std::string& appID) {
-    if (appID == "." || appID == "..") return "_";
+    if (OnlyDotsAndBlanks(appID)) return "_";
     std::string name = appID;
     for (char& c : name) {
         const auto code = static_cast<unsigned char>(c);

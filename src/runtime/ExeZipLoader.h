@@ -28,8 +28,14 @@ public:
     TRuntimeState& State() { return FState; }
 
     // The identifier made safe as one folder or lock-file name: path delimiters, characters
-    // Windows refuses in file names and control characters become "_", as do "." and "..".
+    // Windows refuses in file names and control characters become "_"; a name made only of dots
+    // and blanks (which Windows would read as this folder or its parent) becomes "_".
     static std::string SafeFolderName(const std::string& appID);
+    // The data folder's path under the local application-data folder, without a trailing
+    // delimiter. An identifier such as "Company\App" or "Company/App" keeps its nested folders;
+    // each part is made safe as a name. One that would reach outside (a "." or ".." part, a rooted
+    // or drive path) is made one flat safe name instead.
+    static std::string DataFolderName(const std::string& appID);
 
 private:
     std::optional<int> OpenArchive();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "TestArchive.h"
@@ -202,6 +203,13 @@ TEST_F(ExeZipLoaderTest, IdentifierCannotLeadTheDataFolderElsewhere) {
     EXPECT_TRUE(std::filesystem::is_directory(dataHome.Path() / ".._.._escape"));
 }
 
+TEST_F(ExeZipLoaderTest, AnIdentifierWithFoldersKeepsThemNested) {
+    Package("ID=Company\\App\nName=Acme\nDirName=app\n");
+    Start();
+    EXPECT_EQ(loader->State().appDataDir, dataHome.Str() + "Company/App/");
+    EXPECT_TRUE(std::filesystem::is_directory(dataHome.Path() / "Company" / "App"));
+}
+
 struct TNameCase {
     std::string id;
     std::string folder;
@@ -217,7 +225,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, SafeFolderNameTest,
                          testing::Values(TNameCase{"com.acme.app", "com.acme.app"},
                                          TNameCase{"My App \xC3\xA9", "My App \xC3\xA9"}, TNameCase{"a/b\\c", "a_b_c"},
                                          TNameCase{"x:y*z?\"<>|", "x_y_z_____"}, TNameCase{"..", "_"},
-                                         TNameCase{".", "_"}, TNameCase{"tab\there", "tab_here"}));
+                                         TNameCase{".", "_"}, TNameCase{"...", "_"}, TNameCase{". .", "_"},
+                                         TNameCase{"tab\there", "tab_here"}));
+
+class DataFolderNameTest : public testing::TestWithParam<TNameCase> {};
+
+// Folders are written joined with "/"; the system's own delimiter joins them.
+TEST_P(DataFolderNameTest, KeepsNestedFoldersAndNeverLeavesTheDataHome) {
+    std::string expected = GetParam().folder;
+    std::replace(expected.begin(), expected.end(), '/',
+                 static_cast<char>(std::filesystem::path::preferred_separator));
+    EXPECT_EQ(TExeZipLoader::DataFolderName(GetParam().id), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DataFolderNameTest,
+    testing::Values(TNameCase{"com.acme.app", "com.acme.app"}, TNameCase{"Company\\App", "Company/App"},
+                    TNameCase{"Company/App", "Company/App"}, TNameCase{"Company\\\\App\\", "Company/App"},
+                    TNameCase{"A\\b:c", "A/b_c"}, TNameCase{"..\\escape", ".._escape"},
+                    TNameCase{"Company\\..\\..\\x", "Company_.._.._x"}, TNameCase{"a/./b", "a_._b"},
+                    TNameCase{"a\\.. \\b", "a_.. _b"}, TNameCase{"\\rooted", "_rooted"},
+                    TNameCase{"/rooted", "_rooted"}, TNameCase{"\\\\server\\share", "__server_share"},
+                    TNameCase{"C:\\Windows", "C__Windows"}, TNameCase{"C:rel", "C_rel"}, TNameCase{"..", "_"}));
+
 
 }  // namespace
 }  // namespace zorv
