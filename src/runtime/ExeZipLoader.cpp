@@ -23,7 +23,7 @@ std::optional<int> TExeZipLoader::Run() {
 
 std::optional<int> TExeZipLoader::PrepareRuntime() {
     if (auto exitCode = OpenArchive()) return exitCode;
-    LoadProjectIni();
+    if (auto exitCode = LoadProjectIni()) return exitCode;
     if (!ReadIdentity()) return 0;
     ApplyTheme();
     PrepareDataFolder();
@@ -41,16 +41,25 @@ std::optional<int> TExeZipLoader::OpenArchive() {
         FState.exeZip->SetPassword(ZORV_ARCHIVE_PASSWORD);
         FState.exeZip->LoadFromMemory(std::move(*appended));
     } catch (const std::exception& error) {
-        FHost.ShowFatalError("Application Error", error.what());
+        FHost.ShowFatalError("Application Error", std::string(DamagedPackageText) + error.what());
         return 1;
     }
     return std::nullopt;
 }
 
-void TExeZipLoader::LoadProjectIni() {
+// Settings that cannot be read mean a damaged file, not an application without an identity: the
+// user is told, and the process ends with a failure code. An archive without "zorv.ini" reads as
+// empty settings.
+std::optional<int> TExeZipLoader::LoadProjectIni() {
     std::string text;
-    FState.exeZip->ExtractToStream("zorv.ini", text);
+    const TAbExtractStatus status = FState.exeZip->TryExtract("zorv.ini", text);
+    if (status != TAbExtractStatus::Ok && status != TAbExtractStatus::NotFound) {
+        FHost.ShowFatalError("Application Error",
+                             std::string(DamagedPackageText) + "zorv.ini: " + TAbZipKit::StatusMessage(status));
+        return 1;
+    }
     FState.projectIni.SetText(text);
+    return std::nullopt;
 }
 
 bool TExeZipLoader::ReadIdentity() {

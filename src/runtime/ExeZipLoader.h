@@ -16,6 +16,8 @@ class TExeZipLoader {
 public:
     // Messages of the localized table used here.
     static constexpr TStartupMessage NothingAppended{5, 1, 3};
+    // Shown, followed by the reason, when the appended archive or its settings cannot be read.
+    static constexpr const char* DamagedPackageText = "The application file is damaged and cannot be started. ";
 
     TExeZipLoader(IStartupHost& host, std::vector<std::string> args);
 
@@ -39,7 +41,7 @@ public:
 
 private:
     std::optional<int> OpenArchive();
-    void LoadProjectIni();
+    std::optional<int> LoadProjectIni();
     bool ReadIdentity();
     void ApplyTheme();
     void PrepareDataFolder();

@@ -13,22 +13,6 @@
 namespace zorv::test {
 namespace {
 
-class TFakeNavigationCompletedArgs final : public TComObject<ICoreWebView2NavigationCompletedEventArgs> {
-public:
-    HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override {
-        *value = FALSE;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override {
-        *value = COREWEBVIEW2_WEB_ERROR_STATUS_CONNECTION_ABORTED;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
-        *value = 1;
-        return S_OK;
-    }
-};
-
 class BrowserFormTest : public ::testing::Test {
 protected:
     void SetUp() override {

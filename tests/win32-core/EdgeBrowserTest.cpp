@@ -158,11 +158,14 @@ TEST_F(EdgeBrowserTest, WebViewCoversTheSizeRatioOfTheClientArea) {
     EXPECT_EQ(Controller().bounds.bottom, client.bottom / 2);
 }
 
-TEST_F(EdgeBrowserTest, MinimiseAndRestoreHideAndShowTheWebView) {
+TEST_F(EdgeBrowserTest, MinimiseHidesTheWebViewAndRestoreOrMaximiseShowIt) {
     CreateAndWait();
-    browser->HandleSysCommand(SC_MINIMIZE);
+    browser->FollowWindowSize(SIZE_MINIMIZED);
     EXPECT_FALSE(Controller().visible);
-    browser->HandleSysCommand(SC_RESTORE);
+    browser->FollowWindowSize(SIZE_RESTORED);
+    EXPECT_TRUE(Controller().visible);
+    browser->FollowWindowSize(SIZE_MINIMIZED);
+    browser->FollowWindowSize(SIZE_MAXIMIZED);
     EXPECT_TRUE(Controller().visible);
 }
 

@@ -61,7 +61,8 @@ HRESULT TFakeWebView::AddScriptToExecuteOnDocumentCreated(
 
 HRESULT TFakeWebView::ExecuteScript(LPCWSTR script, ICoreWebView2ExecuteScriptCompletedHandler* handler) {
     executedScripts.emplace_back(script);
-    if (handler) handler->Invoke(S_OK, L"null");
+    const auto result = scriptResults.find(script);
+    if (handler) handler->Invoke(S_OK, result == scriptResults.end() ? L"null" : result->second.c_str());
     return S_OK;
 }
 

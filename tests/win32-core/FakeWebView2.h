@@ -90,6 +90,8 @@ public:
     std::map<std::wstring, TComPtr<TFakeDevToolsReceiver>> devTools;
     std::vector<std::wstring> navigations, documentScripts, executedScripts, postedJson;
     std::vector<std::pair<std::wstring, int>> filters;
+    // What ExecuteScript gives for a script; "null" for any other.
+    std::map<std::wstring, std::wstring> scriptResults;
     std::wstring source = L"about:blank";
     std::wstring title;
     BOOL fullScreen = FALSE;
@@ -226,6 +228,29 @@ public:
         state = value;
         return S_OK;
     }
+};
+
+class TFakeNavigationCompletedArgs final : public TComObject<ICoreWebView2NavigationCompletedEventArgs> {
+public:
+    explicit TFakeNavigationCompletedArgs(
+        bool success = false, COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_CONNECTION_ABORTED)
+        : FSuccess(success), FStatus(status) {}
+    HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override {
+        *value = FSuccess ? TRUE : FALSE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override {
+        *value = FSuccess ? COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN : FStatus;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
+        *value = 1;
+        return S_OK;
+    }
+
+private:
+    bool FSuccess;
+    COREWEBVIEW2_WEB_ERROR_STATUS FStatus;
 };
 
 class TFakeAcceleratorArgs final : public TNotImplementedAcceleratorKeyPressedEventArgs {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "FakeWebView2.h"
@@ -45,6 +46,18 @@ protected:
     void TearDown() override { form.reset(); }
 
     TFakeWebView& WebView() { return *environment->controller->webView.Get(); }
+    // The start page is there and has the bridge.
+    void ShowApplicationPage() {
+        WebView().source = L"file:///index.html";
+        WebView().scriptResults[L"typeof window.zorv"] = L"\"object\"";
+        CompleteNavigation(true);
+    }
+    void CompleteNavigation(bool success) {
+        TComPtr<TFakeNavigationCompletedArgs> args =
+            TComPtr<TFakeNavigationCompletedArgs>::Attach(new TFakeNavigationCompletedArgs(success));
+        WebView().events.Handler<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted")
+            ->Invoke(&WebView(), args.Get());
+    }
     LONG_PTR Style() const { return ::GetWindowLongPtrW(form->Handle(), GWL_STYLE); }
     LONG_PTR ExStyle() const { return ::GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE); }
     RECT Bounds() const {
@@ -156,9 +169,11 @@ TEST_F(MainFormTest, OnlyTheExactRelaunchArgumentsChooseTheStartUrl) {
 
 TEST_F(MainFormTest, WindowClosesOnlyAfterThePageCallsAppClose) {
     CreateForm();
+    ShowApplicationPage();
     ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(form->Handle()));
-    EXPECT_EQ(WebView().executedScripts, std::vector<std::wstring>{L"zorv.events.onCloseQuery();"});
+    EXPECT_EQ(WebView().executedScripts,
+              (std::vector<std::wstring>{L"typeof window.zorv", L"zorv.events.onCloseQuery();"}));
     ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(form->Handle()));
 
@@ -175,6 +190,48 @@ TEST_F(MainFormTest, WindowWithoutAnApplicationPageClosesAtOnce) {
     HWND window = form->Handle();
     ::SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(window));
+}
+
+// The browser's error page (a missing file) and its PDF viewer keep the file:/// URL but run no
+// script: the page is never asked, or asked in vain, and the window closes.
+TEST_F(MainFormTest, WindowShowingAPageWithoutTheBridgeClosesWhenAsked) {
+    struct TCase {
+        const char* name;
+        bool navigationSucceeded;
+        const wchar_t* probeAnswer;
+    };
+    const TCase cases[] = {{"error page", false, L"\"object\""},
+                           {"pdf viewer", true, L"null"},
+                           {"page without the bridge", true, L"\"undefined\""}};
+    for (const TCase& c : cases) {
+        SetUp();
+        CreateForm();
+        ShowApplicationPage();
+        WebView().scriptResults[L"typeof window.zorv"] = c.probeAnswer;
+        CompleteNavigation(c.navigationSucceeded);
+        HWND window = form->Handle();
+        ::SendMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(PumpUntil([window] { return !::IsWindow(window); }, 2000)) << c.name;
+        EXPECT_EQ(std::count(WebView().executedScripts.begin(), WebView().executedScripts.end(),
+                             L"zorv.events.onCloseQuery();"),
+                  0)
+            << c.name;
+        TearDown();
+    }
+}
+
+TEST_F(MainFormTest, PageHiddenWhileMinimisedShowsAgainHoweverTheWindowIsRestored) {
+    CreateForm();
+    form->Show();
+    TFakeController& controller = *environment->controller.Get();
+    ::SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(controller.visible);
+    form->SetWindowState(TWindowState::Normal);  // window.setState, not the system menu
+    EXPECT_TRUE(controller.visible);
+    form->SetWindowState(TWindowState::Minimized);
+    EXPECT_FALSE(controller.visible);
+    form->SetWindowState(TWindowState::Maximized);
+    EXPECT_TRUE(controller.visible);
 }
 
 TEST_F(MainFormTest, CaptionFollowsThePageTitleOnlyWhenAsked) {

@@ -10,8 +10,8 @@ export ZORV_E2E_CHOSEN=$chosen
 node -e '
 const m = (id, uuid, data = {}) => ({ message: { id, uuid, data } });
 console.log(JSON.stringify({
-  steps: [m(20001, "open", { title: "Pick a file", fileTypes: "Text|*.txt;All|*.*" }),
-          m(20002, "save", { title: "Store it" }), { closeWindow: true }],
+  steps: [m(20001, "open", { title: "Pick a file", fileTypes: "Text|*.txt;All|*.*" }), { waitReply: "open" },
+          m(20002, "save", { title: "Store it" }), { waitReply: "save" }, { closeWindow: true }],
   onScript: [{ script: "zorv.events.onCloseQuery();", messages: [m(50001, "close")] }],
 }));' >"$CASE_DIR/scenario.json"
 start_app pid "$CASE_DIR/bin/dialogs.exe"

@@ -5,9 +5,12 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 E2E_DIR="$ROOT/tests/wine-e2e"
-TOOLS="$ROOT/build/windows/tests/wine-e2e"
-PACK="$ROOT/build/linux/zorv-pack"
-RUNTIME="$ROOT/build/windows/zorv-runtime.exe"
+# ZORV_E2E_WINDOWS_BUILD and ZORV_E2E_LINUX_BUILD name other build folders than the presets' own.
+WINDOWS_BUILD=${ZORV_E2E_WINDOWS_BUILD:-$ROOT/build/windows}
+LINUX_BUILD=${ZORV_E2E_LINUX_BUILD:-$ROOT/build/linux}
+TOOLS="$WINDOWS_BUILD/tests/wine-e2e"
+PACK="$LINUX_BUILD/zorv-pack"
+RUNTIME="$WINDOWS_BUILD/zorv-runtime.exe"
 # ZORV_E2E_WORK keeps the cases' folders (transcripts, logs) somewhere that outlives the run.
 WORK=${ZORV_E2E_WORK:-$(mktemp -d "${WINE_SCRATCH:-/tmp}/e2e.XXXXXX")}
 PASSED=0
@@ -28,7 +31,15 @@ fileurl() { printf 'file:///Z:%s' "$1"; }
 
 LOCAL_APPDATA=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local 2>/dev/null | grep -v /Public/ | head -n 1)
 
+# end_case: the browser's side of the case that ran last kept WebView2's rules: no object used
+# from another thread, no message loop inside an event handler, no call WebView2 refuses.
+end_case() {
+    [ -n "${CASE_NAME:-}" ] && [ -f "${TRANSCRIPT:-}" ] || return 0
+    checkjs "the runtime kept the browser's rules" "contractHeld()"
+}
+
 begin_case() {
+    end_case
     CASE_NAME=$1
     CASE_DIR="$WORK/$1"
     PROJECT="$CASE_DIR/project"

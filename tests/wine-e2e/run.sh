@@ -9,6 +9,7 @@ for case_file in "$E2E_DIR"/case-*.sh; do
     [[ "$(basename "$case_file")" == *"${ZORV_E2E_ONLY:-}"* ]] || continue
     source "$case_file"
 done
+end_case
 echo "wine-e2e: $PASSED passed, $FAILED failed ($(( $(date +%s) - started )) s)"
 ((FAILED)) && printf '  failed: %s\n' "${FAILURES[@]}"
 ((FAILED == 0))

@@ -220,7 +220,8 @@ void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowReques
     if (FStartInstance) FStartInstance(NewInstanceArguments(FRuntimeAppID, uri));
 }
 
-void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool, COREWEBVIEW2_WEB_ERROR_STATUS) {
+void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool isSuccess, COREWEBVIEW2_WEB_ERROR_STATUS status) {
+    if (status != COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED) FLastNavigationSucceeded = isSuccess;
     if (ProgressBarVisible()) {
         ::ShowWindow(FProgressBar, SW_HIDE);
         LayOut();

@@ -62,6 +62,9 @@ public:
     void SetHandleRequests(bool value) { FHandleRequests = value; }
     void SetStartInstance(TStartInstance startInstance) { FStartInstance = std::move(startInstance); }
     bool ProgressBarVisible() const;
+    // False after a navigation that ended on the browser's error page; a cancelled navigation
+    // leaves the page that was there, and the answer, as they were.
+    bool LastNavigationSucceeded() const { return FLastNavigationSucceeded; }
 
     // The script registered to run at the start of every document.
     std::string DocumentStartScript() const;
@@ -100,6 +103,7 @@ private:
     bool FAllowContextMenu = false;
     std::string FStartPageURL;
     bool FHandleRequests = false;
+    bool FLastNavigationSucceeded = true;
 };
 
 }  // namespace zorv

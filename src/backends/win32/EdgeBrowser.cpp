@@ -152,9 +152,6 @@ LRESULT TEdgeBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_SHOWWINDOW:
             if (FWebViewController) ProcessHResult(FWebViewController->put_IsVisible(wParam ? TRUE : FALSE));
             break;
-        case WM_SYSCOMMAND:
-            HandleSysCommand(wParam);
-            break;
         case WM_SETFOCUS:
             DoEnter();
             if (!FWebViewFocusEventActive && FWebViewController)
@@ -169,18 +166,12 @@ LRESULT TEdgeBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     return ::DefWindowProcW(FWindow.Get(), message, wParam, lParam);
 }
 
-void TEdgeBrowser::HandleSysCommand(WPARAM command) {
+void TEdgeBrowser::FollowWindowSize(WPARAM sizeKind) {
     if (!FWebViewController) return;
-    switch (command & 0xFFF0) {
-        case SC_MINIMIZE:
-            ProcessHResult(FWebViewController->put_IsVisible(FALSE));
-            break;
-        case SC_RESTORE:
-            ProcessHResult(FWebViewController->put_IsVisible(TRUE));
-            break;
-        default:
-            break;
-    }
+    if (sizeKind == SIZE_MINIMIZED)
+        ProcessHResult(FWebViewController->put_IsVisible(FALSE));
+    else if (sizeKind == SIZE_RESTORED || sizeKind == SIZE_MAXIMIZED)
+        ProcessHResult(FWebViewController->put_IsVisible(TRUE));
 }
 
 void TEdgeBrowser::NotifyParentWindowPositionChanged() {
@@ -588,13 +579,25 @@ void TEdgeBrowser::NavigateToString(const std::string& htmlContent) {
 
 void TEdgeBrowser::ExecuteScript(const std::string& javaScript) {
     if (!FWebView) return;
+    ExecuteScript(javaScript, [this](HRESULT result, const std::string& resultJson) {
+        if (OnExecuteScript) OnExecuteScript(*this, result, resultJson);
+    });
+}
+
+void TEdgeBrowser::ExecuteScript(const std::string& javaScript,
+                                 std::function<void(HRESULT, const std::string&)> completed) {
+    if (!FWebView) {
+        if (completed) completed(HRESULT_FROM_WIN32(ERROR_INVALID_STATE), {});
+        return;
+    }
     auto shared = FShared;
     auto handler = TComCallback<ICoreWebView2ExecuteScriptCompletedHandler>::Create(
-        [this, shared](HRESULT result, LPCWSTR resultJson) -> HRESULT {
-            if (shared->alive && OnExecuteScript) OnExecuteScript(*this, result, TWinText::WideToUtf8(resultJson));
+        [shared, completed](HRESULT result, LPCWSTR resultJson) -> HRESULT {
+            if (shared->alive && completed) completed(result, resultJson ? TWinText::WideToUtf8(resultJson) : std::string());
             return S_OK;
         });
-    ProcessHResult(FWebView->ExecuteScript(TWinText::Utf8ToWide(javaScript).c_str(), handler.Get()));
+    const HRESULT started = FWebView->ExecuteScript(TWinText::Utf8ToWide(javaScript).c_str(), handler.Get());
+    if (!ProcessHResult(started) && completed) completed(started, {});
 }
 
 void TEdgeBrowser::PostWebMessageAsJson(const std::string& json) {

@@ -78,6 +78,9 @@ public:
     void Navigate(const std::string& url);
     void NavigateToString(const std::string& htmlContent);
     void ExecuteScript(const std::string& javaScript) override;
+    // The same; `completed` gets WebView2's result code and the script's value as JSON text, at once
+    // with a failure code when there is no web view to run it.
+    void ExecuteScript(const std::string& javaScript, std::function<void(HRESULT, const std::string&)> completed);
     void PostWebMessageAsJson(const std::string& json) override;
     void GoBack();
     void GoForward();
@@ -93,8 +96,9 @@ public:
     void ReinitializeWebView();
     void ReinitializeWebViewWithNewBrowser();
     void SetFocus();
-    // Minimise / restore of the window that holds the control hide and show the web view.
-    void HandleSysCommand(WPARAM command);
+    // The top-level window's new size kind (WM_SIZE): minimised hides the web view, restored or
+    // maximised shows it, however the window got there (the user, the page, the system).
+    void FollowWindowSize(WPARAM sizeKind);
     // The top-level window has moved: the web view places its pop-ups (drop-down lists, input
     // method windows) anew.
     void NotifyParentWindowPositionChanged();

@@ -41,9 +41,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TWinUiThread& uiThread, TBridge
       FServices(std::move(services)),
       FContext(std::move(context)),
       FEnvironmentFactory(std::move(environmentFactory)),
-      FCloseProtocol([this](const std::string& script) {
-          if (FBrowserForm) FBrowserForm->EdgeBrowser().ExecuteScript(script);
-      }) {}
+      FCloseProtocol([this](const std::string& script) { RunCloseQueryScript(script); }) {}
 
 TMainForm::~TMainForm() {
     FormClose();
@@ -126,9 +124,14 @@ void TMainForm::FormCreate() {
     host.SetAllowContextMenu(FSettings.allowContextMenu);
 
     TEdgeBrowser& edge = host.EdgeBrowser();
+    // The message is read while its event is being delivered and handed on through the UI thread's
+    // queue: a call may run a modal loop (a file dialog, a message box), and WebView2 does not
+    // support re-entry from inside its event handlers. Replies still match their calls by uuid.
     edge.OnWebMessageReceived = [this](TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {
-        if (FBrowserExternalModule)
-            FBrowserExternalModule->EdgeBrowserWebMessageReceived(TBrowserForm::ToWebMessage(args.ArgsInterface()));
+        FUiThread.Post([this, alive = std::weak_ptr<int>(FLifetime),
+                        message = FBrowserForm->ToWebMessage(args.ArgsInterface())] {
+            if (!alive.expired() && FBrowserExternalModule) FBrowserExternalModule->EdgeBrowserWebMessageReceived(message);
+        });
     };
     edge.OnDocumentTitleChanged = [this](TEdgeBrowser& sender, const std::string& title) {
         EdgeBrowserDocumentTitleChanged(sender, title);
@@ -258,7 +261,21 @@ void TMainForm::EdgeBrowserDocumentTitleChanged(TEdgeBrowser&, const std::string
 bool TMainForm::PageCanAnswerCloseQuery() const {
     if (!FBrowserForm) return false;
     TEdgeBrowser& edge = FBrowserForm->EdgeBrowser();
-    return edge.WebViewCreated() && TAppUrl::IsAppUrl(edge.LocationURL());
+    return edge.WebViewCreated() && FBrowserForm->LastNavigationSucceeded() && FBrowserForm->AppDocumentOnTop();
+}
+
+void TMainForm::RunCloseQueryScript(const std::string& script) {
+    if (!FBrowserForm) return;
+    // The browser's error page and its PDF viewer keep a file:/// URL but run no script, the bridge
+    // included: such a page cannot answer, so the window closes instead of staying open for good.
+    FBrowserForm->EdgeBrowser().ExecuteScript(
+        BridgeProbeScript, [this, alive = std::weak_ptr<int>(FLifetime), script](HRESULT result, const std::string& value) {
+            if (alive.expired() || !FBrowserForm) return;
+            if (SUCCEEDED(result) && value == BridgeProbeAnswer)
+                FBrowserForm->EdgeBrowser().ExecuteScript(script);
+            else
+                AppCloseRequest();
+        });
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -296,6 +313,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
             LayOutBrowserForm();
+            if (FBrowserForm) FBrowserForm->EdgeBrowser().FollowWindowSize(wParam);
             return 0;
         case WM_MOVE:
             if (FBrowserForm) FBrowserForm->EdgeBrowser().NotifyParentWindowPositionChanged();
@@ -306,9 +324,6 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             if (FBrowserForm) FBrowserForm->EdgeBrowser().SetFocus();
             return 0;
-        case WM_SYSCOMMAND:
-            if (FBrowserForm) FBrowserForm->EdgeBrowser().HandleSysCommand(wParam);
-            break;
         case WM_ZORV_IS_SHORTCUT:
             return FShortCutTest && lParam && FShortCutTest(*reinterpret_cast<const MSG*>(lParam)) ? 1 : 0;
         case WM_CLOSE:

@@ -68,6 +68,10 @@ public:
     TBrowserExternalModule* BrowserExternalModule() const { return FBrowserExternalModule.get(); }
     const TWindowSettings& Settings() const { return FSettings; }
 
+    // Asks the page whether the bridge is there; a page that has it answers BridgeProbeAnswer.
+    static constexpr const char* BridgeProbeScript = "typeof window.zorv";
+    static constexpr const char* BridgeProbeAnswer = "\"object\"";
+
     // The window styles of a border kind: style and extended style.
     static DWORD StyleOf(TBorderStyle border);
     static DWORD ExStyleOf(TBorderStyle border);
@@ -82,6 +86,7 @@ private:
     void LayOutBrowserForm();
     void FillMinMaxInfo(MINMAXINFO& info) const;
     bool PageCanAnswerCloseQuery() const;
+    void RunCloseQueryScript(const std::string& script);
 
     const TRuntimeState& FState;
     TWinUiThread& FUiThread;
@@ -99,6 +104,8 @@ private:
     TFormStyle FFormStyle = TFormStyle::Normal;
     TWindowState FInitialState = TWindowState::Normal;
     bool FClosed = false;
+    // Work queued for later (web messages) runs only while the window object exists.
+    std::shared_ptr<int> FLifetime = std::make_shared<int>(0);
 };
 
 }  // namespace zorv

@@ -129,15 +129,15 @@ HRESULT TStandInNavigationStartingArgs::put_Cancel(BOOL cancel) {
 }
 HRESULT TStandInNavigationStartingArgs::get_NavigationId(UINT64* id) { return Answer(id, FId); }
 
-HRESULT TStandInNavigationCompletedArgs::get_IsSuccess(BOOL* success) { return Answer(success, TRUE); }
+HRESULT TStandInNavigationCompletedArgs::get_IsSuccess(BOOL* success) { return Answer(success, FSuccess); }
 HRESULT TStandInNavigationCompletedArgs::get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* status) {
-    return Answer(status, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN);
+    return Answer(status, FStatus);
 }
 HRESULT TStandInNavigationCompletedArgs::get_NavigationId(UINT64* id) { return Answer(id, FId); }
 
 HRESULT TStandInSourceChangedArgs::get_IsNewDocument(BOOL* isNew) { return Answer(isNew, TRUE); }
 
-HRESULT TStandInContentLoadingArgs::get_IsErrorPage(BOOL* isErrorPage) { return Answer(isErrorPage, FALSE); }
+HRESULT TStandInContentLoadingArgs::get_IsErrorPage(BOOL* isErrorPage) { return Answer(isErrorPage, FIsErrorPage); }
 HRESULT TStandInContentLoadingArgs::get_NavigationId(UINT64* id) { return Answer(id, FId); }
 
 }  // namespace zorv::test

@@ -128,13 +128,16 @@ private:
 
 class TStandInNavigationCompletedArgs final : public TComObject<ICoreWebView2NavigationCompletedEventArgs> {
 public:
-    explicit TStandInNavigationCompletedArgs(UINT64 id) : FId(id) {}
+    TStandInNavigationCompletedArgs(UINT64 id, BOOL success, COREWEBVIEW2_WEB_ERROR_STATUS status)
+        : FId(id), FSuccess(success), FStatus(status) {}
     HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* success) override;
     HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* status) override;
     HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* id) override;
 
 private:
     UINT64 FId;
+    BOOL FSuccess;
+    COREWEBVIEW2_WEB_ERROR_STATUS FStatus;
 };
 
 class TStandInSourceChangedArgs final : public TComObject<ICoreWebView2SourceChangedEventArgs> {
@@ -144,12 +147,13 @@ public:
 
 class TStandInContentLoadingArgs final : public TComObject<ICoreWebView2ContentLoadingEventArgs> {
 public:
-    explicit TStandInContentLoadingArgs(UINT64 id) : FId(id) {}
+    TStandInContentLoadingArgs(UINT64 id, BOOL isErrorPage) : FId(id), FIsErrorPage(isErrorPage) {}
     HRESULT STDMETHODCALLTYPE get_IsErrorPage(BOOL* isErrorPage) override;
     HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* id) override;
 
 private:
     UINT64 FId;
+    BOOL FIsErrorPage;
 };
 
 }  // namespace zorv::test

@@ -1,5 +1,8 @@
 #include "StandInWebView2.h"
 
+#include <cctype>
+#include <string_view>
+
 #include "EventArgs.h"
 #include "Scenario.h"
 #include "ThreadPost.h"
@@ -41,7 +44,52 @@ json MenuItems(HMENU menu) {
     }
     return items;
 }
+bool EndsWithNoCase(const std::string& text, const std::string& end) {
+    if (text.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i]) return false;
+    return true;
+}
+
+bool ContainsNoCase(const std::string& text, const std::string& part) {
+    std::string lower = text;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find(part) != std::string::npos;
+}
+
+// The disk file a file:/// URL names (file:///C:/dir/a%20b.html is C:\dir\a b.html), or empty
+// when it names none: a path without a drive is not a file on Windows.
+std::wstring DiskPathOf(const std::string& uri) {
+    constexpr std::string_view Prefix = "file:///";
+    if (uri.compare(0, Prefix.size(), Prefix) != 0) return {};
+    std::string path;
+    for (std::size_t i = Prefix.size(); i < uri.size(); ++i) {
+        const char c = uri[i];
+        if (c == '?' || c == '#') break;
+        if (c == '%' && i + 2 < uri.size() && std::isxdigit(static_cast<unsigned char>(uri[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(uri[i + 2]))) {
+            path += static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            path += c == '/' ? '\\' : c;
+        }
+    }
+    if (path.size() < 3 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' || path[2] != '\\')
+        return {};
+    return Wide(path);
+}
+
+bool IsDiskFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 }  // namespace
+
+bool TThreadAffinity::WrongThread(const char* method) const {
+    if (::GetCurrentThreadId() == FThread) return false;
+    Record({{"event", "wrongThread"}, {"object", FObjectName}, {"method", method}});
+    return true;
+}
 
 // ---- environment ----
 
@@ -52,7 +100,10 @@ HRESULT TStandInEnvironment::CreateCoreWebView2Controller(
     TComPtr<ICoreWebView2Controller> controller = TComPtr<ICoreWebView2Controller>::Attach(
         new TStandInController(TComPtr<ICoreWebView2Environment>(this), parentWindow));
     TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> kept(handler);
-    TThreadPost::Post(TThreadPost::CurrentThreadWindow(), [kept, controller] { kept->Invoke(S_OK, controller.Get()); });
+    TThreadPost::Post(TThreadPost::CurrentThreadWindow(), [kept, controller] {
+        static_cast<TStandInController*>(controller.Get())->MarkCreated();
+        kept->Invoke(S_OK, controller.Get());
+    });
     return S_OK;
 }
 
@@ -78,6 +129,7 @@ HRESULT TStandInEnvironment::add_NewBrowserVersionAvailable(ICoreWebView2NewBrow
 // ---- settings ----
 
 HRESULT TStandInSettings::Put(const char* name, BOOL value) {
+    ZORV_STANDIN_OWN_THREAD();
     FValues[name] = value;
     Record({{"event", "setting"}, {"name", name}, {"value", value != FALSE}});
     return S_OK;
@@ -90,48 +142,59 @@ TStandInController::TStandInController(TComPtr<ICoreWebView2Environment> environ
       FParentWindow(parentWindow) {}
 
 HRESULT TStandInController::get_IsVisible(BOOL* isVisible) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!isVisible) return E_POINTER;
     *isVisible = FVisible;
     return S_OK;
 }
 HRESULT TStandInController::put_IsVisible(BOOL isVisible) {
+    ZORV_STANDIN_OWN_THREAD();
     FVisible = isVisible;
+    Record({{"event", "visible"}, {"value", isVisible != FALSE}});
     return S_OK;
 }
 HRESULT TStandInController::get_Bounds(RECT* bounds) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!bounds) return E_POINTER;
     *bounds = FBounds;
     return S_OK;
 }
 HRESULT TStandInController::put_Bounds(RECT bounds) {
+    ZORV_STANDIN_OWN_THREAD();
     FBounds = bounds;
     return S_OK;
 }
 HRESULT TStandInController::get_ZoomFactor(double* zoomFactor) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!zoomFactor) return E_POINTER;
     *zoomFactor = FZoomFactor;
     return S_OK;
 }
 HRESULT TStandInController::put_ZoomFactor(double zoomFactor) {
+    ZORV_STANDIN_OWN_THREAD();
     FZoomFactor = zoomFactor;
     return S_OK;
 }
 HRESULT TStandInController::SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) {
+    ZORV_STANDIN_OWN_THREAD();
     FBounds = bounds;
     FZoomFactor = zoomFactor;
     return S_OK;
 }
 HRESULT TStandInController::get_ParentWindow(HWND* parentWindow) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!parentWindow) return E_POINTER;
     *parentWindow = FParentWindow;
     return S_OK;
 }
 HRESULT TStandInController::put_ParentWindow(HWND parentWindow) {
+    ZORV_STANDIN_OWN_THREAD();
     FParentWindow = parentWindow;
     FWebView->SetParentWindow(parentWindow);
     return S_OK;
 }
 HRESULT TStandInController::Close() {
+    ZORV_STANDIN_OWN_THREAD();
     if (FClosed) return S_OK;
     FClosed = true;
     Record({{"event", "controllerClose"}});
@@ -139,6 +202,7 @@ HRESULT TStandInController::Close() {
     return S_OK;
 }
 HRESULT TStandInController::get_CoreWebView2(ICoreWebView2** coreWebView2) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!coreWebView2) return E_POINTER;
     if (FClosed) {
         *coreWebView2 = nullptr;
@@ -197,11 +261,14 @@ void TStandInWebView::Raise(const char* event, Args* args) {
     // A copy: a handler may add or remove handlers while it runs.
     auto found = FHandlers.find(event);
     if (found == FHandlers.end()) return;
+    // Something waiting in the queue, so that a message loop run inside a handler shows itself.
+    Later([] {});
     const auto handlers = found->second;
     for (const auto& entry : handlers) static_cast<Handler*>(entry.second.Get())->Invoke(this, args);
 }
 
 HRESULT TStandInWebView::get_Settings(ICoreWebView2Settings** settings) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!settings) return E_POINTER;
     *settings = FSettings.Get();
     (*settings)->AddRef();
@@ -209,49 +276,58 @@ HRESULT TStandInWebView::get_Settings(ICoreWebView2Settings** settings) {
 }
 
 HRESULT TStandInWebView::get_Source(LPWSTR* uri) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!uri) return E_POINTER;
     *uri = CoTaskCopy(Wide(FSource.empty() ? "about:blank" : FSource));
     return S_OK;
 }
 
 HRESULT TStandInWebView::get_DocumentTitle(LPWSTR* title) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!title) return E_POINTER;
     *title = CoTaskCopy(Wide(FTitle));
     return S_OK;
 }
 
 HRESULT TStandInWebView::get_ContainsFullScreenElement(BOOL* contains) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!contains) return E_POINTER;
     *contains = FFullScreenElement;
     return S_OK;
 }
 
 HRESULT TStandInWebView::get_CanGoBack(BOOL* value) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!value) return E_POINTER;
     *value = FALSE;
     return S_OK;
 }
 
 HRESULT TStandInWebView::get_CanGoForward(BOOL* value) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!value) return E_POINTER;
     *value = FALSE;
     return S_OK;
 }
 
 HRESULT TStandInWebView::get_BrowserProcessId(UINT32* value) {
+    ZORV_STANDIN_OWN_THREAD();
     if (!value) return E_POINTER;
     *value = ::GetCurrentProcessId();
     return S_OK;
 }
 
 HRESULT TStandInWebView::OpenDevToolsWindow() {
+    ZORV_STANDIN_OWN_THREAD();
     Record({{"event", "openDevTools"}});
     return S_OK;
 }
 
 HRESULT TStandInWebView::AddScriptToExecuteOnDocumentCreated(
     LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
+    ZORV_STANDIN_OWN_THREAD();
     Record({{"event", "documentStartScript"}, {"script", Utf8(javaScript)}});
+    FDocumentScripts.push_back(Utf8(javaScript));
     if (handler) {
         TComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> kept(handler);
         Later([kept] { kept->Invoke(S_OK, L"1"); });
@@ -260,19 +336,46 @@ HRESULT TStandInWebView::AddScriptToExecuteOnDocumentCreated(
 }
 
 HRESULT TStandInWebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) {
+    ZORV_STANDIN_OWN_THREAD();
+    if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
     const std::string script = Utf8(javaScript);
-    Record({{"event", "executeScript"}, {"script", script}});
-    for (const json& message : TScenario::Instance().ReactionTo(script)) {
-        Later([this, message] { PostPageMessage(message); });
+    // An error page or the PDF viewer runs no script: the script does nothing and gives null.
+    Record({{"event", "executeScript"}, {"script", script}, {"ran", ScriptsRun()}});
+    if (ScriptsRun()) {
+        for (const json& message : TScenario::Instance().ReactionTo(script)) {
+            Later([this, message] { PostPageMessage(message); });
+        }
     }
     if (handler) {
         TComPtr<ICoreWebView2ExecuteScriptCompletedHandler> kept(handler);
-        Later([kept] { kept->Invoke(S_OK, L"null"); });
+        const std::wstring result = Wide(ScriptsRun() ? ScriptResult(script) : "null");
+        Later([kept, result] { kept->Invoke(S_OK, result.c_str()); });
     }
     return S_OK;
 }
 
+std::string TStandInWebView::ScriptResult(const std::string& script) const {
+    constexpr std::string_view TypeOf = "typeof window.";
+    std::string expression = script;
+    while (!expression.empty() && (expression.back() == ';' || expression.back() == ' ')) expression.pop_back();
+    if (expression.compare(0, TypeOf.size(), TypeOf) != 0) return "null";
+    const std::string name = expression.substr(TypeOf.size());
+    for (const std::string& documentScript : FDocumentScripts)
+        if (documentScript.find("window." + name + " =") != std::string::npos ||
+            documentScript.find("window." + name + "=") != std::string::npos)
+            return "\"object\"";
+    return "\"undefined\"";
+}
+
+HRESULT TStandInWebView::RefuseUnlessOpen(const char* method) const {
+    if (FCreated && !FClosed) return S_OK;
+    Record({{"event", "refused"}, {"method", method}, {"why", FClosed ? "after close" : "before creation"}});
+    return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
+}
+
 HRESULT TStandInWebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
+    ZORV_STANDIN_OWN_THREAD();
+    if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
     const std::string text = Utf8(webMessageAsJson);
     Record({{"event", "reply"}, {"json", text}});
     const json reply = json::parse(text, nullptr, false);
@@ -282,12 +385,15 @@ HRESULT TStandInWebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
 }
 
 HRESULT TStandInWebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
+    ZORV_STANDIN_OWN_THREAD();
+    if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
     Record({{"event", "replyString"}, {"text", Utf8(webMessageAsString)}});
     return S_OK;
 }
 
 HRESULT TStandInWebView::AddWebResourceRequestedFilter(LPCWSTR const uri,
                                                        COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) {
+    ZORV_STANDIN_OWN_THREAD();
     const std::string filter = Utf8(uri);
     Record({{"event", "addFilter"}, {"uri", filter}, {"context", static_cast<int>(context)}});
     FFilters.push_back(filter);
@@ -296,6 +402,7 @@ HRESULT TStandInWebView::AddWebResourceRequestedFilter(LPCWSTR const uri,
 
 HRESULT TStandInWebView::RemoveWebResourceRequestedFilter(LPCWSTR const uri,
                                                           COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) {
+    ZORV_STANDIN_OWN_THREAD();
     Record({{"event", "removeFilter"}, {"uri", Utf8(uri)}, {"context", static_cast<int>(context)}});
     return S_OK;
 }
@@ -309,6 +416,8 @@ bool TStandInWebView::FilterMatches(const std::string& uri) const {
 }
 
 HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
+    ZORV_STANDIN_OWN_THREAD();
+    if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
     if (!uri) return E_INVALIDARG;
     const std::string target = Utf8(uri);
     Record({{"event", "navigate"}, {"uri", target}});
@@ -316,8 +425,9 @@ HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
     return S_OK;
 }
 
-// A page load as the browser reports it: starting, source, content, the document and its
-// resources through the request filter, completed; then the page starts acting.
+// A page load as the browser reports it: starting, source, the document through the request
+// filter, content, its resources, completed; then the page starts acting. A document nobody can
+// give (not answered, not on disk) shows the browser's error page at the same URL.
 void TStandInWebView::LoadPage(const std::string& uri) {
     const UINT64 id = ++FNavigationId;
     TComPtr<TStandInNavigationStartingArgs> starting =
@@ -325,21 +435,29 @@ void TStandInWebView::LoadPage(const std::string& uri) {
     Raise<ICoreWebView2NavigationStartingEventHandler>("NavigationStarting", starting.Get());
     if (starting->Cancelled()) {
         Record({{"event", "navigationCancelled"}, {"uri", uri}});
+        TComPtr<TStandInNavigationCompletedArgs> cancelled = TComPtr<TStandInNavigationCompletedArgs>::Attach(
+            new TStandInNavigationCompletedArgs(id, FALSE, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED));
+        Raise<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted", cancelled.Get());
         return;
     }
     FSource = uri;
     TComPtr<TStandInSourceChangedArgs> sourceChanged = TComPtr<TStandInSourceChangedArgs>::Attach(new TStandInSourceChangedArgs);
     Raise<ICoreWebView2SourceChangedEventHandler>("SourceChanged", sourceChanged.Get());
+    FPage = PageFor(uri, RequestResource(uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT_DOCUMENT));
+    const bool errorPage = FPage == TPage::ErrorPage;
     TComPtr<TStandInContentLoadingArgs> loading =
-        TComPtr<TStandInContentLoadingArgs>::Attach(new TStandInContentLoadingArgs(id));
+        TComPtr<TStandInContentLoadingArgs>::Attach(new TStandInContentLoadingArgs(id, errorPage ? TRUE : FALSE));
     Raise<ICoreWebView2ContentLoadingEventHandler>("ContentLoading", loading.Get());
-    RequestResource(uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT_DOCUMENT);
-    for (const json& resource : TScenario::Instance().Resources())
-        if (resource.is_string()) RequestResource(resource.get<std::string>(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_OTHER);
-    TComPtr<TStandInNavigationCompletedArgs> completed =
-        TComPtr<TStandInNavigationCompletedArgs>::Attach(new TStandInNavigationCompletedArgs(id));
+    if (FPage == TPage::Document) {
+        for (const json& resource : TScenario::Instance().Resources())
+            if (resource.is_string())
+                RequestResource(resource.get<std::string>(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_OTHER);
+    }
+    TComPtr<TStandInNavigationCompletedArgs> completed = TComPtr<TStandInNavigationCompletedArgs>::Attach(
+        new TStandInNavigationCompletedArgs(id, errorPage ? FALSE : TRUE, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN));
     Raise<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted", completed.Get());
-    Record({{"event", "loaded"}, {"uri", uri}});
+    static const char* const PageNames[] = {"blank", "document", "errorPage", "pdf"};
+    Record({{"event", "loaded"}, {"uri", uri}, {"page", PageNames[static_cast<int>(FPage)]}});
     if (!FStepsStarted) {
         FStepsStarted = true;
         FSteps = &TScenario::Instance().StepsFor(uri);
@@ -347,10 +465,19 @@ void TStandInWebView::LoadPage(const std::string& uri) {
     }
 }
 
-void TStandInWebView::RequestResource(const std::string& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+TStandInWebView::TPage TStandInWebView::PageFor(const std::string& uri, const TAnswer& answer) const {
+    if (answer.answered) return ContainsNoCase(answer.headers, "application/pdf") ? TPage::Pdf : TPage::Document;
+    if (uri.compare(0, 5, "file:") != 0) return TPage::Document;  // the web's pages are not modelled
+    if (!IsDiskFile(DiskPathOf(uri))) return TPage::ErrorPage;
+    return EndsWithNoCase(uri, ".pdf") ? TPage::Pdf : TPage::Document;
+}
+
+TStandInWebView::TAnswer TStandInWebView::RequestResource(const std::string& uri,
+                                                          COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+    TAnswer answer;
     if (!FilterMatches(uri)) {
         Record({{"event", "request"}, {"uri", uri}, {"filtered", false}});
-        return;
+        return answer;
     }
     TComPtr<TStandInResourceRequestedArgs> args =
         TComPtr<TStandInResourceRequestedArgs>::Attach(new TStandInResourceRequestedArgs(Wide(uri), context));
@@ -364,12 +491,15 @@ void TStandInWebView::RequestResource(const std::string& uri, COREWEBVIEW2_WEB_R
         entry["status"] = status;
         entry["reason"] = Utf8(reason);
         ::CoTaskMemFree(reason);
-        entry["headers"] = Utf8(response->Headers().c_str());
+        answer.answered = true;
+        answer.headers = Utf8(response->Headers().c_str());
+        entry["headers"] = answer.headers;
         entry["body"] = TTranscript::Base64(response->ReadBody());
     } else {
         entry["response"] = nullptr;
     }
     Record(std::move(entry));
+    return answer;
 }
 
 // {"message": value, "source": url} posts the value as a page would (a string stays a string);
@@ -404,7 +534,9 @@ void TStandInWebView::RunNextStep() {
 }
 
 bool TStandInWebView::RunStep(const json& step) {
-    if (step.contains("message") || step.contains("raw")) {
+    if ((step.contains("message") || step.contains("raw")) && !ScriptsRun()) {
+        Record({{"event", "messageNotPosted"}, {"why", "no script runs on this page"}});
+    } else if (step.contains("message") || step.contains("raw")) {
         PostPageMessage(step);
     } else if (step.contains("wait")) {
         Later([this] { RunNextStep(); }, step["wait"].get<DWORD>());

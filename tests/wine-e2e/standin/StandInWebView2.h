@@ -21,6 +21,21 @@ namespace zorv::test {
 
 LPWSTR CoTaskCopy(const std::wstring& text);
 
+// WebView2's objects answer only on the thread that made them; a call from another thread is
+// recorded ("wrongThread") and refused with RPC_E_WRONG_THREAD. The environment is exempt: it may
+// be used from other user-interface threads.
+class TThreadAffinity {
+public:
+    explicit TThreadAffinity(const char* objectName) : FThread(::GetCurrentThreadId()), FObjectName(objectName) {}
+    bool WrongThread(const char* method) const;
+
+private:
+    DWORD FThread;
+    const char* FObjectName;
+};
+#define ZORV_STANDIN_OWN_THREAD() \
+    if (FAffinity.WrongThread(__func__)) return RPC_E_WRONG_THREAD
+
 class TStandInEnvironment final : public TNotImplementedEnvironment {
 public:
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
@@ -38,6 +53,7 @@ class TStandInSettings final : public TNotImplementedSettings {
 public:
 #define ZORV_STANDIN_SETTING(Name)                                                 \
     HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) override {                   \
+        ZORV_STANDIN_OWN_THREAD();                                                 \
         if (!value) return E_POINTER;                                              \
         *value = FValues[#Name];                                                   \
         return S_OK;                                                               \
@@ -56,6 +72,7 @@ public:
 
 private:
     HRESULT Put(const char* name, BOOL value);
+    TThreadAffinity FAffinity{"settings"};
     std::map<std::string, BOOL> FValues;
 };
 
@@ -65,6 +82,8 @@ public:
     TStandInWebView(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow);
 
     void SetParentWindow(HWND parent) { FParentWindow = parent; }
+    // The controller's completion hands the web view over; from then until Close it takes calls.
+    void MarkCreated() { FCreated = true; }
     void Close();
 
     HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
@@ -85,14 +104,24 @@ public:
     HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* value) override;
     HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
     HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
-    HRESULT STDMETHODCALLTYPE Reload() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Stop() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Reload() override {
+        ZORV_STANDIN_OWN_THREAD();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Stop() override {
+        ZORV_STANDIN_OWN_THREAD();
+        return S_OK;
+    }
 
 #define ZORV_STANDIN_EVENT(Name, HandlerType)                                                            \
     HRESULT STDMETHODCALLTYPE add_##Name(HandlerType* handler, EventRegistrationToken* token) override { \
+        ZORV_STANDIN_OWN_THREAD();                                                                      \
         return AddHandler(#Name, handler, token);                                                       \
     }                                                                                                   \
-    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override { return RemoveHandler(#Name, token); }
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override {                    \
+        ZORV_STANDIN_OWN_THREAD();                                                                      \
+        return RemoveHandler(#Name, token);                                                             \
+    }
     ZORV_STANDIN_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)
     ZORV_STANDIN_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler)
     ZORV_STANDIN_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler)
@@ -112,6 +141,15 @@ public:
 #undef ZORV_STANDIN_EVENT
 
 private:
+    // What the browser shows: a document that runs scripts, its error page for a document it could
+    // not load, or its PDF viewer; the last two run no script, neither the page's nor the host's.
+    enum class TPage { Blank, Document, ErrorPage, Pdf };
+    // How the runtime answered a resource request.
+    struct TAnswer {
+        bool answered = false;
+        std::string headers;
+    };
+
     HRESULT AddHandler(const char* event, IUnknown* handler, EventRegistrationToken* token);
     HRESULT RemoveHandler(const char* event, EventRegistrationToken token);
     template <class Handler, class Args>
@@ -120,7 +158,14 @@ private:
     // Runs `work` later on the UI thread, keeping this object alive until then.
     void Later(std::function<void()> work, DWORD delayMs = 0);
     void LoadPage(const std::string& uri);
-    void RequestResource(const std::string& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
+    TAnswer RequestResource(const std::string& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
+    TPage PageFor(const std::string& uri, const TAnswer& answer) const;
+    bool ScriptsRun() const { return FPage == TPage::Document; }
+    // The value a script gives in the page, as JSON; only "typeof window.NAME" is understood.
+    std::string ScriptResult(const std::string& script) const;
+    // Recorded ("refused") and failed as WebView2 fails them: before the web view is handed over
+    // and after it is closed.
+    HRESULT RefuseUnlessOpen(const char* method) const;
     bool FilterMatches(const std::string& uri) const;
     void PostPageMessage(const nlohmann::json& step);
     void RunNextStep();
@@ -132,9 +177,13 @@ private:
 
     TComPtr<ICoreWebView2Environment> FEnvironment;
     TComPtr<ICoreWebView2Settings> FSettings;
+    TThreadAffinity FAffinity{"webView"};
     HWND FParentWindow;
     HWND FQueue;  // the UI thread's delivery window
+    bool FCreated = false;
     bool FClosed = false;
+    TPage FPage = TPage::Blank;
+    std::vector<std::string> FDocumentScripts;
     bool FStepsStarted = false;
     std::size_t FNextStep = 0;
     const nlohmann::json* FSteps = nullptr;
@@ -159,19 +208,30 @@ public:
     HRESULT STDMETHODCALLTYPE get_ZoomFactor(double* zoomFactor) override;
     HRESULT STDMETHODCALLTYPE put_ZoomFactor(double zoomFactor) override;
     HRESULT STDMETHODCALLTYPE SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) override;
-    HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON) override {
+        ZORV_STANDIN_OWN_THREAD();
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_ParentWindow(HWND* parentWindow) override;
     HRESULT STDMETHODCALLTYPE put_ParentWindow(HWND parentWindow) override;
-    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override {
+        ZORV_STANDIN_OWN_THREAD();
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE Close() override;
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
+    void MarkCreated() { FWebView->MarkCreated(); }
 
 #define ZORV_STANDIN_CONTROLLER_EVENT(Name, HandlerType)                                          \
     HRESULT STDMETHODCALLTYPE add_##Name(HandlerType*, EventRegistrationToken* token) override { \
+        ZORV_STANDIN_OWN_THREAD();                                                               \
         if (token) token->value = ++FNextToken;                                                  \
         return S_OK;                                                                             \
     }                                                                                            \
-    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken) override {                  \
+        ZORV_STANDIN_OWN_THREAD();                                                               \
+        return S_OK;                                                                             \
+    }
     ZORV_STANDIN_CONTROLLER_EVENT(ZoomFactorChanged, ICoreWebView2ZoomFactorChangedEventHandler)
     ZORV_STANDIN_CONTROLLER_EVENT(MoveFocusRequested, ICoreWebView2MoveFocusRequestedEventHandler)
     ZORV_STANDIN_CONTROLLER_EVENT(GotFocus, ICoreWebView2FocusChangedEventHandler)
@@ -180,6 +240,7 @@ public:
 #undef ZORV_STANDIN_CONTROLLER_EVENT
 
 private:
+    TThreadAffinity FAffinity{"controller"};
     TComPtr<TStandInWebView> FWebView;
     HWND FParentWindow;
     BOOL FVisible = TRUE;

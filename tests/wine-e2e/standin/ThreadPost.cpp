@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "Transcript.h"
+
 namespace zorv::test {
 
 namespace {
@@ -15,10 +17,36 @@ HINSTANCE ThisModule() {
     return module;
 }
 
+constexpr DWORD NestedRetryMs = 20;
+
+// How many deliveries (events, completions) of this thread are running now. WebView2 hands them
+// over one at a time: a delivery that starts while another is still running means that a handler
+// ran a message loop of its own (a modal dialog, a message box), which WebView2 does not support.
+thread_local int DeliveriesRunning = 0;
+
+void ReportNestedLoop() {
+    static bool reported = false;
+    if (reported) return;
+    reported = true;
+    TTranscript::Instance().Write(
+        {{"event", "nestedMessageLoop"},
+         {"why", "a WebView2 event or completion handler ran a message loop; WebView2 delivers one event "
+                 "at a time and does not support re-entry"}});
+}
+
 LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == RunWorkMessage) {
         auto* work = reinterpret_cast<std::function<void()>*>(lParam);
+        if (DeliveriesRunning > 0) {
+            // Held back as WebView2 holds its next event until the handler returns.
+            ReportNestedLoop();
+            TThreadPost::PostAfter(window, NestedRetryMs, std::move(*work));
+            delete work;
+            return 0;
+        }
+        ++DeliveriesRunning;
         (*work)();
+        --DeliveriesRunning;
         delete work;
         return 0;
     }

@@ -11,6 +11,7 @@
 //   zorv-ui command TITLE ID           chooses the menu item with that identifier (under Wine a
 //                                      menu's items cannot be read from another process)
 //   zorv-ui close TITLE                closes the window (its title bar button)
+//   zorv-ui minimize TITLE             minimizes the window (its title bar button)
 // A TITLE starting with "~" matches any title containing the rest; "class:NAME" matches the
 // windows of that window class whatever their title. Exit code 0 on success,
 // 1 when the window or control is not there, 2 on a wrong command line.
@@ -221,6 +222,7 @@ int Run(const std::vector<std::wstring>& args) {
         return 0;
     }
     if (command == L"close") return ::PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (command == L"minimize") return ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
     if (args.size() < 3) return 2;
     if (command == L"click") {
         HWND button = FindChild(window, L"Button", args[2]);

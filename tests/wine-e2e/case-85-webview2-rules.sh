@@ -1,0 +1,71 @@
+# What the real WebView2 and Windows do that a lenient browser would hide: a page that cannot run
+# the bridge (the browser's error page, its PDF viewer) must not keep the window from closing; a
+# window minimised by the user and restored by the page shows its page again; a file dialog runs
+# outside the browser's event handler, so calls made while it is open are answered.
+
+begin_case missing-start-page
+ini ID=com.zorv.wine.missing "Name=Zorv Wine Missing" DirName=app IndexHtml=missing.html
+printf '<!doctype html><title>Other</title>\n' >"$PROJECT/app/index.html"
+pack missing
+printf '%s' '{"steps": [{"closeWindow": true}]}' >"$CASE_DIR/scenario.json"
+start_app pid "$CASE_DIR/bin/missing.exe"
+wait_exit "$pid" 20
+check "a window showing the error page of a missing start page closes when asked (exit $EXIT_CODE)" \
+    test "$EXIT_CODE" = 0
+checkjs "... the browser showed its error page" "events('loaded').some((e) => e.page === 'errorPage')"
+
+begin_case pdf-start-page
+ini ID=com.zorv.wine.pdf "Name=Zorv Wine Pdf" DirName=app IndexHtml=doc.pdf
+printf '%%PDF-1.4\n%%%%EOF\n' >"$PROJECT/app/doc.pdf"
+pack pdf
+printf '%s' '{"steps": [{"closeWindow": true}]}' >"$CASE_DIR/scenario.json"
+start_app pid "$CASE_DIR/bin/pdf.exe"
+wait_exit "$pid" 20
+check "a window showing a PDF from the archive closes when asked (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+checkjs "... the browser showed its PDF viewer" "events('loaded').some((e) => e.page === 'pdf')"
+
+begin_case restored-by-page
+ini ID=com.zorv.wine.restore "Name=Zorv Wine Restore" DirName=app
+printf '<!doctype html><title>Restore</title>\n' >"$PROJECT/app/index.html"
+pack restore
+node -e '
+const m = (id, uuid, data = {}) => ({ message: { id, uuid, data } });
+console.log(JSON.stringify({
+  steps: [{ pause: "shown" }, { pause: "minimized" }, m(60004, "normal", { state: "normal" }), { waitReply: "normal" },
+          { wait: 300 }, { mark: "restored" }, { closeWindow: true }],
+  onScript: [{ script: "zorv.events.onCloseQuery();", messages: [m(50001, "close")] }],
+}));' >"$CASE_DIR/scenario.json"
+start_app pid "$CASE_DIR/bin/restore.exe"
+if wait_pause shown; then
+    ui minimize "Zorv Wine Restore"
+    sleep 0.5
+    resume shown
+    wait_pause minimized
+    checkjs "minimizing the window hides the page" "events('visible').length > 0 && events('visible').slice(-1)[0].value === false"
+    resume minimized
+fi
+wait_exit "$pid" 20
+check "the application ends through the close protocol (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+checkjs "window.setState normal after a user's minimize shows the page again" \
+    "const i = t.findIndex((e) => e.event === 'mark' && e.name === 'restored'); const v = t.slice(0, i).filter((e) => e.event === 'visible'); v.length > 0 && v.slice(-1)[0].value === true"
+
+begin_case dialog-open-calls
+ini ID=com.zorv.wine.dialogcalls "Name=Zorv Wine Dialog Calls" DirName=app
+printf '<!doctype html><title>Dialog calls</title>\n' >"$PROJECT/app/index.html"
+pack dialogcalls
+node -e '
+const m = (id, uuid, data = {}) => ({ message: { id, uuid, data } });
+console.log(JSON.stringify({
+  steps: [m(20001, "open", { title: "Pick one" }), { wait: 500 }, m(10001, "hello"), { waitReply: "hello" },
+          { mark: "answered" }, { waitReply: "open" }, { closeWindow: true }],
+  onScript: [{ script: "zorv.events.onCloseQuery();", messages: [m(50001, "close")] }],
+}));' >"$CASE_DIR/scenario.json"
+start_app pid "$CASE_DIR/bin/dialogcalls.exe"
+if check "openFile shows its dialog" ui wait "Pick one" 20; then
+    check "a call made while the dialog is open is answered before it closes" wait_event '"name":"answered"' 10
+    ui close "Pick one"
+fi
+wait_exit "$pid" 20
+check "the application ends through the close protocol (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+checkjs "both calls answered, each once" \
+    "replyFor('hello') === '{\"uuid\": \"hello\", \"success\": true, \"result\": \"2022.1\"}' && replyFor('open') === '{\"uuid\": \"open\", \"success\": true, \"result\": \"\"}'"
