@@ -100,7 +100,30 @@ TEST_F(ExeZipLoaderTest, NothingAppendedShowsMessageFiveAndEndsCleanly) {
 TEST_F(ExeZipLoaderTest, AppendedBytesThatAreNoArchiveEndWithTheReadersMessageAndCodeOne) {
     host.appended = std::string(4096, 'x');
     EXPECT_EQ(Start(), 1);
-    EXPECT_EQ(host.fatalText, "Application Error: Invalid file - not a PKZip file");
+    EXPECT_EQ(host.fatalText,
+              "Application Error: The application file is damaged and cannot be started. Invalid file - not a PKZip file");
+}
+
+// A byte flipped in the settings' data, or in their entry of the central directory, is a damaged
+// file: a clear message and a failure code, never the silent exit of settings without an identity.
+TEST_F(ExeZipLoaderTest, DamagedSettingsEndWithAMessageAndCodeOne) {
+    Package(Identity);
+    const std::string whole = *host.appended;
+    const std::size_t localName = whole.find("zorv.ini");
+    const std::size_t centralName = whole.rfind("zorv.ini");
+    ASSERT_NE(localName, centralName);
+    const std::size_t extraLength = static_cast<unsigned char>(whole[localName - 2]) |
+                                    static_cast<unsigned char>(whole[localName - 1]) << 8;
+    const std::size_t positions[] = {localName + 8 + extraLength + 14, centralName - 46 + 16};
+    for (const std::size_t position : positions) {
+        host.appended = whole;
+        (*host.appended)[position] = static_cast<char>((*host.appended)[position] ^ 0x20);
+        host.calls.clear();
+        EXPECT_EQ(Start(), 1) << position;
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"archive", "fatal"})) << position;
+        EXPECT_EQ(host.fatalText.rfind("Application Error: The application file is damaged and cannot be started. zorv.ini: ", 0), 0u)
+            << host.fatalText;
+    }
 }
 
 TEST_F(ExeZipLoaderTest, GoesOnWithIdentityAndStateFilledIn) {
