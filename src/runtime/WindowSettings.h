@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 #include "platform/MainWindow.h"
@@ -11,6 +12,12 @@ class TMemIniFile;
 // in this order: position, size, size limits, placement, border and state (or full screen),
 // stacking.
 struct TWindowSettings {
+    // Sizes and limits stay within these, so that the window can always be shown and reached.
+    static constexpr int MinSize = 100;
+    static constexpr int MaxSize = 16384;
+    // Window managers are handed at most this much of a title.
+    static constexpr std::size_t MaxTitleBytes = 4096;
+
     std::string caption;
     int top = 50;
     int left = 50;
@@ -28,7 +35,11 @@ struct TWindowSettings {
     bool allowDebug = false;
     bool allowContextMenu = false;
 
+    // Sizes of 0 or less are the defaults; a minimum above its maximum gives way to the maximum,
+    // and the size lies within both.
     static TWindowSettings FromIni(const TMemIniFile& ini, const std::string& appName);
+    // The title cut to MaxTitleBytes, never inside a UTF-8 sequence.
+    static std::string TitleForWindowManager(const std::string& title);
     // Whether the caption follows the page's title; read at every title change.
     static bool DynamicAppTitle(const TMemIniFile& ini);
 };

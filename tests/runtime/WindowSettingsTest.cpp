@@ -79,12 +79,40 @@ TEST(WindowSettingsTest, SizesAndLimits) {
     EXPECT_EQ(s.minHeight, 300);
 }
 
+// Sizes that would give a strip of a few pixels, or a window no display can map, stay usable.
 TEST(WindowSettingsTest, NonsenseSizesStayUsable) {
-    const TWindowSettings s = FromText("Width=-5\nHeight=0\nMaxWidth=-1\nMinHeight=-20\n");
-    EXPECT_GE(s.width, 1);
-    EXPECT_GE(s.height, 1);
-    EXPECT_EQ(s.maxWidth, 0);
-    EXPECT_EQ(s.minHeight, 0);
+    struct TCase {
+        const char* lines;
+        int width, height, minWidth, maxWidth, minHeight, maxHeight;
+    };
+    const TCase cases[] = {
+        {"Width=-5\nHeight=0\nMaxWidth=-1\nMinHeight=-20\n", 800, 600, 0, 0, 0, 0},
+        {"Height=-50\n", 800, 600, 0, 0, 0, 0},
+        {"Width=3\nHeight=4\n", 100, 100, 0, 0, 0, 0},
+        {"Width=99999999\nHeight=2147483647\n", 16384, 16384, 0, 0, 0, 0},
+        {"MinWidth=900\nMaxWidth=500\nMinHeight=700\nMaxHeight=650\n", 500, 650, 500, 500, 650, 650},
+        {"Width=300\nMinWidth=400\nHeight=900\nMaxHeight=700\n", 400, 700, 400, 0, 0, 700},
+        {"MinWidth=1\nMaxHeight=2\n", 800, 100, 100, 0, 0, 100},
+    };
+    for (const TCase& c : cases) {
+        const TWindowSettings s = FromText(c.lines);
+        EXPECT_EQ(s.width, c.width) << c.lines;
+        EXPECT_EQ(s.height, c.height) << c.lines;
+        EXPECT_EQ(s.minWidth, c.minWidth) << c.lines;
+        EXPECT_EQ(s.maxWidth, c.maxWidth) << c.lines;
+        EXPECT_EQ(s.minHeight, c.minHeight) << c.lines;
+        EXPECT_EQ(s.maxHeight, c.maxHeight) << c.lines;
+    }
+}
+
+TEST(WindowSettingsTest, OverlongTitleIsCutForTheWindowManagerOnACharacterBoundary) {
+    TMemIniFile ini;
+    const std::string huge(10 << 20, 'n');
+    EXPECT_EQ(TWindowSettings::FromIni(ini, huge).caption, huge.substr(0, TWindowSettings::MaxTitleBytes));
+    // An "é" (two bytes) straddling the limit is left out whole.
+    const std::string accented = std::string(TWindowSettings::MaxTitleBytes - 1, 'a') + "\xC3\xA9";
+    EXPECT_EQ(TWindowSettings::TitleForWindowManager(accented), std::string(TWindowSettings::MaxTitleBytes - 1, 'a'));
+    EXPECT_EQ(TWindowSettings::TitleForWindowManager("Short \xC3\xA9"), "Short \xC3\xA9");
 }
 
 TEST(WindowSettingsTest, DynamicTitleAndWebViewSwitches) {
