@@ -4,17 +4,14 @@
 
 namespace zorv {
 
-bool TAppCommandLine::FirstArgumentIsAppID(const std::vector<std::string>& args, const std::string& appID) {
-    return !args.empty() && args[0] == appID;
-}
-
 bool TAppCommandLine::IsRelaunch(const std::vector<std::string>& args, const std::string& appID) {
     return args.size() == 2 && args[0] == appID;
 }
 
 std::string TAppCommandLine::StartUrl(const std::vector<std::string>& args, const std::string& appID,
                                    const std::string& indexHtml) {
-    if (IsRelaunch(args, appID)) return args[1];
+    // Only a page of the application's own URL space is opened in its place.
+    if (IsRelaunch(args, appID) && TAppUrl::IsAppUrl(TAppUrl::ToAppUrl(args[1]))) return args[1];
     return TAppUrl::StartPageUrl(indexHtml);
 }
 

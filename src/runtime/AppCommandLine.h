@@ -10,12 +10,10 @@ namespace zorv {
 class TAppCommandLine {
 public:
     TAppCommandLine() = delete;
-    // The password prompt is skipped when the first argument is the identifier.
-    static bool FirstArgumentIsAppID(const std::vector<std::string>& args, const std::string& appID);
     // Exactly (identifier, URL): the form a running instance uses to open a new window.
     static bool IsRelaunch(const std::vector<std::string>& args, const std::string& appID);
-    // The URL the main window opens: the relaunch URL verbatim, else the start page in the
-    // application's URL space.
+    // The URL the main window opens: the relaunch URL verbatim when it lies in the application's
+    // URL space, else the start page.
     static std::string StartUrl(const std::vector<std::string>& args, const std::string& appID,
                                 const std::string& indexHtml);
     // The arguments that open `url` in a new instance.

@@ -18,7 +18,7 @@ TExeZipLoader::TExeZipLoader(IStartupHost& host, std::vector<std::string> args) 
 
 std::optional<int> TExeZipLoader::Run() {
     if (auto exitCode = PrepareRuntime()) return exitCode;
-    return SettleSingleInstance();
+    return SettleInstances();
 }
 
 std::optional<int> TExeZipLoader::PrepareRuntime() {
@@ -27,8 +27,7 @@ std::optional<int> TExeZipLoader::PrepareRuntime() {
     if (!ReadIdentity()) return 0;
     ApplyTheme();
     PrepareDataFolder();
-    if (auto exitCode = FHost.PrepareWebEngine(FState)) return exitCode;
-    return AskPasswordWhenSet();
+    return FHost.PrepareWebEngine(FState);
 }
 
 std::optional<int> TExeZipLoader::OpenArchive() {
@@ -86,18 +85,30 @@ void TExeZipLoader::PrepareDataFolder() {
 }
 
 std::optional<int> TExeZipLoader::AskPasswordWhenSet() {
-    if (TAppCommandLine::FirstArgumentIsAppID(FState.args, FState.appID)) return std::nullopt;
     const std::string password = FState.projectIni.ReadString(App, "Password", "");
     if (password.empty()) return std::nullopt;
     if (!FHost.AskPassword(FState.appName, password)) return 0;
     return std::nullopt;
 }
 
-std::optional<int> TExeZipLoader::SettleSingleInstance() {
-    if (FState.projectIni.ReadBool(App, "AllowInstances", false)) return std::nullopt;
+bool TExeZipLoader::TakeInstanceLock() {
     TInstanceLockResult result = FHost.AcquireInstanceLock(FState.appID, FState.appDataDir);
     FState.instanceLock = std::move(result.lock);
-    if (result.otherInstanceRunning && !TAppCommandLine::IsRelaunch(FState.args, FState.appID)) return 0;
+    return result.otherInstanceRunning;
+}
+
+// A relaunch (identifier, URL) comes from a running instance, whose password was typed: it goes
+// on beside it without asking. With no instance running it is an ordinary start that holds the
+// lock. Every instance takes the lock when it is free, so that a running one can be told, even
+// where several may run.
+std::optional<int> TExeZipLoader::SettleInstances() {
+    if (TAppCommandLine::IsRelaunch(FState.args, FState.appID)) {
+        if (TakeInstanceLock()) return std::nullopt;
+        return AskPasswordWhenSet();
+    }
+    if (auto exitCode = AskPasswordWhenSet()) return exitCode;
+    const bool otherInstanceRunning = TakeInstanceLock();
+    if (otherInstanceRunning && !FState.projectIni.ReadBool(App, "AllowInstances", false)) return 0;
     return std::nullopt;
 }
 

@@ -25,7 +25,8 @@ public:
     std::optional<int> Run();
     // The steps one by one, as Run calls them.
     std::optional<int> PrepareRuntime();
-    std::optional<int> SettleSingleInstance();
+    // The password and the single-instance rule.
+    std::optional<int> SettleInstances();
 
     TRuntimeState& State() { return FState; }
 
@@ -46,6 +47,8 @@ private:
     void ApplyTheme();
     void PrepareDataFolder();
     std::optional<int> AskPasswordWhenSet();
+    // True when another instance holds the lock; otherwise this one holds it now.
+    bool TakeInstanceLock();
 
     IStartupHost& FHost;
     TRuntimeState FState;

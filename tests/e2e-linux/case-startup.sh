@@ -126,3 +126,15 @@ else
     fail "the password dialog shows again"
 fi
 stop_started
+# A relaunch with nothing running is an ordinary start: the password is asked.
+rm -f "$CASE_DIR"/ready-* "$CASE_DIR/close-now"
+start_app pid "$CASE_DIR/app" com.zorv.e2e.instances zorv://app/index.html
+if wid=$(wait_for_window '^Zorv E2E Instances$' 20); then
+    ok "a relaunch with no instance running asks for the password"
+    xdotool windowclose "$wid" 2>/dev/null || wmctrl -i -c "$wid"
+    wait_exit "$pid" 15
+    check "and starts nothing without it" test "$(count_files 'ready-*')" = 0
+else
+    fail "a relaunch with no instance running asks for the password"
+fi
+stop_started

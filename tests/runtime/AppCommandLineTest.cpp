@@ -11,7 +11,6 @@ using TArgs = std::vector<std::string>;
 
 struct TStartCase {
     TArgs args;
-    bool skipsPassword;
     bool isRelaunch;
     std::string startUrl;  // empty: the start page
 };
@@ -20,7 +19,6 @@ class AppCommandLineTest : public testing::TestWithParam<TStartCase> {};
 
 TEST_P(AppCommandLineTest, FollowsTheConvention) {
     const TStartCase& c = GetParam();
-    EXPECT_EQ(TAppCommandLine::FirstArgumentIsAppID(c.args, "com.acme.app"), c.skipsPassword);
     EXPECT_EQ(TAppCommandLine::IsRelaunch(c.args, "com.acme.app"), c.isRelaunch);
     const std::string expected = c.startUrl.empty() ? TAppUrl::StartPageUrl("index.html") : c.startUrl;
     EXPECT_EQ(TAppCommandLine::StartUrl(c.args, "com.acme.app", "index.html"), expected);
@@ -28,12 +26,17 @@ TEST_P(AppCommandLineTest, FollowsTheConvention) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AppCommandLineTest,
-    testing::Values(TStartCase{{}, false, false, ""},
-                    TStartCase{{"com.acme.app", "file:///page2.html"}, true, true, "file:///page2.html"},
-                    TStartCase{{"COM.ACME.APP", "file:///page2.html"}, false, false, ""},
-                    TStartCase{{"com.acme.app"}, true, false, ""},
-                    TStartCase{{"com.acme.app", "file:///a.html", "extra"}, true, false, ""},
-                    TStartCase{{"other", "com.acme.app"}, false, false, ""}));
+    testing::Values(TStartCase{{}, false, ""},
+                    TStartCase{{"com.acme.app", "file:///page2.html"}, true, "file:///page2.html"},
+                    TStartCase{{"COM.ACME.APP", "file:///page2.html"}, false, ""},
+                    TStartCase{{"com.acme.app"}, false, ""},
+                    TStartCase{{"com.acme.app", "file:///a.html", "extra"}, false, ""},
+                    TStartCase{{"other", "com.acme.app"}, false, ""},
+                    // A relaunch opens only pages of the application's URL space.
+                    TStartCase{{"com.acme.app", "https://example.com/"}, true, ""},
+                    TStartCase{{"com.acme.app", "file://server/share/page.html"}, true,
+                               TAppUrl::Prefix() == TAppUrl::FileUrlPrefix ? "" : "file://server/share/page.html"},
+                    TStartCase{{"com.acme.app", "javascript:alert(1)"}, true, ""}));
 
 TEST(AppCommandLineRelaunchTest, RelaunchArgumentsAreUnderstoodByTheNewInstance) {
     const TArgs args = TAppCommandLine::RelaunchArguments("com.acme.app", "zorv://app/a \"b\".html");

@@ -1,11 +1,16 @@
 #include "runtime/ExeZipLoader.h"
 
+#include "runtime/AppCommandLine.h"
+#include "runtime/AppUrl.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "TestArchive.h"
+#include "runtime/AppCommandLine.h"
+#include "runtime/AppUrl.h"
 
 namespace zorv {
 namespace {
@@ -167,21 +172,41 @@ TEST_F(ExeZipLoaderTest, OnlyAThemeOtherThanWindowsIsApplied) {
 
 struct TPasswordCase {
     std::vector<std::string> args;
+    bool otherInstanceRunning;
     bool asked;
 };
 
 class ExeZipLoaderPasswordTest : public ExeZipLoaderTest, public testing::WithParamInterface<TPasswordCase> {};
 
-TEST_P(ExeZipLoaderPasswordTest, FirstArgumentEqualToTheIdentifierSkipsThePrompt) {
+// Only a relaunch from a running instance, whose password was typed, goes on without asking.
+TEST_P(ExeZipLoaderPasswordTest, OnlyARelaunchBesideARunningInstanceSkipsThePrompt) {
     Package(std::string(Identity) + "Password=s3cret\nAllowInstances=1\n");
+    host.otherInstanceRunning = GetParam().otherInstanceRunning;
     EXPECT_EQ(Start(GetParam().args), std::nullopt);
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "password"), GetParam().asked ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExeZipLoaderPasswordTest,
-                         testing::Values(TPasswordCase{{}, true}, TPasswordCase{{"com.acme.app"}, false},
-                                         TPasswordCase{{"com.acme.app", "zorv://app/x.html"}, false},
-                                         TPasswordCase{{"COM.ACME.APP", "zorv://app/x.html"}, true}));
+                         testing::Values(TPasswordCase{{}, false, true}, TPasswordCase{{}, true, true},
+                                         TPasswordCase{{"com.acme.app"}, true, true},
+                                         TPasswordCase{{"com.acme.app", "zorv://app/x.html"}, true, false},
+                                         TPasswordCase{{"com.acme.app", "zorv://app/x.html"}, false, true},
+                                         TPasswordCase{{"COM.ACME.APP", "zorv://app/x.html"}, true, true}));
+
+TEST_F(ExeZipLoaderTest, RelaunchWithoutARunningInstanceIsAnOrdinaryStartThatHoldsTheLock) {
+    Package(std::string(Identity) + "Password=s3cret\n");
+    EXPECT_EQ(Start({"com.acme.app", "https://example.com/"}), std::nullopt);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "password"), 1);
+    EXPECT_NE(loader->State().instanceLock, nullptr);
+    EXPECT_EQ(TAppCommandLine::StartUrl(loader->State().args, "com.acme.app", "index.html"),
+              TAppUrl::StartPageUrl("index.html"));
+}
+
+TEST_F(ExeZipLoaderTest, RelaunchWithoutARunningInstanceEndsOnAWrongPassword) {
+    Package(std::string(Identity) + "Password=s3cret\n");
+    host.passwordAccepted = false;
+    EXPECT_EQ(Start({"com.acme.app", "zorv://app/x.html"}), 0);
+}
 
 TEST_F(ExeZipLoaderTest, WrongPasswordEndsBeforeTheInstanceCheck) {
     Package(std::string(Identity) + "Password=s3cret\n");
@@ -212,11 +237,16 @@ INSTANTIATE_TEST_SUITE_P(
                     TInstanceCase{{"Com.Acme.App", "zorv://app/help.html"}, 0},
                     TInstanceCase{{"com.acme.app", "zorv://app/help.html", "x"}, 0}));
 
-TEST_F(ExeZipLoaderTest, AllowInstancesTakesNoLock) {
+// Where several instances may run, the first still holds the lock, so that a relaunch can tell
+// that one runs.
+TEST_F(ExeZipLoaderTest, AllowInstancesGoesOnBesideARunningInstance) {
     Package(std::string(Identity) + "AllowInstances=1\n");
     host.otherInstanceRunning = true;
     EXPECT_EQ(Start(), std::nullopt);
-    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "lock"), 0);
+    EXPECT_EQ(loader->State().instanceLock, nullptr);
+    host.otherInstanceRunning = false;
+    EXPECT_EQ(Start(), std::nullopt);
+    EXPECT_NE(loader->State().instanceLock, nullptr);
 }
 
 TEST_F(ExeZipLoaderTest, IdentifierCannotLeadTheDataFolderElsewhere) {
@@ -270,7 +300,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TNameCase{"a\\.. \\b", "a_.. _b"}, TNameCase{"\\rooted", "_rooted"},
                     TNameCase{"/rooted", "_rooted"}, TNameCase{"\\\\server\\share", "__server_share"},
                     TNameCase{"C:\\Windows", "C__Windows"}, TNameCase{"C:rel", "C_rel"}, TNameCase{"..", "_"}));
-
 
 }  // namespace
 }  // namespace zorv

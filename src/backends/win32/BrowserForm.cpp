@@ -54,6 +54,27 @@ std::string ReadString(HRESULT (STDMETHODCALLTYPE ICoreWebView2WebMessageReceive
     if (ok) *ok = SUCCEEDED(result) && text;
     return TWinText::WideToUtf8(text.Get());
 }
+// The way back to the document that posted a message: WebView2 posts to the top document only,
+// so a reply is posted while that document is still the one loaded, and dropped afterwards.
+class TDocumentReply final : public IWebMessageReply {
+public:
+    TDocumentReply(TEdgeBrowser& edge, std::weak_ptr<const std::uint64_t> generation, std::uint64_t document)
+        : FEdge(edge), FGeneration(std::move(generation)), FDocument(document) {}
+
+    void PostJson(const std::string& json) override {
+        const auto generation = FGeneration.lock();  // gone with the page host and its web view
+        if (!generation || *generation != FDocument || FAnswered) return;
+        FAnswered = true;
+        FEdge.PostWebMessageAsJson(json);
+    }
+
+private:
+    TEdgeBrowser& FEdge;
+    std::weak_ptr<const std::uint64_t> FGeneration;
+    std::uint64_t FDocument;
+    bool FAnswered = false;
+};
+
 }  // namespace
 
 TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFactory environmentFactory)
@@ -80,6 +101,10 @@ TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFac
     edge.OnPermissionRequested = [this](TEdgeBrowser& s, TPermissionRequestedEventArgs& a) {
         EdgeBrowserPermissionRequested(s, a);
     };
+    edge.OnNavigationStarting = [this](TEdgeBrowser& s, TNavigationStartingEventArgs& a) {
+        EdgeBrowserNavigationStarting(s, a);
+    };
+    edge.OnContentLoading = [this](TEdgeBrowser& s, bool, uint64_t) { EdgeBrowserContentLoading(s); };
 }
 
 TBrowserForm::~TBrowserForm() {
@@ -150,13 +175,14 @@ std::string TBrowserForm::NewInstanceArguments(const std::string& appID, const s
     return "\"" + appID + "\" \"" + url + "\"";
 }
 
-TWebMessage TBrowserForm::ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args) {
+TWebMessage TBrowserForm::ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args) const {
     TWebMessage message;
     bool isString = false;
     std::string text = ReadString(&ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString, args, &isString);
     if (isString) message.asString = std::move(text);
     message.asJson = ReadString(&ICoreWebView2WebMessageReceivedEventArgs::get_WebMessageAsJson, args);
     message.sourceUrl = ReadString(&ICoreWebView2WebMessageReceivedEventArgs::get_Source, args);
+    message.reply = std::make_shared<TDocumentReply>(*FEdgeBrowser, FDocumentGeneration, *FDocumentGeneration);
     return message;
 }
 
@@ -166,7 +192,10 @@ void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESU
         TWinText::Utf8ToWide(DocumentStartScript()).c_str(), nullptr);
     ApplySettings();
     sender.AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
-    if (!FStartPageURL.empty()) sender.Navigate(FStartPageURL);
+    FGate.emplace(TAppDocuments(TResourceResolver(FExeZip, FAppDirName, FAppDirPath)));
+    if (FStartPageURL.empty()) return;
+    FHostNavigation = FStartPageURL;
+    sender.Navigate(FStartPageURL);
 }
 
 void TBrowserForm::ApplySettings() {
@@ -210,14 +239,36 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
         eventArgs->put_Response(response.Get());
 }
 
+// An application document's new window on a file: URL becomes a new instance; one on a web
+// address is the web view's own. Other documents open no window at all.
 void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowRequestedEventArgs& args) {
     if (!FIsRuntime) return;
     TCoTaskString uriText;
     if (FAILED(args.ArgsInterface()->get_Uri(uriText.Put())) || !uriText) return;
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
-    if (!TAppUrl::IsFileUrl(uri)) return;
+    const bool fileUrl = TAppUrl::IsFileUrl(uri);
+    if (!fileUrl && AppDocumentOnTop()) return;
     args.ArgsInterface()->put_Handled(TRUE);
-    if (FStartInstance) FStartInstance(NewInstanceArguments(FRuntimeAppID, uri));
+    if (fileUrl && AppDocumentOnTop() && FStartInstance) FStartInstance(NewInstanceArguments(FRuntimeAppID, uri));
+}
+
+// Only the application, or the runtime's own start, navigates into the app URL space.
+void TBrowserForm::EdgeBrowserNavigationStarting(TEdgeBrowser&, TNavigationStartingEventArgs& args) {
+    TCoTaskString uriText;
+    if (FAILED(args.ArgsInterface()->get_Uri(uriText.Put())) || !uriText) return;
+    const std::string uri = TWinText::WideToUtf8(uriText.Get());
+    TNavigationCause cause = TNavigationCause::Page;
+    if (!FHostNavigation.empty() && uri == FHostNavigation) {
+        FHostNavigation.clear();
+        cause = TNavigationCause::Host;
+    }
+    if (!FGate || !FGate->MayNavigate(uri, cause)) args.ArgsInterface()->put_Cancel(TRUE);
+}
+
+void TBrowserForm::EdgeBrowserContentLoading(TEdgeBrowser& sender) {
+    // Replies meant for the document that has gone never reach the new one.
+    ++*FDocumentGeneration;
+    if (FGate) FGate->DocumentCommitted(sender.LocationURL());
 }
 
 void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool isSuccess, COREWEBVIEW2_WEB_ERROR_STATUS status) {
@@ -228,8 +279,12 @@ void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool isSuccess,
     }
 }
 
+// Camera, microphone, location, notifications and the like: only for the application's documents.
 void TBrowserForm::EdgeBrowserPermissionRequested(TEdgeBrowser&, TPermissionRequestedEventArgs& args) {
-    args.ArgsInterface()->put_State(COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    TCoTaskString uriText;
+    const bool fromApp = SUCCEEDED(args.ArgsInterface()->get_Uri(uriText.Put())) && uriText &&
+                         TAppUrl::IsAppUrl(TWinText::WideToUtf8(uriText.Get())) && AppDocumentOnTop();
+    args.ArgsInterface()->put_State(fromApp ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DENY);
 }
 
 void TBrowserForm::EdgeBrowserWebMessageReceived(TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {

@@ -1,14 +1,17 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "backends/win32/EdgeBrowser.h"
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinMimeRegistry.h"
 #include "bridge/WebMessage.h"
+#include "runtime/AppContentGate.h"
 
 namespace zorv {
 
@@ -19,7 +22,9 @@ class TWinUiThread;
 // runs until the first navigation completes. Once the web view exists it injects the
 // document-start script, applies the settings, asks to see every request and opens the start URL;
 // it answers file:/// requests from the archive (then the executable's folder, then the absolute
-// path), grants permissions, and opens new windows on file: URLs as new instances.
+// path). While an application document is on top (only then) it grants permissions and opens new
+// windows on file: URLs as new instances; pages that are not the application cannot navigate into
+// its URL space.
 class TBrowserForm {
 public:
     // Starts a new instance of the running executable with the given argument text.
@@ -71,8 +76,11 @@ public:
     // The argument text of a new instance that opens `url`: the identifier and the URL, each in
     // double quotes.
     static std::string NewInstanceArguments(const std::string& appID, const std::string& url);
-    // A web message as the bridge takes it.
-    static TWebMessage ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args);
+    // A web message as the bridge takes it, with the way back to the document that posted it:
+    // its replies are dropped once another document has started loading.
+    TWebMessage ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args) const;
+    // Whether the top document is one the archive answered, in the app URL space.
+    bool AppDocumentOnTop() const { return FGate && FGate->TopIsAppDocument(); }
 
     // Handlers of the web view control's events.
     void EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESULT result);
@@ -81,6 +89,8 @@ public:
     void EdgeBrowserNavigationCompleted(TEdgeBrowser& sender, bool isSuccess, COREWEBVIEW2_WEB_ERROR_STATUS status);
     void EdgeBrowserPermissionRequested(TEdgeBrowser& sender, TPermissionRequestedEventArgs& args);
     void EdgeBrowserWebMessageReceived(TEdgeBrowser& sender, TWebMessageReceivedEventArgs& args);
+    void EdgeBrowserNavigationStarting(TEdgeBrowser& sender, TNavigationStartingEventArgs& args);
+    void EdgeBrowserContentLoading(TEdgeBrowser& sender);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -104,6 +114,10 @@ private:
     std::string FStartPageURL;
     bool FHandleRequests = false;
     bool FLastNavigationSucceeded = true;
+    std::optional<TAppContentGate> FGate;  // once the web view exists
+    std::string FHostNavigation;           // the start URL, until its navigation starts
+    // Counts the documents loaded; a reply made for an earlier one is dropped.
+    std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);
 };
 
 }  // namespace zorv

@@ -3,8 +3,9 @@
 #include "backends/win32/BrowserForm.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinUiThread.h"
-#include "runtime/AppUrl.h"
 #include "runtime/AppCommandLine.h"
+#include "runtime/AppDocuments.h"
+#include "runtime/AppUrl.h"
 #include "runtime/RuntimeState.h"
 
 namespace zorv {
@@ -142,6 +143,11 @@ void TMainForm::FormCreate() {
     module.SetWebView(&edge);
     module.SetProjectINI(&FState.projectIni);
     module.SetOnAppCloseRequest([this] { AppCloseRequest(); });
+    // Only pages the archive answered call the bridge; the top document's, as WebView2 gives no
+    // bridge to frames.
+    module.SetAppDocumentRule([documents = TAppDocuments(TResourceResolver(
+                                   FState.exeZip.get(), FState.appDirName, FBrowserForm->AppDirPath()))](
+                                  const TWebMessage& message) { return documents.IsAppDocument(message.sourceUrl); });
 
     std::string extraScript;
     if (FState.exeZip && FState.exeZip->IsOpen()) FState.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
