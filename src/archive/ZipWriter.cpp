@@ -83,9 +83,18 @@ bool TZipWriter::CheckName(std::string_view name, bool directory) {
         FLastErrorMessage = "The archive is already finished";
         return false;
     }
-    if (name.empty() || name.size() > Max16 || name.find('\\') != std::string_view::npos ||
-        (directory != (name.back() == '/'))) {
-        FLastErrorMessage = "Invalid entry name \"" + std::string(name) + "\"";
+    const char* reason = nullptr;
+    if (name.empty()) {
+        reason = "it is empty";
+    } else if (name.size() > Max16) {
+        reason = "it is longer than the 65,535 bytes an entry name can hold";
+    } else if (name.find('\\') != std::string_view::npos) {
+        reason = "it holds a backslash, which readers take for a folder separator";
+    } else if (directory != (name.back() == '/')) {
+        reason = directory ? "a folder's name must end with \"/\"" : "a file's name must not end with \"/\"";
+    }
+    if (reason) {
+        FLastErrorMessage = "Invalid entry name \"" + std::string(name) + "\": " + reason;
         return false;
     }
     return true;

@@ -79,6 +79,28 @@ TEST_F(PackTool, ListGivesEveryEntryInArchiveOrder) {
               "www/js/app.js\n");
 }
 
+// Names that would break the one-name-per-line listing are written with C escapes.
+TEST_F(PackTool, ListEscapesNamesThatHoldLineBreaksOrBackslashes) {
+    const fs::path plain = FDir / "plain.zip";
+    ASSERT_EQ(RunShell("python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1],'w'); "
+                       "[z.writestr(n, 'x') for n in ['two\\nlines.txt', 'back\\\\slash.txt', 'tab\\there', 'bell\\x07']]\" " +
+                       Quote(plain)),
+              0);
+    const TResult list = Pack("list " + Quote(plain));
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(list.out, "two\\nlines.txt\nback\\\\slash.txt\ntab\\there\nbell\\x07\n");
+}
+
+// A file whose name cannot be an entry name stops the build with that file and the reason named.
+TEST_F(PackTool, AFileNameWithABackslashIsNamedWithTheReason) {
+    WriteFile(FProject / "www/odd\\name.txt", "x");
+    const TResult build = Build();
+    EXPECT_NE(build.status, 0);
+    EXPECT_NE(build.err.find("www/odd\\name.txt"), std::string::npos) << build.err;
+    EXPECT_NE(build.err.find("backslash"), std::string::npos) << build.err;
+    EXPECT_TRUE(OutputFolderEmpty());
+}
+
 TEST_F(PackTool, CatPrintsTheEntryFoundWithoutRegardToAsciiCase) {
     ASSERT_EQ(Build().status, 0);
     TResult cat = Pack("cat " + Quote(FOutput) + " WWW/JS/App.js");

@@ -83,6 +83,32 @@ void MakeExecutable(const fs::path& path) {
     fs::permissions(path, add, fs::perm_options::add, error);
 }
 
+// One entry name per line: control characters and the backslash are written as C escapes
+// ("\n", "\\\\", "\x01"), so that every name stays on its own line and reads back unambiguously.
+std::string ListedName(const std::string& name) {
+    std::string line;
+    for (const char c : name) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            line += "\\\\";
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (code < 0x20 || code == 0x7F) {
+            static constexpr char digits[] = "0123456789abcdef";
+            line += "\\x";
+            line += digits[code >> 4];
+            line += digits[code & 15];
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
 }  // namespace
 
 std::vector<TOptionSpec> TPackTool::BuildOptions() {
@@ -210,7 +236,7 @@ int TPackTool::List(const TCommandLine& command) {
     if (command.Positionals().size() != 1) return Usage("list takes one FILE");
     TAbZipKit archive;
     if (!OpenArchive(command.Positionals()[0], archive)) return NoArchive;
-    for (int i = 0; i < archive.Count(); ++i) std::fprintf(FOut, "%s\n", archive.Item(i).fileName.c_str());
+    for (int i = 0; i < archive.Count(); ++i) std::fprintf(FOut, "%s\n", ListedName(archive.Item(i).fileName).c_str());
     return std::fflush(FOut) == 0 ? Success : Failure;
 }
 
