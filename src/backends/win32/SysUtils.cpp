@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "backends/win32/FolderDeletion.h"
+#include "backends/win32/WinDosCommand.h"
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 
@@ -93,26 +94,6 @@ void EnableShutdownPrivilege() {
     AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
 }
 
-std::wstring AnsiToWide(const std::string& bytes) {
-    if (bytes.empty() || bytes.size() > INT_MAX) return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-    return text;
-}
-
-// Drains the pipe until every writer has gone. The bytes are decoded once at the end so that a
-// multi-byte character split between two reads stays whole.
-std::string ReadAll(HANDLE pipe) {
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
-    return bytes;
-}
-
 // Pumps the calling thread's messages. False when WM_QUIT arrived; it is posted again so that the
 // caller's own loop still sees it.
 bool PumpMessages() {
@@ -143,33 +124,7 @@ std::vector<std::wstring> TSysUtils::GetWindowsCaptions() {
 
 std::wstring TSysUtils::GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir,
                                      bool showWindow) {
-    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    TKernelHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.Put(), writeEnd.Put(), &inheritable, 0)) return {};
-    // Only the write end goes to the child: a child (or any other process started meanwhile) that
-    // held the read end would not change the outcome, but it has no use for it either.
-    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = showWindow ? SW_SHOWNORMAL : SW_HIDE;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = writeEnd.Get();
-
-    std::wstring command = L"cmd.exe /C " + commandLine;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &process);
-    // Our copy of the write end must go, or the reads below would never see the pipe break.
-    writeEnd.Reset();
-    if (!started) return {};
-    TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-
-    const std::string bytes = ReadAll(readEnd.Get());
-    WaitForSingleObject(processHandle.Get(), INFINITE);
-    return AnsiToWide(bytes);
+    return TWinDosCommand::Run(commandLine, workingDir, showWindow);
 }
 
 bool TSysUtils::ShellExec(const std::wstring& filePath, const std::wstring& arguments) {

@@ -1,9 +1,44 @@
 // Sleeps for argv[1] milliseconds, then exits with the code argv[2].
+// "spawn MS" instead starts a copy of itself that sleeps MS milliseconds with this program's own
+// standard handles, prints "spawned" and ends at once: a program that leaves a child holding its
+// output. "flood MB MS" writes MB mebibytes of "x" to its standard output, then sleeps MS
+// milliseconds.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], "spawn") == 0) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string command = std::string("\"") + self + "\" " + argv[2];
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+            return 1;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        std::printf("spawned\n");
+        return 0;
+    }
+    if (argc > 3 && std::strcmp(argv[1], "flood") == 0) {
+        const std::string chunk(1 << 20, 'x');
+        HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+        for (int i = 0; i < std::atoi(argv[2]); ++i) {
+            DWORD written = 0;
+            if (!WriteFile(output, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr)) return 1;
+        }
+        Sleep(static_cast<DWORD>(std::atoi(argv[3])));
+        return 0;
+    }
     if (argc > 1) Sleep(static_cast<DWORD>(std::atoi(argv[1])));
     return argc > 2 ? std::atoi(argv[2]) : 0;
 }
