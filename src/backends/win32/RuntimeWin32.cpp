@@ -14,6 +14,7 @@
 #include "backends/win32/MessageDialog.h"
 #include "backends/win32/RequirePasswordForm.h"
 #include "backends/win32/SysUtils.h"
+#include "backends/win32/WinCommandLine.h"
 #include "backends/win32/WinDialogs.h"
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinMenuBar.h"
@@ -30,14 +31,11 @@ namespace zorv {
 
 namespace {
 
-// The arguments after the program name, as the process received them in UTF-16.
+// The arguments after the program name, split the runtime's way (no escape character).
 std::vector<std::string> CommandLineArguments() {
     std::vector<std::string> args;
-    int count = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (!argv) return args;
-    for (int i = 1; i < count; ++i) args.push_back(TWinText::WideToUtf8(argv[i]));
-    ::LocalFree(argv);
+    const std::vector<std::wstring> items = TWinCommandLine::Split(::GetCommandLineW());
+    for (std::size_t i = 1; i < items.size(); ++i) args.push_back(TWinText::WideToUtf8(items[i]));
     return args;
 }
 

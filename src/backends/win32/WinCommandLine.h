@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorv {
+
+// The items of a Windows command line as the runtime reads them: the line is split at spaces and
+// control characters that stand outside double quotes, the quotes themselves are removed, and
+// there is no escape character, so "C:\My Dir\" is one item that ends with a backslash. Item 0 is
+// the program as the line names it.
+class TWinCommandLine {
+public:
+    TWinCommandLine() = delete;
+
+    static std::vector<std::wstring> Split(std::wstring_view commandLine);
+};
+
+}  // namespace zorv
