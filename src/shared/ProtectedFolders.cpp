@@ -93,8 +93,8 @@ std::optional<TFolderPath> ParseWindows(const std::string& spelled) {
     return parsed;
 }
 
-std::optional<TFolderPath> Parse(const std::string& path, TPathStyle style) {
-    return style == TPathStyle::Windows ? ParseWindows(path) : ParsePosix(path);
+std::optional<TFolderPath> Parse(const std::string& path, TFolderPathStyle style) {
+    return style == TFolderPathStyle::Windows ? ParseWindows(path) : ParsePosix(path);
 }
 
 // True when `folder` is `other` or one of the folders that hold it.
@@ -105,7 +105,7 @@ bool HoldsOrIs(const TFolderPath& folder, const TFolderPath& other) {
 
 }  // namespace
 
-bool IsProtectedFolder(const std::string& fullPath, const std::string& home, TPathStyle style) {
+bool IsProtectedFolder(const std::string& fullPath, const std::string& home, TFolderPathStyle style) {
     const std::optional<TFolderPath> folder = Parse(fullPath, style);
     if (!folder || folder->steps.empty()) return true;
     const std::optional<TFolderPath> homeFolder = Parse(home, style);

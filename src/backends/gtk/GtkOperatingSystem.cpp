@@ -476,7 +476,7 @@ bool TGtkOperatingSystem::DeleteDirectory(const std::string& dirPath) {
     if (!target) return Fail(ec.message());
     const fs::file_status status = fs::symlink_status(*target, ec);
     if (ec || !fs::exists(status)) return Fail(ErrnoText(ENOENT));
-    if (IsProtectedFolder(target->string(), HomeFolder(), TPathStyle::Posix)) return Fail(ErrnoText(EPERM));
+    if (IsProtectedFolder(target->string(), HomeFolder(), TFolderPathStyle::Posix)) return Fail(ErrnoText(EPERM));
     // remove_all deletes a symbolic link itself, never what it points to.
     fs::remove_all(*target, ec);
     if (ec) return Fail(ec.message());
