@@ -14,6 +14,7 @@ std::optional<std::string> MenuMemberText(const nlohmann::json& item, const char
 void TBrowserExternalForm::ClearItemsAndImages() {
     FMainMenu.items.clear();
     FMainMenu.images.clear();
+    FImageIndexByPath.clear();
 }
 
 bool TBrowserExternalForm::BuildMenuItem(const nlohmann::json& item, TMenuItemModel& menuItem) {
@@ -44,9 +45,15 @@ bool TBrowserExternalForm::BuildMenuItem(const nlohmann::json& item, TMenuItemMo
 }
 
 void TBrowserExternalForm::LoadMenuImage(const std::string& path, TMenuItemModel& menuItem) {
+    if (const auto known = FImageIndexByPath.find(path); known != FImageIndexByPath.end()) {
+        if (known->second >= 0) menuItem.imageIndex = known->second;
+        return;
+    }
     std::string data = FImageSource ? FImageSource(path) : std::string();
-    if (data.empty()) return;
-    menuItem.imageIndex = static_cast<int>(FMainMenu.images.size());
+    const int index = data.empty() ? -1 : static_cast<int>(FMainMenu.images.size());
+    FImageIndexByPath.emplace(path, index);
+    if (index < 0) return;
+    menuItem.imageIndex = index;
     FMainMenu.images.push_back(std::move(data));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -31,8 +32,11 @@ public:
     // EBridgeError for a submenu element that is no object or an `enabled` that is no Boolean.
     bool BuildMenuItem(const nlohmann::json& item, TMenuItemModel& menuItem);
     // Adds the image the path names to the collection and gives it to the item; a path that names
-    // nothing leaves the item as it is.
+    // nothing leaves the item as it is. Within one menu description each path is read once, and
+    // items naming the same path share its image.
     void LoadMenuImage(const std::string& path, TMenuItemModel& menuItem);
+    // Later images are read anew, as when a page changes an image file and updates an item.
+    void ForgetImagePaths() { FImageIndexByPath.clear(); }
     // Depth-first, pre-order: the item itself, then its children in order.
     static TMenuItemModel* FindMenuItemByTag(TMenuItemModel& item, int32_t tag);
     // The name under which the image of that index is kept.
@@ -41,6 +45,7 @@ public:
 private:
     TImageSource FImageSource;
     TMenuModel FMainMenu;
+    std::map<std::string, int> FImageIndexByPath;  // -1: the path names no image
     bool FAttached = false;
 };
 

@@ -60,6 +60,7 @@ void TBrowserExternalModule::ShowMenu() {
     }
 }
 
+// The whole menu is built in one pass, and the platform's bar is handed it once.
 void TBrowserExternalModule::MainMenuSetItems(const std::string& uuid, const TBridgeArguments& args) {
     const std::string itemsText = args.ReadString("items");
     if (itemsText.empty()) return SendError(uuid, "\"Missing menu items\"");
@@ -130,7 +131,10 @@ void TBrowserExternalModule::UpdateMenuItem(TMenuItemModel& found, const TBridge
         found.enabled = value;
     }
     const std::string image = args.ReadString("image");
-    if (!image.empty()) FBrowserExternalForm->LoadMenuImage(image, found);
+    if (!image.empty()) {
+        FBrowserExternalForm->ForgetImagePaths();
+        FBrowserExternalForm->LoadMenuImage(image, found);
+    }
 }
 
 }  // namespace zorv

@@ -223,5 +223,31 @@ TEST(MenuImages, FromTheArchiveBesideTheExecutableOrByPath) {
     EXPECT_EQ(TBrowserExternalForm::ImageName(0), "MainMenuImg0");
 }
 
+// Items that name the same image share it: each path is read once per menu.
+TEST(MenuImages, OnePathIsReadOncePerMenu) {
+    TTempFolder folder;
+    WriteFileBytes(folder.Path() / "icon.png", "icon-bytes");
+    TTestBridgeHost host(ContextIn(folder));
+    TAbZipKit archive;
+    host.module->SetExeZip(&archive);
+    std::string items = "[";
+    for (int i = 0; i < 500; ++i) {
+        items += std::string(i ? "," : "") + R"({"caption": "I", "id": )" + std::to_string(i) +
+                 R"(, "image": ")" + (i % 2 ? "icon.png" : "none.png") + "\"}";
+    }
+    items += "]";
+    EXPECT_EQ(host.Reply("12001", ItemsData(items)), Success("true"));
+    const TMenuModel& menu = *host.menuBar.Menu();
+    EXPECT_EQ(menu.images, std::vector<std::string>{"icon-bytes"});
+    EXPECT_EQ(menu.items[1].imageIndex, 0);
+    EXPECT_EQ(menu.items[499].imageIndex, 0);
+    EXPECT_EQ(menu.items[498].imageIndex, -1);
+    // updateItem reads the file again: the page may have changed it.
+    WriteFileBytes(folder.Path() / "icon.png", "new-bytes");
+    EXPECT_EQ(host.Reply("12002", "{\"id\": 1, \"image\": \"icon.png\"}"), Success("true"));
+    EXPECT_EQ(host.menuBar.Menu()->images.back(), "new-bytes");
+    EXPECT_EQ(host.menuBar.Menu()->items[1].imageIndex, 1);
+}
+
 }  // namespace
 }  // namespace zorv::test

@@ -80,8 +80,14 @@ protected:
     }
 
     std::vector<GtkWidget*> TopItems() { return WidgetsOfType(bar_->Widget(), GTK_TYPE_MENU_ITEM); }
+    // A submenu's items, made as they are when it pops up.
     static std::vector<GtkWidget*> Children(GtkWidget* menuItem) {
         GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(menuItem));
+        gtk_widget_show(submenu);
+        return Made(submenu);
+    }
+    // The items a menu holds now, without showing it.
+    static std::vector<GtkWidget*> Made(GtkWidget* submenu) {
         std::vector<GtkWidget*> items;
         GList* children = gtk_container_get_children(GTK_CONTAINER(submenu));
         for (GList* child = children; child != nullptr; child = child->next) items.push_back(GTK_WIDGET(child->data));
@@ -180,6 +186,56 @@ TEST_F(GtkMenuBarTest, ANewMenuReplacesTheOldOneCompletely) {
     EXPECT_EQ(Caption(top[0]), "Only");
     gtk_menu_item_activate(GTK_MENU_ITEM(top[0]));
     EXPECT_THAT(clicks_, ElementsAre(42));
+}
+
+// A submenu's items are made when it is first shown, from the menu shown at that time.
+TEST_F(GtkMenuBarTest, SubmenuItemsAreMadeWhenTheSubmenuIsFirstShown) {
+    bar_->ShowMenu(SampleMenu());
+    GtkWidget* file = TopItems()[0];
+    EXPECT_THAT(Made(gtk_menu_item_get_submenu(GTK_MENU_ITEM(file))), IsEmpty());
+    TMenuModel changed = SampleMenu();
+    changed.items[0].items[0].caption = "&Open again";
+    bar_->ShowMenu(changed);
+    file = TopItems()[0];
+    EXPECT_EQ(Caption(Children(file)[0]), "Open again");
+    EXPECT_EQ(Children(file).size(), 4u);  // shown twice, made once
+}
+
+// A menu that differs only in some items has only those items made again: the others, and the
+// submenus already made, keep their widgets.
+TEST_F(GtkMenuBarTest, ChangingOneItemReplacesOnlyThatItem) {
+    bar_->ShowMenu(SampleMenu());
+    GtkWidget* file = TopItems()[0];
+    GtkWidget* help = TopItems()[1];
+    const std::vector<GtkWidget*> before = Children(file);
+    const std::vector<GtkWidget*> recentBefore = Children(before[3]);
+
+    TMenuModel changed = SampleMenu();
+    changed.items[0].items[2].caption = "Quit";
+    changed.items[0].items[2].enabled = true;
+    changed.images.push_back(SolidPng(16, 0x00FF00FF));
+    changed.items[0].items[3].items[0].imageIndex = 2;
+    bar_->ShowMenu(changed);
+
+    EXPECT_EQ(TopItems()[0], file);
+    EXPECT_EQ(TopItems()[1], help);
+    const std::vector<GtkWidget*> after = Children(file);
+    ASSERT_EQ(after.size(), 4u);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_NE(after[2], before[2]);
+    EXPECT_EQ(after[3], before[3]);
+    EXPECT_EQ(Caption(after[2]), "Quit");
+    EXPECT_TRUE(gtk_widget_get_sensitive(after[2]));
+    const std::vector<GtkWidget*> recentAfter = Children(after[3]);
+    ASSERT_EQ(recentAfter.size(), 1u);
+    EXPECT_NE(recentAfter[0], recentBefore[0]);
+    GdkPixbuf* green = ImageOf(recentAfter[0]);
+    ASSERT_NE(green, nullptr);
+    EXPECT_THAT(FirstPixel(green), ElementsAre(0, 255, 0, 255));
+    g_object_unref(green);
+    gtk_menu_item_activate(GTK_MENU_ITEM(after[2]));
+    EXPECT_THAT(clicks_, ElementsAre(2));
 }
 
 // Clicks with the real pointer through the X server: the bar item, then the item of its menu.

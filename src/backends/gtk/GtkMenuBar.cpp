@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "backends/gtk/GLibOwned.h"
@@ -68,12 +69,56 @@ bool HasImage(const TMenuItemModel& item, const std::vector<TMenuImage>& images)
            images[item.imageIndex].normal;
 }
 
+// Images line up in one column when any sibling has one.
+bool ReservesImageColumn(const std::vector<TMenuItemModel>& items, const std::vector<TMenuImage>& images) {
+    return std::any_of(items.begin(), items.end(), [&](const TMenuItemModel& item) { return HasImage(item, images); });
+}
+
+// Whether two menus have the same items and submenus in the same places, so that one can be
+// changed into the other item by item.
+bool SameShape(const std::vector<TMenuItemModel>& a, const std::vector<TMenuItemModel>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].hasSubmenu != b[i].hasSubmenu || !SameShape(a[i].items, b[i].items)) return false;
+    }
+    return true;
+}
+
+// Whether the item's own widget shows something else; its submenu is compared on its own.
+bool ItemDiffers(const TMenuItemModel& a, const TMenuItemModel& b) {
+    return a.tag != b.tag || a.caption != b.caption || a.enabled != b.enabled || a.imageIndex != b.imageIndex;
+}
+
+bool StartsWith(const std::vector<std::string>& whole, const std::vector<std::string>& start) {
+    return whole.size() >= start.size() && std::equal(start.begin(), start.end(), whole.begin());
+}
+
+std::vector<GtkWidget*> ShellChildren(GtkWidget* shell) {
+    std::vector<GtkWidget*> items;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
+    for (GList* child = children; child != nullptr; child = child->next) items.push_back(GTK_WIDGET(child->data));
+    g_list_free(children);
+    return items;
+}
+
 struct TClickTarget {
     std::function<void(int32_t)> activated;
     int32_t tag;
 };
 
+// Where a submenu's items are found in the model when the submenu is first shown.
+struct TSubmenuSource {
+    TGtkMenuBar* bar;
+    std::vector<size_t> path;
+};
+
+constexpr const char* FilledKey = "zorv-menu-filled";
+
 }  // namespace
+
+struct TGtkMenuBar::TDecodedImages {
+    std::vector<TMenuImage> images;
+};
 
 std::string TGtkMenuBar::MnemonicCaption(const std::string& caption) {
     std::string label;
@@ -94,7 +139,7 @@ std::string TGtkMenuBar::MnemonicCaption(const std::string& caption) {
     return label;
 }
 
-TGtkMenuBar::TGtkMenuBar() : bar_(gtk_menu_bar_new()) {
+TGtkMenuBar::TGtkMenuBar() : bar_(gtk_menu_bar_new()), images_(std::make_unique<TDecodedImages>()) {
     g_object_ref_sink(bar_);
     gtk_widget_set_no_show_all(bar_, TRUE);
     g_signal_connect_swapped(bar_, "notify::scale-factor", G_CALLBACK(+[](TGtkMenuBar* self) {
@@ -114,71 +159,130 @@ void TGtkMenuBar::ItemActivated(int32_t tag) {
     if (onItemClick_) onItemClick_(tag);
 }
 
-namespace {
-
-struct TMenuBuilder {
-    const std::vector<TMenuImage>& images;
-    int scale;
-    std::function<void(int32_t)> activated;
-
-    GtkWidget* Item(const TMenuItemModel& model, bool reserveImageColumn) const {
-        if (model.caption == "-" && !model.hasSubmenu) return gtk_separator_menu_item_new();
-        GtkWidget* item = gtk_menu_item_new();
-        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
-        if (HasImage(model, images)) {
-            const TMenuImage& image = images[model.imageIndex];
-            GtkWidget* picture = ImageWidget(model.enabled ? image.normal.get() : image.disabled.get(), scale);
-            gtk_container_add(GTK_CONTAINER(box), picture);
-        } else if (reserveImageColumn) {
-            GtkWidget* space = gtk_image_new();
-            gtk_widget_set_size_request(space, TGtkMenuBar::ImageSize, TGtkMenuBar::ImageSize);
-            gtk_container_add(GTK_CONTAINER(box), space);
-        }
-        GtkWidget* label = gtk_label_new_with_mnemonic(TGtkMenuBar::MnemonicCaption(model.caption).c_str());
-        gtk_label_set_mnemonic_widget(GTK_LABEL(label), item);
-        gtk_container_add(GTK_CONTAINER(box), label);
-        gtk_container_add(GTK_CONTAINER(item), box);
-        gtk_widget_set_sensitive(item, model.enabled);
-        if (model.hasSubmenu) {
-            gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), Submenu(model.items));
-        } else {
-            g_signal_connect_data(
-                item, "activate",
-                G_CALLBACK(+[](GtkMenuItem*, TClickTarget* target) { target->activated(target->tag); }),
-                new TClickTarget{activated, model.tag},
-                [](gpointer target, GClosure*) { delete static_cast<TClickTarget*>(target); }, GConnectFlags(0));
-        }
-        return item;
+const TMenuItemModel* TGtkMenuBar::ItemAt(const std::vector<size_t>& path) const {
+    const std::vector<TMenuItemModel>* items = &menu_.items;
+    const TMenuItemModel* item = nullptr;
+    for (const size_t index : path) {
+        if (index >= items->size()) return nullptr;
+        item = &(*items)[index];
+        items = &item->items;
     }
+    return item;
+}
 
-    GtkWidget* Submenu(const std::vector<TMenuItemModel>& items) const {
-        GtkWidget* menu = gtk_menu_new();
-        // Images line up in one column when any sibling has one.
-        const bool reserve = std::any_of(items.begin(), items.end(),
-                                         [&](const TMenuItemModel& item) { return HasImage(item, images); });
-        for (const TMenuItemModel& item : items) gtk_menu_shell_append(GTK_MENU_SHELL(menu), Item(item, reserve));
-        return menu;
+// A submenu's widgets are made when it is first shown, so that a large menu costs only its bar
+// until the user opens it.
+GtkWidget* TGtkMenuBar::BuildItem(const TMenuItemModel& model, bool reserveImageColumn, std::vector<size_t> path) {
+    if (model.caption == "-" && !model.hasSubmenu) return gtk_separator_menu_item_new();
+    const std::vector<TMenuImage>& images = images_->images;
+    GtkWidget* item = gtk_menu_item_new();
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    if (HasImage(model, images)) {
+        const TMenuImage& image = images[model.imageIndex];
+        GtkWidget* picture = ImageWidget(model.enabled ? image.normal.get() : image.disabled.get(), scale_);
+        gtk_container_add(GTK_CONTAINER(box), picture);
+    } else if (reserveImageColumn) {
+        GtkWidget* space = gtk_image_new();
+        gtk_widget_set_size_request(space, ImageSize, ImageSize);
+        gtk_container_add(GTK_CONTAINER(box), space);
     }
-};
+    GtkWidget* label = gtk_label_new_with_mnemonic(MnemonicCaption(model.caption).c_str());
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), item);
+    gtk_container_add(GTK_CONTAINER(box), label);
+    gtk_container_add(GTK_CONTAINER(item), box);
+    gtk_widget_set_sensitive(item, model.enabled);
+    if (model.hasSubmenu) {
+        GtkWidget* submenu = gtk_menu_new();
+        g_signal_connect_data(
+            submenu, "show",
+            G_CALLBACK(+[](GtkWidget* menu, TSubmenuSource* source) { source->bar->FillSubmenu(menu, source->path); }),
+            new TSubmenuSource{this, std::move(path)},
+            [](gpointer source, GClosure*) { delete static_cast<TSubmenuSource*>(source); }, GConnectFlags(0));
+        gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+    } else {
+        g_signal_connect_data(
+            item, "activate",
+            G_CALLBACK(+[](GtkMenuItem*, TClickTarget* target) { target->activated(target->tag); }),
+            new TClickTarget{[this](int32_t tag) { ItemActivated(tag); }, model.tag},
+            [](gpointer target, GClosure*) { delete static_cast<TClickTarget*>(target); }, GConnectFlags(0));
+    }
+    return item;
+}
 
-}  // namespace
+void TGtkMenuBar::FillSubmenu(GtkWidget* menu, const std::vector<size_t>& path) {
+    if (g_object_get_data(G_OBJECT(menu), FilledKey) != nullptr) return;
+    g_object_set_data(G_OBJECT(menu), FilledKey, GINT_TO_POINTER(1));
+    const TMenuItemModel* parent = ItemAt(path);
+    if (parent == nullptr) return;
+    AppendItems(menu, parent->items, path, ReservesImageColumn(parent->items, images_->images));
+}
+
+void TGtkMenuBar::AppendItems(GtkWidget* shell, const std::vector<TMenuItemModel>& items,
+                              const std::vector<size_t>& path, bool reserveImageColumn) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::vector<size_t> childPath = path;
+        childPath.push_back(i);
+        GtkWidget* item = BuildItem(items[i], reserveImageColumn, std::move(childPath));
+        gtk_menu_shell_append(GTK_MENU_SHELL(shell), item);
+        gtk_widget_show_all(item);
+    }
+}
 
 void TGtkMenuBar::ShowMenu(const TMenuModel& menu) {
+    if (gtk_widget_get_visible(bar_) && SameShape(menu_.items, menu.items) && StartsWith(menu.images, menu_.images)) {
+        UpdateInPlace(menu);
+        return;
+    }
     menu_ = menu;
     Render();
 }
 
+// The widgets of changed items are replaced one by one; submenus not yet shown take the new
+// model when they are.
+void TGtkMenuBar::UpdateInPlace(const TMenuModel& menu) {
+    const TMenuModel old = std::exchange(menu_, menu);
+    for (size_t i = old.images.size(); i < menu_.images.size(); ++i) {
+        std::vector<TMenuImage> added = DecodeImages({menu_.images[i]}, ImageSize * scale_);
+        images_->images.push_back(std::move(added.front()));
+    }
+    UpdateShell(bar_, old.items, menu_.items, {}, false);
+}
+
+void TGtkMenuBar::UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel>& before,
+                              const std::vector<TMenuItemModel>& after, const std::vector<size_t>& path,
+                              bool inSubmenu) {
+    const bool reserved = inSubmenu && ReservesImageColumn(before, images_->images);
+    const bool reserve = inSubmenu && ReservesImageColumn(after, images_->images);
+    const std::vector<GtkWidget*> widgets = ShellChildren(shell);
+    if (reserved != reserve || widgets.size() != after.size()) {
+        // The image column comes or goes: every item of this menu is made again.
+        for (GtkWidget* widget : widgets) gtk_widget_destroy(widget);
+        AppendItems(shell, after, path, reserve);
+        return;
+    }
+    for (size_t i = 0; i < after.size(); ++i) {
+        std::vector<size_t> childPath = path;
+        childPath.push_back(i);
+        if (ItemDiffers(before[i], after[i])) {
+            GtkWidget* item = BuildItem(after[i], reserve, std::move(childPath));
+            gtk_menu_shell_insert(GTK_MENU_SHELL(shell), item, static_cast<gint>(i));
+            gtk_widget_destroy(widgets[i]);
+            gtk_widget_show_all(item);
+            continue;
+        }
+        if (!after[i].hasSubmenu) continue;
+        GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(widgets[i]));
+        if (submenu != nullptr && g_object_get_data(G_OBJECT(submenu), FilledKey) != nullptr) {
+            UpdateShell(submenu, before[i].items, after[i].items, childPath, true);
+        }
+    }
+}
+
 void TGtkMenuBar::Render() {
-    GList* children = gtk_container_get_children(GTK_CONTAINER(bar_));
-    for (GList* child = children; child != nullptr; child = child->next) gtk_widget_destroy(GTK_WIDGET(child->data));
-    g_list_free(children);
-
-    const int scale = gtk_widget_get_scale_factor(bar_);
-    const std::vector<TMenuImage> images = DecodeImages(menu_.images, ImageSize * scale);
-    const TMenuBuilder builder{images, scale, [this](int32_t tag) { ItemActivated(tag); }};
-    for (const TMenuItemModel& item : menu_.items)
-        gtk_menu_shell_append(GTK_MENU_SHELL(bar_), builder.Item(item, false));
-
+    for (GtkWidget* child : ShellChildren(bar_)) gtk_widget_destroy(child);
+    scale_ = gtk_widget_get_scale_factor(bar_);
+    images_->images = DecodeImages(menu_.images, ImageSize * scale_);
+    AppendItems(bar_, menu_.items, {}, false);
     gtk_widget_set_no_show_all(bar_, FALSE);
     gtk_widget_show_all(bar_);
 }

@@ -1,6 +1,10 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/MenuBar.h"
 
@@ -10,7 +14,8 @@ namespace zorv {
 
 // The main window's native menu bar as a GtkMenuBar. The main window packs Widget() at the top
 // of its content; the bar stays hidden until the first ShowMenu and shown from then on, even
-// when empty. Captions follow the Windows conventions the pages write them in: "-" alone is a
+// when empty. A submenu's items are made when it is first shown, and a menu that differs from the
+// one shown only in some items' captions, states or images has just those items made again. Captions follow the Windows conventions the pages write them in: "-" alone is a
 // separator, "&" marks the access key and "&&" is a literal ampersand.
 class TGtkMenuBar final : public IMenuBar {
 public:
@@ -29,13 +34,28 @@ public:
     // "&File" -> "_File": the caption as a GTK mnemonic label.
     static std::string MnemonicCaption(const std::string& caption);
 
+    // Makes a submenu's items; run when the submenu is first shown.
+    void FillSubmenu(GtkWidget* menu, const std::vector<size_t>& path);
+
 private:
+    struct TDecodedImages;
     void ItemActivated(int32_t tag);
     void Render();
+    void UpdateInPlace(const TMenuModel& menu);
+    void UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel>& before,
+                     const std::vector<TMenuItemModel>& after, const std::vector<size_t>& path, bool inSubmenu);
+    GtkWidget* BuildItem(const TMenuItemModel& model, bool reserveImageColumn, std::vector<size_t> path);
+    void AppendItems(GtkWidget* shell, const std::vector<TMenuItemModel>& items, const std::vector<size_t>& path,
+                     bool reserveImageColumn);
+    // The item at a path of indices from the bar, or null.
+    const TMenuItemModel* ItemAt(const std::vector<size_t>& path) const;
 
     GtkWidget* bar_;
-    // Kept to draw the images again when the bar moves to a screen of another scale.
+    // What the bar shows; submenus read their items from it when first shown, and the images are
+    // drawn again from it when the bar moves to a screen of another scale.
     TMenuModel menu_;
+    std::unique_ptr<TDecodedImages> images_;  // menu_.images decoded at scale_
+    int scale_ = 1;
     std::function<void(int32_t tag)> onItemClick_;
 };
 
