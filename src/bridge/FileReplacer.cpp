@@ -127,6 +127,20 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 #endif
 
+// Runs the producer into `append`'s file; the message of the first failure, or nothing.
+template <class TWriteAll, class TLastError, class TMessage>
+std::optional<std::string> Produce(const TFileReplacer::TProducer& produce, const std::string& utf8Path,
+                                   TWriteAll writeAll, TLastError lastError, TMessage message) {
+    decltype(lastError()) writeError = 0;
+    const TFileReplacer::TAppend append = [&](std::string_view bytes) {
+        if (writeError == 0 && !writeAll(bytes)) writeError = lastError();
+        return writeError == 0;
+    };
+    std::optional<std::string> sourceError = produce(append);
+    if (writeError != 0) return CannotCreate(utf8Path, message(writeError));
+    return sourceError;
+}
+
 }  // namespace
 
 std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std::string_view bytes) {
@@ -136,74 +150,201 @@ std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std
     });
 }
 
+#ifdef _WIN32
+namespace {
+
+// A path beyond the classic length limit in its \\?\ form, which the wide file functions take whole.
+std::wstring LongPath(const std::string& utf8) {
+    std::wstring path = Wide(utf8);
+    if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0) return path;
+    std::wstring full(length, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// False while another program holds the file open without delete sharing: it cannot be replaced
+// then, only written.
+bool CanBeReplaced(const std::wstring& path) {
+    TFileHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return probe.IsValid();
+}
+
+// The replacement keeps the target's attributes, security and streams.
+bool Replace(const std::wstring& target, const std::wstring& temporary) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (!CanBeReplaced(target) || !ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                                REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                                                nullptr, nullptr))
+        return false;
+    // Not every implementation carries the attributes over.
+    if (GetFileAttributesW(target.c_str()) != attributes) SetFileAttributesW(target.c_str(), attributes);
+    return true;
+}
+
+DWORD LastErrorOr(DWORD fallback) { return GetLastError() ? GetLastError() : fallback; }
+
+std::optional<std::string> ProduceInto(HANDLE file, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
+    return Produce(produce, utf8Path, [file](std::string_view bytes) { return WriteAll(file, bytes); },
+                   [] { return LastErrorOr(ERROR_WRITE_FAULT); }, SystemMessage);
+}
+
+// The existing file itself, opened for writing in place (its attributes, security, streams and
+// other names stay); the content is cut to what is written.
+TFileHandle OpenInPlace(const std::wstring& target) {
+    return TFileHandle(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::optional<std::string> FinishInPlace(TFileHandle& file, const std::string& utf8Path) {
+    if (!SetEndOfFile(file.Get()) || !file.Close()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    return std::nullopt;
+}
+
+// When no file can be made beside the target (a folder without the right to create files), the
+// target is written where it is; a failure part way leaves it partly written.
+std::optional<std::string> WriteInPlace(const std::string& utf8Path, const std::wstring& target,
+                                        const TFileReplacer::TProducer& produce) {
+    TFileHandle file = OpenInPlace(target);
+    if (!file.IsValid()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    if (std::optional<std::string> failure = ProduceInto(file.Get(), produce, utf8Path)) return failure;
+    return FinishInPlace(file, utf8Path);
+}
+
+// When the target cannot be replaced (another program holds it open without delete sharing), the
+// complete new content is copied into it.
+std::optional<std::string> CopyInPlace(const std::string& utf8Path, const std::wstring& temporary,
+                                       const std::wstring& target) {
+    TFileHandle source(CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file = OpenInPlace(target);
+    if (!source.IsValid() || !file.IsValid()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(source.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+            return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+        if (read == 0) break;
+        if (!WriteAll(file.Get(), std::string_view(buffer.data(), read)))
+            return CannotCreate(utf8Path, SystemMessage(LastErrorOr(ERROR_WRITE_FAULT)));
+    }
+    return FinishInPlace(file, utf8Path);
+}
+
+std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::string& targetUtf8,
+                                     const TFileReplacer::TProducer& produce) {
+    const std::wstring target = LongPath(targetUtf8);
+    const std::wstring temporary = LongPath(TemporaryNameBeside(targetUtf8));
+    TFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
+        const DWORD error = GetLastError();
+        if (IsFile(target)) return WriteInPlace(utf8Path, target, produce);
+        return CannotCreate(utf8Path, SystemMessage(error));
+    }
+    std::optional<std::string> failure;
+    try {
+        failure = ProduceInto(file.Get(), produce, utf8Path);
+    } catch (...) {
+        file.Close();
+        DeleteFileW(temporary.c_str());
+        throw;
+    }
+    if (!failure && !file.Close()) failure = CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    if (!failure) {
+        if (!IsFile(target)) {
+            if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                failure = CannotCreate(utf8Path, SystemMessage(GetLastError()));
+        } else if (!Replace(target, temporary)) {
+            // When the replacement cannot be made, the new content goes into the target itself.
+            failure = CopyInPlace(utf8Path, temporary, target);
+        }
+    }
+    file.Close();
+    DeleteFileW(temporary.c_str());  // nothing left there after a rename or a replacement
+    return failure;
+}
+
+}  // namespace
+#else
+namespace {
+
+std::optional<std::string> ProduceInto(int fd, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
+    return Produce(produce, utf8Path, [fd](std::string_view bytes) { return WriteAll(fd, bytes); },
+                   [] { return errno ? errno : EIO; }, [](int error) { return std::string(std::strerror(error)); });
+}
+
+// FIFOs, devices and files with several names (hard links) are written where they are, as is a
+// file whose owner a new file could not be given, or beside which no file can be made.
+std::optional<std::string> WriteInPlace(const std::string& utf8Path, const std::string& target, mode_t mode,
+                                        const TFileReplacer::TProducer& produce) {
+    // A FIFO without a reader is refused rather than waited for.
+    TFileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | (S_ISREG(mode) ? O_TRUNC : O_NONBLOCK)));
+    if (!file.IsValid()) return CannotCreate(utf8Path, std::strerror(errno));
+    if (!S_ISREG(mode)) ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
+    if (std::optional<std::string> failure = ProduceInto(file.Get(), produce, utf8Path)) return failure;
+    if ((S_ISREG(mode) && ::fsync(file.Get()) != 0) || !file.Close()) return CannotCreate(utf8Path, std::strerror(errno));
+    return std::nullopt;
+}
+
+// The new file takes the target's owner and mode; false when it cannot have the owner.
+bool TakeOwnerAndMode(int fd, const struct stat& existing) {
+    if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
+        ::fchown(fd, existing.st_uid, existing.st_gid) != 0)
+        return false;
+    (void)::fchmod(fd, existing.st_mode & 07777);
+    return true;
+}
+
+std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::string& target,
+                                     const TFileReplacer::TProducer& produce) {
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || existing.st_nlink > 1))
+        return WriteInPlace(utf8Path, target, existing.st_mode, produce);
+    const std::string temporary = TemporaryNameBeside(target);
+    TFileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file.IsValid()) {
+        if (exists) return WriteInPlace(utf8Path, target, existing.st_mode, produce);
+        return CannotCreate(utf8Path, std::strerror(errno));
+    }
+    if (exists && !TakeOwnerAndMode(file.Get(), existing)) {
+        file.Close();
+        ::unlink(temporary.c_str());
+        return WriteInPlace(utf8Path, target, existing.st_mode, produce);
+    }
+    std::optional<std::string> failure;
+    try {
+        failure = ProduceInto(file.Get(), produce, utf8Path);
+    } catch (...) {
+        file.Close();
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    if (!failure && (::fsync(file.Get()) != 0 || !file.Close())) failure = CannotCreate(utf8Path, std::strerror(errno));
+    if (!failure && ::rename(temporary.c_str(), target.c_str()) != 0)
+        failure = CannotCreate(utf8Path, std::strerror(errno));
+    if (failure) {
+        file.Close();
+        ::unlink(temporary.c_str());
+    }
+    return failure;
+}
+
+}  // namespace
+#endif
+
 std::optional<std::string> TFileReplacer::WriteFrom(const std::string& utf8Path, const TProducer& produce) {
     // The file system would end the name at the NUL and write another file.
     if (utf8Path.find('\0') != std::string::npos) return CannotCreate(utf8Path, "The name holds a NUL character");
-    const std::string target = FinalTarget(utf8Path);
-    const std::string temporary = TemporaryNameBeside(target);
-#ifdef _WIN32
-    TFileHandle file(CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
-    DWORD writeError = 0;
-    const TAppend append = [&](std::string_view bytes) {
-        if (writeError == 0 && !WriteAll(file.Get(), bytes)) writeError = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-        return writeError == 0;
-    };
-    std::optional<std::string> sourceError;
-    try {
-        sourceError = produce(append);
-    } catch (...) {
-        file.Close();
-        DeleteFileW(Wide(temporary).c_str());
-        throw;
-    }
-    if (writeError == 0 && !sourceError && !file.Close()) writeError = GetLastError();
-    if (writeError != 0 || sourceError) {
-        file.Close();
-        DeleteFileW(Wide(temporary).c_str());
-        return writeError != 0 ? CannotCreate(utf8Path, SystemMessage(writeError)) : sourceError;
-    }
-    if (!MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(Wide(temporary).c_str());
-        return CannotCreate(utf8Path, SystemMessage(error));
-    }
-#else
-    TFileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!file.IsValid()) return CannotCreate(utf8Path, std::strerror(errno));
-    // A replaced file keeps its permissions.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        (void)::fchmod(file.Get(), existing.st_mode & 07777);
-    }
-    int writeError = 0;
-    const TAppend append = [&](std::string_view bytes) {
-        if (writeError == 0 && !WriteAll(file.Get(), bytes)) writeError = errno ? errno : EIO;
-        return writeError == 0;
-    };
-    std::optional<std::string> sourceError;
-    try {
-        sourceError = produce(append);
-    } catch (...) {
-        file.Close();
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    if (writeError == 0 && !sourceError && (::fsync(file.Get()) != 0 || !file.Close())) writeError = errno;
-    if (writeError != 0 || sourceError) {
-        file.Close();
-        ::unlink(temporary.c_str());
-        return writeError != 0 ? CannotCreate(utf8Path, std::strerror(writeError)) : sourceError;
-    }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return CannotCreate(utf8Path, std::strerror(error));
-    }
-#endif
-    return std::nullopt;
+    return WriteTarget(utf8Path, FinalTarget(utf8Path), produce);
 }
 
 }  // namespace zorv

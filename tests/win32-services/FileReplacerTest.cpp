@@ -1,0 +1,68 @@
+// Whole-file writes on Windows against real files: the replaced file keeps its attributes; a file
+// another program holds open without delete sharing, which cannot be replaced, is written in
+// place; paths beyond the classic length limit work.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "TestEnvironment.h"
+#include "backends/win32/WinHandles.h"
+#include "backends/win32/WinText.h"
+#include "bridge/FileReplacer.h"
+
+namespace zorv {
+namespace {
+
+using test::TScratchDir;
+
+std::string Utf8(const std::wstring& path) { return TWinText::WideToUtf8(path); }
+
+TEST(FileReplacer, AReplacedFileKeepsItsAttributes) {
+    TScratchDir dir;
+    const std::wstring target = dir.Path() + L"hidden.txt";
+    ASSERT_TRUE(test::WriteBytes(target, "old"));
+    ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "new"), std::nullopt);
+    EXPECT_EQ(test::ReadBytes(target), "new");
+    EXPECT_NE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+TEST(FileReplacer, AFileHeldOpenWithoutDeleteSharingIsWrittenInPlace) {
+    TScratchDir dir;
+    const std::wstring target = dir.Path() + L"held.txt";
+    ASSERT_TRUE(test::WriteBytes(target, "old content"));
+    TFileHandle held(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(TFileReplacer::Write(Utf8(target), "new"), std::nullopt);
+    held.Reset();
+    EXPECT_EQ(test::ReadBytes(target), "new");
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left behind: " << Utf8(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST(FileReplacer, PathsBeyondTheClassicLengthLimitAreWrittenAndReplaced) {
+    TScratchDir dir;
+    std::wstring folder = L"\\\\?\\" + dir.Path();
+    for (int i = 0; i < 3; ++i) {
+        folder += std::wstring(100, static_cast<wchar_t>(L'a' + i)) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    }
+    const std::wstring target = folder.substr(4) + L"long.txt";
+    ASSERT_GT(target.size(), static_cast<std::size_t>(MAX_PATH));
+    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "first"), std::nullopt);
+    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "second"), std::nullopt);
+    EXPECT_EQ(test::ReadBytes(L"\\\\?\\" + target), "second");
+    for (int i = 3; i > 0; --i) {
+        DeleteFileW((folder + L"long.txt").c_str());
+        RemoveDirectoryW(folder.c_str());
+        folder.resize(folder.size() - 101);
+    }
+}
+
+}  // namespace
+}  // namespace zorv
