@@ -7,8 +7,12 @@
 namespace zorv {
 
 // Writes a whole file so that an existing file is replaced only once the new content is complete:
-// the bytes go to a temporary file beside the target, which then takes the target's place. A
-// failed write leaves the old file (or no file) as it was.
+// the bytes go to a temporary file beside the target, which then takes the target's place keeping
+// what the old file had (owner, mode, attributes, security). A failed write leaves the old file
+// (or no file) as it was. Where a replacement would lose something or cannot be made (a FIFO or
+// device, a file with several names, one held open without delete sharing, a folder where no
+// file can be created), the target is written in place; a failure part way then leaves it partly
+// written.
 class TFileReplacer {
 public:
     TFileReplacer() = delete;
