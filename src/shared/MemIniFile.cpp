@@ -86,7 +86,7 @@ std::string TMemIniFile::DecodeText(std::string_view bytes, const TLegacyDecoder
     } else if (legacyDecoder) {
         text = TTextEncoding::SanitizeUtf8(legacyDecoder(bytes));
     } else {
-        text = TTextEncoding::Windows1252ToUtf8(bytes);
+        text = TTextEncoding::AnsiToUtf8(bytes);
     }
     if (const auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
     return text;

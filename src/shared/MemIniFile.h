@@ -12,8 +12,8 @@ namespace zorv {
 // regard to ASCII letter case, the last duplicate wins. Never written back.
 //
 // Text encoding: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE. Text without a mark
-// is read as UTF-8 when it is valid UTF-8, else through the legacy decoder (Windows-1252 unless
-// the caller passes its own, such as the Windows ANSI code page).
+// is read as UTF-8 when it is valid UTF-8, else through the legacy decoder (the system's ANSI code
+// page unless the caller passes its own).
 class TMemIniFile {
 public:
     // Turns bytes in some legacy single- or multi-byte encoding into UTF-8.

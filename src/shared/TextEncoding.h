@@ -26,6 +26,9 @@ public:
     // final byte is dropped.
     static std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
     static std::string Windows1252ToUtf8(std::string_view bytes);
+    // Text in the system's ANSI code page: on Windows the code page the system is set to
+    // (Windows-1251 on a Russian system, for example), elsewhere Windows-1252.
+    static std::string AnsiToUtf8(std::string_view bytes);
 };
 
 }  // namespace zorv

@@ -69,3 +69,40 @@ wait_exit "$pid" 20
 check "the application ends through the close protocol (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
 checkjs "both calls answered, each once" \
     "replyFor('hello') === '{\"uuid\": \"hello\", \"success\": true, \"result\": \"2022.1\"}' && replyFor('open') === '{\"uuid\": \"open\", \"success\": true, \"result\": \"\"}'"
+
+# Settings without a byte-order mark in the system's ANSI code page: on a Russian system a
+# Windows-1251 zorv.ini gives a Cyrillic name and password.
+begin_case ansi-settings
+mkdir -p "$WINE_SCRATCH/locale"
+localedef -i ru_RU -f UTF-8 "$WINE_SCRATCH/locale/ru_RU.UTF-8" >"$CASE_DIR/localedef.log" 2>&1 || true
+ini ID=com.zorv.wine.ansi "Name=Привет мир" DirName=app "Password=пароль"
+iconv -f UTF-8 -t CP1251 "$PROJECT/zorv.ini" >"$CASE_DIR/zorv.ini" && mv "$CASE_DIR/zorv.ini" "$PROJECT/zorv.ini"
+printf '<!doctype html><title>Ansi</title>\n' >"$PROJECT/app/index.html"
+pack ansi
+printf '%s' '{"steps": [{"closeWindow": true}], "onScript": [{"script": "zorv.events.onCloseQuery();", "messages": [{"message": {"id": 50001, "uuid": "close", "data": {}}}]}]}' \
+    >"$CASE_DIR/scenario.json"
+(cd "$CASE_DIR/bin" && exec env LOCPATH="$WINE_SCRATCH/locale" LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 wine ansi.exe \
+    >>"$CASE_DIR/app.log" 2>&1 </dev/null) &
+ansi=$!
+if check "a Windows-1251 name on a Windows-1251 system captions the password prompt" ui wait "Привет мир" 20; then
+    ui type "Привет мир" "пароль"
+    ui key "Привет мир" 35
+fi
+wait_exit "$ansi" 30
+check "... and the Windows-1251 password unlocks the application (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+
+# An identifier with folders keeps them: an application that used Company\App finds its data
+# (localStorage, IndexedDB) where it left it.
+begin_case nested-identifier
+ini 'ID=Zorv Company\Nested App' "Name=Zorv Wine Nested" DirName=app
+printf '<!doctype html><title>Nested</title>\n' >"$PROJECT/app/index.html"
+pack nested
+printf '%s' '{"steps": [{"closeWindow": true}], "onScript": [{"script": "zorv.events.onCloseQuery();", "messages": [{"message": {"id": 50001, "uuid": "close", "data": {}}}]}]}' \
+    >"$CASE_DIR/scenario.json"
+start_app pid "$CASE_DIR/bin/nested.exe"
+wait_exit "$pid" 30
+check "the application runs and closes (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+check "its data folder is Zorv Company\\Nested App under the local application data" \
+    test -f "$LOCAL_APPDATA/Zorv Company/Nested App/Win64/WebView2LoaderWin64.dll"
+checkjs "... which the browser is given as its user data folder" \
+    "events('createEnvironment')[0].WEBVIEW2_USER_DATA_FOLDER.endsWith('\\\\Zorv Company\\\\Nested App\\\\Win64\\\\')"
