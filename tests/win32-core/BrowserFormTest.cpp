@@ -43,6 +43,25 @@ protected:
 
     TFakeWebView& WebView() { return *environment->controller->webView.Get(); }
 
+    // The web view starts loading `uri` as its top document; answers whether the page host let it.
+    bool Load(const std::wstring& uri) {
+        auto starting = MakeFake<TFakeNavigationStartingArgs>(uri);
+        WebView().events.Handler<ICoreWebView2NavigationStartingEventHandler>("NavigationStarting")
+            ->Invoke(&WebView(), starting.Get());
+        if (starting->cancel) return false;
+        WebView().source = uri;
+        auto loading = MakeFake<TFakeContentLoadingArgs>();
+        WebView().events.Handler<ICoreWebView2ContentLoadingEventHandler>("ContentLoading")
+            ->Invoke(&WebView(), loading.Get());
+        return true;
+    }
+    COREWEBVIEW2_PERMISSION_STATE AskPermission(const std::wstring& uri) {
+        auto permission = MakeFake<TFakePermissionArgs>(uri);
+        WebView().events.Handler<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested")
+            ->Invoke(&WebView(), permission.Get());
+        return permission->state;
+    }
+
     TComPtr<TFakeResourceRequestedArgs> Request(const std::wstring& uri) {
         auto args = MakeFake<TFakeResourceRequestedArgs>(uri);
         auto* handler = WebView().events.Handler<ICoreWebView2WebResourceRequestedEventHandler>("WebResourceRequested");
@@ -139,6 +158,7 @@ TEST_F(BrowserFormTest, RequestsOutsideTheArchiveAndDiskAreLeftToTheWebView) {
 
 TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
     CreateForm();
+    ASSERT_TRUE(Load(L"file:///index.html"));
     auto* handler = WebView().events.Handler<ICoreWebView2NewWindowRequestedEventHandler>("NewWindowRequested");
     ASSERT_NE(handler, nullptr);
     auto fileWindow = MakeFake<TFakeNewWindowArgs>(L"file:///help.html");
@@ -157,12 +177,37 @@ TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
     EXPECT_FALSE(notRuntime->handled);
 }
 
+// Only what the archive answered acts as the application: a page from disk or the web gets no
+// permission, opens no instance or window, and cannot lead the window back into the app URL space.
+class BrowserFormTrustTest : public BrowserFormTest, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(BrowserFormTrustTest, DocumentsTheArchiveDidNotAnswerAreNotTheApplication) {
+    CreateForm();
+    auto* newWindow = WebView().events.Handler<ICoreWebView2NewWindowRequestedEventHandler>("NewWindowRequested");
+    ASSERT_NE(newWindow, nullptr);
+    EXPECT_EQ(AskPermission(L"file:///index.html"), COREWEBVIEW2_PERMISSION_STATE_DENY) << "nothing loaded yet";
+    ASSERT_TRUE(Load(L"file:///index.html"));
+    EXPECT_EQ(AskPermission(L"file:///index.html"), COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    EXPECT_EQ(AskPermission(L"https://example.com/"), COREWEBVIEW2_PERMISSION_STATE_DENY) << "a remote frame";
+    EXPECT_TRUE(Load(L"file:///My%20Page.html")) << "the app goes where it likes";
+    ASSERT_TRUE(Load(GetParam()));
+    EXPECT_EQ(AskPermission(L"file:///index.html"), COREWEBVIEW2_PERMISSION_STATE_DENY);
+    for (const wchar_t* target : {L"file:///help.html", L"https://example.org/"}) {
+        auto window = MakeFake<TFakeNewWindowArgs>(target);
+        newWindow->Invoke(&WebView(), window.Get());
+        EXPECT_TRUE(window->handled) << "no window of the web view's own either";
+    }
+    EXPECT_TRUE(startedInstances.empty());
+    EXPECT_FALSE(Load(L"file:///index.html"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outside, BrowserFormTrustTest,
+                         ::testing::Values(L"file:///only-disk.txt", L"https://example.com/"));
+
 TEST_F(BrowserFormTest, PermissionsAreGrantedAndNavigationHidesTheBar) {
     CreateForm();
-    auto permission = MakeFake<TFakePermissionArgs>();
-    WebView().events.Handler<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested")
-        ->Invoke(&WebView(), permission.Get());
-    EXPECT_EQ(permission->state, COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    ASSERT_TRUE(Load(L"file:///index.html"));
+    EXPECT_EQ(AskPermission(L"file:///index.html"), COREWEBVIEW2_PERMISSION_STATE_ALLOW);
 
     // Hidden whatever the outcome of the navigation.
     auto completed = MakeFake<TFakeNavigationCompletedArgs>();

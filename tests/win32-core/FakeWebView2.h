@@ -223,11 +223,38 @@ private:
 
 class TFakePermissionArgs final : public TNotImplementedPermissionRequestedEventArgs {
 public:
+    explicit TFakePermissionArgs(std::wstring uri = L"file:///index.html") : FUri(std::move(uri)) {}
     COREWEBVIEW2_PERMISSION_STATE state = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { return *value = CoTaskCopy(FUri), S_OK; }
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE value) override {
         state = value;
         return S_OK;
     }
+
+private:
+    std::wstring FUri;
+};
+
+class TFakeNavigationStartingArgs final : public TComObject<ICoreWebView2NavigationStartingEventArgs> {
+public:
+    explicit TFakeNavigationStartingArgs(std::wstring uri) : FUri(std::move(uri)) {}
+    BOOL cancel = FALSE;
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { return *value = CoTaskCopy(FUri), S_OK; }
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { return *value = FALSE, S_OK; }
+    HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL* value) override { return *value = FALSE, S_OK; }
+    HRESULT STDMETHODCALLTYPE get_RequestHeaders(ICoreWebView2HttpRequestHeaders**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override { return *value = cancel, S_OK; }
+    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override { return cancel = value, S_OK; }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { return *value = 1, S_OK; }
+
+private:
+    std::wstring FUri;
+};
+
+class TFakeContentLoadingArgs final : public TComObject<ICoreWebView2ContentLoadingEventArgs> {
+public:
+    HRESULT STDMETHODCALLTYPE get_IsErrorPage(BOOL* value) override { return *value = FALSE, S_OK; }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { return *value = 1, S_OK; }
 };
 
 class TFakeNavigationCompletedArgs final : public TComObject<ICoreWebView2NavigationCompletedEventArgs> {

@@ -50,6 +50,8 @@ protected:
     void ShowApplicationPage() {
         WebView().source = L"file:///index.html";
         WebView().scriptResults[L"typeof window.zorv"] = L"\"object\"";
+        auto loading = MakeFake<TFakeContentLoadingArgs>();
+        WebView().events.Handler<ICoreWebView2ContentLoadingEventHandler>("ContentLoading")->Invoke(&WebView(), loading.Get());
         CompleteNavigation(true);
     }
     void CompleteNavigation(bool success) {
