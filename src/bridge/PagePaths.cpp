@@ -15,7 +15,12 @@ bool TPagePaths::IsAbsolute(std::string_view path, TPathStyle style) {
 std::string TPagePaths::Resolve(std::string_view pagePath, std::string_view appDir, TPathStyle style) {
     if (IsAbsolute(pagePath, style)) return std::string(pagePath);
     std::string relative(pagePath);
-    if (style == TPathStyle::Windows) std::replace(relative.begin(), relative.end(), '/', '\\');
+    // Each style reads the other's separator in a relative path as its own: pages written for
+    // one system ("data\\x.txt" or "data/x.txt") name the same file on the other.
+    if (style == TPathStyle::Windows)
+        std::replace(relative.begin(), relative.end(), '/', '\\');
+    else
+        std::replace(relative.begin(), relative.end(), '\\', '/');
     return std::string(appDir) + relative;
 }
 

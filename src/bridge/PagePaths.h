@@ -8,7 +8,7 @@ namespace zorv {
 // How paths are written on the platform the runtime runs on.
 enum class TPathStyle {
     Windows,  // "C:\dir\file", "\\server\share\..."; a page's "/" becomes "\"
-    Posix,    // "/dir/file"
+    Posix,    // "/dir/file"; a page's relative "\" becomes "/"
 #ifdef _WIN32
     Native = Windows
 #else
@@ -24,7 +24,8 @@ public:
     // Windows, a leading "/" elsewhere.
     static bool IsAbsolute(std::string_view path, TPathStyle style);
     // An absolute path stays as it is. A relative one is placed after `appDir` (which ends with a
-    // delimiter) with nothing in between; on Windows its "/" become "\" first.
+    // delimiter) with nothing in between; its "/" become "\" first on Windows, its "\" become "/"
+    // elsewhere.
     static std::string Resolve(std::string_view pagePath, std::string_view appDir, TPathStyle style);
     // The file-system path for UTF-8 text.
     static std::filesystem::path ToFsPath(std::string_view utf8);

@@ -22,6 +22,9 @@ TEST(PagePaths, ResolveAgainstTheApplicationFolder) {
         {TPathStyle::Posix, "data/a.txt", "/opt/app/data/a.txt"},
         {TPathStyle::Posix, "/etc/hosts", "/etc/hosts"},
         {TPathStyle::Posix, "C:/x", "/opt/app/C:/x"},
+        {TPathStyle::Posix, "data\\sub\\x.txt", "/opt/app/data/sub/x.txt"},
+        {TPathStyle::Posix, "\\data\\x.txt", "/opt/app//data/x.txt"},
+        {TPathStyle::Posix, "/abs\\name", "/abs\\name"},
     };
     for (const TCase& c : cases) {
         const char* appDir = c.style == TPathStyle::Windows ? "C:\\App\\" : "/opt/app/";
