@@ -328,7 +328,12 @@ std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::s
         ::unlink(temporary.c_str());
         throw;
     }
-    if (!failure && (::fsync(file.Get()) != 0 || !file.Close())) failure = CannotCreate(utf8Path, std::strerror(errno));
+    // The new content reaches the disk before it takes an existing file's place, so that a crash
+    // never leaves an empty file where the old one was. A new file is not waited for: a crash may
+    // cost it, but nothing that was there before, and a burst of small new files does not hold the
+    // window behind one disk flush each.
+    if (!failure && ((exists && ::fsync(file.Get()) != 0) || !file.Close()))
+        failure = CannotCreate(utf8Path, std::strerror(errno));
     if (!failure && ::rename(temporary.c_str(), target.c_str()) != 0)
         failure = CannotCreate(utf8Path, std::strerror(errno));
     if (failure) {
