@@ -1,6 +1,9 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "runtime/AppUrl.h"
 
 namespace zorv {
 
@@ -15,7 +18,7 @@ public:
     // The URL the main window opens: the relaunch URL verbatim when it lies in the application's
     // URL space, else the start page.
     static std::string StartUrl(const std::vector<std::string>& args, const std::string& appID,
-                                const std::string& indexHtml);
+                                const std::string& indexHtml, std::string_view urlPrefix = TAppUrl::Prefix());
     // The arguments that open `url` in a new instance.
     static std::vector<std::string> RelaunchArguments(const std::string& appID, const std::string& url);
 };

@@ -10,14 +10,14 @@ void TAppContentGate::DocumentCommitted(std::string_view url) {
 }
 
 bool TAppContentGate::MayNavigate(std::string_view url, TNavigationCause cause) {
-    if (!TAppUrl::IsAppUrl(url)) return true;
+    if (!TAppUrl::IsAppUrl(url, FDocuments.UrlPrefix())) return true;
     if (cause == TNavigationCause::Page && !FTopIsApp) return false;
     FPermittedNavigation = WithoutFragment(url);
     return true;
 }
 
 bool TAppContentGate::MayRequest(std::string_view url, std::optional<std::string_view> requesterOrigin) const {
-    if (requesterOrigin && *requesterOrigin != TAppUrl::Origin()) return false;
+    if (requesterOrigin && *requesterOrigin != TAppUrl::Origin(FDocuments.UrlPrefix())) return false;
     if (FTopIsApp) return true;
     return !FPermittedNavigation.empty() && WithoutFragment(url) == FPermittedNavigation;
 }

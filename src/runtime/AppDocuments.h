@@ -18,6 +18,7 @@ public:
     // `origin` is the document's own origin where the platform reports it ("null" for a sandboxed
     // frame); without it only the URL decides.
     bool IsAppDocument(std::string_view url, std::optional<std::string_view> origin = std::nullopt) const;
+    std::string_view UrlPrefix() const { return FResolver.UrlPrefix(); }
 
 private:
     TResourceResolver FResolver;

@@ -42,20 +42,31 @@ std::string_view TAppUrl::Prefix() {
 #endif
 }
 
-std::string_view TAppUrl::Origin() {
-    return Prefix() == FileUrlPrefix ? std::string_view("null") : CustomPrefix.substr(0, CustomPrefix.size() - 1);
+std::string_view TAppUrl::PrefixForSetting(std::string_view urlSpace) {
+    if (Prefix() == FileUrlPrefix && StartsWithNoCase(urlSpace, "https") && urlSpace.size() == 5) return HttpsPrefix;
+    return Prefix();
 }
 
-std::string TAppUrl::StartPageUrl(const std::string& indexHtml) {
-    return std::string(Prefix()) + indexHtml;
+bool TAppUrl::IsKnownSetting(std::string_view urlSpace) {
+    const auto is = [&](std::string_view word) { return urlSpace.size() == word.size() && StartsWithNoCase(urlSpace, word); };
+    return urlSpace.empty() || is("file") || is("https");
+}
+
+std::string_view TAppUrl::Origin(std::string_view prefix) {
+    if (prefix == FileUrlPrefix) return "null";
+    return prefix.substr(0, prefix.size() - 1);
+}
+
+std::string TAppUrl::StartPageUrl(const std::string& indexHtml, std::string_view prefix) {
+    return std::string(prefix) + indexHtml;
 }
 
 bool TAppUrl::IsFileUrl(std::string_view url) {
     return StartsWithNoCase(url, "file:");
 }
 
-bool TAppUrl::IsAppUrl(std::string_view url) {
-    return StartsWithNoCase(url, Prefix());
+bool TAppUrl::IsAppUrl(std::string_view url, std::string_view prefix) {
+    return StartsWithNoCase(url, prefix);
 }
 
 std::string TAppUrl::ToAppUrl(std::string_view url) {
@@ -83,16 +94,16 @@ std::optional<std::string> TAppUrl::PercentDecode(std::string_view text) {
     return out;
 }
 
-std::optional<std::string> TAppUrl::RequestPath(std::string_view url) {
-    if (!IsAppUrl(url)) return std::nullopt;
-    std::string_view path = url.substr(Prefix().size());
+std::optional<std::string> TAppUrl::RequestPath(std::string_view url, std::string_view prefix) {
+    if (!IsAppUrl(url, prefix)) return std::nullopt;
+    std::string_view path = url.substr(prefix.size());
     path = path.substr(0, path.find_first_of("?#"));
     return PercentDecode(path);
 }
 
-std::optional<std::string> TAppUrl::LegacyRequestPath(std::string_view url) {
-    if (!IsAppUrl(url)) return std::nullopt;
-    return ReplaceAll(url.substr(Prefix().size()), "%20", " ");
+std::optional<std::string> TAppUrl::LegacyRequestPath(std::string_view url, std::string_view prefix) {
+    if (!IsAppUrl(url, prefix)) return std::nullopt;
+    return ReplaceAll(url.substr(prefix.size()), "%20", " ");
 }
 
 }  // namespace zorv

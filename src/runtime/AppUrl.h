@@ -6,36 +6,45 @@
 namespace zorv {
 
 // The URL space the application's pages live in. On Windows it is file:///, answered by the page
-// host's request filter. Engines that refuse to take over file: (WebKitGTK) serve the same paths
-// from a custom scheme, "zorv://app/": file:///index.html and zorv://app/index.html name the same
-// document.
+// host's request filter, or, when the settings ask for it, https://app.localhost/, an origin the
+// browser treats as a secure context that never reaches the network (module scripts, fetch and
+// workers of the app's own files then load). Engines that refuse to take over file: (WebKitGTK)
+// serve the same paths from a custom scheme, "zorv://app/": file:///index.html and
+// zorv://app/index.html name the same document. Every function that depends on the space takes its
+// prefix, by default this platform's default space.
 class TAppUrl {
 public:
     TAppUrl() = delete;
     static constexpr std::string_view FileUrlPrefix = "file:///";
+    static constexpr std::string_view HttpsPrefix = "https://app.localhost/";
     static constexpr std::string_view CustomScheme = "zorv";
     static constexpr std::string_view CustomPrefix = "zorv://app/";
 
-    // The prefix of the application's URL space on this platform.
+    // The prefix of the application's default URL space on this platform.
     static std::string_view Prefix();
-    // The origin of the application's documents as the engine reports it: "zorv://app" for the
-    // custom scheme, "null" (opaque) for file: documents.
-    static std::string_view Origin();
+    // The space the setting `UrlSpace` chooses: "https" (any letter case) on Windows gives
+    // https://app.localhost/, anything else the default; on Linux always zorv://app/.
+    static std::string_view PrefixForSetting(std::string_view urlSpace);
+    // Whether a `UrlSpace` value is one the runtime knows ("file", "https" or empty).
+    static bool IsKnownSetting(std::string_view urlSpace);
+    // The origin of the space's documents as the engine reports it: "zorv://app" for the custom
+    // scheme, "https://app.localhost", "null" (opaque) for file: documents.
+    static std::string_view Origin(std::string_view prefix = Prefix());
     // Prefix + the start page, inserted as it stands (the setting may hold a path or a query).
-    static std::string StartPageUrl(const std::string& indexHtml);
+    static std::string StartPageUrl(const std::string& indexHtml, std::string_view prefix = Prefix());
     // Starts with "file:" (any letter case).
     static bool IsFileUrl(std::string_view url);
-    // Starts with this platform's prefix (any letter case).
-    static bool IsAppUrl(std::string_view url);
-    // A file: URL expressed in this platform's URL space; other URLs are returned unchanged.
+    // Starts with the space's prefix (any letter case).
+    static bool IsAppUrl(std::string_view url, std::string_view prefix = Prefix());
+    // A file: URL expressed in this platform's default URL space; other URLs are returned unchanged.
     static std::string ToAppUrl(std::string_view url);
     // The path of an application URL relative to the application's root: prefix removed, query and
     // fragment dropped, percent-escapes decoded. Nothing for a URL outside the space, and for one
     // whose decoded path would hold a NUL character.
-    static std::optional<std::string> RequestPath(std::string_view url);
+    static std::optional<std::string> RequestPath(std::string_view url, std::string_view prefix = Prefix());
     // The same path with only "%20" decoded and the query kept: how file:/// URLs were looked up
     // by earlier releases, tried when the decoded path finds nothing.
-    static std::optional<std::string> LegacyRequestPath(std::string_view url);
+    static std::optional<std::string> LegacyRequestPath(std::string_view url, std::string_view prefix = Prefix());
     static std::optional<std::string> PercentDecode(std::string_view text);
 };
 

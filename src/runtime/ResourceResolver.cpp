@@ -44,19 +44,20 @@ std::string AbsoluteFromRequest(const std::string& path) {
 
 }  // namespace
 
-TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath)
-    : FExeZip(exeZip), FAppDirName(std::move(appDirName)), FExeDirPath(std::move(exeDirPath)) {}
+TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
+                                     std::string_view urlPrefix)
+    : FExeZip(exeZip), FAppDirName(std::move(appDirName)), FExeDirPath(std::move(exeDirPath)), FUrlPrefix(urlPrefix) {}
 
 TResource TResourceResolver::FindUrl(const std::string& url) const {
-    auto path = TAppUrl::RequestPath(url);
+    auto path = TAppUrl::RequestPath(url, FUrlPrefix);
     if (!path) return NotFound();
-    return Find(*path, TAppUrl::LegacyRequestPath(url));
+    return Find(*path, TAppUrl::LegacyRequestPath(url, FUrlPrefix));
 }
 
 TResourceSource TResourceResolver::LocateUrl(const std::string& url) const {
-    auto path = TAppUrl::RequestPath(url);
+    auto path = TAppUrl::RequestPath(url, FUrlPrefix);
     if (!path) return TResourceSource::Nowhere;
-    return Locate(*path, TAppUrl::LegacyRequestPath(url)).source;
+    return Locate(*path, TAppUrl::LegacyRequestPath(url, FUrlPrefix)).source;
 }
 
 TResource TResourceResolver::Find(const std::string& path, const std::optional<std::string>& legacyPath) const {

@@ -2,6 +2,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "runtime/AppUrl.h"
 
 namespace zorv {
 
@@ -26,8 +29,11 @@ struct TResource {
 // an absolute one. Nothing is cached: every call reads the whole entry or file anew.
 class TResourceResolver {
 public:
-    // `exeDirPath` ends with a path delimiter. The archive is borrowed; it may be null.
-    TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath);
+    // `exeDirPath` ends with a path delimiter. The archive is borrowed; it may be null. URLs are
+    // read in the app URL space that `urlPrefix` names.
+    TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
+                      std::string_view urlPrefix = TAppUrl::Prefix());
+    std::string_view UrlPrefix() const { return FUrlPrefix; }
 
     // `legacyPath` is tried in the same order when `path` finds nothing anywhere.
     TResource Find(const std::string& path, const std::optional<std::string>& legacyPath = std::nullopt) const;
@@ -54,6 +60,7 @@ private:
     const TAbZipKit* FExeZip;
     std::string FAppDirName;
     std::string FExeDirPath;
+    std::string_view FUrlPrefix;  // one of TAppUrl's constants
 };
 
 }  // namespace zorv

@@ -294,6 +294,37 @@ TEST_F(PackTool, SettingsOrAnApplicationFolderOutsideTheProjectNeverEnterTheArch
         << site.err;
 }
 
+// An author who needs the https app URL space on Windows, or who misspells the setting, is told
+// at build time; the build goes on.
+TEST_F(PackTool, UrlSpaceAdviceNamesTheSetting) {
+    struct TCase {
+        const char* setting;  // the UrlSpace line, or "" for none
+        const char* page;
+        bool unknownWarning;
+        bool httpsWarning;
+    };
+    const TCase cases[] = {
+        {"", "<script src=\"app.js\"></script>", false, false},
+        {"", "<script type=\"module\" crossorigin src=\"/assets/index.js\"></script>", false, true},
+        {"UrlSpace=file\n", "<script>fetch('data.json').then(r => r.json())</script>", false, true},
+        {"UrlSpace=file\n", "<script>const w = new Worker('w.js');</script>", false, true},
+        {"UrlSpace=https\n", "<script type=module src=main.js></script>", false, false},
+        {"UrlSpace=HTTPS\n", "<script>import('./lazy.js')</script>", false, false},
+        {"UrlSpace=http\n", "<p>plain</p>", true, false},
+        {"UrlSpace=http\n", "<script type='module'></script>", true, true},
+    };
+    for (const TCase& c : cases) {
+        WriteFile(FProject / "zorv.ini", std::string("[App]\nID=com.example.notes\nName=Notes\nDirName=www\n") + c.setting);
+        WriteFile(FProject / "www/index.html", c.page);
+        const TResult result = Build();
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err.find("\"UrlSpace\" must be \"file\" or \"https\"") != std::string::npos, c.unknownWarning)
+            << c.setting << c.page << "\n" << result.err;
+        EXPECT_EQ(result.err.find("set \"UrlSpace=https\" in zorv.ini") != std::string::npos, c.httpsWarning)
+            << c.setting << c.page << "\n" << result.err;
+    }
+}
+
 TEST_F(PackTool, UsageErrorsExitWith64) {
     const std::string project = Quote(FProject);
     const std::vector<std::string> misuses = {"",           "frobnicate",   "build " + project,

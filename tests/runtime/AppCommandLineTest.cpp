@@ -39,9 +39,10 @@ INSTANTIATE_TEST_SUITE_P(
                     TStartCase{{"com.acme.app", "javascript:alert(1)"}, true, ""}));
 
 TEST(AppCommandLineRelaunchTest, RelaunchArgumentsAreUnderstoodByTheNewInstance) {
-    const TArgs args = TAppCommandLine::RelaunchArguments("com.acme.app", "zorv://app/a \"b\".html");
+    const std::string url = std::string(TAppUrl::Prefix()) + "a \"b\".html";
+    const TArgs args = TAppCommandLine::RelaunchArguments("com.acme.app", url);
     EXPECT_TRUE(TAppCommandLine::IsRelaunch(args, "com.acme.app"));
-    EXPECT_EQ(TAppCommandLine::StartUrl(args, "com.acme.app", "index.html"), "zorv://app/a \"b\".html");
+    EXPECT_EQ(TAppCommandLine::StartUrl(args, "com.acme.app", "index.html"), url);
 }
 
 }  // namespace

@@ -49,6 +49,31 @@ TEST(AppUrlTest, AppAndFileUrlsAreRecognisedInAnyLetterCase) {
     EXPECT_FALSE(TAppUrl::IsAppUrl("https://app/index.html"));
 }
 
+// "https" is a space of its own on Windows only; every other value keeps the platform's default.
+TEST(AppUrlTest, UrlSpaceSettingChoosesThePrefix) {
+    const bool windows = TAppUrl::Prefix() == TAppUrl::FileUrlPrefix;
+    const std::string_view https = windows ? TAppUrl::HttpsPrefix : TAppUrl::Prefix();
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"", TAppUrl::Prefix()}, {"file", TAppUrl::Prefix()}, {"https", https},   {"HTTPS", https},
+        {"http", TAppUrl::Prefix()}, {"https ", TAppUrl::Prefix()}, {"zorv", TAppUrl::Prefix()},
+    };
+    for (const auto& [setting, prefix] : cases) EXPECT_EQ(TAppUrl::PrefixForSetting(setting), prefix) << setting;
+    for (std::string_view known : {"", "file", "File", "https", "HTTPS"}) EXPECT_TRUE(TAppUrl::IsKnownSetting(known));
+    for (std::string_view unknown : {"http", "files", "https:", " file"}) EXPECT_FALSE(TAppUrl::IsKnownSetting(unknown));
+}
+
+TEST(AppUrlTest, HttpsSpaceReadsPathsAsTheFileSpaceDoes) {
+    const std::string_view https = TAppUrl::HttpsPrefix;
+    EXPECT_EQ(TAppUrl::StartPageUrl("index.html", https), "https://app.localhost/index.html");
+    EXPECT_EQ(TAppUrl::RequestPath("https://app.localhost/sub/My%20Page.html?x=1#y", https), "sub/My Page.html");
+    EXPECT_EQ(TAppUrl::LegacyRequestPath("https://APP.LOCALHOST/a%20b.html?v=2", https), "a b.html?v=2");
+    EXPECT_EQ(TAppUrl::RequestPath("https://app.localhost.example.com/x", https), std::nullopt);
+    EXPECT_EQ(TAppUrl::RequestPath("file:///index.html", https), std::nullopt);
+    EXPECT_EQ(TAppUrl::Origin(https), "https://app.localhost");
+    EXPECT_EQ(TAppUrl::Origin(TAppUrl::FileUrlPrefix), "null");
+    EXPECT_EQ(TAppUrl::Origin(TAppUrl::CustomPrefix), "zorv://app");
+}
+
 #ifndef _WIN32
 TEST(AppUrlTest, FileUrlsMapOntoTheAppScheme) {
     EXPECT_EQ(TAppUrl::ToAppUrl("file:///help.html"), "zorv://app/help.html");

@@ -166,6 +166,10 @@ void TBrowserForm::LayOut() {
     FEdgeBrowser->SetBounds(browser);
 }
 
+TResourceResolver TBrowserForm::Resolver() const {
+    return TResourceResolver(FExeZip, FAppDirName, FAppDirPath, FUrlPrefix);
+}
+
 std::string TBrowserForm::DocumentStartScript() const {
     return TDocumentStartScript::Compose(FWithExternal ? BridgeScript() : std::string_view(), FWithExternal,
                                          FIsRuntime, FWebviewJavascript);
@@ -192,7 +196,7 @@ void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESU
         TWinText::Utf8ToWide(DocumentStartScript()).c_str(), nullptr);
     ApplySettings();
     sender.AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
-    FGate.emplace(TAppDocuments(TResourceResolver(FExeZip, FAppDirName, FAppDirPath)));
+    FGate.emplace(TAppDocuments(Resolver()));
     if (FStartPageURL.empty()) return;
     FHostNavigation = FStartPageURL;
     sender.Navigate(FStartPageURL);
@@ -218,12 +222,14 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     TCoTaskString uriText;
     if (FAILED(request->get_Uri(uriText.Put())) || !uriText) return;
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
-    if (!TAppUrl::IsAppUrl(uri)) return;  // web addresses, data: URLs and the like go on untouched
+    if (!TAppUrl::IsAppUrl(uri, FUrlPrefix)) return;  // web addresses, data: URLs and the like go on untouched
 
     FMimeRegistry.Refresh();
-    const TResource resource = TResourceResolver(FExeZip, FAppDirName, FAppDirPath).FindUrl(uri);
-    // Nothing in the archive or on disk: the web view handles the URL itself (its error page).
-    if (resource.status == 404) return;
+    const TResource resource = Resolver().FindUrl(uri);
+    // Nothing in the archive or on disk: under file:/// the web view handles the URL itself (its
+    // error page); under the https origin the answer is 404, so the request never reaches the
+    // network.
+    if (resource.status == 404 && FUrlPrefix == TAppUrl::FileUrlPrefix) return;
     ICoreWebView2Environment* environment = sender.EnvironmentInterface();
     if (!environment) return;
     // The stream keeps its own copy of the bytes for as long as the web view holds the response.
@@ -239,17 +245,17 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
         eventArgs->put_Response(response.Get());
 }
 
-// An application document's new window on a file: URL becomes a new instance; one on a web
-// address is the web view's own. Other documents open no window at all.
+// An application document's new window on a file: URL or an app URL becomes a new instance; one
+// on a web address is the web view's own. Other documents open no window at all.
 void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowRequestedEventArgs& args) {
     if (!FIsRuntime) return;
     TCoTaskString uriText;
     if (FAILED(args.ArgsInterface()->get_Uri(uriText.Put())) || !uriText) return;
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
-    const bool fileUrl = TAppUrl::IsFileUrl(uri);
-    if (!fileUrl && AppDocumentOnTop()) return;
+    const bool appUrl = TAppUrl::IsFileUrl(uri) || TAppUrl::IsAppUrl(uri, FUrlPrefix);
+    if (!appUrl && AppDocumentOnTop()) return;
     args.ArgsInterface()->put_Handled(TRUE);
-    if (fileUrl && AppDocumentOnTop() && FStartInstance) FStartInstance(NewInstanceArguments(FRuntimeAppID, uri));
+    if (appUrl && AppDocumentOnTop() && FStartInstance) FStartInstance(NewInstanceArguments(FRuntimeAppID, uri));
 }
 
 // Only the application, or the runtime's own start, navigates into the app URL space.
@@ -283,7 +289,7 @@ void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool isSuccess,
 void TBrowserForm::EdgeBrowserPermissionRequested(TEdgeBrowser&, TPermissionRequestedEventArgs& args) {
     TCoTaskString uriText;
     const bool fromApp = SUCCEEDED(args.ArgsInterface()->get_Uri(uriText.Put())) && uriText &&
-                         TAppUrl::IsAppUrl(TWinText::WideToUtf8(uriText.Get())) && AppDocumentOnTop();
+                         TAppUrl::IsAppUrl(TWinText::WideToUtf8(uriText.Get()), FUrlPrefix) && AppDocumentOnTop();
     args.ArgsInterface()->put_State(fromApp ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DENY);
 }
 

@@ -66,6 +66,11 @@ public:
     bool HandleRequests() const { return FHandleRequests; }
     void SetHandleRequests(bool value) { FHandleRequests = value; }
     void SetStartInstance(TStartInstance startInstance) { FStartInstance = std::move(startInstance); }
+    // The app URL space the pages live in: file:/// (the default) or https://app.localhost/.
+    std::string_view UrlPrefix() const { return FUrlPrefix; }
+    void SetUrlPrefix(std::string_view prefix) { FUrlPrefix = prefix; }
+    // Reads requests of the app URL space: the archive, then the disk.
+    TResourceResolver Resolver() const;
     bool ProgressBarVisible() const;
     // False after a navigation that ended on the browser's error page; a cancelled navigation
     // leaves the page that was there, and the answer, as they were.
@@ -114,7 +119,8 @@ private:
     std::string FStartPageURL;
     bool FHandleRequests = false;
     bool FLastNavigationSucceeded = true;
-    std::optional<TAppContentGate> FGate;  // once the web view exists
+    std::string_view FUrlPrefix = TAppUrl::FileUrlPrefix;  // one of TAppUrl's constants
+    std::optional<TAppContentGate> FGate;                  // once the web view exists
     std::string FHostNavigation;           // the start URL, until its navigation starts
     // Counts the documents loaded; a reply made for an earlier one is dropped.
     std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);

@@ -123,6 +123,7 @@ void TMainForm::FormCreate() {
     host.SetWithExternal(true);
     host.SetAllowDebug(FSettings.allowDebug);
     host.SetAllowContextMenu(FSettings.allowContextMenu);
+    host.SetUrlPrefix(TAppUrl::PrefixForSetting(FState.projectIni.ReadString("App", "UrlSpace", "file")));
 
     TEdgeBrowser& edge = host.EdgeBrowser();
     // The message is read while its event is being delivered and handed on through the UI thread's
@@ -145,9 +146,9 @@ void TMainForm::FormCreate() {
     module.SetOnAppCloseRequest([this] { AppCloseRequest(); });
     // Only pages the archive answered call the bridge; the top document's, as WebView2 gives no
     // bridge to frames.
-    module.SetAppDocumentRule([documents = TAppDocuments(TResourceResolver(
-                                   FState.exeZip.get(), FState.appDirName, FBrowserForm->AppDirPath()))](
-                                  const TWebMessage& message) { return documents.IsAppDocument(message.sourceUrl); });
+    module.SetAppDocumentRule([documents = TAppDocuments(host.Resolver())](const TWebMessage& message) {
+        return documents.IsAppDocument(message.sourceUrl);
+    });
 
     std::string extraScript;
     if (FState.exeZip && FState.exeZip->IsOpen()) FState.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
@@ -155,7 +156,7 @@ void TMainForm::FormCreate() {
 
     SetCaption(FSettings.caption);
     ApplyWindowSettings();
-    host.SetStartPageURL(TAppCommandLine::StartUrl(FState.args, FState.appID, FState.appIndexHtml));
+    host.SetStartPageURL(TAppCommandLine::StartUrl(FState.args, FState.appID, FState.appIndexHtml, host.UrlPrefix()));
 }
 
 void TMainForm::ApplyWindowSettings() {

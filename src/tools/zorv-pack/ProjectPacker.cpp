@@ -1,5 +1,7 @@
 #include "tools/zorv-pack/ProjectPacker.h"
 
+#include "tools/zorv-pack/UrlSpaceAdvice.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -188,6 +190,9 @@ bool TProjectPacker::Load(const fs::path& projectDir) {
         return Fail("zorv.ini: \"DirName\" must name a folder inside the project (got \"" + FAppDirName + "\")");
     if (!fs::is_directory(projectDir / PathFromUtf8(FAppDirName), error))
         return Fail("the application folder \"" + Utf8(projectDir / PathFromUtf8(FAppDirName)) + "\" does not exist");
+    for (const std::string& warning :
+         TUrlSpaceAdvice::Warnings(ini.ReadString("App", "UrlSpace", ""), projectDir / PathFromUtf8(FAppDirName)))
+        if (OnWarning) OnWarning(warning);
     return true;
 }
 
