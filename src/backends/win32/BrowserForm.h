@@ -66,7 +66,7 @@ public:
     bool HandleRequests() const { return FHandleRequests; }
     void SetHandleRequests(bool value) { FHandleRequests = value; }
     void SetStartInstance(TStartInstance startInstance) { FStartInstance = std::move(startInstance); }
-    // The app URL space the pages live in: file:/// (the default) or https://app.localhost/.
+    // The app URL space the pages live in: file:/// (the default) or the https origin.
     std::string_view UrlPrefix() const { return FUrlPrefix; }
     void SetUrlPrefix(std::string_view prefix) { FUrlPrefix = prefix; }
     // Reads requests of the app URL space: the archive, then the disk.
