@@ -135,15 +135,19 @@ const TWriter Writers[] = {
     {"extractFile", "30004", "/big.bin"},
 };
 
-TEST_F(FailedWrite, TemporaryFileThatCannotBeCreatedLeavesTheOldFile) {
-    // A name so long that no longer name fits beside it in the folder: the target exists, but the
-    // file the new content goes to first cannot be made.
+// A name as long as the folder allows: the temporary file beside it has a short name of its own,
+// so the write succeeds and leaves nothing else behind.
+TEST_F(FailedWrite, NameAsLongAsTheFolderAllowsIsWrittenWithNothingLeftBehind) {
     const fs::path target = scratch.Path() / std::string(250, 'n');
     for (const TWriter& writer : Writers) {
         WriteBytes(target, OldContent);
         const auto before = Listing(scratch.Path());
         SCOPED_TRACE(writer.name);
-        ExpectOldFileIntact(Write(writer.id, target, writer.bigContent), target, before);
+        const nlohmann::json reply = Write(writer.id, target, writer.bigContent);
+        ASSERT_TRUE(reply.is_object()) << "no reply";
+        EXPECT_TRUE(reply["success"].get<bool>()) << reply.dump();
+        EXPECT_NE(ReadBytes(target), OldContent);
+        EXPECT_EQ(Listing(scratch.Path()), before);
     }
 }
 
