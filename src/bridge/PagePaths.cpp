@@ -16,7 +16,7 @@ std::string TPagePaths::Resolve(std::string_view pagePath, std::string_view appD
     if (IsAbsolute(pagePath, style)) return std::string(pagePath);
     std::string relative(pagePath);
     // Each style reads the other's separator in a relative path as its own: pages written for
-    // one system ("data\\x.txt" or "data/x.txt") name the same file on the other.
+    // one system ("data\x.txt" or "data/x.txt") name the same file on the other.
     if (style == TPathStyle::Windows)
         std::replace(relative.begin(), relative.end(), '/', '\\');
     else

@@ -157,8 +157,8 @@ TEST(FileDialogs, ASecondCallWhileTheDialogIsOpenIsAnsweredAsCancelled) {
     EXPECT_EQ(choosersShown, 1);
 }
 
-// The initial file name: an existing file is preselected in the open dialog; in the save
-// dialog a path opens its folder with the name in the name box.
+// The initial file name, in both dialogs: a path whose folder exists opens that folder with the
+// name in the name box, whether or not the file exists; any other text goes into the name box.
 TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
     ZORV_REQUIRE_DISPLAY();
     TTempFolder temp;
@@ -168,10 +168,12 @@ TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
         bool save;
         std::string fileName;
         std::string expectedFolder;
-        std::string expectedName;  // save: the name box; open: the selected file
+        std::string expectedName;
     };
     const TCase cases[] = {
-        {false, temp / "reports/march.txt", temp / "reports", temp / "reports/march.txt"},
+        {false, temp / "reports/march.txt", temp / "reports", "march.txt"},
+        {false, temp / "reports/may.txt", temp / "reports", "may.txt"},
+        {false, "plain name.txt", "", "plain name.txt"},
         {true, temp / "reports/april.txt", temp / "reports", "april.txt"},
         {true, "plain name.txt", "", "plain name.txt"},
     };
@@ -184,8 +186,7 @@ TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
             gchar* current = gtk_file_chooser_get_current_folder(fileChooser);
             folder = current != nullptr ? current : "";
             g_free(current);
-            gchar* shown = c.save ? gtk_file_chooser_get_current_name(fileChooser)
-                                  : gtk_file_chooser_get_filename(fileChooser);
+            gchar* shown = gtk_file_chooser_get_current_name(fileChooser);
             name = shown != nullptr ? shown : "";
             g_free(shown);
             gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL);
@@ -200,22 +201,53 @@ TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
     }
 }
 
-TEST(FileDialogs, MasksMatchNamesRegardlessOfLetterCase) {
+// What the user types into the open dialog's name box comes back, the name of a file that does
+// not exist included.
+TEST(FileDialogs, OpenReturnsATypedNameOfAFileThatDoesNotExist) {
     ZORV_REQUIRE_DISPLAY();
-    GtkFileFilter* filter = TGtkDialogs::MakeFilter({"Pictures", "*.jpg"});
-    g_object_ref_sink(filter);
-    auto passes = [&](const char* name) {
+    TTempFolder temp;
+    std::ofstream(temp / "old.txt") << "o";
+    TGtkDialogs dialogs;
+    TFileDialogOptions options;
+    options.fileName = temp / "draft.txt";  // opens the dialog in the temporary folder
+    for (const std::string typed : {"new.txt", "old.txt"}) {
+        WhenWindowAppears(IsFileChooser, [&](GtkWindow* chooser) {
+            test::Pump(std::chrono::milliseconds(200));
+            // Typed as a user types, into the name box, which has the focus when the dialog opens.
+            test::FocusWindowOf(GTK_WIDGET(chooser));
+            test::Xdotool("key ctrl+a BackSpace");
+            test::Xdotool("type --delay 2 '" + typed + "'");
+            test::Xdotool("key Return");
+            // A chooser that refuses the name stays open: cancel it so that the test ends.
+            if (!test::RunUntil([&] { return FindMappedWindow(IsFileChooser) != chooser; }, std::chrono::seconds(3)))
+                gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL);
+        });
+        EXPECT_THAT(dialogs.ShowOpenDialog(options), Optional(temp / typed));
+    }
+}
+
+TEST(FileDialogs, MasksMatchNamesAsWindowsMasksDo) {
+    ZORV_REQUIRE_DISPLAY();
+    struct TCase {
+        const char* mask;
+        const char* name;
+        bool listed;
+    };
+    const TCase cases[] = {
+        {"*.jpg", "photo.jpg", true},    {"*.jpg", "PHOTO.JPG", true},  {"*.jpg", "Photo.Jpg", true},
+        {"*.jpg", "photo.jpeg", false},  {"*.jpg", "photo.png", false}, {"*.*", "README", true},
+        {"*.*", "notes.txt", true},      {"*", "README", true},         {"readme.*", "README", true},
+        {"readme.*", "readme.md", true}, {"readme.*", "readme2", false},
+    };
+    for (const TCase& c : cases) {
+        GtkFileFilter* filter = TGtkDialogs::MakeFilter({"Files", c.mask});
+        g_object_ref_sink(filter);
         GtkFileFilterInfo info{};
         info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
-        info.display_name = name;
-        return gtk_file_filter_filter(filter, &info) == TRUE;
-    };
-    EXPECT_TRUE(passes("photo.jpg"));
-    EXPECT_TRUE(passes("PHOTO.JPG"));
-    EXPECT_TRUE(passes("Photo.Jpg"));
-    EXPECT_FALSE(passes("photo.jpeg"));
-    EXPECT_FALSE(passes("photo.png"));
-    g_object_unref(filter);
+        info.display_name = c.name;
+        EXPECT_EQ(gtk_file_filter_filter(filter, &info) == TRUE, c.listed) << c.mask << " " << c.name;
+        g_object_unref(filter);
+    }
 }
 
 TEST(FileDialogs, ShowMessageWaitsForTheUserAndShowsTheText) {

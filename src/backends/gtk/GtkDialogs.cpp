@@ -37,17 +37,16 @@ GtkWindow* FindActiveTopLevel() {
     return active;
 }
 
-void SetInitialFileName(GtkFileChooser* chooser, bool save, const std::string& fileName) {
+// The folder part of `fileName`, when it names a folder that exists, becomes the dialog's folder
+// and the rest goes into the name box; otherwise the whole text goes into the name box.
+void SetInitialFileName(GtkFileChooser* chooser, const std::string& fileName) {
     if (fileName.empty()) return;
     namespace fs = std::filesystem;
     const fs::path path(fileName);
     std::error_code ec;
     const bool hasFolder = path.has_parent_path() && fs::is_directory(path.parent_path(), ec);
-    if (hasFolder) gtk_file_chooser_set_current_folder(chooser, path.parent_path().c_str());
-    if (save)
-        gtk_file_chooser_set_current_name(chooser, hasFolder ? path.filename().c_str() : fileName.c_str());
-    else if (fs::exists(path, ec))
-        gtk_file_chooser_set_filename(chooser, fileName.c_str());
+    if (hasFolder) gtk_file_chooser_set_current_folder(chooser, fs::absolute(path.parent_path(), ec).c_str());
+    gtk_file_chooser_set_current_name(chooser, hasFolder ? path.filename().c_str() : fileName.c_str());
 }
 
 }  // namespace
@@ -71,10 +70,19 @@ std::string TGtkDialogs::CaseInsensitivePattern(const std::string& mask) {
     return pattern;
 }
 
+std::vector<std::string> TGtkDialogs::FilterPatterns(const std::string& mask) {
+    std::vector<std::string> patterns{CaseInsensitivePattern(mask)};
+    // A mask ending in ".*" also matches names without an extension, as on Windows, where "*.*"
+    // lists every file.
+    if (mask.ends_with(".*")) patterns.push_back(CaseInsensitivePattern(mask.substr(0, mask.size() - 2)));
+    return patterns;
+}
+
 GtkFileFilter* TGtkDialogs::MakeFilter(const TFileType& fileType) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, fileType.displayName.c_str());
-    gtk_file_filter_add_pattern(filter, CaseInsensitivePattern(fileType.mask).c_str());
+    for (const std::string& pattern : FilterPatterns(fileType.mask))
+        gtk_file_filter_add_pattern(filter, pattern.c_str());
     return filter;
 }
 
@@ -83,15 +91,17 @@ std::optional<std::string> TGtkDialogs::RunFileChooser(bool save, const TFileDia
     if (running) return std::nullopt;
     TRunningFlag flag(running);
 
+    // The open dialog is a chooser with a name box too (GTK's own open chooser accepts only files
+    // that exist): the user may pick a file or type the name of one that does not exist yet.
     TGObjectOwned<GtkFileChooserNative> dialog(gtk_file_chooser_native_new(
-        options.title.empty() ? nullptr : options.title.c_str(), ActiveWindow(),
-        save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr));
+        options.title.empty() ? nullptr : options.title.c_str(), ActiveWindow(), GTK_FILE_CHOOSER_ACTION_SAVE,
+        save ? nullptr : "_Open", nullptr));
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
     gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(dialog.get()), TRUE);
     gtk_file_chooser_set_select_multiple(chooser, FALSE);
     for (const TFileType& fileType : options.fileTypes) gtk_file_chooser_add_filter(chooser, MakeFilter(fileType));
-    SetInitialFileName(chooser, save, options.fileName);
-    if (save) gtk_file_chooser_set_do_overwrite_confirmation(chooser, options.overwritePrompt);
+    SetInitialFileName(chooser, options.fileName);
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, save && options.overwritePrompt);
 
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(dialog.get())) != GTK_RESPONSE_ACCEPT) return std::nullopt;
     TGCharOwned fileName(gtk_file_chooser_get_filename(chooser));

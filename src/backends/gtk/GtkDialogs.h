@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Dialogs.h"
 
@@ -23,12 +24,14 @@ public:
     std::optional<std::string> ShowSaveDialog(const TFileDialogOptions& options) override;
     void ShowMessage(const std::string& text) override;
 
-    // A GTK filter for one file type. The mask matches names regardless of ASCII letter case,
-    // as Windows masks do ("*.jpg" lists PHOTO.JPG). The caller owns the (floating) filter.
+    // A GTK filter for one file type. The mask matches names as Windows masks do: regardless of
+    // ASCII letter case ("*.jpg" lists PHOTO.JPG), and a trailing ".*" also matches names without
+    // an extension ("*.*" lists every file). The caller owns the (floating) filter.
     static GtkFileFilter* MakeFilter(const TFileType& fileType);
     static std::string CaseInsensitivePattern(const std::string& mask);
 
 private:
+    static std::vector<std::string> FilterPatterns(const std::string& mask);
     std::optional<std::string> RunFileChooser(bool save, const TFileDialogOptions& options);
     GtkWindow* ActiveWindow() const;
 
