@@ -203,11 +203,15 @@ declare global {
             decodeToFile(args: DecodeToFileArgs): Promise<true>;
         }
 
-        /** Ends the session at once, closing other applications without asking. */
         interface System {
+            /** Ends the session at once, closing other applications without asking. */
             logoff(): Promise<true>;
+            /** Restarts the system; rejects with the system's message when it refuses. */
             reboot(): Promise<true>;
+            /** Turns the system off; rejects with the system's message when it refuses. */
             shutdown(): Promise<true>;
+            /** The system the runtime runs on: shell.command runs "cmd" on "windows", "/bin/sh" on "linux". */
+            getPlatform(): Promise<"windows" | "linux">;
         }
 
         interface MainMenu {

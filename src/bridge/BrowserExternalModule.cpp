@@ -48,6 +48,7 @@ const TBrowserExternalModule::TFunctionEntry TBrowserExternalModule::FunctionTab
     {11001, &TBrowserExternalModule::SystemLogoff, "zorv.system.logoff"},
     {11002, &TBrowserExternalModule::SystemReboot, "zorv.system.reboot"},
     {11003, &TBrowserExternalModule::SystemShutdown, "zorv.system.shutdown"},
+    {11004, &TBrowserExternalModule::SystemGetPlatform, nullptr},
     {12001, &TBrowserExternalModule::MainMenuSetItems, "zorv.mainMenu.setItems"},
     {12002, &TBrowserExternalModule::MainMenuUpdateItem, "zorv.mainMenu.updateItem"},
     {20001, &TBrowserExternalModule::DialogsOpenFile, nullptr},

@@ -151,6 +151,7 @@ private:
     void SystemLogoff(const std::string& uuid, const TBridgeArguments& args);
     void SystemReboot(const std::string& uuid, const TBridgeArguments& args);
     void SystemShutdown(const std::string& uuid, const TBridgeArguments& args);
+    void SystemGetPlatform(const std::string& uuid, const TBridgeArguments& args);
     void SendSystemResult(const std::string& uuid, bool accepted);
     // Native main menu.
     void MainMenuSetItems(const std::string& uuid, const TBridgeArguments& args);

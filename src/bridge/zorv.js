@@ -105,7 +105,8 @@ window.zorv = {
     system: {
         logoff: function () { return window.zorv.call(11001, {}); },
         reboot: function () { return window.zorv.call(11002, {}); },
-        shutdown: function () { return window.zorv.call(11003, {}); }
+        shutdown: function () { return window.zorv.call(11003, {}); },
+        getPlatform: function () { return window.zorv.call(11004, {}); }
     },
     mainMenu: {
         setItems: function (args) { return window.zorv.call(12001, args); },

@@ -180,6 +180,21 @@ TEST(ShellWindows, TitlesAsJsonList) {
     EXPECT_EQ(host.Reply("70004"), Success("[\"Main \\\"window\\\"\",\" padded \",\"Main \\\"window\\\"\"]"));
 }
 
+// The same answer with and without an archive; nothing is asked of the system.
+TEST(SystemFunctions, GetPlatformNamesTheSystemTheRuntimeWasBuiltFor) {
+#ifdef _WIN32
+    const char* platform = "\"windows\"";
+#else
+    const char* platform = "\"linux\"";
+#endif
+    TTestBridgeHost host;
+    EXPECT_EQ(host.Reply("11004"), Success(platform));
+    TAbZipKit archive;
+    host.module->SetExeZip(&archive);
+    EXPECT_EQ(host.Reply("11004", "{\"ignored\": [1]}"), Success(platform));
+    EXPECT_TRUE(host.os->ExitRequests().empty());
+}
+
 TEST(SystemFunctions, SessionRequestsInRuntimeMode) {
     TTestBridgeHost host;
     TAbZipKit archive;

@@ -13,6 +13,7 @@ async function usesEveryNamespace(): Promise<void> {
     await zorv.window.setState({ state: "maximized" });
     const output: string = await zorv.shell.command({ command: "echo hi", showWindow: false });
     const titles: string[] = await zorv.shell.windows();
+    const platform: "windows" | "linux" = await zorv.system.getPlatform();
     const themes: string[] = await zorv.themes.getThemes();
     const switched: boolean = await zorv.themes.setTheme({ name: "Carbon" });
     await zorv.base64.decodeToFile({ filePath: "a.bin", contents: "YWJj" });
@@ -26,6 +27,6 @@ async function usesEveryNamespace(): Promise<void> {
     } catch (reason) {
         void (reason as string);
     }
-    void [version, runtime, path, exists, temp, args, state, output, titles, themes, switched];
+    void [version, runtime, path, exists, temp, args, state, output, titles, platform, themes, switched];
 }
 void usesEveryNamespace;

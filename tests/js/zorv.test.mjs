@@ -54,13 +54,14 @@ test('every function posts its identifier with the caller\'s args or a new empty
   };
   const withoutArgs = {
     hello: 10001, isRuntime: 10002, 'system.logoff': 11001, 'system.reboot': 11002, 'system.shutdown': 11003,
+    'system.getPlatform': 11004,
     'folders.getTempDir': 40003, 'folders.getUserDocumentsDir': 40004, 'folders.getUserDesktopDir': 40005,
     'folders.getAppExecutableDir': 40006, 'folders.getAppDataDir': 40007, 'app.close': 50001,
     'app.inFullscreen': 50002, 'app.enterFullscreen': 50003, 'app.exitFullscreen': 50004, 'app.getArgs': 50005,
     'window.getStyle': 60001, 'window.getState': 60003, 'window.getTitle': 60005, 'shell.windows': 70004,
     'themes.getTheme': 80001, 'themes.getThemes': 80002,
   };
-  assert.equal(Object.keys(withArgs).length + Object.keys(withoutArgs).length, 39);
+  assert.equal(Object.keys(withArgs).length + Object.keys(withoutArgs).length, 40);
   const { zorv, posted } = loadPage();
   const invoke = (path, args) => {
     const parts = path.split('.');
