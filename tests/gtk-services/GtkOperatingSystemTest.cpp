@@ -316,8 +316,8 @@ TEST_F(ExitWindowsTest, EachActionAsksTheRightManager) {
     };
     const TCase cases[] = {
         {TExitWindowsAction::Logoff, false, "org.gnome.SessionManager", "Logout", "(uint32 2,)"},
-        {TExitWindowsAction::Reboot, true, "org.freedesktop.login1", "Reboot", "(false,)"},
-        {TExitWindowsAction::Shutdown, true, "org.freedesktop.login1", "PowerOff", "(false,)"},
+        {TExitWindowsAction::Reboot, true, "org.freedesktop.login1", "Reboot", "(true,)"},
+        {TExitWindowsAction::Shutdown, true, "org.freedesktop.login1", "PowerOff", "(true,)"},
     };
     for (const TCase& c : cases) {
         TRecordedCalls recorded;

@@ -1,7 +1,7 @@
 #include "backends/gtk/GtkOperatingSystem.h"
 
-#include <gdk/gdk.h>
 #include <gio/gio.h>
+#include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -31,8 +33,6 @@ namespace fs = std::filesystem;
 thread_local std::string TGtkOperatingSystem::lastError_;
 
 namespace {
-
-constexpr int kDBusTimeoutMs = 10000;
 
 std::string ErrnoText(int code) { return std::strerror(code); }
 
@@ -123,7 +123,7 @@ bool CallDBusForReal(const TDBusMethodCall& call, std::string& error) {
     }
     TGVariantOwned reply(g_dbus_connection_call_sync(
         bus.get(), call.service.c_str(), call.objectPath.c_str(), call.interfaceName.c_str(),
-        call.method.c_str(), arguments, nullptr, G_DBUS_CALL_FLAGS_NONE, kDBusTimeoutMs, nullptr, &rawError));
+        call.method.c_str(), arguments, nullptr, G_DBUS_CALL_FLAGS_NONE, call.timeoutMs, nullptr, &rawError));
     if (!reply) {
         TGErrorOwned owned(rawError);
         error = GErrorText(rawError);
@@ -171,6 +171,10 @@ struct TXCloseDisplay {
 };
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+bool IsBlank(const std::string& title) {
+    return std::all_of(title.begin(), title.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
 
 // Ignores the X errors that windows vanishing in the middle of the walk cause. On GDK's own
 // connection GDK's error trap does it; on a connection of our own a handler that drops them
@@ -292,16 +296,32 @@ private:
         return title;
     }
 
-    static bool IsBlank(const std::string& title) {
-        return std::all_of(title.begin(), title.end(),
-                           [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
-    }
-
     Display* display_;
     Atom netWmName_;
     Atom utf8String_;
     Atom wmState_;
 };
+
+// The titles of this process's own top-level windows (menus and other pop-ups left out).
+std::vector<std::string> OwnWindowTitles() {
+    std::vector<std::string> titles;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* item = windows; item != nullptr; item = item->next) {
+        GtkWindow* window = GTK_WINDOW(item->data);
+        const char* title = gtk_window_get_title(window);
+        if (gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL && title != nullptr && !IsBlank(title))
+            titles.emplace_back(title);
+    }
+    g_list_free(windows);
+    return titles;
+}
+
+std::vector<std::string> XServerWindowTitles() {
+    std::unique_ptr<Display, TXCloseDisplay> display(XOpenDisplay(nullptr));
+    if (!display) return {};
+    TXErrorGuard guard(nullptr, display.get());
+    return TXWindowTitles(display.get()).Collect();
+}
 
 }  // namespace
 
@@ -325,6 +345,10 @@ std::string TGtkOperatingSystem::LastErrorMessage() { return lastError_; }
 
 // --- Ending the session --------------------------------------------------------------------
 
+namespace {
+constexpr int kAuthorizationTimeoutMs = 120000;
+}  // namespace
+
 std::vector<TDBusMethodCall> TGtkOperatingSystem::SessionEndRequests(TExitWindowsAction action) {
     const std::string login1 = "org.freedesktop.login1";
     switch (action) {
@@ -336,11 +360,16 @@ std::vector<TDBusMethodCall> TGtkOperatingSystem::SessionEndRequests(TExitWindow
                 {false, "org.kde.Shutdown", "/Shutdown", "org.kde.Shutdown", "logout", "()"},
                 {true, login1, "/org/freedesktop/login1/session/auto", login1 + ".Session", "Terminate", "()"},
             };
+        // Interactive: where the system's rules want a password, the desktop's authentication
+        // agent asks the user, rather than logind refusing unseen. A refusal, the user's
+        // included, comes back as an error.
         case TExitWindowsAction::Reboot:
-            return {{true, login1, "/org/freedesktop/login1", login1 + ".Manager", "Reboot", "(false,)"}};
+            return {{true, login1, "/org/freedesktop/login1", login1 + ".Manager", "Reboot", "(true,)",
+                     kAuthorizationTimeoutMs}};
         case TExitWindowsAction::Shutdown:
             // A halted machine that stays on is not what a page asking to shut down expects.
-            return {{true, login1, "/org/freedesktop/login1", login1 + ".Manager", "PowerOff", "(false,)"}};
+            return {{true, login1, "/org/freedesktop/login1", login1 + ".Manager", "PowerOff", "(true,)",
+                     kAuthorizationTimeoutMs}};
     }
     return {};
 }
@@ -365,12 +394,14 @@ std::vector<std::string> TGtkOperatingSystem::GetWindowsCaptions() {
         TXErrorGuard guard(gdkDisplay, display);
         return TXWindowTitles(display).Collect();
     }
-    // Not on X through GDK (a Wayland session, or no GTK at all): the X server of $DISPLAY,
-    // if any, still knows its own clients.
-    std::unique_ptr<Display, TXCloseDisplay> display(XOpenDisplay(nullptr));
-    if (!display) return {};
-    TXErrorGuard guard(nullptr, display.get());
-    return TXWindowTitles(display.get()).Collect();
+    // Not on X through GDK (a Wayland session, or no GTK at all). Wayland lets no client see
+    // another's windows: the list holds this process's own windows, then the clients of the X
+    // server of $DISPLAY (XWayland), if there is one.
+    std::vector<std::string> titles;
+    if (gdkDisplay != nullptr) titles = OwnWindowTitles();
+    std::vector<std::string> xTitles = XServerWindowTitles();
+    titles.insert(titles.end(), std::make_move_iterator(xTitles.begin()), std::make_move_iterator(xTitles.end()));
+    return titles;
 }
 
 // --- Commands ------------------------------------------------------------------------------

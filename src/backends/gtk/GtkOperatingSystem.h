@@ -16,6 +16,9 @@ struct TDBusMethodCall {
     std::string interfaceName;
     std::string method;
     std::string arguments = "()";
+    // How long to wait for the answer; a request that lets the system ask the user for a password
+    // waits longer.
+    int timeoutMs = 10000;
     bool operator==(const TDBusMethodCall&) const = default;
 };
 
@@ -38,7 +41,8 @@ inline constexpr const char* kNoSessionEndVariable = "ZORV_TEST_NO_SESSION_END";
 
 // The operating-system services on a Linux desktop: commands run by "/bin/sh -c", documents and
 // URLs opened through GIO's default handlers, the file manager over org.freedesktop.FileManager1,
-// window titles from the X server, and the session ended through gnome-session, KDE or logind.
+// window titles from the X server (on Wayland: the own windows, then XWayland's), and the session
+// ended through gnome-session, KDE or logind.
 class TGtkOperatingSystem final : public IOperatingSystem {
 public:
     explicit TGtkOperatingSystem(TGtkSystemCalls calls = TGtkSystemCalls::Real());
