@@ -43,47 +43,47 @@ std::string RequiredMember(const nlohmann::json& message, const char* name) {
 }  // namespace
 
 const TBrowserExternalModule::TFunctionEntry TBrowserExternalModule::FunctionTable[] = {
-    {10001, &TBrowserExternalModule::Hello, nullptr},
-    {10002, &TBrowserExternalModule::IsRuntime, nullptr},
-    {11001, &TBrowserExternalModule::SystemLogoff, "zorv.system.logoff"},
-    {11002, &TBrowserExternalModule::SystemReboot, "zorv.system.reboot"},
-    {11003, &TBrowserExternalModule::SystemShutdown, "zorv.system.shutdown"},
-    {11004, &TBrowserExternalModule::SystemGetPlatform, nullptr},
-    {12001, &TBrowserExternalModule::MainMenuSetItems, "zorv.mainMenu.setItems"},
-    {12002, &TBrowserExternalModule::MainMenuUpdateItem, "zorv.mainMenu.updateItem"},
-    {20001, &TBrowserExternalModule::DialogsOpenFile, nullptr},
-    {20002, &TBrowserExternalModule::DialogsSaveFile, nullptr},
-    {30001, &TBrowserExternalModule::FilesFileExists, nullptr},
-    {30002, &TBrowserExternalModule::FilesDeleteFile, nullptr},
-    {30003, &TBrowserExternalModule::FilesWriteTextFile, nullptr},
+    {10001, "hello", &TBrowserExternalModule::Hello, nullptr},
+    {10002, "isRuntime", &TBrowserExternalModule::IsRuntime, nullptr},
+    {11001, "system.logoff", &TBrowserExternalModule::SystemLogoff, "zorv.system.logoff"},
+    {11002, "system.reboot", &TBrowserExternalModule::SystemReboot, "zorv.system.reboot"},
+    {11003, "system.shutdown", &TBrowserExternalModule::SystemShutdown, "zorv.system.shutdown"},
+    {11004, "system.getPlatform", &TBrowserExternalModule::SystemGetPlatform, nullptr},
+    {12001, "mainMenu.setItems", &TBrowserExternalModule::MainMenuSetItems, "zorv.mainMenu.setItems"},
+    {12002, "mainMenu.updateItem", &TBrowserExternalModule::MainMenuUpdateItem, "zorv.mainMenu.updateItem"},
+    {20001, "dialogs.openFile", &TBrowserExternalModule::DialogsOpenFile, nullptr},
+    {20002, "dialogs.saveFile", &TBrowserExternalModule::DialogsSaveFile, nullptr},
+    {30001, "files.fileExists", &TBrowserExternalModule::FilesFileExists, nullptr},
+    {30002, "files.deleteFile", &TBrowserExternalModule::FilesDeleteFile, nullptr},
+    {30003, "files.writeTextFile", &TBrowserExternalModule::FilesWriteTextFile, nullptr},
     // Pages have always been shown this path for files.extractFile.
-    {30004, &TBrowserExternalModule::FilesExtractFile, "zorv.app.extractFile"},
-    {40001, &TBrowserExternalModule::FoldersDirExists, nullptr},
-    {40002, &TBrowserExternalModule::FoldersDeleteDir, nullptr},
-    {40003, &TBrowserExternalModule::FoldersGetTempDir, nullptr},
-    {40004, &TBrowserExternalModule::FoldersGetUserDocumentsDir, nullptr},
-    {40005, &TBrowserExternalModule::FoldersGetUserDesktopDir, nullptr},
-    {40006, &TBrowserExternalModule::FoldersGetAppExecutableDir, nullptr},
-    {40007, &TBrowserExternalModule::FoldersGetAppDataDir, nullptr},
-    {50001, &TBrowserExternalModule::AppClose, nullptr},
-    {50002, &TBrowserExternalModule::AppInFullscreen, nullptr},
-    {50003, &TBrowserExternalModule::AppEnterFullscreen, "zorv.app.enterFullscreen"},
-    {50004, &TBrowserExternalModule::AppExitFullscreen, "zorv.app.exitFullscreen"},
-    {50005, &TBrowserExternalModule::AppGetArgs, "zorv.app.getArgs"},
-    {60001, &TBrowserExternalModule::WindowGetStyle, nullptr},
-    {60002, &TBrowserExternalModule::WindowSetStyle, nullptr},
-    {60003, &TBrowserExternalModule::WindowGetState, nullptr},
-    {60004, &TBrowserExternalModule::WindowSetState, nullptr},
-    {60005, &TBrowserExternalModule::WindowGetTitle, nullptr},
-    {60006, &TBrowserExternalModule::WindowSetTitle, nullptr},
-    {70001, &TBrowserExternalModule::ShellExecute, nullptr},
-    {70002, &TBrowserExternalModule::ShellExplore, nullptr},
-    {70003, &TBrowserExternalModule::ShellCommand, nullptr},
-    {70004, &TBrowserExternalModule::ShellWindows, nullptr},
-    {80001, &TBrowserExternalModule::ThemesGetTheme, "zorv.themes.getTheme"},
-    {80002, &TBrowserExternalModule::ThemesGetThemes, "zorv.themes.getThemes"},
-    {80003, &TBrowserExternalModule::ThemesSetTheme, "zorv.themes.setTheme"},
-    {90001, &TBrowserExternalModule::Base64DecodeToFile, nullptr},
+    {30004, "files.extractFile", &TBrowserExternalModule::FilesExtractFile, "zorv.app.extractFile"},
+    {40001, "folders.dirExists", &TBrowserExternalModule::FoldersDirExists, nullptr},
+    {40002, "folders.deleteDir", &TBrowserExternalModule::FoldersDeleteDir, nullptr},
+    {40003, "folders.getTempDir", &TBrowserExternalModule::FoldersGetTempDir, nullptr},
+    {40004, "folders.getUserDocumentsDir", &TBrowserExternalModule::FoldersGetUserDocumentsDir, nullptr},
+    {40005, "folders.getUserDesktopDir", &TBrowserExternalModule::FoldersGetUserDesktopDir, nullptr},
+    {40006, "folders.getAppExecutableDir", &TBrowserExternalModule::FoldersGetAppExecutableDir, nullptr},
+    {40007, "folders.getAppDataDir", &TBrowserExternalModule::FoldersGetAppDataDir, nullptr},
+    {50001, "app.close", &TBrowserExternalModule::AppClose, nullptr},
+    {50002, "app.inFullscreen", &TBrowserExternalModule::AppInFullscreen, nullptr},
+    {50003, "app.enterFullscreen", &TBrowserExternalModule::AppEnterFullscreen, "zorv.app.enterFullscreen"},
+    {50004, "app.exitFullscreen", &TBrowserExternalModule::AppExitFullscreen, "zorv.app.exitFullscreen"},
+    {50005, "app.getArgs", &TBrowserExternalModule::AppGetArgs, "zorv.app.getArgs"},
+    {60001, "window.getStyle", &TBrowserExternalModule::WindowGetStyle, nullptr},
+    {60002, "window.setStyle", &TBrowserExternalModule::WindowSetStyle, nullptr},
+    {60003, "window.getState", &TBrowserExternalModule::WindowGetState, nullptr},
+    {60004, "window.setState", &TBrowserExternalModule::WindowSetState, nullptr},
+    {60005, "window.getTitle", &TBrowserExternalModule::WindowGetTitle, nullptr},
+    {60006, "window.setTitle", &TBrowserExternalModule::WindowSetTitle, nullptr},
+    {70001, "shell.execute", &TBrowserExternalModule::ShellExecute, nullptr},
+    {70002, "shell.explore", &TBrowserExternalModule::ShellExplore, nullptr},
+    {70003, "shell.command", &TBrowserExternalModule::ShellCommand, nullptr},
+    {70004, "shell.windows", &TBrowserExternalModule::ShellWindows, nullptr},
+    {80001, "themes.getTheme", &TBrowserExternalModule::ThemesGetTheme, "zorv.themes.getTheme"},
+    {80002, "themes.getThemes", &TBrowserExternalModule::ThemesGetThemes, "zorv.themes.getThemes"},
+    {80003, "themes.setTheme", &TBrowserExternalModule::ThemesSetTheme, "zorv.themes.setTheme"},
+    {90001, "base64.decodeToFile", &TBrowserExternalModule::Base64DecodeToFile, nullptr},
 };
 
 TBrowserExternalModule::TBrowserExternalModule(TBridgeServices services, TBridgeContext context)
@@ -104,6 +104,12 @@ TBrowserExternalModule::~TBrowserExternalModule() {
 
 std::string TBrowserExternalModule::MainMenuItemClickScript(int32_t tag) {
     return "zorv.events.onMainMenuItemClick(" + std::to_string(tag) + ");";
+}
+
+std::vector<TBrowserExternalModule::TFunctionInfo> TBrowserExternalModule::Functions() {
+    std::vector<TFunctionInfo> functions;
+    for (const TFunctionEntry& entry : FunctionTable) functions.push_back({entry.id, entry.pagePath});
+    return functions;
 }
 
 const TBrowserExternalModule::TFunctionEntry* TBrowserExternalModule::FindFunction(int32_t id) {

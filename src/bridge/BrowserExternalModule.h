@@ -56,6 +56,14 @@ public:
     // The web view's web-message handler.
     void EdgeBrowserWebMessageReceived(const TWebMessage& message);
 
+    // Every function the page can call: its identifier and its path under window.zorv
+    // ("files.fileExists"), as zorv.js and types/zorv.d.ts must name it.
+    struct TFunctionInfo {
+        int32_t id;
+        const char* pagePath;
+    };
+    static std::vector<TFunctionInfo> Functions();
+
     // The scripts native code runs in the page.
     static constexpr const char* CloseQueryScript = "zorv.events.onCloseQuery();";
     static std::string MainMenuItemClickScript(int32_t tag);
@@ -88,6 +96,7 @@ private:
     using TFunction = void (TBrowserExternalModule::*)(const std::string& uuid, const TBridgeArguments& args);
     struct TFunctionEntry {
         int32_t id;
+        const char* pagePath;  // under window.zorv
         TFunction function;
         const char* runtimeOnlyPath;  // the path named by the runtime-only message, or null
     };

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "BridgeTestSupport.h"
 #include "archive/AbZipKit.h"
@@ -317,6 +321,71 @@ TEST(BridgeScript, EmbeddedScriptIsTheRepositoryFileWithoutItsByteOrderMark) {
         ASSERT_GT(i, 0u);
         ASSERT_EQ(text[i - 1], '\r') << "line feed without carriage return at byte " << i;
     }
+}
+
+// The function paths of a script or declarations, read by patterns that fit how zorv.js and
+// types/zorv.d.ts are written: path -> identifier (0 where the text gives none).
+std::map<std::string, int32_t> PagePathsInScript(const std::string& script) {
+    // Namespaces open at "    name: {" and close at "    }" (four blanks: members of window.zorv).
+    std::map<std::size_t, std::string> namespaceAt;  // position -> namespace from there on ("" outside)
+    static const std::regex namespaceEdge(R"((?:^|\n)    (?:(\w+): \{|\}))");
+    for (std::sregex_iterator it(script.begin(), script.end(), namespaceEdge), end; it != end; ++it)
+        namespaceAt[static_cast<std::size_t>(it->position())] = (*it)[1].matched ? (*it)[1].str() : "";
+    static const std::regex function(R"((\w+): function \([^)]*\) \{\s*(?:return )?(?:window\.zorv|this)\.call\((\d+))");
+    std::map<std::string, int32_t> paths;
+    for (std::sregex_iterator it(script.begin(), script.end(), function), end; it != end; ++it) {
+        auto edge = namespaceAt.upper_bound(static_cast<std::size_t>(it->position()));
+        const std::string currentNamespace = edge == namespaceAt.begin() ? "" : std::prev(edge)->second;
+        const std::string name = (*it)[1];
+        paths[currentNamespace.empty() ? name : currentNamespace + "." + name] = std::stoi((*it)[2]);
+    }
+    return paths;
+}
+
+std::set<std::string> PagePathsInDeclarations(const std::string& declarations) {
+    // Bridge's members name the interface of each namespace ("files: Files;").
+    std::map<std::string, std::string> namespaceOfInterface;
+    static const std::regex member(R"(^\s+(\w+): (\w+);\s*$)");
+    static const std::regex interfaceOpen(R"(^\s+interface (\w+)(?: extends \w+)? \{)");
+    static const std::regex method(R"(^\s+(\w+)\([^)]*\): (?:Promise<|NoReply))");
+    std::vector<std::pair<std::string, std::string>> methods;  // interface, method
+    std::string currentInterface;
+    std::istringstream lines(declarations);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (std::regex_search(line, match, interfaceOpen)) currentInterface = match[1];
+        else if (std::regex_match(line, match, member) && currentInterface == "Bridge") namespaceOfInterface[match[2]] = match[1];
+        else if (std::regex_search(line, match, method)) methods.emplace_back(currentInterface, match[1]);
+    }
+    std::set<std::string> paths;
+    for (const auto& [interfaceName, name] : methods) {
+        if (interfaceName == "Bridge") {
+            if (name != "call") paths.insert(name);
+        } else if (namespaceOfInterface.count(interfaceName)) {
+            paths.insert(namespaceOfInterface[interfaceName] + "." + name);
+        }
+    }
+    return paths;
+}
+
+// Each function is described once, in the dispatcher's table; the page script and the
+// declarations must name exactly those functions, with the same identifiers.
+TEST(FunctionTable, PageScriptAndDeclarationsNameExactlyTheTablesFunctions) {
+    std::map<std::string, int32_t> table;
+    std::set<int32_t> ids;
+    for (const TBrowserExternalModule::TFunctionInfo& function : TBrowserExternalModule::Functions()) {
+        EXPECT_TRUE(table.emplace(function.pagePath, function.id).second) << "path twice: " << function.pagePath;
+        EXPECT_TRUE(ids.insert(function.id).second) << "identifier twice: " << function.id;
+    }
+    EXPECT_EQ(PagePathsInScript(std::string(ZorvExternalJavascript())), table);
+
+#ifndef _WIN32
+    const char* source = std::getenv("ZORV_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::set<std::string> tablePaths;
+    for (const auto& [path, id] : table) tablePaths.insert(path);
+    EXPECT_EQ(PagePathsInDeclarations(ReadFileBytes(std::filesystem::path(source) / "types/zorv.d.ts")), tablePaths);
+#endif
 }
 
 }  // namespace
