@@ -77,7 +77,7 @@ TMainForm::~TMainForm() {
 
 void TMainForm::Show() {
     gtk_widget_show_all(GTK_WIDGET(FWindow));
-    if (FWindowState == TWindowState::Maximized) gtk_window_maximize(FWindow);
+    if (FWindowState == TWindowState::Maximized) SetWindowState(TWindowState::Maximized);
     FBrowserForm->Start();
 }
 
@@ -114,8 +114,31 @@ void TMainForm::SetBorderStyle(TBorderStyle style) {
                                           style == TBorderStyle::None);
 }
 
+// Full screen is entered as border none, then maximised, while the bridge's full-screen flag is
+// set (at start-up from the settings, or by app.enterFullscreen). The maximised state then is the
+// toolkit's real full screen, which also covers the desktop's panels and docks; it is reported as
+// maximised. Any other state leaves it, and the window manager gives back the earlier size.
+bool TMainForm::FullscreenWanted() const { return FBrowserExternalModule->InFullscreen(); }
+
+void TMainForm::EnterToolkitFullscreen() {
+    FToolkitFullscreen = true;
+    gtk_window_deiconify(FWindow);
+    gtk_window_fullscreen(FWindow);
+}
+
+void TMainForm::LeaveToolkitFullscreen() {
+    if (!FToolkitFullscreen) return;
+    FToolkitFullscreen = false;
+    gtk_window_unfullscreen(FWindow);
+}
+
 void TMainForm::SetWindowState(TWindowState state) {
     FWindowState = state;
+    if (state == TWindowState::Maximized && FullscreenWanted()) {
+        EnterToolkitFullscreen();
+        return;
+    }
+    LeaveToolkitFullscreen();
     switch (state) {
         case TWindowState::Minimized:
             gtk_window_iconify(FWindow);
@@ -131,9 +154,17 @@ void TMainForm::SetWindowState(TWindowState state) {
     }
 }
 
+// Looked up by type name: GDK's X11 header brings Xlib's macros (None among them), which clash
+// with this file's names.
+bool TMainForm::KeepAboveApplies() const {
+    const GType x11Display = g_type_from_name("GdkX11Display");
+    return x11Display != 0 && G_TYPE_CHECK_INSTANCE_TYPE(gtk_widget_get_display(GTK_WIDGET(FWindow)), x11Display);
+}
+
 void TMainForm::SetFormStyle(TFormStyle style) {
-    FFormStyle = style;
-    gtk_window_set_keep_above(FWindow, style == TFormStyle::StayOnTop);
+    const bool above = style == TFormStyle::StayOnTop && KeepAboveApplies();
+    FFormStyle = above ? TFormStyle::StayOnTop : TFormStyle::Normal;
+    gtk_window_set_keep_above(FWindow, above);
 }
 
 std::string TMainForm::GetCaption() const {
@@ -187,12 +218,19 @@ gboolean TMainForm::HandleDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
     return TRUE;  // the window is never destroyed by GTK itself
 }
 
+// Follows what the window manager did, the user's own changes included. Only changes of the
+// flags in question count: a focus change says nothing about a state asked for and not yet shown.
 gboolean TMainForm::HandleWindowStateEvent(GtkWidget*, GdkEventWindowState* event, gpointer self) {
     auto* form = static_cast<TMainForm*>(self);
     const GdkWindowState state = event->new_window_state;
-    if (state & GDK_WINDOW_STATE_ICONIFIED) form->FWindowState = TWindowState::Minimized;
-    else if (state & GDK_WINDOW_STATE_MAXIMIZED) form->FWindowState = TWindowState::Maximized;
-    else form->FWindowState = TWindowState::Normal;
+    constexpr int filling = GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_FULLSCREEN;
+    if (event->changed_mask & (GDK_WINDOW_STATE_ICONIFIED | filling)) {
+        if (state & GDK_WINDOW_STATE_ICONIFIED) form->FWindowState = TWindowState::Minimized;
+        else if (state & filling) form->FWindowState = TWindowState::Maximized;
+        else form->FWindowState = TWindowState::Normal;
+    }
+    if (event->changed_mask & GDK_WINDOW_STATE_ABOVE)
+        form->FFormStyle = state & GDK_WINDOW_STATE_ABOVE ? TFormStyle::StayOnTop : TFormStyle::Normal;
     return FALSE;
 }
 

@@ -39,6 +39,8 @@ public:
     void SetBorderStyle(TBorderStyle style) override;
     TWindowState GetWindowState() const override { return FWindowState; }
     void SetWindowState(TWindowState state) override;
+    // Stay-on-top is reported only where the window system applies it: on X11 through the
+    // window manager; Wayland gives clients no way to keep a window above others.
     TFormStyle GetFormStyle() const override { return FFormStyle; }
     void SetFormStyle(TFormStyle style) override;
     std::string GetCaption() const override;
@@ -49,6 +51,10 @@ public:
 
 private:
     void ApplyWindowSettings(const TWindowSettings& settings);
+    bool FullscreenWanted() const;
+    void EnterToolkitFullscreen();
+    void LeaveToolkitFullscreen();
+    bool KeepAboveApplies() const;
     void DocumentTitleChanged(const std::string& title);
     void AppCloseRequest();
     bool PageCanAnswerCloseQuery() const;
@@ -66,6 +72,7 @@ private:
     TBorderStyle FBorderStyle = TBorderStyle::Sizeable;
     TWindowState FWindowState = TWindowState::Normal;
     TFormStyle FFormStyle = TFormStyle::Normal;
+    bool FToolkitFullscreen = false;  // gtk_window_fullscreen asked for and not taken back
     bool FClosed = false;
     // Cleared on destruction, so that late script completions find the window gone.
     std::shared_ptr<TMainForm*> FAlive = std::make_shared<TMainForm*>(this);
