@@ -7,7 +7,9 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 
 #include "archive/PkwareCipher.h"
 #include "archive/ZipNames.h"
@@ -40,6 +42,9 @@ constexpr uint16_t MethodDeflate = 8;
 constexpr unsigned HighestSupportedVersion = 63;
 // Work in blocks that stay in the processor's cache between decrypting and checksumming.
 constexpr std::size_t BlockSize = 64 * 1024;
+// How far apart the kept cipher states of an encrypted stored entry lie; a range read decrypts at
+// most this many bytes it does not serve.
+constexpr uint64_t CipherCheckpointStep = BlockSize;
 // Deflate cannot expand its input by more than about 1032 to 1; a declared size beyond that is
 // a lie, and trusting it would let a few bytes of archive claim gigabytes of memory.
 constexpr uint64_t MaxDeflateRatio = 1032;
@@ -176,6 +181,18 @@ struct TAbZipKit::TImpl {
     // head of their chain in directory order, so a walk meets later duplicates first.
     std::vector<int32_t> bucketHeads;
     std::vector<int32_t> nextInBucket;
+    // Per encrypted stored entry, the cipher's state before each 64 KiB of its data, filled in as
+    // reads pass by: element k is the state at data offset k * CipherCheckpointStep.
+    mutable std::mutex checkpointLock;
+    mutable std::unordered_map<int32_t, std::vector<TPkwareCipher::TKeys>> checkpoints;
+
+    // An entry's data as the archive holds it, the encryption header passed, and the cipher
+    // positioned after that header when the entry is encrypted.
+    struct TEntryData {
+        const unsigned char* data = nullptr;
+        uint64_t size = 0;
+        std::optional<TPkwareCipher> cipher;
+    };
 
     const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(bytes.data()); }
 
@@ -185,6 +202,8 @@ struct TAbZipKit::TImpl {
         items.clear();
         bucketHeads.clear();
         nextInBucket.clear();
+        std::lock_guard<std::mutex> lock(checkpointLock);
+        checkpoints.clear();
     }
 
     void ReadCentralDirectory(const TEndRecord& end);
@@ -192,11 +211,17 @@ struct TAbZipKit::TImpl {
     void Open();
     void BuildIndex();
     int Find(std::string_view name) const;
-    TAbExtractStatus Extract(const TAbZipItem& item, const TAbSink& sink) const;
-    TAbExtractStatus Produce(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+    TAbExtractStatus Prepare(const TAbZipItem& item, TEntryData& entry) const;
+    TAbExtractStatus Extract(int32_t index, const TAbSink& sink) const;
+    TAbExtractStatus ExtractRange(int32_t index, uint64_t offset, uint64_t length, const TAbSink& sink) const;
+    TAbExtractStatus Produce(int32_t index, const unsigned char* data, uint64_t size,
                              std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
-    TAbExtractStatus CopyStored(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+    TAbExtractStatus CopyStored(int32_t index, const unsigned char* data, uint64_t size,
                                 std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
+    TAbExtractStatus CopyStoredPart(int32_t index, const TEntryData& entry, uint64_t offset, uint64_t length,
+                                    const TAbSink& sink) const;
+    void KeepCheckpoint(int32_t index, uint64_t offset, const TPkwareCipher& cipher) const;
+    TPkwareCipher CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const;
     TAbExtractStatus Inflate(const TAbZipItem& item, const unsigned char* data, uint64_t size,
                              std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
 };
@@ -293,7 +318,7 @@ int TAbZipKit::TImpl::Find(std::string_view name) const {
     return -1;
 }
 
-TAbExtractStatus TAbZipKit::TImpl::Extract(const TAbZipItem& item, const TAbSink& sink) const {
+TAbExtractStatus TAbZipKit::TImpl::Prepare(const TAbZipItem& item, TEntryData& entry) const {
     if ((item.versionNeededToExtract & 0xFF) > HighestSupportedVersion) return TAbExtractStatus::UnsupportedMethod;
     const uint64_t local = item.localHeaderOffset;
     if (local > bytes.size() || bytes.size() - local < LocalHeaderSize) return TAbExtractStatus::DamagedData;
@@ -304,37 +329,132 @@ TAbExtractStatus TAbZipKit::TImpl::Extract(const TAbZipItem& item, const TAbSink
     const uint64_t dataStart = local + LocalHeaderSize + Le16(header + 26) + Le16(header + 28);
     if (dataStart > bytes.size() || bytes.size() - dataStart < item.compressedSize) return TAbExtractStatus::DamagedData;
 
-    const unsigned char* data = Data() + dataStart;
-    uint64_t size = item.compressedSize;
-    std::optional<TPkwareCipher> cipher;
+    entry.data = Data() + dataStart;
+    entry.size = item.compressedSize;
     if (item.generalPurposeFlags & EncryptedFlag) {
         if (password.empty()) return TAbExtractStatus::WrongPassword;
-        if (size < TPkwareCipher::HeaderSize) return TAbExtractStatus::DamagedData;
+        if (entry.size < TPkwareCipher::HeaderSize) return TAbExtractStatus::DamagedData;
         std::array<unsigned char, TPkwareCipher::HeaderSize> encryptionHeader;
-        std::memcpy(encryptionHeader.data(), data, encryptionHeader.size());
-        cipher.emplace(password);
-        cipher->Decrypt(encryptionHeader.data(), encryptionHeader.size());
+        std::memcpy(encryptionHeader.data(), entry.data, encryptionHeader.size());
+        entry.cipher.emplace(password);
+        entry.cipher->Decrypt(encryptionHeader.data(), encryptionHeader.size());
         // With a data descriptor the CRC is not known when the header is written, so the check
         // byte is the high byte of the modification time instead.
         const uint32_t checkValue = (localFlags & DataDescriptorFlag) ? static_cast<uint32_t>(localModTime) << 16 : item.crc32;
         if (encryptionHeader.back() != (checkValue >> 24)) return TAbExtractStatus::WrongPassword;
-        data += TPkwareCipher::HeaderSize;
-        size -= TPkwareCipher::HeaderSize;
+        entry.data += TPkwareCipher::HeaderSize;
+        entry.size -= TPkwareCipher::HeaderSize;
     }
-    if (item.uncompressedSize == 0) return TAbExtractStatus::Ok;
-    return Produce(item, data, size, cipher, sink);
+    return TAbExtractStatus::Ok;
 }
 
-TAbExtractStatus TAbZipKit::TImpl::Produce(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+TAbExtractStatus TAbZipKit::TImpl::Extract(int32_t index, const TAbSink& sink) const {
+    const TAbZipItem& item = items[static_cast<std::size_t>(index)];
+    TEntryData entry;
+    if (const TAbExtractStatus status = Prepare(item, entry); status != TAbExtractStatus::Ok) return status;
+    if (item.uncompressedSize == 0) return TAbExtractStatus::Ok;
+    return Produce(index, entry.data, entry.size, entry.cipher, sink);
+}
+
+TAbExtractStatus TAbZipKit::TImpl::ExtractRange(int32_t index, uint64_t offset, uint64_t length,
+                                                const TAbSink& sink) const {
+    const TAbZipItem& item = items[static_cast<std::size_t>(index)];
+    if (offset == 0 && length >= item.uncompressedSize) return Extract(index, sink);
+    TEntryData entry;
+    if (const TAbExtractStatus status = Prepare(item, entry); status != TAbExtractStatus::Ok) return status;
+    if (offset >= item.uncompressedSize || length == 0) return TAbExtractStatus::Ok;
+    length = std::min(length, item.uncompressedSize - offset);
+    if (item.compressionMethod == MethodStored) return CopyStoredPart(index, entry, offset, length, sink);
+    if (item.compressionMethod != MethodDeflate) return TAbExtractStatus::UnsupportedMethod;
+
+    // Inflate from the start, pass on only the part, and stop once it is passed on.
+    uint64_t position = 0;
+    bool complete = false;
+    const TAbSink window = [&](const char* data, std::size_t size) {
+        const uint64_t blockEnd = position + size;
+        if (blockEnd > offset) {
+            const uint64_t from = std::max(offset, position);
+            const uint64_t to = std::min(blockEnd, offset + length);
+            if (!sink(data + (from - position), static_cast<std::size_t>(to - from))) return false;
+            complete = to == offset + length;
+        }
+        position = blockEnd;
+        return !complete;
+    };
+    const TAbExtractStatus status = Produce(index, entry.data, entry.size, entry.cipher, window);
+    if (complete && (status == TAbExtractStatus::SinkFailed || status == TAbExtractStatus::Ok)) return TAbExtractStatus::Ok;
+    return status;
+}
+
+void TAbZipKit::TImpl::KeepCheckpoint(int32_t index, uint64_t offset, const TPkwareCipher& cipher) const {
+    if (offset % CipherCheckpointStep != 0) return;
+    std::lock_guard<std::mutex> lock(checkpointLock);
+    std::vector<TPkwareCipher::TKeys>& marks = checkpoints[index];
+    if (marks.size() == offset / CipherCheckpointStep) marks.push_back(cipher.Keys());
+}
+
+// The cipher positioned at data offset `offset`: resumed from the nearest kept state at or before
+// it, then run over the bytes in between, keeping the states it passes.
+TPkwareCipher TAbZipKit::TImpl::CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const {
+    KeepCheckpoint(index, 0, *entry.cipher);
+    uint64_t position = 0;
+    std::optional<TPkwareCipher> cipher;
+    {
+        std::lock_guard<std::mutex> lock(checkpointLock);
+        const std::vector<TPkwareCipher::TKeys>& marks = checkpoints[index];
+        const std::size_t nearest = static_cast<std::size_t>(std::min<uint64_t>(offset / CipherCheckpointStep, marks.size() - 1));
+        cipher.emplace(marks[nearest]);
+        position = nearest * CipherCheckpointStep;
+    }
+    std::vector<unsigned char> scratch(BlockSize);
+    while (position < offset) {
+        const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(CipherCheckpointStep, offset - position));
+        std::memcpy(scratch.data(), entry.data + position, block);
+        cipher->Decrypt(scratch.data(), block);
+        position += block;
+        KeepCheckpoint(index, position, *cipher);
+    }
+    return *cipher;
+}
+
+TAbExtractStatus TAbZipKit::TImpl::CopyStoredPart(int32_t index, const TEntryData& entry, uint64_t offset,
+                                                  uint64_t length, const TAbSink& sink) const {
+    const TAbZipItem& item = items[static_cast<std::size_t>(index)];
+    if (entry.size < item.uncompressedSize) return TAbExtractStatus::DamagedData;
+    std::optional<TPkwareCipher> cipher;
+    if (entry.cipher) cipher.emplace(CipherAt(index, entry, offset));
+    std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
+    for (uint64_t done = 0; done < length;) {
+        // Blocks end on checkpoint boundaries, so every state passed can be kept.
+        const uint64_t position = offset + done;
+        const uint64_t toBoundary = CipherCheckpointStep - position % CipherCheckpointStep;
+        const std::size_t block = static_cast<std::size_t>(std::min(toBoundary, length - done));
+        const unsigned char* plain = entry.data + position;
+        if (cipher) {
+            std::memcpy(decrypted.data(), plain, block);
+            cipher->Decrypt(decrypted.data(), block);
+            plain = decrypted.data();
+            KeepCheckpoint(index, position + block, *cipher);
+        }
+        if (!sink(reinterpret_cast<const char*>(plain), block)) return TAbExtractStatus::SinkFailed;
+        done += block;
+    }
+    return TAbExtractStatus::Ok;
+}
+
+TAbExtractStatus TAbZipKit::TImpl::Produce(int32_t index, const unsigned char* data, uint64_t size,
                                            std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
-    if (item.compressionMethod == MethodStored) return CopyStored(item, data, size, cipher, sink);
+    const TAbZipItem& item = items[static_cast<std::size_t>(index)];
+    if (item.compressionMethod == MethodStored) return CopyStored(index, data, size, cipher, sink);
     if (item.compressionMethod == MethodDeflate) return Inflate(item, data, size, cipher, sink);
     return TAbExtractStatus::UnsupportedMethod;
 }
 
 // Plain stored bytes go to the sink straight from the archive; encrypted ones through one block.
-TAbExtractStatus TAbZipKit::TImpl::CopyStored(const TAbZipItem& item, const unsigned char* data, uint64_t size,
+TAbExtractStatus TAbZipKit::TImpl::CopyStored(int32_t index, const unsigned char* data, uint64_t size,
                                               std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
+    static_assert(BlockSize == CipherCheckpointStep, "every block starts at a checkpoint");
+    const TAbZipItem& item = items[static_cast<std::size_t>(index)];
     if (size < item.uncompressedSize) return TAbExtractStatus::DamagedData;
     std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
     uint32_t crc = 0;
@@ -342,6 +462,7 @@ TAbExtractStatus TAbZipKit::TImpl::CopyStored(const TAbZipItem& item, const unsi
         const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, item.uncompressedSize - done));
         const unsigned char* plain = data + done;
         if (cipher) {
+            KeepCheckpoint(index, done, *cipher);
             std::memcpy(decrypted.data(), plain, block);
             cipher->Decrypt(decrypted.data(), block);
             plain = decrypted.data();
@@ -478,7 +599,7 @@ TAbExtractStatus TAbZipKit::TryExtract(std::string_view fileName, std::string& o
         const uint64_t plausible = item.compressionMethod == MethodStored ? backed : backed * MaxDeflateRatio;
         const uint64_t reserve = std::min(item.uncompressedSize, plausible);
         if (reserve < out.max_size() - out.size()) out.reserve(out.size() + static_cast<std::size_t>(reserve));
-        status = FImpl->Extract(item, [&out](const char* data, std::size_t size) {
+        status = FImpl->Extract(index, [&out](const char* data, std::size_t size) {
             out.append(data, size);
             return true;
         });
@@ -496,7 +617,19 @@ TAbExtractStatus TAbZipKit::TryExtractTo(std::string_view fileName, const TAbSin
     const int index = FImpl->Find(fileName);
     if (index < 0) return TAbExtractStatus::NotFound;
     try {
-        return FImpl->Extract(FImpl->items[index], sink);
+        return FImpl->Extract(index, sink);
+    } catch (const std::bad_alloc&) {
+        return TAbExtractStatus::DamagedData;
+    }
+}
+
+TAbExtractStatus TAbZipKit::TryExtractRange(std::string_view fileName, uint64_t offset, uint64_t length,
+                                            const TAbSink& sink) const {
+    if (!FImpl->open) throw EAbNoArchive();
+    const int index = FImpl->Find(fileName);
+    if (index < 0) return TAbExtractStatus::NotFound;
+    try {
+        return FImpl->ExtractRange(index, offset, length, sink);
     } catch (const std::bad_alloc&) {
         return TAbExtractStatus::DamagedData;
     }
@@ -517,6 +650,69 @@ const char* TAbZipKit::StatusMessage(TAbExtractStatus status) {
         case TAbExtractStatus::SinkFailed: return "The entry's bytes could not be written";
     }
     return "Unknown error";
+}
+
+struct TAbEntryReader::TState {
+    const unsigned char* data = nullptr;  // the entry's data after the encryption header
+    std::optional<TPkwareCipher> cipher;
+    uint64_t position = 0;
+    bool checkCrc = false;
+    uint32_t crc = 0;
+    TAbExtractStatus failure = TAbExtractStatus::Ok;
+};
+
+TAbEntryReader::TAbEntryReader(const TAbZipKit::TImpl& archive, int32_t index, uint64_t begin, uint64_t end)
+    : FArchive(archive), FIndex(index), FBegin(begin), FEnd(end), FState(std::make_unique<TState>()) {}
+
+TAbEntryReader::~TAbEntryReader() = default;
+
+std::unique_ptr<TAbEntryReader> TAbZipKit::OpenStoredEntry(std::string_view fileName, uint64_t offset, uint64_t length,
+                                                           TAbExtractStatus& status) const {
+    if (!FImpl->open) throw EAbNoArchive();
+    const int index = FImpl->Find(fileName);
+    status = TAbExtractStatus::NotFound;
+    if (index < 0) return nullptr;
+    const TAbZipItem& item = FImpl->items[static_cast<std::size_t>(index)];
+    TImpl::TEntryData entry;
+    status = FImpl->Prepare(item, entry);
+    if (status != TAbExtractStatus::Ok) return nullptr;
+    status = TAbExtractStatus::UnsupportedMethod;
+    if (item.compressionMethod != MethodStored) return nullptr;
+    status = TAbExtractStatus::DamagedData;
+    if (entry.size < item.uncompressedSize) return nullptr;
+    status = TAbExtractStatus::Ok;
+    const uint64_t begin = std::min(offset, item.uncompressedSize);
+    const uint64_t end = begin + std::min(length, item.uncompressedSize - begin);
+    std::unique_ptr<TAbEntryReader> reader(new TAbEntryReader(*FImpl, index, begin, end));
+    reader->FState->data = entry.data;
+    reader->FState->position = begin;
+    reader->FState->checkCrc = begin == 0 && end == item.uncompressedSize;
+    if (entry.cipher) reader->FState->cipher.emplace(FImpl->CipherAt(index, entry, begin));
+    return reader;
+}
+
+std::size_t TAbEntryReader::Read(char* buffer, std::size_t size, TAbExtractStatus& status) {
+    TState& state = *FState;
+    status = state.failure;
+    if (status != TAbExtractStatus::Ok || state.position == FEnd || size == 0) return 0;
+    // Reads end on checkpoint boundaries, so every cipher state passed can be kept.
+    const uint64_t toBoundary = CipherCheckpointStep - state.position % CipherCheckpointStep;
+    const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>({size, toBoundary, FEnd - state.position}));
+    auto* out = reinterpret_cast<unsigned char*>(buffer);
+    std::memcpy(out, state.data + state.position, block);
+    if (state.cipher) {
+        state.cipher->Decrypt(out, block);
+        FArchive.KeepCheckpoint(FIndex, state.position + block, *state.cipher);
+    }
+    state.position += block;
+    if (state.checkCrc) {
+        state.crc = Crc32(state.crc, out, block);
+        if (state.position == FEnd && state.crc != FArchive.items[static_cast<std::size_t>(FIndex)].crc32) {
+            state.failure = status = TAbExtractStatus::CrcMismatch;
+            return 0;
+        }
+    }
+    return block;
 }
 
 int TAbZipKit::Count() const { return static_cast<int>(FImpl->items.size()); }

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,6 +52,8 @@ struct TAbZipItem {
     bool IsDirectory() const { return !fileName.empty() && fileName.back() == '/'; }
 };
 
+class TAbEntryReader;
+
 // Read-only ZIP reader over an in-memory archive: traditional PKWARE decryption with one password,
 // Stored and Deflate, CRC-32 check, Zip64, names matched without regard to ASCII case.
 class TAbZipKit {
@@ -78,14 +81,54 @@ public:
     // whole entry on the way. On a failure the sink has had the bytes produced before it (for a
     // CRC mismatch, all of them); SinkFailed when the sink stopped the extraction.
     TAbExtractStatus TryExtractTo(std::string_view fileName, const TAbSink& sink) const;
+    // Hands `length` plain bytes of the entry from `offset` on (fewer where the entry ends first)
+    // to `sink`. A stored entry is read only around the part asked for: an encrypted one resumes
+    // the cipher from the nearest state kept every 64 KiB of the entry, kept as reads pass by. A
+    // deflated entry is inflated from its start. The CRC is checked only when the part is the
+    // whole entry. Safe to call from several threads at once.
+    TAbExtractStatus TryExtractRange(std::string_view fileName, uint64_t offset, uint64_t length,
+                                     const TAbSink& sink) const;
+    // A reader that produces part of a stored entry on demand, for answers read as the consumer
+    // asks; null with the reason in `status` when the entry is missing, unreadable or not stored.
+    // The reader borrows this archive, which must outlive it.
+    std::unique_ptr<TAbEntryReader> OpenStoredEntry(std::string_view fileName, uint64_t offset, uint64_t length,
+                                                    TAbExtractStatus& status) const;
     static const char* StatusMessage(TAbExtractStatus status);
 
     int Count() const;
     const TAbZipItem& Item(int index) const;  // central-directory order
 
 private:
+    friend class TAbEntryReader;
     struct TImpl;
     TImpl* FImpl;
+};
+
+// Pulls the plain bytes of part of a stored entry, decrypting as it goes. When the part is the
+// whole entry its CRC is checked: a mismatch fails the read that would hand over the last bytes,
+// so a damaged entry never reaches its end as if it were whole. One reader serves one consumer;
+// several readers may read at once.
+class TAbEntryReader {
+public:
+    ~TAbEntryReader();
+    TAbEntryReader(const TAbEntryReader&) = delete;
+    TAbEntryReader& operator=(const TAbEntryReader&) = delete;
+
+    uint64_t Length() const { return FEnd - FBegin; }
+    // Up to `size` bytes into `buffer`: how many (0 at the end), with `status` Ok, or 0 with the
+    // reason the part cannot be read any further.
+    std::size_t Read(char* buffer, std::size_t size, TAbExtractStatus& status);
+
+private:
+    friend class TAbZipKit;
+    struct TState;
+    TAbEntryReader(const TAbZipKit::TImpl& archive, int32_t index, uint64_t begin, uint64_t end);
+
+    const TAbZipKit::TImpl& FArchive;
+    int32_t FIndex;
+    uint64_t FBegin;
+    uint64_t FEnd;
+    std::unique_ptr<TState> FState;
 };
 
 // The fixed password every packaged archive is encrypted with.

@@ -24,9 +24,16 @@ class TPkwareCipher {
 public:
     static constexpr std::size_t HeaderSize = 12;
 
+    // The whole state of the cipher between two bytes; a stream can be resumed from it.
+    struct TKeys {
+        uint32_t key0, key1, key2;
+    };
+
     explicit TPkwareCipher(std::string_view password) {
         for (unsigned char c : password) UpdateKeys(c);
     }
+    explicit TPkwareCipher(TKeys keys) : FKey0(keys.key0), FKey1(keys.key1), FKey2(keys.key2) {}
+    TKeys Keys() const { return {FKey0, FKey1, FKey2}; }
 
     void Decrypt(unsigned char* data, std::size_t size) {
         uint32_t k0 = FKey0, k1 = FKey1, k2 = FKey2;

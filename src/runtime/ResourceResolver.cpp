@@ -32,6 +32,25 @@ TResource Unreadable(TResourceSource source, const std::string& mimeType, std::s
     return resource;
 }
 
+TResource Found(TResourceSource source, const std::string& mimeType, const TByteRange& range) {
+    TResource resource;
+    resource.source = source;
+    resource.mimeType = mimeType;
+    resource.contentRange = range.ContentRange();
+    switch (range.kind) {
+        case TByteRange::TKind::Part:
+            resource.status = 206;
+            resource.reason = "Partial Content";
+            break;
+        case TByteRange::TKind::Unsatisfiable:
+            resource.status = 416;
+            resource.reason = "Range Not Satisfiable";
+            break;
+        case TByteRange::TKind::Whole: break;
+    }
+    return resource;
+}
+
 // An absolute path in a request: a drive path ("C:/Data/pic.png") on Windows, a rooted one
 // ("home/me/pic.png" names /home/me/pic.png) elsewhere.
 std::string AbsoluteFromRequest(const std::string& path) {
@@ -48,10 +67,17 @@ TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDir
                                      std::string_view urlPrefix)
     : FExeZip(exeZip), FAppDirName(std::move(appDirName)), FExeDirPath(std::move(exeDirPath)), FUrlPrefix(urlPrefix) {}
 
-TResource TResourceResolver::FindUrl(const std::string& url) const {
+std::vector<std::pair<std::string, std::string>> TResource::Headers() const {
+    std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", ContentTypeHeader()}};
+    if (source != TResourceSource::Nowhere && status != 500) headers.emplace_back("Accept-Ranges", "bytes");
+    if (!contentRange.empty()) headers.emplace_back("Content-Range", contentRange);
+    return headers;
+}
+
+TResource TResourceResolver::FindUrl(const std::string& url, std::optional<std::string_view> rangeHeader) const {
     auto path = TAppUrl::RequestPath(url, FUrlPrefix);
     if (!path) return NotFound();
-    return Find(*path, TAppUrl::LegacyRequestPath(url, FUrlPrefix));
+    return Find(*path, TAppUrl::LegacyRequestPath(url, FUrlPrefix), rangeHeader);
 }
 
 TResourceSource TResourceResolver::LocateUrl(const std::string& url) const {
@@ -60,8 +86,9 @@ TResourceSource TResourceResolver::LocateUrl(const std::string& url) const {
     return Locate(*path, TAppUrl::LegacyRequestPath(url, FUrlPrefix)).source;
 }
 
-TResource TResourceResolver::Find(const std::string& path, const std::optional<std::string>& legacyPath) const {
-    return Read(Locate(path, legacyPath));
+TResource TResourceResolver::Find(const std::string& path, const std::optional<std::string>& legacyPath,
+                                  std::optional<std::string_view> rangeHeader) const {
+    return Read(Locate(path, legacyPath), rangeHeader);
 }
 
 TResourceResolver::TLocation TResourceResolver::Locate(const std::string& path,
@@ -90,39 +117,63 @@ std::optional<TResourceResolver::TLocation> TResourceResolver::LocateIn(const st
     return std::nullopt;
 }
 
-TResource TResourceResolver::Read(const TLocation& location) const {
+TResource TResourceResolver::Read(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     switch (location.source) {
-        case TResourceSource::Archive: return ReadEntry(location);
-        case TResourceSource::Disk: return ReadFile(location);
+        case TResourceSource::Archive: return ReadEntry(location, rangeHeader);
+        case TResourceSource::Disk: return ReadFile(location, rangeHeader);
         case TResourceSource::Nowhere: break;
     }
     return NotFound();
 }
 
-TResource TResourceResolver::ReadEntry(const TLocation& location) const {
-    TResource resource;
-    resource.source = TResourceSource::Archive;
-    resource.mimeType = location.mimeType;
-    // A damaged entry is reported as such rather than served as a truncated file.
-    const TAbExtractStatus status = FExeZip->TryExtract(location.name, resource.bytes);
+// A part is read from the entry alone; the whole entry (a range covering it included) is read
+// with its CRC checked, so a damaged entry is reported as such rather than served truncated.
+TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
+    const TAbZipItem& item = FExeZip->Item(FExeZip->FindFile(location.name));
+    const TByteRange range = TByteRange::Decide(rangeHeader, item.uncompressedSize);
+    TResource resource = Found(TResourceSource::Archive, location.mimeType, range);
+    if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
+    TAbExtractStatus status;
+    if (range.CoversAll()) {
+        status = FExeZip->TryExtract(location.name, resource.bytes);
+    } else {
+        resource.bytes.reserve(static_cast<std::size_t>(range.length));
+        status = FExeZip->TryExtractRange(location.name, range.first, range.length, [&](const char* data, std::size_t size) {
+            resource.bytes.append(data, size);
+            return true;
+        });
+        if (status == TAbExtractStatus::Ok && resource.bytes.size() != range.length) status = TAbExtractStatus::DamagedData;
+    }
     if (status != TAbExtractStatus::Ok) return Unreadable(location.source, location.mimeType, TAbZipKit::StatusMessage(status));
     return resource;
 }
 
-TResource TResourceResolver::ReadFile(const TLocation& location) {
+TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader) {
     const std::string& utf8Path = location.name;
     const std::filesystem::path file = Utf8Path(utf8Path);
     std::error_code error;
     const std::string tooLarge = "File too large to serve: " + utf8Path;
+    const std::string unreadable = "Cannot read file " + utf8Path;
     // Pseudo-files such as /proc/kcore claim enormous sizes or never end; refuse them up front
     // and stop reading at the limit whatever the size claimed.
-    const std::uintmax_t claimedSize = std::filesystem::file_size(file, error);
-    if (!error && claimedSize > MaxServedFileSize) return Unreadable(location.source, location.mimeType, tooLarge);
+    std::uintmax_t claimedSize = std::filesystem::file_size(file, error);
+    if (error) claimedSize = 0;
+    if (claimedSize > MaxServedFileSize) return Unreadable(location.source, location.mimeType, tooLarge);
+    const TByteRange range = TByteRange::Decide(rangeHeader, claimedSize);
+    TResource resource = Found(TResourceSource::Disk, location.mimeType, range);
+    if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     std::ifstream in(file, std::ios::binary);
-    if (!in) return Unreadable(location.source, location.mimeType, "Cannot read file " + utf8Path);
-    TResource resource;
-    resource.source = TResourceSource::Disk;
-    resource.mimeType = location.mimeType;
+    if (!in) return Unreadable(location.source, location.mimeType, unreadable);
+    if (range.kind == TByteRange::TKind::Part) {
+        // Only the part is read; a file that shrank since its size was taken is an error, not a
+        // part shorter than its Content-Range says.
+        resource.bytes.resize(static_cast<std::size_t>(range.length));
+        in.seekg(static_cast<std::streamoff>(range.first));
+        in.read(resource.bytes.data(), static_cast<std::streamsize>(range.length));
+        if (!in || static_cast<uint64_t>(in.gcount()) != range.length)
+            return Unreadable(location.source, location.mimeType, unreadable);
+        return resource;
+    }
     std::string chunk(64 * 1024, '\0');
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         if (resource.bytes.size() + static_cast<std::size_t>(in.gcount()) > MaxServedFileSize) {
@@ -130,7 +181,7 @@ TResource TResourceResolver::ReadFile(const TLocation& location) {
         }
         resource.bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     }
-    if (in.bad()) return Unreadable(location.source, location.mimeType, "Cannot read file " + utf8Path);
+    if (in.bad()) return Unreadable(location.source, location.mimeType, unreadable);
     return resource;
 }
 

@@ -3,8 +3,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "runtime/AppUrl.h"
+#include "runtime/ByteRange.h"
 
 namespace zorv {
 
@@ -17,11 +20,17 @@ enum class TResourceSource { Archive, Disk, Nowhere };
 // What the page host answers for one request of the application's URL space.
 struct TResource {
     TResourceSource source = TResourceSource::Nowhere;
-    int status = 200;          // 200, 404 (nowhere to be found) or 500 (found but unreadable)
+    // 200, 206 (the part a Range header asked for), 404 (nowhere to be found), 416 (a range that
+    // starts beyond the end) or 500 (found but unreadable)
+    int status = 200;
     std::string reason = "OK";
     std::string mimeType;      // of the file name's extension
     std::string bytes;
+    std::string contentRange;  // for 206 and 416
     std::string ContentTypeHeader() const { return mimeType + "; charset=utf-8"; }
+    // The response headers every page host sends: Content-Type, and for what was found,
+    // Accept-Ranges and the Content-Range of a part.
+    std::vector<std::pair<std::string, std::string>> Headers() const;
 };
 
 // Finds the bytes behind a request path (relative to the application's root, as TAppUrl gives
@@ -35,9 +44,11 @@ public:
                       std::string_view urlPrefix = TAppUrl::Prefix());
     std::string_view UrlPrefix() const { return FUrlPrefix; }
 
-    // `legacyPath` is tried in the same order when `path` finds nothing anywhere.
-    TResource Find(const std::string& path, const std::optional<std::string>& legacyPath = std::nullopt) const;
-    TResource FindUrl(const std::string& url) const;
+    // `legacyPath` is tried in the same order when `path` finds nothing anywhere. With the value
+    // of a request's Range header, only the part it asks for is read and answered (206).
+    TResource Find(const std::string& path, const std::optional<std::string>& legacyPath = std::nullopt,
+                   std::optional<std::string_view> rangeHeader = std::nullopt) const;
+    TResource FindUrl(const std::string& url, std::optional<std::string_view> rangeHeader = std::nullopt) const;
     // Where FindUrl would answer from, without reading anything.
     TResourceSource LocateUrl(const std::string& url) const;
 
@@ -53,9 +64,9 @@ private:
     };
     TLocation Locate(const std::string& path, const std::optional<std::string>& legacyPath) const;
     std::optional<TLocation> LocateIn(const std::string& path) const;
-    TResource Read(const TLocation& location) const;
-    TResource ReadEntry(const TLocation& location) const;
-    static TResource ReadFile(const TLocation& location);
+    TResource Read(const TLocation& location, std::optional<std::string_view> rangeHeader) const;
+    TResource ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const;
+    static TResource ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader);
 
     const TAbZipKit* FExeZip;
     std::string FAppDirName;

@@ -216,5 +216,30 @@ TEST(RealToolArchivesStreaming, EntriesReachTheSinkInBlocks) {
     }
 }
 
+// Parts of deflated and stored entries written by Info-ZIP come out byte for byte.
+TEST(RealToolArchivesStreaming, PartsOfDeflatedAndStoredEntries) {
+    if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
+    TScratchDir dir;
+    std::string text;
+    for (int i = 0; text.size() < 400000; ++i) text += "line " + std::to_string(i * 7919 % 100003) + "\n";
+    WriteFile(dir / "src/deflated.txt", text);
+    WriteFile(dir / "src/stored.txt", text);
+    ASSERT_EQ(RunShell("cd " + Quote(dir / "src") + " && zip -q -P pw ../r.zip deflated.txt && zip -q -0 -P pw ../r.zip stored.txt"), 0);
+    TAbZipKit kit;
+    kit.SetPassword("pw");
+    kit.LoadFromMemory(ReadFile(dir / "r.zip"));
+    ASSERT_EQ(kit.Item(kit.FindFile("deflated.txt")).compressionMethod, 8);
+    for (const char* name : {"deflated.txt", "stored.txt"}) {
+        for (const auto& [offset, length] : {std::pair<uint64_t, uint64_t>{text.size() - 1000, 1000}, {0, 1}, {70000, 200000}, {0, text.size()}}) {
+            std::string out;
+            EXPECT_EQ(kit.TryExtractRange(name, offset, length, [&](const char* data, std::size_t size) {
+                out.append(data, size);
+                return true;
+            }), TAbExtractStatus::Ok) << name;
+            EXPECT_TRUE(out == text.substr(offset, length)) << name << " @" << offset;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zorv

@@ -107,5 +107,106 @@ TEST(ResourceResolverNoArchiveTest, WithoutArchiveOrFolderNameOnlyDiskIsAsked) {
     EXPECT_EQ(TResourceResolver(&zip, "", exeDir.Str()).Find("index.html").bytes, "disk");
 }
 
+struct TRangeCase {
+    const char* header;  // nullptr: no Range header
+    uint64_t size;
+    TByteRange::TKind kind;
+    uint64_t first;
+    uint64_t length;
+    const char* contentRange;
+};
+
+class ByteRangeDecision : public ::testing::TestWithParam<TRangeCase> {};
+
+TEST_P(ByteRangeDecision, AnswersOneRangeInPartAndEverythingElseWholeOrUnsatisfiable) {
+    const TRangeCase& c = GetParam();
+    const TByteRange range = TByteRange::Decide(c.header ? std::optional<std::string_view>(c.header) : std::nullopt, c.size);
+    EXPECT_EQ(range.kind, c.kind);
+    EXPECT_EQ(range.first, c.first);
+    EXPECT_EQ(range.length, c.length);
+    EXPECT_EQ(range.ContentRange(), c.contentRange);
+}
+
+using K = TByteRange::TKind;
+INSTANTIATE_TEST_SUITE_P(
+    Headers, ByteRangeDecision,
+    ::testing::Values(TRangeCase{nullptr, 100, K::Whole, 0, 100, ""},
+                      TRangeCase{"bytes=0-9", 100, K::Part, 0, 10, "bytes 0-9/100"},
+                      TRangeCase{"bytes=90-", 100, K::Part, 90, 10, "bytes 90-99/100"},
+                      TRangeCase{"bytes=-10", 100, K::Part, 90, 10, "bytes 90-99/100"},
+                      TRangeCase{"bytes=-500", 100, K::Part, 0, 100, "bytes 0-99/100"},
+                      TRangeCase{"bytes=0-", 100, K::Part, 0, 100, "bytes 0-99/100"},
+                      TRangeCase{"bytes=50-5000", 100, K::Part, 50, 50, "bytes 50-99/100"},
+                      TRangeCase{"bytes=99-99", 100, K::Part, 99, 1, "bytes 99-99/100"},
+                      TRangeCase{"Bytes = 5 - 6 ", 100, K::Part, 5, 2, "bytes 5-6/100"},
+                      TRangeCase{"bytes=0-99999999999999999999999", 100, K::Part, 0, 100, "bytes 0-99/100"},
+                      TRangeCase{"bytes=100-", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+                      TRangeCase{"bytes=100-200", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+                      TRangeCase{"bytes=99999999999999999999999-", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+                      TRangeCase{"bytes=-0", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+                      TRangeCase{"bytes=0-9", 0, K::Whole, 0, 0, ""},
+                      TRangeCase{"bytes=9-0", 100, K::Whole, 0, 100, ""},
+                      TRangeCase{"bytes=0-1,5-6", 100, K::Whole, 0, 100, ""},
+                      TRangeCase{"items=0-9", 100, K::Whole, 0, 100, ""},
+                      TRangeCase{"bytes=a-9", 100, K::Whole, 0, 100, ""},
+                      TRangeCase{"bytes=-", 100, K::Whole, 0, 100, ""},
+                      TRangeCase{"bytes 0-9", 100, K::Whole, 0, 100, ""},
+                      TRangeCase{"bytes=+1-9", 100, K::Whole, 0, 100, ""}));
+
+// Ranges of a deflated archive entry made by the zip tool and of a file on disk.
+class ResourceResolverRangeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        for (int i = 0; body.size() < 300000; ++i) body += std::to_string(i * 2654435761u % 1000003) + ",";
+        zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
+        zip.LoadFromMemory(test::ZipWithTool({{"app/clip.webm", body}}));
+        exeDir.Write("disk.webm", body);
+    }
+    TResource Get(const std::string& rest, std::optional<std::string_view> range) const {
+        return TResourceResolver(&zip, "app", exeDir.Str()).FindUrl(std::string(TAppUrl::Prefix()) + rest, range);
+    }
+
+    std::string body;
+    TAbZipKit zip;
+    TScratchDir exeDir;
+};
+
+TEST_F(ResourceResolverRangeTest, PartsOfEntriesAndFilesAreAnsweredWithTheirHeaders) {
+    const std::string size = std::to_string(body.size());
+    for (const char* name : {"clip.webm", "disk.webm"}) {
+        const TResource whole = Get(name, std::nullopt);
+        EXPECT_EQ(whole.status, 200) << name;
+        EXPECT_TRUE(whole.bytes == body) << name;
+        EXPECT_THAT(whole.Headers(), ::testing::Contains(std::pair<std::string, std::string>("Accept-Ranges", "bytes")));
+
+        const TResource head = Get(name, "bytes=0-9");
+        EXPECT_EQ(head.status, 206) << name;
+        EXPECT_EQ(head.reason, "Partial Content");
+        EXPECT_EQ(head.bytes, body.substr(0, 10)) << name;
+        EXPECT_THAT(head.Headers(), ::testing::ElementsAre(
+                                        std::pair<std::string, std::string>("Content-Type", "video/webm; charset=utf-8"),
+                                        std::pair<std::string, std::string>("Accept-Ranges", "bytes"),
+                                        std::pair<std::string, std::string>("Content-Range", "bytes 0-9/" + size)));
+
+        EXPECT_EQ(Get(name, "bytes=-1024").bytes, body.substr(body.size() - 1024)) << name;
+        EXPECT_EQ(Get(name, "bytes=150000-").bytes, body.substr(150000)) << name;
+        const TResource all = Get(name, "bytes=0-");
+        EXPECT_EQ(all.status, 206);
+        EXPECT_TRUE(all.bytes == body) << name;
+
+        const TResource beyond = Get(name, "bytes=" + size + "-");
+        EXPECT_EQ(beyond.status, 416) << name;
+        EXPECT_EQ(beyond.contentRange, "bytes */" + size);
+        EXPECT_TRUE(beyond.bytes.empty());
+    }
+}
+
+TEST_F(ResourceResolverRangeTest, ANotFoundAnswerOffersNoRanges) {
+    const TResource missing = Get("missing.webm", "bytes=0-9");
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_EQ(missing.Headers().size(), 1u);
+}
+
 }  // namespace
 }  // namespace zorv

@@ -141,7 +141,7 @@ TEST_F(BrowserFormTest, FileRequestsAreAnsweredFromArchiveThenDisk) {
         EXPECT_EQ(args->Response()->reason, L"OK") << c.url;
         EXPECT_EQ(args->Response()->content, c.content) << c.url;
         EXPECT_EQ(TWinText::WideToUtf8(args->Response()->headers),
-                  "Content-Type: " + c.contentType + "; charset=utf-8")
+                  "Content-Type: " + c.contentType + "; charset=utf-8\r\nAccept-Ranges: bytes")
             << c.url;
     }
     ::DeleteFileW(TWinText::Utf8ToWide(absolute).c_str());

@@ -45,13 +45,13 @@ checkjs "web view settings from the defaults and zorv.ini" \
 checkjs "the archive wins over a file of the same name beside the program" \
     "body('file:///shadow.txt') === 'from the archive\\n'"
 checkjs "the executable's folder comes second" "body('file:///beside.txt') === 'beside the program\\n' && request('file:///beside.txt').status === 200"
-checkjs "an absolute path comes third" "body('$abs_url') === 'absolute\\n' && request('$abs_url').headers === 'Content-Type: text/plain; charset=utf-8'"
+checkjs "an absolute path comes third" "body('$abs_url') === 'absolute\\n' && request('$abs_url').headers === 'Content-Type: text/plain; charset=utf-8\\r\\nAccept-Ranges: bytes'"
 checkjs "%20 names a space" "body('file:///sub%20dir/a%20b.txt') === 'spaced\\n'"
 checkjs "archive names match without regard to case" "body('file:///STYLE.CSS') === body('file:///style.css') && body('file:///style.css').length > 0"
 checkjs "status 200, reason OK, MIME type and charset" \
-    "request('file:///style.css').status === 200 && request('file:///style.css').reason === 'OK' && request('file:///style.css').headers === 'Content-Type: text/css; charset=utf-8' && request('file:///index.html').headers === 'Content-Type: text/html; charset=utf-8'"
+    "request('file:///style.css').status === 200 && request('file:///style.css').reason === 'OK' && request('file:///style.css').headers === 'Content-Type: text/css; charset=utf-8\\r\\nAccept-Ranges: bytes' && request('file:///index.html').headers === 'Content-Type: text/html; charset=utf-8\\r\\nAccept-Ranges: bytes'"
 checkjs "binary bytes pass unchanged" "body('file:///pic.png') === file('$PROJECT/app/pic.png')"
 checkjs "the registry's content types are used (a type only the registry knows)" \
-    "request('file:///data.zorvtest').headers === 'Content-Type: application/x-zorv-test; charset=utf-8'"
+    "request('file:///data.zorvtest').headers === 'Content-Type: application/x-zorv-test; charset=utf-8\\r\\nAccept-Ranges: bytes'"
 checkjs "a file found nowhere, a web address and a data URL are left to the browser" \
     "request('file:///missing.txt').response === null && request('https://example.com/app.js').response === null && request('data:text/plain,x').response === null"

@@ -39,12 +39,19 @@ std::optional<std::string> TAppSchemeHandler::RequesterOrigin(WebKitURISchemeReq
     return std::nullopt;
 }
 
+std::optional<std::string_view> TAppSchemeHandler::RangeHeader(WebKitURISchemeRequest* request) {
+    SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(request);
+    if (!headers) return std::nullopt;
+    if (const char* range = soup_message_headers_get_one(headers, "Range")) return std::string_view(range);
+    return std::nullopt;
+}
+
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
     if (!FHandleRequests) return Refuse(request, "Requests are not answered");
     const std::string uri = webkit_uri_scheme_request_get_uri(request);
     if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(request)))
         return Refuse(request, "Refused: not requested by the application");
-    TResource resource = FResolver.FindUrl(uri);
+    TResource resource = FResolver.FindUrl(uri, RangeHeader(request));
     auto* body = new std::string(std::move(resource.bytes));
     GBytes* bytes = g_bytes_new_with_free_func(body->data(), body->size(),
                                                [](gpointer data) { delete static_cast<std::string*>(data); }, body);
@@ -55,7 +62,7 @@ void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
     webkit_uri_scheme_response_set_content_type(response, contentType.c_str());
     // fetch() sees only the headers given here, Content-Type included.
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
-    soup_message_headers_append(headers, "Content-Type", contentType.c_str());
+    for (const auto& [name, value] : resource.Headers()) soup_message_headers_append(headers, name.c_str(), value.c_str());
     soup_message_headers_append(headers, "Cache-Control", "no-store");
     webkit_uri_scheme_response_set_http_headers(response, headers);
     webkit_uri_scheme_request_finish_with_response(request, response);

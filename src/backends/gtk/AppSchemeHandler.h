@@ -34,6 +34,8 @@ private:
     void Answer(WebKitURISchemeRequest* request) const;
     static void Refuse(WebKitURISchemeRequest* request, const char* reason);
     static std::optional<std::string> RequesterOrigin(WebKitURISchemeRequest* request);
+    // The request's Range header; the view stays valid while the request lives.
+    static std::optional<std::string_view> RangeHeader(WebKitURISchemeRequest* request);
 
     TResourceResolver FResolver{nullptr, "", ""};
     bool FHandleRequests = true;

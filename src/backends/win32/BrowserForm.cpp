@@ -225,7 +225,14 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     if (!TAppUrl::IsAppUrl(uri, FUrlPrefix)) return;  // web addresses, data: URLs and the like go on untouched
 
     FMimeRegistry.Refresh();
-    const TResource resource = Resolver().FindUrl(uri);
+    // A Range header asks for a part: only that part is read, and it is answered 206.
+    std::optional<std::string> range;
+    TComPtr<ICoreWebView2HttpRequestHeaders> requestHeaders;
+    TCoTaskString rangeText;
+    if (SUCCEEDED(request->get_Headers(requestHeaders.Put())) && requestHeaders &&
+        SUCCEEDED(requestHeaders->GetHeader(L"Range", rangeText.Put())) && rangeText)
+        range = TWinText::WideToUtf8(rangeText.Get());
+    const TResource resource = Resolver().FindUrl(uri, range);
     // Nothing in the archive or on disk: under file:/// the web view handles the URL itself (its
     // error page); under the https origin the answer is 404, so the request never reaches the
     // network.
@@ -236,7 +243,12 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     TComPtr<IStream> stream = TComPtr<IStream>::Attach(::SHCreateMemStream(
         reinterpret_cast<const BYTE*>(resource.bytes.data()), static_cast<UINT>(resource.bytes.size())));
     if (!stream) return;
-    const std::wstring headers = TWinText::Utf8ToWide("Content-Type: " + resource.ContentTypeHeader());
+    std::string headerText;
+    for (const auto& [name, value] : resource.Headers()) {
+        if (!headerText.empty()) headerText += "\r\n";
+        headerText += name + ": " + value;
+    }
+    const std::wstring headers = TWinText::Utf8ToWide(headerText);
     TComPtr<ICoreWebView2WebResourceResponse> response;
     if (SUCCEEDED(environment->CreateWebResourceResponse(stream.Get(), resource.status,
                                                          TWinText::Utf8ToWide(resource.reason).c_str(),
