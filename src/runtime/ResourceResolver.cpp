@@ -127,14 +127,17 @@ TResource TResourceResolver::Read(const TLocation& location, std::optional<std::
 }
 
 // A part is read from the entry alone; the whole entry (a range covering it included) is read
-// with its CRC checked, so a damaged entry is reported as such rather than served truncated.
+// with its CRC checked, so a damaged entry is reported as such rather than served truncated. A
+// large stored entry is handed over as a stream when the page host takes one (method 0: stored).
 TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     const TAbZipItem& item = FExeZip->Item(FExeZip->FindFile(location.name));
     const TByteRange range = TByteRange::Decide(rangeHeader, item.uncompressedSize);
     TResource resource = Found(TResourceSource::Archive, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     TAbExtractStatus status;
-    if (range.CoversAll()) {
+    if (FStreamLargeEntries && item.compressionMethod == 0 && range.length >= StreamedEntryMinSize) {
+        resource.stream = FExeZip->OpenStoredEntry(location.name, range.first, range.length, status);
+    } else if (range.CoversAll()) {
         status = FExeZip->TryExtract(location.name, resource.bytes);
     } else {
         resource.bytes.reserve(static_cast<std::size_t>(range.length));

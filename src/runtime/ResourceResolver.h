@@ -1,17 +1,17 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "archive/AbZipKit.h"
 #include "runtime/AppUrl.h"
 #include "runtime/ByteRange.h"
 
 namespace zorv {
-
-class TAbZipKit;
 
 // Where a request of the application's URL space is answered from. Only what the archive answers
 // is what the application shipped; the disk fallbacks are served, but never trusted.
@@ -26,7 +26,11 @@ struct TResource {
     std::string reason = "OK";
     std::string mimeType;      // of the file name's extension
     std::string bytes;
+    // Instead of `bytes`, for a large stored entry when the resolver streams: the body, read as
+    // the consumer asks.
+    std::unique_ptr<TAbEntryReader> stream;
     std::string contentRange;  // for 206 and 416
+    uint64_t BodyLength() const { return stream ? stream->Length() : bytes.size(); }
     std::string ContentTypeHeader() const { return mimeType + "; charset=utf-8"; }
     // The response headers every page host sends: Content-Type, and for what was found,
     // Accept-Ranges and the Content-Range of a part.
@@ -43,6 +47,11 @@ public:
     TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
                       std::string_view urlPrefix = TAppUrl::Prefix());
     std::string_view UrlPrefix() const { return FUrlPrefix; }
+    // Whether answers of large stored entries carry a stream rather than the bytes; for page hosts
+    // that can hand a stream to the engine.
+    void SetStreamLargeEntries(bool stream) { FStreamLargeEntries = stream; }
+    // Smaller entries are answered whole, in one buffer.
+    static constexpr uint64_t StreamedEntryMinSize = 256 * 1024;
 
     // `legacyPath` is tried in the same order when `path` finds nothing anywhere. With the value
     // of a request's Range header, only the part it asks for is read and answered (206).
@@ -72,6 +81,7 @@ private:
     std::string FAppDirName;
     std::string FExeDirPath;
     std::string_view FUrlPrefix;  // one of TAppUrl's constants
+    bool FStreamLargeEntries = false;
 };
 
 }  // namespace zorv

@@ -1,10 +1,10 @@
 # Range requests from the archive and from the disk, byte for byte, and a damaged entry in the
-# middle of its data.
+# middle of its data. The asset and the damaged entry are large enough to be streamed.
 begin_case media
 cp -r "$E2E_DIR/apps/media" "$CASE_DIR/project"
 mkdir -p "$CASE_DIR/project/app/media"
 head -c 300000 /dev/urandom >"$CASE_DIR/project/app/media/asset.bin"
-head -c 200000 /dev/urandom >"$CASE_DIR/project/app/media/damaged.bin"
+head -c 400000 /dev/urandom >"$CASE_DIR/project/app/media/damaged.bin"
 head -c 250000 /dev/urandom >"$CASE_DIR/disk.bin"
 pack "$CASE_DIR/project" "$CASE_DIR/media-app" || { fail "pack"; return; }
 # One byte in the middle of the damaged entry's data flips; its CRC no longer matches.
@@ -17,9 +17,9 @@ with open(path, 'r+b') as f:
     f.seek(info.header_offset + 26)
     lengths = f.read(4)
     start = info.header_offset + 30 + int.from_bytes(lengths[:2], 'little') + int.from_bytes(lengths[2:], 'little')
-    f.seek(start + 12 + 150000)
+    f.seek(start + 12 + 350000)
     byte = f.read(1)
-    f.seek(start + 12 + 150000)
+    f.seek(start + 12 + 350000)
     f.write(bytes([byte[0] ^ 0x5A]))
 PY
 start_app pid "$CASE_DIR/media-app"

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <random>
 
+#include "archive/ZipWriter.h"
 #include "runtime/AppUrl.h"
 #include "TestArchive.h"
 
@@ -206,6 +209,48 @@ TEST_F(ResourceResolverRangeTest, ANotFoundAnswerOffersNoRanges) {
     const TResource missing = Get("missing.webm", "bytes=0-9");
     EXPECT_EQ(missing.status, 404);
     EXPECT_EQ(missing.Headers().size(), 1u);
+}
+
+// Entries stored as the packer writes them.
+std::string PackedArchive(const std::map<std::string, std::string>& files) {
+    std::string archive;
+    TZipWriter writer(
+        [&](const void* data, std::size_t size) {
+            archive.append(static_cast<const char*>(data), size);
+            return true;
+        },
+        ZORV_ARCHIVE_PASSWORD);
+    for (const auto& [name, bytes] : files) writer.AddFile(name, {}, bytes);
+    writer.Finish();
+    return archive;
+}
+
+TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnsweredWhole) {
+    std::string large(TResourceResolver::StreamedEntryMinSize + 4321, '\0');
+    std::mt19937 random(5);
+    for (char& c : large) c = static_cast<char>(random());
+    TAbZipKit zip;
+    zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
+    zip.LoadFromMemory(PackedArchive({{"app/large.bin", large}, {"app/small.txt", "small"}}));
+    TScratchDir exeDir;
+    TResourceResolver resolver(&zip, "app", exeDir.Str());
+    resolver.SetStreamLargeEntries(true);
+    for (const auto& [range, expected] : {std::pair<const char*, std::string>{nullptr, large}, {"bytes=1000-", large.substr(1000)}}) {
+        TResource r = resolver.Find("large.bin", std::nullopt, range ? std::optional<std::string_view>(range) : std::nullopt);
+        ASSERT_NE(r.stream, nullptr);
+        EXPECT_TRUE(r.bytes.empty());
+        EXPECT_EQ(r.BodyLength(), expected.size());
+        std::string body(expected.size() + 1, '\0');
+        std::size_t got = 0;
+        TAbExtractStatus status = TAbExtractStatus::Ok;
+        for (std::size_t n; (n = r.stream->Read(body.data() + got, body.size() - got, status)) > 0;) got += n;
+        body.resize(got);
+        EXPECT_EQ(status, TAbExtractStatus::Ok);
+        EXPECT_TRUE(body == expected);
+    }
+    const TResource small = resolver.Find("small.txt");
+    EXPECT_EQ(small.stream, nullptr);
+    EXPECT_EQ(small.bytes, "small");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "backends/gtk/EntryInputStream.h"
 #include "backends/gtk/GLibOwned.h"
 #include "runtime/AppContentGate.h"
 #include "runtime/AppUrl.h"
@@ -46,17 +47,24 @@ std::optional<std::string_view> TAppSchemeHandler::RangeHeader(WebKitURISchemeRe
     return std::nullopt;
 }
 
+GInputStream* TAppSchemeHandler::MemoryStream(std::string bytes) {
+    auto* body = new std::string(std::move(bytes));
+    GBytes* owned = g_bytes_new_with_free_func(body->data(), body->size(),
+                                               [](gpointer data) { delete static_cast<std::string*>(data); }, body);
+    GInputStream* stream = g_memory_input_stream_new_from_bytes(owned);
+    g_bytes_unref(owned);
+    return stream;
+}
+
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
     if (!FHandleRequests) return Refuse(request, "Requests are not answered");
     const std::string uri = webkit_uri_scheme_request_get_uri(request);
     if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(request)))
         return Refuse(request, "Refused: not requested by the application");
     TResource resource = FResolver.FindUrl(uri, RangeHeader(request));
-    auto* body = new std::string(std::move(resource.bytes));
-    GBytes* bytes = g_bytes_new_with_free_func(body->data(), body->size(),
-                                               [](gpointer data) { delete static_cast<std::string*>(data); }, body);
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, static_cast<gint64>(body->size()));
+    const gint64 length = static_cast<gint64>(resource.BodyLength());
+    GInputStream* stream = resource.stream ? NewEntryInputStream(std::move(resource.stream)) : MemoryStream(std::move(resource.bytes));
+    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, length);
     webkit_uri_scheme_response_set_status(response, static_cast<guint>(resource.status), resource.reason.c_str());
     const std::string contentType = resource.ContentTypeHeader();
     webkit_uri_scheme_response_set_content_type(response, contentType.c_str());
@@ -68,7 +76,6 @@ void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
     webkit_uri_scheme_request_finish_with_response(request, response);
     g_object_unref(response);
     g_object_unref(stream);
-    g_bytes_unref(bytes);
 }
 
 }  // namespace zorv

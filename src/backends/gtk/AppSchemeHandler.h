@@ -20,7 +20,11 @@ public:
     TAppSchemeHandler& operator=(const TAppSchemeHandler&) = delete;
 
     // Where the answers come from; until set, every request is answered 404.
-    void SetResolver(TResourceResolver resolver) { FResolver = std::move(resolver); }
+    // Large stored entries are streamed to the engine as it reads them.
+    void SetResolver(TResourceResolver resolver) {
+        FResolver = std::move(resolver);
+        FResolver.SetStreamLargeEntries(true);
+    }
     // Whether requests are answered; while false they fail with an error.
     void SetHandleRequests(bool handle) { FHandleRequests = handle; }
     // Decides whether a request is answered at all, from its URL and the origin of the document
@@ -36,6 +40,8 @@ private:
     static std::optional<std::string> RequesterOrigin(WebKitURISchemeRequest* request);
     // The request's Range header; the view stays valid while the request lives.
     static std::optional<std::string_view> RangeHeader(WebKitURISchemeRequest* request);
+    // A stream over the bytes, which it keeps for as long as it lives.
+    static GInputStream* MemoryStream(std::string bytes);
 
     TResourceResolver FResolver{nullptr, "", ""};
     bool FHandleRequests = true;
