@@ -2,6 +2,9 @@
 // and `cat` print, and the exit status of every failure.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
@@ -337,6 +340,106 @@ TEST_F(PackTool, UsageErrorsExitWith64) {
         EXPECT_NE(result.err.find("usage:"), std::string::npos) << arguments;
     }
     EXPECT_TRUE(OutputFolderEmpty());
+}
+
+// The desktop entry beside a packaged Linux application, read back key by key.
+class PackDesktopEntry : public PackTool {
+protected:
+    // Runs zorv-pack from the scratch folder, so that a relative OUTPUT is relative to it.
+    TResult BuildEntry(const std::string& output, const fs::path& runtime) {
+        const std::string command = "cd " + Quote(FDir / "") + " && " + Quote(FTool) + " build " + Quote(FProject) + " -o " +
+                                    Quote(output) + " --runtime " + Quote(runtime) + " --desktop-entry >" +
+                                    Quote(FDir / "stdout") + " 2>" + Quote(FDir / "stderr");
+        return {RunShell(command), ReadFile(FDir / "stdout"), ReadFile(FDir / "stderr")};
+    }
+
+    static std::map<std::string, std::string> Keys(const std::string& entry) {
+        std::map<std::string, std::string> keys;
+        std::istringstream lines(entry);
+        for (std::string line; std::getline(lines, line);)
+            if (const std::size_t equals = line.find('='); equals != std::string::npos)
+                keys[line.substr(0, equals)] = line.substr(equals + 1);
+        return keys;
+    }
+
+    static std::string Png(const std::string& body) { return std::string("\x89PNG\r\n\x1a\n", 8) + body; }
+
+    // A PE image whose one section ends the file: a clean Windows runtime as far as zorv-pack reads it.
+    static std::string WindowsRuntime() {
+        std::string image(0x600, '\0');
+        image[0] = 'M';
+        image[1] = 'Z';
+        image[0x3C] = static_cast<char>(0x80);
+        image.replace(0x80, 4, std::string("PE\0\0", 4));
+        image[0x84] = static_cast<char>(0x64);
+        image[0x85] = static_cast<char>(0x86);
+        image[0x86] = 1;                          // one section
+        image[0x94] = static_cast<char>(240);     // optional header size
+        const std::size_t section = 0x80 + 24 + 240;
+        image[section + 17] = 0x02;               // raw size 0x200
+        image[section + 21] = 0x04;               // raw data at 0x400
+        return image;
+    }
+};
+
+TEST_F(PackDesktopEntry, NamesTheAppItsAbsolutePathItsIconAndTheWindowClassOfTheProgram) {
+    WriteFile(FProject / "zorv.ini", "[App]\nID=com.example.notes\nName=Notes & Co\nDirName=www\nIcon=art/notes.png\n");
+    const std::string icon = Png(RandomBytes(500, 3));
+    WriteFile(FProject / "art/notes.png", icon);
+    // A relative output holding a blank and a percent sign, which Exec must quote and escape.
+    const TResult result = BuildEntry("out/Notes 100%", FRuntime);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const fs::path exe = FDir / "out/Notes 100%";
+    ASSERT_TRUE(fs::exists(exe));
+    const std::string entry = ReadFile(FDir / "out/Notes 100%.desktop");
+    EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u) << entry;
+    const std::map<std::string, std::string> keys = Keys(entry);
+    EXPECT_EQ(keys.at("Type"), "Application");
+    EXPECT_EQ(keys.at("Name"), "Notes & Co");
+    EXPECT_EQ(keys.at("Exec"), "\"" + exe.string() + "%\"");
+    EXPECT_EQ(keys.at("Icon"), exe.string() + ".png");
+    EXPECT_EQ(keys.at("Categories"), "Utility;");
+    // The toolkit names the window after the executable's file name.
+    EXPECT_EQ(keys.at("StartupWMClass"), "Notes 100%");
+    EXPECT_EQ(ReadFile(FDir / "out/Notes 100%.png"), icon);
+    if (HasTool("desktop-file-validate")) {
+        EXPECT_EQ(RunShell("desktop-file-validate " + Quote(FDir / "out/Notes 100%.desktop") + " >&2"), 0);
+    }
+}
+
+TEST_F(PackDesktopEntry, WithoutAnIconSettingTheDefaultIconIsWritten) {
+    const TResult result = BuildEntry(FOutput.string(), FRuntime);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string icon = ReadFile(FOutput.string() + ".png");
+    EXPECT_EQ(icon.rfind(Png(""), 0), 0u);
+    EXPECT_GT(icon.size(), 100u);
+    EXPECT_EQ(Keys(ReadFile(FOutput.string() + ".desktop")).at("Icon"), FOutput.string() + ".png");
+    if (HasTool("desktop-file-validate")) {
+        EXPECT_EQ(RunShell("desktop-file-validate " + Quote(FOutput.string() + ".desktop") + " >&2"), 0);
+    }
+}
+
+// Refusals come before anything is written.
+TEST_F(PackDesktopEntry, AMissingOrForeignIconAndAWindowsRuntimeAreRefusedWithTheReason) {
+    WriteFile(FDir / "runtime.exe", WindowsRuntime());
+    WriteFile(FProject / "art/notes.ico", std::string("\0\0\1\0", 4) + RandomBytes(100, 1));
+    const struct {
+        const char* icon;
+        fs::path runtime;
+        const char* reason;
+    } cases[] = {
+        {"art/missing.png", FRuntime, "art/missing.png"},
+        {"art/notes.ico", FRuntime, "not a PNG image"},
+        {"", FDir / "runtime.exe", "--desktop-entry is for a Linux runtime"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(FProject / "zorv.ini",
+                  std::string("[App]\nID=com.example.notes\nName=Notes\nDirName=www\nIcon=") + c.icon + "\n");
+        const TResult result = BuildEntry(FOutput.string(), c.runtime);
+        EXPECT_EQ(result.status, 1) << c.reason;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+        EXPECT_TRUE(OutputFolderEmpty()) << c.reason;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
 #include "tools/zorv-pack/CommandLine.h"
+#include "tools/zorv-pack/DesktopEntry.h"
 #include "tools/zorv-pack/ExeResourceOptions.h"
 #include "tools/zorv-pack/ProgressBar.h"
 #include "tools/zorv-pack/ProjectPacker.h"
@@ -26,7 +27,7 @@ namespace fs = std::filesystem;
 constexpr const char* UsageText =
     "usage:\n"
     "  zorv-pack build PROJECT_DIR -o OUTPUT [--runtime RUNTIME] [--icon FILE.ico]\n"
-    "                  [--version-info KEY=VALUE]...\n"
+    "                  [--version-info KEY=VALUE]... [--desktop-entry]\n"
     "  zorv-pack list FILE\n"
     "  zorv-pack cat FILE ENTRY\n";
 
@@ -112,7 +113,7 @@ std::string ListedName(const std::string& name) {
 }  // namespace
 
 std::vector<TOptionSpec> TPackTool::BuildOptions() {
-    std::vector<TOptionSpec> options = {{"--output", "-o", true}, {"--runtime", "", true}};
+    std::vector<TOptionSpec> options = {{"--output", "-o", true}, {"--runtime", "", true}, {"--desktop-entry", "", false}};
     for (TOptionSpec& option : TExeResourceOptions::Specs()) options.push_back(std::move(option));
     return options;
 }
@@ -176,6 +177,14 @@ int TPackTool::Build(const TCommandLine& command) {
     // An archive appended behind other appended bytes would not be found by the runtime.
     if (static_cast<uint64_t>(runtimeSize) != *stubSize)
         return Fail(Failure, "runtime \"" + runtime + "\" already carries appended data; use a clean runtime");
+    TDesktopEntry desktopEntry;
+    if (command.Has("--desktop-entry")) {
+        if (TExeUtils::ImageKindOfFile(runtime) != TExeImageKind::Elf)
+            return Fail(Failure, "--desktop-entry is for a Linux runtime; \"" + runtime +
+                                     "\" is a Windows one (Windows has no desktop entries)");
+        if (!desktopEntry.Load(PathFromUtf8(command.Positionals()[0]), packer.AppName()))
+            return Fail(Failure, desktopEntry.ErrorMessage());
+    }
 
     const fs::path outputPath = PathFromUtf8(*output);
     std::error_code error;
@@ -207,6 +216,8 @@ int TPackTool::Build(const TCommandLine& command) {
     fs::rename(exe.Path(), outputPath, error);
     if (error) return Fail(Failure, "cannot write \"" + *output + "\": " + error.message());
     exe.Keep();
+    if (command.Has("--desktop-entry") && !desktopEntry.WriteBeside(outputPath))
+        return Fail(Failure, desktopEntry.ErrorMessage());
     std::fprintf(FOut, "%s: %zu entries, %lld bytes\n", output->c_str(), packer.EntryCount(),
                  static_cast<long long>(TExeUtils::GetFileByteSize(*output)));
     return Success;
