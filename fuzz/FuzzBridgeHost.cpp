@@ -10,6 +10,9 @@
 namespace zorv::fuzz {
 namespace {
 
+// The application page every fuzzed message comes from.
+constexpr const char* PageUrl = "file:///index.html";
+
 TBridgeContext SandboxContext() {
     TBridgeContext context;
     const std::string folder = TFuzzSandbox::Instance().Text();
@@ -63,11 +66,15 @@ TFuzzBridgeHost::TFuzzBridgeHost()
     module->SetWebView(&webView);
     module->SetProjectINI(&settings);
     module->SetOnAppCloseRequest([] {});
+    module->SetAppDocumentRule([](const TWebMessage& message) { return message.sourceUrl == PageUrl; });
 }
 
 void TFuzzBridgeHost::Post(std::string_view json) {
     const std::size_t before = webView.Posted().size();
-    module->EdgeBrowserWebMessageReceived({std::nullopt, std::string(json), "file:///index.html"});
+    TWebMessage message;
+    message.asJson = json;
+    message.sourceUrl = PageUrl;
+    module->EdgeBrowserWebMessageReceived(message);
     if (webView.Posted().size() > before + 1 || !webView.Refused().empty()) std::abort();
 }
 

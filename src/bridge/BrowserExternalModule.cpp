@@ -93,7 +93,7 @@ TBrowserExternalModule::TBrowserExternalModule(TBridgeServices services, TBridge
         [this](const std::string& path) { return ReadMenuImage(path); });
     if (FServices.menuBar) {
         FServices.menuBar->SetOnItemClick([this, lifetime = Lifetime()](int32_t tag) {
-            if (!lifetime.expired()) OnMainMenuItemClick(tag);
+            if (!lifetime.Expired()) OnMainMenuItemClick(tag);
         });
     }
 }
@@ -123,13 +123,13 @@ void TBrowserExternalModule::EdgeBrowserWebMessageReceived(const TWebMessage& me
     // A call made from a nested message loop (a dialog's) answers its own document, and the outer
     // call gets its own back afterwards.
     std::shared_ptr<IWebMessageReply> outerReply = std::exchange(FCallReply, message.reply);
-    const std::weak_ptr<TLifetime> lifetime = Lifetime();
-    // A failing call ends without a reply; later calls are handled as usual.
+    const TLifetimeToken::TWatch lifetime = Lifetime();
+    // What escapes a call here has no uuid to answer to; later calls are handled as usual.
     try {
         if (FIsAppDocument && FIsAppDocument(message)) Dispatch(message);
     } catch (...) {
     }
-    if (!lifetime.expired()) FCallReply = std::move(outerReply);
+    if (!lifetime.Expired()) FCallReply = std::move(outerReply);
 }
 
 void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
@@ -155,13 +155,13 @@ void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
     if (!uuid) return;
     // Every call with a uuid to answer gets exactly one reply: an error that ends it early becomes
     // its error reply. Functions raise only before they reply.
-    const std::weak_ptr<TLifetime> lifetime = Lifetime();
+    const TLifetimeToken::TWatch lifetime = Lifetime();
     try {
         RunCall(*call, *uuid);
     } catch (const std::exception& error) {
-        if (!lifetime.expired()) SendError(*uuid, TStrUtils::StringToJsonString(error.what()));
+        if (!lifetime.Expired()) SendError(*uuid, TStrUtils::StringToJsonString(error.what()));
     } catch (...) {
-        if (!lifetime.expired()) SendError(*uuid, "\"The call failed\"");
+        if (!lifetime.Expired()) SendError(*uuid, "\"The call failed\"");
     }
 }
 

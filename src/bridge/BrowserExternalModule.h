@@ -9,6 +9,7 @@
 #include "bridge/BridgeArguments.h"
 #include "bridge/PagePaths.h"
 #include "bridge/WebMessage.h"
+#include "shared/LifetimeToken.h"
 
 namespace zorv {
 
@@ -100,7 +101,6 @@ private:
         TFunction function;
         const char* runtimeOnlyPath;  // the path named by the runtime-only message, or null
     };
-    struct TLifetime {};
     static const TFunctionEntry* FindFunction(int32_t id);
     void Dispatch(const TWebMessage& message);
     void RunCall(const nlohmann::json& call, const std::string& uuid);
@@ -109,7 +109,7 @@ private:
     void SendReplyTo(const std::shared_ptr<IWebMessageReply>& target, std::string_view uuid, std::string_view result,
                      bool success);
     // Whether the module still exists after something that may have run a nested message loop.
-    std::weak_ptr<TLifetime> Lifetime() const { return FLifetime; }
+    TLifetimeToken::TWatch Lifetime() const { return FLifetime.Watch(); }
 
     IMainWindow& RequireMainForm() const;
     std::string ResolvePagePath(std::string_view pagePath) const;
@@ -185,7 +185,7 @@ private:
     std::unique_ptr<TBrowserExternalForm> FBrowserExternalForm;
     bool FOpenDialogShowing = false;
     bool FSaveDialogShowing = false;
-    std::shared_ptr<TLifetime> FLifetime = std::make_shared<TLifetime>();
+    TLifetimeToken FLifetime;
 };
 
 }  // namespace zorv

@@ -43,16 +43,16 @@ void TBrowserExternalModule::ShowFileDialog(const std::string& uuid, const TBrid
 
     std::optional<std::string> chosen;
     {
-        const std::weak_ptr<TLifetime> lifetime = Lifetime();
+        const TLifetimeToken::TWatch lifetime = Lifetime();
         showing = true;
         try {
             chosen = save ? FServices.dialogs->ShowSaveDialog(options) : FServices.dialogs->ShowOpenDialog(options);
         } catch (...) {
-            if (!lifetime.expired()) showing = false;
+            if (!lifetime.Expired()) showing = false;
             throw;
         }
         // The window may have closed, and the module gone, while the dialog ran its own loop.
-        if (lifetime.expired()) return;
+        if (lifetime.Expired()) return;
         showing = false;
     }
     SendSuccess(uuid, chosen ? TStrUtils::StringToJsonString(*chosen) : std::string("\"\""));

@@ -88,7 +88,7 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
                 auto [reply, success] = CommandReply(os->GetDosOutput(command, workingDir, showWindow));
                 // The reply goes to the document that asked, and only while it is still there.
                 uiThread->Post([lifetime, self, uuid, reply = std::move(reply), success, target = std::move(target)] {
-                    if (!lifetime.expired()) self->SendReplyTo(target, uuid, reply, success);
+                    if (!lifetime.Expired()) self->SendReplyTo(target, uuid, reply, success);
                 });
             } catch (...) {
                 // Out of memory on the worker: the call goes unanswered rather than ending the process.

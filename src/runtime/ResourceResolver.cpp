@@ -93,6 +93,8 @@ TResource TResourceResolver::Find(const std::string& path, const std::optional<s
 
 TResourceResolver::TLocation TResourceResolver::Locate(const std::string& path,
                                                        const std::optional<std::string>& legacyPath) const {
+    // The root of the space ("zorv://app/") is the start page, as a web server's root is.
+    if (path.empty() && !FIndexPage.empty()) return Locate(FIndexPage, std::nullopt);
     if (auto found = LocateIn(path)) return *found;
     if (legacyPath && *legacyPath != path) {
         if (auto found = LocateIn(*legacyPath)) return *found;

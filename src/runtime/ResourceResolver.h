@@ -47,6 +47,8 @@ public:
     TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
                       std::string_view urlPrefix = TAppUrl::Prefix());
     std::string_view UrlPrefix() const { return FUrlPrefix; }
+    // The start page (setting IndexHtml), which the bare root of the URL space names.
+    void SetIndexPage(const std::string& indexHtml) { FIndexPage = indexHtml.substr(0, indexHtml.find_first_of("?#")); }
     // Whether answers of large stored entries carry a stream rather than the bytes; for page hosts
     // that can hand a stream to the engine.
     void SetStreamLargeEntries(bool stream) { FStreamLargeEntries = stream; }
@@ -81,6 +83,7 @@ private:
     std::string FAppDirName;
     std::string FExeDirPath;
     std::string_view FUrlPrefix;  // one of TAppUrl's constants
+    std::string FIndexPage;
     bool FStreamLargeEntries = false;
 };
 

@@ -83,6 +83,21 @@ TEST_F(ResourceResolverTest, FileLargerThanTheServingLimitIsAnErrorNotReadIntoMe
     EXPECT_THAT(r.bytes, ::testing::HasSubstr("File too large to serve"));
 }
 
+// The bare root is the start page, as a web server's root is; without a start page it is nothing,
+// never an empty success.
+TEST_F(ResourceResolverTest, BareRootIsTheStartPage) {
+    TResourceResolver resolver(&zip, "app", exeDir.Str());
+    EXPECT_EQ(resolver.FindUrl(std::string(TAppUrl::Prefix())).status, 404);
+    resolver.SetIndexPage("My Page.html?from=root");
+    for (const std::string rest : {"", "?x=1", "#top"}) {
+        const TResource r = resolver.FindUrl(std::string(TAppUrl::Prefix()) + rest);
+        EXPECT_EQ(r.status, 200) << rest;
+        EXPECT_EQ(r.bytes, "spaced") << rest;
+        EXPECT_EQ(r.mimeType, "text/html") << rest;
+        EXPECT_EQ(resolver.LocateUrl(std::string(TAppUrl::Prefix()) + rest), TResourceSource::Archive);
+    }
+}
+
 TEST_F(ResourceResolverTest, FolderIsNotServedAsAFile) {
     exeDir.Write("sub/inner.txt", "x");
     EXPECT_EQ(Get("sub").status, 404);

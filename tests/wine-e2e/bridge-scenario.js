@@ -96,12 +96,13 @@ steps.push({
     message: { id: 80002, uuid: 'c-themes', data: {} },
     expectPattern: '^\\{"uuid": "c-themes", "success": true, "result": \\["Amakrits",("[^"]+",){32}"Windows",("[^"]+",){5}"Windows10 SlateGray"\\]\\}$',
 });
-// Calls that get no reply: another origin, no JSON, an unknown function, a uuid that would break
-// the reply's JSON. The calls after them are still answered.
+// Calls that get no reply: another origin, no JSON, a uuid that would break the reply's JSON. An
+// unknown function is an error reply, so that its promise settles. The calls after them are still
+// answered.
 call(10001, {}, null, null, { source: 'https://example.com/index.html' });
 call(10001, {}, null, null, { source: 'about:blank' });
 steps.push({ raw: 'not json at all', expect: null });
-call(99999, {}, null, null);
+call(99999, {}, false, str("No function has the identifier '99999'"));
 steps.push({ message: { id: 10001, uuid: 'bad"uuid', data: {} }, expect: null, uuidForCheck: 'bad"uuid' });
 call(10001, {}, true, str('2022.1'));
 steps.push({ closeWindow: true });

@@ -98,7 +98,7 @@ TBrowserForm::~TBrowserForm() {
 }
 
 void TBrowserForm::Start() {
-    const TResourceResolver resolver(FExeZip, FAppDirName, FAppDirPath);
+    const TResourceResolver resolver = Resolver();
     FGate.emplace(TAppDocuments(resolver));
     FSchemeHandler->SetResolver(resolver);
     FSchemeHandler->SetHandleRequests(FHandleRequests);
@@ -110,6 +110,12 @@ void TBrowserForm::Start() {
     FEdgeBrowser->SetDevToolsEnabled(FAllowDebug);
     FEdgeBrowser->SetDefaultContextMenusEnabled(FAllowContextMenu);
     if (!FStartPageURL.empty()) FEdgeBrowser->Navigate(FStartPageURL);
+}
+
+TResourceResolver TBrowserForm::Resolver() const {
+    TResourceResolver resolver(FExeZip, FAppDirName, FAppDirPath);
+    resolver.SetIndexPage(FAppIndexHtml);
+    return resolver;
 }
 
 bool TBrowserForm::ProgressBarVisible() const {

@@ -40,6 +40,10 @@ public:
     // The text of the window.zorv script, injected when WithExternal is set.
     void SetExternalJavascript(std::string script) { FExternalJavascript = std::move(script); }
     void SetAppDirName(std::string appDirName) { FAppDirName = std::move(appDirName); }
+    // The start page (setting IndexHtml): what the bare root of the URL space answers.
+    void SetAppIndexHtml(std::string indexHtml) { FAppIndexHtml = std::move(indexHtml); }
+    // Reads requests of the app URL space: the archive, then the disk.
+    TResourceResolver Resolver() const;
     const std::string& AppDirPath() const { return FAppDirPath; }
     void SetAllowDebug(bool allow) { FAllowDebug = allow; }
     void SetAllowContextMenu(bool allow) { FAllowContextMenu = allow; }
@@ -80,6 +84,7 @@ private:
     bool FWithExternal = false;
     std::string FExternalJavascript;
     std::string FAppDirName;
+    std::string FAppIndexHtml;
     std::string FAppDirPath;
     bool FAllowDebug = false;
     bool FAllowContextMenu = false;

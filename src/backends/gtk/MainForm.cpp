@@ -31,6 +31,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     page.SetExeZip(state.exeZip.get());
     page.SetIsRuntime(true);
     page.SetAppDirName(state.appDirName);
+    page.SetAppIndexHtml(state.appIndexHtml);
     page.SetHandleRequests(true);
     page.SetRuntimeAppID(state.appID);
     page.SetWithExternal(true);
@@ -66,7 +67,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
 }
 
 TMainForm::~TMainForm() {
-    *FAlive = nullptr;
+    FLifetime.Expire();
     g_signal_handlers_disconnect_by_data(FWindow, this);
     // The bridge goes before the page host whose web view it talks through.
     FBrowserExternalModule.reset();
@@ -199,17 +200,15 @@ bool TMainForm::PageCanAnswerCloseQuery() const {
 }
 
 TAppDocuments TMainForm::AppDocuments() const {
-    return TAppDocuments(TResourceResolver(FState.exeZip.get(), FState.appDirName, FBrowserForm->AppDirPath()));
+    return TAppDocuments(FBrowserForm->Resolver());
 }
 
 void TMainForm::RunCloseQueryScript(const std::string& script) {
     // A page that cannot run the question (no window.zorv, a script error) cannot answer it either:
     // the window then closes rather than staying open for good.
-    std::weak_ptr<TMainForm*> alive = FAlive;
-    FBrowserForm->EdgeBrowser().ExecuteScript(script, [alive](bool succeeded) {
-        auto form = alive.lock();
-        if (succeeded || !form || !*form) return;
-        (*form)->AppCloseRequest();
+    FBrowserForm->EdgeBrowser().ExecuteScript(script, [this, alive = FLifetime.Watch()](bool succeeded) {
+        if (succeeded || alive.Expired()) return;
+        AppCloseRequest();
     });
 }
 

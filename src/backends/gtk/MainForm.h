@@ -9,6 +9,7 @@
 #include "runtime/AppDocuments.h"
 #include "runtime/CloseProtocol.h"
 #include "runtime/WindowSettings.h"
+#include "shared/LifetimeToken.h"
 
 namespace zorv {
 
@@ -74,8 +75,8 @@ private:
     TFormStyle FFormStyle = TFormStyle::Normal;
     bool FToolkitFullscreen = false;  // gtk_window_fullscreen asked for and not taken back
     bool FClosed = false;
-    // Cleared on destruction, so that late script completions find the window gone.
-    std::shared_ptr<TMainForm*> FAlive = std::make_shared<TMainForm*>(this);
+    // Expired first thing on destruction: late script completions find the window gone.
+    TLifetimeToken FLifetime;
 };
 
 }  // namespace zorv

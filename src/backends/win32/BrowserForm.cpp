@@ -167,7 +167,9 @@ void TBrowserForm::LayOut() {
 }
 
 TResourceResolver TBrowserForm::Resolver() const {
-    return TResourceResolver(FExeZip, FAppDirName, FAppDirPath, FUrlPrefix);
+    TResourceResolver resolver(FExeZip, FAppDirName, FAppDirPath, FUrlPrefix);
+    resolver.SetIndexPage(FAppIndexHtml);
+    return resolver;
 }
 
 std::string TBrowserForm::DocumentStartScript() const {

@@ -53,6 +53,8 @@ public:
     void SetWithExternal(bool value) { FWithExternal = value; }
     const std::string& AppDirName() const { return FAppDirName; }
     void SetAppDirName(const std::string& value) { FAppDirName = value; }
+    // The start page (setting IndexHtml): what the bare root of the URL space answers.
+    void SetAppIndexHtml(const std::string& value) { FAppIndexHtml = value; }
     const std::string& AppDirPath() const { return FAppDirPath; }
     void SetAppDirPath(const std::string& value) { FAppDirPath = value; }
     bool AllowDebug() const { return FAllowDebug; }
@@ -112,6 +114,7 @@ private:
     std::string FRuntimeAppID;
     bool FWithExternal = false;
     std::string FAppDirName;
+    std::string FAppIndexHtml;
     std::string FAppDirPath;
     bool FAllowDebug = false;
     std::string FWebviewJavascript;

@@ -118,6 +118,7 @@ void TMainForm::FormCreate() {
     host.SetExeZip(FState.exeZip.get());
     host.SetIsRuntime(true);
     host.SetAppDirName(FState.appDirName);
+    host.SetAppIndexHtml(FState.appIndexHtml);
     host.SetHandleRequests(true);
     host.SetRuntimeAppID(FState.appID);
     host.SetWithExternal(true);
@@ -130,9 +131,9 @@ void TMainForm::FormCreate() {
     // queue: a call may run a modal loop (a file dialog, a message box), and WebView2 does not
     // support re-entry from inside its event handlers. Replies still match their calls by uuid.
     edge.OnWebMessageReceived = [this](TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {
-        FUiThread.Post([this, alive = std::weak_ptr<int>(FLifetime),
+        FUiThread.Post([this, alive = FLifetime.Watch(),
                         message = FBrowserForm->ToWebMessage(args.ArgsInterface())] {
-            if (!alive.expired() && FBrowserExternalModule) FBrowserExternalModule->EdgeBrowserWebMessageReceived(message);
+            if (!alive.Expired() && FBrowserExternalModule) FBrowserExternalModule->EdgeBrowserWebMessageReceived(message);
         });
     };
     edge.OnDocumentTitleChanged = [this](TEdgeBrowser& sender, const std::string& title) {
@@ -276,8 +277,8 @@ void TMainForm::RunCloseQueryScript(const std::string& script) {
     // The browser's error page and its PDF viewer keep a file:/// URL but run no script, the bridge
     // included: such a page cannot answer, so the window closes instead of staying open for good.
     FBrowserForm->EdgeBrowser().ExecuteScript(
-        BridgeProbeScript, [this, alive = std::weak_ptr<int>(FLifetime), script](HRESULT result, const std::string& value) {
-            if (alive.expired() || !FBrowserForm) return;
+        BridgeProbeScript, [this, alive = FLifetime.Watch(), script](HRESULT result, const std::string& value) {
+            if (alive.Expired() || !FBrowserForm) return;
             if (SUCCEEDED(result) && value == BridgeProbeAnswer)
                 FBrowserForm->EdgeBrowser().ExecuteScript(script);
             else

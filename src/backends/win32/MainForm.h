@@ -13,6 +13,7 @@
 #include "platform/MainWindow.h"
 #include "runtime/CloseProtocol.h"
 #include "runtime/WindowSettings.h"
+#include "shared/LifetimeToken.h"
 
 namespace zorv {
 
@@ -105,7 +106,7 @@ private:
     TWindowState FInitialState = TWindowState::Normal;
     bool FClosed = false;
     // Work queued for later (web messages) runs only while the window object exists.
-    std::shared_ptr<int> FLifetime = std::make_shared<int>(0);
+    TLifetimeToken FLifetime;
 };
 
 }  // namespace zorv
