@@ -195,5 +195,67 @@ BENCHMARK(BM_UnzipStored)->UseManualTime()->Unit(benchmark::kMillisecond);
 void BM_UnzipDeflated(benchmark::State& state) { UnzipToNull(state, FiftyMegabyteApp().deflatedPath); }
 BENCHMARK(BM_UnzipDeflated)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// One 1 KiB range at the end of a 200 MB stored asset: the first read on a fresh reader (it runs
+// the cipher over the whole entry once, keeping a state every 64 KiB) and a read after it (it
+// resumes from the nearest kept state), beside reading the whole asset.
+const std::string& TwoHundredMegabyteAsset() {
+    static const std::string archive = [] {
+        std::string asset(200u << 20, '\0');
+        std::mt19937_64 random(7);
+        for (std::size_t i = 0; i + 8 <= asset.size(); i += 8) {
+            const uint64_t value = random();
+            std::memcpy(asset.data() + i, &value, 8);
+        }
+        return WriteArchive({{"app/media/course.mp4", asset}});
+    }();
+    return archive;
+}
+
+uint64_t ReadLastKibibyte(const TAbZipKit& kit) {
+    const uint64_t size = kit.Item(kit.FindFile("app/media/course.mp4")).uncompressedSize;
+    uint64_t got = 0;
+    kit.TryExtractRange("app/media/course.mp4", size - 1024, 1024, [&](const char*, std::size_t n) {
+        got += n;
+        return true;
+    });
+    return got;
+}
+
+void BM_RangeAtEndFirstRead(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        TAbZipKit kit;
+        kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
+        kit.LoadFromMemory(TwoHundredMegabyteAsset());
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ReadLastKibibyte(kit));
+    }
+}
+BENCHMARK(BM_RangeAtEndFirstRead)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RangeAtEndAfterFirstRead(benchmark::State& state) {
+    TAbZipKit kit;
+    kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
+    kit.LoadFromMemory(TwoHundredMegabyteAsset());
+    ReadLastKibibyte(kit);
+    for (auto _ : state) benchmark::DoNotOptimize(ReadLastKibibyte(kit));
+}
+BENCHMARK(BM_RangeAtEndAfterFirstRead)->Unit(benchmark::kMicrosecond);
+
+void BM_WholeTwoHundredMegabyteAsset(benchmark::State& state) {
+    TAbZipKit kit;
+    kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
+    kit.LoadFromMemory(TwoHundredMegabyteAsset());
+    for (auto _ : state) {
+        uint64_t got = 0;
+        kit.TryExtractTo("app/media/course.mp4", [&](const char*, std::size_t n) {
+            got += n;
+            return true;
+        });
+        benchmark::DoNotOptimize(got);
+    }
+}
+BENCHMARK(BM_WholeTwoHundredMegabyteAsset)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 }  // namespace zorv
