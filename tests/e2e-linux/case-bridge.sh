@@ -1,5 +1,6 @@
 # The packaged bridge app calls every function of window.zorv; the test cancels its dialogs,
 # clicks its menu, looks at the window from outside and lets it close itself.
+# Wayland: cancels the file dialogs and opens the menu with keys pressed by xdotool, and reads the window state from X properties
 begin_case bridge
 pack "$E2E_DIR/apps/bridge" "$CASE_DIR/bridge-app" || { fail "pack"; return; }
 start_app pid "$CASE_DIR/bridge-app"

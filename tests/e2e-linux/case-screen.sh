@@ -20,6 +20,7 @@ size_of() {  # WID: "WIDTHxHEIGHT" of the client window
     xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'
 }
 
+# Wayland: checks the window from outside through X properties (xwininfo, xprop); screen-wayland checks the same on Wayland
 begin_case screen-x11
 screen_project
 start_app pid "$CASE_DIR/app"

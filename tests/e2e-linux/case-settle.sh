@@ -14,6 +14,7 @@ else
 fi
 stop_started
 
+# Wayland: presses Return in the error dialog with xdotool, an X11 tool (the headless compositor has no seat to type with)
 begin_case damaged-package
 pack "$E2E_DIR/apps/settle" "$CASE_DIR/damaged-app" || { fail "pack"; return; }
 # One byte flipped in the CRC-32 of the settings' central-directory record.

@@ -1,4 +1,5 @@
 # The showcase starts, reports ready and closes when the window manager asks it to.
+# Wayland: finds the window with xdotool, takes an X11 screenshot and asks it to close with wmctrl, all X11 tools
 begin_case showcase
 pack "$ROOT/examples/showcase" "$CASE_DIR/zorv-showcase" || { fail "pack"; return; }
 mkdir -p "$CASE_DIR/tmp"

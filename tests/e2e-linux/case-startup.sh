@@ -17,6 +17,7 @@ instances_project() {
     pack "$CASE_DIR/project" "$CASE_DIR/app"
 }
 
+# Wayland: presses Return in the error dialog with xdotool, an X11 tool (the headless compositor has no seat to type with)
 begin_case nothing-appended
 cp "$RUNTIME" "$CASE_DIR/bare"
 start_app pid "$CASE_DIR/bare"
@@ -25,6 +26,7 @@ wait_exit "$pid" 10
 check "ends with exit code 0 after the message (got $EXIT_CODE)" test "$EXIT_CODE" = 0
 stop_started
 
+# Wayland: presses Return in the error dialog with xdotool, an X11 tool (the headless compositor has no seat to type with)
 begin_case not-an-archive
 cp "$RUNTIME" "$CASE_DIR/junk"
 head -c 5000 /dev/urandom >>"$CASE_DIR/junk"
@@ -34,6 +36,7 @@ wait_exit "$pid" 10
 check "ends with exit code 1 (got $EXIT_CODE)" test "$EXIT_CODE" = 1
 stop_started
 
+# Wayland: looks for the window with xdotool search, which sees only X11 windows
 begin_case missing-id
 mkdir -p "$CASE_DIR/noid/app"
 printf '[App]\nName=No Identifier\nDirName=app\n' >"$CASE_DIR/noid/zorv.ini"
@@ -88,6 +91,7 @@ wait_exit "$first" 20
 wait_exit "$second" 20
 stop_started
 
+# Wayland: presses Return in the error dialog with xdotool, an X11 tool (the headless compositor has no seat to type with)
 begin_case unknown-theme
 instances_project "Theme=No Such Theme\n"
 start_app pid "$CASE_DIR/app"
@@ -97,6 +101,7 @@ touch "$CASE_DIR/close-now"
 wait_exit "$pid" 20
 stop_started
 
+# Wayland: types the password and closes the prompt with xdotool, an X11 tool (the headless compositor has no seat to type with)
 begin_case password
 instances_project "Password=s3cret\n"
 start_app pid "$CASE_DIR/app"

@@ -2,6 +2,7 @@
 # 127.0.0.1) which frames a downloaded page and app pages, probes the disk through the scheme,
 # opens app URLs, asks for permissions, starts a download and posts on every channel it can reach.
 # The app's own frames, permission and download are checked too. Nothing else may run.
+# Wayland: cancels the download dialog with a key pressed by xdotool, an X11 tool (the headless compositor has no seat to type with)
 begin_case trust
 pack "$E2E_DIR/apps/trust" "$CASE_DIR/trust-app" || { fail "pack"; return; }
 node "$E2E_DIR/trust/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &

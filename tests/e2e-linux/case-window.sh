@@ -13,6 +13,7 @@ close_window_app() {
     stop_started
 }
 
+# Wayland: reads the window geometry and state from X properties (xwininfo, xprop)
 begin_case window-defaults
 window_project ""
 start_app pid "$CASE_DIR/app"
@@ -24,6 +25,7 @@ if wid=$(wait_for_window '^Zorv E2E Instances$' 30); then
 fi
 close_window_app "$pid"
 
+# Wayland: reads the window geometry, size limits and state from X properties (xwininfo, xprop)
 begin_case window-settings
 window_project "Width=640\nHeight=480\nMinWidth=600\nMinHeight=400\nMaxWidth=700\nMaxHeight=500\nWindowOrder=1\nDynamicAppTitle=1\n"
 start_app pid "$CASE_DIR/app"
@@ -37,6 +39,7 @@ else
 fi
 close_window_app "$pid"
 
+# Wayland: reads the window state and decoration from X properties (xprop)
 begin_case window-fullscreen
 window_project "WindowStyle=1\nWindowBorder=3\nWindowState=0\n"
 start_app pid "$CASE_DIR/app"
@@ -51,6 +54,7 @@ fi
 close_window_app "$pid"
 
 # A window whose page has died can still be closed: nobody is left to answer the close query.
+# Wayland: finds the window with xdotool and asks it to close with wmctrl, both X11 tools
 begin_case crashed-page
 window_project ""
 start_app pid "$CASE_DIR/app"

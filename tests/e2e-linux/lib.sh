@@ -1,6 +1,7 @@
 # Helpers of the end-to-end cases: each case packs a project with the real zorv-pack, runs the
 # packaged executable as a user would (on the Xvfb display, under openbox) and looks at it from
-# outside. Sourced by run.sh; expects DISPLAY to be set.
+# outside. Sourced by run.sh; expects DISPLAY to be set, or E2E_WAYLAND_DISPLAY (the socket of the
+# headless weston run.sh --wayland started) for the Wayland pass.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 E2E_DIR="$ROOT/tests/e2e-linux"
@@ -32,6 +33,8 @@ begin_case() {
              XDG_CONFIG_HOME="$CASE_DIR/home/.config" XDG_CACHE_HOME="$CASE_DIR/home/.cache"
              GSETTINGS_BACKEND=memory DBUS_SESSION_BUS_ADDRESS=disabled: NO_AT_BRIDGE=1 LANG=C.UTF-8
              ZORV_TEST_NO_SESSION_END=1 WEBKIT_DISABLE_DMABUF_RENDERER=1)
+    [ -n "${E2E_WAYLAND_DISPLAY:-}" ] && APP_ENV+=(WAYLAND_DISPLAY="$E2E_WAYLAND_DISPLAY" GDK_BACKEND=wayland)
+    return 0
 }
 
 # pack PROJECT_DIR OUTPUT: the project as zorv-pack packs it.
