@@ -370,22 +370,29 @@ std::set<std::string> PagePathsInDeclarations(const std::string& declarations) {
 
 // Each function is described once, in the dispatcher's table; the page script and the
 // declarations must name exactly those functions, with the same identifiers.
-TEST(FunctionTable, PageScriptAndDeclarationsNameExactlyTheTablesFunctions) {
+std::map<std::string, int32_t> TablePaths() {
     std::map<std::string, int32_t> table;
     std::set<int32_t> ids;
     for (const TBrowserExternalModule::TFunctionInfo& function : TBrowserExternalModule::Functions()) {
         EXPECT_TRUE(table.emplace(function.pagePath, function.id).second) << "path twice: " << function.pagePath;
         EXPECT_TRUE(ids.insert(function.id).second) << "identifier twice: " << function.id;
     }
-    EXPECT_EQ(PagePathsInScript(std::string(ZorvExternalJavascript())), table);
+    return table;
+}
 
-#ifndef _WIN32
+TEST(FunctionTable, PageScriptNamesExactlyTheTablesFunctions) {
+    EXPECT_EQ(PagePathsInScript(std::string(ZorvExternalJavascript())), TablePaths());
+}
+
+TEST(FunctionTable, DeclarationsNameExactlyTheTablesFunctions) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the source folder is a path of the build machine";
+#endif
     const char* source = std::getenv("ZORV_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     std::set<std::string> tablePaths;
-    for (const auto& [path, id] : table) tablePaths.insert(path);
+    for (const auto& [path, id] : TablePaths()) tablePaths.insert(path);
     EXPECT_EQ(PagePathsInDeclarations(ReadFileBytes(std::filesystem::path(source) / "types/zorv.d.ts")), tablePaths);
-#endif
 }
 
 }  // namespace

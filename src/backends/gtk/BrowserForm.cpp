@@ -41,21 +41,21 @@ std::string ExecutableFolder() {
 TBrowserForm::TBrowserForm(const std::string& dataDir)
     : FContext(NewWebContext(dataDir)), FAppDirPath(ExecutableFolder()) {
     FSchemeHandler = std::make_unique<TAppSchemeHandler>(FContext);
-    FEdgeBrowser = std::make_unique<TWebKitBrowser>(FContext);
-    FEdgeBrowser->OnNewWindowRequested = [this](const std::string& uri) { return NewWindowRequested(uri); };
-    FEdgeBrowser->OnNavigationCompleted = [this](bool) { NavigationCompleted(); };
-    FEdgeBrowser->OnNavigationStarting = [this](const std::string& uri, TNavigationCause cause) {
+    FWebKitBrowser = std::make_unique<TWebKitBrowser>(FContext);
+    FWebKitBrowser->OnNewWindowRequested = [this](const std::string& uri) { return NewWindowRequested(uri); };
+    FWebKitBrowser->OnNavigationCompleted = [this](bool) { NavigationCompleted(); };
+    FWebKitBrowser->OnNavigationStarting = [this](const std::string& uri, TNavigationCause cause) {
         return FGate && FGate->MayNavigate(uri, cause);
     };
-    FEdgeBrowser->OnDocumentCommitted = [this](const std::string& uri) {
+    FWebKitBrowser->OnDocumentCommitted = [this](const std::string& uri) {
         if (FGate) FGate->DocumentCommitted(uri);
     };
-    FEdgeBrowser->OnPermissionRequested = [this] { return AppDocumentOnTop(); };
+    FWebKitBrowser->OnPermissionRequested = [this] { return AppDocumentOnTop(); };
     g_signal_connect(FContext, "download-started", G_CALLBACK(HandleDownloadStarted), this);
 
     FBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     g_object_ref_sink(FBox);
-    gtk_box_pack_start(GTK_BOX(FBox), FEdgeBrowser->Widget(), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(FBox), FWebKitBrowser->Widget(), TRUE, TRUE, 0);
     FProgressBar = gtk_progress_bar_new();
     gtk_widget_set_size_request(FProgressBar, -1, 4);
     gtk_box_pack_end(GTK_BOX(FBox), FProgressBar, FALSE, FALSE, 0);
@@ -84,15 +84,15 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
 TBrowserForm::~TBrowserForm() {
     if (FPulseSource) g_source_remove(FPulseSource);
     g_signal_handlers_disconnect_by_data(FContext, this);
-    FEdgeBrowser->OnNewWindowRequested = nullptr;
-    FEdgeBrowser->OnNavigationCompleted = nullptr;
-    FEdgeBrowser->OnNavigationStarting = nullptr;
-    FEdgeBrowser->OnDocumentCommitted = nullptr;
-    FEdgeBrowser->OnPermissionRequested = nullptr;
+    FWebKitBrowser->OnNewWindowRequested = nullptr;
+    FWebKitBrowser->OnNavigationCompleted = nullptr;
+    FWebKitBrowser->OnNavigationStarting = nullptr;
+    FWebKitBrowser->OnDocumentCommitted = nullptr;
+    FWebKitBrowser->OnPermissionRequested = nullptr;
     // The widgets go first: the web view must not outlive the handler of its scheme.
     gtk_widget_destroy(FBox);
     g_object_unref(FBox);
-    FEdgeBrowser.reset();
+    FWebKitBrowser.reset();
     FSchemeHandler.reset();
     g_object_unref(FContext);
 }
@@ -105,11 +105,11 @@ void TBrowserForm::Start() {
     FSchemeHandler->SetRequestFilter([this](const std::string& uri, std::optional<std::string_view> requesterOrigin) {
         return FGate->MayRequest(uri, requesterOrigin);
     });
-    FEdgeBrowser->AddDocumentStartScript(
+    FWebKitBrowser->AddDocumentStartScript(
         TDocumentStartScript::Compose(FExternalJavascript, FWithExternal, FIsRuntime, FWebviewJavascript));
-    FEdgeBrowser->SetDevToolsEnabled(FAllowDebug);
-    FEdgeBrowser->SetDefaultContextMenusEnabled(FAllowContextMenu);
-    if (!FStartPageURL.empty()) FEdgeBrowser->Navigate(FStartPageURL);
+    FWebKitBrowser->SetDevToolsEnabled(FAllowDebug);
+    FWebKitBrowser->SetDefaultContextMenusEnabled(FAllowContextMenu);
+    if (!FStartPageURL.empty()) FWebKitBrowser->Navigate(FStartPageURL);
 }
 
 TResourceResolver TBrowserForm::Resolver() const {

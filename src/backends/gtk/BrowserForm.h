@@ -31,7 +31,7 @@ public:
     TBrowserForm& operator=(const TBrowserForm&) = delete;
 
     GtkWidget* Widget() const { return FBox; }
-    TWebKitBrowser& EdgeBrowser() { return *FEdgeBrowser; }
+    TWebKitBrowser& WebKitBrowser() { return *FWebKitBrowser; }
 
     void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
     void SetIsRuntime(bool isRuntime) { FIsRuntime = isRuntime; }
@@ -73,7 +73,7 @@ private:
     WebKitWebContext* FContext;
     std::unique_ptr<TAppSchemeHandler> FSchemeHandler;
     std::optional<TAppContentGate> FGate;  // from Start on
-    std::unique_ptr<TWebKitBrowser> FEdgeBrowser;
+    std::unique_ptr<TWebKitBrowser> FWebKitBrowser;
     GtkWidget* FBox;  // a counted reference of our own
     GtkWidget* FProgressBar;
     guint FPulseSource = 0;

@@ -40,13 +40,13 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     page.SetAllowContextMenu(settings.allowContextMenu);
 
     TBrowserExternalModule* bridge = FBrowserExternalModule.get();
-    page.EdgeBrowser().OnWebMessageReceived = [bridge](const TWebMessage& message) {
+    page.WebKitBrowser().OnWebMessageReceived = [bridge](const TWebMessage& message) {
         bridge->EdgeBrowserWebMessageReceived(message);
     };
-    page.EdgeBrowser().OnDocumentTitleChanged = [this](const std::string& title) { DocumentTitleChanged(title); };
+    page.WebKitBrowser().OnDocumentTitleChanged = [this](const std::string& title) { DocumentTitleChanged(title); };
 
     bridge->SetMainForm(this);
-    bridge->SetWebView(&page.EdgeBrowser());
+    bridge->SetWebView(&page.WebKitBrowser());
     bridge->SetProjectINI(&state.projectIni);
     bridge->SetOnAppCloseRequest([this] { AppCloseRequest(); });
     bridge->SetAppDocumentRule([documents = AppDocuments()](const TWebMessage& message) {
@@ -195,7 +195,7 @@ void TMainForm::Close() {
 }
 
 bool TMainForm::PageCanAnswerCloseQuery() const {
-    TWebKitBrowser& browser = FBrowserForm->EdgeBrowser();
+    TWebKitBrowser& browser = FBrowserForm->WebKitBrowser();
     return browser.PageAlive() && AppDocuments().IsAppDocument(browser.LocationURL());
 }
 
@@ -206,7 +206,7 @@ TAppDocuments TMainForm::AppDocuments() const {
 void TMainForm::RunCloseQueryScript(const std::string& script) {
     // A page that cannot run the question (no window.zorv, a script error) cannot answer it either:
     // the window then closes rather than staying open for good.
-    FBrowserForm->EdgeBrowser().ExecuteScript(script, [this, alive = FLifetime.Watch()](bool succeeded) {
+    FBrowserForm->WebKitBrowser().ExecuteScript(script, [this, alive = FLifetime.Watch()](bool succeeded) {
         if (succeeded || alive.Expired()) return;
         AppCloseRequest();
     });
