@@ -8,6 +8,7 @@
 #include "backends/win32/BrowserForm.h"
 #include "backends/win32/MainForm.h"
 #include "backends/win32/SysUtils.h"
+#include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinUiThread.h"
 #include "runtime/RuntimeState.h"

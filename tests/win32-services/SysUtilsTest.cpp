@@ -12,6 +12,7 @@
 #include "TestEnvironment.h"
 #include "backends/win32/FolderDeletion.h"
 #include "backends/win32/SysUtils.h"
+#include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinText.h"
 
 namespace zorv {

@@ -14,6 +14,7 @@
 #include "backends/win32/MessageDialog.h"
 #include "backends/win32/RequirePasswordForm.h"
 #include "backends/win32/SysUtils.h"
+#include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinCommandLine.h"
 #include "backends/win32/WinDialogs.h"
 #include "backends/win32/WinHandles.h"

@@ -1,0 +1,64 @@
+#include "backends/win32/WinOperatingSystem.h"
+
+#include "backends/win32/WinText.h"
+
+namespace zorv {
+
+bool TWinOperatingSystem::RememberFailure(bool succeeded) {
+    if (!succeeded) FLastError = GetLastError();
+    return succeeded;
+}
+
+bool TWinOperatingSystem::ExitWindows(TExitWindowsAction action) {
+    return RememberFailure(TSysUtils::ExitWindows(static_cast<uint32_t>(action)));
+}
+
+std::vector<std::string> TWinOperatingSystem::GetWindowsCaptions() {
+    std::vector<std::string> captions;
+    for (const auto& caption : TSysUtils::GetWindowsCaptions()) captions.push_back(TWinText::WideToUtf8(caption));
+    return captions;
+}
+
+std::string TWinOperatingSystem::GetDosOutput(const std::string& commandLine, const std::string& workingDir,
+                                              bool showWindow) {
+    return TWinText::WideToUtf8(
+        TSysUtils::GetDosOutput(TWinText::Utf8ToWide(commandLine), TWinText::Utf8ToWide(workingDir), showWindow));
+}
+
+bool TWinOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
+    return RememberFailure(TSysUtils::ShellExec(TWinText::Utf8ToWide(filePath), TWinText::Utf8ToWide(arguments)));
+}
+
+bool TWinOperatingSystem::ShellExplore(const std::string& filePath) {
+    return RememberFailure(TSysUtils::ShellExplore(TWinText::Utf8ToWide(filePath)));
+}
+
+bool TWinOperatingSystem::DeleteDirectory(const std::string& dirPath) {
+    return RememberFailure(TSysUtils::DeleteDirectory(TWinText::Utf8ToWide(dirPath)));
+}
+
+std::string TWinOperatingSystem::GetUserDesktopDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetUserDesktopDirPath());
+}
+
+std::string TWinOperatingSystem::GetUserDocumentsDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetUserDocumentsDirPath());
+}
+
+std::string TWinOperatingSystem::GetUserAppDataDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetUserAppDataDirPath());
+}
+
+std::string TWinOperatingSystem::GetLocalAppDataDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetLocalAppDataDirPath());
+}
+
+std::string TWinOperatingSystem::GetTempDirPath() {
+    return TWinText::WideToUtf8(TSysUtils::GetTempDirPath());
+}
+
+std::string TWinOperatingSystem::LastErrorMessage() {
+    return TWinText::WideToUtf8(TSysUtils::SysErrorMessage(FLastError));
+}
+
+}  // namespace zorv
