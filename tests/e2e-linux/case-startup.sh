@@ -80,6 +80,29 @@ fi
 sleep 1
 stop_started
 
+# An instance started beside a running one takes the lock over when that one ends: a plain start
+# then still finds the application running.
+begin_case relaunch-lock
+instances_project ""
+start_app first "$CASE_DIR/app"
+if wait_count 'ready-*' 1 30; then
+    start_app relaunch "$CASE_DIR/app" com.zorv.e2e.instances 'zorv://app/page2.html?via=args'
+    wait_count 'page2-*' 1 30
+    kill "$first"
+    wait_exit "$first" 10
+    sleep 1.5
+    start_app plain "$CASE_DIR/app"
+    wait_exit "$plain" 15
+    check "after the first instance ended, the relaunched one holds the lock: a plain start ends (exit $EXIT_CODE)" \
+        test "$EXIT_CODE" = 0
+    check "... and showed no start page" test "$(count_files 'ready-*')" = 1
+    touch "$CASE_DIR/close-now"
+    wait_exit "$relaunch" 20
+else
+    fail "first instance runs"
+fi
+stop_started
+
 begin_case allow-instances
 instances_project "AllowInstances=1\n"
 start_app first "$CASE_DIR/app"

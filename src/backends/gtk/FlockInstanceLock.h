@@ -1,4 +1,6 @@
 #pragma once
+#include <glib.h>
+
 #include <memory>
 #include <string>
 
@@ -8,7 +10,8 @@ namespace zorv {
 
 // The single-instance lock on Linux: an exclusive flock on "<runtime dir>/zorv-<ID>.lock" (the
 // per-user $XDG_RUNTIME_DIR, else the data folder). The kernel drops it when the process ends,
-// however it ends.
+// however it ends. An instance that finds it held (one started beside a running instance) takes
+// it over as soon as it is free, so that while any instance runs a later start finds it held.
 class TFlockInstanceLock final : public IInstanceLock {
 public:
     ~TFlockInstanceLock() override;
@@ -17,10 +20,17 @@ public:
 
     static TInstanceLockResult Acquire(const std::string& appID, const std::string& appDataDir);
     static std::string LockFilePath(const std::string& appID, const std::string& appDataDir);
+    bool Held() const { return FTakeOverSource == 0; }
+
+    // How often a waiting instance tries to take the lock over.
+    static constexpr guint TakeOverIntervalMs = 500;
 
 private:
-    explicit TFlockInstanceLock(int fd) : FFd(fd) {}
+    TFlockInstanceLock(int fd, bool held);
+    static gboolean TryTakeOver(gpointer self);
+
     int FFd;
+    guint FTakeOverSource = 0;  // the main loop's retry while another instance holds the lock
 };
 
 }  // namespace zorv
