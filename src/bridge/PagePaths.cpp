@@ -1,5 +1,7 @@
 #include "bridge/PagePaths.h"
 
+#include "shared/Utf8Path.h"
+
 #include <algorithm>
 
 namespace zorv {
@@ -25,12 +27,11 @@ std::string TPagePaths::Resolve(std::string_view pagePath, std::string_view appD
 }
 
 std::filesystem::path TPagePaths::ToFsPath(std::string_view utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    return Utf8Path(utf8);
 }
 
 std::string TPagePaths::FromFsPath(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return PathToUtf8(path);
 }
 
 }  // namespace zorv

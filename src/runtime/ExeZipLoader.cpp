@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "runtime/AppCommandLine.h"
-#include "runtime/Utf8Path.h"
+#include "shared/Utf8Path.h"
 
 namespace zorv {
 

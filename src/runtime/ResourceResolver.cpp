@@ -7,7 +7,7 @@
 
 #include "archive/AbZipKit.h"
 #include "runtime/AppUrl.h"
-#include "runtime/Utf8Path.h"
+#include "shared/Utf8Path.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {

@@ -1,5 +1,7 @@
 #include "shared/ExeUtils.h"
 
+#include "shared/Utf8Path.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -16,10 +18,6 @@
 namespace zorv {
 namespace {
 
-std::filesystem::path PathFromUtf8(std::string_view utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 struct TFileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -27,7 +25,7 @@ using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
 
 TFilePtr OpenFile(const std::string& path, const char* mode) {
 #ifdef _WIN32
-    const std::wstring widePath = PathFromUtf8(path).wstring();
+    const std::wstring widePath = Utf8Path(path).wstring();
     const std::wstring wideMode(mode, mode + std::strlen(mode));
     return TFilePtr(_wfopen(widePath.c_str(), wideMode.c_str()));
 #else
@@ -242,7 +240,7 @@ TExeImageKind TExeUtils::ImageKindOfFile(const std::string& path) {
 
 int64_t TExeUtils::GetFileByteSize(const std::string& path) {
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(path), error);
+    const std::uintmax_t size = std::filesystem::file_size(Utf8Path(path), error);
     if (error) return -1;
     return static_cast<int64_t>(size);
 }
@@ -363,7 +361,7 @@ bool TExeUtils::ExtractZipFromExe(const std::string& zipPath) {
             if (done) return;
             file.reset();
             std::error_code ignored;
-            std::filesystem::remove(PathFromUtf8(path), ignored);
+            std::filesystem::remove(Utf8Path(path), ignored);
         }
     } removeUnlessDone{zip, zipPath, done};
     const bool copied = CopyLoop(exe.get(), FExePath, appended, [&](const char* data, std::size_t size) {

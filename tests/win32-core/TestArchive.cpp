@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "backends/win32/WinText.h"
-#include "runtime/Utf8Path.h"
+#include "shared/Utf8Path.h"
 
 namespace zorv::test {
 

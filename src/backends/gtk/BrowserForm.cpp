@@ -9,7 +9,7 @@
 #include "runtime/AppCommandLine.h"
 #include "runtime/DocumentStartScript.h"
 #include "runtime/ResourceResolver.h"
-#include "runtime/Utf8Path.h"
+#include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
 
 namespace zorv {

@@ -18,7 +18,7 @@
 #include "bridge/ZorvExternalJavascript.h"
 #include "runtime/ExeZipLoader.h"
 #include "runtime/Runtime.h"
-#include "runtime/Utf8Path.h"
+#include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
 #include "shared/MimeTypes.h"
 #include "shared/StylesUtils.h"

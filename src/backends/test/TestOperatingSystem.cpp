@@ -1,5 +1,7 @@
 #include "backends/test/TestOperatingSystem.h"
 
+#include "shared/Utf8Path.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -75,7 +77,7 @@ bool TTestOperatingSystem::ShellExplore(const std::string& filePath) {
 
 bool TTestOperatingSystem::DeleteDirectory(const std::string& dirPath) {
     std::error_code error;
-    const fs::path path = fs::path(std::u8string(dirPath.begin(), dirPath.end()));
+    const fs::path path = Utf8Path(dirPath);
     if (!fs::is_directory(path, error)) return false;
     fs::remove_all(path, error);
     return !error;

@@ -12,7 +12,7 @@
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 #include "runtime/RuntimeState.h"
-#include "runtime/Utf8Path.h"
+#include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
 #include "shared/LocalizedMessages.h"
 #include "shared/MemIniFile.h"

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "shared/MemIniFile.h"
+#include "shared/Utf8Path.h"
 
 namespace zorv {
 namespace {
@@ -52,7 +53,6 @@ constexpr unsigned char DefaultIcon[] = {
 
 constexpr std::string_view PngSignature("\x89PNG\r\n\x1a\n", 8);
 
-fs::path PathFromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 std::string Utf8(const fs::path& path) {
     const std::u8string text = path.u8string();
@@ -126,7 +126,7 @@ bool TDesktopEntry::Load(const fs::path& projectDir, const std::string& appName)
         FIconBytes.assign(reinterpret_cast<const char*>(DefaultIcon), sizeof DefaultIcon);
         return true;
     }
-    const fs::path iconPath = projectDir / PathFromUtf8(icon);
+    const fs::path iconPath = projectDir / Utf8Path(icon);
     std::error_code error;
     if (!fs::is_regular_file(iconPath, error) || !ReadFile(iconPath, FIconBytes))
         return Fail("zorv.ini: the icon \"" + icon + "\" in section [App] is not a file in the project (looked at \"" +

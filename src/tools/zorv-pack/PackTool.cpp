@@ -5,6 +5,7 @@
 
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
+#include "shared/Utf8Path.h"
 #include "tools/zorv-pack/CommandLine.h"
 #include "tools/zorv-pack/DesktopEntry.h"
 #include "tools/zorv-pack/ExeResourceOptions.h"
@@ -31,7 +32,6 @@ constexpr const char* UsageText =
     "  zorv-pack list FILE\n"
     "  zorv-pack cat FILE ENTRY\n";
 
-fs::path PathFromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 std::string Utf8(const fs::path& path) {
     const std::u8string text = path.u8string();
@@ -56,7 +56,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
 #ifdef _WIN32
-    std::unique_ptr<std::FILE, TCloser> file(_wfopen(PathFromUtf8(path).c_str(), L"rb"));
+    std::unique_ptr<std::FILE, TCloser> file(_wfopen(Utf8Path(path).c_str(), L"rb"));
 #else
     std::unique_ptr<std::FILE, TCloser> file(std::fopen(path.c_str(), "rb"));
 #endif
@@ -124,7 +124,7 @@ std::string TPackTool::DefaultRuntimePath() {
 #else
     const char* runtimeName = "zorv-runtime";
 #endif
-    const fs::path self = PathFromUtf8(TExeUtils::RunningExePath());
+    const fs::path self = Utf8Path(TExeUtils::RunningExePath());
     return Utf8(self.parent_path() / runtimeName);
 }
 
@@ -168,7 +168,7 @@ int TPackTool::Build(const TCommandLine& command) {
 
     TProjectPacker packer;
     packer.OnWarning = [this](const std::string& message) { std::fprintf(FErr, "zorv-pack: warning: %s\n", message.c_str()); };
-    if (!packer.Load(PathFromUtf8(command.Positionals()[0]))) return Fail(Failure, packer.ErrorMessage());
+    if (!packer.Load(Utf8Path(command.Positionals()[0]))) return Fail(Failure, packer.ErrorMessage());
 
     const int64_t runtimeSize = TExeUtils::GetFileByteSize(runtime);
     if (runtimeSize < 0) return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
@@ -182,13 +182,13 @@ int TPackTool::Build(const TCommandLine& command) {
         if (TExeUtils::ImageKindOfFile(runtime) != TExeImageKind::Elf)
             return Fail(Failure, "--desktop-entry is for a Linux runtime; \"" + runtime +
                                      "\" is a Windows one (Windows has no desktop entries)");
-        if (!desktopEntry.Load(PathFromUtf8(command.Positionals()[0]), packer.AppName()))
+        if (!desktopEntry.Load(Utf8Path(command.Positionals()[0]), packer.AppName()))
             return Fail(Failure, desktopEntry.ErrorMessage());
     }
 
-    const fs::path outputPath = PathFromUtf8(*output);
+    const fs::path outputPath = Utf8Path(*output);
     std::error_code error;
-    if (fs::exists(outputPath, error) && fs::equivalent(outputPath, PathFromUtf8(runtime), error))
+    if (fs::exists(outputPath, error) && fs::equivalent(outputPath, Utf8Path(runtime), error))
         return Fail(Failure, "OUTPUT must not be the runtime itself");
     const fs::path folder = outputPath.has_parent_path() ? outputPath.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, error)) return Fail(Failure, "output folder \"" + Utf8(folder) + "\" does not exist");
@@ -196,7 +196,7 @@ int TPackTool::Build(const TCommandLine& command) {
     TTempFile zip(folder, ".zip");
     TTempFile exe(folder, ".exe");
     if (!packer.WriteArchive(zip.Path())) return Fail(Failure, packer.ErrorMessage());
-    if (!fs::copy_file(PathFromUtf8(runtime), exe.Path(), fs::copy_options::overwrite_existing, error))
+    if (!fs::copy_file(Utf8Path(runtime), exe.Path(), fs::copy_options::overwrite_existing, error))
         return Fail(Failure, "cannot copy the runtime to \"" + Utf8(exe.Path()) + "\": " + error.message());
     // Resources are rewritten before the archive is appended: the update rewrites the whole file.
     if (std::string problem; !resourceOptions.Apply(Utf8(exe.Path()), problem)) return Fail(Failure, problem);

@@ -11,6 +11,7 @@
 #include "archive/AbZipKit.h"
 #include "archive/ZipWriter.h"
 #include "shared/MemIniFile.h"
+#include "shared/Utf8Path.h"
 
 namespace zorv {
 namespace {
@@ -43,7 +44,6 @@ std::string Quoted(const fs::path& path) {
     return text;
 }
 
-fs::path PathFromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 TDosDateTime ModificationTime(const fs::path& path) {
     std::error_code error;
@@ -188,10 +188,10 @@ bool TProjectPacker::Load(const fs::path& projectDir) {
         if (value->empty()) return Fail(std::string("zorv.ini: \"") + key + "\" in section [App] is missing or empty");
     if (!IsSafeDirName(FAppDirName))
         return Fail("zorv.ini: \"DirName\" must name a folder inside the project (got \"" + FAppDirName + "\")");
-    if (!fs::is_directory(projectDir / PathFromUtf8(FAppDirName), error))
-        return Fail("the application folder \"" + Utf8(projectDir / PathFromUtf8(FAppDirName)) + "\" does not exist");
+    if (!fs::is_directory(projectDir / Utf8Path(FAppDirName), error))
+        return Fail("the application folder \"" + Utf8(projectDir / Utf8Path(FAppDirName)) + "\" does not exist");
     for (const std::string& warning :
-         TUrlSpaceAdvice::Warnings(ini.ReadString("App", "UrlSpace", ""), projectDir / PathFromUtf8(FAppDirName)))
+         TUrlSpaceAdvice::Warnings(ini.ReadString("App", "UrlSpace", ""), projectDir / Utf8Path(FAppDirName)))
         if (OnWarning) OnWarning(warning);
     return true;
 }
@@ -210,7 +210,7 @@ bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
         std::error_code error;
         if (fs::is_regular_file(FProjectDir / name, error) && !tree.AddFile(FProjectDir / name, name)) return Fail(tree.Error());
     }
-    if (!tree.AddFolder(FProjectDir / PathFromUtf8(FAppDirName), FAppDirName)) return Fail(tree.Error());
+    if (!tree.AddFolder(FProjectDir / Utf8Path(FAppDirName), FAppDirName)) return Fail(tree.Error());
     if (!zip.Finish()) return Fail(zip.LastErrorMessage());
     if (std::fclose(out.release()) != 0) return Fail("cannot write \"" + Utf8(zipPath) + "\"");
     FEntryCount = zip.Count();
