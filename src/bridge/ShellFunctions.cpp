@@ -85,9 +85,10 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
         auto run = [os, uiThread, uuid, command, workingDir, showWindow, lifetime = Lifetime(), self = this,
                     target = CallReply()]() mutable {
             try {
-                auto [reply, success] = CommandReply(os->GetDosOutput(command, workingDir, showWindow));
+                std::pair<std::string, bool> answer = CommandReply(os->GetDosOutput(command, workingDir, showWindow));
                 // The reply goes to the document that asked, and only while it is still there.
-                uiThread->Post([lifetime, self, uuid, reply = std::move(reply), success, target = std::move(target)] {
+                uiThread->Post([lifetime, self, uuid, reply = std::move(answer.first), success = answer.second,
+                                target = std::move(target)] {
                     if (!lifetime.Expired()) self->SendReplyTo(target, uuid, reply, success);
                 });
             } catch (...) {
