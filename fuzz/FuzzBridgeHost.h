@@ -21,9 +21,7 @@ class TRecordingOperatingSystem : public IOperatingSystem {
 public:
     bool ExitWindows(TExitWindowsAction) override { return false; }
     std::vector<std::string> GetWindowsCaptions() override { return {"Fuzz \"window\"", "\x01\xFF"}; }
-    std::string GetDosOutput(const std::string& commandLine, const std::string&, bool) override {
-        return commandLine;
-    }
+    std::string GetDosOutput(const std::string& commandLine, const std::string&, bool) override { return commandLine; }
     bool ShellExec(const std::string&, const std::string&) override { return false; }
     bool ShellExplore(const std::string&) override { return true; }
     bool DeleteDirectory(const std::string&) override { return false; }

@@ -22,7 +22,8 @@ std::string Call(int id, nlohmann::json data) {
 
 void UpdateAndClick(zorv::fuzz::TFuzzBridgeHost& host, const std::vector<zorv::TMenuItemModel>& items) {
     for (const zorv::TMenuItemModel& item : items) {
-        host.Post(Call(12002, {{"id", std::to_string(item.tag)}, {"caption", item.caption + "!"}, {"enabled", "FALSE"}}));
+        host.Post(
+            Call(12002, {{"id", std::to_string(item.tag)}, {"caption", item.caption + "!"}, {"enabled", "FALSE"}}));
         host.menuBar.Click(item.tag);
         UpdateAndClick(host, item.items);
     }

@@ -12,8 +12,21 @@
 namespace {
 
 // Keys the runtime reads, plus names a file may hold in odd spellings.
-constexpr const char* Keys[] = {"ID", "Name", "DirName", "IndexHtml", "Theme", "AllowInstances", "EdgeInstaller",
-                                "InstallFormColor", "Password", "Width", "WindowBorder", "", "a", "=", " x "};
+constexpr const char* Keys[] = {"ID",
+                                "Name",
+                                "DirName",
+                                "IndexHtml",
+                                "Theme",
+                                "AllowInstances",
+                                "EdgeInstaller",
+                                "InstallFormColor",
+                                "Password",
+                                "Width",
+                                "WindowBorder",
+                                "",
+                                "a",
+                                "=",
+                                " x "};
 constexpr const char* Sections[] = {"App", "app", "", " App "};
 
 void ReadEveryType(const zorv::TMemIniFile& ini) {

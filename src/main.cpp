@@ -1,5 +1,3 @@
 #include "runtime/Runtime.h"
 
-int main(int argc, char** argv) {
-    return zorv::RunRuntime(argc, argv);
-}
+int main(int argc, char** argv) { return zorv::RunRuntime(argc, argv); }

@@ -59,8 +59,9 @@ const TApp& FiftyMegabyteApp() {
     static const TApp app = [] {
         TApp a;
         std::mt19937 random(42);
-        const char* words[] = {"function", "return", "const", "let", "var", "this", "document", "window",
-                               "element", "value", "=>", "{", "}", "(", ")", ";", "if", "else", "for", "await"};
+        const char* words[] = {"function", "return",  "const", "let",  "var", "this", "document",
+                               "window",   "element", "value", "=>",   "{",   "}",    "(",
+                               ")",        ";",       "if",    "else", "for", "await"};
         for (int i = 0; i < 40; ++i) {
             std::string text;
             text.reserve(1000000);
@@ -81,13 +82,15 @@ const TApp& FiftyMegabyteApp() {
         a.folder = fs::temp_directory_path() / ("zorv-bench-" + std::to_string(random()));
         for (const auto& [name, bytes] : a.files) {
             fs::create_directories((a.folder / "src" / name).parent_path());
-            std::ofstream(a.folder / "src" / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            std::ofstream(a.folder / "src" / name, std::ios::binary)
+                .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         }
         a.storedPath = a.folder / "stored.zip";
         a.deflatedPath = a.folder / "deflated.zip";
-        std::ofstream(a.storedPath, std::ios::binary).write(a.stored.data(), static_cast<std::streamsize>(a.stored.size()));
-        const std::string zip = "cd '" + (a.folder / "src").string() + "' && zip -q -r -P " + ZORV_ARCHIVE_PASSWORD + " '" +
-                                a.deflatedPath.string() + "' app";
+        std::ofstream(a.storedPath, std::ios::binary)
+            .write(a.stored.data(), static_cast<std::streamsize>(a.stored.size()));
+        const std::string zip = "cd '" + (a.folder / "src").string() + "' && zip -q -r -P " + ZORV_ARCHIVE_PASSWORD +
+                                " '" + a.deflatedPath.string() + "' app";
         if (std::system(zip.c_str()) == 0) {
             std::ifstream in(a.deflatedPath, std::ios::binary);
             a.deflated.assign(std::istreambuf_iterator<char>(in), {});
@@ -165,7 +168,8 @@ void BM_BareDecryptAndCrcStored(benchmark::State& state) {
             std::string out(bytes, data, static_cast<std::size_t>(item.compressedSize));
             TPkwareCipher cipher(ZORV_ARCHIVE_PASSWORD);
             cipher.Decrypt(reinterpret_cast<unsigned char*>(out.data()), out.size());
-            const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(out.data()) + 12, static_cast<uInt>(out.size() - 12));
+            const uLong crc =
+                crc32(0, reinterpret_cast<const Bytef*>(out.data()) + 12, static_cast<uInt>(out.size() - 12));
             if (crc != item.crc32) state.SkipWithError("CRC mismatch");
             benchmark::DoNotOptimize(out.data());
         }
@@ -180,7 +184,8 @@ void UnzipToNull(benchmark::State& state, const fs::path& archive) {
         state.SkipWithError("unzip or the archive is missing");
         return;
     }
-    const std::string command = std::string("unzip -qq -p -P ") + ZORV_ARCHIVE_PASSWORD + " '" + archive.string() + "' > /dev/null";
+    const std::string command =
+        std::string("unzip -qq -p -P ") + ZORV_ARCHIVE_PASSWORD + " '" + archive.string() + "' > /dev/null";
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         if (std::system(command.c_str()) != 0) state.SkipWithError("unzip failed");

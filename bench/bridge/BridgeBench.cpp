@@ -60,10 +60,11 @@ void MenuOfManyItems(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     std::string items = "[";
     for (int top = 0; top * 100 < count; ++top) {
-        items += std::string(top ? "," : "") + R"({"id": )" + std::to_string(900000 + top) + R"(, "caption": "Menu", "items": [)";
+        items += std::string(top ? "," : "") + R"({"id": )" + std::to_string(900000 + top) +
+                 R"(, "caption": "Menu", "items": [)";
         for (int i = 0; i < 99; ++i) {
-            items += std::string(i ? "," : "") + R"({"id": )" + std::to_string(top * 100 + i) + R"(, "caption": "Item )" +
-                     std::to_string(i) + "\"}";
+            items += std::string(i ? "," : "") + R"({"id": )" + std::to_string(top * 100 + i) +
+                     R"(, "caption": "Item )" + std::to_string(i) + "\"}";
         }
         items += "]}";
     }

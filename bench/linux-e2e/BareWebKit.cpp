@@ -32,8 +32,8 @@ void Report(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer)
 
 void Echo(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer view) {
     const std::string script = "window.__rawReply(" + MessageText(result, true) + ");";
-    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(view), script.c_str(), -1, nullptr, nullptr, nullptr,
-                                        nullptr, nullptr);
+    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(view), script.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+                                        nullptr);
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ constexpr uint64_t MaxDeflateRatio = 1032;
 
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
 
@@ -152,8 +152,8 @@ TEndRecord ReadEndRecord(std::string_view bytes, std::size_t pos) {
 }
 
 // Replaces each 32-bit field that holds all ones by its value from the Zip64 extra field.
-void ApplyZip64Extra(std::string_view extra, uint32_t rawUncompressed, uint32_t rawCompressed,
-                     uint32_t rawOffset, TAbZipItem& item) {
+void ApplyZip64Extra(std::string_view extra, uint32_t rawUncompressed, uint32_t rawCompressed, uint32_t rawOffset,
+                     TAbZipItem& item) {
     bool found = false;
     const std::string_view data = TZipNames::FindExtraBlock(extra, Zip64ExtraId, found);
     if (!found) return;
@@ -275,7 +275,8 @@ void TAbZipKit::TImpl::ReadCentralDirectory(const TEndRecord& end) {
     if (end.directorySize <= bytes.size() - start && ReadRecordsFilling(start, start + end.directorySize)) return;
     items.clear();
     // The declared count is untrusted: never reserve more records than the bytes can hold.
-    items.reserve(static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (bytes.size() - start) / CentralHeaderSize)));
+    items.reserve(
+        static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (bytes.size() - start) / CentralHeaderSize)));
     std::size_t pos = start;
     for (uint64_t i = 0; i < end.totalEntries; ++i) {
         std::size_t recordSize = 0;
@@ -327,7 +328,8 @@ TAbExtractStatus TAbZipKit::TImpl::Prepare(const TAbZipItem& item, TEntryData& e
     const uint16_t localFlags = Le16(header + 6);
     const uint16_t localModTime = Le16(header + 10);
     const uint64_t dataStart = local + LocalHeaderSize + Le16(header + 26) + Le16(header + 28);
-    if (dataStart > bytes.size() || bytes.size() - dataStart < item.compressedSize) return TAbExtractStatus::DamagedData;
+    if (dataStart > bytes.size() || bytes.size() - dataStart < item.compressedSize)
+        return TAbExtractStatus::DamagedData;
 
     entry.data = Data() + dataStart;
     entry.size = item.compressedSize;
@@ -340,7 +342,8 @@ TAbExtractStatus TAbZipKit::TImpl::Prepare(const TAbZipItem& item, TEntryData& e
         entry.cipher->Decrypt(encryptionHeader.data(), encryptionHeader.size());
         // With a data descriptor the CRC is not known when the header is written, so the check
         // byte is the high byte of the modification time instead.
-        const uint32_t checkValue = (localFlags & DataDescriptorFlag) ? static_cast<uint32_t>(localModTime) << 16 : item.crc32;
+        const uint32_t checkValue =
+            (localFlags & DataDescriptorFlag) ? static_cast<uint32_t>(localModTime) << 16 : item.crc32;
         if (encryptionHeader.back() != (checkValue >> 24)) return TAbExtractStatus::WrongPassword;
         entry.data += TPkwareCipher::HeaderSize;
         entry.size -= TPkwareCipher::HeaderSize;
@@ -382,7 +385,8 @@ TAbExtractStatus TAbZipKit::TImpl::ExtractRange(int32_t index, uint64_t offset, 
         return !complete;
     };
     const TAbExtractStatus status = Produce(index, entry.data, entry.size, entry.cipher, window);
-    if (complete && (status == TAbExtractStatus::SinkFailed || status == TAbExtractStatus::Ok)) return TAbExtractStatus::Ok;
+    if (complete && (status == TAbExtractStatus::SinkFailed || status == TAbExtractStatus::Ok))
+        return TAbExtractStatus::Ok;
     return status;
 }
 
@@ -402,7 +406,8 @@ TPkwareCipher TAbZipKit::TImpl::CipherAt(int32_t index, const TEntryData& entry,
     {
         std::lock_guard<std::mutex> lock(checkpointLock);
         const std::vector<TPkwareCipher::TKeys>& marks = checkpoints[index];
-        const std::size_t nearest = static_cast<std::size_t>(std::min<uint64_t>(offset / CipherCheckpointStep, marks.size() - 1));
+        const std::size_t nearest =
+            static_cast<std::size_t>(std::min<uint64_t>(offset / CipherCheckpointStep, marks.size() - 1));
         cipher.emplace(marks[nearest]);
         position = nearest * CipherCheckpointStep;
     }
@@ -635,9 +640,7 @@ TAbExtractStatus TAbZipKit::TryExtractRange(std::string_view fileName, uint64_t 
     }
 }
 
-void TAbZipKit::ExtractToStream(std::string_view fileName, std::string& out) const {
-    (void)TryExtract(fileName, out);
-}
+void TAbZipKit::ExtractToStream(std::string_view fileName, std::string& out) const { (void)TryExtract(fileName, out); }
 
 const char* TAbZipKit::StatusMessage(TAbExtractStatus status) {
     switch (status) {

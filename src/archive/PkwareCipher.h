@@ -43,7 +43,9 @@ public:
             data[i] = plain;
             Step(k0, k1, k2, plain);
         }
-        FKey0 = k0; FKey1 = k1; FKey2 = k2;
+        FKey0 = k0;
+        FKey1 = k1;
+        FKey2 = k2;
     }
 
     void Encrypt(unsigned char* data, std::size_t size) {
@@ -54,7 +56,9 @@ public:
             data[i] = plain ^ static_cast<unsigned char>((t * (t ^ 1u)) >> 8);
             Step(k0, k1, k2, plain);
         }
-        FKey0 = k0; FKey1 = k1; FKey2 = k2;
+        FKey0 = k0;
+        FKey1 = k1;
+        FKey2 = k2;
     }
 
     static constexpr uint32_t CrcByte(uint32_t crc, unsigned char b) {
@@ -62,7 +66,6 @@ public:
     }
 
 private:
-
     static void Step(uint32_t& k0, uint32_t& k1, uint32_t& k2, unsigned char plain) {
         k0 = CrcByte(k0, plain);
         k1 = (k1 + (k0 & 0xFFu)) * 134775813u + 1u;

@@ -11,8 +11,8 @@ namespace zorv {
 class TZipNames {
 public:
     TZipNames() = delete;
-    static std::string DecodeName(std::string_view rawName, std::string_view extraField,
-                                  uint16_t generalPurposeFlags, uint16_t versionMadeBy);
+    static std::string DecodeName(std::string_view rawName, std::string_view extraField, uint16_t generalPurposeFlags,
+                                  uint16_t versionMadeBy);
     // True when the bytes hold at least one byte of 0x80 or more and are well-formed UTF-8.
     static bool IsNonAsciiUtf8(std::string_view bytes);
     static bool IsAscii(std::string_view bytes);

@@ -58,7 +58,8 @@ TDosDateTime TDosDateTime::FromTime(std::time_t moment) {
 #endif
     const int year = local.tm_year + 1900;
     if (year < 1980) return {};
-    if (year > 2107) return {static_cast<uint16_t>((23 << 11) | (59 << 5) | 29), static_cast<uint16_t>((127 << 9) | (12 << 5) | 31)};
+    if (year > 2107)
+        return {static_cast<uint16_t>((23 << 11) | (59 << 5) | 29), static_cast<uint16_t>((127 << 9) | (12 << 5) | 31)};
     TDosDateTime result;
     result.time = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
     result.date = static_cast<uint16_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
@@ -165,7 +166,10 @@ bool TZipWriter::AddEntry(std::string_view name, TDosDateTime modified, bool dir
     entry.crc32 = static_cast<uint32_t>(crc);
 
     TBytes descriptor;
-    descriptor.U32(DataDescriptorSignature).U32(entry.crc32).U32(entry.size + TPkwareCipher::HeaderSize).U32(entry.size);
+    descriptor.U32(DataDescriptorSignature)
+        .U32(entry.crc32)
+        .U32(entry.size + TPkwareCipher::HeaderSize)
+        .U32(entry.size);
     if (!Write(descriptor.Bytes())) return false;
     FEntries.push_back(std::move(entry));
     return true;

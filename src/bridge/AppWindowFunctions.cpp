@@ -34,9 +34,7 @@ TBorderStyle BorderFromSetting(int32_t value) {
 
 }  // namespace
 
-void TBrowserExternalModule::Hello(const std::string& uuid, const TBridgeArguments&) {
-    SendSuccess(uuid, VersionText);
-}
+void TBrowserExternalModule::Hello(const std::string& uuid, const TBridgeArguments&) { SendSuccess(uuid, VersionText); }
 
 void TBrowserExternalModule::IsRuntime(const std::string& uuid, const TBridgeArguments&) {
     SendSuccess(uuid, FExeZip ? "true" : "false");

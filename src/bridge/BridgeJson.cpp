@@ -55,9 +55,7 @@ public:
     bool end_object() override { return Close(); }
     bool start_array(std::size_t) override { return Open(nlohmann::json::array()); }
     bool end_array() override { return Close(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
-        return false;
-    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
     // Numbers whose lexeme is known are kept as written; the fallback only guards against a
@@ -131,9 +129,7 @@ public:
     bool end_object() override { return Close(); }
     bool start_array(std::size_t) override { return Open(); }
     bool end_array() override { return Close(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
-        return false;
-    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
     bool Value() {

@@ -23,9 +23,8 @@ constexpr std::string_view FocusRequestMessage = "zorv-webbrowser-clicked";
 // The uuid goes between the quotes of the reply unescaped; text that would break the reply's
 // JSON is refused before anything runs.
 bool IsSafeUuid(std::string_view uuid) {
-    return std::none_of(uuid.begin(), uuid.end(), [](char c) {
-        return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
-    });
+    return std::none_of(uuid.begin(), uuid.end(),
+                        [](char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; });
 }
 
 // A uuid the reply can carry: text that is not empty and would not break the reply's JSON.
@@ -89,8 +88,8 @@ const TBrowserExternalModule::TFunctionEntry TBrowserExternalModule::FunctionTab
 TBrowserExternalModule::TBrowserExternalModule(TBridgeServices services, TBridgeContext context)
     : FServices(std::move(services)), FContext(std::move(context)) {
     if (!FServices.operatingSystem) throw std::invalid_argument("The bridge needs the operating-system services");
-    FBrowserExternalForm = std::make_unique<TBrowserExternalForm>(
-        [this](const std::string& path) { return ReadMenuImage(path); });
+    FBrowserExternalForm =
+        std::make_unique<TBrowserExternalForm>([this](const std::string& path) { return ReadMenuImage(path); });
     if (FServices.menuBar) {
         FServices.menuBar->SetOnItemClick([this, lifetime = Lifetime()](int32_t tag) {
             if (!lifetime.Expired()) OnMainMenuItemClick(tag);
@@ -148,10 +147,9 @@ void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
     }
     if (!call->is_object()) return;
     const auto uuidMember = call->find("uuid");
-    const std::optional<std::string> uuid =
-        UsableUuid(uuidMember != call->end() && uuidMember->is_string()
-                       ? std::optional<std::string>(uuidMember->get<std::string>())
-                       : std::nullopt);
+    const std::optional<std::string> uuid = UsableUuid(uuidMember != call->end() && uuidMember->is_string()
+                                                           ? std::optional<std::string>(uuidMember->get<std::string>())
+                                                           : std::nullopt);
     if (!uuid) return;
     // Every call with a uuid to answer gets exactly one reply: an error that ends it early becomes
     // its error reply. Functions raise only before they reply.
@@ -202,8 +200,10 @@ void TBrowserExternalModule::SendReplyTo(const std::shared_ptr<IWebMessageReply>
     reply += ", \"result\": ";
     reply += result;
     reply += '}';
-    if (target) target->PostJson(reply);
-    else FWebView->PostWebMessageAsJson(reply);
+    if (target)
+        target->PostJson(reply);
+    else
+        FWebView->PostWebMessageAsJson(reply);
 }
 
 IMainWindow& TBrowserExternalModule::RequireMainForm() const {

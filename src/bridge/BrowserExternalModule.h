@@ -27,8 +27,8 @@ struct TMenuItemModel;
 
 // Where the runtime runs from.
 struct TBridgeContext {
-    std::string exePath;  // full path of the running executable
-    std::string appDir;   // its folder, with a trailing delimiter: the base of relative page paths
+    std::string exePath;                   // full path of the running executable
+    std::string appDir;                    // its folder, with a trailing delimiter: the base of relative page paths
     std::vector<std::string> commandLine;  // item 0 is the executable's path, then the arguments
     TPathStyle pathStyle = TPathStyle::Native;
 };

@@ -140,8 +140,10 @@ void TBrowserExternalModule::FilesExtractFile(const std::string& uuid, const TBr
     // The entry goes straight into it, block by block; it replaces the target only when whole.
     const std::optional<std::string> error =
         TFileReplacer::WriteFrom(targetFile, [&](const TFileReplacer::TAppend& append) -> std::optional<std::string> {
-            const TAbExtractStatus status = FExeZip->TryExtractTo(
-                entryName, [&append](const char* data, std::size_t size) { return append({data, size}); });
+            const TAbExtractStatus status =
+                FExeZip->TryExtractTo(entryName, [&append](const char* data, std::size_t size) {
+                    return append({data, size});
+                });
             if (status == TAbExtractStatus::Ok) return std::nullopt;
             return std::string(TAbZipKit::StatusMessage(status));
         });

@@ -54,9 +54,9 @@ std::wstring Wide(const std::string& utf8) { return TPagePaths::ToFsPath(utf8).w
 
 std::string SystemMessage(DWORD code) {
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text = length ? std::wstring(buffer, length) : L"Error " + std::to_wstring(code);
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
@@ -181,9 +181,9 @@ bool CanBeReplaced(const std::wstring& path) {
 // The replacement keeps the target's attributes, security and streams.
 bool Replace(const std::wstring& target, const std::wstring& temporary) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (!CanBeReplaced(target) || !ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                                REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                                                nullptr, nullptr))
+    if (!CanBeReplaced(target) ||
+        !ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr))
         return false;
     // Not every implementation carries the attributes over.
     if (GetFileAttributesW(target.c_str()) != attributes) SetFileAttributesW(target.c_str(), attributes);
@@ -192,16 +192,19 @@ bool Replace(const std::wstring& target, const std::wstring& temporary) {
 
 DWORD LastErrorOr(DWORD fallback) { return GetLastError() ? GetLastError() : fallback; }
 
-std::optional<std::string> ProduceInto(HANDLE file, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
-    return Produce(produce, utf8Path, [file](std::string_view bytes) { return WriteAll(file, bytes); },
-                   [] { return LastErrorOr(ERROR_WRITE_FAULT); }, SystemMessage);
+std::optional<std::string> ProduceInto(HANDLE file, const TFileReplacer::TProducer& produce,
+                                       const std::string& utf8Path) {
+    return Produce(
+        produce, utf8Path, [file](std::string_view bytes) { return WriteAll(file, bytes); },
+        [] { return LastErrorOr(ERROR_WRITE_FAULT); }, SystemMessage);
 }
 
 // The existing file itself, opened for writing in place (its attributes, security, streams and
 // other names stay); the content is cut to what is written.
 TFileHandle OpenInPlace(const std::wstring& target) {
-    return TFileHandle(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return TFileHandle(CreateFileW(target.c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 std::optional<std::string> FinishInPlace(TFileHandle& file, const std::string& utf8Path) {
@@ -240,10 +243,11 @@ std::optional<std::string> CopyInPlace(const std::string& utf8Path, const std::w
 }
 
 std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::string& targetUtf8,
-                                     const TFileReplacer::TProducer& produce) {
+                                       const TFileReplacer::TProducer& produce) {
     const std::wstring target = LongPath(targetUtf8);
     const std::wstring temporary = LongPath(TemporaryNameBeside(targetUtf8));
-    TFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) {
         const DWORD error = GetLastError();
         if (IsFile(target)) return WriteInPlace(utf8Path, target, produce);
@@ -277,8 +281,9 @@ std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::s
 namespace {
 
 std::optional<std::string> ProduceInto(int fd, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
-    return Produce(produce, utf8Path, [fd](std::string_view bytes) { return WriteAll(fd, bytes); },
-                   [] { return errno ? errno : EIO; }, [](int error) { return std::string(std::strerror(error)); });
+    return Produce(
+        produce, utf8Path, [fd](std::string_view bytes) { return WriteAll(fd, bytes); },
+        [] { return errno ? errno : EIO; }, [](int error) { return std::string(std::strerror(error)); });
 }
 
 // FIFOs, devices and files with several names (hard links) are written where they are, as is a
@@ -290,7 +295,8 @@ std::optional<std::string> WriteInPlace(const std::string& utf8Path, const std::
     if (!file.IsValid()) return CannotCreate(utf8Path, std::strerror(errno));
     if (!S_ISREG(mode)) ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
     if (std::optional<std::string> failure = ProduceInto(file.Get(), produce, utf8Path)) return failure;
-    if ((S_ISREG(mode) && ::fsync(file.Get()) != 0) || !file.Close()) return CannotCreate(utf8Path, std::strerror(errno));
+    if ((S_ISREG(mode) && ::fsync(file.Get()) != 0) || !file.Close())
+        return CannotCreate(utf8Path, std::strerror(errno));
     return std::nullopt;
 }
 
@@ -304,7 +310,7 @@ bool TakeOwnerAndMode(int fd, const struct stat& existing) {
 }
 
 std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::string& target,
-                                     const TFileReplacer::TProducer& produce) {
+                                       const TFileReplacer::TProducer& produce) {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && (!S_ISREG(existing.st_mode) || existing.st_nlink > 1))

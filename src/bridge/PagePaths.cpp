@@ -26,12 +26,8 @@ std::string TPagePaths::Resolve(std::string_view pagePath, std::string_view appD
     return std::string(appDir) + relative;
 }
 
-std::filesystem::path TPagePaths::ToFsPath(std::string_view utf8) {
-    return Utf8Path(utf8);
-}
+std::filesystem::path TPagePaths::ToFsPath(std::string_view utf8) { return Utf8Path(utf8); }
 
-std::string TPagePaths::FromFsPath(const std::filesystem::path& path) {
-    return PathToUtf8(path);
-}
+std::string TPagePaths::FromFsPath(const std::filesystem::path& path) { return PathToUtf8(path); }
 
 }  // namespace zorv

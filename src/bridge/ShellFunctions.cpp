@@ -26,10 +26,10 @@ std::string SystemErrorText(IOperatingSystem& os) {
 // limit and the command was ended for it.
 std::pair<std::string, bool> CommandReply(const std::string& output) {
     if (CommandOutputWasCut(output)) {
-        return {TStrUtils::StringToJsonString("The command wrote more than " +
-                                              std::to_string(MaxCommandOutputBytes >> 20) +
-                                              " MiB of output and was ended"),
-                false};
+        return {
+            TStrUtils::StringToJsonString("The command wrote more than " + std::to_string(MaxCommandOutputBytes >> 20) +
+                                          " MiB of output and was ended"),
+            false};
     }
     return {TStrUtils::StringToJsonString(output), true};
 }

@@ -60,8 +60,8 @@ bool TTextConvert::TryStrToInt32(std::string_view text, int32_t& value) {
     if (error != std::errc() || end != text.data() + text.size()) return false;
     if (base == 16) {
         if (magnitude > 0xFFFFFFFFull) return false;
-        const auto bits = static_cast<uint32_t>(negative ? 0u - static_cast<uint32_t>(magnitude)
-                                                         : static_cast<uint32_t>(magnitude));
+        const auto bits =
+            static_cast<uint32_t>(negative ? 0u - static_cast<uint32_t>(magnitude) : static_cast<uint32_t>(magnitude));
         value = static_cast<int32_t>(bits);
         return true;
     }

@@ -11,7 +11,7 @@ struct TMenuItemModel {
     int32_t tag = 0;
     std::string caption;
     bool enabled = true;
-    int imageIndex = -1;  // into TMenuModel::images, -1 for none
+    int imageIndex = -1;      // into TMenuModel::images, -1 for none
     bool hasSubmenu = false;  // an item with a submenu (even an empty one) is not clickable
     std::vector<TMenuItemModel> items;
 };

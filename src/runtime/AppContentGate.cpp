@@ -32,8 +32,6 @@ std::string TAppContentGate::OriginOf(std::string_view url) {
     return origin;
 }
 
-std::string_view TAppContentGate::WithoutFragment(std::string_view url) {
-    return url.substr(0, url.find('#'));
-}
+std::string_view TAppContentGate::WithoutFragment(std::string_view url) { return url.substr(0, url.find('#')); }
 
 }  // namespace zorv

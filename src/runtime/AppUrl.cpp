@@ -8,8 +8,7 @@ namespace zorv {
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
            });
 }
@@ -48,7 +47,9 @@ std::string_view TAppUrl::PrefixForSetting(std::string_view urlSpace) {
 }
 
 bool TAppUrl::IsKnownSetting(std::string_view urlSpace) {
-    const auto is = [&](std::string_view word) { return urlSpace.size() == word.size() && StartsWithNoCase(urlSpace, word); };
+    const auto is = [&](std::string_view word) {
+        return urlSpace.size() == word.size() && StartsWithNoCase(urlSpace, word);
+    };
     return urlSpace.empty() || is("file") || is("https");
 }
 
@@ -61,20 +62,18 @@ std::string TAppUrl::StartPageUrl(const std::string& indexHtml, std::string_view
     return std::string(prefix) + indexHtml;
 }
 
-bool TAppUrl::IsFileUrl(std::string_view url) {
-    return StartsWithNoCase(url, "file:");
-}
+bool TAppUrl::IsFileUrl(std::string_view url) { return StartsWithNoCase(url, "file:"); }
 
-bool TAppUrl::IsAppUrl(std::string_view url, std::string_view prefix) {
-    return StartsWithNoCase(url, prefix);
-}
+bool TAppUrl::IsAppUrl(std::string_view url, std::string_view prefix) { return StartsWithNoCase(url, prefix); }
 
 std::string TAppUrl::ToAppUrl(std::string_view url) {
     if (Prefix() == FileUrlPrefix || !IsFileUrl(url)) return std::string(url);
     // file:///a/b, file:/a/b and file://localhost/a/b all name /a/b.
     std::string_view rest = url.substr(5);
-    if (StartsWithNoCase(rest, "//localhost/")) rest.remove_prefix(11);
-    else if (rest.starts_with("//")) rest.remove_prefix(2);
+    if (StartsWithNoCase(rest, "//localhost/"))
+        rest.remove_prefix(11);
+    else if (rest.starts_with("//"))
+        rest.remove_prefix(2);
     while (rest.starts_with('/')) rest.remove_prefix(1);
     return std::string(Prefix()) + std::string(rest);
 }

@@ -80,7 +80,8 @@ TByteRange TByteRange::Decide(std::optional<std::string_view> rangeHeader, uint6
 std::string TByteRange::ContentRange() const {
     switch (kind) {
         case TKind::Part:
-            return "bytes " + std::to_string(first) + "-" + std::to_string(first + length - 1) + "/" + std::to_string(size);
+            return "bytes " + std::to_string(first) + "-" + std::to_string(first + length - 1) + "/" +
+                   std::to_string(size);
         case TKind::Unsatisfiable: return "bytes */" + std::to_string(size);
         case TKind::Whole: break;
     }

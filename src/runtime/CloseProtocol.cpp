@@ -2,8 +2,7 @@
 
 namespace zorv {
 
-TCloseProtocol::TCloseProtocol(std::function<void(const std::string&)> runScript)
-    : FRunScript(std::move(runScript)) {}
+TCloseProtocol::TCloseProtocol(std::function<void(const std::string&)> runScript) : FRunScript(std::move(runScript)) {}
 
 bool TCloseProtocol::CloseQuery(bool pageCanAnswer) {
     if (!pageCanAnswer) return true;
@@ -12,8 +11,6 @@ bool TCloseProtocol::CloseQuery(bool pageCanAnswer) {
     return canClose;
 }
 
-void TCloseProtocol::AllowClose() {
-    FCanClose = true;
-}
+void TCloseProtocol::AllowClose() { FCanClose = true; }
 
 }  // namespace zorv

@@ -116,9 +116,7 @@ namespace {
 bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
 
 // "." and ".." and, since Windows drops trailing dots and blanks from names, "..." or ". .".
-bool OnlyDotsAndBlanks(std::string_view name) {
-    return name.find_first_not_of(". ") == std::string_view::npos;
-}
+bool OnlyDotsAndBlanks(std::string_view name) { return name.find_first_not_of(". ") == std::string_view::npos; }
 }  // namespace
 
 std::string TExeZipLoader::DataFolderName(const std::string& appID) {

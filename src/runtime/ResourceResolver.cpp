@@ -143,13 +143,16 @@ TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<
         status = FExeZip->TryExtract(location.name, resource.bytes);
     } else {
         resource.bytes.reserve(static_cast<std::size_t>(range.length));
-        status = FExeZip->TryExtractRange(location.name, range.first, range.length, [&](const char* data, std::size_t size) {
-            resource.bytes.append(data, size);
-            return true;
-        });
-        if (status == TAbExtractStatus::Ok && resource.bytes.size() != range.length) status = TAbExtractStatus::DamagedData;
+        status =
+            FExeZip->TryExtractRange(location.name, range.first, range.length, [&](const char* data, std::size_t size) {
+                resource.bytes.append(data, size);
+                return true;
+            });
+        if (status == TAbExtractStatus::Ok && resource.bytes.size() != range.length)
+            status = TAbExtractStatus::DamagedData;
     }
-    if (status != TAbExtractStatus::Ok) return Unreadable(location.source, location.mimeType, TAbZipKit::StatusMessage(status));
+    if (status != TAbExtractStatus::Ok)
+        return Unreadable(location.source, location.mimeType, TAbZipKit::StatusMessage(status));
     return resource;
 }
 

@@ -24,7 +24,7 @@ struct TResource {
     // starts beyond the end) or 500 (found but unreadable)
     int status = 200;
     std::string reason = "OK";
-    std::string mimeType;      // of the file name's extension
+    std::string mimeType;  // of the file name's extension
     std::string bytes;
     // Instead of `bytes`, for a large stored entry when the resolver streams: the body, read as
     // the consumer asks.

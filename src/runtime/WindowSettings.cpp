@@ -17,9 +17,7 @@ TBorderStyle BorderFromSetting(int value) {
 
 // A negative limit would make the window unusable; it means "no limit" like 0. A positive one
 // stays within the sizes a window can have.
-int Limit(int value) {
-    return value <= 0 ? 0 : std::clamp(value, TWindowSettings::MinSize, TWindowSettings::MaxSize);
-}
+int Limit(int value) { return value <= 0 ? 0 : std::clamp(value, TWindowSettings::MinSize, TWindowSettings::MaxSize); }
 
 // A size the window can be shown with: none given (0 or less) is the default, anything else is
 // kept between the smallest usable size and the largest window the display systems allow.
@@ -73,8 +71,6 @@ TWindowSettings TWindowSettings::FromIni(const TMemIniFile& ini, const std::stri
     return s;
 }
 
-bool TWindowSettings::DynamicAppTitle(const TMemIniFile& ini) {
-    return ini.ReadBool(App, "DynamicAppTitle", false);
-}
+bool TWindowSettings::DynamicAppTitle(const TMemIniFile& ini) { return ini.ReadBool(App, "DynamicAppTitle", false); }
 
 }  // namespace zorv

@@ -21,7 +21,7 @@ struct TWindowSettings {
     std::string caption;
     int top = 50;
     int left = 50;
-    int width = 800;   // outer size
+    int width = 800;  // outer size
     int height = 600;
     int maxWidth = 0;  // 0: no limit
     int maxHeight = 0;

@@ -73,7 +73,8 @@ std::string TBase64::Encode(std::string_view bytes) {
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         const uint32_t group = (static_cast<unsigned char>(bytes[i]) << 16) |
-                               (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]);
+                               (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                               static_cast<unsigned char>(bytes[i + 2]);
         out += Alphabet[(group >> 18) & 63];
         out += Alphabet[(group >> 12) & 63];
         out += Alphabet[(group >> 6) & 63];

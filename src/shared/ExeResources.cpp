@@ -21,13 +21,12 @@ constexpr size_t IconEntrySize = 16;
 
 uint32_t ReadLittleEndian(std::string_view bytes, size_t offset, size_t size) {
     uint32_t value = 0;
-    for (size_t i = 0; i < size; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+    for (size_t i = 0; i < size; ++i)
+        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
     return value;
 }
 
-[[noreturn]] void InvalidIcon() {
-    throw EExeResourceError("Icon file is invalid");
-}
+[[noreturn]] void InvalidIcon() { throw EExeResourceError("Icon file is invalid"); }
 
 }  // namespace
 
@@ -141,8 +140,9 @@ private:
 class TResourceUpdate {
 public:
     explicit TResourceUpdate(const std::wstring& path) : FHandle(BeginUpdateResourceW(path.c_str(), FALSE)) {
-        if (!FHandle) throw EExeResourceError("Cannot open the executable for a resource update: error " +
-                                              std::to_string(GetLastError()));
+        if (!FHandle)
+            throw EExeResourceError("Cannot open the executable for a resource update: error " +
+                                    std::to_string(GetLastError()));
     }
     ~TResourceUpdate() {
         if (FHandle) EndUpdateResourceW(FHandle, TRUE);
@@ -153,14 +153,18 @@ public:
     void Write(LPCWSTR type, LPCWSTR name, WORD language, const std::string& data, const char* what) {
         if (!UpdateResourceW(FHandle, type, name, language, const_cast<char*>(data.data()),
                              static_cast<DWORD>(data.size())))
-            throw EExeResourceError(std::string("Cannot write the ") + what + ": error " + std::to_string(GetLastError()));
+            throw EExeResourceError(std::string("Cannot write the ") + what + ": error " +
+                                    std::to_string(GetLastError()));
     }
-    void Delete(LPCWSTR type, LPCWSTR name, WORD language) { UpdateResourceW(FHandle, type, name, language, nullptr, 0); }
+    void Delete(LPCWSTR type, LPCWSTR name, WORD language) {
+        UpdateResourceW(FHandle, type, name, language, nullptr, 0);
+    }
     void Commit() {
         HANDLE handle = FHandle;
         FHandle = nullptr;
         if (!EndUpdateResourceW(handle, FALSE))
-            throw EExeResourceError("Cannot save the resources of the executable: error " + std::to_string(GetLastError()));
+            throw EExeResourceError("Cannot save the resources of the executable: error " +
+                                    std::to_string(GetLastError()));
     }
 
 private:
@@ -190,16 +194,19 @@ void TExeResources::ChangeExeIcon(const std::string& exePath, const std::string&
     {
         TResourceReader reader(exe);
         if (!reader.IsOpen())
-            throw EExeResourceError("Cannot read the resources of " + exePath + ": error " + std::to_string(GetLastError()));
+            throw EExeResourceError("Cannot read the resources of " + exePath + ": error " +
+                                    std::to_string(GetLastError()));
         groupLanguage = reader.Language(RT_GROUP_ICON, MainIconName);
         if (groupLanguage) {
             const auto group = reader.Bytes(RT_GROUP_ICON, MainIconName, *groupLanguage);
-            if (!group || group->size() < IconHeaderSize) throw EExeResourceError("The MAINICON group of " + exePath + " is damaged");
+            if (!group || group->size() < IconHeaderSize)
+                throw EExeResourceError("The MAINICON group of " + exePath + " is damaged");
             groupReserved = static_cast<uint16_t>(ReadLittleEndian(*group, 0, 2));
             groupType = static_cast<uint16_t>(ReadLittleEndian(*group, 2, 2));
             const size_t count = ReadLittleEndian(*group, 4, 2);
             for (size_t i = 0; i < count && IconHeaderSize + GroupEntrySize * (i + 1) <= group->size(); ++i) {
-                const auto id = static_cast<WORD>(ReadLittleEndian(*group, IconHeaderSize + GroupEntrySize * i + 12, 2));
+                const auto id =
+                    static_cast<WORD>(ReadLittleEndian(*group, IconHeaderSize + GroupEntrySize * i + 12, 2));
                 const auto language = reader.Language(RT_ICON, MAKEINTRESOURCEW(id));
                 if (language) oldIcons.push_back({id, *language});
             }

@@ -101,7 +101,8 @@ bool Multiply(uint64_t count, uint64_t size, uint64_t& product) {
 struct TElfLayout {
     bool is64 = false;
     std::size_t headerSize = 0, phEntryMin = 0, shEntryMin = 0;
-    std::size_t phOffsetAt = 0, shOffsetAt = 0, ehSizeAt = 0, phEntSizeAt = 0, phNumAt = 0, shEntSizeAt = 0, shNumAt = 0;
+    std::size_t phOffsetAt = 0, shOffsetAt = 0, ehSizeAt = 0, phEntSizeAt = 0, phNumAt = 0, shEntSizeAt = 0,
+                shNumAt = 0;
     std::size_t wordSize = 0;
     std::size_t shTypeAt = 4, shOffsetFieldAt = 0, shSizeAt = 0, shInfoAt = 0;
     std::size_t pOffsetAt = 0, pFileSizeAt = 0;

@@ -407,13 +407,8 @@ const std::vector<TMimeMapping> BuiltInList = {
 // Without these a page's module scripts, WebAssembly and web fonts are refused or fail
 // wherever the platform's table does not know them.
 const std::vector<TMimeMapping> WebEssentialList = {
-    {".mjs", "text/javascript"},
-    {".json", "application/json"},
-    {".wasm", "application/wasm"},
-    {".woff", "font/woff"},
-    {".woff2", "font/woff2"},
-    {".ttf", "font/ttf"},
-    {".otf", "font/otf"},
+    {".mjs", "text/javascript"}, {".json", "application/json"}, {".wasm", "application/wasm"}, {".woff", "font/woff"},
+    {".woff2", "font/woff2"},    {".ttf", "font/ttf"},          {".otf", "font/otf"},
 };
 
 bool IsMimeBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }

@@ -177,7 +177,8 @@ std::string TPosixCommand::Run(const std::string& commandLine, const std::string
     TUniqueFd writeEnd(ends[1]);
     const pid_t child = ::fork();
     if (child < 0) return {};
-    if (child == 0) RunShellInChild(writeEnd.Get(), commandLine.c_str(), workingDir.empty() ? nullptr : workingDir.c_str());
+    if (child == 0)
+        RunShellInChild(writeEnd.Get(), commandLine.c_str(), workingDir.empty() ? nullptr : workingDir.c_str());
     // Also here, so that the group exists before the parent may have to end it.
     ::setpgid(child, child);
     writeEnd.Reset();

@@ -26,33 +26,33 @@ struct TColorSetting {
 struct TProjectSettings {
     static constexpr const char* Section = "App";
 
-    std::string id;                      // "ID"
-    std::string name;                    // "Name"
-    std::string dirName;                 // "DirName"
-    std::string indexHtml = "index.html";  // "IndexHtml"
-    std::string theme = "Windows";       // "Theme"
-    bool allowInstances = false;         // "AllowInstances"
-    bool edgeInstaller = true;           // "EdgeInstaller"
+    std::string id;                                                    // "ID"
+    std::string name;                                                  // "Name"
+    std::string dirName;                                               // "DirName"
+    std::string indexHtml = "index.html";                              // "IndexHtml"
+    std::string theme = "Windows";                                     // "Theme"
+    bool allowInstances = false;                                       // "AllowInstances"
+    bool edgeInstaller = true;                                         // "EdgeInstaller"
     TColorSetting installFormColor{static_cast<int32_t>(0xFF00001A)};  // "InstallFormColor"
-    int32_t installIndicatorColor = 1;   // "InstallIndicatorColor": 0 black, 1 white
-    int32_t installIndicatorType = 0;    // "InstallIndicatorType"
-    std::string password;                // "Password"; empty: none
-    bool allowDebug = false;             // "AllowDebug"
-    bool allowContextMenu = false;       // "AllowContextMenu"
-    int32_t top = 50;                    // "Top"
-    int32_t left = 50;                   // "Left"
-    int32_t width = 800;                 // "Width"
-    int32_t height = 600;                // "Height"
-    int32_t maxWidth = 0;                // "MaxWidth"; 0: no limit
-    int32_t maxHeight = 0;               // "MaxHeight"
-    int32_t minWidth = 0;                // "MinWidth"
-    int32_t minHeight = 0;               // "MinHeight"
-    int32_t windowPosition = 0;          // "WindowPosition": 0 centred
-    int32_t windowStyle = 0;             // "WindowStyle": 1 full screen
-    int32_t windowBorder = 2;            // "WindowBorder"
-    int32_t windowState = 0;             // "WindowState": 0 normal, 1 maximised
-    int32_t windowOrder = 0;             // "WindowOrder": 1 stays on top
-    bool dynamicAppTitle = false;        // "DynamicAppTitle"
+    int32_t installIndicatorColor = 1;                                 // "InstallIndicatorColor": 0 black, 1 white
+    int32_t installIndicatorType = 0;                                  // "InstallIndicatorType"
+    std::string password;                                              // "Password"; empty: none
+    bool allowDebug = false;                                           // "AllowDebug"
+    bool allowContextMenu = false;                                     // "AllowContextMenu"
+    int32_t top = 50;                                                  // "Top"
+    int32_t left = 50;                                                 // "Left"
+    int32_t width = 800;                                               // "Width"
+    int32_t height = 600;                                              // "Height"
+    int32_t maxWidth = 0;                                              // "MaxWidth"; 0: no limit
+    int32_t maxHeight = 0;                                             // "MaxHeight"
+    int32_t minWidth = 0;                                              // "MinWidth"
+    int32_t minHeight = 0;                                             // "MinHeight"
+    int32_t windowPosition = 0;                                        // "WindowPosition": 0 centred
+    int32_t windowStyle = 0;                                           // "WindowStyle": 1 full screen
+    int32_t windowBorder = 2;                                          // "WindowBorder"
+    int32_t windowState = 0;                                           // "WindowState": 0 normal, 1 maximised
+    int32_t windowOrder = 0;                                           // "WindowOrder": 1 stays on top
+    bool dynamicAppTitle = false;                                      // "DynamicAppTitle"
 
     static TProjectSettings Read(const TMemIniFile& ini);
     // Start-up ends silently when one of these is empty.

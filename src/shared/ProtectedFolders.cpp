@@ -70,7 +70,8 @@ std::optional<TFolderPath> ParseWindows(const std::string& spelled) {
         share = rest.starts_with("unc\\");
         if (share) rest.remove_prefix(4);
         // Volumes, disks and other devices: their roots have no fixed shape.
-        else if (!StartsWithDrive(rest)) return std::nullopt;
+        else if (!StartsWithDrive(rest))
+            return std::nullopt;
     } else if (rest.starts_with("\\\\")) {
         rest.remove_prefix(2);
         share = true;

@@ -210,7 +210,8 @@ bool TStrUtils::SubStringExists(std::string_view text, std::string_view subStrin
 
 std::string TStrUtils::AddLeadingZeroes(int32_t number, int32_t length) {
     char buffer[64];
-    const int written = std::snprintf(buffer, sizeof buffer, "%.*d", length < 0 ? 0 : (length > 40 ? 40 : length), number);
+    const int written =
+        std::snprintf(buffer, sizeof buffer, "%.*d", length < 0 ? 0 : (length > 40 ? 40 : length), number);
     return written > 0 ? std::string(buffer, static_cast<std::size_t>(written)) : std::string();
 }
 

@@ -50,7 +50,7 @@ public:
     // ASCII-only case helpers used across the core.
     static std::string LowerCase(std::string_view value);
     static bool StartsTextWith(std::string_view text, std::string_view prefix);  // ignoring ASCII case
-    static bool SameText(std::string_view a, std::string_view b);              // ignoring ASCII case
+    static bool SameText(std::string_view a, std::string_view b);                // ignoring ASCII case
     // Removes leading and trailing characters with codes up to 32.
     static std::string_view Trim(std::string_view value);
 };

@@ -25,13 +25,9 @@ void AppendWord(std::string& bytes, uint16_t value) {
     bytes.push_back(static_cast<char>(value >> 8));
 }
 
-size_t AlignUp(size_t offset) {
-    return (offset + 3) & ~size_t{3};
-}
+size_t AlignUp(size_t offset) { return (offset + 3) & ~size_t{3}; }
 
-void PadToDword(std::string& bytes) {
-    bytes.resize(AlignUp(bytes.size()), '\0');
-}
+void PadToDword(std::string& bytes) { bytes.resize(AlignUp(bytes.size()), '\0'); }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string result;
@@ -43,7 +39,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
         } else {
             const auto lead = static_cast<unsigned char>(text[pos]);
             codePoint = length == 1 ? lead : lead & (0x7F >> length);
-            for (size_t i = 1; i < length; ++i) codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
+            for (size_t i = 1; i < length; ++i)
+                codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
             pos += length;
         }
         if (codePoint >= 0x10000) {
@@ -73,7 +70,7 @@ std::u16string TableKey(uint16_t language, uint16_t codePage) {
 
 const std::vector<std::string>& TVersionResource::StringKeys() {
     static const std::vector<std::string> keys = {
-        "CompanyName",      "FileDescription", "FileVersion", "InternalName", "LegalCopyright", "LegalTrademarks",
+        "CompanyName",      "FileDescription", "FileVersion", "InternalName",   "LegalCopyright", "LegalTrademarks",
         "OriginalFileName", "ProgramID",       "ProductName", "ProductVersion", "Comments"};
     return keys;
 }

@@ -26,12 +26,9 @@ std::string Extract(const TAbZipKit& kit, const std::string& name, TAbExtractSta
     return out;
 }
 
-const TEntryList AppEntries = {{"zorv.ini", "[App]\nID=x\n"},
-                               {"app/", ""},
-                               {"app/index.html", "<html>index</html>"},
-                               {"app/été.txt", "summer"},
-                               {"app/sub/", ""},
-                               {"app/sub/data.bin", RandomBytes(3000, 3)}};
+const TEntryList AppEntries = {
+    {"zorv.ini", "[App]\nID=x\n"}, {"app/", ""},     {"app/index.html", "<html>index</html>"},
+    {"app/été.txt", "summer"},     {"app/sub/", ""}, {"app/sub/data.bin", RandomBytes(3000, 3)}};
 
 struct TLookupCase {
     const char* request;
@@ -52,18 +49,13 @@ TEST_P(ReaderLookup, MatchesAsciiCaseOnlyAndSeparatorsAsWritten) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Requests, ReaderLookup,
-                         ::testing::Values(TLookupCase{"app/index.html", "app/index.html"},
-                                           TLookupCase{"APP/Index.HTML", "app/index.html"},
-                                           TLookupCase{"ZORV.INI", "zorv.ini"},
-                                           TLookupCase{"APP/été.TXT", "app/été.txt"},
-                                           TLookupCase{"app/ÉTÉ.txt", nullptr},
-                                           TLookupCase{"app\\index.html", nullptr},
-                                           TLookupCase{"/app/index.html", nullptr},
-                                           TLookupCase{"./app/index.html", nullptr},
-                                           TLookupCase{"app/sub/", "app/sub/"},
-                                           TLookupCase{"app/sub", nullptr},
-                                           TLookupCase{"", nullptr}));
+INSTANTIATE_TEST_SUITE_P(
+    Requests, ReaderLookup,
+    ::testing::Values(TLookupCase{"app/index.html", "app/index.html"}, TLookupCase{"APP/Index.HTML", "app/index.html"},
+                      TLookupCase{"ZORV.INI", "zorv.ini"}, TLookupCase{"APP/été.TXT", "app/été.txt"},
+                      TLookupCase{"app/ÉTÉ.txt", nullptr}, TLookupCase{"app\\index.html", nullptr},
+                      TLookupCase{"/app/index.html", nullptr}, TLookupCase{"./app/index.html", nullptr},
+                      TLookupCase{"app/sub/", "app/sub/"}, TLookupCase{"app/sub", nullptr}, TLookupCase{"", nullptr}));
 
 TEST(ReaderOpening, EveryEntryOfAPackagedArchiveExtracts) {
     TAbZipKit kit;
@@ -266,7 +258,8 @@ std::string ExtraBlock(uint16_t id, const std::string& data) {
 std::string UnicodePath(const std::string& forRaw, const std::string& utf8, bool rightCrc = true) {
     std::string data(5, '\0');
     data[0] = 1;
-    const uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(forRaw.data()), static_cast<uInt>(forRaw.size())));
+    const uint32_t crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(forRaw.data()), static_cast<uInt>(forRaw.size())));
     PutLe(data, 1, rightCrc ? crc : crc ^ 1, 4);
     return ExtraBlock(0x7075, data + utf8);
 }
@@ -291,16 +284,16 @@ TEST_P(NameDecoding, GivesUtf8) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, NameDecoding,
-    ::testing::Values(
-        TNameCase{"Ascii", "app/index.html", "", 0, 0, "app/index.html"},
-        TNameCase{"Utf8Flag", "caf\xC3\xA9", "", 0x0800, 0, "café"},
-        TNameCase{"Utf8FlagWithBadBytesIsRepaired", "a\xFF", "", 0x0800, 0, "a\xEF\xBF\xBD"},
-        TNameCase{"WellFormedUtf8WithoutFlag", "caf\xC3\xA9", "", 0, 0x0300, "café"},
-        TNameCase{"UnicodePathField", "caf\x82", UnicodePath("caf\x82", "café"), 0, 0, "café"},
-        TNameCase{"UnicodePathFieldWithStaleCrcIgnored", "caf\x82", UnicodePath("caf\x82", "cafX", false), 0, 0, "café"},
-        TNameCase{"Utf16NameField", "x", Utf16Name(u"日本.txt"), 0, 0x0A00, "日本.txt"},
-        TNameCase{"OemFromMsDosHost", "caf\x82", "", 0, 0x0014, "café"},
-        TNameCase{"AnsiFromOtherHosts", "caf\xE9", "", 0, 0x0B14, "café"}),
+    ::testing::Values(TNameCase{"Ascii", "app/index.html", "", 0, 0, "app/index.html"},
+                      TNameCase{"Utf8Flag", "caf\xC3\xA9", "", 0x0800, 0, "café"},
+                      TNameCase{"Utf8FlagWithBadBytesIsRepaired", "a\xFF", "", 0x0800, 0, "a\xEF\xBF\xBD"},
+                      TNameCase{"WellFormedUtf8WithoutFlag", "caf\xC3\xA9", "", 0, 0x0300, "café"},
+                      TNameCase{"UnicodePathField", "caf\x82", UnicodePath("caf\x82", "café"), 0, 0, "café"},
+                      TNameCase{"UnicodePathFieldWithStaleCrcIgnored", "caf\x82", UnicodePath("caf\x82", "cafX", false),
+                                0, 0, "café"},
+                      TNameCase{"Utf16NameField", "x", Utf16Name(u"日本.txt"), 0, 0x0A00, "日本.txt"},
+                      TNameCase{"OemFromMsDosHost", "caf\x82", "", 0, 0x0014, "café"},
+                      TNameCase{"AnsiFromOtherHosts", "caf\xE9", "", 0, 0x0B14, "café"}),
     [](const ::testing::TestParamInfo<TNameCase>& info) { return std::string(info.param.name); });
 
 // Parts of an entry, read in an order that makes later reads resume the cipher from states kept
@@ -313,10 +306,13 @@ struct TRangeCase {
 std::string ExtractRange(const TAbZipKit& kit, const std::string& name, uint64_t offset, uint64_t length,
                          TAbExtractStatus expected = TAbExtractStatus::Ok) {
     std::string out;
-    EXPECT_EQ(kit.TryExtractRange(name, offset, length, [&](const char* data, std::size_t size) {
-        out.append(data, size);
-        return true;
-    }), expected) << name << " @" << offset << "+" << length;
+    EXPECT_EQ(kit.TryExtractRange(name, offset, length,
+                                  [&](const char* data, std::size_t size) {
+                                      out.append(data, size);
+                                      return true;
+                                  }),
+              expected)
+        << name << " @" << offset << "+" << length;
     return out;
 }
 
@@ -324,9 +320,8 @@ TEST(ReaderRanges, EveryPartOfAStoredEntryMatchesTheFileWhateverTheOrderOfReads)
     const std::string body = RandomBytes(5 * 65536 + 1234, 21);
     const uint64_t size = body.size();
     const std::vector<TRangeCase> cases = {
-        {size - 1, 1},          {size - 10, 100},  {4 * 65536 - 3, 7}, {65536, 1},  {65535, 2},
-        {0, 10},                {200000, 70000},   {3 * 65536, 65536}, {size, 5},   {size + 100, 1},
-        {131072 + 17, 0},       {1, size},
+        {size - 1, 1},   {size - 10, 100},   {4 * 65536 - 3, 7}, {65536, 1},      {65535, 2},       {0, 10},
+        {200000, 70000}, {3 * 65536, 65536}, {size, 5},          {size + 100, 1}, {131072 + 17, 0}, {1, size},
     };
     const std::string archive = BuildArchive({{"media/clip.bin", body}});
     for (const bool wholeFirst : {false, true}) {
@@ -374,7 +369,8 @@ TEST(ReaderPulledParts, ComeOutByteForByteAndAWholeDamagedEntryFailsBeforeItsLas
     TAbZipKit kit;
     Open(kit, BuildArchive({{"clip.bin", body}}));
     TAbExtractStatus end;
-    for (const auto& [offset, length] : {std::pair<uint64_t, uint64_t>{0, body.size()}, {body.size() - 5, 50}, {65530, 140000}, {3, 0}}) {
+    for (const auto& [offset, length] :
+         {std::pair<uint64_t, uint64_t>{0, body.size()}, {body.size() - 5, 50}, {65530, 140000}, {3, 0}}) {
         EXPECT_TRUE(PullPart(kit, "clip.bin", offset, length, end) == body.substr(offset, length)) << offset;
         EXPECT_EQ(end, TAbExtractStatus::Ok);
     }

@@ -24,7 +24,8 @@ inline std::string BuildArchive(const TEntryList& entries, const std::string& pa
     when.time = 0x6A3C;
     when.date = 0x5B8A;
     for (const auto& [name, bytes] : entries) {
-        const bool added = !name.empty() && name.back() == '/' ? writer.AddDirectory(name, when) : writer.AddFile(name, when, bytes);
+        const bool added =
+            !name.empty() && name.back() == '/' ? writer.AddDirectory(name, when) : writer.AddFile(name, when, bytes);
         if (!added) return {};
     }
     writer.Finish();

@@ -33,7 +33,9 @@ public:
     TScratchDir(const TScratchDir&) = delete;
     TScratchDir& operator=(const TScratchDir&) = delete;
     const fs::path& Path() const { return FPath; }
-    fs::path operator/(const std::string& name) const { return FPath / fs::path(std::u8string(name.begin(), name.end())); }
+    fs::path operator/(const std::string& name) const {
+        return FPath / fs::path(std::u8string(name.begin(), name.end()));
+    }
 
 private:
     fs::path FPath;

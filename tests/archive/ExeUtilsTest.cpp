@@ -38,7 +38,7 @@ protected:
 #ifdef _WIN32
         // The Windows test programs are not stripped: their symbol table lies behind the last
         // section and would read as appended data. A small image with its section data stands in.
-        FRuntime = MinimalPe({{0x400, 0x2000}});
+        FRuntime = MinimalPe({{ 0x400, 0x2000 }});
         FRuntime.resize(0x2400, '\x90');
 #else
         FRuntime = ReadFile(TExeUtils::RunningExePath());
@@ -220,7 +220,8 @@ TEST_F(PackagedCopy, MissingFilesAreReportedWithTheirNames) {
     WriteFile(FDir / "app.zip", "zip");
     TExeUtils exe;
     EXPECT_FALSE(exe.AppendZipToExe(Utf8(FDir / "app.zip"), Utf8(FDir / "missing.exe")));
-    EXPECT_NE(exe.LastErrorMessage().find("Cannot open file \"" + Utf8(FDir / "missing.exe") + "\""), std::string::npos);
+    EXPECT_NE(exe.LastErrorMessage().find("Cannot open file \"" + Utf8(FDir / "missing.exe") + "\""),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(FDir / "missing.exe"));
     EXPECT_FALSE(exe.AppendZipToExe(Utf8(FDir / "missing.zip"), Utf8(FExe)));
     EXPECT_NE(exe.LastErrorMessage().find("missing.zip"), std::string::npos);
@@ -262,8 +263,7 @@ TEST(SelfPackaged, PackagedCopyOfThisProgramFindsItsArchive) {
     const fs::path copy = dir / "packaged-tests";
     WriteFile(copy, ReadFile(TExeUtils::RunningExePath()) + BuildArchive({{"zorv.ini", "[App]\nID=self\n"}}));
     fs::permissions(copy, fs::perms::owner_exec, fs::perm_options::add);
-    const std::string command = "ZORV_SELF_PACKAGED=1 " + Quote(copy) +
-                                " > " + Quote(dir / "log") + " 2>&1";
+    const std::string command = "ZORV_SELF_PACKAGED=1 " + Quote(copy) + " > " + Quote(dir / "log") + " 2>&1";
     EXPECT_EQ(RunShell(command), 0) << ReadFile(dir / "log");
     EXPECT_EQ(ReadFile(dir / "log"), "zorv.ini: [App]\nID=self\n\n");
 }

@@ -42,7 +42,8 @@ protected:
         for (const auto& [name, bytes] : FFiles) WriteFile(FDir / ("src/" + name), bytes);
         fs::create_directories(FDir / "src/folder");
         const fs::path archive = FDir / "out.zip";
-        const std::string command = "cd " + Quote(FDir / "src") + " && " + Expand(GetParam().command, Quote(archive)) + " >/dev/null 2>&1";
+        const std::string command =
+            "cd " + Quote(FDir / "src") + " && " + Expand(GetParam().command, Quote(archive)) + " >/dev/null 2>&1";
         ASSERT_EQ(RunShell(command), 0) << command;
         FKit.SetPassword(Password);
         FKit.LoadFromMemory(ReadFile(archive));
@@ -147,12 +148,13 @@ TEST(RealToolWrappedCount, MoreThan65535EntriesWithoutZip64AreAllListed) {
     WriteFile(dir / "wrap.py", WrappedCountScript);
     for (const int count : {70000, 65536}) {
         const fs::path archive = dir / ("wrapped-" + std::to_string(count) + ".zip");
-        ASSERT_EQ(RunShell("python3 " + Quote(dir / "wrap.py") + " " + std::to_string(count) + " " + Quote(archive)), 0);
+        ASSERT_EQ(RunShell("python3 " + Quote(dir / "wrap.py") + " " + std::to_string(count) + " " + Quote(archive)),
+                  0);
         TAbZipKit kit;
         kit.LoadFromMemory(ReadFile(archive));
         EXPECT_EQ(kit.Count(), count);
-        for (const auto& [name, body] : {std::pair<std::string, std::string>{"first.txt", "first entry"},
-                                         {"last.txt", "last entry"}}) {
+        for (const auto& [name, body] :
+             {std::pair<std::string, std::string>{"first.txt", "first entry"}, {"last.txt", "last entry"}}) {
             std::string out;
             EXPECT_EQ(kit.TryExtract(name, out), TAbExtractStatus::Ok) << count << " " << name;
             EXPECT_EQ(out, body) << count;
@@ -170,8 +172,9 @@ TEST(RealToolNestedArchive, ArchiveInTheCommentOfAnotherOpensTheOuterOne) {
     WriteFile(dir / "inner/inner.txt", "inner entry");
     ASSERT_EQ(RunShell("cd " + Quote(dir / "outer") + " && zip -q -P pw ../outer.zip outer.txt"), 0);
     ASSERT_EQ(RunShell("cd " + Quote(dir / "inner") + " && zip -q -P pw ../inner.zip inner.txt"), 0);
-    const std::string setComment = "import sys, zipfile\n"
-                                   "with zipfile.ZipFile(sys.argv[1], 'a') as z: z.comment = open(sys.argv[2], 'rb').read()\n";
+    const std::string setComment =
+        "import sys, zipfile\n"
+        "with zipfile.ZipFile(sys.argv[1], 'a') as z: z.comment = open(sys.argv[2], 'rb').read()\n";
     WriteFile(dir / "comment.py", setComment);
     ASSERT_EQ(RunShell("python3 " + Quote(dir / "comment.py") + " " + Quote(dir / "outer.zip") + " " +
                        Quote(dir / "inner.zip")),
@@ -195,23 +198,30 @@ TEST(RealToolArchivesStreaming, EntriesReachTheSinkInBlocks) {
     const std::string text(5000000, 't');
     WriteFile(dir / "src/random.bin", random);
     WriteFile(dir / "src/text.txt", text);
-    ASSERT_EQ(RunShell("cd " + Quote(dir / "src") + " && zip -q -P pw ../s.zip random.bin && zip -q -0 -P pw ../s.zip text.txt"), 0);
+    ASSERT_EQ(RunShell("cd " + Quote(dir / "src") +
+                       " && zip -q -P pw ../s.zip random.bin && zip -q -0 -P pw ../s.zip text.txt"),
+              0);
     TAbZipKit kit;
     kit.SetPassword("pw");
     kit.LoadFromMemory(ReadFile(dir / "s.zip"));
-    for (const auto& [name, body] : {std::pair<const char*, const std::string&>{"random.bin", random}, {"text.txt", text}}) {
+    for (const auto& [name, body] :
+         {std::pair<const char*, const std::string&>{"random.bin", random}, {"text.txt", text}}) {
         std::string out;
         std::size_t largestBlock = 0;
-        EXPECT_EQ(kit.TryExtractTo(name, [&](const char* data, std::size_t size) {
-            largestBlock = std::max(largestBlock, size);
-            out.append(data, size);
-            return true;
-        }), TAbExtractStatus::Ok) << name;
+        EXPECT_EQ(kit.TryExtractTo(name,
+                                   [&](const char* data, std::size_t size) {
+                                       largestBlock = std::max(largestBlock, size);
+                                       out.append(data, size);
+                                       return true;
+                                   }),
+                  TAbExtractStatus::Ok)
+            << name;
         EXPECT_TRUE(out == body) << name;
         EXPECT_LE(largestBlock, 1u << 20) << name;
         std::size_t calls = 0;
         EXPECT_EQ(kit.TryExtractTo(name, [&](const char*, std::size_t) { return ++calls < 3; }),
-                  TAbExtractStatus::SinkFailed) << name;
+                  TAbExtractStatus::SinkFailed)
+            << name;
         EXPECT_EQ(calls, 3u) << name;
     }
 }
@@ -224,18 +234,24 @@ TEST(RealToolArchivesStreaming, PartsOfDeflatedAndStoredEntries) {
     for (int i = 0; text.size() < 400000; ++i) text += "line " + std::to_string(i * 7919 % 100003) + "\n";
     WriteFile(dir / "src/deflated.txt", text);
     WriteFile(dir / "src/stored.txt", text);
-    ASSERT_EQ(RunShell("cd " + Quote(dir / "src") + " && zip -q -P pw ../r.zip deflated.txt && zip -q -0 -P pw ../r.zip stored.txt"), 0);
+    ASSERT_EQ(RunShell("cd " + Quote(dir / "src") +
+                       " && zip -q -P pw ../r.zip deflated.txt && zip -q -0 -P pw ../r.zip stored.txt"),
+              0);
     TAbZipKit kit;
     kit.SetPassword("pw");
     kit.LoadFromMemory(ReadFile(dir / "r.zip"));
     ASSERT_EQ(kit.Item(kit.FindFile("deflated.txt")).compressionMethod, 8);
     for (const char* name : {"deflated.txt", "stored.txt"}) {
-        for (const auto& [offset, length] : {std::pair<uint64_t, uint64_t>{text.size() - 1000, 1000}, {0, 1}, {70000, 200000}, {0, text.size()}}) {
+        for (const auto& [offset, length] :
+             {std::pair<uint64_t, uint64_t>{text.size() - 1000, 1000}, {0, 1}, {70000, 200000}, {0, text.size()}}) {
             std::string out;
-            EXPECT_EQ(kit.TryExtractRange(name, offset, length, [&](const char* data, std::size_t size) {
-                out.append(data, size);
-                return true;
-            }), TAbExtractStatus::Ok) << name;
+            EXPECT_EQ(kit.TryExtractRange(name, offset, length,
+                                          [&](const char* data, std::size_t size) {
+                                              out.append(data, size);
+                                              return true;
+                                          }),
+                      TAbExtractStatus::Ok)
+                << name;
             EXPECT_TRUE(out == text.substr(offset, length)) << name << " @" << offset;
         }
     }

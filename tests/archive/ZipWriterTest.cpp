@@ -25,7 +25,8 @@ TEST(ZipWriter, UnzipAcceptsTheArchiveWithThePassword) {
     const std::string password = ZORV_ARCHIVE_PASSWORD;
     EXPECT_EQ(RunShell("unzip -t -P " + password + " " + Quote(archive) + " >/dev/null"), 0);
     EXPECT_NE(RunShell("unzip -t -P wrong " + Quote(archive) + " >/dev/null 2>&1"), 0);
-    ASSERT_EQ(RunShell("unzip -p -P " + password + " " + Quote(archive) + " app/index.html > " + Quote(dir / "out")), 0);
+    ASSERT_EQ(RunShell("unzip -p -P " + password + " " + Quote(archive) + " app/index.html > " + Quote(dir / "out")),
+              0);
     EXPECT_EQ(ReadFile(dir / "out"), Entries[2].second);
 }
 
@@ -93,7 +94,9 @@ TEST(ZipWriter, SeventyThousandEntriesUseZip64EndRecords) {
     if (!HasTool("unzip")) return;
     TScratchDir dir;
     WriteFile(dir / "many.zip", archive);
-    EXPECT_EQ(RunShell("unzip -tq -P " + std::string(ZORV_ARCHIVE_PASSWORD) + " " + Quote(dir / "many.zip") + " >/dev/null"), 0);
+    EXPECT_EQ(
+        RunShell("unzip -tq -P " + std::string(ZORV_ARCHIVE_PASSWORD) + " " + Quote(dir / "many.zip") + " >/dev/null"),
+        0);
 }
 
 }  // namespace

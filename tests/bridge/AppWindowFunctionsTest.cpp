@@ -98,8 +98,9 @@ TEST_F(AppWindowFunctions, WindowStateNames) {
 
 TEST_F(AppWindowFunctions, WindowStyles) {
     const std::pair<const char*, const char*> cases[] = {
-        {"{\"style\": \"ontop\"}", "\"ontop\""}, {"{}", "\"normal\""},  {"{\"style\": \"ontop\"}", "\"ontop\""},
-        {"{\"style\": \"OnTop\"}", "\"normal\""}, {"{\"style\": \"ontop\"}", "\"ontop\""}, {"{\"style\": \"\"}", "\"normal\""},
+        {"{\"style\": \"ontop\"}", "\"ontop\""}, {"{}", "\"normal\""},
+        {"{\"style\": \"ontop\"}", "\"ontop\""}, {"{\"style\": \"OnTop\"}", "\"normal\""},
+        {"{\"style\": \"ontop\"}", "\"ontop\""}, {"{\"style\": \"\"}", "\"normal\""},
     };
     for (const auto& [data, style] : cases) {
         EXPECT_EQ(host.Reply("60002", data), Success("true")) << data;

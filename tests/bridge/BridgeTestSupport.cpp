@@ -18,8 +18,7 @@ std::string ReplyText(std::string_view uuid, bool success, std::string_view resu
 TTempFolder::TTempFolder() {
     static std::atomic<int> counter{0};
     std::random_device random;
-    FPath = fs::temp_directory_path() /
-            ("zorv-bridge-" + std::to_string(random()) + "-" + std::to_string(counter++));
+    FPath = fs::temp_directory_path() / ("zorv-bridge-" + std::to_string(random()) + "-" + std::to_string(counter++));
     fs::create_directories(FPath);
 }
 

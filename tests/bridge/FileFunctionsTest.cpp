@@ -33,7 +33,8 @@ TEST_F(FileFunctions, MissingArgumentsAreRejectedByName) {
         {"40001", "\"Missing dirPath\""},  {"40002", "\"Missing dirPath\""},  {"90001", "\"Missing filePath\""},
     };
     for (const auto& [id, error] : cases) {
-        for (const char* data : {"{}", "{\"filePath\": \"\", \"dirPath\": \"\"}", "{\"filePath\": null, \"dirPath\": null}"}) {
+        for (const char* data :
+             {"{}", "{\"filePath\": \"\", \"dirPath\": \"\"}", "{\"filePath\": null, \"dirPath\": null}"}) {
             EXPECT_EQ(host.Reply(id, data), Failure(error)) << id << " " << data;
         }
     }
@@ -64,11 +65,11 @@ TEST_F(FileFunctions, ExistenceOfFilesAndFolders) {
         const char* result;
     };
     const TCase cases[] = {
-        {"30001", "data/a.txt", "true"},          {"30001", "data", "false"},
-        {"30001", "data/b.txt", "false"},         {"30001", At("data/a.txt").string(), "true"},
-        {"30001", "link.txt", "true"},            {"30001", "dangling.txt", "false"},
-        {"40001", "data", "true"},                {"40001", "data/a.txt", "false"},
-        {"40001", "nothing", "false"},            {"40001", folder.Text(), "true"},
+        {"30001", "data/a.txt", "true"},  {"30001", "data", "false"},
+        {"30001", "data/b.txt", "false"}, {"30001", At("data/a.txt").string(), "true"},
+        {"30001", "link.txt", "true"},    {"30001", "dangling.txt", "false"},
+        {"40001", "data", "true"},        {"40001", "data/a.txt", "false"},
+        {"40001", "nothing", "false"},    {"40001", folder.Text(), "true"},
         {"30001", "3", "false"},
     };
     for (const TCase& c : cases) {
@@ -103,16 +104,29 @@ TEST_F(FileFunctions, WriteTextFileWritesUtf8WithMarkAndCrLf) {
         std::string bytes;
     };
     const TCase cases[] = {
-        {"\"a\\nb\"", "\xEF\xBB\xBF" "a\r\nb\r\n"},
-        {"\"a\\r\\nb\\r\\n\"", "\xEF\xBB\xBF" "a\r\nb\r\n"},
-        {"\"a\\rb\\n\\n\"", "\xEF\xBB\xBF" "a\r\nb\r\n\r\n"},
+        {"\"a\\nb\"",
+         "\xEF\xBB\xBF"
+         "a\r\nb\r\n"},
+        {"\"a\\r\\nb\\r\\n\"",
+         "\xEF\xBB\xBF"
+         "a\r\nb\r\n"},
+        {"\"a\\rb\\n\\n\"",
+         "\xEF\xBB\xBF"
+         "a\r\nb\r\n\r\n"},
         {"\"\"", "\xEF\xBB\xBF"},
         {"\"\\n\"", "\xEF\xBB\xBF\r\n"},
-        {"\"caf\\u00e9\\u0000hidden\"", std::string("\xEF\xBB\xBF" "caf\xC3\xA9\0hidden\r\n", 17)},
+        {"\"caf\\u00e9\\u0000hidden\"", std::string("\xEF\xBB\xBF"
+                                                    "caf\xC3\xA9\0hidden\r\n",
+                                                    17)},
         {"\"\\u0000\\u0000\"", std::string("\xEF\xBB\xBF\0\0\r\n", 7)},
         // Text cut through a character by the page: the lone half is written as U+FFFD.
-        {"\"A\\ud800B\\ud83d\\ude00\"", "\xEF\xBB\xBF" "A\xEF\xBF\xBD" "B\xF0\x9F\x98\x80\r\n"},
-        {"12.50", "\xEF\xBB\xBF" "12.50\r\n"},
+        {"\"A\\ud800B\\ud83d\\ude00\"",
+         "\xEF\xBB\xBF"
+         "A\xEF\xBF\xBD"
+         "B\xF0\x9F\x98\x80\r\n"},
+        {"12.50",
+         "\xEF\xBB\xBF"
+         "12.50\r\n"},
         {"null", "\xEF\xBB\xBF"},
     };
     for (const TCase& c : cases) {
@@ -127,8 +141,8 @@ TEST_F(FileFunctions, WriteTextFileWritesUtf8WithMarkAndCrLf) {
 TEST_F(FileFunctions, PathsHoldingANulAreRefused) {
     WriteFileBytes(At("u4.txt"), "keep");
     const char* const cases[][2] = {
-        {"30001", "filePath"}, {"30002", "filePath"}, {"30003", "filePath"}, {"90001", "filePath"},
-        {"40001", "dirPath"},  {"40002", "dirPath"},
+        {"30001", "filePath"}, {"30002", "filePath"}, {"30003", "filePath"},
+        {"90001", "filePath"}, {"40001", "dirPath"},  {"40002", "dirPath"},
     };
     for (const auto& [id, member] : cases) {
         EXPECT_EQ(host.Reply(id, std::string("{\"") + member + "\": \"u4.txt\\u0000.evil\", \"contents\": \"x\"}"),
@@ -185,8 +199,9 @@ TEST_F(FileFunctions, FailedWritesAreReportedAndLeaveTheOldFile) {
     const std::string reply = host.Reply("30003", "{\"filePath\": \"blocker/out.txt\", \"contents\": \"x\"}");
     const nlohmann::json parsed = ParsedReply(reply);
     EXPECT_EQ(parsed["success"], false);
-    EXPECT_EQ(parsed["result"].get<std::string>().rfind("Cannot create file \"" + At("blocker/out.txt").string() + "\". ", 0),
-              0u)
+    EXPECT_EQ(
+        parsed["result"].get<std::string>().rfind("Cannot create file \"" + At("blocker/out.txt").string() + "\". ", 0),
+        0u)
         << reply;
 
     // contents of the wrong type is a failed write too, and the existing file stays whole.
@@ -206,7 +221,8 @@ TEST_F(FileFunctions, WriteIntoAReadOnlyFolderFailsWithoutTouchingTheFile) {
     if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
     WriteFileBytes(At("ro/keep.txt"), "precious");
     fs::permissions(At("ro"), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ParsedReply(host.Reply("30003", "{\"filePath\": \"ro/keep.txt\", \"contents\": \"x\"}"))["success"], false);
+    EXPECT_EQ(ParsedReply(host.Reply("30003", "{\"filePath\": \"ro/keep.txt\", \"contents\": \"x\"}"))["success"],
+              false);
     fs::permissions(At("ro"), fs::perms::owner_all);
     EXPECT_EQ(ReadFileBytes(At("ro/keep.txt")), "precious");
 }
@@ -286,7 +302,8 @@ TEST_F(ExtractFile, Errors) {
     EXPECT_FALSE(fs::exists(At("out.html")));
 
     const nlohmann::json noFolder = ParsedReply(host.Reply(
-        "30004", "{\"sourceFile\": \"/index.html\", \"targetFile\": " + JsonText(At("no/such/out.html").string()) + "}"));
+        "30004",
+        "{\"sourceFile\": \"/index.html\", \"targetFile\": " + JsonText(At("no/such/out.html").string()) + "}"));
     EXPECT_EQ(noFolder["success"], false);
     EXPECT_EQ(noFolder["result"].get<std::string>().rfind("Cannot create file", 0), 0u);
 }
@@ -294,8 +311,8 @@ TEST_F(ExtractFile, Errors) {
 TEST_F(ExtractFile, FailedExtractionIsAnErrorAndLeavesTheTargetAlone) {
     LoadArchive("not-the-fixed-password");
     WriteFileBytes(At("out.html"), "previous");
-    const nlohmann::json reply = ParsedReply(
-        host.Reply("30004", "{\"sourceFile\": \"/index.html\", \"targetFile\": " + JsonText(At("out.html").string()) + "}"));
+    const nlohmann::json reply = ParsedReply(host.Reply(
+        "30004", "{\"sourceFile\": \"/index.html\", \"targetFile\": " + JsonText(At("out.html").string()) + "}"));
     EXPECT_EQ(reply["success"], false);
     EXPECT_FALSE(reply["result"].get<std::string>().empty());
     EXPECT_EQ(ReadFileBytes(At("out.html")), "previous");

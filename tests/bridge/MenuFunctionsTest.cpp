@@ -10,9 +10,7 @@
 namespace zorv::test {
 namespace {
 
-std::string ItemsData(const std::string& itemsJson) {
-    return "{\"items\": " + nlohmann::json(itemsJson).dump() + "}";
-}
+std::string ItemsData(const std::string& itemsJson) { return "{\"items\": " + nlohmann::json(itemsJson).dump() + "}"; }
 
 const char* const FileMenu =
     R"([{"caption": "File", "id": 10, "items": [{"caption": "Open", "id": 1}, {"caption": "Exit", "id": "2"}]},)"
@@ -232,8 +230,8 @@ TEST(MenuImages, OnePathIsReadOncePerMenu) {
     host.module->SetExeZip(&archive);
     std::string items = "[";
     for (int i = 0; i < 500; ++i) {
-        items += std::string(i ? "," : "") + R"({"caption": "I", "id": )" + std::to_string(i) +
-                 R"(, "image": ")" + (i % 2 ? "icon.png" : "none.png") + "\"}";
+        items += std::string(i ? "," : "") + R"({"caption": "I", "id": )" + std::to_string(i) + R"(, "image": ")" +
+                 (i % 2 ? "icon.png" : "none.png") + "\"}";
     }
     items += "]";
     EXPECT_EQ(host.Reply("12001", ItemsData(items)), Success("true"));

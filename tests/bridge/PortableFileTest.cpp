@@ -27,9 +27,13 @@ protected:
 TEST_F(PortableFiles, WriteReplaceTestAndDelete) {
     EXPECT_EQ(host.Reply("30003", R"({"filePath": "sub/dir/out.txt", "contents": "a\nb"})"), Success("true"));
     const fs::path written = folder.Path() / "sub" / "dir" / "out.txt";
-    EXPECT_EQ(ReadFileBytes(written), "\xEF\xBB\xBF" "a\r\nb\r\n");
+    EXPECT_EQ(ReadFileBytes(written),
+              "\xEF\xBB\xBF"
+              "a\r\nb\r\n");
     EXPECT_EQ(host.Reply("30003", R"({"filePath": "sub/dir/out.txt", "contents": "c"})"), Success("true"));
-    EXPECT_EQ(ReadFileBytes(written), "\xEF\xBB\xBF" "c\r\n");
+    EXPECT_EQ(ReadFileBytes(written),
+              "\xEF\xBB\xBF"
+              "c\r\n");
     EXPECT_EQ(host.Reply("90001", R"({"filePath": "sub/dir/out.txt", "contents": "YWJj"})"), Success("true"));
     EXPECT_EQ(ReadFileBytes(written), "abc");
     EXPECT_EQ(std::distance(fs::directory_iterator(written.parent_path()), fs::directory_iterator()), 1);

@@ -34,8 +34,10 @@ TEST(PosixCommand, EndsWithTheShellNotWithItsBackgroundChildren) {
     TTempFolder folder;
     const std::string flag = (folder.Path() / "flag").string();
     const std::string done = (folder.Path() / "done").string();
-    const std::string command = "(i=0; while [ ! -e '" + flag + "' ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; "
-                                "echo late; echo later >&2; touch '" + done + "') & echo started; echo also >&2";
+    const std::string command = "(i=0; while [ ! -e '" + flag +
+                                "' ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; "
+                                "echo late; echo later >&2; touch '" +
+                                done + "') & echo started; echo also >&2";
     EXPECT_EQ(TPosixCommand::Run(command, ""), "started\nalso\n");
     // The child goes on: it can still write, and is not ended by a broken pipe.
     WriteFileBytes(flag, "");

@@ -43,10 +43,16 @@ TEST(BridgeProtocol, NumberArgumentsReadAsTheirTextAsWritten) {
         const char* caption;
     };
     const TCase cases[] = {
-        {"1.50", "1.50"}, {"-0", "-0"}, {"1E2", "1E2"}, {"7", "7"},
+        {"1.50", "1.50"},
+        {"-0", "-0"},
+        {"1E2", "1E2"},
+        {"7", "7"},
         {"123456789012345678901234567890", "123456789012345678901234567890"},
-        {"-9223372036854775809", "-9223372036854775809"}, {"true", "true"}, {"false", "false"},
-        {"null", ""}, {"\"x\\ty\"", "x\ty"},
+        {"-9223372036854775809", "-9223372036854775809"},
+        {"true", "true"},
+        {"false", "false"},
+        {"null", ""},
+        {"\"x\\ty\"", "x\ty"},
     };
     for (const TCase& c : cases) {
         TTestBridgeHost host;
@@ -76,7 +82,8 @@ TEST(BridgeProtocol, MessagesWithoutAUsableUuidAreIgnoredAndLaterCallsAnswered) 
         {"uuid Boolean", "{\"id\": 60006, \"uuid\": true, \"data\": {\"title\": \"x\"}}"},
         {"uuid with a quote", "{\"id\": 60006, \"uuid\": \"u\\\"1\", \"data\": {\"title\": \"x\"}}"},
         {"uuid forging a reply",
-         "{\"id\": 60006, \"uuid\": \"u-1\\\", \\\"success\\\": false, \\\"x\\\": \\\"\", \"data\": {\"title\": \"x\"}}"},
+         "{\"id\": 60006, \"uuid\": \"u-1\\\", \\\"success\\\": false, \\\"x\\\": \\\"\", \"data\": {\"title\": "
+         "\"x\"}}"},
         {"uuid with a backslash", "{\"id\": 60006, \"uuid\": \"u\\\\1\", \"data\": {\"title\": \"x\"}}"},
         {"uuid with a control character", "{\"id\": 60006, \"uuid\": \"u\\u00011\", \"data\": {\"title\": \"x\"}}"},
         {"uuid only deeper down", "{\"id\": 60006, \"data\": {\"uuid\": \"u-1\", \"deep\": " + deepArray + "}}"},
@@ -147,9 +154,13 @@ TEST(BridgeProtocol, LoneSurrogatesReadAsReplacementCharacters) {
         const char* caption;
     };
     const TCase cases[] = {
-        {R"("A\ud800B")", "A\xEF\xBF\xBD" "B"},
+        {R"("A\ud800B")",
+         "A\xEF\xBF\xBD"
+         "B"},
         {R"("A\uDBFF")", "A\xEF\xBF\xBD"},
-        {R"("\udc00A")", "\xEF\xBF\xBD" "A"},
+        {R"("\udc00A")",
+         "\xEF\xBF\xBD"
+         "A"},
         {R"("\ud83d\ude00")", "\xF0\x9F\x98\x80"},
         {R"("\ud83d\ud83d\ude00")", "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
         {R"("\ude00\ud83d")", "\xEF\xBF\xBD\xEF\xBF\xBD"},
@@ -174,7 +185,7 @@ TEST(BridgeProtocol, DataMayHoldNestingWithinTheLimit) {
 
 TEST(BridgeProtocol, MessagesFromOtherDocumentsRunNothing) {
     const char* const foreign[] = {"https://example.com/", "http://localhost/index.html", "", "about:blank",
-                                   "data:text/html,x", "FILE:///index.html"};
+                                   "data:text/html,x",     "FILE:///index.html"};
     for (const char* url : foreign) {
         TTestBridgeHost host;
         host.window.SetCaption("before");
@@ -272,7 +283,8 @@ TEST(BridgeProtocol, RuntimeOnlyFunctionsShowTheirMessageWithoutArchive) {
     for (const auto& [id, message] : cases) {
         TTestBridgeHost host;
         // Arguments that would otherwise be answered, or act, at once.
-        EXPECT_EQ(host.Reply(id, "{\"items\": \"[]\", \"id\": \"1\", \"sourceFile\": \"/a\", \"targetFile\": \"b\"}"), "")
+        EXPECT_EQ(host.Reply(id, "{\"items\": \"[]\", \"id\": \"1\", \"sourceFile\": \"/a\", \"targetFile\": \"b\"}"),
+                  "")
             << id;
         ASSERT_EQ(host.dialogs.Messages().size(), 1u) << id;
         EXPECT_EQ(host.dialogs.Messages()[0], message);
@@ -331,7 +343,8 @@ std::map<std::string, int32_t> PagePathsInScript(const std::string& script) {
     static const std::regex namespaceEdge(R"((?:^|\n)    (?:(\w+): \{|\}))");
     for (std::sregex_iterator it(script.begin(), script.end(), namespaceEdge), end; it != end; ++it)
         namespaceAt[static_cast<std::size_t>(it->position())] = (*it)[1].matched ? (*it)[1].str() : "";
-    static const std::regex function(R"((\w+): function \([^)]*\) \{\s*(?:return )?(?:window\.zorv|this)\.call\((\d+))");
+    static const std::regex function(
+        R"((\w+): function \([^)]*\) \{\s*(?:return )?(?:window\.zorv|this)\.call\((\d+))");
     std::map<std::string, int32_t> paths;
     for (std::sregex_iterator it(script.begin(), script.end(), function), end; it != end; ++it) {
         auto edge = namespaceAt.upper_bound(static_cast<std::size_t>(it->position()));
@@ -353,9 +366,12 @@ std::set<std::string> PagePathsInDeclarations(const std::string& declarations) {
     std::istringstream lines(declarations);
     for (std::string line; std::getline(lines, line);) {
         std::smatch match;
-        if (std::regex_search(line, match, interfaceOpen)) currentInterface = match[1];
-        else if (std::regex_match(line, match, member) && currentInterface == "Bridge") namespaceOfInterface[match[2]] = match[1];
-        else if (std::regex_search(line, match, method)) methods.emplace_back(currentInterface, match[1]);
+        if (std::regex_search(line, match, interfaceOpen))
+            currentInterface = match[1];
+        else if (std::regex_match(line, match, member) && currentInterface == "Bridge")
+            namespaceOfInterface[match[2]] = match[1];
+        else if (std::regex_search(line, match, method))
+            methods.emplace_back(currentInterface, match[1]);
     }
     std::set<std::string> paths;
     for (const auto& [interfaceName, name] : methods) {

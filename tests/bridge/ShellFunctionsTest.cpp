@@ -86,8 +86,11 @@ TEST(ShellCommand, LongOutputArrivesWhole) {
 TEST(ShellCommand, WindowIsShownOnlyForTheExactWordTrue) {
     TTestBridgeHost host;
     const std::pair<const char*, const char*> cases[] = {
-        {"", "0 true"}, {", \"showWindow\": true", "1 true"}, {", \"showWindow\": \"true\"", "1 true"},
-        {", \"showWindow\": \"TRUE\"", "0 true"}, {", \"showWindow\": 1", "0 true"},
+        {"", "0 true"},
+        {", \"showWindow\": true", "1 true"},
+        {", \"showWindow\": \"true\"", "1 true"},
+        {", \"showWindow\": \"TRUE\"", "0 true"},
+        {", \"showWindow\": 1", "0 true"},
         {", \"showWindow\": false", "0 true"},
     };
     for (const auto& [member, recorded] : cases) {
@@ -169,7 +172,8 @@ TEST(ShellExecute, MissingOrWronglyTypedArguments) {
     EXPECT_EQ(host.Reply("70001", "{}"), Failure("\"Missing filePath\""));
     EXPECT_EQ(host.Reply("70002", "{\"filePath\": null}"), Failure("\"Missing filePath\""));
     // Both arguments are read before filePath is checked.
-    EXPECT_EQ(host.Reply("70001", "{\"arguments\": {}}"), Failure("\"Value 'arguments' must be a string, not an object\""));
+    EXPECT_EQ(host.Reply("70001", "{\"arguments\": {}}"),
+              Failure("\"Value 'arguments' must be a string, not an object\""));
     EXPECT_TRUE(host.os->ShellRequests().empty());
 }
 
@@ -202,9 +206,9 @@ TEST(SystemFunctions, SessionRequestsInRuntimeMode) {
     EXPECT_EQ(host.Reply("11001"), Success("true"));
     EXPECT_EQ(host.Reply("11002"), Success("true"));
     EXPECT_EQ(host.Reply("11003"), Success("true"));
-    EXPECT_EQ(host.os->ExitRequests(), (std::vector<TExitWindowsAction>{TExitWindowsAction::Logoff,
-                                                                        TExitWindowsAction::Reboot,
-                                                                        TExitWindowsAction::Shutdown}));
+    EXPECT_EQ(host.os->ExitRequests(),
+              (std::vector<TExitWindowsAction>{TExitWindowsAction::Logoff, TExitWindowsAction::Reboot,
+                                               TExitWindowsAction::Shutdown}));
     EXPECT_EQ(static_cast<uint32_t>(TExitWindowsAction::Logoff), 4u);
     EXPECT_EQ(static_cast<uint32_t>(TExitWindowsAction::Reboot), 6u);
     EXPECT_EQ(static_cast<uint32_t>(TExitWindowsAction::Shutdown), 5u);

@@ -9,11 +9,28 @@ namespace {
 
 TEST(TextConvert, Int32FromText) {
     const std::pair<const char*, std::optional<int32_t>> cases[] = {
-        {"10001", 10001}, {"  12", 12}, {"+5", 5}, {"-5", -5}, {"$FF", 255}, {"0x10", 16}, {"0X1f", 31},
-        {"-$10", -16}, {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-        {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"$100000000", std::nullopt},
-        {"abc", std::nullopt}, {"", std::nullopt}, {"1.5", std::nullopt}, {"12 ", std::nullopt},
-        {"--1", std::nullopt}, {"$", std::nullopt}, {"0x", std::nullopt}, {"1e3", std::nullopt},
+        {"10001", 10001},
+        {"  12", 12},
+        {"+5", 5},
+        {"-5", -5},
+        {"$FF", 255},
+        {"0x10", 16},
+        {"0X1f", 31},
+        {"-$10", -16},
+        {"$FFFFFFFF", -1},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"$100000000", std::nullopt},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"1.5", std::nullopt},
+        {"12 ", std::nullopt},
+        {"--1", std::nullopt},
+        {"$", std::nullopt},
+        {"0x", std::nullopt},
+        {"1e3", std::nullopt},
         {"99999999999999999999999", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
@@ -28,9 +45,9 @@ TEST(TextConvert, Int32FromText) {
 
 TEST(TextConvert, BooleanFromText) {
     const std::pair<const char*, std::optional<bool>> cases[] = {
-        {"true", true}, {"TRUE", true}, {"False", false}, {"FALSE", false}, {"0", false}, {"1", true},
-        {"-3", true}, {"0.0", false}, {"1.5", true}, {"no", std::nullopt}, {"yes", std::nullopt},
-        {"", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"0x1", std::nullopt},
+        {"true", true},        {"TRUE", true},     {"False", false},      {"FALSE", false},      {"0", false},
+        {"1", true},           {"-3", true},       {"0.0", false},        {"1.5", true},         {"no", std::nullopt},
+        {"yes", std::nullopt}, {"", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"0x1", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
         bool value = false;

@@ -35,7 +35,7 @@ TEST_F(ThemeFunctions, SetAndGet) {
     const TCase cases[] = {
         {"{\"name\": \"Carbon\"}", "true", "\"Carbon\""},
         {"{\"name\": \"Carbon\"}", "true", "\"Carbon\""},  // the active one: still true
-        {"{\"name\": \"luna\"}", "false", "\"Luna\""},       // switches, but the name differs
+        {"{\"name\": \"luna\"}", "false", "\"Luna\""},     // switches, but the name differs
         {"{\"name\": \"No Such Theme\"}", "false", "\"Luna\""},
         {"{}", "false", "\"Luna\""},
         {"{\"name\": \"Windows\"}", "true", "\"Windows\""},

@@ -147,8 +147,7 @@ TEST(FileDialogs, ASecondCallWhileTheDialogIsOpenIsAnsweredAsCancelled) {
         nested = dialogs.ShowOpenDialog({});
         GList* windows = gtk_window_list_toplevels();
         for (GList* item = windows; item != nullptr; item = item->next)
-            if (IsFileChooser(GTK_WINDOW(item->data)) && gtk_widget_get_mapped(GTK_WIDGET(item->data)))
-                ++choosersShown;
+            if (IsFileChooser(GTK_WINDOW(item->data)) && gtk_widget_get_mapped(GTK_WIDGET(item->data))) ++choosersShown;
         g_list_free(windows);
         Choose(chooser, temp / "a.txt");
     });
@@ -234,9 +233,9 @@ TEST(FileDialogs, MasksMatchNamesAsWindowsMasksDo) {
         bool listed;
     };
     const TCase cases[] = {
-        {"*.jpg", "photo.jpg", true},    {"*.jpg", "PHOTO.JPG", true},  {"*.jpg", "Photo.Jpg", true},
-        {"*.jpg", "photo.jpeg", false},  {"*.jpg", "photo.png", false}, {"*.*", "README", true},
-        {"*.*", "notes.txt", true},      {"*", "README", true},         {"readme.*", "README", true},
+        {"*.jpg", "photo.jpg", true},    {"*.jpg", "PHOTO.JPG", true},   {"*.jpg", "Photo.Jpg", true},
+        {"*.jpg", "photo.jpeg", false},  {"*.jpg", "photo.png", false},  {"*.*", "README", true},
+        {"*.*", "notes.txt", true},      {"*", "README", true},          {"readme.*", "README", true},
         {"readme.*", "readme.md", true}, {"readme.*", "readme2", false},
     };
     for (const TCase& c : cases) {

@@ -267,9 +267,9 @@ TEST(GtkMenuBarCaptions, WindowsAccessKeysBecomeGtkMnemonics) {
         const char* caption;
         const char* label;
     };
-    for (const TCase& c : {TCase{"&File", "_File"}, TCase{"Save && Exit", "Save & Exit"},
-                           TCase{"snake_case", "snake__case"}, TCase{"E&xit", "E_xit"}, TCase{"end&", "end"},
-                           TCase{"Plain", "Plain"}}) {
+    for (const TCase& c :
+         {TCase{"&File", "_File"}, TCase{"Save && Exit", "Save & Exit"}, TCase{"snake_case", "snake__case"},
+          TCase{"E&xit", "E_xit"}, TCase{"end&", "end"}, TCase{"Plain", "Plain"}}) {
         EXPECT_EQ(TGtkMenuBar::MnemonicCaption(c.caption), c.label) << c.caption;
     }
 }

@@ -174,8 +174,9 @@ TEST(ShellExec, RunsAProgramDetachedWithItsQuotedArguments) {
     TTempFolder temp;
     const std::string script = temp / "record-args.sh";
     const std::string marker = temp / "args.txt";
-    WriteFile(script, "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + marker + ".part\"\nmv \"" +
-                          marker + ".part\" \"" + marker + "\"\n",
+    WriteFile(script,
+              "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + marker + ".part\"\nmv \"" + marker +
+                  ".part\" \"" + marker + "\"\n",
               true);
 
     TGtkOperatingSystem os;  // the real spawner
@@ -214,9 +215,9 @@ TEST(ShellExec, DocumentsFoldersAndUrlsGoToTheirDefaultHandler) {
     EXPECT_TRUE(os.ShellExec(temp.Path().string(), ""));
     EXPECT_TRUE(os.ShellExec("https://example.org/a?b=c", ""));
     EXPECT_TRUE(os.ShellExec("mailto:someone@example.org", ""));
-    EXPECT_THAT(recorded.openedUris, ElementsAre(FileUriOf(temp / "notes with space.txt"),
-                                                 FileUriOf(temp.Path().string()), "https://example.org/a?b=c",
-                                                 "mailto:someone@example.org"));
+    EXPECT_THAT(recorded.openedUris,
+                ElementsAre(FileUriOf(temp / "notes with space.txt"), FileUriOf(temp.Path().string()),
+                            "https://example.org/a?b=c", "mailto:someone@example.org"));
     EXPECT_THAT(recorded.spawned, IsEmpty());
 }
 
@@ -409,8 +410,8 @@ TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
     WriteFile(root / "notes.txt", "hello");
 
     const std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> env = {"HOME=" + root.Path().string(), "XDG_DATA_HOME=" + (root / "data"),
-                                    "XDG_CONFIG_HOME=" + (root / "config"), "XDG_DATA_DIRS=/usr/share",
+    std::vector<std::string> env = {"HOME=" + root.Path().string(),           "XDG_DATA_HOME=" + (root / "data"),
+                                    "XDG_CONFIG_HOME=" + (root / "config"),   "XDG_DATA_DIRS=/usr/share",
                                     "ZORV_OPEN_ROOT=" + root.Path().string(), "PATH=/usr/bin:/bin"};
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
@@ -420,8 +421,8 @@ TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
     char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
     gchar* out = nullptr;
     gint status = 0;
-    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out,
-                             nullptr, &status, nullptr));
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out, nullptr,
+                             &status, nullptr));
     std::string output = out;
     g_free(out);
     EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;
@@ -460,10 +461,8 @@ TEST(FolderGetters, FollowTheXdgUserDirectories) {
     WriteFile(home / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     const std::string homeText = home.Path().string();
-    std::vector<std::string> env = {"HOME=" + homeText,
-                                    "XDG_CONFIG_HOME=" + (home / "config"),
-                                    "XDG_DATA_HOME=" + (home / "data"),
-                                    "TMPDIR=" + (home / "tmp")};
+    std::vector<std::string> env = {"HOME=" + homeText, "XDG_CONFIG_HOME=" + (home / "config"),
+                                    "XDG_DATA_HOME=" + (home / "data"), "TMPDIR=" + (home / "tmp")};
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
@@ -472,8 +471,8 @@ TEST(FolderGetters, FollowTheXdgUserDirectories) {
     char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
     gchar* out = nullptr;
     gint status = 0;
-    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out,
-                             nullptr, &status, nullptr));
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out, nullptr,
+                             &status, nullptr));
     std::string output = out;
     g_free(out);
     EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;

@@ -57,8 +57,8 @@ TEST(ThemePalettes, EveryStyleSheetParsesWithoutErrors) {
                              static_cast<std::vector<std::string>*>(sink)->push_back(error->message);
                          }),
                          &errors);
-        EXPECT_TRUE(gtk_css_provider_load_from_data(provider, TGtkThemeEngine::StyleSheet(palette).c_str(), -1,
-                                                    nullptr))
+        EXPECT_TRUE(
+            gtk_css_provider_load_from_data(provider, TGtkThemeEngine::StyleSheet(palette).c_str(), -1, nullptr))
             << palette.name;
         EXPECT_EQ(errors, std::vector<std::string>{}) << palette.name;
         g_object_unref(provider);

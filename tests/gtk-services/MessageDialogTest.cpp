@@ -66,9 +66,9 @@ TEST_P(MessageDialogResults, YesAndCancelWithReplacedCaptions) {
         Perform(dialog, GetParam().action);
     });
     TMessageDialog dialog;
-    const int result = dialog.LocalizedMessageDlg("Install now?", TDialogKind::Confirmation,
-                                                  {TMsgDlgBtn::Cancel, TMsgDlgBtn::Yes}, {"Accept", "Cancel"},
-                                                  "Confirm");
+    const int result =
+        dialog.LocalizedMessageDlg("Install now?", TDialogKind::Confirmation, {TMsgDlgBtn::Cancel, TMsgDlgBtn::Yes},
+                                   {"Accept", "Cancel"}, "Confirm");
     EXPECT_EQ(result, GetParam().expected);
     EXPECT_THAT(seenCaptions, ElementsAre("Accept", "Cancel"));
     EXPECT_EQ(seenTitle, "Confirm");

@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 namespace zorv::test {
 
 std::unique_ptr<TPrivateSessionBus> TPrivateSessionBus::Start() {
@@ -17,8 +16,8 @@ std::unique_ptr<TPrivateSessionBus> TPrivateSessionBus::Start() {
     GPid pid = 0;
     gint out = -1;
     if (!g_spawn_async_with_pipes(nullptr, argv, nullptr,
-                                  GSpawnFlags(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDERR_TO_DEV_NULL), nullptr,
-                                  nullptr, &pid, nullptr, &out, nullptr, nullptr))
+                                  GSpawnFlags(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr,
+                                  &pid, nullptr, &out, nullptr, nullptr))
         return nullptr;
     std::unique_ptr<TPrivateSessionBus> bus(new TPrivateSessionBus);
     bus->pid_ = pid;
@@ -80,26 +79,30 @@ void TFakeFileManager::Serve(const std::string& busAddress) {
         "<method name='ShowItems'><arg type='as' name='URIs' direction='in'/>"
         "<arg type='s' name='StartupId' direction='in'/></method>"
         "</interface></node>";
-    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
-        busAddress.c_str(),
-        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
+    GDBusConnection* connection =
+        g_dbus_connection_new_for_address_sync(busAddress.c_str(),
+                                               GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                                    G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                               nullptr, nullptr, nullptr);
     if (connection == nullptr) return;
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(xml, nullptr);
     const GDBusInterfaceVTable vtable = {OnMethodCall, nullptr, nullptr, {}};
     const guint object = g_dbus_connection_register_object(connection, "/org/freedesktop/FileManager1",
                                                            node->interfaces[0], &vtable, this, nullptr, nullptr);
-    GVariant* reply = g_dbus_connection_call_sync(
-        connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-        g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
-        nullptr);
+    GVariant* reply =
+        g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                    "RequestName", g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), nullptr,
+                                    G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
     if (reply != nullptr) {
         g_variant_unref(reply);
         // Ready once the loop runs, so that a quit from the destructor cannot come before it.
         GSource* idle = g_idle_source_new();
         g_source_set_callback(
-            idle, [](gpointer self) { static_cast<TFakeFileManager*>(self)->ready_ = true; return G_SOURCE_REMOVE; },
+            idle,
+            [](gpointer self) {
+                static_cast<TFakeFileManager*>(self)->ready_ = true;
+                return G_SOURCE_REMOVE;
+            },
             this, nullptr);
         g_source_attach(idle, context_);
         g_source_unref(idle);

@@ -46,9 +46,7 @@ std::string ReadBytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
+void WriteBytes(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
 
 std::set<std::string> Listing(const fs::path& folder) {
     std::set<std::string> names;
@@ -107,8 +105,7 @@ protected:
         return nlohmann::json::parse(reply);
     }
 
-    void ExpectOldFileIntact(const nlohmann::json& reply, const fs::path& target,
-                             const std::set<std::string>& before) {
+    void ExpectOldFileIntact(const nlohmann::json& reply, const fs::path& target, const std::set<std::string>& before) {
         ASSERT_TRUE(reply.is_object()) << "no reply";
         EXPECT_FALSE(reply["success"].get<bool>()) << reply.dump();
         EXPECT_TRUE(reply["result"].is_string() && !reply["result"].get<std::string>().empty()) << reply.dump();
@@ -179,7 +176,8 @@ TEST_F(FailedWrite, FolderInTheTargetsPlaceIsLeftAsItWas) {
     WriteBytes(target / "inside.txt", OldContent);
     const auto before = Listing(scratch.Path());
     for (const TWriter& writer : Writers) {
-        const nlohmann::json reply = Write(writer.id, target, std::string(writer.id) == "30004" ? "/big.bin" : "c2hvcnQ=");
+        const nlohmann::json reply =
+            Write(writer.id, target, std::string(writer.id) == "30004" ? "/big.bin" : "c2hvcnQ=");
         SCOPED_TRACE(writer.name);
         ASSERT_TRUE(reply.is_object());
         EXPECT_FALSE(reply["success"].get<bool>()) << reply.dump();

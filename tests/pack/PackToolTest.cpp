@@ -27,7 +27,8 @@ protected:
         // Any executable image stands in for the runtime; /bin/true also shows the packaged
         // file still runs.
         FRuntime = FDir / "runtime";
-        fs::copy_file(fs::exists("/bin/true") ? fs::path("/bin/true") : fs::path(TExeUtils::RunningExePath()), FRuntime);
+        fs::copy_file(fs::exists("/bin/true") ? fs::path("/bin/true") : fs::path(TExeUtils::RunningExePath()),
+                      FRuntime);
         FProject = FDir / "project";
         WriteFile(FProject / "zorv.ini", "[App]\nID=com.example.notes\nName=Notes\nDirName=www\n");
         WriteFile(FProject / "zorv-webviewjs", "console.log('extra');\n");
@@ -42,11 +43,14 @@ protected:
     }
 
     TResult Pack(const std::string& arguments) {
-        const std::string command = Quote(FTool) + " " + arguments + " >" + Quote(FDir / "stdout") + " 2>" + Quote(FDir / "stderr");
+        const std::string command =
+            Quote(FTool) + " " + arguments + " >" + Quote(FDir / "stdout") + " 2>" + Quote(FDir / "stderr");
         TResult result{RunShell(command), ReadFile(FDir / "stdout"), ReadFile(FDir / "stderr")};
         return result;
     }
-    TResult Build() { return Pack("build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(FRuntime)); }
+    TResult Build() {
+        return Pack("build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(FRuntime));
+    }
 
     // Nothing in the output folder: no output and no temporary file left behind.
     bool OutputFolderEmpty() const { return fs::is_empty(FOutput.parent_path()); }
@@ -68,7 +72,9 @@ TEST_F(PackTool, BuildWritesARunnableCopyOfTheRuntimeWithTheArchiveBehindIt) {
 
     WriteFile(FDir / "region.zip", packaged.substr(runtime.size()));
     if (HasTool("unzip")) {
-        EXPECT_EQ(RunShell("unzip -t -P " + std::string(ZORV_ARCHIVE_PASSWORD) + " " + Quote(FDir / "region.zip") + " >/dev/null"), 0);
+        EXPECT_EQ(RunShell("unzip -t -P " + std::string(ZORV_ARCHIVE_PASSWORD) + " " + Quote(FDir / "region.zip") +
+                           " >/dev/null"),
+                  0);
     }
     EXPECT_EQ(fs::directory_iterator(FOutput.parent_path())->path(), FOutput);  // no temporary file left
 }
@@ -78,17 +84,20 @@ TEST_F(PackTool, ListGivesEveryEntryInArchiveOrder) {
     const TResult list = Pack("list " + Quote(FOutput));
     ASSERT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(list.out,
-              "zorv.ini\nzorv-webviewjs\nWebView2LoaderWin64.dll\nwww/\nwww/données/\nwww/données/été.txt\nwww/empty/\nwww/index.html\nwww/js/\n"
+              "zorv.ini\nzorv-webviewjs\nWebView2LoaderWin64.dll\nwww/\nwww/données/\nwww/données/été.txt\nwww/empty/"
+              "\nwww/index.html\nwww/js/\n"
               "www/js/app.js\n");
 }
 
 // Names that would break the one-name-per-line listing are written with C escapes.
 TEST_F(PackTool, ListEscapesNamesThatHoldLineBreaksOrBackslashes) {
     const fs::path plain = FDir / "plain.zip";
-    ASSERT_EQ(RunShell("python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1],'w'); "
-                       "[z.writestr(n, 'x') for n in ['two\\nlines.txt', 'back\\\\slash.txt', 'tab\\there', 'bell\\x07']]\" " +
-                       Quote(plain)),
-              0);
+    ASSERT_EQ(
+        RunShell(
+            "python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1],'w'); "
+            "[z.writestr(n, 'x') for n in ['two\\nlines.txt', 'back\\\\slash.txt', 'tab\\there', 'bell\\x07']]\" " +
+            Quote(plain)),
+        0);
     const TResult list = Pack("list " + Quote(plain));
     ASSERT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(list.out, "two\\nlines.txt\nback\\\\slash.txt\ntab\\there\nbell\\x07\n");
@@ -146,8 +155,8 @@ TEST_F(PackTool, CatAndListExitStatusTellWhatFailed) {
 
 TEST_F(PackTool, ListReadsAPlainZipFileToo) {
     if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
-    ASSERT_EQ(RunShell("cd " + Quote(FProject) + " && zip -q -P " + ZORV_ARCHIVE_PASSWORD + " " + Quote(FDir / "plain.zip") +
-                       " zorv.ini www/index.html"),
+    ASSERT_EQ(RunShell("cd " + Quote(FProject) + " && zip -q -P " + ZORV_ARCHIVE_PASSWORD + " " +
+                       Quote(FDir / "plain.zip") + " zorv.ini www/index.html"),
               0);
     const TResult list = Pack("list " + Quote(FDir / "plain.zip"));
     EXPECT_EQ(list.status, 0);
@@ -183,7 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TBrokenProject{"MissingDirName", "[App]\nID=x\nName=Notes\n", "\"DirName\""},
                       TBrokenProject{"KeysOutsideSectionApp", "ID=x\nName=Notes\nDirName=www\n", "\"ID\""},
                       TBrokenProject{"AppFolderMissing", "[App]\nID=x\nName=Notes\nDirName=site\n", "site"},
-                      TBrokenProject{"DirNameLeavingTheProject", "[App]\nID=x\nName=Notes\nDirName=../project/www\n", "DirName"},
+                      TBrokenProject{"DirNameLeavingTheProject", "[App]\nID=x\nName=Notes\nDirName=../project/www\n",
+                                     "DirName"},
                       TBrokenProject{"DirNameAbsolute", "[App]\nID=x\nName=Notes\nDirName=/tmp\n", "DirName"}),
     [](const ::testing::TestParamInfo<TBrokenProject>& info) { return std::string(info.param.name); });
 
@@ -192,7 +202,8 @@ TEST_F(PackTool, RuntimeThatIsMissingForeignOrAlreadyPackagedIsRefused) {
     const fs::path packaged = FDir / "packaged";
     fs::rename(FOutput, packaged);
     for (const fs::path& runtime : {packaged, FProject / "zorv.ini", FDir / "missing"}) {
-        const TResult result = Pack("build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(runtime));
+        const TResult result =
+            Pack("build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(runtime));
         EXPECT_EQ(result.status, 1) << runtime;
         EXPECT_FALSE(result.err.empty());
         EXPECT_TRUE(OutputFolderEmpty()) << runtime;
@@ -222,7 +233,8 @@ TEST_F(PackTool, ProgressBarOnlyOnATerminal) {
     EXPECT_EQ(ReadFile(FDir / "stderr"), "");  // not a terminal: no bar
     if (!HasTool("script")) GTEST_SKIP() << "script (util-linux) is not installed";
     fs::remove(FOutput);
-    const std::string build = Quote(FTool) + " build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(FRuntime);
+    const std::string build =
+        Quote(FTool) + " build " + Quote(FProject) + " -o " + Quote(FOutput) + " --runtime " + Quote(FRuntime);
     ASSERT_EQ(RunShell("script -qec " + Quote(build) + " /dev/null > " + Quote(FDir / "terminal")), 0);
     const std::string shown = ReadFile(FDir / "terminal");
     EXPECT_NE(shown.find("packing ["), std::string::npos) << shown;
@@ -260,10 +272,11 @@ TEST_F(PackTool, LinksIntoTheProjectArePackedAndLinksLeavingItAreLeftOutWithAWar
     const TResult result = Build();
     ASSERT_EQ(result.status, 0) << result.err;
     const TResult list = Pack("list " + Quote(FOutput));
-    EXPECT_EQ(list.out,
-              "zorv.ini\nzorv-webviewjs\nWebView2LoaderWin64.dll\nwww/\nwww/absolute-inside.txt\nwww/chain-inside.html\n"
-              "www/données/\nwww/données/été.txt\nwww/empty/\nwww/index.html\nwww/js/\nwww/js/app.js\n"
-              "www/out-and-back.html\nwww/relative-inside.html\n");
+    EXPECT_EQ(
+        list.out,
+        "zorv.ini\nzorv-webviewjs\nWebView2LoaderWin64.dll\nwww/\nwww/absolute-inside.txt\nwww/chain-inside.html\n"
+        "www/données/\nwww/données/été.txt\nwww/empty/\nwww/index.html\nwww/js/\nwww/js/app.js\n"
+        "www/out-and-back.html\nwww/relative-inside.html\n");
     for (const char* entry : {"www/relative-inside.html", "www/chain-inside.html", "www/out-and-back.html"})
         EXPECT_EQ(Pack("cat " + Quote(FOutput) + " " + entry).out, ReadFile(www / "index.html")) << entry;
     EXPECT_EQ(Pack("cat " + Quote(FOutput) + " www/absolute-inside.txt").out, "not part of the application");
@@ -317,22 +330,30 @@ TEST_F(PackTool, UrlSpaceAdviceNamesTheSetting) {
         {"UrlSpace=http\n", "<script type='module'></script>", true, true},
     };
     for (const TCase& c : cases) {
-        WriteFile(FProject / "zorv.ini", std::string("[App]\nID=com.example.notes\nName=Notes\nDirName=www\n") + c.setting);
+        WriteFile(FProject / "zorv.ini",
+                  std::string("[App]\nID=com.example.notes\nName=Notes\nDirName=www\n") + c.setting);
         WriteFile(FProject / "www/index.html", c.page);
         const TResult result = Build();
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err.find("\"UrlSpace\" must be \"file\" or \"https\"") != std::string::npos, c.unknownWarning)
-            << c.setting << c.page << "\n" << result.err;
+            << c.setting << c.page << "\n"
+            << result.err;
         EXPECT_EQ(result.err.find("set \"UrlSpace=https\" in zorv.ini") != std::string::npos, c.httpsWarning)
-            << c.setting << c.page << "\n" << result.err;
+            << c.setting << c.page << "\n"
+            << result.err;
     }
 }
 
 TEST_F(PackTool, UsageErrorsExitWith64) {
     const std::string project = Quote(FProject);
-    const std::vector<std::string> misuses = {"",           "frobnicate",   "build " + project,
-                                              "build -o x", "list",         "list a b",
-                                              "cat onlyfile", "build " + project + " -o x --colour",
+    const std::vector<std::string> misuses = {"",
+                                              "frobnicate",
+                                              "build " + project,
+                                              "build -o x",
+                                              "list",
+                                              "list a b",
+                                              "cat onlyfile",
+                                              "build " + project + " -o x --colour",
                                               "build " + project + " -o"};
     for (const std::string& arguments : misuses) {
         const TResult result = Pack(arguments);
@@ -347,8 +368,8 @@ class PackDesktopEntry : public PackTool {
 protected:
     // Runs zorv-pack from the scratch folder, so that a relative OUTPUT is relative to it.
     TResult BuildEntry(const std::string& output, const fs::path& runtime) {
-        const std::string command = "cd " + Quote(FDir / "") + " && " + Quote(FTool) + " build " + Quote(FProject) + " -o " +
-                                    Quote(output) + " --runtime " + Quote(runtime) + " --desktop-entry >" +
+        const std::string command = "cd " + Quote(FDir / "") + " && " + Quote(FTool) + " build " + Quote(FProject) +
+                                    " -o " + Quote(output) + " --runtime " + Quote(runtime) + " --desktop-entry >" +
                                     Quote(FDir / "stdout") + " 2>" + Quote(FDir / "stderr");
         return {RunShell(command), ReadFile(FDir / "stdout"), ReadFile(FDir / "stderr")};
     }
@@ -373,11 +394,11 @@ protected:
         image.replace(0x80, 4, std::string("PE\0\0", 4));
         image[0x84] = static_cast<char>(0x64);
         image[0x85] = static_cast<char>(0x86);
-        image[0x86] = 1;                          // one section
-        image[0x94] = static_cast<char>(240);     // optional header size
+        image[0x86] = 1;                       // one section
+        image[0x94] = static_cast<char>(240);  // optional header size
         const std::size_t section = 0x80 + 24 + 240;
-        image[section + 17] = 0x02;               // raw size 0x200
-        image[section + 21] = 0x04;               // raw data at 0x400
+        image[section + 17] = 0x02;  // raw size 0x200
+        image[section + 21] = 0x04;  // raw data at 0x400
         return image;
     }
 };

@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TStartCase{{"other", "com.acme.app"}, false, ""},
                     // A relaunch opens only pages of the application's URL space.
                     TStartCase{{"com.acme.app", "https://example.com/"}, true, ""},
-                    TStartCase{{"com.acme.app", "file://server/share/page.html"}, true,
+                    TStartCase{{"com.acme.app", "file://server/share/page.html"},
+                               true,
                                TAppUrl::Prefix() == TAppUrl::FileUrlPrefix ? "" : "file://server/share/page.html"},
                     TStartCase{{"com.acme.app", "javascript:alert(1)"}, true, ""}));
 

@@ -19,7 +19,9 @@ protected:
         exeDir.Write("beside.html", "from disk");
     }
     static std::string App(const std::string& rest) { return std::string(TAppUrl::Prefix()) + rest; }
-    TAppContentGate Gate() const { return TAppContentGate(TAppDocuments(TResourceResolver(&zip, "app", exeDir.Str()))); }
+    TAppContentGate Gate() const {
+        return TAppContentGate(TAppDocuments(TResourceResolver(&zip, "app", exeDir.Str())));
+    }
 
     static constexpr const char* Remote = "http://127.0.0.1:8080/page.html";
     TAbZipKit zip;

@@ -5,9 +5,7 @@
 namespace zorv {
 namespace {
 
-std::string App(const std::string& rest) {
-    return std::string(TAppUrl::Prefix()) + rest;
-}
+std::string App(const std::string& rest) { return std::string(TAppUrl::Prefix()) + rest; }
 
 struct TPathCase {
     std::string url;
@@ -16,9 +14,7 @@ struct TPathCase {
 
 class RequestPathTest : public testing::TestWithParam<TPathCase> {};
 
-TEST_P(RequestPathTest, MapsUrlToPathUnderAppRoot) {
-    EXPECT_EQ(TAppUrl::RequestPath(GetParam().url), GetParam().path);
-}
+TEST_P(RequestPathTest, MapsUrlToPathUnderAppRoot) { EXPECT_EQ(TAppUrl::RequestPath(GetParam().url), GetParam().path); }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RequestPathTest,
@@ -54,12 +50,18 @@ TEST(AppUrlTest, UrlSpaceSettingChoosesThePrefix) {
     const bool windows = TAppUrl::Prefix() == TAppUrl::FileUrlPrefix;
     const std::string_view https = windows ? TAppUrl::HttpsPrefix : TAppUrl::Prefix();
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"", TAppUrl::Prefix()}, {"file", TAppUrl::Prefix()}, {"https", https},   {"HTTPS", https},
-        {"http", TAppUrl::Prefix()}, {"https ", TAppUrl::Prefix()}, {"zorv", TAppUrl::Prefix()},
+        {"", TAppUrl::Prefix()},
+        {"file", TAppUrl::Prefix()},
+        {"https", https},
+        {"HTTPS", https},
+        {"http", TAppUrl::Prefix()},
+        {"https ", TAppUrl::Prefix()},
+        {"zorv", TAppUrl::Prefix()},
     };
     for (const auto& [setting, prefix] : cases) EXPECT_EQ(TAppUrl::PrefixForSetting(setting), prefix) << setting;
     for (std::string_view known : {"", "file", "File", "https", "HTTPS"}) EXPECT_TRUE(TAppUrl::IsKnownSetting(known));
-    for (std::string_view unknown : {"http", "files", "https:", " file"}) EXPECT_FALSE(TAppUrl::IsKnownSetting(unknown));
+    for (std::string_view unknown : {"http", "files", "https:", " file"})
+        EXPECT_FALSE(TAppUrl::IsKnownSetting(unknown));
 }
 
 TEST(AppUrlTest, HttpsSpaceReadsPathsAsTheFileSpaceDoes) {

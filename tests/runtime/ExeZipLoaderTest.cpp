@@ -105,8 +105,9 @@ TEST_F(ExeZipLoaderTest, NothingAppendedShowsMessageFiveAndEndsCleanly) {
 TEST_F(ExeZipLoaderTest, AppendedBytesThatAreNoArchiveEndWithTheReadersMessageAndCodeOne) {
     host.appended = std::string(4096, 'x');
     EXPECT_EQ(Start(), 1);
-    EXPECT_EQ(host.fatalText,
-              "Application Error: The application file is damaged and cannot be started. Invalid file - not a PKZip file");
+    EXPECT_EQ(
+        host.fatalText,
+        "Application Error: The application file is damaged and cannot be started. Invalid file - not a PKZip file");
 }
 
 // A byte flipped in the settings' data, or in their entry of the central directory, is a damaged
@@ -117,8 +118,8 @@ TEST_F(ExeZipLoaderTest, DamagedSettingsEndWithAMessageAndCodeOne) {
     const std::size_t localName = whole.find("zorv.ini");
     const std::size_t centralName = whole.rfind("zorv.ini");
     ASSERT_NE(localName, centralName);
-    const std::size_t extraLength = static_cast<unsigned char>(whole[localName - 2]) |
-                                    static_cast<unsigned char>(whole[localName - 1]) << 8;
+    const std::size_t extraLength =
+        static_cast<unsigned char>(whole[localName - 2]) | static_cast<unsigned char>(whole[localName - 1]) << 8;
     const std::size_t positions[] = {localName + 8 + extraLength + 14, centralName - 46 + 16};
     for (const std::size_t position : positions) {
         host.appended = whole;
@@ -126,7 +127,9 @@ TEST_F(ExeZipLoaderTest, DamagedSettingsEndWithAMessageAndCodeOne) {
         host.calls.clear();
         EXPECT_EQ(Start(), 1) << position;
         EXPECT_EQ(host.calls, (std::vector<std::string>{"archive", "fatal"})) << position;
-        EXPECT_EQ(host.fatalText.rfind("Application Error: The application file is damaged and cannot be started. zorv.ini: ", 0), 0u)
+        EXPECT_EQ(host.fatalText.rfind(
+                      "Application Error: The application file is damaged and cannot be started. zorv.ini: ", 0),
+                  0u)
             << host.fatalText;
     }
 }
@@ -230,12 +233,11 @@ TEST_P(ExeZipLoaderInstanceTest, SecondInstanceGoesOnOnlyAsARelaunch) {
     EXPECT_EQ(host.lockName, "com.acme.app");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExeZipLoaderInstanceTest,
-    testing::Values(TInstanceCase{{}, 0}, TInstanceCase{{"com.acme.app"}, 0},
-                    TInstanceCase{{"com.acme.app", "zorv://app/help.html"}, std::nullopt},
-                    TInstanceCase{{"Com.Acme.App", "zorv://app/help.html"}, 0},
-                    TInstanceCase{{"com.acme.app", "zorv://app/help.html", "x"}, 0}));
+INSTANTIATE_TEST_SUITE_P(Cases, ExeZipLoaderInstanceTest,
+                         testing::Values(TInstanceCase{{}, 0}, TInstanceCase{{"com.acme.app"}, 0},
+                                         TInstanceCase{{"com.acme.app", "zorv://app/help.html"}, std::nullopt},
+                                         TInstanceCase{{"Com.Acme.App", "zorv://app/help.html"}, 0},
+                                         TInstanceCase{{"com.acme.app", "zorv://app/help.html", "x"}, 0}));
 
 // Where several instances may run, the first still holds the lock, so that a relaunch can tell
 // that one runs.
@@ -286,8 +288,7 @@ class DataFolderNameTest : public testing::TestWithParam<TNameCase> {};
 // Folders are written joined with "/"; the system's own delimiter joins them.
 TEST_P(DataFolderNameTest, KeepsNestedFoldersAndNeverLeavesTheDataHome) {
     std::string expected = GetParam().folder;
-    std::replace(expected.begin(), expected.end(), '/',
-                 static_cast<char>(std::filesystem::path::preferred_separator));
+    std::replace(expected.begin(), expected.end(), '/', static_cast<char>(std::filesystem::path::preferred_separator));
     EXPECT_EQ(TExeZipLoader::DataFolderName(GetParam().id), expected);
 }
 

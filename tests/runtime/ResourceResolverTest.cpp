@@ -138,7 +138,8 @@ class ByteRangeDecision : public ::testing::TestWithParam<TRangeCase> {};
 
 TEST_P(ByteRangeDecision, AnswersOneRangeInPartAndEverythingElseWholeOrUnsatisfiable) {
     const TRangeCase& c = GetParam();
-    const TByteRange range = TByteRange::Decide(c.header ? std::optional<std::string_view>(c.header) : std::nullopt, c.size);
+    const TByteRange range =
+        TByteRange::Decide(c.header ? std::optional<std::string_view>(c.header) : std::nullopt, c.size);
     EXPECT_EQ(range.kind, c.kind);
     EXPECT_EQ(range.first, c.first);
     EXPECT_EQ(range.length, c.length);
@@ -148,28 +149,24 @@ TEST_P(ByteRangeDecision, AnswersOneRangeInPartAndEverythingElseWholeOrUnsatisfi
 using K = TByteRange::TKind;
 INSTANTIATE_TEST_SUITE_P(
     Headers, ByteRangeDecision,
-    ::testing::Values(TRangeCase{nullptr, 100, K::Whole, 0, 100, ""},
-                      TRangeCase{"bytes=0-9", 100, K::Part, 0, 10, "bytes 0-9/100"},
-                      TRangeCase{"bytes=90-", 100, K::Part, 90, 10, "bytes 90-99/100"},
-                      TRangeCase{"bytes=-10", 100, K::Part, 90, 10, "bytes 90-99/100"},
-                      TRangeCase{"bytes=-500", 100, K::Part, 0, 100, "bytes 0-99/100"},
-                      TRangeCase{"bytes=0-", 100, K::Part, 0, 100, "bytes 0-99/100"},
-                      TRangeCase{"bytes=50-5000", 100, K::Part, 50, 50, "bytes 50-99/100"},
-                      TRangeCase{"bytes=99-99", 100, K::Part, 99, 1, "bytes 99-99/100"},
-                      TRangeCase{"Bytes = 5 - 6 ", 100, K::Part, 5, 2, "bytes 5-6/100"},
-                      TRangeCase{"bytes=0-99999999999999999999999", 100, K::Part, 0, 100, "bytes 0-99/100"},
-                      TRangeCase{"bytes=100-", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
-                      TRangeCase{"bytes=100-200", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
-                      TRangeCase{"bytes=99999999999999999999999-", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
-                      TRangeCase{"bytes=-0", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
-                      TRangeCase{"bytes=0-9", 0, K::Whole, 0, 0, ""},
-                      TRangeCase{"bytes=9-0", 100, K::Whole, 0, 100, ""},
-                      TRangeCase{"bytes=0-1,5-6", 100, K::Whole, 0, 100, ""},
-                      TRangeCase{"items=0-9", 100, K::Whole, 0, 100, ""},
-                      TRangeCase{"bytes=a-9", 100, K::Whole, 0, 100, ""},
-                      TRangeCase{"bytes=-", 100, K::Whole, 0, 100, ""},
-                      TRangeCase{"bytes 0-9", 100, K::Whole, 0, 100, ""},
-                      TRangeCase{"bytes=+1-9", 100, K::Whole, 0, 100, ""}));
+    ::testing::Values(
+        TRangeCase{nullptr, 100, K::Whole, 0, 100, ""}, TRangeCase{"bytes=0-9", 100, K::Part, 0, 10, "bytes 0-9/100"},
+        TRangeCase{"bytes=90-", 100, K::Part, 90, 10, "bytes 90-99/100"},
+        TRangeCase{"bytes=-10", 100, K::Part, 90, 10, "bytes 90-99/100"},
+        TRangeCase{"bytes=-500", 100, K::Part, 0, 100, "bytes 0-99/100"},
+        TRangeCase{"bytes=0-", 100, K::Part, 0, 100, "bytes 0-99/100"},
+        TRangeCase{"bytes=50-5000", 100, K::Part, 50, 50, "bytes 50-99/100"},
+        TRangeCase{"bytes=99-99", 100, K::Part, 99, 1, "bytes 99-99/100"},
+        TRangeCase{"Bytes = 5 - 6 ", 100, K::Part, 5, 2, "bytes 5-6/100"},
+        TRangeCase{"bytes=0-99999999999999999999999", 100, K::Part, 0, 100, "bytes 0-99/100"},
+        TRangeCase{"bytes=100-", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+        TRangeCase{"bytes=100-200", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+        TRangeCase{"bytes=99999999999999999999999-", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+        TRangeCase{"bytes=-0", 100, K::Unsatisfiable, 0, 0, "bytes */100"},
+        TRangeCase{"bytes=0-9", 0, K::Whole, 0, 0, ""}, TRangeCase{"bytes=9-0", 100, K::Whole, 0, 100, ""},
+        TRangeCase{"bytes=0-1,5-6", 100, K::Whole, 0, 100, ""}, TRangeCase{"items=0-9", 100, K::Whole, 0, 100, ""},
+        TRangeCase{"bytes=a-9", 100, K::Whole, 0, 100, ""}, TRangeCase{"bytes=-", 100, K::Whole, 0, 100, ""},
+        TRangeCase{"bytes 0-9", 100, K::Whole, 0, 100, ""}, TRangeCase{"bytes=+1-9", 100, K::Whole, 0, 100, ""}));
 
 // Ranges of a deflated archive entry made by the zip tool and of a file on disk.
 class ResourceResolverRangeTest : public testing::Test {
@@ -196,16 +193,18 @@ TEST_F(ResourceResolverRangeTest, PartsOfEntriesAndFilesAreAnsweredWithTheirHead
         const TResource whole = Get(name, std::nullopt);
         EXPECT_EQ(whole.status, 200) << name;
         EXPECT_TRUE(whole.bytes == body) << name;
-        EXPECT_THAT(whole.Headers(), ::testing::Contains(std::pair<std::string, std::string>("Accept-Ranges", "bytes")));
+        EXPECT_THAT(whole.Headers(),
+                    ::testing::Contains(std::pair<std::string, std::string>("Accept-Ranges", "bytes")));
 
         const TResource head = Get(name, "bytes=0-9");
         EXPECT_EQ(head.status, 206) << name;
         EXPECT_EQ(head.reason, "Partial Content");
         EXPECT_EQ(head.bytes, body.substr(0, 10)) << name;
-        EXPECT_THAT(head.Headers(), ::testing::ElementsAre(
-                                        std::pair<std::string, std::string>("Content-Type", "video/webm; charset=utf-8"),
-                                        std::pair<std::string, std::string>("Accept-Ranges", "bytes"),
-                                        std::pair<std::string, std::string>("Content-Range", "bytes 0-9/" + size)));
+        EXPECT_THAT(
+            head.Headers(),
+            ::testing::ElementsAre(std::pair<std::string, std::string>("Content-Type", "video/webm; charset=utf-8"),
+                                   std::pair<std::string, std::string>("Accept-Ranges", "bytes"),
+                                   std::pair<std::string, std::string>("Content-Range", "bytes 0-9/" + size)));
 
         EXPECT_EQ(Get(name, "bytes=-1024").bytes, body.substr(body.size() - 1024)) << name;
         EXPECT_EQ(Get(name, "bytes=150000-").bytes, body.substr(150000)) << name;
@@ -250,8 +249,10 @@ TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnswer
     TScratchDir exeDir;
     TResourceResolver resolver(&zip, "app", exeDir.Str());
     resolver.SetStreamLargeEntries(true);
-    for (const auto& [range, expected] : {std::pair<const char*, std::string>{nullptr, large}, {"bytes=1000-", large.substr(1000)}}) {
-        TResource r = resolver.Find("large.bin", std::nullopt, range ? std::optional<std::string_view>(range) : std::nullopt);
+    for (const auto& [range, expected] :
+         {std::pair<const char*, std::string>{nullptr, large}, {"bytes=1000-", large.substr(1000)}}) {
+        TResource r =
+            resolver.Find("large.bin", std::nullopt, range ? std::optional<std::string_view>(range) : std::nullopt);
         ASSERT_NE(r.stream, nullptr);
         EXPECT_TRUE(r.bytes.empty());
         EXPECT_EQ(r.BodyLength(), expected.size());

@@ -59,8 +59,8 @@ inline std::string ZipWithTool(const std::map<std::string, std::string>& files,
                                const std::string& password = ZORV_ARCHIVE_PASSWORD) {
     TScratchDir dir;
     for (const auto& [name, bytes] : files) dir.Write("tree/" + name, bytes);
-    const std::string command = "cd '" + (dir.Path() / "tree").string() + "' && zip -q -r -P '" + password +
-                                "' ../out.zip . >/dev/null 2>&1";
+    const std::string command =
+        "cd '" + (dir.Path() / "tree").string() + "' && zip -q -r -P '" + password + "' ../out.zip . >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) ADD_FAILURE() << "zip failed: " << command;
     return ReadAll(dir.Path() / "out.zip");
 }

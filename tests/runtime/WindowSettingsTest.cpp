@@ -70,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         TWindowCase{"WindowBorder=abc\n", false, B::Sizeable, S::Normal, false, true}));
 
 TEST(WindowSettingsTest, SizesAndLimits) {
-    const TWindowSettings s = FromText("Width=1024\nHeight=700\nMaxWidth=1200\nMaxHeight=900\nMinWidth=400\nMinHeight=300\n");
+    const TWindowSettings s =
+        FromText("Width=1024\nHeight=700\nMaxWidth=1200\nMaxHeight=900\nMinWidth=400\nMinHeight=300\n");
     EXPECT_EQ(s.width, 1024);
     EXPECT_EQ(s.height, 700);
     EXPECT_EQ(s.maxWidth, 1200);

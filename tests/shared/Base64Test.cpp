@@ -29,26 +29,19 @@ TEST_P(Base64Decode, Decodes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, Base64Decode,
-    testing::Values(TDecodeCase{"Empty", "", ""},
-                    TDecodeCase{"ThreeBytes", "YWJj", "abc"},
-                    TDecodeCase{"TwoGroups", "YWJjZGVm", "abcdef"},
-                    TDecodeCase{"OnePadding", "YWI=", "ab"},
-                    TDecodeCase{"TwoPadding", "YQ==", "a"},
-                    TDecodeCase{"PlusAndSlash", "+/+/", "\xFB\xFF\xBF"},
-                    // A final group without its padding is decoded, not dropped.
-                    TDecodeCase{"UnpaddedTailOfTwo", "YWJjYQ", "abca"},
-                    TDecodeCase{"UnpaddedTailOfThree", "YWJjYWI", "abcab"},
-                    TDecodeCase{"LoneTrailingCharacter", "YWJjY", nullptr},
-                    TDecodeCase{"Space", "YW Jj", nullptr},
-                    TDecodeCase{"LineBreak", "YWJj\nYWJj", nullptr},
-                    TDecodeCase{"TrailingNewline", "YWJj\r\n", nullptr},
-                    TDecodeCase{"DataUrlPrefix", "data:text/plain;base64,YWJj", nullptr},
-                    TDecodeCase{"UrlSafeAlphabet", "-_-_", nullptr},
-                    TDecodeCase{"PaddingInTheMiddle", "YQ==YWJj", nullptr},
-                    TDecodeCase{"PaddingNotClosingGroup", "YWJjYQ=", nullptr},
-                    TDecodeCase{"ThreePaddingCharacters", "Y===", nullptr},
-                    TDecodeCase{"OnlyPadding", "====", nullptr},
-                    TDecodeCase{"NonAscii", "YWJj\xC3\xA9", nullptr}),
+    testing::Values(
+        TDecodeCase{"Empty", "", ""}, TDecodeCase{"ThreeBytes", "YWJj", "abc"},
+        TDecodeCase{"TwoGroups", "YWJjZGVm", "abcdef"}, TDecodeCase{"OnePadding", "YWI=", "ab"},
+        TDecodeCase{"TwoPadding", "YQ==", "a"}, TDecodeCase{"PlusAndSlash", "+/+/", "\xFB\xFF\xBF"},
+        // A final group without its padding is decoded, not dropped.
+        TDecodeCase{"UnpaddedTailOfTwo", "YWJjYQ", "abca"}, TDecodeCase{"UnpaddedTailOfThree", "YWJjYWI", "abcab"},
+        TDecodeCase{"LoneTrailingCharacter", "YWJjY", nullptr}, TDecodeCase{"Space", "YW Jj", nullptr},
+        TDecodeCase{"LineBreak", "YWJj\nYWJj", nullptr}, TDecodeCase{"TrailingNewline", "YWJj\r\n", nullptr},
+        TDecodeCase{"DataUrlPrefix", "data:text/plain;base64,YWJj", nullptr},
+        TDecodeCase{"UrlSafeAlphabet", "-_-_", nullptr}, TDecodeCase{"PaddingInTheMiddle", "YQ==YWJj", nullptr},
+        TDecodeCase{"PaddingNotClosingGroup", "YWJjYQ=", nullptr},
+        TDecodeCase{"ThreePaddingCharacters", "Y===", nullptr}, TDecodeCase{"OnlyPadding", "====", nullptr},
+        TDecodeCase{"NonAscii", "YWJj\xC3\xA9", nullptr}),
     [](const testing::TestParamInfo<TDecodeCase>& info) { return std::string(info.param.label); });
 
 TEST(Base64Decode, ErrorNamesTheOffendingCharacterAndOffset) {

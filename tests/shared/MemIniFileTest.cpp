@@ -47,17 +47,17 @@ TEST_P(MemIniFileEncoding, DecodesNameOfSectionApp) {
 
 INSTANTIATE_TEST_SUITE_P(
     Bytes, MemIniFileEncoding,
-    testing::Values(
-        TEncodingCase{"Utf8Bom", "\xEF\xBB\xBF[App]\r\nName=Caf\xC3\xA9", "Caf\xC3\xA9"},
-        TEncodingCase{"Utf16LeBom", Utf16Le(u"[App]\r\nName=Caf\u00E9 \U0001F600"), "Caf\xC3\xA9 \xF0\x9F\x98\x80"},
-        TEncodingCase{"Utf16BeBom", Utf16Be(u"[App]\nName=\u6D4B\u8BD5"), "\xE6\xB5\x8B\xE8\xAF\x95"},
-        TEncodingCase{"Utf16LoneSurrogate", Utf16Le(u"[App]\nName=a\xD800z"), "a\xEF\xBF\xBDz"},
-        TEncodingCase{"Utf16OddTrailingByte", Utf16Le(u"[App]\nName=ab") + "x", "ab"},
-        // No mark: valid UTF-8 stays UTF-8, anything else is read as Windows-1252.
-        TEncodingCase{"Utf8WithoutBom", "[App]\nName=Caf\xC3\xA9", "Caf\xC3\xA9"},
-        TEncodingCase{"Windows1252", "[App]\nName=Caf\xE9 \x80", "Caf\xC3\xA9 \xE2\x82\xAC"},
-        TEncodingCase{"NulEndsText", "[App]\nName=a\0\nName=b"s, "a"},
-        TEncodingCase{"Utf8BomWithBadBytes", "\xEF\xBB\xBF[App]\nName=a\xFF", "a\xEF\xBF\xBD"}),
+    testing::Values(TEncodingCase{"Utf8Bom", "\xEF\xBB\xBF[App]\r\nName=Caf\xC3\xA9", "Caf\xC3\xA9"},
+                    TEncodingCase{"Utf16LeBom", Utf16Le(u"[App]\r\nName=Caf\u00E9 \U0001F600"),
+                                  "Caf\xC3\xA9 \xF0\x9F\x98\x80"},
+                    TEncodingCase{"Utf16BeBom", Utf16Be(u"[App]\nName=\u6D4B\u8BD5"), "\xE6\xB5\x8B\xE8\xAF\x95"},
+                    TEncodingCase{"Utf16LoneSurrogate", Utf16Le(u"[App]\nName=a\xD800z"), "a\xEF\xBF\xBDz"},
+                    TEncodingCase{"Utf16OddTrailingByte", Utf16Le(u"[App]\nName=ab") + "x", "ab"},
+                    // No mark: valid UTF-8 stays UTF-8, anything else is read as Windows-1252.
+                    TEncodingCase{"Utf8WithoutBom", "[App]\nName=Caf\xC3\xA9", "Caf\xC3\xA9"},
+                    TEncodingCase{"Windows1252", "[App]\nName=Caf\xE9 \x80", "Caf\xC3\xA9 \xE2\x82\xAC"},
+                    TEncodingCase{"NulEndsText", "[App]\nName=a\0\nName=b"s, "a"},
+                    TEncodingCase{"Utf8BomWithBadBytes", "\xEF\xBB\xBF[App]\nName=a\xFF", "a\xEF\xBF\xBD"}),
     [](const testing::TestParamInfo<TEncodingCase>& info) { return std::string(info.param.label); });
 
 TEST(MemIniFileEncoding, LegacyDecoderIsUsedOnlyForTextThatIsNotUtf8) {
@@ -111,23 +111,21 @@ TEST_P(MemIniFileSyntax, ReadsKey) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, MemIniFileSyntax,
-    testing::Values(TSyntaxCase{"App", "Name", "My  App"},      // blanks trimmed around, kept inside
-                    TSyntaxCase{"APP", "NAME", "My  App"},      // names ignore case
-                    TSyntaxCase{"App", "Stray", nullptr},       // before any section
-                    TSyntaxCase{"App", ";Hidden", nullptr},     // comment after a lone CR
-                    TSyntaxCase{"App", "Quoted", "\"x\""},      // quotes stay
-                    TSyntaxCase{"App", "Empty", ""},            // empty, not the default
-                    TSyntaxCase{"App", "NoValue", nullptr},     // no "=": missing
-                    TSyntaxCase{"App", "Dup", "last"},          // section continued, last wins
-                    TSyntaxCase{"Other", "Dup", "other"},
-                    TSyntaxCase{"Other", "Key", "other"},
-                    TSyntaxCase{"App", "Key", nullptr},
-                    TSyntaxCase{"App", "Equation", "a=b"},      // split at the first "="
-                    TSyntaxCase{"App", "", nullptr},
-                    TSyntaxCase{"App", "AfterBroken", "still App"},  // "[Broken" is no header
-                    TSyntaxCase{"Missing", "Name", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Lines, MemIniFileSyntax,
+                         testing::Values(TSyntaxCase{"App", "Name", "My  App"},   // blanks trimmed around, kept inside
+                                         TSyntaxCase{"APP", "NAME", "My  App"},   // names ignore case
+                                         TSyntaxCase{"App", "Stray", nullptr},    // before any section
+                                         TSyntaxCase{"App", ";Hidden", nullptr},  // comment after a lone CR
+                                         TSyntaxCase{"App", "Quoted", "\"x\""},   // quotes stay
+                                         TSyntaxCase{"App", "Empty", ""},         // empty, not the default
+                                         TSyntaxCase{"App", "NoValue", nullptr},  // no "=": missing
+                                         TSyntaxCase{"App", "Dup", "last"},       // section continued, last wins
+                                         TSyntaxCase{"Other", "Dup", "other"}, TSyntaxCase{"Other", "Key", "other"},
+                                         TSyntaxCase{"App", "Key", nullptr},
+                                         TSyntaxCase{"App", "Equation", "a=b"},  // split at the first "="
+                                         TSyntaxCase{"App", "", nullptr},
+                                         TSyntaxCase{"App", "AfterBroken", "still App"},  // "[Broken" is no header
+                                         TSyntaxCase{"Missing", "Name", nullptr}));
 
 TEST(MemIniFile, SetTextReplacesEarlierContent) {
     TMemIniFile ini = Load("[App]\nID=one\nName=n");
@@ -155,19 +153,19 @@ TEST_P(MemIniFileInteger, Reads) {
     EXPECT_EQ(ini.ReadInteger("App", "Value", 777), GetParam().expected) << "value: " << GetParam().value;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, MemIniFileInteger,
-    testing::Values(TIntegerCase{"42", 42}, TIntegerCase{"-7", -7}, TIntegerCase{"+5", 5},
-                    TIntegerCase{"007", 7}, TIntegerCase{"2147483647", 2147483647},
-                    TIntegerCase{"-2147483648", INT32_MIN}, TIntegerCase{"2147483648", 777},
-                    TIntegerCase{"99999999999999999999", 777}, TIntegerCase{"$FF", 255},
-                    TIntegerCase{"$ff", 255}, TIntegerCase{"0xff", 255}, TIntegerCase{"0XFF", 255},
-                    TIntegerCase{"0x1A", 26}, TIntegerCase{"$FF00001A", static_cast<int32_t>(0xFF00001Au)},
-                    TIntegerCase{"0xFFFFFFFF", -1}, TIntegerCase{"0x100000000", 777},
-                    TIntegerCase{"0x", 777}, TIntegerCase{"$", 777}, TIntegerCase{"0xG1", 777},
-                    TIntegerCase{"x10", 777}, TIntegerCase{"12abc", 777}, TIntegerCase{"1 2", 777},
-                    TIntegerCase{"true", 777}, TIntegerCase{"1.5", 777}, TIntegerCase{"", 777},
-                    TIntegerCase{"-", 777}, TIntegerCase{"0", 0}));
+INSTANTIATE_TEST_SUITE_P(Values, MemIniFileInteger,
+                         testing::Values(TIntegerCase{"42", 42}, TIntegerCase{"-7", -7}, TIntegerCase{"+5", 5},
+                                         TIntegerCase{"007", 7}, TIntegerCase{"2147483647", 2147483647},
+                                         TIntegerCase{"-2147483648", INT32_MIN}, TIntegerCase{"2147483648", 777},
+                                         TIntegerCase{"99999999999999999999", 777}, TIntegerCase{"$FF", 255},
+                                         TIntegerCase{"$ff", 255}, TIntegerCase{"0xff", 255}, TIntegerCase{"0XFF", 255},
+                                         TIntegerCase{"0x1A", 26},
+                                         TIntegerCase{"$FF00001A", static_cast<int32_t>(0xFF00001Au)},
+                                         TIntegerCase{"0xFFFFFFFF", -1}, TIntegerCase{"0x100000000", 777},
+                                         TIntegerCase{"0x", 777}, TIntegerCase{"$", 777}, TIntegerCase{"0xG1", 777},
+                                         TIntegerCase{"x10", 777}, TIntegerCase{"12abc", 777}, TIntegerCase{"1 2", 777},
+                                         TIntegerCase{"true", 777}, TIntegerCase{"1.5", 777}, TIntegerCase{"", 777},
+                                         TIntegerCase{"-", 777}, TIntegerCase{"0", 0}));
 
 TEST(MemIniFileInteger, ColourWithEitherHexPrefixReadsTheSame) {
     const TMemIniFile ini = Load("[App]\nA=0x00FF8000\nB=$00FF8000\nC=0x\n");

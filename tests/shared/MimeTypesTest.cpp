@@ -24,32 +24,30 @@ TEST_P(MimeBuiltIn, LooksUpByExtension) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, MimeBuiltIn,
-    testing::Values(TLookupCase{"index.html", "text/html"}, TLookupCase{"old.htm", "text/html"},
-                    TLookupCase{"css/site.css", "text/css"}, TLookupCase{"js/app.js", "text/javascript"},
-                    TLookupCase{"feed.xml", "text/xml"}, TLookupCase{"read.txt", "text/plain"},
-                    TLookupCase{"logo.png", "image/x-png"}, TLookupCase{"a.jpg", "image/jpeg"},
-                    TLookupCase{"a.jpeg", "image/jpeg"}, TLookupCase{"a.gif", "image/gif"},
-                    TLookupCase{"icon.svg", "image/svg+xml"}, TLookupCase{"favicon.ico", "image/x-icon"},
-                    TLookupCase{"a.webp", "image/webp"}, TLookupCase{"song.mp3", "audio/x-mpg"},
-                    TLookupCase{"a.wav", "audio/x-wav"}, TLookupCase{"clip.mp4", "video/mpeg"},
-                    TLookupCase{"clip.webm", "video/webm"}, TLookupCase{"a.ogg", "application/ogg"},
-                    TLookupCase{"doc.pdf", "application/pdf"}, TLookupCase{"a.zip", "application/x-zip-compressed"},
-                    // Letter case of the name does not matter.
-                    TLookupCase{"LOGO.PNG", "image/x-png"}, TLookupCase{"Index.HTML", "text/html"},
-                    // The extension is what follows the last "." unless "\" or ":" comes after it.
-                    TLookupCase{"archive.tar.gz", "application/x-gzip"},
-                    TLookupCase{"dir.v2/readme", "application/octet-stream"},
-                    TLookupCase{"dir.css\\file", "application/octet-stream"},
-                    TLookupCase{"C:\\web.site\\page.html", "text/html"},
-                    TLookupCase{"a.css:stream", "application/octet-stream"},
-                    TLookupCase{"index.html?v=2", "application/octet-stream"},
-                    TLookupCase{"README", "application/octet-stream"}, TLookupCase{"", "application/octet-stream"},
-                    TLookupCase{"trailing.", "application/octet-stream"},
-                    TLookupCase{"unknown.qqq", "application/octet-stream"},
-                    // Types a page needs that the general list lacks.
-                    TLookupCase{"module.mjs", "text/javascript"}, TLookupCase{"lib.wasm", "application/wasm"},
-                    TLookupCase{"data.json", "application/json"}, TLookupCase{"font.woff2", "font/woff2"},
-                    TLookupCase{"font.woff", "font/woff"}, TLookupCase{"font.ttf", "font/ttf"}));
+    testing::Values(
+        TLookupCase{"index.html", "text/html"}, TLookupCase{"old.htm", "text/html"},
+        TLookupCase{"css/site.css", "text/css"}, TLookupCase{"js/app.js", "text/javascript"},
+        TLookupCase{"feed.xml", "text/xml"}, TLookupCase{"read.txt", "text/plain"},
+        TLookupCase{"logo.png", "image/x-png"}, TLookupCase{"a.jpg", "image/jpeg"}, TLookupCase{"a.jpeg", "image/jpeg"},
+        TLookupCase{"a.gif", "image/gif"}, TLookupCase{"icon.svg", "image/svg+xml"},
+        TLookupCase{"favicon.ico", "image/x-icon"}, TLookupCase{"a.webp", "image/webp"},
+        TLookupCase{"song.mp3", "audio/x-mpg"}, TLookupCase{"a.wav", "audio/x-wav"},
+        TLookupCase{"clip.mp4", "video/mpeg"}, TLookupCase{"clip.webm", "video/webm"},
+        TLookupCase{"a.ogg", "application/ogg"}, TLookupCase{"doc.pdf", "application/pdf"},
+        TLookupCase{"a.zip", "application/x-zip-compressed"},
+        // Letter case of the name does not matter.
+        TLookupCase{"LOGO.PNG", "image/x-png"}, TLookupCase{"Index.HTML", "text/html"},
+        // The extension is what follows the last "." unless "\" or ":" comes after it.
+        TLookupCase{"archive.tar.gz", "application/x-gzip"}, TLookupCase{"dir.v2/readme", "application/octet-stream"},
+        TLookupCase{"dir.css\\file", "application/octet-stream"}, TLookupCase{"C:\\web.site\\page.html", "text/html"},
+        TLookupCase{"a.css:stream", "application/octet-stream"},
+        TLookupCase{"index.html?v=2", "application/octet-stream"}, TLookupCase{"README", "application/octet-stream"},
+        TLookupCase{"", "application/octet-stream"}, TLookupCase{"trailing.", "application/octet-stream"},
+        TLookupCase{"unknown.qqq", "application/octet-stream"},
+        // Types a page needs that the general list lacks.
+        TLookupCase{"module.mjs", "text/javascript"}, TLookupCase{"lib.wasm", "application/wasm"},
+        TLookupCase{"data.json", "application/json"}, TLookupCase{"font.woff2", "font/woff2"},
+        TLookupCase{"font.woff", "font/woff"}, TLookupCase{"font.ttf", "font/ttf"}));
 
 TEST(MimeBuiltInList, HasItsLinesWithFirstOfEachDuplicateCounting) {
     const auto& lines = TMimeTypeTable::BuiltInLines();
@@ -62,8 +60,8 @@ TEST(MimeBuiltInList, HasItsLinesWithFirstOfEachDuplicateCounting) {
         if (!seen.insert(line.extension).second) duplicates.insert(line.extension);
     }
     EXPECT_EQ(seen.size(), 372u);
-    EXPECT_EQ(duplicates, (std::set<std::string>{".asf", ".asx", ".cpt", ".m3u", ".mp2", ".mp3", ".rdf", ".rm",
-                                                 ".rss", ".wbmp", ".xbm", ".xml"}));
+    EXPECT_EQ(duplicates, (std::set<std::string>{".asf", ".asx", ".cpt", ".m3u", ".mp2", ".mp3", ".rdf", ".rm", ".rss",
+                                                 ".wbmp", ".xbm", ".xml"}));
     const TMimeTypeTable table;
     EXPECT_EQ(table.Lookup("a.mp3"), "audio/x-mpg");
     EXPECT_EQ(table.Lookup("a.xml"), "text/xml");
@@ -75,11 +73,11 @@ TEST(MimeBuiltInList, HasItsLinesWithFirstOfEachDuplicateCounting) {
 TEST(MimePlatformMappings, WinOverBuiltInAndLaterOverEarlier) {
     const TMimeTypeTable table({
         {".png", "image/png"},
-        {"MP3", "Audio/MPEG"},            // no dot, upper case
+        {"MP3", "Audio/MPEG"},  // no dot, upper case
         {".json", "application/x-first"},
-        {".json", "application/json5"},   // later wins
-        {".wasm", ""},                    // skipped: empty type
-        {"", "text/plain"},               // skipped: empty extension
+        {".json", "application/json5"},  // later wins
+        {".wasm", ""},                   // skipped: empty type
+        {"", "text/plain"},              // skipped: empty extension
         {".", "text/plain"},
         {".new", "application/x-new"},
     });
@@ -99,8 +97,7 @@ TEST(MimeTypesFile, ParsesTypesWithTheirExtensions) {
         "application/x-empty\n"
         "\n"
         "  image/png png\r\n");
-    EXPECT_EQ(mappings, (std::vector<TMimeMapping>{
-                            {"html", "text/html"}, {"htm", "text/html"}, {"png", "image/png"}}));
+    EXPECT_EQ(mappings, (std::vector<TMimeMapping>{{"html", "text/html"}, {"htm", "text/html"}, {"png", "image/png"}}));
 }
 
 TEST(MimeTypesFile, RealSystemTableOverridesBuiltInTypes) {

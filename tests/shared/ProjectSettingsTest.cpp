@@ -109,8 +109,8 @@ INSTANTIATE_TEST_SUITE_P(Values, ColorSetting,
                          testing::Values(TColorCase{0x00000000, false, "#000000"},
                                          TColorCase{0x00336699, false, "#996633"},  // 0x00BBGGRR
                                          TColorCase{0x000000FF, false, "#FF0000"},
-                                         TColorCase{0xFF00001A, true, "#0066CC"},   // hot-light
-                                         TColorCase{0xFF000005, true, "#FFFFFF"},   // window
+                                         TColorCase{0xFF00001A, true, "#0066CC"},    // hot-light
+                                         TColorCase{0xFF000005, true, "#FFFFFF"},    // window
                                          TColorCase{0xFF0000EE, true, "#000000"}));  // unknown number
 
 }  // namespace

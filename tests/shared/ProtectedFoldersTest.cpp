@@ -79,9 +79,9 @@ TEST(ProtectedFolders, WindowsDrivesSharesDevicesAndHomeInEverySpelling) {
         {"\\\\.\\", true},
         {"\\\\?\\", true},
         {"C:\\Data::$INDEX_ALLOCATION", true},  // a stream that stands for the folder
-        {"\\", true},                            // rooted on the current drive: not absolute
+        {"\\", true},                           // rooted on the current drive: not absolute
         {"\\Windows", true},
-        {"C:Windows", true},                     // relative to the drive's current folder
+        {"C:Windows", true},  // relative to the drive's current folder
         {"Windows", true},
         {"", true},
         {"C:\\Users\\Ann", true},

@@ -30,26 +30,27 @@ TEST_P(StringToJsonString, WritesLiteral) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, StringToJsonString,
-    testing::Values(
-        TJsonCase{"Empty", "", R"("")"},
-        TJsonCase{"Plain", "hello world", R"("hello world")"},
-        TJsonCase{"BackslashSolidusQuote", R"(a\b/c"d)", R"("a\\b\/c\"d")"},
-        TJsonCase{"WindowsPath", R"(C:\Users\me\)", R"("C:\\Users\\me\\")"},
-        TJsonCase{"CrLf", "a\r\nb", R"("a\r\nb")"},
-        TJsonCase{"NamedControls", "\b\t\n\f\r", R"("\b\t\n\f\r")"},
-        TJsonCase{"U0001", "\x01", R"("\u0001")"},
-        TJsonCase{"U001F", "\x1F", R"("\u001F")"},
-        TJsonCase{"Nul", "a\0b"s, R"("a\u0000b")"},
-        TJsonCase{"Del", "\x7F", "\"\x7F\""},
-        TJsonCase{"NonAsciiRaw", "Caf\xC3\xA9 \xE6\xB5\x8B \xF0\x9F\x98\x80", "\"Caf\xC3\xA9 \xE6\xB5\x8B \xF0\x9F\x98\x80\""},
-        TJsonCase{"LineSeparators", "a\xE2\x80\xA8" "b\xE2\x80\xA9", R"("a\u2028b\u2029")"},
-        // Bytes that are not UTF-8 become U+FFFD, one per byte.
-        TJsonCase{"StrayContinuation", "a\x80z", "\"a\xEF\xBF\xBDz\""},
-        TJsonCase{"TruncatedSequence", "a\xE6\xB5", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\""},
-        TJsonCase{"Overlong", "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
-        TJsonCase{"EncodedSurrogate", "\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
-        TJsonCase{"BeyondUnicode", "\xF4\x90\x80\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
-        TJsonCase{"ByteFF", "\xFF", "\"\xEF\xBF\xBD\""}),
+    testing::Values(TJsonCase{"Empty", "", R"("")"}, TJsonCase{"Plain", "hello world", R"("hello world")"},
+                    TJsonCase{"BackslashSolidusQuote", R"(a\b/c"d)", R"("a\\b\/c\"d")"},
+                    TJsonCase{"WindowsPath", R"(C:\Users\me\)", R"("C:\\Users\\me\\")"},
+                    TJsonCase{"CrLf", "a\r\nb", R"("a\r\nb")"},
+                    TJsonCase{"NamedControls", "\b\t\n\f\r", R"("\b\t\n\f\r")"},
+                    TJsonCase{"U0001", "\x01", R"("\u0001")"}, TJsonCase{"U001F", "\x1F", R"("\u001F")"},
+                    TJsonCase{"Nul", "a\0b"s, R"("a\u0000b")"}, TJsonCase{"Del", "\x7F", "\"\x7F\""},
+                    TJsonCase{"NonAsciiRaw", "Caf\xC3\xA9 \xE6\xB5\x8B \xF0\x9F\x98\x80",
+                              "\"Caf\xC3\xA9 \xE6\xB5\x8B \xF0\x9F\x98\x80\""},
+                    TJsonCase{"LineSeparators",
+                              "a\xE2\x80\xA8"
+                              "b\xE2\x80\xA9",
+                              R"("a\u2028b\u2029")"},
+                    // Bytes that are not UTF-8 become U+FFFD, one per byte.
+                    TJsonCase{"StrayContinuation", "a\x80z", "\"a\xEF\xBF\xBDz\""},
+                    TJsonCase{"TruncatedSequence", "a\xE6\xB5", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\""},
+                    TJsonCase{"Overlong", "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
+                    TJsonCase{"EncodedSurrogate", "\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+                    TJsonCase{"BeyondUnicode", "\xF4\x90\x80\x80",
+                              "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+                    TJsonCase{"ByteFF", "\xFF", "\"\xEF\xBF\xBD\""}),
     [](const testing::TestParamInfo<TJsonCase>& info) { return std::string(info.param.label); });
 
 TEST(StringToJsonStringRoundTrip, EveryAsciiCharacterParsesBackUnchanged) {
@@ -84,17 +85,14 @@ TEST_P(ExplodeStrings, Splits) {
     EXPECT_EQ(TStrUtils::ExplodeStrings(GetParam().separator, GetParam().value), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExplodeStrings,
-    testing::Values(TExplodeCase{";", "a;b;", {"a", "b", ""}},
-                    TExplodeCase{";", "", {""}},
-                    TExplodeCase{";", ";", {"", ""}},
-                    TExplodeCase{";", ";;a", {"", "", "a"}},
-                    TExplodeCase{"|", "Text files|*.txt", {"Text files", "*.txt"}},
-                    TExplodeCase{"||", "a|b||c|||d", {"a|b", "c", "|d"}},
-                    TExplodeCase{"", "a;b", {"a;b"}},
-                    TExplodeCase{"X", "axbXc", {"axb", "c"}},  // case-sensitive
-                    TExplodeCase{"\n", "line1\nline2", {"line1", "line2"}}));
+INSTANTIATE_TEST_SUITE_P(Cases, ExplodeStrings,
+                         testing::Values(TExplodeCase{";", "a;b;", {"a", "b", ""}}, TExplodeCase{";", "", {""}},
+                                         TExplodeCase{";", ";", {"", ""}}, TExplodeCase{";", ";;a", {"", "", "a"}},
+                                         TExplodeCase{"|", "Text files|*.txt", {"Text files", "*.txt"}},
+                                         TExplodeCase{"||", "a|b||c|||d", {"a|b", "c", "|d"}},
+                                         TExplodeCase{"", "a;b", {"a;b"}},
+                                         TExplodeCase{"X", "axbXc", {"axb", "c"}},  // case-sensitive
+                                         TExplodeCase{"\n", "line1\nline2", {"line1", "line2"}}));
 
 TEST(ImplodeStrings, JoinsWithSeparatorBetween) {
     EXPECT_EQ(TStrUtils::ImplodeStrings(",", {"a", "b"}), "a,b");

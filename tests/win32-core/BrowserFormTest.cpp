@@ -46,18 +46,21 @@ protected:
     // The web view starts loading `uri` as its top document; answers whether the page host let it.
     bool Load(const std::wstring& uri) {
         auto starting = MakeFake<TFakeNavigationStartingArgs>(uri);
-        WebView().events.Handler<ICoreWebView2NavigationStartingEventHandler>("NavigationStarting")
+        WebView()
+            .events.Handler<ICoreWebView2NavigationStartingEventHandler>("NavigationStarting")
             ->Invoke(&WebView(), starting.Get());
         if (starting->cancel) return false;
         WebView().source = uri;
         auto loading = MakeFake<TFakeContentLoadingArgs>();
-        WebView().events.Handler<ICoreWebView2ContentLoadingEventHandler>("ContentLoading")
+        WebView()
+            .events.Handler<ICoreWebView2ContentLoadingEventHandler>("ContentLoading")
             ->Invoke(&WebView(), loading.Get());
         return true;
     }
     COREWEBVIEW2_PERMISSION_STATE AskPermission(const std::wstring& uri) {
         auto permission = MakeFake<TFakePermissionArgs>(uri);
-        WebView().events.Handler<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested")
+        WebView()
+            .events.Handler<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested")
             ->Invoke(&WebView(), permission.Get());
         return permission->state;
     }
@@ -86,12 +89,16 @@ TEST_F(BrowserFormTest, ReadyWebViewGetsScriptSettingsFilterAndStartPage) {
                                        std::string(TDocumentStartScript::DropGuard) + "\r" + extraScript;
     ASSERT_EQ(WebView().documentScripts.size(), 1u);
     EXPECT_EQ(TWinText::WideToUtf8(WebView().documentScripts[0]), expectedScript);
-    const std::vector<std::pair<std::string, BOOL>> expectedSettings{
-        {"IsScriptEnabled", TRUE},      {"IsStatusBarEnabled", FALSE},          {"IsZoomControlEnabled", FALSE},
-        {"IsWebMessageEnabled", TRUE},  {"IsBuiltInErrorPageEnabled", TRUE},    {"AreDevToolsEnabled", TRUE},
-        {"AreDefaultContextMenusEnabled", FALSE}};
+    const std::vector<std::pair<std::string, BOOL>> expectedSettings{{"IsScriptEnabled", TRUE},
+                                                                     {"IsStatusBarEnabled", FALSE},
+                                                                     {"IsZoomControlEnabled", FALSE},
+                                                                     {"IsWebMessageEnabled", TRUE},
+                                                                     {"IsBuiltInErrorPageEnabled", TRUE},
+                                                                     {"AreDevToolsEnabled", TRUE},
+                                                                     {"AreDefaultContextMenusEnabled", FALSE}};
     EXPECT_EQ(WebView().settings->puts, expectedSettings);
-    EXPECT_EQ(WebView().filters, (std::vector<std::pair<std::wstring, int>>{{L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL}}));
+    EXPECT_EQ(WebView().filters,
+              (std::vector<std::pair<std::wstring, int>>{{L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL}}));
     EXPECT_EQ(WebView().navigations, std::vector<std::wstring>{L"file:///index.html"});
     EXPECT_TRUE(form->ProgressBarVisible());
 }
@@ -211,7 +218,8 @@ TEST_F(BrowserFormTest, PermissionsAreGrantedAndNavigationHidesTheBar) {
 
     // Hidden whatever the outcome of the navigation.
     auto completed = MakeFake<TFakeNavigationCompletedArgs>();
-    WebView().events.Handler<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted")
+    WebView()
+        .events.Handler<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted")
         ->Invoke(&WebView(), completed.Get());
     EXPECT_FALSE(form->ProgressBarVisible());
 }

@@ -232,7 +232,8 @@ TEST_F(EdgeBrowserTest, OnlyShortcutsOfTheTopLevelWindowAreKeptFromThePage) {
                                         nullptr, ::GetModuleHandleW(nullptr), nullptr));
     browser->SetParent(top.Get());
     ASSERT_TRUE(PumpUntil([this] { return !completions.empty(); }));
-    auto* handler = Controller().events.Handler<ICoreWebView2AcceleratorKeyPressedEventHandler>("AcceleratorKeyPressed");
+    auto* handler =
+        Controller().events.Handler<ICoreWebView2AcceleratorKeyPressedEventHandler>("AcceleratorKeyPressed");
     ASSERT_NE(handler, nullptr);
     struct TCase {
         COREWEBVIEW2_KEY_EVENT_KIND kind;

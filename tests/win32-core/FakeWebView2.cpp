@@ -86,12 +86,14 @@ HRESULT TFakeWebView::get_BrowserProcessId(UINT32* value) {
     return S_OK;
 }
 
-HRESULT TFakeWebView::AddWebResourceRequestedFilter(LPCWSTR const uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) {
+HRESULT TFakeWebView::AddWebResourceRequestedFilter(LPCWSTR const uri,
+                                                    COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) {
     filters.emplace_back(uri, static_cast<int>(context));
     return S_OK;
 }
 
-HRESULT TFakeWebView::GetDevToolsProtocolEventReceiver(LPCWSTR name, ICoreWebView2DevToolsProtocolEventReceiver** value) {
+HRESULT TFakeWebView::GetDevToolsProtocolEventReceiver(LPCWSTR name,
+                                                       ICoreWebView2DevToolsProtocolEventReceiver** value) {
     TComPtr<TFakeDevToolsReceiver>& receiver = devTools[name];
     if (!receiver) receiver = MakeFake<TFakeDevToolsReceiver>();
     *value = receiver.Get();
@@ -138,17 +140,16 @@ HRESULT TFakeController::get_CoreWebView2(ICoreWebView2** value) {
 
 TFakeEnvironment::TFakeEnvironment() : controller(MakeFake<TFakeController>()) {}
 
-HRESULT TFakeEnvironment::CreateCoreWebView2Controller(HWND parent,
-                                                       ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+HRESULT TFakeEnvironment::CreateCoreWebView2Controller(
+    HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     ++controllersRequested;
     parentWindow = parent;
     // WebView2 answers later, through the message loop.
     TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> kept(handler);
     TComPtr<TFakeController> created = controller;
     const HRESULT result = controllerResult;
-    auto* work = new std::function<void()>([kept, created, result] {
-        kept->Invoke(result, SUCCEEDED(result) ? created.Get() : nullptr);
-    });
+    auto* work = new std::function<void()>(
+        [kept, created, result] { kept->Invoke(result, SUCCEEDED(result) ? created.Get() : nullptr); });
     ::PostThreadMessageW(::GetCurrentThreadId(), WM_APP + 0x77, 0, reinterpret_cast<LPARAM>(work));
     return S_OK;
 }

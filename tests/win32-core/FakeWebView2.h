@@ -42,23 +42,25 @@ private:
     int FWrongRemovals = 0;
 };
 
-#define ZORV_FAKE_EVENT(Name, HandlerType)                                                          \
+#define ZORV_FAKE_EVENT(Name, HandlerType)                                                               \
     HRESULT STDMETHODCALLTYPE add_##Name(HandlerType* handler, EventRegistrationToken* token) override { \
-        return events.Add(#Name, handler, token);                                                   \
-    }                                                                                               \
-    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override { return events.Remove(#Name, token); }
+        return events.Add(#Name, handler, token);                                                        \
+    }                                                                                                    \
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override {                     \
+        return events.Remove(#Name, token);                                                              \
+    }
 
 class TFakeSettings final : public TNotImplementedSettings {
 public:
     std::vector<std::pair<std::string, BOOL>> puts;  // in call order
-#define ZORV_FAKE_SETTING(Name)                                                                        \
-    HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) override {                                       \
-        *value = Last(#Name);                                                                          \
-        return S_OK;                                                                                   \
-    }                                                                                                  \
-    HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) override {                                        \
-        puts.emplace_back(#Name, value);                                                               \
-        return S_OK;                                                                                   \
+#define ZORV_FAKE_SETTING(Name)                                  \
+    HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) override { \
+        *value = Last(#Name);                                    \
+        return S_OK;                                             \
+    }                                                            \
+    HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) override {  \
+        puts.emplace_back(#Name, value);                         \
+        return S_OK;                                             \
     }
     ZORV_FAKE_SETTING(IsScriptEnabled)
     ZORV_FAKE_SETTING(IsWebMessageEnabled)
@@ -101,15 +103,16 @@ public:
     HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
     HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
         LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler*) override;
-    HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR script, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR script,
+                                            ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR json) override;
     HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR* value) override;
     HRESULT STDMETHODCALLTYPE get_ContainsFullScreenElement(BOOL* value) override;
     HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR const uri,
                                                             COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
-    HRESULT STDMETHODCALLTYPE GetDevToolsProtocolEventReceiver(LPCWSTR name,
-                                                               ICoreWebView2DevToolsProtocolEventReceiver** value) override;
+    HRESULT STDMETHODCALLTYPE
+    GetDevToolsProtocolEventReceiver(LPCWSTR name, ICoreWebView2DevToolsProtocolEventReceiver** value) override;
     ZORV_FAKE_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)
     ZORV_FAKE_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler)
     ZORV_FAKE_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler)
@@ -189,7 +192,8 @@ private:
 
 class TFakeResourceRequestedArgs final : public TNotImplementedWebResourceRequestedEventArgs {
 public:
-    explicit TFakeResourceRequestedArgs(const std::wstring& uri) : request(TComPtr<TFakeRequest>::Attach(new TFakeRequest(uri))) {}
+    explicit TFakeResourceRequestedArgs(const std::wstring& uri)
+        : request(TComPtr<TFakeRequest>::Attach(new TFakeRequest(uri))) {}
     TComPtr<TFakeRequest> request;
     TComPtr<ICoreWebView2WebResourceResponse> response;
     HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** value) override {

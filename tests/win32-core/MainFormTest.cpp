@@ -52,13 +52,16 @@ protected:
         WebView().source = L"file:///index.html";
         WebView().scriptResults[L"typeof window.zorv"] = L"\"object\"";
         auto loading = MakeFake<TFakeContentLoadingArgs>();
-        WebView().events.Handler<ICoreWebView2ContentLoadingEventHandler>("ContentLoading")->Invoke(&WebView(), loading.Get());
+        WebView()
+            .events.Handler<ICoreWebView2ContentLoadingEventHandler>("ContentLoading")
+            ->Invoke(&WebView(), loading.Get());
         CompleteNavigation(true);
     }
     void CompleteNavigation(bool success) {
         TComPtr<TFakeNavigationCompletedArgs> args =
             TComPtr<TFakeNavigationCompletedArgs>::Attach(new TFakeNavigationCompletedArgs(success));
-        WebView().events.Handler<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted")
+        WebView()
+            .events.Handler<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted")
             ->Invoke(&WebView(), args.Get());
     }
     LONG_PTR Style() const { return ::GetWindowLongPtrW(form->Handle(), GWL_STYLE); }
@@ -242,7 +245,8 @@ TEST_F(MainFormTest, CaptionFollowsThePageTitleOnlyWhenAsked) {
         SetUp();
         CreateForm(dynamic ? "DynamicAppTitle=1\n" : "");
         WebView().title = L"";
-        WebView().events.Handler<ICoreWebView2DocumentTitleChangedEventHandler>("DocumentTitleChanged")
+        WebView()
+            .events.Handler<ICoreWebView2DocumentTitleChangedEventHandler>("DocumentTitleChanged")
             ->Invoke(&WebView(), nullptr);
         EXPECT_EQ(form->GetCaption(), dynamic ? "" : "Zorv Test");
         TearDown();

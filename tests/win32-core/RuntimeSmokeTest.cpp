@@ -144,7 +144,8 @@ TEST_F(RuntimeSmokeTest, MissingRuntimeWithoutInstallerIsReportedAndTheDataFolde
     EXPECT_TRUE(Mentions(run.dialogs[0], TMessageIndex::RuntimeRequiredNoInstall)) << run.dialogs[0];
     // The archive carries no loader: an empty copy is left, and never replaced.
     EXPECT_EQ(ReadFileBytes(data + "Win64\\WebView2LoaderWin64.dll"), "");
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(TWinText::Utf8ToWide(data + "Win64\\WebView2LoaderWin64.dll"))));
+    EXPECT_TRUE(
+        std::filesystem::exists(std::filesystem::path(TWinText::Utf8ToWide(data + "Win64\\WebView2LoaderWin64.dll"))));
     std::filesystem::remove_all(std::filesystem::path(TWinText::Utf8ToWide(data)), ignored);
 }
 

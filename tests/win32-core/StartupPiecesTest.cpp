@@ -92,12 +92,13 @@ TEST(RuntimeResourcesTest, ExecutableCarriesScriptIconVersionAndManifest) {
     ASSERT_TRUE(exe);
     const std::string script = ResourceBytes(exe.Get(), L"ZORV_EXTERNAL_JAVASCRIPT", MAKEINTRESOURCEW(10));
     ASSERT_FALSE(script.empty());
-    EXPECT_EQ(WithoutBomAndCarriageReturns(script), WithoutBomAndCarriageReturns(std::string(ZorvExternalJavascript())));
+    EXPECT_EQ(WithoutBomAndCarriageReturns(script),
+              WithoutBomAndCarriageReturns(std::string(ZorvExternalJavascript())));
     EXPECT_FALSE(ResourceBytes(exe.Get(), L"MAINICON", MAKEINTRESOURCEW(14)).empty());
     const std::string version = ResourceBytes(exe.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));
-    for (const char* key : {"CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
-                            "LegalTrademarks", "OriginalFileName", "ProgramID", "ProductName", "ProductVersion",
-                            "Comments"}) {
+    for (const char* key :
+         {"CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright", "LegalTrademarks",
+          "OriginalFileName", "ProgramID", "ProductName", "ProductVersion", "Comments"}) {
         std::string wideKey;
         for (const char* c = key; *c; ++c) wideKey += std::string{*c, '\0'};
         EXPECT_NE(version.find(wideKey), std::string::npos) << key;

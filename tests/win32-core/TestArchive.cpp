@@ -17,9 +17,7 @@ std::string ProgramDir() {
     return dir.substr(0, dir.find_last_of('\\') + 1);
 }
 
-std::string DataDir() {
-    return ProgramDir() + "win32-core-data\\";
-}
+std::string DataDir() { return ProgramDir() + "win32-core-data\\"; }
 
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(Utf8Path(path), std::ios::binary);

@@ -3,9 +3,7 @@
 #include <windows.h>
 
 namespace {
-LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS*) {
-    ::ExitProcess(86);
-}
+LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS*) { ::ExitProcess(86); }
 
 const bool Installed = [] {
     ::SetUnhandledExceptionFilter(ExitOnCrash);

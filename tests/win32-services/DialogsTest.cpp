@@ -47,7 +47,8 @@ HWND WaitForOwnedWindow(HWND owner) {
                 auto* s = reinterpret_cast<TSearch*>(context);
                 DWORD process = 0;
                 GetWindowThreadProcessId(window, &process);
-                if (process == GetCurrentProcessId() && GetWindow(window, GW_OWNER) == s->owner && IsWindowVisible(window)) {
+                if (process == GetCurrentProcessId() && GetWindow(window, GW_OWNER) == s->owner &&
+                    IsWindowVisible(window)) {
                     s->found = window;
                     return FALSE;
                 }
@@ -77,7 +78,8 @@ TEST(FileDialogs, OpenDialogShowsTheFileTypesAndAcceptsAFileThatDoesNotExist) {
             filters = FilterNames(dialog);
             TypeFileNameAndConfirm(dialog, chosen);
         });
-        result = dialogs.ShowOpenDialog({"zorv open test", "", {{"Text files", "*.txt"}, {"Pictures", "*.png"}}, false});
+        result =
+            dialogs.ShowOpenDialog({"zorv open test", "", {{"Text files", "*.txt"}, {"Pictures", "*.png"}}, false});
         EXPECT_TRUE(watcher.Found());
     }
     EXPECT_EQ(filters, (std::vector<std::wstring>{L"Text files", L"Pictures"}));
@@ -121,16 +123,14 @@ TEST(FileDialogs, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
     // The same dialog without the prompt returns at once; no extension is added.
     const std::wstring typed = dir.Path() + L"existing";
     {
-        TWindowWatcher watcher(L"#32770", L"zorv no prompt test", [&](HWND dialog) {
-            TypeFileNameAndConfirm(dialog, existing);
-        });
+        TWindowWatcher watcher(L"#32770", L"zorv no prompt test",
+                               [&](HWND dialog) { TypeFileNameAndConfirm(dialog, existing); });
         result = dialogs.ShowSaveDialog({"zorv no prompt test", "", {{"Text", "*.txt"}}, false});
     }
     EXPECT_EQ(result, TWinText::WideToUtf8(existing));
     {
-        TWindowWatcher watcher(L"#32770", L"zorv extension test", [&](HWND dialog) {
-            TypeFileNameAndConfirm(dialog, typed);
-        });
+        TWindowWatcher watcher(L"#32770", L"zorv extension test",
+                               [&](HWND dialog) { TypeFileNameAndConfirm(dialog, typed); });
         result = dialogs.ShowSaveDialog({"zorv extension test", "", {{"Text", "*.txt"}}, false});
     }
     EXPECT_EQ(result, TWinText::WideToUtf8(typed));
@@ -142,9 +142,8 @@ TEST(FileDialogs, KeepsTheProcessCurrentFolder) {
     GetCurrentDirectoryW(MAX_PATH, before);
     TWinDialogs dialogs;
     {
-        TWindowWatcher watcher(L"#32770", L"zorv folder test", [&](HWND dialog) {
-            TypeFileNameAndConfirm(dialog, dir.Path() + L"file.txt");
-        });
+        TWindowWatcher watcher(L"#32770", L"zorv folder test",
+                               [&](HWND dialog) { TypeFileNameAndConfirm(dialog, dir.Path() + L"file.txt"); });
         dialogs.ShowOpenDialog({"zorv folder test", "", {}, false});
     }
     wchar_t after[MAX_PATH] = {};

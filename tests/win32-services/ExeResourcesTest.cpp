@@ -21,9 +21,7 @@ std::string Utf8(const std::wstring& path) {
     return result;
 }
 
-std::wstring DataFile(const wchar_t* name) {
-    return test::ProgramDir() + L"win32-services-data\\" + name;
-}
+std::wstring DataFile(const wchar_t* name) { return test::ProgramDir() + L"win32-services-data\\" + name; }
 
 // Reads resources back through the system's own loader.
 class TLoadedResources {
@@ -161,8 +159,10 @@ TEST_F(ExeResourcesTest, MissingIconFileRaisesANamedError) {
 
 TEST_F(ExeResourcesTest, VersionStringsAreRewrittenInEveryTranslation) {
     const std::string longer = "A product name much longer than the value it replaces, 100% literal";
-    ASSERT_TRUE(TExeResources::UpdateExeVersionStrings(
-        ExeUtf8(), {{"CompanyName", "New Company %s 100%"}, {"ProductName", longer}, {"LegalTrademarks", "TM"}, {"Comments", ""}}));
+    ASSERT_TRUE(TExeResources::UpdateExeVersionStrings(ExeUtf8(), {{"CompanyName", "New Company %s 100%"},
+                                                                   {"ProductName", longer},
+                                                                   {"LegalTrademarks", "TM"},
+                                                                   {"Comments", ""}}));
 
     EXPECT_EQ(VersionString(L"040904B0\\CompanyName"), L"New Company %s 100%");
     EXPECT_EQ(VersionString(L"040704B0\\CompanyName"), L"New Company %s 100%");
@@ -206,7 +206,8 @@ TEST_F(ExeResourcesTest, NoVersionResourceOrNoFileGivesFalse) {
     const std::string original = test::ReadBytes(plain);
     EXPECT_FALSE(TExeResources::UpdateExeVersionStrings(Utf8(plain), {{"CompanyName", "x"}}));
     EXPECT_EQ(test::ReadBytes(plain), original);
-    EXPECT_FALSE(TExeResources::UpdateExeVersionStrings(Utf8(FScratch.Path() + L"missing.exe"), {{"CompanyName", "x"}}));
+    EXPECT_FALSE(
+        TExeResources::UpdateExeVersionStrings(Utf8(FScratch.Path() + L"missing.exe"), {{"CompanyName", "x"}}));
 }
 
 TEST(VersionResource, UnchangedBlockSerializesToTheCompilersBytes) {

@@ -22,8 +22,8 @@ HWND CreateFrameWindow() {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"ZorvMenuTest";
     RegisterClassW(&windowClass);
-    return CreateWindowExW(0, L"ZorvMenuTest", L"zorv menu test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, L"ZorvMenuTest", L"zorv menu test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 std::wstring ItemText(HMENU menu, UINT position) {
@@ -82,8 +82,9 @@ protected:
     TMenuModel FileMenu() const {
         TMenuModel model;
         model.images = {FImage, "not an image"};
-        TMenuItemModel file = Submenu(10, "&File", {Item(1, "&Open", true, 0), Item(0, "-"), Item(2, "E&xit", false, 0),
-                                                    Item(3, "Broken image", true, 1), Submenu(4, "Empty", {})});
+        TMenuItemModel file = Submenu(10, "&File",
+                                      {Item(1, "&Open", true, 0), Item(0, "-"), Item(2, "E&xit", false, 0),
+                                       Item(3, "Broken image", true, 1), Submenu(4, "Empty", {})});
         file.imageIndex = 0;
         model.items = {file, Item(7, "&Help")};
         return model;

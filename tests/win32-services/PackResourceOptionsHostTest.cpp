@@ -10,8 +10,8 @@ namespace zorv {
 namespace {
 
 TEST(PackResourceOptionsOnThisHost, AreRefusedWithAReason) {
-    for (const std::vector<std::string>& extra :
-         {std::vector<std::string>{"--icon", "app.ico"}, std::vector<std::string>{"--version-info", "CompanyName=Acme"}}) {
+    for (const std::vector<std::string>& extra : {std::vector<std::string>{"--icon", "app.ico"},
+                                                  std::vector<std::string>{"--version-info", "CompanyName=Acme"}}) {
         std::vector<std::string> args = {"build", "no-such-project", "-o", "no-such-output"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::FILE* out = std::tmpfile();

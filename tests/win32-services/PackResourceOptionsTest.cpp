@@ -66,7 +66,8 @@ protected:
 
 TEST_F(PackResourceOptionsTest, BuildPersonalisesTheCopyAndAppendsTheArchiveBehindIt) {
     auto args = BuildArgs();
-    args.insert(args.end(), {"--icon", FIcon, "--version-info", "CompanyName=Acme 100%", "--version-info=productname=Notes"});
+    args.insert(args.end(),
+                {"--icon", FIcon, "--version-info", "CompanyName=Acme 100%", "--version-info=productname=Notes"});
     ASSERT_EQ(Pack(args), TPackTool::Success) << FErrors;
 
     EXPECT_EQ(VersionString(L"040904B0\\CompanyName"), L"Acme 100%");

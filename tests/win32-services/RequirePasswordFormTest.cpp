@@ -8,9 +8,7 @@ namespace {
 
 using test::TWindowWatcher;
 
-HWND PasswordEdit(HWND dialog) {
-    return FindWindowExW(dialog, nullptr, L"Edit", nullptr);
-}
+HWND PasswordEdit(HWND dialog) { return FindWindowExW(dialog, nullptr, L"Edit", nullptr); }
 
 // Types `text` into the box as the user would see it and releases a key.
 void TypeAndRelease(HWND edit, const wchar_t* text, WPARAM key = 'A') {

@@ -32,13 +32,13 @@ TEST_P(GetDosOutputTest, CapturesStandardOutputAndErrorTogether) {
     EXPECT_EQ(TSysUtils::GetDosOutput(GetParam().command, L"", false), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, GetDosOutputTest,
-    testing::Values(TCommandCase{"Echo", L"echo hello", L"hello\r\n"},
-                    TCommandCase{"QuotesKept", L"echo \"quoted\" back\\slash", L"\"quoted\" back\\slash\r\n"},
-                    TCommandCase{"StandardError", L"echo oops 1>&2", L"oops \r\n"},
-                    TCommandCase{"NothingWritten", L"rem silent", L""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, GetDosOutputTest,
+                         testing::Values(TCommandCase{"Echo", L"echo hello", L"hello\r\n"},
+                                         TCommandCase{"QuotesKept", L"echo \"quoted\" back\\slash",
+                                                      L"\"quoted\" back\\slash\r\n"},
+                                         TCommandCase{"StandardError", L"echo oops 1>&2", L"oops \r\n"},
+                                         TCommandCase{"NothingWritten", L"rem silent", L""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GetDosOutput, OutputLongerThanOneReadComesBackWhole) {
     TScratchDir dir;
@@ -85,14 +85,13 @@ TEST_P(FolderGetterTest, GivesAnExistingFolderWithTrailingBackslash) {
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Folders, FolderGetterTest,
-    testing::Values(std::pair{"Desktop", &TSysUtils::GetUserDesktopDirPath},
-                    std::pair{"Documents", &TSysUtils::GetUserDocumentsDirPath},
-                    std::pair{"AppData", &TSysUtils::GetUserAppDataDirPath},
-                    std::pair{"LocalAppData", &TSysUtils::GetLocalAppDataDirPath},
-                    std::pair{"Temp", &TSysUtils::GetTempDirPath}),
-    [](const auto& info) { return std::string(info.param.first); });
+INSTANTIATE_TEST_SUITE_P(Folders, FolderGetterTest,
+                         testing::Values(std::pair{"Desktop", &TSysUtils::GetUserDesktopDirPath},
+                                         std::pair{"Documents", &TSysUtils::GetUserDocumentsDirPath},
+                                         std::pair{"AppData", &TSysUtils::GetUserAppDataDirPath},
+                                         std::pair{"LocalAppData", &TSysUtils::GetLocalAppDataDirPath},
+                                         std::pair{"Temp", &TSysUtils::GetTempDirPath}),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 TEST(IncludeTrailingPathDelimiter, AddsOnlyWhenMissingAndLeavesEmptyAlone) {
     EXPECT_EQ(TSysUtils::IncludeTrailingPathDelimiter(L"C:\\a"), L"C:\\a\\");
@@ -138,10 +137,10 @@ TEST(ShellExec, MissingFileFailsWithTheSystemsMessageWithoutFullStop) {
     EXPECT_NE(message.back(), '.');
     EXPECT_NE(message.back(), '\n');
     // The message is the system's own for "file not found"; Wine words it differently.
-    const std::string expected = test::RunningUnderWine() ? "File not found" : "The system cannot find the file specified";
+    const std::string expected =
+        test::RunningUnderWine() ? "File not found" : "The system cannot find the file specified";
     EXPECT_EQ(message, expected);
 }
-
 
 TEST(SysErrorMessage, TrimsTrailingBlanksAndFullStops) {
     const std::wstring message = TSysUtils::SysErrorMessage(ERROR_ACCESS_DENIED);
@@ -167,8 +166,8 @@ protected:
         for (HWND window : FWindows) DestroyWindow(window);
     }
     void CreateHiddenWindow(const wchar_t* title) {
-        FWindows.push_back(CreateWindowExW(0, L"ZorvCaptionsTest", title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        FWindows.push_back(CreateWindowExW(0, L"ZorvCaptionsTest", title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                           nullptr, GetModuleHandleW(nullptr), nullptr));
         ASSERT_NE(FWindows.back(), nullptr);
     }
     std::vector<HWND> FWindows;
@@ -242,7 +241,8 @@ protected:
 };
 
 TEST_F(ShellExecAsAdminAndWait, ReturnsTheProgramsExitCode) {
-    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"100 7"), 7u);
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"100 7"),
+              7u);
     // 259 is what a running process reports; a program may also end with it.
     EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"0 259"),
               259u);
@@ -308,13 +308,46 @@ TEST(DeleteDirectory, RootsAndTheHomeFolderNeverReachTheShellInAnySpelling) {
     shortHome.resize(GetShortPathNameW(home.c_str(), shortHome.data(), MAX_PATH));
 
     std::vector<std::wstring> spellings = {
-        L"C:\\", L"C:", L"C:/", L"c:\\", L"C:\\\\", L"C:\\.", L"C:\\..", L"C:\\..\\..", L"C:\\windows\\..",
-        L"C:\\...", L"C:\\ ", L"C:data", L"\\\\?\\C:\\", L"\\\\?\\C:", L"\\\\?\\C:\\..", L"\\\\.\\C:\\",
-        L"\\\\.\\C:\\..", L"\\\\?\\UNC\\server\\share\\", L"\\\\server\\share", L"\\\\server\\share\\",
-        L"\\\\server\\share\\x\\..", L"\\\\.\\PhysicalDrive0", L"Z:\\", L"Z:\\tmp\\..", L"Z:/", L"/", L"//",
-        L"/./", L"\\", L"\\..", L"D:\\",
-        home, home + L"\\", home + L"\\.", home + L"\\Documents\\..", home + L"\\Documents\\..\\", Upper(home),
-        home + L"/", scratch.Path(), scratch.Path() + L"Home Folder\\.\\..\\Home Folder",
+        L"C:\\",
+        L"C:",
+        L"C:/",
+        L"c:\\",
+        L"C:\\\\",
+        L"C:\\.",
+        L"C:\\..",
+        L"C:\\..\\..",
+        L"C:\\windows\\..",
+        L"C:\\...",
+        L"C:\\ ",
+        L"C:data",
+        L"\\\\?\\C:\\",
+        L"\\\\?\\C:",
+        L"\\\\?\\C:\\..",
+        L"\\\\.\\C:\\",
+        L"\\\\.\\C:\\..",
+        L"\\\\?\\UNC\\server\\share\\",
+        L"\\\\server\\share",
+        L"\\\\server\\share\\",
+        L"\\\\server\\share\\x\\..",
+        L"\\\\.\\PhysicalDrive0",
+        L"Z:\\",
+        L"Z:\\tmp\\..",
+        L"Z:/",
+        L"/",
+        L"//",
+        L"/./",
+        L"\\",
+        L"\\..",
+        L"D:\\",
+        home,
+        home + L"\\",
+        home + L"\\.",
+        home + L"\\Documents\\..",
+        home + L"\\Documents\\..\\",
+        Upper(home),
+        home + L"/",
+        scratch.Path(),
+        scratch.Path() + L"Home Folder\\.\\..\\Home Folder",
     };
     if (!shortHome.empty()) spellings.push_back(shortHome);
     for (const std::wstring& spelling : spellings) {
@@ -334,8 +367,8 @@ TEST(DeleteDirectory, TheShellGetsTheFullPathWithoutTrailingDelimitersAndADouble
     const std::wstring home = scratch.Path() + L"home";
     std::filesystem::create_directories(data + L"\\sub");
     std::filesystem::create_directories(home);
-    for (const std::wstring& spelling : {data, data + L"\\", data + L"\\\\", data + L"/", data + L"\\sub\\..\\",
-                                         data + L"\\.", Upper(data) + L"\\"}) {
+    for (const std::wstring& spelling :
+         {data, data + L"\\", data + L"\\\\", data + L"/", data + L"\\sub\\..\\", data + L"\\.", Upper(data) + L"\\"}) {
         SCOPED_TRACE(TWinText::WideToUtf8(spelling));
         TRecordedDeletions recorded;
         EXPECT_TRUE(DeleteFolderTree(spelling, home, recorded.Operation()));

@@ -29,9 +29,7 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
-bool PathExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TScratchDir::TScratchDir() {
     wchar_t temp[MAX_PATH + 1] = {};

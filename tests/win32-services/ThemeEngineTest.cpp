@@ -19,8 +19,8 @@ HWND CreatePlainWindow() {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"ZorvThemeTest";  // no class brush: unthemed erasing paints nothing
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, L"ZorvThemeTest", L"zorv theme test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, L"ZorvThemeTest", L"zorv theme test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     SetMenu(window, CreateMenu());
     return window;
 }
@@ -82,8 +82,8 @@ TEST(ThemePalettes, EveryCatalogueStyleHasALookOfItsOwn) {
             continue;
         }
         ASSERT_NE(palette, nullptr) << name;
-        looks.insert({palette->darkTitleBar, palette->caption, palette->captionText, palette->background,
-                      palette->text, palette->menuBackground});
+        looks.insert({palette->darkTitleBar, palette->caption, palette->captionText, palette->background, palette->text,
+                      palette->menuBackground});
     }
     EXPECT_EQ(looks.size(), 39u);
     EXPECT_EQ(TWinThemeEngine::Palettes().size(), 39u);
@@ -116,7 +116,8 @@ TEST_F(ThemeEngineTest, DialogControlsTakeTheThemesTextColour) {
     engine.ApplyTheme("Metropolis UI Black");
     engine.RegisterWindow(FWindow);  // a window registered later gets the active theme too
     HDC dc = GetDC(FWindow);
-    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(FWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0));
+    const auto brush =
+        reinterpret_cast<HBRUSH>(SendMessageW(FWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0));
     const COLORREF text = GetTextColor(dc);
     ReleaseDC(FWindow, dc);
     const TThemePalette* palette = TWinThemeEngine::FindPalette("Metropolis UI Black");

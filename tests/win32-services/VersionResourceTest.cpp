@@ -20,7 +20,8 @@ std::string ReadFile(const std::string& path) {
 
 uint32_t Dword(const std::string& bytes, size_t offset) {
     uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+    for (size_t i = 0; i < 4; ++i)
+        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
     return value;
 }
 
@@ -28,8 +29,10 @@ uint32_t Dword(const std::string& bytes, size_t offset) {
 std::string VersionBlockOf(const std::string& res) {
     for (size_t pos = 0; pos + 12 <= res.size();) {
         const uint32_t dataSize = Dword(res, pos), headerSize = Dword(res, pos + 4);
-        const bool numericType = static_cast<unsigned char>(res[pos + 8]) == 0xFF && static_cast<unsigned char>(res[pos + 9]) == 0xFF;
-        const unsigned type = static_cast<unsigned char>(res[pos + 10]) | (static_cast<unsigned char>(res[pos + 11]) << 8);
+        const bool numericType =
+            static_cast<unsigned char>(res[pos + 8]) == 0xFF && static_cast<unsigned char>(res[pos + 9]) == 0xFF;
+        const unsigned type =
+            static_cast<unsigned char>(res[pos + 10]) | (static_cast<unsigned char>(res[pos + 11]) << 8);
         if (numericType && type == 16) return res.substr(pos + headerSize, dataSize);
         pos = (pos + headerSize + dataSize + 3) & ~size_t{3};
     }
@@ -89,8 +92,7 @@ TEST_F(VersionResourceTest, TruncatedAndDamagedBlocksAreNeverReadPastTheirEnd) {
     std::mt19937 random(20221);
     for (int round = 0; round < 2000; ++round) {
         std::string damaged = FBlock;
-        for (int flips = 0; flips < 3; ++flips)
-            damaged[random() % damaged.size()] = static_cast<char>(random() & 0xFF);
+        for (int flips = 0; flips < 3; ++flips) damaged[random() % damaged.size()] = static_cast<char>(random() & 0xFF);
         if (const auto parsed = TVersionResource::Parse(damaged)) {
             // Whatever was accepted serializes into a block that reads back.
             EXPECT_TRUE(TVersionResource::Parse(parsed->Serialize())) << "round " << round;

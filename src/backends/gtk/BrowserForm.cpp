@@ -21,9 +21,9 @@ constexpr guint PulseIntervalMs = 100;
 WebKitWebContext* NewWebContext(const std::string& dataDir) {
     if (dataDir.empty()) return webkit_web_context_new_ephemeral();
     const std::string base = dataDir + "WebKit";
-    WebKitWebsiteDataManager* manager = WEBKIT_WEBSITE_DATA_MANAGER(g_object_new(
-        WEBKIT_TYPE_WEBSITE_DATA_MANAGER, "base-data-directory", (base + "/data").c_str(),
-        "base-cache-directory", (base + "/cache").c_str(), nullptr));
+    WebKitWebsiteDataManager* manager = WEBKIT_WEBSITE_DATA_MANAGER(
+        g_object_new(WEBKIT_TYPE_WEBSITE_DATA_MANAGER, "base-data-directory", (base + "/data").c_str(),
+                     "base-cache-directory", (base + "/cache").c_str(), nullptr));
     WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
     g_object_unref(manager);
     return context;
@@ -118,9 +118,7 @@ TResourceResolver TBrowserForm::Resolver() const {
     return resolver;
 }
 
-bool TBrowserForm::ProgressBarVisible() const {
-    return gtk_widget_get_visible(FProgressBar);
-}
+bool TBrowserForm::ProgressBarVisible() const { return gtk_widget_get_visible(FProgressBar); }
 
 bool TBrowserForm::NewWindowRequested(const std::string& uri) {
     // Only the application opens windows: a remote page starts no instance and no browser.

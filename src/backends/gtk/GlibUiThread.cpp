@@ -11,9 +11,7 @@ gboolean RunOnce(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
-void DeleteWork(gpointer data) {
-    delete static_cast<std::function<void()>*>(data);
-}
+void DeleteWork(gpointer data) { delete static_cast<std::function<void()>*>(data); }
 
 }  // namespace
 

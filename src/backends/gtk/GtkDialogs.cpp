@@ -93,9 +93,9 @@ std::optional<std::string> TGtkDialogs::RunFileChooser(bool save, const TFileDia
 
     // The open dialog is a chooser with a name box too (GTK's own open chooser accepts only files
     // that exist): the user may pick a file or type the name of one that does not exist yet.
-    TGObjectOwned<GtkFileChooserNative> dialog(gtk_file_chooser_native_new(
-        options.title.empty() ? nullptr : options.title.c_str(), ActiveWindow(), GTK_FILE_CHOOSER_ACTION_SAVE,
-        save ? nullptr : "_Open", nullptr));
+    TGObjectOwned<GtkFileChooserNative> dialog(
+        gtk_file_chooser_native_new(options.title.empty() ? nullptr : options.title.c_str(), ActiveWindow(),
+                                    GTK_FILE_CHOOSER_ACTION_SAVE, save ? nullptr : "_Open", nullptr));
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
     gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(dialog.get()), TRUE);
     gtk_file_chooser_set_select_multiple(chooser, FALSE);
@@ -119,8 +119,8 @@ std::optional<std::string> TGtkDialogs::ShowSaveDialog(const TFileDialogOptions&
 
 void TGtkDialogs::ShowMessage(const std::string& text) {
     GtkWindow* parent = ActiveWindow();
-    std::unique_ptr<GtkWidget, TWidgetDestroy> dialog(gtk_message_dialog_new(
-        parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str()));
+    std::unique_ptr<GtkWidget, TWidgetDestroy> dialog(
+        gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str()));
     if (const char* name = g_get_application_name()) gtk_window_set_title(GTK_WINDOW(dialog.get()), name);
     gtk_window_set_position(GTK_WINDOW(dialog.get()),
                             parent != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);

@@ -26,8 +26,8 @@ struct TMenuImage {
 TGObjectOwned<GdkPixbuf> DecodeImage(const std::string& bytes, int pixels) {
     if (bytes.empty()) return nullptr;
     TGObjectOwned<GdkPixbufLoader> loader(gdk_pixbuf_loader_new());
-    const bool written = gdk_pixbuf_loader_write(loader.get(), reinterpret_cast<const guchar*>(bytes.data()),
-                                                 bytes.size(), nullptr);
+    const bool written =
+        gdk_pixbuf_loader_write(loader.get(), reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
     const bool closed = gdk_pixbuf_loader_close(loader.get(), nullptr);
     GdkPixbuf* decoded = gdk_pixbuf_loader_get_pixbuf(loader.get());
     if (!written || !closed || decoded == nullptr) return nullptr;
@@ -201,8 +201,7 @@ GtkWidget* TGtkMenuBar::BuildItem(const TMenuItemModel& model, bool reserveImage
         gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
     } else {
         g_signal_connect_data(
-            item, "activate",
-            G_CALLBACK(+[](GtkMenuItem*, TClickTarget* target) { target->activated(target->tag); }),
+            item, "activate", G_CALLBACK(+[](GtkMenuItem*, TClickTarget* target) { target->activated(target->tag); }),
             new TClickTarget{[this](int32_t tag) { ItemActivated(tag); }, model.tag},
             [](gpointer target, GClosure*) { delete static_cast<TClickTarget*>(target); }, GConnectFlags(0));
     }

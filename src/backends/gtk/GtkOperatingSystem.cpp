@@ -122,8 +122,8 @@ bool CallDBusForReal(const TDBusMethodCall& call, std::string& error) {
         return false;
     }
     TGVariantOwned reply(g_dbus_connection_call_sync(
-        bus.get(), call.service.c_str(), call.objectPath.c_str(), call.interfaceName.c_str(),
-        call.method.c_str(), arguments, nullptr, G_DBUS_CALL_FLAGS_NONE, call.timeoutMs, nullptr, &rawError));
+        bus.get(), call.service.c_str(), call.objectPath.c_str(), call.interfaceName.c_str(), call.method.c_str(),
+        arguments, nullptr, G_DBUS_CALL_FLAGS_NONE, call.timeoutMs, nullptr, &rawError));
     if (!reply) {
         TGErrorOwned owned(rawError);
         error = GErrorText(rawError);
@@ -139,8 +139,7 @@ bool SpawnDetachedForReal(const std::vector<std::string>& argv, std::string& err
     GError* rawError = nullptr;
     // Without G_SPAWN_DO_NOT_REAP_CHILD GLib double-forks: the program is adopted by init and
     // leaves no zombie behind, whatever the runtime does afterwards.
-    if (!g_spawn_async(nullptr, pointers.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr,
-                       &rawError)) {
+    if (!g_spawn_async(nullptr, pointers.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, &rawError)) {
         TGErrorOwned owned(rawError);
         error = GErrorText(rawError);
         return false;
@@ -249,8 +248,8 @@ private:
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(display_, window, property, 0, 0, False, AnyPropertyType, &type, &format,
-                               &count, &after, &data) != Success)
+        if (XGetWindowProperty(display_, window, property, 0, 0, False, AnyPropertyType, &type, &format, &count, &after,
+                               &data) != Success)
             return false;
         if (data != nullptr) XFree(data);
         return type != 0;
@@ -275,8 +274,8 @@ private:
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(display_, window, netWmName_, 0, LONG_MAX / 4, False, utf8String_, &type,
-                               &format, &count, &after, &data) != Success)
+        if (XGetWindowProperty(display_, window, netWmName_, 0, LONG_MAX / 4, False, utf8String_, &type, &format,
+                               &count, &after, &data) != Success)
             return std::nullopt;
         std::unique_ptr<unsigned char, TXFree> owned(data);
         if (type != utf8String_ || format != 8 || data == nullptr) return std::nullopt;
@@ -355,8 +354,8 @@ std::vector<TDBusMethodCall> TGtkOperatingSystem::SessionEndRequests(TExitWindow
         case TExitWindowsAction::Logoff:
             // Forced: mode 2 of gnome-session ignores inhibitors and asks nobody.
             return {
-                {false, "org.gnome.SessionManager", "/org/gnome/SessionManager", "org.gnome.SessionManager",
-                 "Logout", "(uint32 2,)"},
+                {false, "org.gnome.SessionManager", "/org/gnome/SessionManager", "org.gnome.SessionManager", "Logout",
+                 "(uint32 2,)"},
                 {false, "org.kde.Shutdown", "/Shutdown", "org.kde.Shutdown", "logout", "()"},
                 {true, login1, "/org/freedesktop/login1/session/auto", login1 + ".Session", "Terminate", "()"},
             };
@@ -465,8 +464,11 @@ bool TGtkOperatingSystem::ShellExplore(const std::string& filePath) {
     std::optional<std::string> uri = FileUri(absolute, error);
     if (!uri) return Fail(error);
     const char* uris[] = {uri->c_str(), nullptr};
-    TDBusMethodCall showItems{false, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-                              "org.freedesktop.FileManager1", "ShowItems",
+    TDBusMethodCall showItems{false,
+                              "org.freedesktop.FileManager1",
+                              "/org/freedesktop/FileManager1",
+                              "org.freedesktop.FileManager1",
+                              "ShowItems",
                               PrintedArguments(g_variant_new("(^ass)", uris, ""))};
     if (calls_.callDBus(showItems, error)) return Succeed();
     // No file manager answers on the session bus: open the folder that holds the item instead.

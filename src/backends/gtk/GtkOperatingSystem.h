@@ -49,8 +49,7 @@ public:
 
     bool ExitWindows(TExitWindowsAction action) override;
     std::vector<std::string> GetWindowsCaptions() override;
-    std::string GetDosOutput(const std::string& commandLine, const std::string& workingDir,
-                             bool showWindow) override;
+    std::string GetDosOutput(const std::string& commandLine, const std::string& workingDir, bool showWindow) override;
     bool ShellExec(const std::string& filePath, const std::string& arguments) override;
     bool ShellExplore(const std::string& filePath) override;
     bool DeleteDirectory(const std::string& dirPath) override;

@@ -36,9 +36,7 @@ void TGtkStartupHost::ApplyStartupTheme(const std::string& name) {
     if (OnApplyTheme) OnApplyTheme(name);
 }
 
-std::string TGtkStartupHost::LocalAppDataDir() {
-    return FOperatingSystem.GetLocalAppDataDirPath();
-}
+std::string TGtkStartupHost::LocalAppDataDir() { return FOperatingSystem.GetLocalAppDataDirPath(); }
 
 bool TGtkStartupHost::AskPassword(const std::string& caption, const std::string& password) {
     return OnAskPassword && OnAskPassword(caption, password);

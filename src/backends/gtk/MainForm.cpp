@@ -8,8 +8,8 @@
 
 namespace zorv {
 
-TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBridgeContext context,
-                     GtkWidget* menuBar, const std::string& bridgeScript)
+TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBridgeContext context, GtkWidget* menuBar,
+                     const std::string& bridgeScript)
     : FState(state),
       FWindow(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
       FCloseProtocol([this](const std::string& script) { RunCloseQueryScript(script); }) {
@@ -111,8 +111,8 @@ void TMainForm::ApplyWindowSettings(const TWindowSettings& settings) {
 void TMainForm::SetBorderStyle(TBorderStyle style) {
     FBorderStyle = style;
     gtk_window_set_decorated(FWindow, style != TBorderStyle::None);
-    gtk_window_set_resizable(FWindow, style == TBorderStyle::Sizeable || style == TBorderStyle::SizeToolWin ||
-                                          style == TBorderStyle::None);
+    gtk_window_set_resizable(
+        FWindow, style == TBorderStyle::Sizeable || style == TBorderStyle::SizeToolWin || style == TBorderStyle::None);
 }
 
 // Full screen is entered as border none, then maximised, while the bridge's full-screen flag is
@@ -141,9 +141,7 @@ void TMainForm::SetWindowState(TWindowState state) {
     }
     LeaveToolkitFullscreen();
     switch (state) {
-        case TWindowState::Minimized:
-            gtk_window_iconify(FWindow);
-            break;
+        case TWindowState::Minimized: gtk_window_iconify(FWindow); break;
         case TWindowState::Maximized:
             gtk_window_deiconify(FWindow);
             gtk_window_maximize(FWindow);
@@ -173,9 +171,7 @@ std::string TMainForm::GetCaption() const {
     return title ? title : "";
 }
 
-void TMainForm::SetCaption(const std::string& caption) {
-    gtk_window_set_title(FWindow, caption.c_str());
-}
+void TMainForm::SetCaption(const std::string& caption) { gtk_window_set_title(FWindow, caption.c_str()); }
 
 void TMainForm::DocumentTitleChanged(const std::string& title) {
     if (TWindowSettings::DynamicAppTitle(FState.projectIni)) SetCaption(title);
@@ -199,9 +195,7 @@ bool TMainForm::PageCanAnswerCloseQuery() const {
     return browser.PageAlive() && AppDocuments().IsAppDocument(browser.LocationURL());
 }
 
-TAppDocuments TMainForm::AppDocuments() const {
-    return TAppDocuments(FBrowserForm->Resolver());
-}
+TAppDocuments TMainForm::AppDocuments() const { return TAppDocuments(FBrowserForm->Resolver()); }
 
 void TMainForm::RunCloseQueryScript(const std::string& script) {
     // A page that cannot run the question (no window.zorv, a script error) cannot answer it either:
@@ -224,9 +218,12 @@ gboolean TMainForm::HandleWindowStateEvent(GtkWidget*, GdkEventWindowState* even
     const GdkWindowState state = event->new_window_state;
     constexpr int filling = GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_FULLSCREEN;
     if (event->changed_mask & (GDK_WINDOW_STATE_ICONIFIED | filling)) {
-        if (state & GDK_WINDOW_STATE_ICONIFIED) form->FWindowState = TWindowState::Minimized;
-        else if (state & filling) form->FWindowState = TWindowState::Maximized;
-        else form->FWindowState = TWindowState::Normal;
+        if (state & GDK_WINDOW_STATE_ICONIFIED)
+            form->FWindowState = TWindowState::Minimized;
+        else if (state & filling)
+            form->FWindowState = TWindowState::Maximized;
+        else
+            form->FWindowState = TWindowState::Normal;
     }
     if (event->changed_mask & GDK_WINDOW_STATE_ABOVE)
         form->FFormStyle = state & GDK_WINDOW_STATE_ABOVE ? TFormStyle::StayOnTop : TFormStyle::Normal;

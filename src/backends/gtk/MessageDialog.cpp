@@ -66,7 +66,8 @@ int TMessageDialog::LocalizedMessageDlg(const std::string& msg, TDialogKind kind
     dialog.text = msg;
     dialog.kind = kind;
     for (size_t i = 0; i < buttons.size(); ++i)
-        dialog.buttons.push_back({i < captions.size() ? captions[i] : StandardCaption(buttons[i]), ResultOf(buttons[i])});
+        dialog.buttons.push_back(
+            {i < captions.size() ? captions[i] : StandardCaption(buttons[i]), ResultOf(buttons[i])});
     auto has = [&](TMsgDlgBtn b) { return std::find(buttons.begin(), buttons.end(), b) != buttons.end(); };
     const int defaultResult = has(TMsgDlgBtn::OK)    ? ResultOf(TMsgDlgBtn::OK)
                               : has(TMsgDlgBtn::Yes) ? ResultOf(TMsgDlgBtn::Yes)
@@ -81,8 +82,8 @@ int TMessageDialog::Show(const TLocalizedDialog& dialog) {
 
 int TMessageDialog::Run(const TLocalizedDialog& dialog, int defaultResult) {
     const GtkMessageType type = dialog.kind == TDialogKind::Error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_QUESTION;
-    TOwnedDialog widget(gtk_message_dialog_new(parent_, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s",
-                                               dialog.text.c_str()));
+    TOwnedDialog widget(
+        gtk_message_dialog_new(parent_, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", dialog.text.c_str()));
     GtkWindow* window = GTK_WINDOW(widget.get());
     gtk_window_set_title(window, dialog.caption.c_str());
     gtk_window_set_position(window, parent_ != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);

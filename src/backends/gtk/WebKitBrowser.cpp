@@ -169,27 +169,23 @@ TWebKitBrowser::~TWebKitBrowser() {
 
 void TWebKitBrowser::AddScript(const char* source, const char* worldName) {
     WebKitUserScript* script =
-        worldName ? webkit_user_script_new_for_world(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, worldName,
-                                                     nullptr, nullptr)
-                  : webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                           WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+        worldName
+            ? webkit_user_script_new_for_world(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, worldName, nullptr, nullptr)
+            : webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
     webkit_user_content_manager_add_script(FContentManager, script);
     webkit_user_script_unref(script);
 }
 
-void TWebKitBrowser::AddDocumentStartScript(const std::string& script) {
-    AddScript(script.c_str(), nullptr);
-}
+void TWebKitBrowser::AddDocumentStartScript(const std::string& script) { AddScript(script.c_str(), nullptr); }
 
 void TWebKitBrowser::SetDevToolsEnabled(bool enabled) {
     FDevToolsEnabled = enabled;
     webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(FWebView), enabled);
 }
 
-void TWebKitBrowser::SetDefaultContextMenusEnabled(bool enabled) {
-    FContextMenusEnabled = enabled;
-}
+void TWebKitBrowser::SetDefaultContextMenusEnabled(bool enabled) { FContextMenusEnabled = enabled; }
 
 void TWebKitBrowser::Navigate(const std::string& url) {
     FHostNavigation = url;
@@ -229,8 +225,8 @@ void TWebKitBrowser::PostWebMessageAsJson(const std::string& json) {
 }
 
 void TWebKitBrowser::ExecuteScript(const std::string& script) {
-    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr,
-                                        nullptr, nullptr, nullptr, nullptr);
+    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr,
+                                        nullptr, nullptr, nullptr);
 }
 
 void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void(bool succeeded)> completed) {
@@ -245,18 +241,18 @@ void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void
         TGErrorOwned error(rawError);
         pending->completed(error == nullptr);
     };
-    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr,
-                                        nullptr, nullptr, finished, new TPending{std::move(completed)});
+    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr,
+                                        nullptr, finished, new TPending{std::move(completed)});
 }
 
 gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue* value,
                                              WebKitScriptMessageReply* reply, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
-    auto answer = std::make_shared<TScriptMessageReply>(reply, jsc_value_get_context(value),
-                                                        browser->FDocumentGeneration);
+    auto answer =
+        std::make_shared<TScriptMessageReply>(reply, jsc_value_get_context(value), browser->FDocumentGeneration);
     if (browser->OnWebMessageReceived && jsc_value_is_object(value)) {
-        TWebMessage message = MessageFromPage(StringMember(value, "message"), StringMember(value, "url"),
-                                              StringMember(value, "origin"));
+        TWebMessage message =
+            MessageFromPage(StringMember(value, "message"), StringMember(value, "url"), StringMember(value, "origin"));
         message.reply = std::move(answer);
         browser->OnWebMessageReceived(message);
     }
@@ -286,10 +282,8 @@ TNavigationCause TWebKitBrowser::CauseOf(WebKitNavigationAction* action, const s
     }
     switch (webkit_navigation_action_get_navigation_type(action)) {
         case WEBKIT_NAVIGATION_TYPE_BACK_FORWARD:
-        case WEBKIT_NAVIGATION_TYPE_RELOAD:
-            return TNavigationCause::History;
-        default:
-            return TNavigationCause::Page;
+        case WEBKIT_NAVIGATION_TYPE_RELOAD: return TNavigationCause::History;
+        default: return TNavigationCause::Page;
     }
 }
 
@@ -318,8 +312,10 @@ GtkWidget* TWebKitBrowser::HandleCreate(WebKitWebView*, WebKitNavigationAction* 
 
 gboolean TWebKitBrowser::HandlePermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
-    if (browser->OnPermissionRequested && browser->OnPermissionRequested()) webkit_permission_request_allow(request);
-    else webkit_permission_request_deny(request);
+    if (browser->OnPermissionRequested && browser->OnPermissionRequested())
+        webkit_permission_request_allow(request);
+    else
+        webkit_permission_request_deny(request);
     return TRUE;
 }
 
@@ -338,7 +334,8 @@ void TWebKitBrowser::HandleWebProcessTerminated(WebKitWebView*, WebKitWebProcess
 gboolean TWebKitBrowser::HandleKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
     const bool ctrlShift = (event->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK)) == (GDK_CONTROL_MASK | GDK_SHIFT_MASK);
-    const bool wanted = event->keyval == GDK_KEY_F12 || (ctrlShift && (event->keyval == GDK_KEY_I || event->keyval == GDK_KEY_i));
+    const bool wanted =
+        event->keyval == GDK_KEY_F12 || (ctrlShift && (event->keyval == GDK_KEY_I || event->keyval == GDK_KEY_i));
     if (!browser->FDevToolsEnabled || !wanted) return FALSE;
     webkit_web_inspector_show(webkit_web_view_get_inspector(browser->FWebView));
     return TRUE;

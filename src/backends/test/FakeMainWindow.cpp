@@ -9,7 +9,7 @@ void TFakeMainWindow::SetBorderStyle(TBorderStyle style) {
 
 void TFakeMainWindow::SetWindowState(TWindowState state) {
     FWindowState = state;
-    const char* name = state == TWindowState::Maximized ? "maximized"
+    const char* name = state == TWindowState::Maximized   ? "maximized"
                        : state == TWindowState::Minimized ? "minimized"
                                                           : "normal";
     FChanges.push_back(std::string("state=") + name);

@@ -34,8 +34,7 @@ TTestBridgeHost::TTestBridgeHost(TBridgeContext context)
     module->SetProjectINI(&settings);
     module->SetOnAppCloseRequest([this] { ++closeRequests; });
     // The application's documents here are the pages under "file:///" (exact case).
-    module->SetAppDocumentRule(
-        [](const TWebMessage& message) { return message.sourceUrl.starts_with("file:///"); });
+    module->SetAppDocumentRule([](const TWebMessage& message) { return message.sourceUrl.starts_with("file:///"); });
 }
 
 void TTestBridgeHost::Post(const std::string& json, const std::string& sourceUrl) {

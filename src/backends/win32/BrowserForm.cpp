@@ -119,9 +119,9 @@ void TBrowserForm::SetParent(HWND parent) {
     RegisterFormClass(&TBrowserForm::WindowProc);
     RECT client{};
     ::GetClientRect(parent, &client);
-    FWindow.Reset(::CreateWindowExW(WS_EX_CONTROLPARENT, WindowClassName, L"",
-                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, client.right, client.bottom,
-                                    parent, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    FWindow.Reset(::CreateWindowExW(WS_EX_CONTROLPARENT, WindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                    0, 0, client.right, client.bottom, parent, nullptr, ::GetModuleHandleW(nullptr),
+                                    nullptr));
     ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FProgressBar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_MARQUEE, 0, 0, 0,
                                      ProgressBarHeight, FWindow.Get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
@@ -173,8 +173,8 @@ TResourceResolver TBrowserForm::Resolver() const {
 }
 
 std::string TBrowserForm::DocumentStartScript() const {
-    return TDocumentStartScript::Compose(FWithExternal ? BridgeScript() : std::string_view(), FWithExternal,
-                                         FIsRuntime, FWebviewJavascript);
+    return TDocumentStartScript::Compose(FWithExternal ? BridgeScript() : std::string_view(), FWithExternal, FIsRuntime,
+                                         FWebviewJavascript);
 }
 
 std::string TBrowserForm::NewInstanceArguments(const std::string& appID, const std::string& url) {
@@ -194,8 +194,8 @@ TWebMessage TBrowserForm::ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs*
 
 void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESULT result) {
     if (FAILED(result) || !sender.DefaultInterface()) return;
-    sender.DefaultInterface()->AddScriptToExecuteOnDocumentCreated(
-        TWinText::Utf8ToWide(DocumentStartScript()).c_str(), nullptr);
+    sender.DefaultInterface()->AddScriptToExecuteOnDocumentCreated(TWinText::Utf8ToWide(DocumentStartScript()).c_str(),
+                                                                   nullptr);
     ApplySettings();
     sender.AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
     FGate.emplace(TAppDocuments(Resolver()));
@@ -253,8 +253,8 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     const std::wstring headers = TWinText::Utf8ToWide(headerText);
     TComPtr<ICoreWebView2WebResourceResponse> response;
     if (SUCCEEDED(environment->CreateWebResourceResponse(stream.Get(), resource.status,
-                                                         TWinText::Utf8ToWide(resource.reason).c_str(),
-                                                         headers.c_str(), response.Put())) &&
+                                                         TWinText::Utf8ToWide(resource.reason).c_str(), headers.c_str(),
+                                                         response.Put())) &&
         response)
         eventArgs->put_Response(response.Get());
 }

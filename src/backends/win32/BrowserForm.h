@@ -124,7 +124,7 @@ private:
     bool FLastNavigationSucceeded = true;
     std::string_view FUrlPrefix = TAppUrl::FileUrlPrefix;  // one of TAppUrl's constants
     std::optional<TAppContentGate> FGate;                  // once the web view exists
-    std::string FHostNavigation;           // the start URL, until its navigation starts
+    std::string FHostNavigation;                           // the start URL, until its navigation starts
     // Counts the documents loaded; a reply made for an earlier one is dropped.
     std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);
 };

@@ -36,9 +36,7 @@ public:
     using TFunction = std::function<HRESULT(Args...)>;
 
     // A new handler holding one reference, which the returned pointer owns.
-    static TComPtr<I> Create(TFunction function) {
-        return TComPtr<I>::Attach(new TComCallback(std::move(function)));
-    }
+    static TComPtr<I> Create(TFunction function) { return TComPtr<I>::Attach(new TComCallback(std::move(function))); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object) return E_POINTER;

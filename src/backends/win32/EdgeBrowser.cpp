@@ -50,9 +50,7 @@ bool IsBlank(const std::string& text) {
     return true;
 }
 
-std::string TakeString(TCoTaskString& text) {
-    return TWinText::WideToUtf8(text.Get());
-}
+std::string TakeString(TCoTaskString& text) { return TWinText::WideToUtf8(text.Get()); }
 
 void RegisterControlClass(WNDPROC proc) {
     WNDCLASSEXW windowClass{};
@@ -146,9 +144,7 @@ LRESULT CALLBACK TEdgeBrowser::WindowProc(HWND window, UINT message, WPARAM wPar
 
 LRESULT TEdgeBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_SIZE:
-            ResizeWebView();
-            return 0;
+        case WM_SIZE: ResizeWebView(); return 0;
         case WM_SHOWWINDOW:
             if (FWebViewController) ProcessHResult(FWebViewController->put_IsVisible(wParam ? TRUE : FALSE));
             break;
@@ -160,8 +156,7 @@ LRESULT TEdgeBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_KILLFOCUS:
             if (OnExit) OnExit(*this);
             return 0;
-        default:
-            break;
+        default: break;
     }
     return ::DefWindowProcW(FWindow.Get(), message, wParam, lParam);
 }
@@ -243,9 +238,7 @@ void TEdgeBrowser::CreateWebView() {
     }).detach();
 }
 
-void TEdgeBrowser::ReinitializeWebView() {
-    InitializeWebView();
-}
+void TEdgeBrowser::ReinitializeWebView() { InitializeWebView(); }
 
 void TEdgeBrowser::InitializeWebView() {
     CloseWebView();
@@ -451,8 +444,8 @@ void TEdgeBrowser::RegisterEventHandlers() {
                          }
                          return S_OK;
                      }));
-    record(Subscribe(webView, &ICoreWebView2::add_ContainsFullScreenElementChanged,
-                     t.containsFullScreenElementChanged, [this](ICoreWebView2*, IUnknown*) -> HRESULT {
+    record(Subscribe(webView, &ICoreWebView2::add_ContainsFullScreenElementChanged, t.containsFullScreenElementChanged,
+                     [this](ICoreWebView2*, IUnknown*) -> HRESULT {
                          if (OnContainsFullScreenElementChanged && FWebView) {
                              BOOL contains = FALSE;
                              if (ProcessHResult(FWebView->get_ContainsFullScreenElement(&contains)))
@@ -519,8 +512,7 @@ void TEdgeBrowser::HandleAcceleratorKey(ICoreWebView2AcceleratorKeyPressedEventA
     message.message = KeyMessages[kind];
     message.wParam = virtualKey;
     message.lParam = static_cast<LPARAM>(static_cast<UINT>(keyLParam));
-    if (::SendMessageW(root, WM_ZORV_IS_SHORTCUT, 0, reinterpret_cast<LPARAM>(&message)) != 0)
-        args->put_Handled(TRUE);
+    if (::SendMessageW(root, WM_ZORV_IS_SHORTCUT, 0, reinterpret_cast<LPARAM>(&message)) != 0) args->put_Handled(TRUE);
 }
 
 // ---- operations ----
@@ -593,7 +585,8 @@ void TEdgeBrowser::ExecuteScript(const std::string& javaScript,
     auto shared = FShared;
     auto handler = TComCallback<ICoreWebView2ExecuteScriptCompletedHandler>::Create(
         [shared, completed](HRESULT result, LPCWSTR resultJson) -> HRESULT {
-            if (shared->alive && completed) completed(result, resultJson ? TWinText::WideToUtf8(resultJson) : std::string());
+            if (shared->alive && completed)
+                completed(result, resultJson ? TWinText::WideToUtf8(resultJson) : std::string());
             return S_OK;
         });
     const HRESULT started = FWebView->ExecuteScript(TWinText::Utf8ToWide(javaScript).c_str(), handler.Get());
@@ -632,8 +625,8 @@ void TEdgeBrowser::RemoveWebResourceRequestedFilter(const std::string& url, CORE
 void TEdgeBrowser::CapturePreview(const std::string& fileName, TPreviewFormat format) {
     if (!FWebView) return;
     TComPtr<IStream> stream;
-    if (!ProcessHResult(::SHCreateStreamOnFileW(TWinText::Utf8ToWide(fileName).c_str(),
-                                                STGM_CREATE | STGM_READWRITE, stream.Put())))
+    if (!ProcessHResult(::SHCreateStreamOnFileW(TWinText::Utf8ToWide(fileName).c_str(), STGM_CREATE | STGM_READWRITE,
+                                                stream.Put())))
         return;
     CapturePreview(stream.Get(), format);
 }
@@ -657,25 +650,24 @@ void TEdgeBrowser::CapturePreview(IStream* stream, TPreviewFormat format) {
 void TEdgeBrowser::SubscribeToCDPEvent(const std::string& cdpEventName) {
     if (!FWebView) return;
     TComPtr<ICoreWebView2DevToolsProtocolEventReceiver> receiver;
-    if (!ProcessHResult(FWebView->GetDevToolsProtocolEventReceiver(TWinText::Utf8ToWide(cdpEventName).c_str(),
-                                                                   receiver.Put())) ||
+    if (!ProcessHResult(
+            FWebView->GetDevToolsProtocolEventReceiver(TWinText::Utf8ToWide(cdpEventName).c_str(), receiver.Put())) ||
         !receiver)
         return;
     if (auto existing = FDevToolsProtocolEventReceivedTokenMap.find(cdpEventName);
         existing != FDevToolsProtocolEventReceivedTokenMap.end())
         receiver->remove_DevToolsProtocolEventReceived(existing->second);
     EventRegistrationToken token{};
-    ProcessHResult(Subscribe(receiver.Get(), &ICoreWebView2DevToolsProtocolEventReceiver::add_DevToolsProtocolEventReceived,
-                             token,
-                             [this, cdpEventName](ICoreWebView2*,
-                                                  ICoreWebView2DevToolsProtocolEventReceivedEventArgs* args) -> HRESULT {
-                                 if (OnDevToolsProtocolEventReceived) {
-                                     TCoTaskString json;
-                                     args->get_ParameterObjectAsJson(json.Put());
-                                     OnDevToolsProtocolEventReceived(*this, cdpEventName, TakeString(json));
-                                 }
-                                 return S_OK;
-                             }));
+    ProcessHResult(Subscribe(
+        receiver.Get(), &ICoreWebView2DevToolsProtocolEventReceiver::add_DevToolsProtocolEventReceived, token,
+        [this, cdpEventName](ICoreWebView2*, ICoreWebView2DevToolsProtocolEventReceivedEventArgs* args) -> HRESULT {
+            if (OnDevToolsProtocolEventReceived) {
+                TCoTaskString json;
+                args->get_ParameterObjectAsJson(json.Put());
+                OnDevToolsProtocolEventReceived(*this, cdpEventName, TakeString(json));
+            }
+            return S_OK;
+        }));
     FDevToolsProtocolEventReceivedTokenMap[cdpEventName] = token;
 }
 
@@ -774,12 +766,24 @@ void TEdgeBrowser::WriteSetting(HRESULT (STDMETHODCALLTYPE ICoreWebView2Settings
     ProcessHResult((FWebViewSettings.Get()->*setter)(value ? TRUE : FALSE));
 }
 
-bool TEdgeBrowser::BuiltInErrorPageEnabled() const { return ReadSetting(&ICoreWebView2Settings::get_IsBuiltInErrorPageEnabled); }
-void TEdgeBrowser::SetBuiltInErrorPageEnabled(bool v) { WriteSetting(&ICoreWebView2Settings::put_IsBuiltInErrorPageEnabled, v); }
-bool TEdgeBrowser::DefaultContextMenusEnabled() const { return ReadSetting(&ICoreWebView2Settings::get_AreDefaultContextMenusEnabled); }
-void TEdgeBrowser::SetDefaultContextMenusEnabled(bool v) { WriteSetting(&ICoreWebView2Settings::put_AreDefaultContextMenusEnabled, v); }
-bool TEdgeBrowser::DefaultScriptDialogsEnabled() const { return ReadSetting(&ICoreWebView2Settings::get_AreDefaultScriptDialogsEnabled); }
-void TEdgeBrowser::SetDefaultScriptDialogsEnabled(bool v) { WriteSetting(&ICoreWebView2Settings::put_AreDefaultScriptDialogsEnabled, v); }
+bool TEdgeBrowser::BuiltInErrorPageEnabled() const {
+    return ReadSetting(&ICoreWebView2Settings::get_IsBuiltInErrorPageEnabled);
+}
+void TEdgeBrowser::SetBuiltInErrorPageEnabled(bool v) {
+    WriteSetting(&ICoreWebView2Settings::put_IsBuiltInErrorPageEnabled, v);
+}
+bool TEdgeBrowser::DefaultContextMenusEnabled() const {
+    return ReadSetting(&ICoreWebView2Settings::get_AreDefaultContextMenusEnabled);
+}
+void TEdgeBrowser::SetDefaultContextMenusEnabled(bool v) {
+    WriteSetting(&ICoreWebView2Settings::put_AreDefaultContextMenusEnabled, v);
+}
+bool TEdgeBrowser::DefaultScriptDialogsEnabled() const {
+    return ReadSetting(&ICoreWebView2Settings::get_AreDefaultScriptDialogsEnabled);
+}
+void TEdgeBrowser::SetDefaultScriptDialogsEnabled(bool v) {
+    WriteSetting(&ICoreWebView2Settings::put_AreDefaultScriptDialogsEnabled, v);
+}
 bool TEdgeBrowser::DevToolsEnabled() const { return ReadSetting(&ICoreWebView2Settings::get_AreDevToolsEnabled); }
 void TEdgeBrowser::SetDevToolsEnabled(bool v) { WriteSetting(&ICoreWebView2Settings::put_AreDevToolsEnabled, v); }
 bool TEdgeBrowser::ScriptEnabled() const { return ReadSetting(&ICoreWebView2Settings::get_IsScriptEnabled); }

@@ -134,8 +134,7 @@ LRESULT TEdgeInstallerForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
             break;
-        case WM_ERASEBKGND:
-            return 1;
+        case WM_ERASEBKGND: return 1;
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = ::BeginPaint(window, &paint);
@@ -150,8 +149,7 @@ LRESULT TEdgeInstallerForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             ::EndPaint(window, &paint);
             return 0;
         }
-        default:
-            break;
+        default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

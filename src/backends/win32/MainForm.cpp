@@ -54,33 +54,23 @@ TMainForm::~TMainForm() {
 DWORD TMainForm::StyleOf(TBorderStyle border) {
     constexpr DWORD captioned = WS_CAPTION | WS_SYSMENU;
     switch (border) {
-        case TBorderStyle::None:
-            return WS_POPUP;
-        case TBorderStyle::Single:
-            return captioned | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-        case TBorderStyle::Dialog:
-            return captioned | WS_DLGFRAME;
-        case TBorderStyle::ToolWindow:
-            return captioned;
-        case TBorderStyle::SizeToolWin:
-            return captioned | WS_THICKFRAME;
+        case TBorderStyle::None: return WS_POPUP;
+        case TBorderStyle::Single: return captioned | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+        case TBorderStyle::Dialog: return captioned | WS_DLGFRAME;
+        case TBorderStyle::ToolWindow: return captioned;
+        case TBorderStyle::SizeToolWin: return captioned | WS_THICKFRAME;
         case TBorderStyle::Sizeable:
-        default:
-            return WS_OVERLAPPEDWINDOW;
+        default: return WS_OVERLAPPEDWINDOW;
     }
 }
 
 DWORD TMainForm::ExStyleOf(TBorderStyle border) {
     switch (border) {
-        case TBorderStyle::Dialog:
-            return WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        case TBorderStyle::Dialog: return WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
         case TBorderStyle::ToolWindow:
-        case TBorderStyle::SizeToolWin:
-            return WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
-        case TBorderStyle::None:
-            return 0;
-        default:
-            return WS_EX_WINDOWEDGE;
+        case TBorderStyle::SizeToolWin: return WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+        case TBorderStyle::None: return 0;
+        default: return WS_EX_WINDOWEDGE;
     }
 }
 
@@ -131,9 +121,9 @@ void TMainForm::FormCreate() {
     // queue: a call may run a modal loop (a file dialog, a message box), and WebView2 does not
     // support re-entry from inside its event handlers. Replies still match their calls by uuid.
     edge.OnWebMessageReceived = [this](TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {
-        FUiThread.Post([this, alive = FLifetime.Watch(),
-                        message = FBrowserForm->ToWebMessage(args.ArgsInterface())] {
-            if (!alive.Expired() && FBrowserExternalModule) FBrowserExternalModule->EdgeBrowserWebMessageReceived(message);
+        FUiThread.Post([this, alive = FLifetime.Watch(), message = FBrowserForm->ToWebMessage(args.ArgsInterface())] {
+            if (!alive.Expired() && FBrowserExternalModule)
+                FBrowserExternalModule->EdgeBrowserWebMessageReceived(message);
         });
     };
     edge.OnDocumentTitleChanged = [this](TEdgeBrowser& sender, const std::string& title) {
@@ -173,8 +163,7 @@ void TMainForm::ApplyWindowSettings() {
         if (probe && ::GetWindowRect(probe, &placed)) position = {placed.left, placed.top};
         if (probe) ::DestroyWindow(probe);
     }
-    ::SetWindowPos(FWindow.Get(), nullptr, position.x, position.y, s.width, s.height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(FWindow.Get(), nullptr, position.x, position.y, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (s.fullScreen) FBrowserExternalModule->SetInFullscreen(true);
     FBorderStyle = s.border;
     ApplyBorderStyle();
@@ -198,12 +187,13 @@ void TMainForm::SetBorderStyle(TBorderStyle style) {
 void TMainForm::ApplyBorderStyle() {
     HWND window = FWindow.Get();
     if (!window) return;
-    const LONG_PTR kept = ::GetWindowLongPtrW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE | WS_DISABLED);
+    const LONG_PTR kept =
+        ::GetWindowLongPtrW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE | WS_DISABLED);
     ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(StyleOf(FBorderStyle) | WS_CLIPCHILDREN) | kept);
     const LONG_PTR keptEx = ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
-    ::SetWindowLongPtrW(window, GWL_EXSTYLE,
-                        static_cast<LONG_PTR>(ExStyleOf(FBorderStyle) | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW) |
-                            keptEx);
+    ::SetWindowLongPtrW(
+        window, GWL_EXSTYLE,
+        static_cast<LONG_PTR>(ExStyleOf(FBorderStyle) | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW) | keptEx);
     ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // A maximised window takes the area of its new frame (the whole screen without a border).
@@ -230,15 +220,9 @@ void TMainForm::SetWindowState(TWindowState state) {
         return;
     }
     switch (state) {
-        case TWindowState::Minimized:
-            ::ShowWindow(window, SW_MINIMIZE);
-            break;
-        case TWindowState::Maximized:
-            ::ShowWindow(window, SW_SHOWMAXIMIZED);
-            break;
-        case TWindowState::Normal:
-            ::ShowWindow(window, SW_SHOWNORMAL);
-            break;
+        case TWindowState::Minimized: ::ShowWindow(window, SW_MINIMIZE); break;
+        case TWindowState::Maximized: ::ShowWindow(window, SW_SHOWMAXIMIZED); break;
+        case TWindowState::Normal: ::ShowWindow(window, SW_SHOWNORMAL); break;
     }
 }
 
@@ -286,9 +270,7 @@ void TMainForm::RunCloseQueryScript(const std::string& script) {
         });
 }
 
-bool TMainForm::FormCloseQuery() {
-    return FCloseProtocol.CloseQuery(PageCanAnswerCloseQuery());
-}
+bool TMainForm::FormCloseQuery() { return FCloseProtocol.CloseQuery(PageCanAnswerCloseQuery()); }
 
 void TMainForm::AppCloseRequest() {
     FCloseProtocol.AllowClose();
@@ -326,9 +308,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOVE:
             if (FBrowserForm) FBrowserForm->EdgeBrowser().NotifyParentWindowPositionChanged();
             break;
-        case WM_GETMINMAXINFO:
-            FillMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
-            return 0;
+        case WM_GETMINMAXINFO: FillMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
         case WM_SETFOCUS:
             if (FBrowserForm) FBrowserForm->EdgeBrowser().SetFocus();
             return 0;
@@ -340,8 +320,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 ::DestroyWindow(window);
             }
             return 0;
-        case WM_QUERYENDSESSION:
-            return FormCloseQuery() ? TRUE : FALSE;
+        case WM_QUERYENDSESSION: return FormCloseQuery() ? TRUE : FALSE;
         case WM_DPICHANGED: {
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -356,8 +335,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             FWindow.Release();  // the system has destroyed it
             break;
-        default:
-            break;
+        default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

@@ -26,9 +26,7 @@ struct TDialogState {
     }
 };
 
-int Scale(int value, UINT dpi) {
-    return MulDiv(value, static_cast<int>(dpi), 96);
-}
+int Scale(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
 
 HFONT CreateMessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
@@ -50,7 +48,8 @@ bool IsPushButton(HWND control) {
 // Gives the dialog's push buttons, walked in creation order, the replacement captions.
 void ReplaceButtonCaptions(HWND dialog, const std::vector<std::wstring>& captions) {
     size_t next = 0;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child && next < captions.size(); child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(dialog, GW_CHILD); child && next < captions.size();
+         child = GetWindow(child, GW_HWNDNEXT))
         if (IsPushButton(child)) SetWindowTextW(child, captions[next++].c_str());
 }
 
@@ -85,12 +84,12 @@ void CreateControls(HWND dialog, TDialogState& state) {
     HWND icon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0, dialog,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IconControlId)), instance, nullptr);
     SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, state.icon)), 0);
-    CreateWindowExW(0, L"STATIC", state.text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
-                    dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(TextControlId)), instance, nullptr);
+    CreateWindowExW(0, L"STATIC", state.text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, dialog,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(TextControlId)), instance, nullptr);
     const TMsgDlgBtn defaultButton = DefaultButton(state);
     for (TMsgDlgBtn button : state.buttons) {
-        const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                            (button == defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        const DWORD style =
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | (button == defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         CreateWindowExW(0, L"BUTTON", TMessageDialog::StandardCaption(button).c_str(), style, 0, 0, 0, 0, dialog,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(TMessageDialog::ResultOf(button))), instance,
                         nullptr);
@@ -126,8 +125,8 @@ void LayOut(HWND dialog, TDialogState& state) {
     const int clientHeight = margin + bodyHeight + gap + buttonHeight + margin;
 
     MoveWindow(GetDlgItem(dialog, IconControlId), margin, margin, iconSize, iconSize, FALSE);
-    MoveWindow(GetDlgItem(dialog, TextControlId), margin + iconSize + gap, margin + std::max(0, (iconSize - static_cast<int>(text.cy)) / 2),
-               text.cx, text.cy, FALSE);
+    MoveWindow(GetDlgItem(dialog, TextControlId), margin + iconSize + gap,
+               margin + std::max(0, (iconSize - static_cast<int>(text.cy)) / 2), text.cx, text.cy, FALSE);
     int x = (clientWidth - buttonsWidth) / 2;
     for (const auto& [button, width] : buttons) {
         MoveWindow(button, x, margin + bodyHeight + gap, width, buttonHeight, FALSE);
@@ -155,35 +154,32 @@ void LayOut(HWND dialog, TDialogState& state) {
 INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = reinterpret_cast<TDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
-    case WM_INITDIALOG: {
-        state = reinterpret_cast<TDialogState*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        SetWindowTextW(dialog, state->title.c_str());
-        CreateControls(dialog, *state);
-        ReplaceButtonCaptions(dialog, state->captions);
-        LayOut(dialog, *state);
-        const int defaultId = TMessageDialog::ResultOf(DefaultButton(*state));
-        SendMessageW(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultId), 0);
-        SetFocus(GetDlgItem(dialog, defaultId));
-        if (state->theme) state->theme->RegisterWindow(dialog);
-        return FALSE;  // the focus is set
-    }
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-        // Esc arrives as IDCANCEL; it only answers when a Cancel button is shown.
-        if (id == IDCANCEL && !HasButton(*state, TMsgDlgBtn::Cancel)) return TRUE;
-        if (GetDlgItem(dialog, id) || id == IDCANCEL) EndDialog(dialog, id);
-        return TRUE;
-    }
-    case WM_CLOSE:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    case WM_DESTROY:
-        if (state && state->theme) state->theme->UnregisterWindow(dialog);
-        return FALSE;
-    default:
-        return FALSE;
+        case WM_INITDIALOG: {
+            state = reinterpret_cast<TDialogState*>(lParam);
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            SetWindowTextW(dialog, state->title.c_str());
+            CreateControls(dialog, *state);
+            ReplaceButtonCaptions(dialog, state->captions);
+            LayOut(dialog, *state);
+            const int defaultId = TMessageDialog::ResultOf(DefaultButton(*state));
+            SendMessageW(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultId), 0);
+            SetFocus(GetDlgItem(dialog, defaultId));
+            if (state->theme) state->theme->RegisterWindow(dialog);
+            return FALSE;  // the focus is set
+        }
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+            // Esc arrives as IDCANCEL; it only answers when a Cancel button is shown.
+            if (id == IDCANCEL && !HasButton(*state, TMsgDlgBtn::Cancel)) return TRUE;
+            if (GetDlgItem(dialog, id) || id == IDCANCEL) EndDialog(dialog, id);
+            return TRUE;
+        }
+        case WM_CLOSE: EndDialog(dialog, IDCANCEL); return TRUE;
+        case WM_DESTROY:
+            if (state && state->theme) state->theme->UnregisterWindow(dialog);
+            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -193,20 +189,18 @@ struct alignas(4) TEmptyDialogTemplate {
     WORD menu = 0, windowClass = 0, title = 0;
 };
 
-LPCWSTR IconOf(TDialogKind kind) {
-    return kind == TDialogKind::Confirmation ? IDI_QUESTION : IDI_ERROR;
-}
+LPCWSTR IconOf(TDialogKind kind) { return kind == TDialogKind::Confirmation ? IDI_QUESTION : IDI_ERROR; }
 
 TMsgDlgBtn RoleOf(int result) {
     switch (result) {
-    case IDOK: return TMsgDlgBtn::OK;
-    case IDCANCEL: return TMsgDlgBtn::Cancel;
-    case IDABORT: return TMsgDlgBtn::Abort;
-    case IDRETRY: return TMsgDlgBtn::Retry;
-    case IDIGNORE: return TMsgDlgBtn::Ignore;
-    case IDNO: return TMsgDlgBtn::No;
-    case IDCLOSE: return TMsgDlgBtn::Close;
-    default: return TMsgDlgBtn::Yes;
+        case IDOK: return TMsgDlgBtn::OK;
+        case IDCANCEL: return TMsgDlgBtn::Cancel;
+        case IDABORT: return TMsgDlgBtn::Abort;
+        case IDRETRY: return TMsgDlgBtn::Retry;
+        case IDIGNORE: return TMsgDlgBtn::Ignore;
+        case IDNO: return TMsgDlgBtn::No;
+        case IDCLOSE: return TMsgDlgBtn::Close;
+        default: return TMsgDlgBtn::Yes;
     }
 }
 
@@ -214,28 +208,28 @@ TMsgDlgBtn RoleOf(int result) {
 
 int TMessageDialog::ResultOf(TMsgDlgBtn button) {
     switch (button) {
-    case TMsgDlgBtn::Yes: return IDYES;
-    case TMsgDlgBtn::No: return IDNO;
-    case TMsgDlgBtn::OK: return IDOK;
-    case TMsgDlgBtn::Cancel: return IDCANCEL;
-    case TMsgDlgBtn::Abort: return IDABORT;
-    case TMsgDlgBtn::Retry: return IDRETRY;
-    case TMsgDlgBtn::Ignore: return IDIGNORE;
-    case TMsgDlgBtn::Close: return IDCLOSE;
+        case TMsgDlgBtn::Yes: return IDYES;
+        case TMsgDlgBtn::No: return IDNO;
+        case TMsgDlgBtn::OK: return IDOK;
+        case TMsgDlgBtn::Cancel: return IDCANCEL;
+        case TMsgDlgBtn::Abort: return IDABORT;
+        case TMsgDlgBtn::Retry: return IDRETRY;
+        case TMsgDlgBtn::Ignore: return IDIGNORE;
+        case TMsgDlgBtn::Close: return IDCLOSE;
     }
     return IDCANCEL;
 }
 
 std::wstring TMessageDialog::StandardCaption(TMsgDlgBtn button) {
     switch (button) {
-    case TMsgDlgBtn::Yes: return L"&Yes";
-    case TMsgDlgBtn::No: return L"&No";
-    case TMsgDlgBtn::OK: return L"OK";
-    case TMsgDlgBtn::Cancel: return L"Cancel";
-    case TMsgDlgBtn::Abort: return L"&Abort";
-    case TMsgDlgBtn::Retry: return L"&Retry";
-    case TMsgDlgBtn::Ignore: return L"&Ignore";
-    case TMsgDlgBtn::Close: return L"&Close";
+        case TMsgDlgBtn::Yes: return L"&Yes";
+        case TMsgDlgBtn::No: return L"&No";
+        case TMsgDlgBtn::OK: return L"OK";
+        case TMsgDlgBtn::Cancel: return L"Cancel";
+        case TMsgDlgBtn::Abort: return L"&Abort";
+        case TMsgDlgBtn::Retry: return L"&Retry";
+        case TMsgDlgBtn::Ignore: return L"&Ignore";
+        case TMsgDlgBtn::Close: return L"&Close";
     }
     return {};
 }

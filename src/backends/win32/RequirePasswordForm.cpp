@@ -14,9 +14,7 @@ namespace {
 constexpr UINT_PTR EditSubclassId = 0x6B657921;  // "key!"
 constexpr int EditControlId = 100;
 
-int Scale(int value, UINT dpi) {
-    return MulDiv(value, static_cast<int>(dpi), 96);
-}
+int Scale(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
 
 // A small key drawn with GDI: a ring, a shaft and two teeth, on a transparent background.
 HICON CreateKeyIcon(int size) {
@@ -50,8 +48,8 @@ HICON CreateKeyIcon(int size) {
         DeleteObject(pen);
         SelectObject(dc, oldBitmap);
     };
-    draw(colour, RGB(0, 0, 0), RGB(96, 96, 96));          // the key where the mask is black
-    draw(mask, RGB(255, 255, 255), RGB(0, 0, 0));         // white: transparent
+    draw(colour, RGB(0, 0, 0), RGB(96, 96, 96));   // the key where the mask is black
+    draw(mask, RGB(255, 255, 255), RGB(0, 0, 0));  // white: transparent
     DeleteDC(dc);
 
     ICONINFO info{};
@@ -79,13 +77,9 @@ struct alignas(4) TEmptyDialogTemplate {
 
 TRequirePasswordForm::TRequirePasswordForm(TWinThemeEngine* theme) : FTheme(theme) {}
 
-void TRequirePasswordForm::SetCaption(const std::string& caption) {
-    FCaption = TWinText::Utf8ToWide(caption);
-}
+void TRequirePasswordForm::SetCaption(const std::string& caption) { FCaption = TWinText::Utf8ToWide(caption); }
 
-void TRequirePasswordForm::SetPassword(const std::string& password) {
-    FPassword = TWinText::Utf8ToWide(password);
-}
+void TRequirePasswordForm::SetPassword(const std::string& password) { FPassword = TWinText::Utf8ToWide(password); }
 
 int TRequirePasswordForm::ShowModal(HWND owner) {
     TEmptyDialogTemplate dialogTemplate{};
@@ -117,11 +111,10 @@ void TRequirePasswordForm::FormCreate(HWND dialog) {
     if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi))
         FFont = CreateFontIndirectW(&metrics.lfMessageFont);
 
-    FPasswordEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
-                                    Scale(24, dpi), Scale(24, dpi), Scale(257, dpi), Scale(21, dpi), dialog,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(EditControlId)),
-                                    GetModuleHandleW(nullptr), nullptr);
+    FPasswordEdit = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
+        Scale(24, dpi), Scale(24, dpi), Scale(257, dpi), Scale(21, dpi), dialog,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(EditControlId)), GetModuleHandleW(nullptr), nullptr);
     if (FFont) SendMessageW(FPasswordEdit, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
     SendMessageW(FPasswordEdit, EM_SETPASSWORDCHAR, L'*', 0);
     // The key sits at the left inside the box; the text starts after it.
@@ -155,22 +148,19 @@ void TRequirePasswordForm::PasswordEditKeyUp() {
 INT_PTR CALLBACK TRequirePasswordForm::DialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     auto* form = reinterpret_cast<TRequirePasswordForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<TRequirePasswordForm*>(lParam)->FormCreate(dialog);
-        return FALSE;  // the focus is set
-    case WM_COMMAND:
-        // Enter (IDOK) and Esc (IDCANCEL) do nothing here.
-        return TRUE;
-    case WM_CLOSE:
-        EndDialog(dialog, ResultClosed);
-        return TRUE;
-    case WM_DESTROY:
-        if (form && form->FTheme) form->FTheme->UnregisterWindow(dialog);
-        if (form) RemoveWindowSubclass(form->FPasswordEdit, EditProc, EditSubclassId);
-        return FALSE;
-    default:
-        return FALSE;
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            reinterpret_cast<TRequirePasswordForm*>(lParam)->FormCreate(dialog);
+            return FALSE;  // the focus is set
+        case WM_COMMAND:
+            // Enter (IDOK) and Esc (IDCANCEL) do nothing here.
+            return TRUE;
+        case WM_CLOSE: EndDialog(dialog, ResultClosed); return TRUE;
+        case WM_DESTROY:
+            if (form && form->FTheme) form->FTheme->UnregisterWindow(dialog);
+            if (form) RemoveWindowSubclass(form->FPasswordEdit, EditProc, EditSubclassId);
+            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -178,7 +168,8 @@ LRESULT CALLBACK TRequirePasswordForm::EditProc(HWND edit, UINT message, WPARAM 
                                                 DWORD_PTR self) {
     const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
     // Any key, modifiers included: releasing Ctrl after Ctrl+V also checks the pasted text.
-    if (message == WM_KEYUP || message == WM_SYSKEYUP) reinterpret_cast<TRequirePasswordForm*>(self)->PasswordEditKeyUp();
+    if (message == WM_KEYUP || message == WM_SYSKEYUP)
+        reinterpret_cast<TRequirePasswordForm*>(self)->PasswordEditKeyUp();
     return result;
 }
 

@@ -20,7 +20,7 @@ public:
     TRequirePasswordForm(const TRequirePasswordForm&) = delete;
     TRequirePasswordForm& operator=(const TRequirePasswordForm&) = delete;
 
-    void SetCaption(const std::string& caption);   // UTF-8; the application's name
+    void SetCaption(const std::string& caption);    // UTF-8; the application's name
     void SetPassword(const std::string& password);  // UTF-8; compared exactly
     int ShowModal(HWND owner = nullptr);
 
@@ -39,8 +39,8 @@ private:
     std::wstring FPassword;
     HWND FDialog = nullptr;
     HWND FPasswordEdit = nullptr;
-    HFONT FFont = nullptr;    // owned while the dialog shows
-    HICON FKeyIcon = nullptr; // owned while the dialog shows
+    HFONT FFont = nullptr;     // owned while the dialog shows
+    HICON FKeyIcon = nullptr;  // owned while the dialog shows
 };
 
 }  // namespace zorv

@@ -14,9 +14,7 @@ namespace zorv {
 
 namespace {
 
-bool IsBlankOrControl(wchar_t c) {
-    return c <= L' ';
-}
+bool IsBlankOrControl(wchar_t c) { return c <= L' '; }
 
 bool HasVisibleText(const std::wstring& text) {
     for (wchar_t c : text)
@@ -45,31 +43,31 @@ BOOL CALLBACK CollectCaption(HWND window, LPARAM context) {
 void SetLastErrorFromShellResult(INT_PTR result) {
     if (GetLastError() != ERROR_SUCCESS) return;
     switch (result) {
-    case SE_ERR_FNF: SetLastError(ERROR_FILE_NOT_FOUND); break;
-    case SE_ERR_PNF: SetLastError(ERROR_PATH_NOT_FOUND); break;
-    case SE_ERR_ACCESSDENIED: SetLastError(ERROR_ACCESS_DENIED); break;
-    case 0:
-    case SE_ERR_OOM: SetLastError(ERROR_NOT_ENOUGH_MEMORY); break;
-    case ERROR_BAD_FORMAT: SetLastError(ERROR_BAD_FORMAT); break;
-    case SE_ERR_SHARE: SetLastError(ERROR_SHARING_VIOLATION); break;
-    case SE_ERR_NOASSOC:
-    case SE_ERR_ASSOCINCOMPLETE: SetLastError(ERROR_NO_ASSOCIATION); break;
-    case SE_ERR_DLLNOTFOUND: SetLastError(ERROR_DLL_NOT_FOUND); break;
-    default: SetLastError(ERROR_GEN_FAILURE); break;
+        case SE_ERR_FNF: SetLastError(ERROR_FILE_NOT_FOUND); break;
+        case SE_ERR_PNF: SetLastError(ERROR_PATH_NOT_FOUND); break;
+        case SE_ERR_ACCESSDENIED: SetLastError(ERROR_ACCESS_DENIED); break;
+        case 0:
+        case SE_ERR_OOM: SetLastError(ERROR_NOT_ENOUGH_MEMORY); break;
+        case ERROR_BAD_FORMAT: SetLastError(ERROR_BAD_FORMAT); break;
+        case SE_ERR_SHARE: SetLastError(ERROR_SHARING_VIOLATION); break;
+        case SE_ERR_NOASSOC:
+        case SE_ERR_ASSOCINCOMPLETE: SetLastError(ERROR_NO_ASSOCIATION); break;
+        case SE_ERR_DLLNOTFOUND: SetLastError(ERROR_DLL_NOT_FOUND); break;
+        default: SetLastError(ERROR_GEN_FAILURE); break;
     }
 }
 
 // SHFileOperationW answers with its own DE_* codes for some failures; the rest are system errors.
 DWORD ShellOperationError(int result) {
     switch (result) {
-    case 0x7C: return ERROR_FILE_NOT_FOUND;     // DE_INVALIDFILES
-    case 0x402: return ERROR_PATH_NOT_FOUND;    // unknown error on the path: it is not there
-    case 0x74:                                  // DE_ROOTDIR
-    case 0x78:                                  // DE_ACCESSDENIEDSRC
-    case 0x10000: return ERROR_ACCESS_DENIED;   // ERRORONDEST
-    case 0x79:                                  // DE_PATHTOODEEP
-    case 0x81: return ERROR_FILENAME_EXCED_RANGE;  // DE_FILENAMETOOLONG
-    default: break;
+        case 0x7C: return ERROR_FILE_NOT_FOUND;        // DE_INVALIDFILES
+        case 0x402: return ERROR_PATH_NOT_FOUND;       // unknown error on the path: it is not there
+        case 0x74:                                     // DE_ROOTDIR
+        case 0x78:                                     // DE_ACCESSDENIEDSRC
+        case 0x10000: return ERROR_ACCESS_DENIED;      // ERRORONDEST
+        case 0x79:                                     // DE_PATHTOODEEP
+        case 0x81: return ERROR_FILENAME_EXCED_RANGE;  // DE_FILENAMETOOLONG
+        default: break;
     }
     if (result >= 0x71 && result <= 0xB7) return ERROR_GEN_FAILURE;  // the other DE_* codes
     return static_cast<DWORD>(result);
@@ -122,8 +120,7 @@ std::vector<std::wstring> TSysUtils::GetWindowsCaptions() {
     return captions;
 }
 
-std::wstring TSysUtils::GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir,
-                                     bool showWindow) {
+std::wstring TSysUtils::GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir, bool showWindow) {
     return TWinDosCommand::Run(commandLine, workingDir, showWindow);
 }
 
@@ -185,7 +182,7 @@ bool TSysUtils::CheckEdgeIsInstalled(const std::wstring& edgeLoaderDllPath) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     TLibraryHandle loader(LoadLibraryExW(edgeLoaderDllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!loader) return false;
-    using TGetVersion = HRESULT(STDAPICALLTYPE*)(PCWSTR browserExecutableFolder, LPWSTR* versionInfo);
+    using TGetVersion = HRESULT(STDAPICALLTYPE*)(PCWSTR browserExecutableFolder, LPWSTR * versionInfo);
     const auto getVersion = reinterpret_cast<TGetVersion>(
         reinterpret_cast<void*>(GetProcAddress(loader.Get(), "GetAvailableCoreWebView2BrowserVersionString")));
     if (!getVersion) return false;
@@ -221,9 +218,9 @@ uint32_t TSysUtils::ShellExecAsAdminAndWait(HWND handle, const std::wstring& fil
 
 std::wstring TSysUtils::SysErrorMessage(DWORD errorCode) {
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        errorCode, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, errorCode, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
     std::wstring message = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring();
     LocalFree(buffer);
     while (!message.empty() && (IsBlankOrControl(message.back()) || message.back() == L'.')) message.pop_back();

@@ -24,8 +24,7 @@ public:
     static std::vector<std::wstring> GetWindowsCaptions();
     // "cmd.exe /C " + commandLine, standard output and error captured together; blocks until the
     // command has ended. Empty when the interpreter cannot be started.
-    static std::wstring GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir,
-                                     bool showWindow);
+    static std::wstring GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir, bool showWindow);
     // The shell's "open" verb, owned by the active window, shown normally.
     static bool ShellExec(const std::wstring& filePath, const std::wstring& arguments);
     // The file manager with the item selected.
@@ -45,8 +44,7 @@ public:
     // Runs the file elevated and hidden and waits for it while the caller's window messages keep
     // being processed. The process's exit code, or 0 when it could not be started. Stops waiting
     // (and leaves WM_QUIT queued) when the application is asked to quit.
-    static uint32_t ShellExecAsAdminAndWait(HWND handle, const std::wstring& filePath,
-                                            const std::wstring& params);
+    static uint32_t ShellExecAsAdminAndWait(HWND handle, const std::wstring& filePath, const std::wstring& params);
 
     // The system's message for an error code in the user's language, without trailing blanks,
     // control characters and full stops.

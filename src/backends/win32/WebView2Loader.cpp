@@ -45,8 +45,8 @@ bool TWebView2Loader::BindLocked(TBinding& binding) {
     if (binding.library) return true;
     binding.library.Reset(LoadLibraryFromExactPath(binding.path));
     if (!binding.library) return false;
-    binding.createEnvironment = LookUpExport<TCreateCoreWebView2Environment>(
-        binding.library.Get(), ZORV_WEBVIEW2_EXPORT_CREATE_ENVIRONMENT);
+    binding.createEnvironment =
+        LookUpExport<TCreateCoreWebView2Environment>(binding.library.Get(), ZORV_WEBVIEW2_EXPORT_CREATE_ENVIRONMENT);
     binding.availableVersion = LookUpExport<TGetAvailableCoreWebView2BrowserVersionString>(
         binding.library.Get(), ZORV_WEBVIEW2_EXPORT_AVAILABLE_VERSION);
     return true;

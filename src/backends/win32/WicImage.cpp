@@ -28,7 +28,8 @@ bool DecodeScaled(IWICImagingFactory* factory, std::string_view bytes, std::vect
         return false;
     TComPtr<IWICBitmapDecoder> decoder;
     TComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
+    if (FAILED(
+            factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
         FAILED(decoder->GetFrame(0, frame.Put())))
         return false;
     TComPtr<IWICFormatConverter> converter;

@@ -30,8 +30,7 @@ std::wstring AnsiToWide(const std::string& bytes) {
 TKernelHandle InheritableCopy(HANDLE handle) {
     TKernelHandle copy;
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return copy;
-    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), copy.Put(), 0, TRUE,
-                         DUPLICATE_SAME_ACCESS))
+    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), copy.Put(), 0, TRUE, DUPLICATE_SAME_ACCESS))
         copy.Release();
     return copy;
 }
@@ -92,8 +91,9 @@ bool StartProcess(std::wstring command, const std::wstring& workingDir, bool sho
     startup.StartupInfo.hStdOutput = childOutput.Get();
     startup.StartupInfo.hStdError = childOutput.Get();
     startup.lpAttributeList = handleList.List();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED,
-                        nullptr, workingDir.empty() ? nullptr : workingDir.c_str(), &startup.StartupInfo, &process))
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
+                        EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED, nullptr,
+                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup.StartupInfo, &process))
         return false;
     if (job) AssignProcessToJobObject(job, process.hProcess);
     ResumeThread(process.hThread);
@@ -108,7 +108,8 @@ bool CreateCommandPipe(TFileHandle& readEnd, TFileHandle& writeEnd) {
     QueryPerformanceCounter(&now);
     const std::wstring name = L"\\\\.\\pipe\\zorv-command-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                               std::to_wstring(++counter) + L"-" + std::to_wstring(now.QuadPart);
-    readEnd.Reset(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+    readEnd.Reset(CreateNamedPipeW(name.c_str(),
+                                   PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                    PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
                                    PipeBufferBytes, 0, nullptr));
     if (!readEnd) return false;
@@ -121,7 +122,8 @@ bool CreateCommandPipe(TFileHandle& readEnd, TFileHandle& writeEnd) {
 // limit (one byte beyond it is kept to tell so).
 class TOutputReader {
 public:
-    TOutputReader(HANDLE pipe, HANDLE process) : FPipe(pipe), FProcess(process), FEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    TOutputReader(HANDLE pipe, HANDLE process)
+        : FPipe(pipe), FProcess(process), FEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
         FOverlapped.hEvent = FEvent.Get();
     }
 
@@ -147,7 +149,8 @@ public:
 private:
     bool Full() const { return FBytes.size() > MaxCommandOutputBytes; }
     DWORD Wanted(std::size_t available) const {
-        return static_cast<DWORD>(std::min<std::size_t>({available, sizeof(FBuffer), MaxCommandOutputBytes + 1 - FBytes.size()}));
+        return static_cast<DWORD>(
+            std::min<std::size_t>({available, sizeof(FBuffer), MaxCommandOutputBytes + 1 - FBytes.size()}));
     }
     // True when the read completed at once, false when it is under way, nothing when it failed.
     std::optional<bool> StartRead(std::size_t available = sizeof(FBuffer)) {

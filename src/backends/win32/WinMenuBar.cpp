@@ -13,25 +13,17 @@ namespace {
 constexpr UINT_PTR SubclassId = 0x6D656E75;  // "menu"
 constexpr UINT LastCommandId = 0xFFFF;
 
-bool IsSeparatorCaption(const std::string& caption) {
-    return caption == "-";
-}
+bool IsSeparatorCaption(const std::string& caption) { return caption == "-"; }
 
 }  // namespace
 
 TWinMenuBar::TWinMenuBar(TOwnerGetter owner, TWinThemeEngine* theme) : FOwner(std::move(owner)), FTheme(theme) {}
 
-TWinMenuBar::~TWinMenuBar() {
-    ReleaseWindow();
-}
+TWinMenuBar::~TWinMenuBar() { ReleaseWindow(); }
 
-int TWinMenuBar::ImageSizeForDpi(UINT dpi) {
-    return MulDiv(16, static_cast<int>(dpi == 0 ? 96 : dpi), 96);
-}
+int TWinMenuBar::ImageSizeForDpi(UINT dpi) { return MulDiv(16, static_cast<int>(dpi == 0 ? 96 : dpi), 96); }
 
-void TWinMenuBar::SetOnItemClick(std::function<void(int32_t tag)> handler) {
-    FOnItemClick = std::move(handler);
-}
+void TWinMenuBar::SetOnItemClick(std::function<void(int32_t tag)> handler) { FOnItemClick = std::move(handler); }
 
 void TWinMenuBar::ShowMenu(const TMenuModel& menu) {
     FModel = menu;
@@ -102,7 +94,8 @@ HBITMAP TWinMenuBar::ImageFor(int imageIndex, bool disabled, int imageSize) {
     if (imageIndex < 0 || static_cast<size_t>(imageIndex) >= FModel.images.size()) return nullptr;
     auto& slot = FBitmaps[{imageIndex, disabled}];
     // Data that is no decodable image leaves the item without one.
-    if (!slot) slot.Reset(TWicImage::DecodeToBitmap(FModel.images[static_cast<size_t>(imageIndex)], imageSize, disabled));
+    if (!slot)
+        slot.Reset(TWicImage::DecodeToBitmap(FModel.images[static_cast<size_t>(imageIndex)], imageSize, disabled));
     return slot.Get();
 }
 
@@ -132,19 +125,16 @@ LRESULT CALLBACK TWinMenuBar::WindowProc(HWND window, UINT message, WPARAM wPara
                                          DWORD_PTR self) {
     auto* menuBar = reinterpret_cast<TWinMenuBar*>(self);
     switch (message) {
-    case WM_COMMAND:
-        if (lParam == 0 && menuBar->HandleCommand(wParam)) return 0;
-        break;
-    case WM_DPICHANGED: {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-        if (menuBar->FMenu) menuBar->Build(window);
-        return result;
-    }
-    case WM_DESTROY:
-        menuBar->ReleaseWindow();
-        break;
-    default:
-        break;
+        case WM_COMMAND:
+            if (lParam == 0 && menuBar->HandleCommand(wParam)) return 0;
+            break;
+        case WM_DPICHANGED: {
+            const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+            if (menuBar->FMenu) menuBar->Build(window);
+            return result;
+        }
+        case WM_DESTROY: menuBar->ReleaseWindow(); break;
+        default: break;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }

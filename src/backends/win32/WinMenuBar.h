@@ -52,8 +52,8 @@ private:
     TMenuModel FModel;
     TMenuHandle FMenu;
     std::map<std::pair<int, bool>, TBitmapHandle> FBitmaps;  // (image index, disabled) -> bitmap
-    std::vector<int32_t> FCommandTags;                         // command id - FirstCommandId -> tag
-    HWND FWindow = nullptr;                                    // the subclassed window
+    std::vector<int32_t> FCommandTags;                       // command id - FirstCommandId -> tag
+    HWND FWindow = nullptr;                                  // the subclassed window
 };
 
 }  // namespace zorv

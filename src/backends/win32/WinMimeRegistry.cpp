@@ -39,9 +39,7 @@ std::vector<std::wstring> SubKeyNames(HKEY key) {
     return names;
 }
 
-std::string Lower(const std::wstring& text) {
-    return TStrUtils::LowerCase(TWinText::WideToUtf8(text));
-}
+std::string Lower(const std::wstring& text) { return TStrUtils::LowerCase(TWinText::WideToUtf8(text)); }
 
 void ReadExtensionKeys(std::vector<TMimeMapping>& mappings) {
     for (const std::wstring& name : SubKeyNames(HKEY_CLASSES_ROOT)) {

@@ -53,9 +53,7 @@ std::string TWinOperatingSystem::GetLocalAppDataDirPath() {
     return TWinText::WideToUtf8(TSysUtils::GetLocalAppDataDirPath());
 }
 
-std::string TWinOperatingSystem::GetTempDirPath() {
-    return TWinText::WideToUtf8(TSysUtils::GetTempDirPath());
-}
+std::string TWinOperatingSystem::GetTempDirPath() { return TWinText::WideToUtf8(TSysUtils::GetTempDirPath()); }
 
 std::string TWinOperatingSystem::LastErrorMessage() {
     return TWinText::WideToUtf8(TSysUtils::SysErrorMessage(FLastError));

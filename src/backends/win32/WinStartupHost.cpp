@@ -35,9 +35,7 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring Wide(const std::string& text) {
-    return TWinText::Utf8ToWide(text);
-}
+std::wstring Wide(const std::string& text) { return TWinText::Utf8ToWide(text); }
 }  // namespace
 
 std::optional<std::string> TWinStartupHost::ReadAppendedArchive() {
@@ -52,9 +50,7 @@ int TWinStartupHost::ShowMessageNumber(int number) {
     return TMessageDialog::Show(TLocalizedMessages::GetLocalizedDialog(static_cast<TMessageIndex>(number)));
 }
 
-void TWinStartupHost::ShowStartupMessage(const TStartupMessage& message) {
-    ShowMessageNumber(message.text);
-}
+void TWinStartupHost::ShowStartupMessage(const TStartupMessage& message) { ShowMessageNumber(message.text); }
 
 void TWinStartupHost::ShowFatalError(const std::string& title, const std::string& text) {
     ::MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
@@ -64,17 +60,13 @@ void TWinStartupHost::ApplyStartupTheme(const std::string& name) {
     if (OnApplyTheme) OnApplyTheme(name);
 }
 
-std::string TWinStartupHost::LocalAppDataDir() {
-    return TWinText::WideToUtf8(TSysUtils::GetLocalAppDataDirPath());
-}
+std::string TWinStartupHost::LocalAppDataDir() { return TWinText::WideToUtf8(TSysUtils::GetLocalAppDataDirPath()); }
 
 bool TWinStartupHost::AskPassword(const std::string& caption, const std::string& password) {
     return OnAskPassword && OnAskPassword(caption, password);
 }
 
-std::string TWinStartupHost::WebView2Dir(const std::string& appDataDir) {
-    return appDataDir + "Win64\\";
-}
+std::string TWinStartupHost::WebView2Dir(const std::string& appDataDir) { return appDataDir + "Win64\\"; }
 
 void TWinStartupHost::SetWebView2Environment(const std::string& webView2Dir) {
     ::SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", Wide(webView2Dir).c_str());
@@ -88,8 +80,8 @@ bool TWinStartupHost::ExtractEntryOnce(const TAbZipKit& zip, const std::string& 
     if (FileExists(path)) return true;
     std::string bytes;
     zip.ExtractToStream(entry, bytes);
-    TFileHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(
+        ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
         error = "Cannot create file \"" + path + "\". " + TWinText::WideToUtf8(TSysUtils::SysErrorMessage(code));

@@ -23,9 +23,7 @@ TWinUiThread::TWinUiThread() : FThreadId(::GetCurrentThreadId()) {
     ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-TWinUiThread::~TWinUiThread() {
-    ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
-}
+TWinUiThread::~TWinUiThread() { ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0); }
 
 void TWinUiThread::Post(std::function<void()> work) {
     {
@@ -42,9 +40,7 @@ void TWinUiThread::RunOrPost(std::function<void()> work) {
         Post(std::move(work));
 }
 
-bool TWinUiThread::IsUiThread() const {
-    return ::GetCurrentThreadId() == FThreadId;
-}
+bool TWinUiThread::IsUiThread() const { return ::GetCurrentThreadId() == FThreadId; }
 
 void TWinUiThread::RunPending() {
     for (;;) {

@@ -23,7 +23,8 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, const std::vector
         const std::string name = isLong && equals != std::string::npos ? arg.substr(0, equals) : arg;
         const TOptionSpec* spec = nullptr;
         for (const TOptionSpec& candidate : accepted)
-            if (name == candidate.longName || (!candidate.shortName.empty() && name == candidate.shortName)) spec = &candidate;
+            if (name == candidate.longName || (!candidate.shortName.empty() && name == candidate.shortName))
+                spec = &candidate;
         if (spec == nullptr) {
             FErrorMessage = "unknown option " + name;
             return false;

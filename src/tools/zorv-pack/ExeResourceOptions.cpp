@@ -25,9 +25,7 @@ std::optional<std::string> CanonicalVersionKey(const std::string& key) {
 
 }  // namespace
 
-std::vector<TOptionSpec> TExeResourceOptions::Specs() {
-    return {{"--icon", "", true}, {"--version-info", "", true}};
-}
+std::vector<TOptionSpec> TExeResourceOptions::Specs() { return {{"--icon", "", true}, {"--version-info", "", true}}; }
 
 bool TExeResourceOptions::Read(const TCommandLine& command, std::string& error) {
     FIconPath = command.Option("--icon");
@@ -63,7 +61,9 @@ bool TExeResourceOptions::Apply(const std::string& exePath, std::string& error) 
         return false;
     }
     if (!FVersionStrings.empty() && !TExeResources::UpdateExeVersionStrings(exePath, FVersionStrings)) {
-        error = "cannot rewrite the version strings of the runtime copy (it has no version resource, or it cannot be written)";
+        error =
+            "cannot rewrite the version strings of the runtime copy (it has no version resource, or it cannot be "
+            "written)";
         return false;
     }
     return true;

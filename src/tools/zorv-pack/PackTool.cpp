@@ -32,7 +32,6 @@ constexpr const char* UsageText =
     "  zorv-pack list FILE\n"
     "  zorv-pack cat FILE ENTRY\n";
 
-
 std::string Utf8(const fs::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -113,7 +112,8 @@ std::string ListedName(const std::string& name) {
 }  // namespace
 
 std::vector<TOptionSpec> TPackTool::BuildOptions() {
-    std::vector<TOptionSpec> options = {{"--output", "-o", true}, {"--runtime", "", true}, {"--desktop-entry", "", false}};
+    std::vector<TOptionSpec> options = {
+        {"--output", "-o", true}, {"--runtime", "", true}, {"--desktop-entry", "", false}};
     for (TOptionSpec& option : TExeResourceOptions::Specs()) options.push_back(std::move(option));
     return options;
 }
@@ -167,7 +167,9 @@ int TPackTool::Build(const TCommandLine& command) {
     if (std::string problem; !resourceOptions.Read(command, problem)) return Usage(problem);
 
     TProjectPacker packer;
-    packer.OnWarning = [this](const std::string& message) { std::fprintf(FErr, "zorv-pack: warning: %s\n", message.c_str()); };
+    packer.OnWarning = [this](const std::string& message) {
+        std::fprintf(FErr, "zorv-pack: warning: %s\n", message.c_str());
+    };
     if (!packer.Load(Utf8Path(command.Positionals()[0]))) return Fail(Failure, packer.ErrorMessage());
 
     const int64_t runtimeSize = TExeUtils::GetFileByteSize(runtime);
@@ -229,7 +231,8 @@ bool TPackTool::OpenArchive(const std::string& path, TAbZipKit& archive) {
         Fail(NoArchive, error);
         return false;
     }
-    if (const std::optional<uint64_t> stubSize = TExeUtils::StubSizeOfBytes(bytes); stubSize && *stubSize <= bytes.size())
+    if (const std::optional<uint64_t> stubSize = TExeUtils::StubSizeOfBytes(bytes);
+        stubSize && *stubSize <= bytes.size())
         bytes.erase(0, static_cast<std::size_t>(*stubSize));
     archive.SetPassword(ZORV_ARCHIVE_PASSWORD);
     try {
@@ -264,10 +267,10 @@ int TPackTool::Cat(const TCommandLine& command) {
     // out block by block as it is produced again: no copy of the whole entry is ever made.
     const TAbExtractStatus check = archive.TryExtractTo(entry, [](const char*, std::size_t) { return true; });
     if (check != TAbExtractStatus::Ok) return Fail(ExtractionFailed, entry + ": " + TAbZipKit::StatusMessage(check));
-    const TAbExtractStatus status = archive.TryExtractTo(entry, [this](const char* data, std::size_t size) {
-        return std::fwrite(data, 1, size, FOut) == size;
-    });
-    if (status != TAbExtractStatus::Ok || std::fflush(FOut) != 0) return Fail(Failure, "cannot write to standard output");
+    const TAbExtractStatus status = archive.TryExtractTo(
+        entry, [this](const char* data, std::size_t size) { return std::fwrite(data, 1, size, FOut) == size; });
+    if (status != TAbExtractStatus::Ok || std::fflush(FOut) != 0)
+        return Fail(Failure, "cannot write to standard output");
     return Success;
 }
 

@@ -44,7 +44,6 @@ std::string Quoted(const fs::path& path) {
     return text;
 }
 
-
 TDosDateTime ModificationTime(const fs::path& path) {
     std::error_code error;
     const fs::file_time_type written = fs::last_write_time(path, error);
@@ -70,7 +69,9 @@ public:
     // must not be packed into itself. Nothing outside `projectDir` enters the archive.
     TTreeWriter(TZipWriter& zip, const TProjectPacker::TWarning& warning, fs::path archivePath,
                 const fs::path& projectDir)
-        : FZip(zip), FWarning(warning), FArchivePath(std::move(archivePath)),
+        : FZip(zip),
+          FWarning(warning),
+          FArchivePath(std::move(archivePath)),
           FProjectRoot(ResolvedFolder(projectDir)) {}
 
     // Whether the file that `path` leads to, every link on the way followed, lies in the project.
@@ -93,10 +94,11 @@ public:
             FError = "Cannot open file \"" + Utf8(path) + "\"";
             return false;
         }
-        const bool added = FZip.AddFile(entryName, ModificationTime(path), [&](char* buffer, std::size_t capacity, std::size_t& got) {
-            got = std::fread(buffer, 1, capacity, file.get());
-            return got > 0 || std::ferror(file.get()) == 0;
-        });
+        const bool added =
+            FZip.AddFile(entryName, ModificationTime(path), [&](char* buffer, std::size_t capacity, std::size_t& got) {
+                got = std::fread(buffer, 1, capacity, file.get());
+                return got > 0 || std::ferror(file.get()) == 0;
+            });
         if (!added) FError = FZip.LastErrorMessage() + " (" + Utf8(path) + ")";
         return added;
     }
@@ -149,7 +151,8 @@ private:
 
 }  // namespace
 
-const char* const TProjectPacker::OptionalFiles[3] = {"zorv-webviewjs", "WebView2LoaderWin64.dll", "WebView2Installer.exe"};
+const char* const TProjectPacker::OptionalFiles[3] = {"zorv-webviewjs", "WebView2LoaderWin64.dll",
+                                                      "WebView2Installer.exe"};
 
 bool TProjectPacker::Fail(std::string message) {
     FErrorMessage = std::move(message);
@@ -183,8 +186,8 @@ bool TProjectPacker::Load(const fs::path& projectDir) {
     FAppId = ini.ReadString("App", "ID", "");
     FAppName = ini.ReadString("App", "Name", "");
     FAppDirName = ini.ReadString("App", "DirName", "");
-    for (const auto& [key, value] : {std::pair<const char*, const std::string*>{"ID", &FAppId}, {"Name", &FAppName},
-                                     {"DirName", &FAppDirName}})
+    for (const auto& [key, value] :
+         {std::pair<const char*, const std::string*>{"ID", &FAppId}, {"Name", &FAppName}, {"DirName", &FAppDirName}})
         if (value->empty()) return Fail(std::string("zorv.ini: \"") + key + "\" in section [App] is missing or empty");
     if (!IsSafeDirName(FAppDirName))
         return Fail("zorv.ini: \"DirName\" must name a folder inside the project (got \"" + FAppDirName + "\")");
@@ -208,7 +211,8 @@ bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
     if (!tree.AddFile(FProjectDir / "zorv.ini", "zorv.ini")) return Fail(tree.Error());
     for (const char* name : OptionalFiles) {
         std::error_code error;
-        if (fs::is_regular_file(FProjectDir / name, error) && !tree.AddFile(FProjectDir / name, name)) return Fail(tree.Error());
+        if (fs::is_regular_file(FProjectDir / name, error) && !tree.AddFile(FProjectDir / name, name))
+            return Fail(tree.Error());
     }
     if (!tree.AddFolder(FProjectDir / Utf8Path(FAppDirName), FAppDirName)) return Fail(tree.Error());
     if (!zip.Finish()) return Fail(zip.LastErrorMessage());

@@ -35,8 +35,9 @@ std::string ReadStart(const fs::path& file) {
 }  // namespace
 
 bool TUrlSpaceAdvice::TextNeedsHttpsSpace(const std::string& text) {
-    static const std::regex uses(R"(type\s*=\s*["']?module|\bimport\s*\(|\bfetch\s*\(|new\s+(Shared)?Worker\s*\(|\bimport\s+[\w{*][^;]*\bfrom\s*["'])",
-                                 std::regex::icase);
+    static const std::regex uses(
+        R"(type\s*=\s*["']?module|\bimport\s*\(|\bfetch\s*\(|new\s+(Shared)?Worker\s*\(|\bimport\s+[\w{*][^;]*\bfrom\s*["'])",
+        std::regex::icase);
     return std::regex_search(text, uses);
 }
 
@@ -46,7 +47,8 @@ bool TUrlSpaceAdvice::NeedsHttpsSpace(const fs::path& appDir) {
         if (!it->is_regular_file(error)) continue;
         const std::string extension = LowerExtension(it->path());
         if (extension == ".mjs") return true;
-        if ((extension == ".html" || extension == ".htm" || extension == ".js") && TextNeedsHttpsSpace(ReadStart(it->path())))
+        if ((extension == ".html" || extension == ".htm" || extension == ".js") &&
+            TextNeedsHttpsSpace(ReadStart(it->path())))
             return true;
     }
     return false;
@@ -62,8 +64,9 @@ std::vector<std::string> TUrlSpaceAdvice::Warnings(const std::string& urlSpace, 
     std::transform(lowered.begin(), lowered.end(), lowered.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (lowered != "https" && NeedsHttpsSpace(appDir)) {
-        warnings.push_back("the application uses module scripts, fetch or workers of its own files, which Windows "
-                           "refuses to file:/// pages; set \"UrlSpace=https\" in zorv.ini");
+        warnings.push_back(
+            "the application uses module scripts, fetch or workers of its own files, which Windows "
+            "refuses to file:/// pages; set \"UrlSpace=https\" in zorv.ini");
     }
     return warnings;
 }

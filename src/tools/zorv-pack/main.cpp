@@ -32,9 +32,7 @@ std::vector<std::string> Utf8Arguments() {
 
 }  // namespace
 
-int main() {
-    return zorv::TPackTool(stdout, stderr).Run(Utf8Arguments());
-}
+int main() { return zorv::TPackTool(stdout, stderr).Run(Utf8Arguments()); }
 #else
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -6,7 +6,7 @@
 #include <cwchar>
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
-GetAvailableCoreWebView2BrowserVersionString(PCWSTR, LPWSTR* versionInfo) {
+    GetAvailableCoreWebView2BrowserVersionString(PCWSTR, LPWSTR* versionInfo) {
     const wchar_t* version = FAKE_BROWSER_VERSION;
     const size_t bytes = (std::wcslen(version) + 1) * sizeof(wchar_t);
     *versionInfo = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));

@@ -108,7 +108,9 @@ HRESULT TStandInNewWindowArgs::put_Handled(BOOL handled) {
     return S_OK;
 }
 HRESULT TStandInNewWindowArgs::get_Handled(BOOL* handled) { return Answer(handled, FHandled); }
-HRESULT TStandInNewWindowArgs::get_IsUserInitiated(BOOL* userInitiated) { return Answer(userInitiated, FUserInitiated); }
+HRESULT TStandInNewWindowArgs::get_IsUserInitiated(BOOL* userInitiated) {
+    return Answer(userInitiated, FUserInitiated);
+}
 
 HRESULT TStandInPermissionArgs::get_Uri(LPWSTR* uri) { return AnswerText(uri, FUri); }
 HRESULT TStandInPermissionArgs::get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* kind) { return Answer(kind, FKind); }

@@ -55,8 +55,8 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE CreateCoreWebView2Environment(
     return CreateCoreWebView2EnvironmentWithOptions(nullptr, nullptr, nullptr, environmentCreatedHandler);
 }
 
-__declspec(dllexport) HRESULT STDAPICALLTYPE GetAvailableCoreWebView2BrowserVersionString(
-    PCWSTR browserExecutableFolder, LPWSTR* versionInfo) {
+__declspec(dllexport) HRESULT STDAPICALLTYPE
+    GetAvailableCoreWebView2BrowserVersionString(PCWSTR browserExecutableFolder, LPWSTR* versionInfo) {
     if (!versionInfo) return E_POINTER;
     const bool installed = TScenario::Instance().RuntimeInstalled();
     TTranscript::Instance().Write({{"event", "versionQuery"},

@@ -441,7 +441,8 @@ void TStandInWebView::LoadPage(const std::string& uri) {
         return;
     }
     FSource = uri;
-    TComPtr<TStandInSourceChangedArgs> sourceChanged = TComPtr<TStandInSourceChangedArgs>::Attach(new TStandInSourceChangedArgs);
+    TComPtr<TStandInSourceChangedArgs> sourceChanged =
+        TComPtr<TStandInSourceChangedArgs>::Attach(new TStandInSourceChangedArgs);
     Raise<ICoreWebView2SourceChangedEventHandler>("SourceChanged", sourceChanged.Get());
     FPage = PageFor(uri, RequestResource(uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT_DOCUMENT));
     const bool errorPage = FPage == TPage::ErrorPage;
@@ -518,8 +519,8 @@ void TStandInWebView::PostPageMessage(const json& step) {
         if (isString) asString = Wide(message.get<std::string>());
     }
     Record({{"event", "webMessage"}, {"json", Utf8(jsonText.c_str())}, {"source", source}});
-    TComPtr<TStandInWebMessageArgs> args = TComPtr<TStandInWebMessageArgs>::Attach(
-        new TStandInWebMessageArgs(Wide(source), jsonText, isString, asString));
+    TComPtr<TStandInWebMessageArgs> args =
+        TComPtr<TStandInWebMessageArgs>::Attach(new TStandInWebMessageArgs(Wide(source), jsonText, isString, asString));
     Raise<ICoreWebView2WebMessageReceivedEventHandler>("WebMessageReceived", args.Get());
 }
 

@@ -51,13 +51,13 @@ public:
 
 class TStandInSettings final : public TNotImplementedSettings {
 public:
-#define ZORV_STANDIN_SETTING(Name)                                                 \
-    HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) override {                   \
-        ZORV_STANDIN_OWN_THREAD();                                                 \
-        if (!value) return E_POINTER;                                              \
-        *value = FValues[#Name];                                                   \
-        return S_OK;                                                               \
-    }                                                                              \
+#define ZORV_STANDIN_SETTING(Name)                               \
+    HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) override { \
+        ZORV_STANDIN_OWN_THREAD();                               \
+        if (!value) return E_POINTER;                            \
+        *value = FValues[#Name];                                 \
+        return S_OK;                                             \
+    }                                                            \
     HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) override { return Put(#Name, value); }
     ZORV_STANDIN_SETTING(IsScriptEnabled)
     ZORV_STANDIN_SETTING(IsWebMessageEnabled)
@@ -91,15 +91,16 @@ public:
     HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
     HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
         LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR javaScript,
+                                            ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
     HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR* title) override;
     HRESULT STDMETHODCALLTYPE get_ContainsFullScreenElement(BOOL* contains) override;
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR const uri,
                                                             COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
-    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(LPCWSTR const uri,
-                                                               COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
+    HRESULT STDMETHODCALLTYPE
+    RemoveWebResourceRequestedFilter(LPCWSTR const uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
     HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL* value) override;
     HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* value) override;
     HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
@@ -115,12 +116,12 @@ public:
 
 #define ZORV_STANDIN_EVENT(Name, HandlerType)                                                            \
     HRESULT STDMETHODCALLTYPE add_##Name(HandlerType* handler, EventRegistrationToken* token) override { \
-        ZORV_STANDIN_OWN_THREAD();                                                                      \
-        return AddHandler(#Name, handler, token);                                                       \
-    }                                                                                                   \
-    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override {                    \
-        ZORV_STANDIN_OWN_THREAD();                                                                      \
-        return RemoveHandler(#Name, token);                                                             \
+        ZORV_STANDIN_OWN_THREAD();                                                                       \
+        return AddHandler(#Name, handler, token);                                                        \
+    }                                                                                                    \
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override {                     \
+        ZORV_STANDIN_OWN_THREAD();                                                                       \
+        return RemoveHandler(#Name, token);                                                              \
     }
     ZORV_STANDIN_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)
     ZORV_STANDIN_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler)
@@ -222,13 +223,13 @@ public:
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
     void MarkCreated() { FWebView->MarkCreated(); }
 
-#define ZORV_STANDIN_CONTROLLER_EVENT(Name, HandlerType)                                          \
+#define ZORV_STANDIN_CONTROLLER_EVENT(Name, HandlerType)                                         \
     HRESULT STDMETHODCALLTYPE add_##Name(HandlerType*, EventRegistrationToken* token) override { \
         ZORV_STANDIN_OWN_THREAD();                                                               \
         if (token) token->value = ++FNextToken;                                                  \
         return S_OK;                                                                             \
     }                                                                                            \
-    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken) override {                  \
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken) override {                   \
         ZORV_STANDIN_OWN_THREAD();                                                               \
         return S_OK;                                                                             \
     }

@@ -30,8 +30,9 @@ void ReportNestedLoop() {
     reported = true;
     TTranscript::Instance().Write(
         {{"event", "nestedMessageLoop"},
-         {"why", "a WebView2 event or completion handler ran a message loop; WebView2 delivers one event "
-                 "at a time and does not support re-entry"}});
+         {"why",
+          "a WebView2 event or completion handler ran a message loop; WebView2 delivers one event "
+          "at a time and does not support re-entry"}});
 }
 
 LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -71,8 +72,8 @@ HWND TThreadPost::CurrentThreadWindow() {
     thread_local HWND window = nullptr;
     if (!window || !::IsWindow(window)) {
         RegisterQueueClass();
-        window = ::CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(),
-                                   nullptr);
+        window =
+            ::CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
     }
     return window;
 }
