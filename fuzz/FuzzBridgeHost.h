@@ -19,18 +19,20 @@ namespace zorv::fuzz {
 // anything: no command runs, no program starts, no folder is deleted.
 class TRecordingOperatingSystem : public IOperatingSystem {
 public:
-    bool ExitWindows(TExitWindowsAction) override { return false; }
+    TStatus ExitWindows(TExitWindowsAction) override { return Denied(); }
     std::vector<std::string> GetWindowsCaptions() override { return {"Fuzz \"window\"", "\x01\xFF"}; }
     std::string GetDosOutput(const std::string& commandLine, const std::string&, bool) override { return commandLine; }
-    bool ShellExec(const std::string&, const std::string&) override { return false; }
-    bool ShellExplore(const std::string&) override { return true; }
-    bool DeleteDirectory(const std::string&) override { return false; }
+    TStatus ShellExec(const std::string&, const std::string&) override { return Denied(); }
+    TStatus ShellExplore(const std::string&) override { return Succeeded(); }
+    TStatus DeleteDirectory(const std::string&) override { return Denied(); }
     std::string GetUserDesktopDirPath() override { return "/desktop/"; }
     std::string GetUserDocumentsDirPath() override { return "/documents/"; }
     std::string GetUserAppDataDirPath() override { return "/appdata/"; }
     std::string GetLocalAppDataDirPath() override { return "/localappdata/"; }
     std::string GetTempDirPath() override { return "/tmp/"; }
-    std::string LastErrorMessage() override { return "Access is denied."; }
+
+private:
+    static TStatus Denied() { return Failure("Access is denied."); }
 };
 
 // A bridge module in runtime mode over the sample archive, wired to the in-memory backend and the

@@ -9,6 +9,7 @@
 #include "bridge/BridgeArguments.h"
 #include "bridge/PagePaths.h"
 #include "bridge/WebMessage.h"
+#include "shared/Result.h"
 #include "shared/LifetimeToken.h"
 
 namespace zorv {
@@ -161,7 +162,7 @@ private:
     void SystemReboot(const std::string& uuid, const TBridgeArguments& args);
     void SystemShutdown(const std::string& uuid, const TBridgeArguments& args);
     void SystemGetPlatform(const std::string& uuid, const TBridgeArguments& args);
-    void SendSystemResult(const std::string& uuid, bool accepted);
+    void SendSystemResult(const std::string& uuid, const TStatus& outcome);
     // Native main menu.
     void MainMenuSetItems(const std::string& uuid, const TBridgeArguments& args);
     void MainMenuUpdateItem(const std::string& uuid, const TBridgeArguments& args);

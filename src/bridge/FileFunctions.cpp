@@ -74,21 +74,26 @@ std::string ReadPath(const TBridgeArguments& args, std::string_view name) {
     return path;
 }
 
+// A failure's message as the JSON text of an error reply.
+template <class T>
+std::string JsonError(const TResult<T>& failed) {
+    return TStrUtils::StringToJsonString(failed.Error());
+}
+
 // A path whose last part is empty ("dir/"), "." or ".." names a folder; writing a file there
 // must fail before any folder on the way is made.
-std::optional<std::string> NotAFileName(const std::string& path) {
+TStatus CheckFileName(const std::string& path) {
     const fs::path name = TPagePaths::ToFsPath(path).filename();
-    if (!name.empty() && name != "." && name != "..") return std::nullopt;
-    return "Cannot create file \"" + path + "\". The path names a folder, not a file";
+    if (!name.empty() && name != "." && name != "..") return Succeeded();
+    return Failure("Cannot create file \"" + path + "\". The path names a folder, not a file");
 }
 
 // Reads `contents`; a value of the wrong type is answered like a failed write.
-std::optional<std::string> ReadContents(const TBridgeArguments& args, std::string& error) {
+TResult<std::string> ReadContents(const TBridgeArguments& args) {
     try {
         return args.ReadString("contents");
     } catch (const std::exception& failure) {
-        error = failure.what();
-        return std::nullopt;
+        return Failure(failure.what());
     }
 }
 
@@ -110,15 +115,12 @@ void TBrowserExternalModule::FilesWriteTextFile(const std::string& uuid, const T
     const std::string filePath = ReadPath(args, "filePath");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
     const std::string path = ResolvePagePath(filePath);
-    if (const std::optional<std::string> error = NotAFileName(path)) {
-        return SendError(uuid, TStrUtils::StringToJsonString(*error));
-    }
+    if (const TStatus named = CheckFileName(path); !named) return SendError(uuid, JsonError(named));
     CreateParentFolders(path);
-    std::string readError;
-    const std::optional<std::string> contents = ReadContents(args, readError);
-    if (!contents) return SendError(uuid, TStrUtils::StringToJsonString(readError));
-    if (const std::optional<std::string> error = TFileReplacer::Write(path, TextFileBytes(*contents))) {
-        return SendError(uuid, TStrUtils::StringToJsonString(*error));
+    const TResult<std::string> contents = ReadContents(args);
+    if (!contents) return SendError(uuid, JsonError(contents));
+    if (const TStatus written = TFileReplacer::Write(path, TextFileBytes(contents.Value())); !written) {
+        return SendError(uuid, JsonError(written));
     }
     SendSuccess(uuid, "true");
 }
@@ -138,16 +140,14 @@ void TBrowserExternalModule::FilesExtractFile(const std::string& uuid, const TBr
     }
     // The target is used as given: relative to the process's current folder, no folders created.
     // The entry goes straight into it, block by block; it replaces the target only when whole.
-    const std::optional<std::string> error =
-        TFileReplacer::WriteFrom(targetFile, [&](const TFileReplacer::TAppend& append) -> std::optional<std::string> {
-            const TAbExtractStatus status =
-                FExeZip->TryExtractTo(entryName, [&append](const char* data, std::size_t size) {
-                    return append({data, size});
-                });
-            if (status == TAbExtractStatus::Ok) return std::nullopt;
-            return std::string(TAbZipKit::StatusMessage(status));
+    const TStatus written = TFileReplacer::WriteFrom(targetFile, [&](const TFileReplacer::TAppend& append) -> TStatus {
+        const TAbExtractStatus status = FExeZip->TryExtractTo(entryName, [&append](const char* data, std::size_t size) {
+            return append({data, size});
         });
-    if (error) return SendError(uuid, TStrUtils::StringToJsonString(*error));
+        if (status == TAbExtractStatus::Ok) return Succeeded();
+        return Failure(std::string(TAbZipKit::StatusMessage(status)));
+    });
+    if (!written) return SendError(uuid, JsonError(written));
     SendSuccess(uuid, "true");
 }
 
@@ -160,7 +160,8 @@ void TBrowserExternalModule::FoldersDirExists(const std::string& uuid, const TBr
 void TBrowserExternalModule::FoldersDeleteDir(const std::string& uuid, const TBridgeArguments& args) {
     const std::string dirPath = ReadPath(args, "dirPath");
     if (dirPath.empty()) return SendError(uuid, "\"Missing dirPath\"");
-    SendSuccess(uuid, Boolean(FServices.operatingSystem->DeleteDirectory(ResolvePagePath(dirPath))));
+    // Only whether the folder is gone reaches the page, as the function has always answered.
+    SendSuccess(uuid, Boolean(FServices.operatingSystem->DeleteDirectory(ResolvePagePath(dirPath)).Ok()));
 }
 
 void TBrowserExternalModule::FoldersGetTempDir(const std::string& uuid, const TBridgeArguments&) {
@@ -187,17 +188,14 @@ void TBrowserExternalModule::Base64DecodeToFile(const std::string& uuid, const T
     const std::string filePath = ReadPath(args, "filePath");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
     const std::string path = ResolvePagePath(filePath);
-    if (const std::optional<std::string> error = NotAFileName(path)) {
-        return SendError(uuid, TStrUtils::StringToJsonString(*error));
-    }
+    if (const TStatus named = CheckFileName(path); !named) return SendError(uuid, JsonError(named));
     CreateParentFolders(path);
-    std::string readError;
-    const std::optional<std::string> contents = ReadContents(args, readError);
-    if (!contents) return SendError(uuid, TStrUtils::StringToJsonString(readError));
-    const TBase64::TDecodeResult decoded = TBase64::Decode(*contents);
-    if (!decoded.ok) return SendError(uuid, TStrUtils::StringToJsonString(decoded.error));
-    if (const std::optional<std::string> error = TFileReplacer::Write(path, decoded.bytes)) {
-        return SendError(uuid, TStrUtils::StringToJsonString(*error));
+    const TResult<std::string> contents = ReadContents(args);
+    if (!contents) return SendError(uuid, JsonError(contents));
+    const TResult<std::string> decoded = TBase64::Decode(contents.Value());
+    if (!decoded) return SendError(uuid, JsonError(decoded));
+    if (const TStatus written = TFileReplacer::Write(path, decoded.Value()); !written) {
+        return SendError(uuid, JsonError(written));
     }
     SendSuccess(uuid, "true");
 }

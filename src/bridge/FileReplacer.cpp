@@ -44,8 +44,8 @@ std::string FinalTarget(const std::string& utf8Path) {
     return followed ? TPagePaths::FromFsPath(path) : utf8Path;
 }
 
-std::string CannotCreate(const std::string& path, const std::string& reason) {
-    return "Cannot create file \"" + path + "\". " + reason;
+TFailure CannotCreate(const std::string& path, const std::string& reason) {
+    return Failure("Cannot create file \"" + path + "\". " + reason);
 }
 
 #ifdef _WIN32
@@ -127,26 +127,26 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 #endif
 
-// Runs the producer into `append`'s file; the message of the first failure, or nothing.
+// Runs the producer into `append`'s file; fails with the message of the first failure.
 template <class TWriteAll, class TLastError, class TMessage>
-std::optional<std::string> Produce(const TFileReplacer::TProducer& produce, const std::string& utf8Path,
-                                   TWriteAll writeAll, TLastError lastError, TMessage message) {
+TStatus Produce(const TFileReplacer::TProducer& produce, const std::string& utf8Path, TWriteAll writeAll,
+                TLastError lastError, TMessage message) {
     decltype(lastError()) writeError = 0;
     const TFileReplacer::TAppend append = [&](std::string_view bytes) {
         if (writeError == 0 && !writeAll(bytes)) writeError = lastError();
         return writeError == 0;
     };
-    std::optional<std::string> sourceError = produce(append);
+    TStatus produced = produce(append);
     if (writeError != 0) return CannotCreate(utf8Path, message(writeError));
-    return sourceError;
+    return produced;
 }
 
 }  // namespace
 
-std::optional<std::string> TFileReplacer::Write(const std::string& utf8Path, std::string_view bytes) {
-    return WriteFrom(utf8Path, [bytes](const TAppend& append) -> std::optional<std::string> {
+TStatus TFileReplacer::Write(const std::string& utf8Path, std::string_view bytes) {
+    return WriteFrom(utf8Path, [bytes](const TAppend& append) -> TStatus {
         append(bytes);
-        return std::nullopt;
+        return Succeeded();
     });
 }
 
@@ -192,8 +192,7 @@ bool Replace(const std::wstring& target, const std::wstring& temporary) {
 
 DWORD LastErrorOr(DWORD fallback) { return GetLastError() ? GetLastError() : fallback; }
 
-std::optional<std::string> ProduceInto(HANDLE file, const TFileReplacer::TProducer& produce,
-                                       const std::string& utf8Path) {
+TStatus ProduceInto(HANDLE file, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
     return Produce(
         produce, utf8Path, [file](std::string_view bytes) { return WriteAll(file, bytes); },
         [] { return LastErrorOr(ERROR_WRITE_FAULT); }, SystemMessage);
@@ -207,25 +206,23 @@ TFileHandle OpenInPlace(const std::wstring& target) {
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-std::optional<std::string> FinishInPlace(TFileHandle& file, const std::string& utf8Path) {
+TStatus FinishInPlace(TFileHandle& file, const std::string& utf8Path) {
     if (!SetEndOfFile(file.Get()) || !file.Close()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
-    return std::nullopt;
+    return Succeeded();
 }
 
 // When no file can be made beside the target (a folder without the right to create files), the
 // target is written where it is; a failure part way leaves it partly written.
-std::optional<std::string> WriteInPlace(const std::string& utf8Path, const std::wstring& target,
-                                        const TFileReplacer::TProducer& produce) {
+TStatus WriteInPlace(const std::string& utf8Path, const std::wstring& target, const TFileReplacer::TProducer& produce) {
     TFileHandle file = OpenInPlace(target);
     if (!file.IsValid()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
-    if (std::optional<std::string> failure = ProduceInto(file.Get(), produce, utf8Path)) return failure;
+    if (TStatus produced = ProduceInto(file.Get(), produce, utf8Path); !produced) return produced;
     return FinishInPlace(file, utf8Path);
 }
 
 // When the target cannot be replaced (another program holds it open without delete sharing), the
 // complete new content is copied into it.
-std::optional<std::string> CopyInPlace(const std::string& utf8Path, const std::wstring& temporary,
-                                       const std::wstring& target) {
+TStatus CopyInPlace(const std::string& utf8Path, const std::wstring& temporary, const std::wstring& target) {
     TFileHandle source(CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     TFileHandle file = OpenInPlace(target);
@@ -242,8 +239,8 @@ std::optional<std::string> CopyInPlace(const std::string& utf8Path, const std::w
     return FinishInPlace(file, utf8Path);
 }
 
-std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::string& targetUtf8,
-                                       const TFileReplacer::TProducer& produce) {
+TStatus WriteTarget(const std::string& utf8Path, const std::string& targetUtf8,
+                    const TFileReplacer::TProducer& produce) {
     const std::wstring target = LongPath(targetUtf8);
     const std::wstring temporary = LongPath(TemporaryNameBeside(targetUtf8));
     TFileHandle file(
@@ -253,34 +250,34 @@ std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::s
         if (IsFile(target)) return WriteInPlace(utf8Path, target, produce);
         return CannotCreate(utf8Path, SystemMessage(error));
     }
-    std::optional<std::string> failure;
+    TStatus outcome;
     try {
-        failure = ProduceInto(file.Get(), produce, utf8Path);
+        outcome = ProduceInto(file.Get(), produce, utf8Path);
     } catch (...) {
         file.Close();
         DeleteFileW(temporary.c_str());
         throw;
     }
-    if (!failure && !file.Close()) failure = CannotCreate(utf8Path, SystemMessage(GetLastError()));
-    if (!failure) {
+    if (outcome && !file.Close()) outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    if (outcome) {
         if (!IsFile(target)) {
             if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                failure = CannotCreate(utf8Path, SystemMessage(GetLastError()));
+                outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
         } else if (!Replace(target, temporary)) {
             // When the replacement cannot be made, the new content goes into the target itself.
-            failure = CopyInPlace(utf8Path, temporary, target);
+            outcome = CopyInPlace(utf8Path, temporary, target);
         }
     }
     file.Close();
     DeleteFileW(temporary.c_str());  // nothing left there after a rename or a replacement
-    return failure;
+    return outcome;
 }
 
 }  // namespace
 #else
 namespace {
 
-std::optional<std::string> ProduceInto(int fd, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
+TStatus ProduceInto(int fd, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
     return Produce(
         produce, utf8Path, [fd](std::string_view bytes) { return WriteAll(fd, bytes); },
         [] { return errno ? errno : EIO; }, [](int error) { return std::string(std::strerror(error)); });
@@ -288,16 +285,16 @@ std::optional<std::string> ProduceInto(int fd, const TFileReplacer::TProducer& p
 
 // FIFOs, devices and files with several names (hard links) are written where they are, as is a
 // file whose owner a new file could not be given, or beside which no file can be made.
-std::optional<std::string> WriteInPlace(const std::string& utf8Path, const std::string& target, mode_t mode,
-                                        const TFileReplacer::TProducer& produce) {
+TStatus WriteInPlace(const std::string& utf8Path, const std::string& target, mode_t mode,
+                     const TFileReplacer::TProducer& produce) {
     // A FIFO without a reader is refused rather than waited for.
     TFileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | (S_ISREG(mode) ? O_TRUNC : O_NONBLOCK)));
     if (!file.IsValid()) return CannotCreate(utf8Path, std::strerror(errno));
     if (!S_ISREG(mode)) ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
-    if (std::optional<std::string> failure = ProduceInto(file.Get(), produce, utf8Path)) return failure;
+    if (TStatus produced = ProduceInto(file.Get(), produce, utf8Path); !produced) return produced;
     if ((S_ISREG(mode) && ::fsync(file.Get()) != 0) || !file.Close())
         return CannotCreate(utf8Path, std::strerror(errno));
-    return std::nullopt;
+    return Succeeded();
 }
 
 // The new file takes the target's owner and mode; false when it cannot have the owner.
@@ -309,8 +306,7 @@ bool TakeOwnerAndMode(int fd, const struct stat& existing) {
     return true;
 }
 
-std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::string& target,
-                                       const TFileReplacer::TProducer& produce) {
+TStatus WriteTarget(const std::string& utf8Path, const std::string& target, const TFileReplacer::TProducer& produce) {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && (!S_ISREG(existing.st_mode) || existing.st_nlink > 1))
@@ -326,9 +322,9 @@ std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::s
         ::unlink(temporary.c_str());
         return WriteInPlace(utf8Path, target, existing.st_mode, produce);
     }
-    std::optional<std::string> failure;
+    TStatus outcome;
     try {
-        failure = ProduceInto(file.Get(), produce, utf8Path);
+        outcome = ProduceInto(file.Get(), produce, utf8Path);
     } catch (...) {
         file.Close();
         ::unlink(temporary.c_str());
@@ -338,21 +334,21 @@ std::optional<std::string> WriteTarget(const std::string& utf8Path, const std::s
     // never leaves an empty file where the old one was. A new file is not waited for: a crash may
     // cost it, but nothing that was there before, and a burst of small new files does not hold the
     // window behind one disk flush each.
-    if (!failure && ((exists && ::fsync(file.Get()) != 0) || !file.Close()))
-        failure = CannotCreate(utf8Path, std::strerror(errno));
-    if (!failure && ::rename(temporary.c_str(), target.c_str()) != 0)
-        failure = CannotCreate(utf8Path, std::strerror(errno));
-    if (failure) {
+    if (outcome && ((exists && ::fsync(file.Get()) != 0) || !file.Close()))
+        outcome = CannotCreate(utf8Path, std::strerror(errno));
+    if (outcome && ::rename(temporary.c_str(), target.c_str()) != 0)
+        outcome = CannotCreate(utf8Path, std::strerror(errno));
+    if (!outcome) {
         file.Close();
         ::unlink(temporary.c_str());
     }
-    return failure;
+    return outcome;
 }
 
 }  // namespace
 #endif
 
-std::optional<std::string> TFileReplacer::WriteFrom(const std::string& utf8Path, const TProducer& produce) {
+TStatus TFileReplacer::WriteFrom(const std::string& utf8Path, const TProducer& produce) {
     // The file system would end the name at the NUL and write another file.
     if (utf8Path.find('\0') != std::string::npos) return CannotCreate(utf8Path, "The name holds a NUL character");
     return WriteTarget(utf8Path, FinalTarget(utf8Path), produce);

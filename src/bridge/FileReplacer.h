@@ -1,8 +1,9 @@
 #pragma once
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "shared/Result.h"
 
 namespace zorv {
 
@@ -16,17 +17,17 @@ namespace zorv {
 class TFileReplacer {
 public:
     TFileReplacer() = delete;
-    // Nothing on success; otherwise a message such as
+    // Fails with a message such as
     // Cannot create file "/x/y.txt". No such file or directory
-    static std::optional<std::string> Write(const std::string& utf8Path, std::string_view bytes);
+    static TStatus Write(const std::string& utf8Path, std::string_view bytes);
 
     // Appends bytes to the new file; false once a write has failed (the failure is then the
     // result of WriteFrom).
     using TAppend = std::function<bool(std::string_view bytes)>;
     // Hands out the content piece by piece, so that no copy of the whole file is needed; gives an
-    // error message to abandon the file, which then leaves the old one (or none) in place.
-    using TProducer = std::function<std::optional<std::string>(const TAppend& append)>;
-    static std::optional<std::string> WriteFrom(const std::string& utf8Path, const TProducer& produce);
+    // failure to abandon the file, which then leaves the old one (or none) in place.
+    using TProducer = std::function<TStatus(const TAppend& append)>;
+    static TStatus WriteFrom(const std::string& utf8Path, const TProducer& produce);
 };
 
 }  // namespace zorv

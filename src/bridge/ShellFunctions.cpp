@@ -16,8 +16,8 @@ namespace zorv {
 namespace {
 
 // The system's message without trailing blanks, control characters or full stops.
-std::string SystemErrorText(IOperatingSystem& os) {
-    std::string text = os.LastErrorMessage();
+std::string SystemErrorText(const TStatus& outcome) {
+    std::string text = outcome.Error();
     while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
     return TStrUtils::StringToJsonString(text);
 }
@@ -55,17 +55,13 @@ void TBrowserExternalModule::ShellExecute(const std::string& uuid, const TBridge
     const std::string filePath = args.ReadString("filePath");
     const std::string arguments = args.ReadString("arguments");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
-    IOperatingSystem& os = *FServices.operatingSystem;
-    if (os.ShellExec(filePath, arguments)) return SendSuccess(uuid, "true");
-    SendError(uuid, SystemErrorText(os));
+    SendSystemResult(uuid, FServices.operatingSystem->ShellExec(filePath, arguments));
 }
 
 void TBrowserExternalModule::ShellExplore(const std::string& uuid, const TBridgeArguments& args) {
     const std::string filePath = args.ReadString("filePath");
     if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
-    IOperatingSystem& os = *FServices.operatingSystem;
-    if (os.ShellExplore(filePath)) return SendSuccess(uuid, "true");
-    SendError(uuid, SystemErrorText(os));
+    SendSystemResult(uuid, FServices.operatingSystem->ShellExplore(filePath));
 }
 
 // The command runs on a worker thread so that the window and other calls stay responsive; its
@@ -110,9 +106,9 @@ void TBrowserExternalModule::ShellWindows(const std::string& uuid, const TBridge
     SendSuccess(uuid, JsonStringList(FServices.operatingSystem->GetWindowsCaptions()));
 }
 
-void TBrowserExternalModule::SendSystemResult(const std::string& uuid, bool accepted) {
-    if (accepted) return SendSuccess(uuid, "true");
-    SendError(uuid, SystemErrorText(*FServices.operatingSystem));
+void TBrowserExternalModule::SendSystemResult(const std::string& uuid, const TStatus& outcome) {
+    if (outcome) return SendSuccess(uuid, "true");
+    SendError(uuid, SystemErrorText(outcome));
 }
 
 void TBrowserExternalModule::SystemLogoff(const std::string& uuid, const TBridgeArguments&) {

@@ -24,15 +24,9 @@ std::string DescribeCharacter(unsigned char c) {
     return std::string("byte 0x") + Hex[c >> 4] + Hex[c & 0x0F];
 }
 
-TBase64::TDecodeResult Failure(std::string message) {
-    TBase64::TDecodeResult result;
-    result.error = std::move(message);
-    return result;
-}
-
 }  // namespace
 
-TBase64::TDecodeResult TBase64::Decode(std::string_view text) {
+TResult<std::string> TBase64::Decode(std::string_view text) {
     // Padding may only close the text: "xx==" or "xxx=" in the last group of four.
     std::size_t dataLength = text.size();
     while (dataLength > 0 && text.size() - dataLength < 2 && text[dataLength - 1] == '=') --dataLength;
@@ -51,9 +45,8 @@ TBase64::TDecodeResult TBase64::Decode(std::string_view text) {
         return Failure("Invalid Base64 text: a single character is left after the last group of four");
     }
 
-    TDecodeResult result;
-    result.ok = true;
-    result.bytes.reserve(dataLength / 4 * 3 + 2);
+    std::string bytes;
+    bytes.reserve(dataLength / 4 * 3 + 2);
     uint32_t bits = 0;
     int bitCount = 0;
     for (std::size_t i = 0; i < dataLength; ++i) {
@@ -61,10 +54,10 @@ TBase64::TDecodeResult TBase64::Decode(std::string_view text) {
         bitCount += 6;
         if (bitCount >= 8) {
             bitCount -= 8;
-            result.bytes += static_cast<char>((bits >> bitCount) & 0xFF);
+            bytes += static_cast<char>((bits >> bitCount) & 0xFF);
         }
     }
-    return result;
+    return bytes;
 }
 
 std::string TBase64::Encode(std::string_view bytes) {

@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+#include "shared/Result.h"
+
 namespace zorv {
 
 // Base64 with the standard alphabet of RFC 4648 ("A"-"Z", "a"-"z", "0"-"9", "+", "/") and "="
@@ -12,13 +14,8 @@ class TBase64 {
 public:
     TBase64() = delete;
 
-    struct TDecodeResult {
-        bool ok = false;
-        std::string bytes;  // the decoded bytes when ok
-        std::string error;  // what is wrong with the text when not ok
-    };
-
-    static TDecodeResult Decode(std::string_view text);
+    // The decoded bytes, or what is wrong with the text.
+    static TResult<std::string> Decode(std::string_view text);
     static std::string Encode(std::string_view bytes);
 };
 

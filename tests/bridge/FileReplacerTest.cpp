@@ -39,7 +39,7 @@ TEST_F(FileReplacerTest, AReplacedFileKeepsItsOwnerAndMode) {
     Put(target, "old");
     ::chmod(target.c_str(), 0640);
     const bool canChown = ::geteuid() == 0 && ::chown(target.c_str(), 1234, 4321) == 0;
-    ASSERT_EQ(TFileReplacer::Write(target, "new"), std::nullopt);
+    ASSERT_EQ(TFileReplacer::Write(target, "new").Error(), "");
     struct stat after {};
     ASSERT_EQ(::stat(target.c_str(), &after), 0);
     EXPECT_EQ(Read(target), "new");
@@ -55,7 +55,7 @@ TEST_F(FileReplacerTest, AFileWithSeveralNamesIsWrittenWhereItIsSoEveryNameSeesT
     const std::string other = Path("second.txt");
     Put(target, "old content");
     ASSERT_EQ(::link(target.c_str(), other.c_str()), 0);
-    ASSERT_EQ(TFileReplacer::Write(target, "new"), std::nullopt);
+    ASSERT_EQ(TFileReplacer::Write(target, "new").Error(), "");
     EXPECT_EQ(Read(other), "new");
     struct stat after {};
     ASSERT_EQ(::stat(target.c_str(), &after), 0);
@@ -67,7 +67,7 @@ TEST_F(FileReplacerTest, AFifoIsWrittenIntoAndStaysAFifo) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);  // a reader that does not wait for a writer
     ASSERT_GE(reader, 0);
-    EXPECT_EQ(TFileReplacer::Write(fifo, "through the pipe"), std::nullopt);
+    EXPECT_EQ(TFileReplacer::Write(fifo, "through the pipe").Error(), "");
     char received[64] = {};
     const ssize_t length = ::read(reader, received, sizeof(received));
     ::close(reader);
@@ -78,9 +78,9 @@ TEST_F(FileReplacerTest, AFifoIsWrittenIntoAndStaysAFifo) {
 TEST_F(FileReplacerTest, AFifoWithoutAReaderIsAnErrorNotAWait) {
     const std::string fifo = Path("lonely");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::optional<std::string> error = TFileReplacer::Write(fifo, "nobody listens");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->rfind("Cannot create file \"" + fifo + "\". ", 0), 0u) << *error;
+    const TStatus written = TFileReplacer::Write(fifo, "nobody listens");
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.Error().rfind("Cannot create file \"" + fifo + "\". ", 0), 0u) << written.Error();
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 

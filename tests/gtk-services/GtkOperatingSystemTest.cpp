@@ -68,24 +68,27 @@ struct TRecordedCalls {
 
     TGtkSystemCalls Calls() {
         return TGtkSystemCalls{
-            [this](const TDBusMethodCall& call, std::string& error) {
+            [this](const TDBusMethodCall& call) -> TStatus {
                 const bool accepted = dbusCalls.size() < dbusOutcomes.size() && dbusOutcomes[dbusCalls.size()];
                 dbusCalls.push_back(call);
-                if (!accepted) error = "refused: " + call.method;
-                return accepted;
+                if (!accepted) return Failure("refused: " + call.method);
+                return Succeeded();
             },
-            [this](const std::vector<std::string>& argv, std::string&) {
+            [this](const std::vector<std::string>& argv) -> TStatus {
                 spawned.push_back(argv);
-                return true;
+                return Succeeded();
             },
-            [this](const std::string& uri, std::string& error) {
+            [this](const std::string& uri) -> TStatus {
                 openedUris.push_back(uri);
-                if (!openUriOutcome) error = "No application is registered as handling this file";
-                return openUriOutcome;
+                if (!openUriOutcome) return Failure("No application is registered as handling this file");
+                return Succeeded();
             },
         };
     }
 };
+
+// The message of a refused request, or "" when it was accepted.
+std::string FailureOf(const TStatus& outcome) { return outcome ? "" : outcome.Error(); }
 
 std::string FileUriOf(const std::string& path) {
     gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
@@ -152,8 +155,7 @@ TEST(DeleteDirectory, RemovesAWholeTreeButNotWhatItsLinksPointTo) {
 TEST(DeleteDirectory, MissingFolderIsFalseWithTheSystemMessage) {
     TTempFolder temp;
     TGtkOperatingSystem os;
-    EXPECT_FALSE(os.DeleteDirectory(temp / "not-there"));
-    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
+    EXPECT_EQ(FailureOf(os.DeleteDirectory(temp / "not-there")), "No such file or directory");
     EXPECT_FALSE(os.DeleteDirectory(""));
 }
 
@@ -162,10 +164,8 @@ TEST(DeleteDirectory, MissingFolderIsFalseWithTheSystemMessage) {
 TEST(ShellExec, MissingFileFailsWithTheSystemMessage) {
     TRecordedCalls recorded;
     TGtkOperatingSystem os(recorded.Calls());
-    EXPECT_FALSE(os.ShellExec("/no/such/program-zorv", ""));
-    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
-    EXPECT_FALSE(os.ShellExec("no-such-program-zorv", "--help"));
-    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
+    EXPECT_EQ(FailureOf(os.ShellExec("/no/such/program-zorv", "")), "No such file or directory");
+    EXPECT_EQ(FailureOf(os.ShellExec("no-such-program-zorv", "--help")), "No such file or directory");
     EXPECT_THAT(recorded.spawned, IsEmpty());
     EXPECT_THAT(recorded.openedUris, IsEmpty());
 }
@@ -180,7 +180,7 @@ TEST(ShellExec, RunsAProgramDetachedWithItsQuotedArguments) {
               true);
 
     TGtkOperatingSystem os;  // the real spawner
-    ASSERT_TRUE(os.ShellExec(script, "one 'two words' \"three\"")) << os.LastErrorMessage();
+    ASSERT_EQ(FailureOf(os.ShellExec(script, "one 'two words' \"three\"")), "");
     for (int i = 0; i < 500 && !fs::exists(marker); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadFile(marker), "[one][two words][three]");
 }
@@ -201,8 +201,7 @@ TEST(ShellExec, UnbalancedQuotesInTheArgumentsFailWithAMessage) {
     WriteFile(temp / "tool", "#!/bin/sh\n", true);
     TRecordedCalls recorded;
     TGtkOperatingSystem os(recorded.Calls());
-    EXPECT_FALSE(os.ShellExec(temp / "tool", "\"open"));
-    EXPECT_FALSE(os.LastErrorMessage().empty());
+    EXPECT_FALSE(FailureOf(os.ShellExec(temp / "tool", "\"open")).empty());
     EXPECT_THAT(recorded.spawned, IsEmpty());
 }
 
@@ -225,17 +224,18 @@ TEST(ShellExec, AHandlerThatRefusesGivesFalseWithItsMessage) {
     TRecordedCalls recorded;
     recorded.openUriOutcome = false;
     TGtkOperatingSystem os(recorded.Calls());
-    EXPECT_FALSE(os.ShellExec("zorv-unknown-scheme:thing", ""));
-    EXPECT_EQ(os.LastErrorMessage(), "No application is registered as handling this file");
+    EXPECT_EQ(FailureOf(os.ShellExec("zorv-unknown-scheme:thing", "")),
+              "No application is registered as handling this file");
 }
 
-TEST(ShellExec, TheLastErrorBelongsToTheThreadThatFailed) {
+TEST(ShellExec, AFailureKeepsItsMessageWhateverOtherThreadsDo) {
     TGtkOperatingSystem os;
-    ASSERT_FALSE(os.ShellExec("/no/such/file-zorv", ""));
+    const TStatus failed = os.ShellExec("/no/such/file-zorv", "");
+    ASSERT_FALSE(failed);
     std::string seenElsewhere = "unset";
-    std::thread([&] { seenElsewhere = os.LastErrorMessage(); }).join();
+    std::thread([&] { seenElsewhere = FailureOf(os.ShellExec("sh", "-c 'exit 0'")); }).join();
     EXPECT_EQ(seenElsewhere, "");
-    EXPECT_EQ(os.LastErrorMessage(), "No such file or directory");
+    EXPECT_EQ(failed.Error(), "No such file or directory");
 }
 
 // --- ShellExplore --------------------------------------------------------------------------
@@ -283,7 +283,7 @@ TEST(ShellExploreOnABus, TheFileManagerIsAskedToShowTheItem) {
     WriteFile(temp / "shown file.txt", "");
 
     TGtkOperatingSystem os;
-    EXPECT_TRUE(os.ShellExplore(temp / "shown file.txt")) << os.LastErrorMessage();
+    EXPECT_EQ(FailureOf(os.ShellExplore(temp / "shown file.txt")), "");
     EXPECT_THAT(fileManager.ShownItems(), ElementsAre(ElementsAre(FileUriOf(temp / "shown file.txt"))));
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
@@ -292,19 +292,18 @@ TEST(ShellExploreOnABus, TheFileManagerIsAskedToShowTheItem) {
 
 class ExitWindowsTest : public ::testing::Test {
 protected:
-    void SetUp() override { unsetenv(kNoSessionEndVariable); }
-    void TearDown() override { unsetenv(kNoSessionEndVariable); }
+    void SetUp() override { unsetenv(NoSessionEndVariable); }
+    void TearDown() override { unsetenv(NoSessionEndVariable); }
 };
 
 TEST_F(ExitWindowsTest, TheTestSwitchFailsWithAMessageAndCallsNothing) {
-    setenv(kNoSessionEndVariable, "1", 1);
+    setenv(NoSessionEndVariable, "1", 1);
     TRecordedCalls recorded;
     recorded.dbusOutcomes = {true, true, true};
     TGtkOperatingSystem os(recorded.Calls());
     for (TExitWindowsAction action :
          {TExitWindowsAction::Logoff, TExitWindowsAction::Reboot, TExitWindowsAction::Shutdown}) {
-        EXPECT_FALSE(os.ExitWindows(action));
-        EXPECT_THAT(os.LastErrorMessage(), ::testing::HasSubstr(kNoSessionEndVariable));
+        EXPECT_THAT(FailureOf(os.ExitWindows(action)), ::testing::HasSubstr(NoSessionEndVariable));
     }
     EXPECT_THAT(recorded.dbusCalls, IsEmpty());
 }
@@ -348,8 +347,7 @@ TEST_F(ExitWindowsTest, LogoffFallsBackFromGnomeToKdeToLogind) {
 TEST_F(ExitWindowsTest, ARefusalIsFalseWithTheManagersMessage) {
     TRecordedCalls recorded;
     TGtkOperatingSystem os(recorded.Calls());
-    EXPECT_FALSE(os.ExitWindows(TExitWindowsAction::Reboot));
-    EXPECT_EQ(os.LastErrorMessage(), "refused: Reboot");
+    EXPECT_EQ(FailureOf(os.ExitWindows(TExitWindowsAction::Reboot)), "refused: Reboot");
 }
 
 TEST_F(ExitWindowsTest, EveryRequestIsWellFormedDBus) {
@@ -433,8 +431,8 @@ TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
 TEST(DefaultHandlersInChild, DISABLED_OpenTheDocumentAndTheUrl) {
     const std::string root = std::getenv("ZORV_OPEN_ROOT");
     TGtkOperatingSystem os;
-    ASSERT_TRUE(os.ShellExec(root + "/notes.txt", "")) << os.LastErrorMessage();
-    ASSERT_TRUE(os.ShellExec("zorv-test:hello-there", "")) << os.LastErrorMessage();
+    ASSERT_EQ(FailureOf(os.ShellExec(root + "/notes.txt", "")), "");
+    ASSERT_EQ(FailureOf(os.ShellExec("zorv-test:hello-there", "")), "");
     const std::string record = root + "/opened.txt";
     auto bothOpened = [&] {
         const std::string opened = ReadFile(record);
@@ -445,8 +443,7 @@ TEST(DefaultHandlersInChild, DISABLED_OpenTheDocumentAndTheUrl) {
     EXPECT_THAT(opened, ::testing::HasSubstr(root + "/notes.txt"));
     EXPECT_THAT(opened, ::testing::HasSubstr("zorv-test:hello-there"));
     // A scheme nobody handles is refused with GIO's message.
-    EXPECT_FALSE(os.ShellExec("zorv-nobody-handles-this:x", ""));
-    EXPECT_FALSE(os.LastErrorMessage().empty());
+    EXPECT_FALSE(FailureOf(os.ShellExec("zorv-nobody-handles-this:x", "")).empty());
 }
 
 // --- Folder getters ------------------------------------------------------------------------

@@ -17,13 +17,13 @@ class Base64Decode : public testing::TestWithParam<TDecodeCase> {};
 
 TEST_P(Base64Decode, Decodes) {
     const auto& c = GetParam();
-    const TBase64::TDecodeResult result = TBase64::Decode(c.text);
+    const TResult<std::string> result = TBase64::Decode(c.text);
     if (c.expected == nullptr) {
-        EXPECT_FALSE(result.ok) << "decoded to: " << result.bytes;
-        EXPECT_FALSE(result.error.empty());
+        EXPECT_FALSE(result) << "decoded to: " << result.Value();
+        EXPECT_FALSE(result.Error().empty());
     } else {
-        ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.bytes, c.expected);
+        ASSERT_TRUE(result) << result.Error();
+        EXPECT_EQ(result.Value(), c.expected);
     }
 }
 
@@ -45,8 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TDecodeCase>& info) { return std::string(info.param.label); });
 
 TEST(Base64Decode, ErrorNamesTheOffendingCharacterAndOffset) {
-    EXPECT_EQ(TBase64::Decode("YWJj:").error, "Invalid Base64 character ':' at offset 4");
-    EXPECT_EQ(TBase64::Decode("YW\nJj").error, "Invalid Base64 character byte 0x0A at offset 2");
+    EXPECT_EQ(TBase64::Decode("YWJj:").Error(), "Invalid Base64 character ':' at offset 4");
+    EXPECT_EQ(TBase64::Decode("YW\nJj").Error(), "Invalid Base64 character byte 0x0A at offset 2");
 }
 
 TEST(Base64RoundTrip, EveryByteValueAndEveryTailLength) {
@@ -57,8 +57,8 @@ TEST(Base64RoundTrip, EveryByteValueAndEveryTailLength) {
         const std::string text = TBase64::Encode(bytes);
         EXPECT_EQ(text.size() % 4, 0u);
         const auto result = TBase64::Decode(text);
-        ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.bytes, bytes) << "length " << length;
+        ASSERT_TRUE(result) << result.Error();
+        EXPECT_EQ(result.Value(), bytes) << "length " << length;
     }
     EXPECT_EQ(TBase64::Encode("abc"), "YWJj");
     EXPECT_EQ(TBase64::Encode("ab"), "YWI=");

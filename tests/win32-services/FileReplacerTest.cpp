@@ -24,7 +24,7 @@ TEST(FileReplacer, AReplacedFileKeepsItsAttributes) {
     const std::wstring target = dir.Path() + L"hidden.txt";
     ASSERT_TRUE(test::WriteBytes(target, "old"));
     ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "new"), std::nullopt);
+    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "new").Error(), "");
     EXPECT_EQ(test::ReadBytes(target), "new");
     EXPECT_NE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
@@ -36,7 +36,7 @@ TEST(FileReplacer, AFileHeldOpenWithoutDeleteSharingIsWrittenInPlace) {
     TFileHandle held(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
-    EXPECT_EQ(TFileReplacer::Write(Utf8(target), "new"), std::nullopt);
+    EXPECT_EQ(TFileReplacer::Write(Utf8(target), "new").Error(), "");
     held.Reset();
     EXPECT_EQ(test::ReadBytes(target), "new");
     WIN32_FIND_DATAW found{};
@@ -54,8 +54,8 @@ TEST(FileReplacer, PathsBeyondTheClassicLengthLimitAreWrittenAndReplaced) {
     }
     const std::wstring target = folder.substr(4) + L"long.txt";
     ASSERT_GT(target.size(), static_cast<std::size_t>(MAX_PATH));
-    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "first"), std::nullopt);
-    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "second"), std::nullopt);
+    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "first").Error(), "");
+    ASSERT_EQ(TFileReplacer::Write(Utf8(target), "second").Error(), "");
     EXPECT_EQ(test::ReadBytes(L"\\\\?\\" + target), "second");
     for (int i = 3; i > 0; --i) {
         DeleteFileW((folder + L"long.txt").c_str());

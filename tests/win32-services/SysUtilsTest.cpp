@@ -113,8 +113,9 @@ TEST(DeleteDirectory, RemovesAWholeTree) {
 TEST(DeleteDirectory, MissingFolderFailsWithAMessage) {
     TScratchDir scratch;
     TWinOperatingSystem os;
-    EXPECT_FALSE(os.DeleteDirectory(TWinText::WideToUtf8(scratch.Path() + L"missing")));
-    EXPECT_FALSE(os.LastErrorMessage().empty());
+    const TStatus outcome = os.DeleteDirectory(TWinText::WideToUtf8(scratch.Path() + L"missing"));
+    EXPECT_FALSE(outcome);
+    EXPECT_FALSE(outcome.Error().empty());
 }
 
 TEST(DeleteDirectory, RefusesEmptyPathsAndWildcards) {
@@ -131,8 +132,9 @@ TEST(ShellExec, StartsAProgram) {
 
 TEST(ShellExec, MissingFileFailsWithTheSystemsMessageWithoutFullStop) {
     TWinOperatingSystem os;
-    ASSERT_FALSE(os.ShellExec(TWinText::WideToUtf8(test::ProgramDir() + L"no-such-program-zorv.exe"), ""));
-    const std::string message = os.LastErrorMessage();
+    const TStatus outcome = os.ShellExec(TWinText::WideToUtf8(test::ProgramDir() + L"no-such-program-zorv.exe"), "");
+    ASSERT_FALSE(outcome);
+    const std::string message = outcome.Error();
     ASSERT_FALSE(message.empty());
     EXPECT_NE(message.back(), '.');
     EXPECT_NE(message.back(), '\n');

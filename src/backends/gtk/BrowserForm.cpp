@@ -11,6 +11,7 @@
 #include "runtime/ResourceResolver.h"
 #include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -64,13 +65,9 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
 
     TGtkSystemCalls calls = TGtkSystemCalls::Real();
     SpawnDetached = [spawn = calls.spawnDetached](const std::vector<std::string>& argv) {
-        std::string error;
-        return spawn(argv, error);
+        return TFailureSink::Passed(spawn(argv));
     };
-    OpenUri = [open = calls.openUri](const std::string& uri) {
-        std::string error;
-        return open(uri, error);
-    };
+    OpenUri = [open = calls.openUri](const std::string& uri) { return TFailureSink::Passed(open(uri)); };
     ChooseDownloadPath = [this](const std::string& suggestedName) {
         TFileDialogOptions options;
         options.title = "Save download";

@@ -30,8 +30,6 @@ namespace zorv {
 
 namespace fs = std::filesystem;
 
-thread_local std::string TGtkOperatingSystem::lastError_;
-
 namespace {
 
 std::string ErrnoText(int code) { return std::strerror(code); }
@@ -57,14 +55,11 @@ std::string AbsolutePath(const std::string& path) {
     return absolute.get();
 }
 
-std::optional<std::string> FileUri(const std::string& absolutePath, std::string& error) {
+TResult<std::string> FileUri(const std::string& absolutePath) {
     GError* rawError = nullptr;
     TGCharOwned uri(g_filename_to_uri(absolutePath.c_str(), nullptr, &rawError));
     TGErrorOwned owned(rawError);
-    if (!uri) {
-        error = GErrorText(rawError);
-        return std::nullopt;
-    }
+    if (!uri) return Failure(GErrorText(rawError));
     return std::string(uri.get());
 }
 
@@ -102,37 +97,31 @@ bool SessionBusConfigured() {
     return g_file_test(socket.get(), G_FILE_TEST_EXISTS);
 }
 
-bool CallDBusForReal(const TDBusMethodCall& call, std::string& error) {
-    if (!call.systemBus && !SessionBusConfigured()) {
-        error = "No session bus";
-        return false;
-    }
+TStatus CallDBusForReal(const TDBusMethodCall& call) {
+    if (!call.systemBus && !SessionBusConfigured()) return Failure("No session bus");
     GError* rawError = nullptr;
     TGObjectOwned<GDBusConnection> bus(
         g_bus_get_sync(call.systemBus ? G_BUS_TYPE_SYSTEM : G_BUS_TYPE_SESSION, nullptr, &rawError));
     if (!bus) {
         TGErrorOwned owned(rawError);
-        error = GErrorText(rawError);
-        return false;
+        return Failure(GErrorText(rawError));
     }
     GVariant* arguments = g_variant_parse(nullptr, call.arguments.c_str(), nullptr, nullptr, &rawError);
     if (arguments == nullptr) {
         TGErrorOwned owned(rawError);
-        error = GErrorText(rawError);
-        return false;
+        return Failure(GErrorText(rawError));
     }
     TGVariantOwned reply(g_dbus_connection_call_sync(
         bus.get(), call.service.c_str(), call.objectPath.c_str(), call.interfaceName.c_str(), call.method.c_str(),
         arguments, nullptr, G_DBUS_CALL_FLAGS_NONE, call.timeoutMs, nullptr, &rawError));
     if (!reply) {
         TGErrorOwned owned(rawError);
-        error = GErrorText(rawError);
-        return false;
+        return Failure(GErrorText(rawError));
     }
-    return true;
+    return Succeeded();
 }
 
-bool SpawnDetachedForReal(const std::vector<std::string>& argv, std::string& error) {
+TStatus SpawnDetachedForReal(const std::vector<std::string>& argv) {
     std::vector<char*> pointers;
     for (const std::string& argument : argv) pointers.push_back(const_cast<char*>(argument.c_str()));
     pointers.push_back(nullptr);
@@ -141,23 +130,21 @@ bool SpawnDetachedForReal(const std::vector<std::string>& argv, std::string& err
     // leaves no zombie behind, whatever the runtime does afterwards.
     if (!g_spawn_async(nullptr, pointers.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, &rawError)) {
         TGErrorOwned owned(rawError);
-        error = GErrorText(rawError);
-        return false;
+        return Failure(GErrorText(rawError));
     }
-    return true;
+    return Succeeded();
 }
 
-bool OpenUriForReal(const std::string& uri, std::string& error) {
+TStatus OpenUriForReal(const std::string& uri) {
     TGObjectOwned<GAppLaunchContext> context;
     if (GdkDisplay* display = gdk_display_get_default())
         context.reset(G_APP_LAUNCH_CONTEXT(gdk_display_get_app_launch_context(display)));
     GError* rawError = nullptr;
     if (!g_app_info_launch_default_for_uri(uri.c_str(), context.get(), &rawError)) {
         TGErrorOwned owned(rawError);
-        error = GErrorText(rawError);
-        return false;
+        return Failure(GErrorText(rawError));
     }
-    return true;
+    return Succeeded();
 }
 
 // --- Window titles from the X server -------------------------------------------------------
@@ -328,24 +315,12 @@ TGtkSystemCalls TGtkSystemCalls::Real() {
     return TGtkSystemCalls{CallDBusForReal, SpawnDetachedForReal, OpenUriForReal};
 }
 
-TGtkOperatingSystem::TGtkOperatingSystem(TGtkSystemCalls calls) : calls_(std::move(calls)) {}
-
-bool TGtkOperatingSystem::Fail(std::string message) {
-    lastError_ = std::move(message);
-    return false;
-}
-
-bool TGtkOperatingSystem::Succeed() {
-    lastError_.clear();
-    return true;
-}
-
-std::string TGtkOperatingSystem::LastErrorMessage() { return lastError_; }
+TGtkOperatingSystem::TGtkOperatingSystem(TGtkSystemCalls calls) : FCalls(std::move(calls)) {}
 
 // --- Ending the session --------------------------------------------------------------------
 
 namespace {
-constexpr int kAuthorizationTimeoutMs = 120000;
+constexpr int AuthorizationTimeoutMs = 120000;
 }  // namespace
 
 std::vector<TDBusMethodCall> TGtkOperatingSystem::SessionEndRequests(TExitWindowsAction action) {
@@ -364,24 +339,25 @@ std::vector<TDBusMethodCall> TGtkOperatingSystem::SessionEndRequests(TExitWindow
         // included, comes back as an error.
         case TExitWindowsAction::Reboot:
             return {{true, login1, "/org/freedesktop/login1", login1 + ".Manager", "Reboot", "(true,)",
-                     kAuthorizationTimeoutMs}};
+                     AuthorizationTimeoutMs}};
         case TExitWindowsAction::Shutdown:
             // A halted machine that stays on is not what a page asking to shut down expects.
             return {{true, login1, "/org/freedesktop/login1", login1 + ".Manager", "PowerOff", "(true,)",
-                     kAuthorizationTimeoutMs}};
+                     AuthorizationTimeoutMs}};
     }
     return {};
 }
 
-bool TGtkOperatingSystem::ExitWindows(TExitWindowsAction action) {
-    const char* disabled = std::getenv(kNoSessionEndVariable);
+TStatus TGtkOperatingSystem::ExitWindows(TExitWindowsAction action) {
+    const char* disabled = std::getenv(NoSessionEndVariable);
     if (disabled != nullptr && std::string(disabled) == "1")
-        return Fail(std::string("Ending the session is turned off (") + kNoSessionEndVariable + "=1)");
-    std::string error = "The session cannot be ended on this system";
+        return Failure(std::string("Ending the session is turned off (") + NoSessionEndVariable + "=1)");
+    TStatus outcome = Failure("The session cannot be ended on this system");
     for (const TDBusMethodCall& request : SessionEndRequests(action)) {
-        if (calls_.callDBus(request, error)) return Succeed();
+        outcome = FCalls.callDBus(request);
+        if (outcome) break;
     }
-    return Fail(error);
+    return outcome;
 }
 
 // --- Window titles -------------------------------------------------------------------------
@@ -413,7 +389,7 @@ std::string TGtkOperatingSystem::GetDosOutput(const std::string& commandLine, co
 
 // --- Shell ---------------------------------------------------------------------------------
 
-bool TGtkOperatingSystem::RunProgram(const std::string& program, const std::string& arguments) {
+TStatus TGtkOperatingSystem::RunProgram(const std::string& program, const std::string& arguments) {
     std::vector<std::string> argv{program};
     TGCharOwned stripped(g_strstrip(g_strdup(arguments.c_str())));
     if (*stripped != '\0') {
@@ -421,24 +397,22 @@ bool TGtkOperatingSystem::RunProgram(const std::string& program, const std::stri
         GError* rawError = nullptr;
         if (!g_shell_parse_argv(arguments.c_str(), nullptr, &parsed, &rawError)) {
             TGErrorOwned owned(rawError);
-            return Fail(GErrorText(rawError));
+            return Failure(GErrorText(rawError));
         }
         TGStrvOwned ownedArgs(parsed);
         for (gchar** argument = parsed; *argument != nullptr; ++argument) argv.emplace_back(*argument);
     }
-    std::string error;
-    return calls_.spawnDetached(argv, error) ? Succeed() : Fail(error);
+    return FCalls.spawnDetached(argv);
 }
 
-bool TGtkOperatingSystem::OpenWithDefaultHandler(const std::string& absolutePath) {
-    std::string error;
-    std::optional<std::string> uri = FileUri(absolutePath, error);
-    if (!uri) return Fail(error);
-    return calls_.openUri(*uri, error) ? Succeed() : Fail(error);
+TStatus TGtkOperatingSystem::OpenWithDefaultHandler(const std::string& absolutePath) {
+    const TResult<std::string> uri = FileUri(absolutePath);
+    if (!uri) return Failure(uri.Error());
+    return FCalls.openUri(uri.Value());
 }
 
-bool TGtkOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
-    if (filePath.empty()) return Fail(ErrnoText(ENOENT));
+TStatus TGtkOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
+    if (filePath.empty()) return Failure(ErrnoText(ENOENT));
     std::error_code ec;
     if (fs::exists(filePath, ec)) {
         const std::string absolute = AbsolutePath(filePath);
@@ -446,31 +420,27 @@ bool TGtkOperatingSystem::ShellExec(const std::string& filePath, const std::stri
         // which takes no arguments from here, as with the shell's "open" verb.
         return IsExecutableFile(absolute) ? RunProgram(absolute, arguments) : OpenWithDefaultHandler(absolute);
     }
-    if (HasUriScheme(filePath)) {
-        std::string error;
-        return calls_.openUri(filePath, error) ? Succeed() : Fail(error);
-    }
+    if (HasUriScheme(filePath)) return FCalls.openUri(filePath);
     if (filePath.find('/') == std::string::npos) {
         TGCharOwned program(g_find_program_in_path(filePath.c_str()));
         if (program) return RunProgram(program.get(), arguments);
     }
-    return Fail(ErrnoText(ENOENT));
+    return Failure(ErrnoText(ENOENT));
 }
 
-bool TGtkOperatingSystem::ShellExplore(const std::string& filePath) {
-    if (filePath.empty()) return Fail(ErrnoText(ENOENT));
+TStatus TGtkOperatingSystem::ShellExplore(const std::string& filePath) {
+    if (filePath.empty()) return Failure(ErrnoText(ENOENT));
     const std::string absolute = AbsolutePath(filePath);
-    std::string error;
-    std::optional<std::string> uri = FileUri(absolute, error);
-    if (!uri) return Fail(error);
-    const char* uris[] = {uri->c_str(), nullptr};
+    const TResult<std::string> uri = FileUri(absolute);
+    if (!uri) return Failure(uri.Error());
+    const char* uris[] = {uri.Value().c_str(), nullptr};
     TDBusMethodCall showItems{false,
                               "org.freedesktop.FileManager1",
                               "/org/freedesktop/FileManager1",
                               "org.freedesktop.FileManager1",
                               "ShowItems",
                               PrintedArguments(g_variant_new("(^ass)", uris, ""))};
-    if (calls_.callDBus(showItems, error)) return Succeed();
+    if (FCalls.callDBus(showItems)) return Succeeded();
     // No file manager answers on the session bus: open the folder that holds the item instead.
     return OpenWithDefaultHandler(NearestExistingFolder(absolute));
 }
@@ -502,18 +472,18 @@ std::string HomeFolder() {
 
 }  // namespace
 
-bool TGtkOperatingSystem::DeleteDirectory(const std::string& dirPath) {
-    if (dirPath.empty()) return Fail(ErrnoText(ENOENT));
+TStatus TGtkOperatingSystem::DeleteDirectory(const std::string& dirPath) {
+    if (dirPath.empty()) return Failure(ErrnoText(ENOENT));
     std::error_code ec;
     const std::optional<fs::path> target = DeletionTarget(dirPath, ec);
-    if (!target) return Fail(ec.message());
+    if (!target) return Failure(ec.message());
     const fs::file_status status = fs::symlink_status(*target, ec);
-    if (ec || !fs::exists(status)) return Fail(ErrnoText(ENOENT));
-    if (IsProtectedFolder(target->string(), HomeFolder(), TFolderPathStyle::Posix)) return Fail(ErrnoText(EPERM));
+    if (ec || !fs::exists(status)) return Failure(ErrnoText(ENOENT));
+    if (IsProtectedFolder(target->string(), HomeFolder(), TFolderPathStyle::Posix)) return Failure(ErrnoText(EPERM));
     // remove_all deletes a symbolic link itself, never what it points to.
     fs::remove_all(*target, ec);
-    if (ec) return Fail(ec.message());
-    return Succeed();
+    if (ec) return Failure(ec.message());
+    return Succeeded();
 }
 
 std::string TGtkOperatingSystem::GetUserDesktopDirPath() { return SpecialDirOrHome(G_USER_DIRECTORY_DESKTOP); }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/OperatingSystem.h"
+#include "shared/Result.h"
 
 namespace zorv {
 
@@ -22,22 +23,22 @@ struct TDBusMethodCall {
     bool operator==(const TDBusMethodCall&) const = default;
 };
 
-// The ways the operating-system services reach outside the process. Each returns true when the
-// request was accepted and otherwise puts a readable message in `error`. Tests replace them to
+// The ways the operating-system services reach outside the process. Each succeeds when the
+// request was accepted and otherwise fails with a readable message. Tests replace them to
 // watch requests that must never run for real (ending the session) or that need a desktop.
 struct TGtkSystemCalls {
-    std::function<bool(const TDBusMethodCall& call, std::string& error)> callDBus;
+    std::function<TStatus(const TDBusMethodCall& call)> callDBus;
     // Starts a program detached from this process (it outlives the runtime, no zombie is left).
-    std::function<bool(const std::vector<std::string>& argv, std::string& error)> spawnDetached;
+    std::function<TStatus(const std::vector<std::string>& argv)> spawnDetached;
     // Opens a URI (file:// included) with the desktop's default handler for it.
-    std::function<bool(const std::string& uri, std::string& error)> openUri;
+    std::function<TStatus(const std::string& uri)> openUri;
 
     static TGtkSystemCalls Real();
 };
 
 // Environment variable that turns ExitWindows into a failure that calls nothing, so that
 // end-to-end tests can drive zorv.system.* safely.
-inline constexpr const char* kNoSessionEndVariable = "ZORV_TEST_NO_SESSION_END";
+inline constexpr const char* NoSessionEndVariable = "ZORV_TEST_NO_SESSION_END";
 
 // The operating-system services on a Linux desktop: commands run by "/bin/sh -c", documents and
 // URLs opened through GIO's default handlers, the file manager over org.freedesktop.FileManager1,
@@ -47,31 +48,26 @@ class TGtkOperatingSystem final : public IOperatingSystem {
 public:
     explicit TGtkOperatingSystem(TGtkSystemCalls calls = TGtkSystemCalls::Real());
 
-    bool ExitWindows(TExitWindowsAction action) override;
+    TStatus ExitWindows(TExitWindowsAction action) override;
     std::vector<std::string> GetWindowsCaptions() override;
     std::string GetDosOutput(const std::string& commandLine, const std::string& workingDir, bool showWindow) override;
-    bool ShellExec(const std::string& filePath, const std::string& arguments) override;
-    bool ShellExplore(const std::string& filePath) override;
-    bool DeleteDirectory(const std::string& dirPath) override;
+    TStatus ShellExec(const std::string& filePath, const std::string& arguments) override;
+    TStatus ShellExplore(const std::string& filePath) override;
+    TStatus DeleteDirectory(const std::string& dirPath) override;
     std::string GetUserDesktopDirPath() override;
     std::string GetUserDocumentsDirPath() override;
     std::string GetUserAppDataDirPath() override;
     std::string GetLocalAppDataDirPath() override;
     std::string GetTempDirPath() override;
-    std::string LastErrorMessage() override;
 
     // The D-Bus requests tried in order for an action; the first one accepted ends the session.
     static std::vector<TDBusMethodCall> SessionEndRequests(TExitWindowsAction action);
 
 private:
-    bool Fail(std::string message);
-    bool Succeed();
-    bool OpenWithDefaultHandler(const std::string& absolutePath);
-    bool RunProgram(const std::string& program, const std::string& arguments);
+    TStatus OpenWithDefaultHandler(const std::string& absolutePath);
+    TStatus RunProgram(const std::string& program, const std::string& arguments);
 
-    TGtkSystemCalls calls_;
-    // Like errno: the message of the last failure on each thread.
-    static thread_local std::string lastError_;
+    TGtkSystemCalls FCalls;
 };
 
 }  // namespace zorv

@@ -36,14 +36,11 @@ std::string HomeFolder() {
 
 }  // namespace
 
-bool TTestOperatingSystem::Refuse() {
-    FLastErrorMessage = FFailureMessage;
-    return false;
-}
+TStatus TTestOperatingSystem::Refuse() const { return Failure(FFailureMessage); }
 
-bool TTestOperatingSystem::ExitWindows(TExitWindowsAction action) {
+TStatus TTestOperatingSystem::ExitWindows(TExitWindowsAction action) {
     FExitRequests.push_back(action);
-    return FExitWindowsAccepts || Refuse();
+    return FExitWindowsAccepts ? Succeeded() : Refuse();
 }
 
 std::string TTestOperatingSystem::GetDosOutput(const std::string& commandLine, const std::string& workingDir,
@@ -65,22 +62,23 @@ std::vector<std::string> TTestOperatingSystem::Commands() const {
     return FCommands;
 }
 
-bool TTestOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
+TStatus TTestOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
     FShellRequests.push_back({"exec", filePath, arguments});
-    return FShellAccepts || Refuse();
+    return FShellAccepts ? Succeeded() : Refuse();
 }
 
-bool TTestOperatingSystem::ShellExplore(const std::string& filePath) {
+TStatus TTestOperatingSystem::ShellExplore(const std::string& filePath) {
     FShellRequests.push_back({"explore", filePath, {}});
-    return FShellAccepts || Refuse();
+    return FShellAccepts ? Succeeded() : Refuse();
 }
 
-bool TTestOperatingSystem::DeleteDirectory(const std::string& dirPath) {
+TStatus TTestOperatingSystem::DeleteDirectory(const std::string& dirPath) {
     std::error_code error;
     const fs::path path = Utf8Path(dirPath);
-    if (!fs::is_directory(path, error)) return false;
+    if (!fs::is_directory(path, error)) return Failure("Not a folder: " + dirPath);
     fs::remove_all(path, error);
-    return !error;
+    if (error) return Failure(error.message());
+    return Succeeded();
 }
 
 std::string TTestOperatingSystem::GetUserDesktopDirPath() {

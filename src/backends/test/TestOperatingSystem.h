@@ -17,18 +17,17 @@ public:
         std::string arguments;
     };
 
-    bool ExitWindows(TExitWindowsAction action) override;
+    TStatus ExitWindows(TExitWindowsAction action) override;
     std::vector<std::string> GetWindowsCaptions() override { return FWindowCaptions; }
     std::string GetDosOutput(const std::string& commandLine, const std::string& workingDir, bool showWindow) override;
-    bool ShellExec(const std::string& filePath, const std::string& arguments) override;
-    bool ShellExplore(const std::string& filePath) override;
-    bool DeleteDirectory(const std::string& dirPath) override;
+    TStatus ShellExec(const std::string& filePath, const std::string& arguments) override;
+    TStatus ShellExplore(const std::string& filePath) override;
+    TStatus DeleteDirectory(const std::string& dirPath) override;
     std::string GetUserDesktopDirPath() override;
     std::string GetUserDocumentsDirPath() override;
     std::string GetUserAppDataDirPath() override;
     std::string GetLocalAppDataDirPath() override;
     std::string GetTempDirPath() override;
-    std::string LastErrorMessage() override { return FLastErrorMessage; }
 
     // What the fakes answer.
     void SetWindowCaptions(std::vector<std::string> captions) { FWindowCaptions = std::move(captions); }
@@ -43,13 +42,12 @@ public:
     std::vector<std::string> Commands() const;
 
 private:
-    bool Refuse();
+    TStatus Refuse() const;
 
     std::vector<std::string> FWindowCaptions;
     bool FShellAccepts = true;
     bool FExitWindowsAccepts = true;
     std::string FFailureMessage = "The system cannot find the file specified.";
-    std::string FLastErrorMessage;
     std::vector<TExitWindowsAction> FExitRequests;
     std::vector<TShellRequest> FShellRequests;
     mutable std::mutex FCommandsMutex;  // commands run on worker threads

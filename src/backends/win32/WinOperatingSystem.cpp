@@ -4,13 +4,13 @@
 
 namespace zorv {
 
-bool TWinOperatingSystem::RememberFailure(bool succeeded) {
-    if (!succeeded) FLastError = GetLastError();
-    return succeeded;
+TStatus TWinOperatingSystem::Outcome(bool succeeded) {
+    if (succeeded) return Succeeded();
+    return Failure(TWinText::WideToUtf8(TSysUtils::SysErrorMessage(GetLastError())));
 }
 
-bool TWinOperatingSystem::ExitWindows(TExitWindowsAction action) {
-    return RememberFailure(TSysUtils::ExitWindows(static_cast<uint32_t>(action)));
+TStatus TWinOperatingSystem::ExitWindows(TExitWindowsAction action) {
+    return Outcome(TSysUtils::ExitWindows(static_cast<uint32_t>(action)));
 }
 
 std::vector<std::string> TWinOperatingSystem::GetWindowsCaptions() {
@@ -25,16 +25,16 @@ std::string TWinOperatingSystem::GetDosOutput(const std::string& commandLine, co
         TSysUtils::GetDosOutput(TWinText::Utf8ToWide(commandLine), TWinText::Utf8ToWide(workingDir), showWindow));
 }
 
-bool TWinOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
-    return RememberFailure(TSysUtils::ShellExec(TWinText::Utf8ToWide(filePath), TWinText::Utf8ToWide(arguments)));
+TStatus TWinOperatingSystem::ShellExec(const std::string& filePath, const std::string& arguments) {
+    return Outcome(TSysUtils::ShellExec(TWinText::Utf8ToWide(filePath), TWinText::Utf8ToWide(arguments)));
 }
 
-bool TWinOperatingSystem::ShellExplore(const std::string& filePath) {
-    return RememberFailure(TSysUtils::ShellExplore(TWinText::Utf8ToWide(filePath)));
+TStatus TWinOperatingSystem::ShellExplore(const std::string& filePath) {
+    return Outcome(TSysUtils::ShellExplore(TWinText::Utf8ToWide(filePath)));
 }
 
-bool TWinOperatingSystem::DeleteDirectory(const std::string& dirPath) {
-    return RememberFailure(TSysUtils::DeleteDirectory(TWinText::Utf8ToWide(dirPath)));
+TStatus TWinOperatingSystem::DeleteDirectory(const std::string& dirPath) {
+    return Outcome(TSysUtils::DeleteDirectory(TWinText::Utf8ToWide(dirPath)));
 }
 
 std::string TWinOperatingSystem::GetUserDesktopDirPath() {
@@ -54,9 +54,5 @@ std::string TWinOperatingSystem::GetLocalAppDataDirPath() {
 }
 
 std::string TWinOperatingSystem::GetTempDirPath() { return TWinText::WideToUtf8(TSysUtils::GetTempDirPath()); }
-
-std::string TWinOperatingSystem::LastErrorMessage() {
-    return TWinText::WideToUtf8(TSysUtils::SysErrorMessage(FLastError));
-}
 
 }  // namespace zorv
