@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MenuBar.h"
 #include "platform/WebView.h"
+#include "shared/FailureSink.h"
 #include "shared/MemIniFile.h"
 #include "shared/StrUtils.h"
 
@@ -126,7 +127,10 @@ void TBrowserExternalModule::EdgeBrowserWebMessageReceived(const TWebMessage& me
     // What escapes a call here has no uuid to answer to; later calls are handled as usual.
     try {
         if (FIsAppDocument && FIsAppDocument(message)) Dispatch(message);
+    } catch (const std::exception& error) {
+        TFailureSink::Report(std::string("A web message could not be handled: ") + error.what());
     } catch (...) {
+        TFailureSink::Report("A web message could not be handled");
     }
     if (!lifetime.Expired()) FCallReply = std::move(outerReply);
 }
@@ -159,6 +163,7 @@ void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
     } catch (const std::exception& error) {
         if (!lifetime.Expired()) SendError(*uuid, TStrUtils::StringToJsonString(error.what()));
     } catch (...) {
+        TFailureSink::Report("A bridge call failed with an exception that carries no message");
         if (!lifetime.Expired()) SendError(*uuid, "\"The call failed\"");
     }
 }

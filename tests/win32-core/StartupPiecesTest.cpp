@@ -38,21 +38,23 @@ TEST(WinStartupHostTest, ArchiveEntryIsCopiedOnceAndAnExistingFileIsKept) {
     ::GetTempPathW(MAX_PATH + 1, temp);
     const std::string path = TWinText::WideToUtf8(temp) + "zorv-extract-once.ini";
     ::DeleteFileW(TWinText::Utf8ToWide(path).c_str());
-    std::string error;
-    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", path, error)) << error;
+    const TStatus extracted = TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", path);
+    ASSERT_TRUE(extracted) << extracted.Error();
     EXPECT_EQ(ReadFileBytes(path), "[App]\nID=zorv-test-app\nName=Zorv Test\nDirName=app\n");
 
     ASSERT_TRUE(WriteFileBytes(path, "replaced by the user"));
-    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", path, error));
+    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", path));
     EXPECT_EQ(ReadFileBytes(path), "replaced by the user");
     ::DeleteFileW(TWinText::Utf8ToWide(path).c_str());
 
     // A missing entry still leaves a file, empty: the runtime check then fails on it.
-    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(*archive, "WebView2LoaderWin64.dll", path, error));
+    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(*archive, "WebView2LoaderWin64.dll", path));
     EXPECT_EQ(ReadFileBytes(path), "");
     ::DeleteFileW(TWinText::Utf8ToWide(path).c_str());
 
-    EXPECT_FALSE(TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", "Z:\\no\\such\\folder\\x.dll", error));
+    const TStatus refused = TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", "Z:\\no\\such\\folder\\x.dll");
+    EXPECT_FALSE(refused);
+    const std::string& error = refused.Error();
     EXPECT_EQ(error.rfind("Cannot create file \"Z:\\no\\such\\folder\\x.dll\". ", 0), 0u) << error;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "backends/gtk/GLibOwned.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -239,6 +240,7 @@ void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void
         TGObjectOwned<JSCValue> value(
             webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &rawError));
         TGErrorOwned error(rawError);
+        if (error) TFailureSink::Report(std::string("A script could not run: ") + error->message);
         pending->completed(error == nullptr);
     };
     webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr,

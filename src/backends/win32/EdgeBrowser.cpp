@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <thread>
 
 #include "backends/win32/ComCallback.h"
@@ -188,9 +189,22 @@ void TEdgeBrowser::ResizeWebView() {
 
 // ---- results ----
 
-bool TEdgeBrowser::RecordResult(TShared& shared, HRESULT result) {
-    std::lock_guard lock(shared.critSec);
-    shared.lastErrorCode = result;
+namespace {
+
+std::string HResultText(HRESULT result) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result));
+    return text;
+}
+
+}  // namespace
+
+bool TEdgeBrowser::RecordResult(TShared& shared, HRESULT result, const TSourcePlace& where) {
+    {
+        std::lock_guard lock(shared.critSec);
+        shared.lastErrorCode = result;
+    }
+    if (FAILED(result)) TFailureSink::Report("WebView2 call failed: " + HResultText(result), where);
     return SUCCEEDED(result);
 }
 

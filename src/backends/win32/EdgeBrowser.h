@@ -12,6 +12,7 @@
 #include "backends/win32/WebView2Abi.h"
 #include "backends/win32/WinHandles.h"
 #include "platform/WebView.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -181,8 +182,12 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControlWindow(HWND parent);
 
-    static bool RecordResult(TShared& shared, HRESULT result);
-    bool ProcessHResult(HRESULT result) { return RecordResult(*FShared, result); }
+    // Keeps the result for LastErrorCode; a failure also goes to the failure sink, with the place
+    // of the call that got it.
+    static bool RecordResult(TShared& shared, HRESULT result, const TSourcePlace& where = TSourcePlace::current());
+    bool ProcessHResult(HRESULT result, const TSourcePlace& where = TSourcePlace::current()) {
+        return RecordResult(*FShared, result, where);
+    }
     void InitializeWebView();
     void CreateEnvironmentCompleted(HRESULT result, ICoreWebView2Environment* environment);
     void CreateCoreWebView2ControllerCompleted(HRESULT result, ICoreWebView2Controller* controller);

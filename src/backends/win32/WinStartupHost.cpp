@@ -16,6 +16,7 @@
 #include "shared/ExeUtils.h"
 #include "shared/LocalizedMessages.h"
 #include "shared/MemIniFile.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -75,17 +76,16 @@ void TWinStartupHost::SetWebView2Environment(const std::string& webView2Dir) {
     ::SetEnvironmentVariableW(L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", nullptr);
 }
 
-bool TWinStartupHost::ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path,
-                                       std::string& error) {
-    if (FileExists(path)) return true;
+TStatus TWinStartupHost::ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path) {
+    if (FileExists(path)) return Succeeded();
     std::string bytes;
     zip.ExtractToStream(entry, bytes);
     TFileHandle file(
         ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
-        error = "Cannot create file \"" + path + "\". " + TWinText::WideToUtf8(TSysUtils::SysErrorMessage(code));
-        return false;
+        return Failure("Cannot create file \"" + path + "\". " +
+                       TWinText::WideToUtf8(TSysUtils::SysErrorMessage(code)));
     }
     DWORD written = 0;
     if (!bytes.empty() &&
@@ -94,10 +94,9 @@ bool TWinStartupHost::ExtractEntryOnce(const TAbZipKit& zip, const std::string& 
         const DWORD code = ::GetLastError();
         file.Reset();
         ::DeleteFileW(Wide(path).c_str());  // a half-written loader would pass for the real one next time
-        error = "Cannot write file \"" + path + "\". " + TWinText::WideToUtf8(TSysUtils::SysErrorMessage(code));
-        return false;
+        return Failure("Cannot write file \"" + path + "\". " + TWinText::WideToUtf8(TSysUtils::SysErrorMessage(code)));
     }
-    return true;
+    return Succeeded();
 }
 
 std::optional<int> TWinStartupHost::PrepareWebEngine(const TRuntimeState& state) {
@@ -107,9 +106,8 @@ std::optional<int> TWinStartupHost::PrepareWebEngine(const TRuntimeState& state)
     const std::string loaderPath = webView2Dir + LoaderFileName;
     TWebView2Loader::SetWebView2LoaderPath(loaderPath);
 
-    std::string error;
-    if (!ExtractEntryOnce(*state.exeZip, LoaderFileName, loaderPath, error)) {
-        ShowFatalError("Application Error", error);
+    if (const TStatus extracted = ExtractEntryOnce(*state.exeZip, LoaderFileName, loaderPath); !extracted) {
+        ShowFatalError("Application Error", extracted.Error());
         return 1;
     }
     SetWebView2Environment(webView2Dir);
@@ -129,8 +127,8 @@ int TWinStartupHost::RunWebView2Installation(const TRuntimeState& state, const s
         return 0;
     }
     const std::string installerPath = state.appDataDir + InstallerFileName;
-    std::string error;
-    ExtractEntryOnce(*state.exeZip, InstallerFileName, installerPath, error);
+    // Without the installer file the installation below fails, and the check after it says so.
+    TFailureSink::Passed(ExtractEntryOnce(*state.exeZip, InstallerFileName, installerPath));
 
     TEdgeInstallerForm installerForm(ini.ReadInteger(App, "InstallFormColor", static_cast<int32_t>(0xFF00001A)),
                                      ini.ReadInteger(App, "InstallIndicatorColor", 1),

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runtime/StartupHost.h"
+#include "shared/Result.h"
 
 namespace zorv {
 
@@ -40,10 +41,9 @@ public:
     static std::string WebView2Dir(const std::string& appDataDir);
     // Sets the four WebView2 variables of the process environment.
     static void SetWebView2Environment(const std::string& webView2Dir);
-    // Writes the archive entry to `path` unless a file is already there. False, with `error` set,
-    // when the file cannot be created.
-    static bool ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path,
-                                 std::string& error);
+    // Writes the archive entry to `path` unless a file is already there; fails when the file
+    // cannot be created.
+    static TStatus ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path);
 
 private:
     // The WebView2 runtime is missing: report it, or offer, run and check the installer carried

@@ -27,11 +27,10 @@ std::optional<std::string> CanonicalVersionKey(const std::string& key) {
 
 std::vector<TOptionSpec> TExeResourceOptions::Specs() { return {{"--icon", "", true}, {"--version-info", "", true}}; }
 
-bool TExeResourceOptions::Read(const TCommandLine& command, std::string& error) {
+TStatus TExeResourceOptions::Read(const TCommandLine& command) {
     FIconPath = command.Option("--icon");
     if (FIconPath && FIconPath->empty()) {
-        error = "--icon needs an .ico file";
-        return false;
+        return Failure("--icon needs an .ico file");
     }
     for (const std::string& item : command.OptionValues("--version-info")) {
         const size_t equals = item.find('=');
@@ -39,34 +38,30 @@ bool TExeResourceOptions::Read(const TCommandLine& command, std::string& error) 
         if (!key) {
             std::string keys;
             for (const std::string& known : TVersionResource::StringKeys()) keys += (keys.empty() ? "" : ", ") + known;
-            error = "--version-info takes KEY=VALUE with KEY one of " + keys + " (got \"" + item + "\")";
-            return false;
+            return Failure("--version-info takes KEY=VALUE with KEY one of " + keys + " (got \"" + item + "\")");
         }
         FVersionStrings[*key] = item.substr(equals + 1);
     }
 #ifndef _WIN32
     if (!Empty()) {
-        error = "--icon and --version-info need the Windows build of zorv-pack";
-        return false;
+        return Failure("--icon and --version-info need the Windows build of zorv-pack");
     }
 #endif
-    return true;
+    return Succeeded();
 }
 
-bool TExeResourceOptions::Apply(const std::string& exePath, std::string& error) const {
+TStatus TExeResourceOptions::Apply(const std::string& exePath) const {
     try {
         if (FIconPath) TExeResources::ChangeExeIcon(exePath, *FIconPath);
     } catch (const EExeResourceError& e) {
-        error = (FIconPath ? "--icon " + *FIconPath + ": " : std::string()) + e.what();
-        return false;
+        return Failure((FIconPath ? "--icon " + *FIconPath + ": " : std::string()) + e.what());
     }
     if (!FVersionStrings.empty() && !TExeResources::UpdateExeVersionStrings(exePath, FVersionStrings)) {
-        error =
+        return Failure(
             "cannot rewrite the version strings of the runtime copy (it has no version resource, or it cannot be "
-            "written)";
-        return false;
+            "written)");
     }
-    return true;
+    return Succeeded();
 }
 
 }  // namespace zorv

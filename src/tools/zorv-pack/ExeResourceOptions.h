@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "shared/Result.h"
+
 namespace zorv {
 
 class TCommandLine;
@@ -18,11 +20,11 @@ class TExeResourceOptions {
 public:
     static std::vector<TOptionSpec> Specs();
 
-    // Reads the options from a parsed command; false with `error` set for a malformed one.
-    bool Read(const TCommandLine& command, std::string& error);
+    // Reads the options from a parsed command; fails for a malformed one.
+    TStatus Read(const TCommandLine& command);
     bool Empty() const { return !FIconPath && FVersionStrings.empty(); }
-    // Applies them to the executable; false with `error` set when an edit failed.
-    bool Apply(const std::string& exePath, std::string& error) const;
+    // Applies them to the executable; fails when an edit failed.
+    TStatus Apply(const std::string& exePath) const;
 
     const std::optional<std::string>& IconPath() const { return FIconPath; }
     const std::map<std::string, std::string>& VersionStrings() const { return FVersionStrings; }

@@ -164,7 +164,7 @@ int TPackTool::Build(const TCommandLine& command) {
     if (!output || output->empty()) return Usage("build needs -o OUTPUT");
     const std::string runtime = command.Option("--runtime").value_or(DefaultRuntimePath());
     TExeResourceOptions resourceOptions;
-    if (std::string problem; !resourceOptions.Read(command, problem)) return Usage(problem);
+    if (const TStatus read = resourceOptions.Read(command); !read) return Usage(read.Error());
 
     TProjectPacker packer;
     packer.OnWarning = [this](const std::string& message) {
@@ -201,7 +201,8 @@ int TPackTool::Build(const TCommandLine& command) {
     if (!fs::copy_file(Utf8Path(runtime), exe.Path(), fs::copy_options::overwrite_existing, error))
         return Fail(Failure, "cannot copy the runtime to \"" + Utf8(exe.Path()) + "\": " + error.message());
     // Resources are rewritten before the archive is appended: the update rewrites the whole file.
-    if (std::string problem; !resourceOptions.Apply(Utf8(exe.Path()), problem)) return Fail(Failure, problem);
+    if (const TStatus applied = resourceOptions.Apply(Utf8(exe.Path())); !applied)
+        return Fail(Failure, applied.Error());
 
     TExeUtils exeUtils;
     std::unique_ptr<TProgressBar> progress;
