@@ -23,16 +23,16 @@ class TTempFolder {
 public:
     TTempFolder() {
         std::string pattern = (fs::temp_directory_path() / "zorv-dialogs-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        FPath = mkdtemp(pattern.data());
     }
     ~TTempFolder() {
         std::error_code ec;
-        fs::remove_all(path_, ec);
+        fs::remove_all(FPath, ec);
     }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
 
 private:
-    fs::path path_;
+    fs::path FPath;
 };
 
 std::vector<std::string> FilterNames(GtkFileChooser* chooser) {

@@ -33,17 +33,17 @@ class TTempFolder {
 public:
     TTempFolder() {
         std::string pattern = (fs::temp_directory_path() / "zorv-os-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        FPath = mkdtemp(pattern.data());
     }
     ~TTempFolder() {
         std::error_code ec;
-        fs::remove_all(path_, ec);
+        fs::remove_all(FPath, ec);
     }
-    const fs::path& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& Path() const { return FPath; }
+    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
 
 private:
-    fs::path path_;
+    fs::path FPath;
 };
 
 void WriteFile(const std::string& path, const std::string& contents, bool executable = false) {

@@ -70,34 +70,34 @@ class ThemeSwitching : public ::testing::Test {
 protected:
     void SetUp() override {
         ZORV_REQUIRE_DISPLAY();
-        window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        FWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-        menuBar_ = gtk_menu_bar_new();
-        gtk_menu_shell_append(GTK_MENU_SHELL(menuBar_), gtk_menu_item_new_with_label("File"));
-        label_ = gtk_label_new("text");
-        gtk_container_add(GTK_CONTAINER(box), menuBar_);
-        gtk_container_add(GTK_CONTAINER(box), label_);
-        gtk_container_add(GTK_CONTAINER(window_), box);
-        gtk_widget_show_all(window_);
-        test::RunUntil([&] { return gtk_widget_get_mapped(window_); });
+        FMenuBar = gtk_menu_bar_new();
+        gtk_menu_shell_append(GTK_MENU_SHELL(FMenuBar), gtk_menu_item_new_with_label("File"));
+        FLabel = gtk_label_new("text");
+        gtk_container_add(GTK_CONTAINER(box), FMenuBar);
+        gtk_container_add(GTK_CONTAINER(box), FLabel);
+        gtk_container_add(GTK_CONTAINER(FWindow), box);
+        gtk_widget_show_all(FWindow);
+        test::RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
     }
     void TearDown() override {
-        engine_.reset();
-        if (window_ != nullptr) gtk_widget_destroy(window_);
+        FEngine.reset();
+        if (FWindow != nullptr) gtk_widget_destroy(FWindow);
     }
     // Restyling happens on the window's next frame.
     void Apply(const std::string& name, uint32_t expectedWindow) {
-        engine_->ApplyTheme(name);
+        FEngine->ApplyTheme(name);
         test::RunUntil([&] { return WindowColour() == expectedWindow; }, std::chrono::seconds(2));
     }
-    uint32_t WindowColour() { return Rgb(StyleColor(window_, "background-color")); }
-    uint32_t MenuBarColour() { return Rgb(StyleColor(menuBar_, "background-color")); }
-    uint32_t TextColour() { return Rgb(StyleColor(label_, "color")); }
+    uint32_t WindowColour() { return Rgb(StyleColor(FWindow, "background-color")); }
+    uint32_t MenuBarColour() { return Rgb(StyleColor(FMenuBar, "background-color")); }
+    uint32_t TextColour() { return Rgb(StyleColor(FLabel, "color")); }
 
-    std::unique_ptr<TGtkThemeEngine> engine_ = std::make_unique<TGtkThemeEngine>();
-    GtkWidget* window_ = nullptr;
-    GtkWidget* menuBar_ = nullptr;
-    GtkWidget* label_ = nullptr;
+    std::unique_ptr<TGtkThemeEngine> FEngine = std::make_unique<TGtkThemeEngine>();
+    GtkWidget* FWindow = nullptr;
+    GtkWidget* FMenuBar = nullptr;
+    GtkWidget* FLabel = nullptr;
 };
 
 TEST_F(ThemeSwitching, EachStyleRepaintsTheOpenWindowAndWindowsBringsBackTheSystemLook) {
@@ -140,7 +140,7 @@ TEST_F(ThemeSwitching, DisabledMenuItemsStayDimUnderThePointer) {
 
 TEST_F(ThemeSwitching, AnUnknownNameKeepsTheCurrentTheme) {
     Apply("Carbon", TGtkThemeEngine::FindPalette("Carbon")->window);
-    engine_->ApplyTheme("No Such Theme");
+    FEngine->ApplyTheme("No Such Theme");
     test::Pump(std::chrono::milliseconds(100));
     EXPECT_EQ(WindowColour(), TGtkThemeEngine::FindPalette("Carbon")->window);
 }
@@ -149,7 +149,7 @@ TEST_F(ThemeSwitching, TheEngineTakesItsStyleWithItWhenItGoes) {
     const uint32_t systemWindow = WindowColour();
     Apply("Windows10 Dark", TGtkThemeEngine::FindPalette("Windows10 Dark")->window);
     ASSERT_NE(WindowColour(), systemWindow);
-    engine_.reset();
+    FEngine.reset();
     test::RunUntil([&] { return WindowColour() == systemWindow; }, std::chrono::seconds(2));
     EXPECT_EQ(WindowColour(), systemWindow);
 }

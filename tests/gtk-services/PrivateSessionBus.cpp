@@ -20,41 +20,41 @@ std::unique_ptr<TPrivateSessionBus> TPrivateSessionBus::Start() {
                                   &pid, nullptr, &out, nullptr, nullptr))
         return nullptr;
     std::unique_ptr<TPrivateSessionBus> bus(new TPrivateSessionBus);
-    bus->pid_ = pid;
+    bus->FPid = pid;
     // The address is the daemon's first line of output.
     char c = 0;
-    while (read(out, &c, 1) == 1 && c != '\n') bus->address_ += c;
+    while (read(out, &c, 1) == 1 && c != '\n') bus->FAddress += c;
     close(out);
-    if (bus->address_.empty()) return nullptr;
+    if (bus->FAddress.empty()) return nullptr;
     return bus;
 }
 
 TPrivateSessionBus::~TPrivateSessionBus() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    kill(FPid, SIGTERM);
+    waitpid(FPid, nullptr, 0);
 }
 
 TFakeFileManager::TFakeFileManager(const std::string& busAddress)
-    : context_(g_main_context_new()), loop_(g_main_loop_new(context_, FALSE)) {
-    thread_ = std::thread([this, busAddress] {
-        g_main_context_push_thread_default(context_);
+    : FContext(g_main_context_new()), FLoop(g_main_loop_new(FContext, FALSE)) {
+    FThread = std::thread([this, busAddress] {
+        g_main_context_push_thread_default(FContext);
         Serve(busAddress);
-        g_main_context_pop_thread_default(context_);
-        finished_ = true;
+        g_main_context_pop_thread_default(FContext);
+        FFinished = true;
     });
-    for (int i = 0; i < 500 && !ready_ && !finished_; ++i) g_usleep(10000);
+    for (int i = 0; i < 500 && !FReady && !FFinished; ++i) g_usleep(10000);
 }
 
 TFakeFileManager::~TFakeFileManager() {
-    g_main_loop_quit(loop_);
-    thread_.join();
-    g_main_loop_unref(loop_);
-    g_main_context_unref(context_);
+    g_main_loop_quit(FLoop);
+    FThread.join();
+    g_main_loop_unref(FLoop);
+    g_main_context_unref(FContext);
 }
 
 std::vector<std::vector<std::string>> TFakeFileManager::ShownItems() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return shown_;
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FShown;
 }
 
 void TFakeFileManager::OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
@@ -67,8 +67,8 @@ void TFakeFileManager::OnMethodCall(GDBusConnection*, const gchar*, const gchar*
         std::vector<std::string> items;
         for (const gchar** uri = uris; uri != nullptr && *uri != nullptr; ++uri) items.emplace_back(*uri);
         g_free(uris);
-        std::lock_guard<std::mutex> lock(self->mutex_);
-        self->shown_.push_back(items);
+        std::lock_guard<std::mutex> lock(self->FMutex);
+        self->FShown.push_back(items);
     }
     g_dbus_method_invocation_return_value(invocation, nullptr);
 }
@@ -100,13 +100,13 @@ void TFakeFileManager::Serve(const std::string& busAddress) {
         g_source_set_callback(
             idle,
             [](gpointer self) {
-                static_cast<TFakeFileManager*>(self)->ready_ = true;
+                static_cast<TFakeFileManager*>(self)->FReady = true;
                 return G_SOURCE_REMOVE;
             },
             this, nullptr);
-        g_source_attach(idle, context_);
+        g_source_attach(idle, FContext);
         g_source_unref(idle);
-        g_main_loop_run(loop_);
+        g_main_loop_run(FLoop);
     }
     g_dbus_connection_unregister_object(connection, object);
     g_dbus_node_info_unref(node);

@@ -19,12 +19,12 @@ public:
     TPrivateSessionBus(const TPrivateSessionBus&) = delete;
     TPrivateSessionBus& operator=(const TPrivateSessionBus&) = delete;
 
-    const std::string& Address() const { return address_; }
+    const std::string& Address() const { return FAddress; }
 
 private:
     TPrivateSessionBus() = default;
-    std::string address_;
-    int pid_ = 0;
+    std::string FAddress;
+    int FPid = 0;
 };
 
 // Serves org.freedesktop.FileManager1 on a bus from a thread of its own, recording the URIs
@@ -36,7 +36,7 @@ public:
     TFakeFileManager(const TFakeFileManager&) = delete;
     TFakeFileManager& operator=(const TFakeFileManager&) = delete;
 
-    bool Ready() const { return ready_; }
+    bool Ready() const { return FReady; }
     std::vector<std::vector<std::string>> ShownItems();
 
 private:
@@ -44,13 +44,13 @@ private:
     static void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
                              GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self);
 
-    std::mutex mutex_;
-    std::vector<std::vector<std::string>> shown_;
-    GMainContext* context_;
-    GMainLoop* loop_;
-    std::atomic<bool> ready_ = false;
-    std::atomic<bool> finished_ = false;
-    std::thread thread_;
+    std::mutex FMutex;
+    std::vector<std::vector<std::string>> FShown;
+    GMainContext* FContext;
+    GMainLoop* FLoop;
+    std::atomic<bool> FReady = false;
+    std::atomic<bool> FFinished = false;
+    std::thread FThread;
 };
 
 }  // namespace zorv::test

@@ -21,10 +21,10 @@ std::unique_ptr<TXlibWindow> TXlibWindow::Open(const std::string& title, bool ma
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return nullptr;
     std::unique_ptr<TXlibWindow> made(new TXlibWindow);
-    made->display_ = display;
-    made->window_ = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 100, 50, 0, 0, 0);
-    SetTitle(display, made->window_, title);
-    if (map) XMapWindow(display, made->window_);
+    made->FDisplay = display;
+    made->FWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 100, 50, 0, 0, 0);
+    SetTitle(display, made->FWindow, title);
+    if (map) XMapWindow(display, made->FWindow);
     XSync(display, False);
     return made;
 }
@@ -32,8 +32,8 @@ std::unique_ptr<TXlibWindow> TXlibWindow::Open(const std::string& title, bool ma
 std::unique_ptr<TXlibWindow> TXlibWindow::OpenFramed(const std::string& frameTitle, const std::string& clientTitle) {
     std::unique_ptr<TXlibWindow> frame = Open(frameTitle, true);
     if (!frame) return nullptr;
-    Display* display = static_cast<Display*>(frame->display_);
-    Window client = XCreateSimpleWindow(display, frame->window_, 0, 0, 100, 50, 0, 0, 0);
+    Display* display = static_cast<Display*>(frame->FDisplay);
+    Window client = XCreateSimpleWindow(display, frame->FWindow, 0, 0, 100, 50, 0, 0, 0);
     SetTitle(display, client, clientTitle);
     const Atom wmState = XInternAtom(display, "WM_STATE", False);
     const long normalState[2] = {NormalState, 0};
@@ -62,8 +62,8 @@ bool TXlibWindow::WindowManagerRunning() {
 }
 
 TXlibWindow::~TXlibWindow() {
-    Display* display = static_cast<Display*>(display_);
-    XDestroyWindow(display, window_);
+    Display* display = static_cast<Display*>(FDisplay);
+    XDestroyWindow(display, FWindow);
     XCloseDisplay(display);
 }
 

@@ -21,8 +21,8 @@ public:
 
 private:
     TXlibWindow() = default;
-    void* display_ = nullptr;
-    unsigned long window_ = 0;
+    void* FDisplay = nullptr;
+    unsigned long FWindow = 0;
 };
 
 }  // namespace zorv::test

@@ -22,12 +22,10 @@ constexpr guint PulseIntervalMs = 100;
 WebKitWebContext* NewWebContext(const std::string& dataDir) {
     if (dataDir.empty()) return webkit_web_context_new_ephemeral();
     const std::string base = dataDir + "WebKit";
-    WebKitWebsiteDataManager* manager = WEBKIT_WEBSITE_DATA_MANAGER(
+    const TGObjectOwned<WebKitWebsiteDataManager> manager(WEBKIT_WEBSITE_DATA_MANAGER(
         g_object_new(WEBKIT_TYPE_WEBSITE_DATA_MANAGER, "base-data-directory", (base + "/data").c_str(),
-                     "base-cache-directory", (base + "/cache").c_str(), nullptr));
-    WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
-    g_object_unref(manager);
-    return context;
+                     "base-cache-directory", (base + "/cache").c_str(), nullptr)));
+    return webkit_web_context_new_with_website_data_manager(manager.get());
 }
 
 std::string ExecutableFolder() {

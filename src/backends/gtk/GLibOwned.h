@@ -1,6 +1,7 @@
 #pragma once
 #include <glib-object.h>
 #include <glib.h>
+#include <gtk/gtk.h>
 
 #include <memory>
 
@@ -23,6 +24,18 @@ struct TGStrvFree {
 struct TGVariantUnref {
     void operator()(GVariant* value) const { g_variant_unref(value); }
 };
+// A widget held by a counted reference of its own: destroyed (taken from its parent, its
+// signals dropped), then released.
+struct TWidgetRelease {
+    void operator()(GtkWidget* widget) const {
+        gtk_widget_destroy(widget);
+        g_object_unref(widget);
+    }
+};
+// Frees the list's cells only; the items stay their owners'.
+struct TGListFree {
+    void operator()(GList* list) const { g_list_free(list); }
+};
 
 template <typename T>
 using TGObjectOwned = std::unique_ptr<T, TGObjectUnref>;
@@ -30,5 +43,14 @@ using TGErrorOwned = std::unique_ptr<GError, TGErrorFree>;
 using TGCharOwned = std::unique_ptr<gchar, TGFree>;
 using TGStrvOwned = std::unique_ptr<gchar*, TGStrvFree>;
 using TGVariantOwned = std::unique_ptr<GVariant, TGVariantUnref>;
+using TGListOwned = std::unique_ptr<GList, TGListFree>;
+using TWidgetOwned = std::unique_ptr<GtkWidget, TWidgetRelease>;
+
+// Takes a counted reference to a new widget, so that it lives until its owner goes, whatever its
+// container does.
+inline TWidgetOwned SinkWidget(GtkWidget* widget) {
+    g_object_ref_sink(widget);
+    return TWidgetOwned(widget);
+}
 
 }  // namespace zorv

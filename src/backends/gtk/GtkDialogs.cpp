@@ -13,13 +13,13 @@ namespace {
 // Marks a flag for the lifetime of a dialog.
 class TRunningFlag {
 public:
-    explicit TRunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TRunningFlag() { flag_ = false; }
+    explicit TRunningFlag(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~TRunningFlag() { FFlag = false; }
     TRunningFlag(const TRunningFlag&) = delete;
     TRunningFlag& operator=(const TRunningFlag&) = delete;
 
 private:
-    bool& flag_;
+    bool& FFlag;
 };
 
 struct TWidgetDestroy {
@@ -27,13 +27,12 @@ struct TWidgetDestroy {
 };
 
 GtkWindow* FindActiveTopLevel() {
-    GList* windows = gtk_window_list_toplevels();
+    const TGListOwned windows(gtk_window_list_toplevels());
     GtkWindow* active = nullptr;
-    for (GList* item = windows; item != nullptr && active == nullptr; item = item->next) {
+    for (GList* item = windows.get(); item != nullptr && active == nullptr; item = item->next) {
         GtkWindow* window = GTK_WINDOW(item->data);
         if (gtk_window_is_active(window)) active = window;
     }
-    g_list_free(windows);
     return active;
 }
 
@@ -51,9 +50,9 @@ void SetInitialFileName(GtkFileChooser* chooser, const std::string& fileName) {
 
 }  // namespace
 
-TGtkDialogs::TGtkDialogs(TActiveWindow activeWindow) : activeWindow_(std::move(activeWindow)) {}
+TGtkDialogs::TGtkDialogs(TActiveWindow activeWindow) : FActiveWindow(std::move(activeWindow)) {}
 
-GtkWindow* TGtkDialogs::ActiveWindow() const { return activeWindow_ ? activeWindow_() : FindActiveTopLevel(); }
+GtkWindow* TGtkDialogs::ActiveWindow() const { return FActiveWindow ? FActiveWindow() : FindActiveTopLevel(); }
 
 std::string TGtkDialogs::CaseInsensitivePattern(const std::string& mask) {
     std::string pattern;
@@ -87,7 +86,7 @@ GtkFileFilter* TGtkDialogs::MakeFilter(const TFileType& fileType) {
 }
 
 std::optional<std::string> TGtkDialogs::RunFileChooser(bool save, const TFileDialogOptions& options) {
-    bool& running = save ? saveDialogRunning_ : openDialogRunning_;
+    bool& running = save ? FSaveDialogRunning : FOpenDialogRunning;
     if (running) return std::nullopt;
     TRunningFlag flag(running);
 

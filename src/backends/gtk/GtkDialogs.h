@@ -35,11 +35,11 @@ private:
     std::optional<std::string> RunFileChooser(bool save, const TFileDialogOptions& options);
     GtkWindow* ActiveWindow() const;
 
-    TActiveWindow activeWindow_;
+    TActiveWindow FActiveWindow;
     // While a dialog of a kind is open (its nested loop may dispatch another call), a second
     // call of that kind is answered as cancelled instead of stacking a second dialog.
-    bool openDialogRunning_ = false;
-    bool saveDialogRunning_ = false;
+    bool FOpenDialogRunning = false;
+    bool FSaveDialogRunning = false;
 };
 
 }  // namespace zorv

@@ -291,14 +291,13 @@ private:
 // The titles of this process's own top-level windows (menus and other pop-ups left out).
 std::vector<std::string> OwnWindowTitles() {
     std::vector<std::string> titles;
-    GList* windows = gtk_window_list_toplevels();
-    for (GList* item = windows; item != nullptr; item = item->next) {
+    const TGListOwned windows(gtk_window_list_toplevels());
+    for (GList* item = windows.get(); item != nullptr; item = item->next) {
         GtkWindow* window = GTK_WINDOW(item->data);
         const char* title = gtk_window_get_title(window);
         if (gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL && title != nullptr && !IsBlank(title))
             titles.emplace_back(title);
     }
-    g_list_free(windows);
     return titles;
 }
 

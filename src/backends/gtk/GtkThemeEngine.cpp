@@ -146,11 +146,10 @@ TGtkThemeEngine::TGtkThemeEngine() = default;
 TGtkThemeEngine::~TGtkThemeEngine() { RemoveProvider(); }
 
 void TGtkThemeEngine::RemoveProvider() {
-    if (provider_ == nullptr) return;
+    if (FProvider == nullptr) return;
     if (GdkScreen* screen = gdk_screen_get_default())
-        gtk_style_context_remove_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider_));
-    g_object_unref(provider_);
-    provider_ = nullptr;
+        gtk_style_context_remove_provider_for_screen(screen, GTK_STYLE_PROVIDER(FProvider.get()));
+    FProvider.reset();
 }
 
 void TGtkThemeEngine::ApplyTheme(const std::string& catalogueName) {
@@ -162,13 +161,13 @@ void TGtkThemeEngine::ApplyTheme(const std::string& catalogueName) {
     }
     const TThemePalette* palette = FindPalette(catalogueName);
     if (palette == nullptr) return;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, StyleSheet(*palette).c_str(), -1, nullptr);
+    TGObjectOwned<GtkCssProvider> provider(gtk_css_provider_new());
+    gtk_css_provider_load_from_data(provider.get(), StyleSheet(*palette).c_str(), -1, nullptr);
     // The new sheet goes in before the old one leaves, so windows never flash the system look.
-    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
+    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider.get()),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     RemoveProvider();
-    provider_ = provider;
+    FProvider = std::move(provider);
 }
 
 }  // namespace zorv

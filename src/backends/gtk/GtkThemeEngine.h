@@ -4,9 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "backends/gtk/GLibOwned.h"
 #include "platform/ThemeEngine.h"
-
-typedef struct _GtkCssProvider GtkCssProvider;
 
 namespace zorv {
 
@@ -40,7 +39,7 @@ public:
 private:
     void RemoveProvider();
 
-    GtkCssProvider* provider_ = nullptr;
+    TGObjectOwned<GtkCssProvider> FProvider;
 };
 
 }  // namespace zorv

@@ -27,7 +27,7 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer hasCancel) {
 
 }  // namespace
 
-TMessageDialog::TMessageDialog(GtkWindow* parent) : parent_(parent) {}
+TMessageDialog::TMessageDialog(GtkWindow* parent) : FParent(parent) {}
 
 int TMessageDialog::ResultOf(TMsgDlgBtn button) {
     switch (button) {
@@ -83,10 +83,10 @@ int TMessageDialog::Show(const TLocalizedDialog& dialog) {
 int TMessageDialog::Run(const TLocalizedDialog& dialog, int defaultResult) {
     const GtkMessageType type = dialog.kind == TDialogKind::Error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_QUESTION;
     TOwnedDialog widget(
-        gtk_message_dialog_new(parent_, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", dialog.text.c_str()));
+        gtk_message_dialog_new(FParent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", dialog.text.c_str()));
     GtkWindow* window = GTK_WINDOW(widget.get());
     gtk_window_set_title(window, dialog.caption.c_str());
-    gtk_window_set_position(window, parent_ != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+    gtk_window_set_position(window, FParent != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
     gtk_window_set_resizable(window, FALSE);
     // GTK 3 no longer draws the message type's icon by itself; the start-up messages need it.
     GtkWidget* icon = gtk_image_new_from_icon_name(

@@ -36,7 +36,7 @@ public:
 private:
     int Run(const TLocalizedDialog& dialog, int defaultResult);
 
-    GtkWindow* parent_;
+    GtkWindow* FParent;
 };
 
 }  // namespace zorv

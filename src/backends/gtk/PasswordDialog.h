@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-typedef struct _GtkWidget GtkWidget;
+#include "backends/gtk/GLibOwned.h"
 
 namespace zorv {
 
@@ -23,14 +23,14 @@ public:
     // its frame.
     int ShowModal();
 
-    GtkWidget* PasswordEdit() const { return passwordEdit_; }
+    GtkWidget* PasswordEdit() const { return FPasswordEdit; }
 
 private:
     static int OnKeyRelease(GtkWidget* edit, void* event, TPasswordDialog* self);
 
-    std::string password_;
-    GtkWidget* dialog_;
-    GtkWidget* passwordEdit_;
+    std::string FPassword;
+    TWidgetOwned FDialog;
+    GtkWidget* FPasswordEdit;
 };
 
 }  // namespace zorv
