@@ -9,6 +9,7 @@
 #include "bridge/BridgeArguments.h"
 #include "bridge/PagePaths.h"
 #include "bridge/WebMessage.h"
+#include "platform/Dialogs.h"
 #include "shared/Result.h"
 #include "shared/LifetimeToken.h"
 
@@ -152,7 +153,7 @@ private:
     // File dialogs.
     void DialogsOpenFile(const std::string& uuid, const TBridgeArguments& args);
     void DialogsSaveFile(const std::string& uuid, const TBridgeArguments& args);
-    void ShowFileDialog(const std::string& uuid, const TBridgeArguments& args, bool save);
+    void ShowFileDialog(const std::string& uuid, const TBridgeArguments& args, TFileDialogKind kind);
     // Shell and system.
     void ShellExecute(const std::string& uuid, const TBridgeArguments& args);
     void ShellExplore(const std::string& uuid, const TBridgeArguments& args);

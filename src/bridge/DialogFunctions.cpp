@@ -21,14 +21,16 @@ std::vector<TFileType> ParseFileTypes(std::string_view fileTypes) {
 }  // namespace
 
 void TBrowserExternalModule::DialogsOpenFile(const std::string& uuid, const TBridgeArguments& args) {
-    ShowFileDialog(uuid, args, false);
+    ShowFileDialog(uuid, args, TFileDialogKind::Open);
 }
 
 void TBrowserExternalModule::DialogsSaveFile(const std::string& uuid, const TBridgeArguments& args) {
-    ShowFileDialog(uuid, args, true);
+    ShowFileDialog(uuid, args, TFileDialogKind::Save);
 }
 
-void TBrowserExternalModule::ShowFileDialog(const std::string& uuid, const TBridgeArguments& args, bool save) {
+void TBrowserExternalModule::ShowFileDialog(const std::string& uuid, const TBridgeArguments& args,
+                                            TFileDialogKind kind) {
+    const bool save = kind == TFileDialogKind::Save;
     TFileDialogOptions options;
     options.fileName = args.ReadString("fileName");
     options.title = args.ReadString("title", save ? "Save file" : "Open file");

@@ -21,7 +21,7 @@ void TBrowserExternalModule::ThemesGetTheme(const std::string& uuid, const TBrid
 
 void TBrowserExternalModule::ThemesGetThemes(const std::string& uuid, const TBridgeArguments&) {
     std::vector<std::string> themes;
-    TStylesUtils::GetAvailables(themes, true);
+    TStylesUtils::GetAvailables(themes, TStylesUtils::TOrder::Sorted);
     std::string result = "[";
     for (std::size_t i = 0; i < themes.size(); ++i) {
         if (i) result += ',';
@@ -34,7 +34,7 @@ void TBrowserExternalModule::ThemesGetThemes(const std::string& uuid, const TBri
 void TBrowserExternalModule::ThemesSetTheme(const std::string& uuid, const TBridgeArguments& args) {
     const std::string name = args.ReadString("name");
     TStylesUtils& styles = RequireStyles(FServices.stylesUtils);
-    styles.TrySetStyle(name, false);
+    styles.TrySetStyle(name, TStylesUtils::TUnknownName::Ignore);
     SendSuccess(uuid, styles.GetActiveTheme() == name ? "true" : "false");
 }
 

@@ -11,6 +11,9 @@ struct TFileType {
     bool operator==(const TFileType&) const = default;
 };
 
+// Which of the two file dialogs a request is for.
+enum class TFileDialogKind { Open, Save };
+
 struct TFileDialogOptions {
     std::string title;     // empty: the system's own default title
     std::string fileName;  // initial text of the file-name box

@@ -431,17 +431,17 @@ TMimeTypeTable::TMimeTypeTable() : TMimeTypeTable(std::vector<TMimeMapping>{}) {
 
 TMimeTypeTable::TMimeTypeTable(const std::vector<TMimeMapping>& platformMappings) {
     FTypes.reserve(BuiltInList.size() + WebEssentialList.size() + platformMappings.size());
-    for (const auto& mapping : BuiltInList) Add(mapping, false);
-    for (const auto& mapping : WebEssentialList) Add(mapping, false);
-    for (const auto& mapping : platformMappings) Add(mapping, true);
+    for (const auto& mapping : BuiltInList) Add(mapping, TOnDuplicate::KeepFirst);
+    for (const auto& mapping : WebEssentialList) Add(mapping, TOnDuplicate::KeepFirst);
+    for (const auto& mapping : platformMappings) Add(mapping, TOnDuplicate::Replace);
 }
 
-void TMimeTypeTable::Add(const TMimeMapping& mapping, bool replaceExisting) {
+void TMimeTypeTable::Add(const TMimeMapping& mapping, TOnDuplicate onDuplicate) {
     std::string extension = LowerAscii(mapping.extension);
     std::string type = LowerAscii(mapping.type);
     if (extension.empty() || extension == "." || type.empty()) return;
     if (extension.front() != '.') extension.insert(0, 1, '.');
-    if (replaceExisting) {
+    if (onDuplicate == TOnDuplicate::Replace) {
         FTypes[std::move(extension)] = std::move(type);
     } else {
         FTypes.try_emplace(std::move(extension), std::move(type));

@@ -44,7 +44,8 @@ public:
     static std::vector<TMimeMapping> ParseMimeTypesFile(std::string_view text);
 
 private:
-    void Add(const TMimeMapping& mapping, bool replaceExisting);
+    enum class TOnDuplicate { KeepFirst, Replace };
+    void Add(const TMimeMapping& mapping, TOnDuplicate onDuplicate);
 
     std::unordered_map<std::string, std::string> FTypes;  // ".ext" -> type, both lower case
 };

@@ -39,7 +39,9 @@ std::string_view WithoutTrailing(std::string_view text, const char* characters) 
 // Adds the steps of `rest` as the system resolves them: empty and "." steps stay where they are,
 // ".." goes up but never above the root. Windows drops trailing spaces and dots from a name, so
 // ".. " goes up and "..." and " " name the folder they are in.
-void AddSteps(TFolderPath& path, std::string_view rest, char separator, bool windows) {
+void AddSteps(TFolderPath& path, std::string_view rest, TFolderPathStyle style) {
+    const bool windows = style == TFolderPathStyle::Windows;
+    const char separator = windows ? '\\' : '/';
     while (!rest.empty()) {
         std::string_view step = NextStep(rest, separator);
         if (windows) step = WithoutTrailing(step, " ");
@@ -56,7 +58,7 @@ void AddSteps(TFolderPath& path, std::string_view rest, char separator, bool win
 std::optional<TFolderPath> ParsePosix(std::string_view path) {
     if (path.empty() || path[0] != '/') return std::nullopt;
     TFolderPath parsed{"/", {}};
-    AddSteps(parsed, path, '/', false);
+    AddSteps(parsed, path, TFolderPathStyle::Posix);
     return parsed;
 }
 
@@ -90,7 +92,7 @@ std::optional<TFolderPath> ParseWindows(const std::string& spelled) {
     }
     // A colon after the root names a stream of a file or folder, which can stand for the folder.
     if (rest.find(':') != std::string_view::npos) return std::nullopt;
-    AddSteps(parsed, rest, '\\', true);
+    AddSteps(parsed, rest, TFolderPathStyle::Windows);
     return parsed;
 }
 

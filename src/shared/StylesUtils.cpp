@@ -60,11 +60,11 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 TStylesUtils::TStylesUtils(IThemeEngine& engine, TShowError showError)
     : FEngine(engine), FShowError(std::move(showError)) {}
 
-void TStylesUtils::GetAvailables(std::vector<std::string>& themesList, bool sorted) {
+void TStylesUtils::GetAvailables(std::vector<std::string>& themesList, TOrder order) {
     themesList.clear();
     themesList.emplace_back(SystemTheme);
     themesList.insert(themesList.end(), StyleNames.begin(), StyleNames.end());
-    if (sorted) std::stable_sort(themesList.begin(), themesList.end(), LessIgnoringCase);
+    if (order == TOrder::Sorted) std::stable_sort(themesList.begin(), themesList.end(), LessIgnoringCase);
 }
 
 std::optional<std::string> TStylesUtils::FindTheme(std::string_view themeName) {
@@ -75,10 +75,10 @@ std::optional<std::string> TStylesUtils::FindTheme(std::string_view themeName) {
     return std::nullopt;
 }
 
-void TStylesUtils::TrySetStyle(const std::string& themeName, bool showError) {
+void TStylesUtils::TrySetStyle(const std::string& themeName, TUnknownName unknownName) {
     const auto found = FindTheme(themeName);
     if (!found) {
-        if (showError && FShowError) FShowError("Style '" + themeName + "' not found");
+        if (unknownName == TUnknownName::ShowError && FShowError) FShowError("Style '" + themeName + "' not found");
         return;
     }
     if (*found == FActiveTheme) return;

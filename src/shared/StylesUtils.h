@@ -23,15 +23,17 @@ public:
 
     // The active theme's name as the catalogue spells it; "Windows" until a theme is set.
     const std::string& GetActiveTheme() const { return FActiveTheme; }
-    // Clears the list and adds every catalogue name; sorted ignoring case when `sorted`,
-    // otherwise "Windows" first and then the styles.
-    static void GetAvailables(std::vector<std::string>& themesList, bool sorted);
+    enum class TOrder { Catalogue, Sorted };
+    // Clears the list and adds every catalogue name: sorted ignoring case, or in catalogue
+    // order ("Windows" first and then the styles).
+    static void GetAvailables(std::vector<std::string>& themesList, TOrder order);
     // The catalogue name equal to `themeName` ignoring letter case, if any.
     static std::optional<std::string> FindTheme(std::string_view themeName);
     // Makes the named theme (matched ignoring case) active and has the engine redraw every
-    // native window in it. An unknown name leaves the active theme as it is and, when
-    // `showError` is set, shows "Style '<name>' not found".
-    void TrySetStyle(const std::string& themeName, bool showError);
+    // native window in it. An unknown name leaves the active theme as it is and, with
+    // TUnknownName::ShowError, shows "Style '<name>' not found".
+    enum class TUnknownName { Ignore, ShowError };
+    void TrySetStyle(const std::string& themeName, TUnknownName unknownName);
 
 private:
     IThemeEngine& FEngine;

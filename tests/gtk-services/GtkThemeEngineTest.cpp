@@ -30,7 +30,7 @@ double Contrast(uint32_t a, uint32_t b) {
 
 TEST(ThemePalettes, CoverEveryCatalogueStyleWithADistinctReadablePalette) {
     std::vector<std::string> catalogue;
-    TStylesUtils::GetAvailables(catalogue, true);
+    TStylesUtils::GetAvailables(catalogue, TStylesUtils::TOrder::Sorted);
     catalogue.erase(std::remove(catalogue.begin(), catalogue.end(), "Windows"), catalogue.end());
     std::vector<std::string> palettes;
     std::set<uint32_t> windowColours;

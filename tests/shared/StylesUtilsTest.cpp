@@ -65,11 +65,11 @@ TEST(StylesCatalogue, ListsTheFortyNamesSortedIgnoringCase) {
                                                "Windows10 Purple",
                                                "Windows10 SlateGray"};
     std::vector<std::string> themes = {"left over"};
-    TStylesUtils::GetAvailables(themes, true);
+    TStylesUtils::GetAvailables(themes, TStylesUtils::TOrder::Sorted);
     EXPECT_EQ(themes, expected);
     EXPECT_EQ(themes[33], "Windows");
 
-    TStylesUtils::GetAvailables(themes, false);
+    TStylesUtils::GetAvailables(themes, TStylesUtils::TOrder::Catalogue);
     EXPECT_EQ(themes.size(), 40u);
     EXPECT_EQ(themes.front(), "Windows");
 }
@@ -103,28 +103,28 @@ TEST_F(StylesUtilsFixture, StartsWithTheSystemLook) {
 }
 
 TEST_F(StylesUtilsFixture, SetsThemeByItsCatalogueSpelling) {
-    styles.TrySetStyle("carbon", true);
+    styles.TrySetStyle("carbon", TStylesUtils::TUnknownName::ShowError);
     EXPECT_EQ(styles.GetActiveTheme(), "Carbon");
     EXPECT_EQ(engine.applied, std::vector<std::string>{"Carbon"});
     EXPECT_TRUE(errors.empty());
 
-    styles.TrySetStyle("WINDOWS", true);
+    styles.TrySetStyle("WINDOWS", TStylesUtils::TUnknownName::ShowError);
     EXPECT_EQ(styles.GetActiveTheme(), "Windows");
     EXPECT_EQ(engine.applied, (std::vector<std::string>{"Carbon", "Windows"}));
 }
 
 TEST_F(StylesUtilsFixture, SettingTheActiveThemeAgainChangesNothing) {
-    styles.TrySetStyle("Sky", false);
-    styles.TrySetStyle("Sky", false);
-    styles.TrySetStyle("sky", false);
+    styles.TrySetStyle("Sky", TStylesUtils::TUnknownName::Ignore);
+    styles.TrySetStyle("Sky", TStylesUtils::TUnknownName::Ignore);
+    styles.TrySetStyle("sky", TStylesUtils::TUnknownName::Ignore);
     EXPECT_EQ(engine.applied, std::vector<std::string>{"Sky"});
 }
 
 TEST_F(StylesUtilsFixture, UnknownNameKeepsThemeAndReportsOnlyWhenAsked) {
-    styles.TrySetStyle("Glow", false);
-    styles.TrySetStyle("Neon", false);
+    styles.TrySetStyle("Glow", TStylesUtils::TUnknownName::Ignore);
+    styles.TrySetStyle("Neon", TStylesUtils::TUnknownName::Ignore);
     EXPECT_TRUE(errors.empty());
-    styles.TrySetStyle("Neon", true);
+    styles.TrySetStyle("Neon", TStylesUtils::TUnknownName::ShowError);
     EXPECT_EQ(errors, std::vector<std::string>{"Style 'Neon' not found"});
     EXPECT_EQ(styles.GetActiveTheme(), "Glow");
     EXPECT_EQ(engine.applied, std::vector<std::string>{"Glow"});

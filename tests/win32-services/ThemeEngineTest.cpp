@@ -72,7 +72,7 @@ protected:
 
 TEST(ThemePalettes, EveryCatalogueStyleHasALookOfItsOwn) {
     std::vector<std::string> names;
-    TStylesUtils::GetAvailables(names, true);
+    TStylesUtils::GetAvailables(names, TStylesUtils::TOrder::Sorted);
     ASSERT_EQ(names.size(), 40u);
     std::set<std::tuple<bool, COLORREF, COLORREF, COLORREF, COLORREF, COLORREF>> looks;
     for (const std::string& name : names) {

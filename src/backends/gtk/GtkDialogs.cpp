@@ -85,7 +85,8 @@ GtkFileFilter* TGtkDialogs::MakeFilter(const TFileType& fileType) {
     return filter;
 }
 
-std::optional<std::string> TGtkDialogs::RunFileChooser(bool save, const TFileDialogOptions& options) {
+std::optional<std::string> TGtkDialogs::RunFileChooser(TFileDialogKind kind, const TFileDialogOptions& options) {
+    const bool save = kind == TFileDialogKind::Save;
     bool& running = save ? FSaveDialogRunning : FOpenDialogRunning;
     if (running) return std::nullopt;
     TRunningFlag flag(running);
@@ -109,11 +110,11 @@ std::optional<std::string> TGtkDialogs::RunFileChooser(bool save, const TFileDia
 }
 
 std::optional<std::string> TGtkDialogs::ShowOpenDialog(const TFileDialogOptions& options) {
-    return RunFileChooser(false, options);
+    return RunFileChooser(TFileDialogKind::Open, options);
 }
 
 std::optional<std::string> TGtkDialogs::ShowSaveDialog(const TFileDialogOptions& options) {
-    return RunFileChooser(true, options);
+    return RunFileChooser(TFileDialogKind::Save, options);
 }
 
 void TGtkDialogs::ShowMessage(const std::string& text) {

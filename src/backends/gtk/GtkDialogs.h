@@ -32,7 +32,7 @@ public:
 
 private:
     static std::vector<std::string> FilterPatterns(const std::string& mask);
-    std::optional<std::string> RunFileChooser(bool save, const TFileDialogOptions& options);
+    std::optional<std::string> RunFileChooser(TFileDialogKind kind, const TFileDialogOptions& options);
     GtkWindow* ActiveWindow() const;
 
     TActiveWindow FActiveWindow;

@@ -61,7 +61,9 @@ int RunRuntime(int argc, char** argv) {
     TStylesUtils styles(themeEngine, ShowThemeError);
 
     TGtkStartupHost host(*operatingSystem);
-    host.OnApplyTheme = [&styles](const std::string& name) { styles.TrySetStyle(name, true); };
+    host.OnApplyTheme = [&styles](const std::string& name) {
+        styles.TrySetStyle(name, TStylesUtils::TUnknownName::ShowError);
+    };
     host.OnAskPassword = [](const std::string& caption, const std::string& password) {
         return TPasswordDialog(caption, password).ShowModal() == TPasswordDialog::ResultAccepted;
     };

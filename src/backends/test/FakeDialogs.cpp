@@ -3,15 +3,15 @@
 namespace zorv {
 
 std::optional<std::string> TFakeDialogs::ShowOpenDialog(const TFileDialogOptions& options) {
-    return Show(false, options);
+    return Show(TFileDialogKind::Open, options);
 }
 
 std::optional<std::string> TFakeDialogs::ShowSaveDialog(const TFileDialogOptions& options) {
-    return Show(true, options);
+    return Show(TFileDialogKind::Save, options);
 }
 
-std::optional<std::string> TFakeDialogs::Show(bool save, const TFileDialogOptions& options) {
-    FShown.push_back({save, options});
+std::optional<std::string> TFakeDialogs::Show(TFileDialogKind kind, const TFileDialogOptions& options) {
+    FShown.push_back({kind == TFileDialogKind::Save, options});
     if (FWhileShowing) {
         // Taken out first: the work may show another dialog, or destroy whoever owns this one.
         auto work = std::move(FWhileShowing);

@@ -31,7 +31,7 @@ public:
     const std::vector<std::string>& Messages() const { return FMessages; }
 
 private:
-    std::optional<std::string> Show(bool save, const TFileDialogOptions& options);
+    std::optional<std::string> Show(TFileDialogKind kind, const TFileDialogOptions& options);
 
     std::deque<std::optional<std::string>> FAnswers;
     std::function<void()> FWhileShowing;

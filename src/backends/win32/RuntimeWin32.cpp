@@ -83,7 +83,9 @@ int Run() {
     });
 
     TWinStartupHost host;
-    host.OnApplyTheme = [&stylesUtils](const std::string& name) { stylesUtils.TrySetStyle(name, true); };
+    host.OnApplyTheme = [&stylesUtils](const std::string& name) {
+        stylesUtils.TrySetStyle(name, TStylesUtils::TUnknownName::ShowError);
+    };
     host.OnAskPassword = [&themeEngine](const std::string& caption, const std::string& password) {
         return TRequirePasswordForm::Ask(caption, password, &themeEngine);
     };

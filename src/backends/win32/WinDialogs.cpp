@@ -41,14 +41,15 @@ std::wstring TWinDialogs::BuildFilter(const std::vector<TFileType>& fileTypes) {
 }
 
 std::optional<std::string> TWinDialogs::ShowOpenDialog(const TFileDialogOptions& options) {
-    return ShowFileDialog(options, false);
+    return ShowFileDialog(options, TFileDialogKind::Open);
 }
 
 std::optional<std::string> TWinDialogs::ShowSaveDialog(const TFileDialogOptions& options) {
-    return ShowFileDialog(options, true);
+    return ShowFileDialog(options, TFileDialogKind::Save);
 }
 
-std::optional<std::string> TWinDialogs::ShowFileDialog(const TFileDialogOptions& options, bool save) {
+std::optional<std::string> TWinDialogs::ShowFileDialog(const TFileDialogOptions& options, TFileDialogKind kind) {
+    const bool save = kind == TFileDialogKind::Save;
     const std::wstring filter = BuildFilter(options.fileTypes);
     const std::wstring title = TWinText::Utf8ToWide(options.title);
     std::wstring initialName = TWinText::Utf8ToWide(options.fileName);

@@ -25,7 +25,7 @@ public:
     static std::wstring BuildFilter(const std::vector<TFileType>& fileTypes);
 
 private:
-    std::optional<std::string> ShowFileDialog(const TFileDialogOptions& options, bool save);
+    std::optional<std::string> ShowFileDialog(const TFileDialogOptions& options, TFileDialogKind kind);
     std::wstring FMessageTitle;
 };
 
