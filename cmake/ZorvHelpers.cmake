@@ -1,7 +1,13 @@
 # Each source folder is one library; its files are picked up by glob so that adding a file
-# needs no edit of a shared list.
+# needs no edit of a shared list. A file whose name holds "Posix" or "Win32" is built only for
+# that platform, so that the platform is chosen by file and not by #ifdef.
 function(zorv_library name folder)
   file(GLOB _sources CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/*.c)
+  if(WIN32)
+    list(FILTER _sources EXCLUDE REGEX "Posix[^/]*$")
+  else()
+    list(FILTER _sources EXCLUDE REGEX "Win32[^/]*$")
+  endif()
   file(GLOB _headers CONFIGURE_DEPENDS ${folder}/*.h)
   if(NOT _sources)
     # A folder that has only headers so far still makes a library others can link.

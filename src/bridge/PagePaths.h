@@ -3,18 +3,9 @@
 #include <string>
 #include <string_view>
 
-namespace zorv {
+#include "shared/PathStyle.h"
 
-// How paths are written on the platform the runtime runs on.
-enum class TPathStyle {
-    Windows,  // "C:\dir\file", "\\server\share\..."; a page's "/" becomes "\"
-    Posix,    // "/dir/file"; a page's relative "\" becomes "/"
-#ifdef _WIN32
-    Native = Windows
-#else
-    Native = Posix
-#endif
-};
+namespace zorv {
 
 // Paths that pages hand to the file functions.
 class TPagePaths {

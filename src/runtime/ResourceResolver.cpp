@@ -53,19 +53,19 @@ TResource Found(TResourceSource source, const std::string& mimeType, const TByte
 
 // An absolute path in a request: a drive path ("C:/Data/pic.png") on Windows, a rooted one
 // ("home/me/pic.png" names /home/me/pic.png) elsewhere.
-std::string AbsoluteFromRequest(const std::string& path) {
-#ifdef _WIN32
-    return path;
-#else
-    return "/" + path;
-#endif
+std::string AbsoluteFromRequest(const std::string& path, TPathStyle style) {
+    return style == TPathStyle::Windows ? path : "/" + path;
 }
 
 }  // namespace
 
 TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
-                                     std::string_view urlPrefix)
-    : FExeZip(exeZip), FAppDirName(std::move(appDirName)), FExeDirPath(std::move(exeDirPath)), FUrlPrefix(urlPrefix) {}
+                                     std::string_view urlPrefix, TPathStyle pathStyle)
+    : FExeZip(exeZip),
+      FAppDirName(std::move(appDirName)),
+      FExeDirPath(std::move(exeDirPath)),
+      FUrlPrefix(urlPrefix),
+      FPathStyle(pathStyle) {}
 
 std::vector<std::pair<std::string, std::string>> TResource::Headers() const {
     std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", ContentTypeHeader()}};
@@ -111,7 +111,7 @@ std::optional<TResourceResolver::TLocation> TResourceResolver::LocateIn(const st
         std::string entry = FAppDirName + "/" + path;
         if (FExeZip->FindFile(entry) >= 0) return TLocation{TResourceSource::Archive, std::move(entry), mimeType};
     }
-    for (std::string file : {FExeDirPath + path, AbsoluteFromRequest(path)}) {
+    for (std::string file : {FExeDirPath + path, AbsoluteFromRequest(path, FPathStyle)}) {
         std::error_code error;
         if (std::filesystem::is_regular_file(Utf8Path(file), error))
             return TLocation{TResourceSource::Disk, std::move(file), mimeType};

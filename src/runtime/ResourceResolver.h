@@ -10,6 +10,7 @@
 #include "archive/AbZipKit.h"
 #include "runtime/AppUrl.h"
 #include "runtime/ByteRange.h"
+#include "shared/PathStyle.h"
 
 namespace zorv {
 
@@ -43,9 +44,10 @@ struct TResource {
 class TResourceResolver {
 public:
     // `exeDirPath` ends with a path delimiter. The archive is borrowed; it may be null. URLs are
-    // read in the app URL space that `urlPrefix` names.
+    // read in the app URL space that `urlPrefix` names; a request path that names an absolute
+    // file is read by the rule of `pathStyle`.
     TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
-                      std::string_view urlPrefix = TAppUrl::Prefix());
+                      std::string_view urlPrefix = TAppUrl::Prefix(), TPathStyle pathStyle = TPathStyle::Native);
     std::string_view UrlPrefix() const { return FUrlPrefix; }
     // The start page (setting IndexHtml), which the bare root of the URL space names.
     void SetIndexPage(const std::string& indexHtml) { FIndexPage = indexHtml.substr(0, indexHtml.find_first_of("?#")); }
@@ -83,6 +85,7 @@ private:
     std::string FAppDirName;
     std::string FExeDirPath;
     std::string_view FUrlPrefix;  // one of TAppUrl's constants
+    TPathStyle FPathStyle;
     std::string FIndexPage;
     bool FStreamLargeEntries = false;
 };

@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include "shared/PosixCommand.h"
 
 #include <poll.h>
@@ -188,4 +187,3 @@ std::string TPosixCommand::Run(const std::string& commandLine, const std::string
 }
 
 }  // namespace zorv
-#endif

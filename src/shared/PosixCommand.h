@@ -1,5 +1,4 @@
 #pragma once
-#ifndef _WIN32
 #include <cstddef>
 #include <string>
 
@@ -23,4 +22,3 @@ public:
 };
 
 }  // namespace zorv
-#endif

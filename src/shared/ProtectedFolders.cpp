@@ -39,8 +39,8 @@ std::string_view WithoutTrailing(std::string_view text, const char* characters) 
 // Adds the steps of `rest` as the system resolves them: empty and "." steps stay where they are,
 // ".." goes up but never above the root. Windows drops trailing spaces and dots from a name, so
 // ".. " goes up and "..." and " " name the folder they are in.
-void AddSteps(TFolderPath& path, std::string_view rest, TFolderPathStyle style) {
-    const bool windows = style == TFolderPathStyle::Windows;
+void AddSteps(TFolderPath& path, std::string_view rest, TPathStyle style) {
+    const bool windows = style == TPathStyle::Windows;
     const char separator = windows ? '\\' : '/';
     while (!rest.empty()) {
         std::string_view step = NextStep(rest, separator);
@@ -58,7 +58,7 @@ void AddSteps(TFolderPath& path, std::string_view rest, TFolderPathStyle style) 
 std::optional<TFolderPath> ParsePosix(std::string_view path) {
     if (path.empty() || path[0] != '/') return std::nullopt;
     TFolderPath parsed{"/", {}};
-    AddSteps(parsed, path, TFolderPathStyle::Posix);
+    AddSteps(parsed, path, TPathStyle::Posix);
     return parsed;
 }
 
@@ -92,12 +92,12 @@ std::optional<TFolderPath> ParseWindows(const std::string& spelled) {
     }
     // A colon after the root names a stream of a file or folder, which can stand for the folder.
     if (rest.find(':') != std::string_view::npos) return std::nullopt;
-    AddSteps(parsed, rest, TFolderPathStyle::Windows);
+    AddSteps(parsed, rest, TPathStyle::Windows);
     return parsed;
 }
 
-std::optional<TFolderPath> Parse(const std::string& path, TFolderPathStyle style) {
-    return style == TFolderPathStyle::Windows ? ParseWindows(path) : ParsePosix(path);
+std::optional<TFolderPath> Parse(const std::string& path, TPathStyle style) {
+    return style == TPathStyle::Windows ? ParseWindows(path) : ParsePosix(path);
 }
 
 // True when `folder` is `other` or one of the folders that hold it.
@@ -108,7 +108,7 @@ bool HoldsOrIs(const TFolderPath& folder, const TFolderPath& other) {
 
 }  // namespace
 
-bool IsProtectedFolder(const std::string& fullPath, const std::string& home, TFolderPathStyle style) {
+bool IsProtectedFolder(const std::string& fullPath, const std::string& home, TPathStyle style) {
     const std::optional<TFolderPath> folder = Parse(fullPath, style);
     if (!folder || folder->steps.empty()) return true;
     const std::optional<TFolderPath> homeFolder = Parse(home, style);

@@ -1,11 +1,9 @@
 #pragma once
 #include <string>
 
-namespace zorv {
+#include "shared/PathStyle.h"
 
-// How a path is spelled: "/" alone on POSIX; drives, shares, "\" or "/" and device prefixes on
-// Windows, where letters match without regard to case.
-enum class TFolderPathStyle { Posix, Windows };
+namespace zorv {
 
 // True when deleting the folder `fullPath` would take a root or the user's home with it:
 // the file-system root, a drive ("C:\"), a share ("\\server\share"), any device-namespace path
@@ -15,6 +13,6 @@ enum class TFolderPathStyle { Posix, Windows };
 // "\\?\", "\\.\" and "\??\" prefixes are taken apart here as the system reads them, so a spelling
 // that the platform left alone cannot slip past. A path that is not absolute is protected too,
 // since nothing says which folder it names. An empty or relative `home` protects no home.
-bool IsProtectedFolder(const std::string& fullPath, const std::string& home, TFolderPathStyle style);
+bool IsProtectedFolder(const std::string& fullPath, const std::string& home, TPathStyle style);
 
 }  // namespace zorv

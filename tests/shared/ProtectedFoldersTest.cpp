@@ -39,8 +39,7 @@ TEST(ProtectedFolders, PosixRootAndHomeInEverySpelling) {
         {"/tmp", false},
         {"/tmp/x/../y", false},
     };
-    for (const TCase& c : cases)
-        EXPECT_EQ(IsProtectedFolder(c.path, home, TFolderPathStyle::Posix), c.isProtected) << c.path;
+    for (const TCase& c : cases) EXPECT_EQ(IsProtectedFolder(c.path, home, TPathStyle::Posix), c.isProtected) << c.path;
 }
 
 TEST(ProtectedFolders, WindowsDrivesSharesDevicesAndHomeInEverySpelling) {
@@ -101,16 +100,16 @@ TEST(ProtectedFolders, WindowsDrivesSharesDevicesAndHomeInEverySpelling) {
         {"\\\\?\\UNC\\server\\share\\folder", false},
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(IsProtectedFolder(c.path, home, TFolderPathStyle::Windows), c.isProtected) << c.path;
+        EXPECT_EQ(IsProtectedFolder(c.path, home, TPathStyle::Windows), c.isProtected) << c.path;
 }
 
 TEST(ProtectedFolders, WithoutAUsableHomeOnlyRootsAreProtected) {
     for (const char* home : {"", "relative", "/"}) {
-        EXPECT_FALSE(IsProtectedFolder("/home/ann", home, TFolderPathStyle::Posix)) << home;
-        EXPECT_TRUE(IsProtectedFolder("/", home, TFolderPathStyle::Posix)) << home;
+        EXPECT_FALSE(IsProtectedFolder("/home/ann", home, TPathStyle::Posix)) << home;
+        EXPECT_TRUE(IsProtectedFolder("/", home, TPathStyle::Posix)) << home;
     }
-    EXPECT_FALSE(IsProtectedFolder("C:\\Users\\Ann", "", TFolderPathStyle::Windows));
-    EXPECT_TRUE(IsProtectedFolder("C:\\", "", TFolderPathStyle::Windows));
+    EXPECT_FALSE(IsProtectedFolder("C:\\Users\\Ann", "", TPathStyle::Windows));
+    EXPECT_TRUE(IsProtectedFolder("C:\\", "", TPathStyle::Windows));
 }
 
 }  // namespace

@@ -478,7 +478,7 @@ TStatus TGtkOperatingSystem::DeleteDirectory(const std::string& dirPath) {
     if (!target) return Failure(ec.message());
     const fs::file_status status = fs::symlink_status(*target, ec);
     if (ec || !fs::exists(status)) return Failure(ErrnoText(ENOENT));
-    if (IsProtectedFolder(target->string(), HomeFolder(), TFolderPathStyle::Posix)) return Failure(ErrnoText(EPERM));
+    if (IsProtectedFolder(target->string(), HomeFolder(), TPathStyle::Posix)) return Failure(ErrnoText(EPERM));
     // remove_all deletes a symbolic link itself, never what it points to.
     fs::remove_all(*target, ec);
     if (ec) return Failure(ec.message());

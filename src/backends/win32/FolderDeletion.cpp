@@ -41,7 +41,7 @@ bool IsRootOrHome(const std::wstring& fullPath, const std::wstring& home) {
     // The shell's own root test, then the spellings it does not know ("\\?\C:\", "C:\...").
     if (PathIsRootW(fullPath.c_str())) return true;
     const std::wstring fullHome = home.empty() ? home : FullPath(home);
-    return IsProtectedFolder(TWinText::WideToUtf8(fullPath), TWinText::WideToUtf8(fullHome), TFolderPathStyle::Windows);
+    return IsProtectedFolder(TWinText::WideToUtf8(fullPath), TWinText::WideToUtf8(fullHome), TPathStyle::Windows);
 }
 
 std::wstring WithoutTrailingDelimiters(std::wstring path) {

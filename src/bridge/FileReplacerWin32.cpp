@@ -1,0 +1,177 @@
+#include "bridge/FileReplacer.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "bridge/FileReplacerParts.h"
+#include "bridge/PagePaths.h"
+
+namespace zorv::file_replacer {
+namespace {
+
+std::wstring Wide(const std::string& utf8) { return TPagePaths::ToFsPath(utf8).wstring(); }
+
+std::string SystemMessage(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length ? std::wstring(buffer, length) : L"Error " + std::to_wstring(code);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
+    return TPagePaths::FromFsPath(std::filesystem::path(text));
+}
+
+class TFileHandle {
+public:
+    explicit TFileHandle(HANDLE handle) : FHandle(handle) {}
+    ~TFileHandle() { Close(); }
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    bool IsValid() const { return FHandle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return FHandle; }
+    bool Close() {
+        if (!IsValid()) return true;
+        const bool closed = CloseHandle(FHandle) != 0;
+        FHandle = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE FHandle;
+};
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// A path beyond the classic length limit in its \\?\ form, which the wide file functions take whole.
+std::wstring LongPath(const std::string& utf8) {
+    std::wstring path = Wide(utf8);
+    if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0) return path;
+    std::wstring full(length, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// False while another program holds the file open without delete sharing: it cannot be replaced
+// then, only written.
+bool CanBeReplaced(const std::wstring& path) {
+    TFileHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return probe.IsValid();
+}
+
+// The replacement keeps the target's attributes, security and streams.
+bool Replace(const std::wstring& target, const std::wstring& temporary) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (!CanBeReplaced(target) ||
+        !ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr))
+        return false;
+    // Not every implementation carries the attributes over.
+    if (GetFileAttributesW(target.c_str()) != attributes) SetFileAttributesW(target.c_str(), attributes);
+    return true;
+}
+
+DWORD LastErrorOr(DWORD fallback) { return GetLastError() ? GetLastError() : fallback; }
+
+TStatus ProduceInto(HANDLE file, const TFileReplacer::TProducer& produce, const std::string& utf8Path) {
+    return Produce(
+        produce, utf8Path, [file](std::string_view bytes) { return WriteAll(file, bytes); },
+        [] { return LastErrorOr(ERROR_WRITE_FAULT); }, SystemMessage);
+}
+
+// The existing file itself, opened for writing in place (its attributes, security, streams and
+// other names stay); the content is cut to what is written.
+TFileHandle OpenInPlace(const std::wstring& target) {
+    return TFileHandle(CreateFileW(target.c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+TStatus FinishInPlace(TFileHandle& file, const std::string& utf8Path) {
+    if (!SetEndOfFile(file.Get()) || !file.Close()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    return Succeeded();
+}
+
+// When no file can be made beside the target (a folder without the right to create files), the
+// target is written where it is; a failure part way leaves it partly written.
+TStatus WriteInPlace(const std::string& utf8Path, const std::wstring& target, const TFileReplacer::TProducer& produce) {
+    TFileHandle file = OpenInPlace(target);
+    if (!file.IsValid()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    if (TStatus produced = ProduceInto(file.Get(), produce, utf8Path); !produced) return produced;
+    return FinishInPlace(file, utf8Path);
+}
+
+// When the target cannot be replaced (another program holds it open without delete sharing), the
+// complete new content is copied into it.
+TStatus CopyInPlace(const std::string& utf8Path, const std::wstring& temporary, const std::wstring& target) {
+    TFileHandle source(CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file = OpenInPlace(target);
+    if (!source.IsValid() || !file.IsValid()) return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(source.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+            return CannotCreate(utf8Path, SystemMessage(GetLastError()));
+        if (read == 0) break;
+        if (!WriteAll(file.Get(), std::string_view(buffer.data(), read)))
+            return CannotCreate(utf8Path, SystemMessage(LastErrorOr(ERROR_WRITE_FAULT)));
+    }
+    return FinishInPlace(file, utf8Path);
+}
+
+}  // namespace
+
+TStatus WriteTarget(const std::string& utf8Path, const std::string& targetUtf8,
+                    const TFileReplacer::TProducer& produce) {
+    const std::wstring target = LongPath(targetUtf8);
+    const std::wstring temporary = LongPath(TemporaryNameBeside(targetUtf8));
+    TFileHandle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
+        const DWORD error = GetLastError();
+        if (IsFile(target)) return WriteInPlace(utf8Path, target, produce);
+        return CannotCreate(utf8Path, SystemMessage(error));
+    }
+    TStatus outcome;
+    try {
+        outcome = ProduceInto(file.Get(), produce, utf8Path);
+    } catch (...) {
+        file.Close();
+        DeleteFileW(temporary.c_str());
+        throw;
+    }
+    if (outcome && !file.Close()) outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
+    if (outcome) {
+        if (!IsFile(target)) {
+            if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
+        } else if (!Replace(target, temporary)) {
+            // When the replacement cannot be made, the new content goes into the target itself.
+            outcome = CopyInPlace(utf8Path, temporary, target);
+        }
+    }
+    file.Close();
+    DeleteFileW(temporary.c_str());  // nothing left there after a rename or a replacement
+    return outcome;
+}
+
+}  // namespace zorv::file_replacer
