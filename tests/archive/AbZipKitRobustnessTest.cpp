@@ -76,7 +76,7 @@ TEST(ReaderRobustness, PackagedArchiveTruncatedAndFlippedEverywhere) {
 
 TEST(ReaderRobustness, DeflatedArchiveTruncatedAndFlippedEverywhere) {
     if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
-    TScratchDir dir;
+    TScratchFolder dir;
     TSweep sweep;
     std::string page;
     for (int i = 0; i < 40; ++i) page += "<p>paragraph " + std::to_string(i) + "</p>\n";

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/ScratchFolder.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -16,30 +18,7 @@ namespace zorv::testing {
 
 namespace fs = std::filesystem;
 
-// A fresh folder, removed with everything in it at the end of the test.
-class TScratchDir {
-public:
-    TScratchDir() {
-        std::mt19937 random(std::random_device{}());
-        do {
-            FPath = fs::temp_directory_path() / ("zorv-test-" + std::to_string(random()));
-        } while (fs::exists(FPath));
-        fs::create_directories(FPath);
-    }
-    ~TScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(FPath, ignored);
-    }
-    TScratchDir(const TScratchDir&) = delete;
-    TScratchDir& operator=(const TScratchDir&) = delete;
-    const fs::path& Path() const { return FPath; }
-    fs::path operator/(const std::string& name) const {
-        return FPath / fs::path(std::u8string(name.begin(), name.end()));
-    }
-
-private:
-    fs::path FPath;
-};
+using test::TScratchFolder;
 
 inline std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -49,7 +49,7 @@ protected:
     }
     void Append(const std::string& bytes) { WriteFile(FExe, FRuntime + bytes); }
 
-    TScratchDir FDir;
+    TScratchFolder FDir;
     std::string FRuntime;
     fs::path FExe;
 };
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ExeImage, PeStubSizeOfACrossCompiledProgramIsItsFileSize) {
     if (!HasTool("x86_64-w64-mingw32-gcc")) GTEST_SKIP() << "no mingw-w64 compiler";
-    TScratchDir dir;
+    TScratchFolder dir;
     WriteFile(dir / "tiny.c", "int main(void) { return 0; }\n");
     // Stripped: an unstripped image carries a symbol table after its last section.
     ASSERT_EQ(RunShell("x86_64-w64-mingw32-gcc -s -o " + Quote(dir / "tiny.exe") + " " + Quote(dir / "tiny.c")), 0);
@@ -259,7 +259,7 @@ const int SelfPackagedCheck = std::getenv("ZORV_SELF_PACKAGED") ? CheckOwnArchiv
 
 #ifndef _WIN32
 TEST(SelfPackaged, PackagedCopyOfThisProgramFindsItsArchive) {
-    TScratchDir dir;
+    TScratchFolder dir;
     const fs::path copy = dir / "packaged-tests";
     WriteFile(copy, ReadFile(TExeUtils::RunningExePath()) + BuildArchive({{"zorv.ini", "[App]\nID=self\n"}}));
     fs::permissions(copy, fs::perms::owner_exec, fs::perm_options::add);

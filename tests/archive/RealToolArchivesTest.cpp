@@ -49,7 +49,7 @@ protected:
         FKit.LoadFromMemory(ReadFile(archive));
     }
 
-    TScratchDir FDir;
+    TScratchFolder FDir;
     std::map<std::string, std::string> FFiles;
     TAbZipKit FKit;
 };
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Info-ZIP's forced Zip64 records (sizes and offsets in the Zip64 extra field, Zip64 end record).
 TEST(RealToolZip64, ForcedZip64ArchiveOpensAndExtracts) {
     if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
-    TScratchDir dir;
+    TScratchFolder dir;
     const std::string body = RandomBytes(20000, 7);
     WriteFile(dir / "src/a.bin", body);
     WriteFile(dir / "src/b.txt", std::string(5000, 'b'));
@@ -144,7 +144,7 @@ open(out, 'wb').write(data[:directory_end] + record)
 
 TEST(RealToolWrappedCount, MoreThan65535EntriesWithoutZip64AreAllListed) {
     if (!HasTool("python3")) GTEST_SKIP() << "python3 is not installed";
-    TScratchDir dir;
+    TScratchFolder dir;
     WriteFile(dir / "wrap.py", WrappedCountScript);
     for (const int count : {70000, 65536}) {
         const fs::path archive = dir / ("wrapped-" + std::to_string(count) + ".zip");
@@ -167,7 +167,7 @@ TEST(RealToolWrappedCount, MoreThan65535EntriesWithoutZip64AreAllListed) {
 // the end, leads nowhere in the outer archive, and the scan goes on to the outer one.
 TEST(RealToolNestedArchive, ArchiveInTheCommentOfAnotherOpensTheOuterOne) {
     if (!HasTool("zip") || !HasTool("python3")) GTEST_SKIP() << "needs zip and python3";
-    TScratchDir dir;
+    TScratchFolder dir;
     WriteFile(dir / "outer/outer.txt", "outer entry");
     WriteFile(dir / "inner/inner.txt", "inner entry");
     ASSERT_EQ(RunShell("cd " + Quote(dir / "outer") + " && zip -q -P pw ../outer.zip outer.txt"), 0);
@@ -193,7 +193,7 @@ TEST(RealToolNestedArchive, ArchiveInTheCommentOfAnotherOpensTheOuterOne) {
 // Entries reach a sink in blocks as they are produced, never as one copy of the whole entry.
 TEST(RealToolArchivesStreaming, EntriesReachTheSinkInBlocks) {
     if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
-    TScratchDir dir;
+    TScratchFolder dir;
     const std::string random = RandomBytes(3000000, 11);
     const std::string text(5000000, 't');
     WriteFile(dir / "src/random.bin", random);
@@ -229,7 +229,7 @@ TEST(RealToolArchivesStreaming, EntriesReachTheSinkInBlocks) {
 // Parts of deflated and stored entries written by Info-ZIP come out byte for byte.
 TEST(RealToolArchivesStreaming, PartsOfDeflatedAndStoredEntries) {
     if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
-    TScratchDir dir;
+    TScratchFolder dir;
     std::string text;
     for (int i = 0; text.size() < 400000; ++i) text += "line " + std::to_string(i * 7919 % 100003) + "\n";
     WriteFile(dir / "src/deflated.txt", text);

@@ -19,7 +19,7 @@ const TEntryList Entries = {{"zorv.ini", "[App]\nID=x\n"},
 
 TEST(ZipWriter, UnzipAcceptsTheArchiveWithThePassword) {
     if (!HasTool("unzip")) GTEST_SKIP() << "unzip is not installed";
-    TScratchDir dir;
+    TScratchFolder dir;
     const fs::path archive = dir / "app.zip";
     WriteFile(archive, BuildArchive(Entries));
     const std::string password = ZORV_ARCHIVE_PASSWORD;
@@ -92,7 +92,7 @@ TEST(ZipWriter, SeventyThousandEntriesUseZip64EndRecords) {
     ASSERT_EQ(kit.TryExtract("APP/F69999.TXT", out), TAbExtractStatus::Ok);
     EXPECT_EQ(out, "69999");
     if (!HasTool("unzip")) return;
-    TScratchDir dir;
+    TScratchFolder dir;
     WriteFile(dir / "many.zip", archive);
     EXPECT_EQ(
         RunShell("unzip -tq -P " + std::string(ZORV_ARCHIVE_PASSWORD) + " " + Quote(dir / "many.zip") + " >/dev/null"),

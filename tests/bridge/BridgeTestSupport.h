@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "backends/test/TestBridgeHost.h"
+#include "support/InfoZipArchive.h"
 
 namespace zorv::test {
 
@@ -20,29 +21,10 @@ struct TRecordingReply : IWebMessageReply {
     std::vector<std::string> posted;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
-class TTempFolder {
-public:
-    TTempFolder();
-    ~TTempFolder();
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-    // The folder as text with a trailing "/".
-    std::string Text() const { return FPath.string() + "/"; }
-
-private:
-    std::filesystem::path FPath;
-};
-
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
 // A context whose executable lies in `folder`.
-TBridgeContext ContextIn(const TTempFolder& folder);
-
-// An archive made by Info-ZIP's zip from `files` (entry name -> content), encrypted with
-// `password`; empty when zip is not available.
-std::string MakeZipWithInfoZip(const std::map<std::string, std::string>& files, const std::string& password);
+TBridgeContext ContextIn(const TScratchFolder& folder);
 
 }  // namespace zorv::test

@@ -23,7 +23,7 @@ protected:
     std::string Data(const std::string& members) { return "{" + members + "}"; }
     fs::path At(const std::string& relative) const { return folder.Path() / relative; }
 
-    TTempFolder folder;
+    TScratchFolder folder;
     TTestBridgeHost host;
 };
 
@@ -264,7 +264,7 @@ TEST(FileFunctionsWindows, ExecutableFolderIsSentWithEveryBackslashDoubled) {
 class ExtractFile : public FileFunctions {
 protected:
     void LoadArchive(const std::string& password) {
-        const std::string bytes = MakeZipWithInfoZip(
+        const std::string bytes = ZipWithInfoZip(
             {{"app/index.html", "<html>packaged</html>"}, {"app/img/logo.png", std::string(5000, 'p')}}, password);
         ASSERT_FALSE(bytes.empty()) << "Info-ZIP zip is needed";
         archive.SetPassword(ZORV_ARCHIVE_PASSWORD);

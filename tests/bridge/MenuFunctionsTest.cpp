@@ -186,12 +186,12 @@ TEST(MenuImages, FromTheArchiveBesideTheExecutableOrByPath) {
 #ifdef _WIN32
     GTEST_SKIP() << "archives are made with Info-ZIP's zip of the build machine";
 #endif
-    TTempFolder folder;
+    TScratchFolder folder;
     WriteFileBytes(folder.Path() / "icons/beside.png", "beside-bytes");
     WriteFileBytes(folder.Path() / "elsewhere.png", "path-bytes");
     TTestBridgeHost host(ContextIn(folder));
     TAbZipKit archive;
-    const std::string zip = MakeZipWithInfoZip({{"app/img/packed.png", "packed-bytes"}}, ZORV_ARCHIVE_PASSWORD);
+    const std::string zip = ZipWithInfoZip({{"app/img/packed.png", "packed-bytes"}}, ZORV_ARCHIVE_PASSWORD);
     ASSERT_FALSE(zip.empty()) << "Info-ZIP zip is needed";
     archive.SetPassword(ZORV_ARCHIVE_PASSWORD);
     archive.LoadFromMemory(zip);
@@ -223,7 +223,7 @@ TEST(MenuImages, FromTheArchiveBesideTheExecutableOrByPath) {
 
 // Items that name the same image share it: each path is read once per menu.
 TEST(MenuImages, OnePathIsReadOncePerMenu) {
-    TTempFolder folder;
+    TScratchFolder folder;
     WriteFileBytes(folder.Path() / "icon.png", "icon-bytes");
     TTestBridgeHost host(ContextIn(folder));
     TAbZipKit archive;

@@ -13,14 +13,14 @@ namespace fs = std::filesystem;
 
 class PortableFiles : public ::testing::Test {
 protected:
-    static TBridgeContext NativeContext(const TTempFolder& folder) {
+    static TBridgeContext NativeContext(const TScratchFolder& folder) {
         TBridgeContext context;
         context.appDir = folder.Path().string() + static_cast<char>(fs::path::preferred_separator);
         context.exePath = context.appDir + "app.exe";
         return context;
     }
     PortableFiles() : host(NativeContext(folder)) {}
-    TTempFolder folder;
+    TScratchFolder folder;
     TTestBridgeHost host;
 };
 

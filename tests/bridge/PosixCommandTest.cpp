@@ -15,14 +15,14 @@ TEST(PosixCommand, MergesOutputAndErrorsInOrder) {
 }
 
 TEST(PosixCommand, RunsInTheWorkingFolder) {
-    TTempFolder folder;
+    TScratchFolder folder;
     WriteFileBytes(folder.Path() / "marker.txt", "");
     EXPECT_EQ(TPosixCommand::Run("ls", folder.Path().string()), "marker.txt\n");
 }
 
 TEST(PosixCommand, NoOutputWhenTheFolderDoesNotExist) {
     EXPECT_EQ(TPosixCommand::Run("echo x", "/no/such/zorv/folder"), "");
-    TTempFolder folder;
+    TScratchFolder folder;
     WriteFileBytes(folder.Path() / "file", "");
     EXPECT_EQ(TPosixCommand::Run("echo x", (folder.Path() / "file").string()), "");
 }
@@ -31,7 +31,7 @@ TEST(PosixCommand, NoOutputWhenTheFolderDoesNotExist) {
 // has ended once its shell has, with the output written until then. The child waits for a file
 // that is made only after Run returns, and then keeps writing into the pipe.
 TEST(PosixCommand, EndsWithTheShellNotWithItsBackgroundChildren) {
-    TTempFolder folder;
+    TScratchFolder folder;
     const std::string flag = (folder.Path() / "flag").string();
     const std::string done = (folder.Path() / "done").string();
     const std::string command = "(i=0; while [ ! -e '" + flag +
@@ -54,7 +54,7 @@ TEST(PosixCommand, OutputWrittenJustBeforeTheShellEndsIsKept) {
 // Output beyond the limit ends the command and everything it started, and comes back cut one
 // byte past the limit, so that the caller can tell.
 TEST(PosixCommand, EndlessOutputEndsTheCommandAtTheLimit) {
-    TTempFolder folder;
+    TScratchFolder folder;
     const std::string marker = (folder.Path() / "still-running").string();
     const std::string background = "(while true; do touch '" + marker + "'; sleep 0.05; done) & yes";
     for (const std::string& command : {std::string("yes"), std::string("yes | cat"), background}) {

@@ -32,7 +32,7 @@ std::string Command(TTestBridgeHost& host, const std::string& data) {
 }
 
 TEST(ShellCommand, OutputComesBackWhole) {
-    TTempFolder folder;
+    TScratchFolder folder;
     TTestBridgeHost host;
     const std::pair<std::string, std::string> cases[] = {
         {R"({"command": "echo hello"})", Success("\"hello\\n\"")},
@@ -52,7 +52,7 @@ TEST(ShellCommand, OutputComesBackWhole) {
 // A command that leaves a child running (a started server) is answered once the command itself
 // has ended; the child is not waited for.
 TEST(ShellCommand, BackgroundChildDoesNotHoldTheReply) {
-    TTempFolder folder;
+    TScratchFolder folder;
     TTestBridgeHost host;
     const std::string flag = (folder.Path() / "flag").string();
     EXPECT_EQ(Command(host, "{\"command\": \"(while [ ! -e '" + flag + "' ]; do sleep 0.05; done) & echo started\"}"),
@@ -111,7 +111,7 @@ TEST(ShellCommand, MissingCommandArgument) {
 // The first command waits for a file that only the second one creates: run one after the other on
 // the UI thread, they would never end.
 TEST(ShellCommand, RunsAwayFromTheUiThread) {
-    TTempFolder folder;
+    TScratchFolder folder;
     TTestBridgeHost host;
     const std::string flag = (folder.Path() / "flag").string();
     host.Post("{\"id\": 70003, \"uuid\": \"first\", \"data\": {\"command\": \"while [ ! -e '" + flag +

@@ -6,9 +6,12 @@
 #include <fstream>
 
 #include "GtkTestSupport.h"
+#include "support/ScratchFolder.h"
 
 namespace zorv {
 namespace {
+
+using test::TScratchFolder;
 
 namespace fs = std::filesystem;
 using test::FindMappedWindow;
@@ -18,22 +21,6 @@ using ::testing::Optional;
 
 bool IsFileChooser(GtkWindow* window) { return GTK_IS_FILE_CHOOSER_DIALOG(window); }
 bool IsConfirmation(GtkWindow* window) { return GTK_IS_MESSAGE_DIALOG(window); }
-
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "zorv-dialogs-XXXXXX").string();
-        FPath = mkdtemp(pattern.data());
-    }
-    ~TTempFolder() {
-        std::error_code ec;
-        fs::remove_all(FPath, ec);
-    }
-    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
-
-private:
-    fs::path FPath;
-};
 
 std::vector<std::string> FilterNames(GtkFileChooser* chooser) {
     std::vector<std::string> names;
@@ -58,7 +45,7 @@ void Choose(GtkWindow* chooser, const std::string& path) {
 
 TEST(FileDialogs, OpenShowsTitleAndFileTypesInOrderAndReturnsTheChosenPath) {
     ZORV_REQUIRE_DISPLAY();
-    TTempFolder temp;
+    TScratchFolder temp;
     std::ofstream(temp / "notes.txt") << "x";
     std::string title;
     std::vector<std::string> filters;
@@ -99,7 +86,7 @@ TEST(FileDialogs, EscapeCancelAndClosingFromCodeReturnNothing) {
 
 TEST(FileDialogs, SaveAsksBeforeReplacingOnlyWhenTheOverwritePromptIsOn) {
     ZORV_REQUIRE_DISPLAY();
-    TTempFolder temp;
+    TScratchFolder temp;
     std::ofstream(temp / "exists.txt") << "old";
     TGtkDialogs dialogs;
     TFileDialogOptions options;
@@ -138,7 +125,7 @@ TEST(FileDialogs, SaveAsksBeforeReplacingOnlyWhenTheOverwritePromptIsOn) {
 
 TEST(FileDialogs, ASecondCallWhileTheDialogIsOpenIsAnsweredAsCancelled) {
     ZORV_REQUIRE_DISPLAY();
-    TTempFolder temp;
+    TScratchFolder temp;
     std::ofstream(temp / "a.txt") << "a";
     TGtkDialogs dialogs;
     std::optional<std::string> nested = "unset";
@@ -160,7 +147,7 @@ TEST(FileDialogs, ASecondCallWhileTheDialogIsOpenIsAnsweredAsCancelled) {
 // name in the name box, whether or not the file exists; any other text goes into the name box.
 TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
     ZORV_REQUIRE_DISPLAY();
-    TTempFolder temp;
+    TScratchFolder temp;
     fs::create_directory(temp / "reports");
     std::ofstream(temp / "reports/march.txt") << "m";
     struct TCase {
@@ -204,7 +191,7 @@ TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
 // not exist included.
 TEST(FileDialogs, OpenReturnsATypedNameOfAFileThatDoesNotExist) {
     ZORV_REQUIRE_DISPLAY();
-    TTempFolder temp;
+    TScratchFolder temp;
     std::ofstream(temp / "old.txt") << "o";
     TGtkDialogs dialogs;
     TFileDialogOptions options;

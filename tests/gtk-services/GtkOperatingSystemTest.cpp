@@ -20,31 +20,16 @@
 
 #include "PrivateSessionBus.h"
 #include "XlibWindow.h"
+#include "support/ScratchFolder.h"
 
 namespace zorv {
 namespace {
 
+using test::TScratchFolder;
+
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-// A fresh folder under the temporary folder, removed with everything in it afterwards.
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "zorv-os-XXXXXX").string();
-        FPath = mkdtemp(pattern.data());
-    }
-    ~TTempFolder() {
-        std::error_code ec;
-        fs::remove_all(FPath, ec);
-    }
-    const fs::path& Path() const { return FPath; }
-    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
-
-private:
-    fs::path FPath;
-};
 
 void WriteFile(const std::string& path, const std::string& contents, bool executable = false) {
     std::ofstream(path, std::ios::binary) << contents;
@@ -128,7 +113,7 @@ TEST(GetDosOutput, AMissingCommandAnswersWithTheShellsComplaint) {
 }
 
 TEST(GetDosOutput, RunsInTheWorkingFolderAndAMissingOneGivesNothing) {
-    TTempFolder temp;
+    TScratchFolder temp;
     TGtkOperatingSystem os;
     EXPECT_EQ(os.GetDosOutput("pwd", temp.Path().string(), true), temp.Path().string() + "\n");
     EXPECT_EQ(os.GetDosOutput("echo never", temp / "missing", false), "");
@@ -137,8 +122,8 @@ TEST(GetDosOutput, RunsInTheWorkingFolderAndAMissingOneGivesNothing) {
 // --- DeleteDirectory -----------------------------------------------------------------------
 
 TEST(DeleteDirectory, RemovesAWholeTreeButNotWhatItsLinksPointTo) {
-    TTempFolder temp;
-    TTempFolder outside;
+    TScratchFolder temp;
+    TScratchFolder outside;
     const std::string tree = temp / "tree";
     fs::create_directories(tree + "/a/b/c");
     WriteFile(tree + "/top.txt", "x");
@@ -153,7 +138,7 @@ TEST(DeleteDirectory, RemovesAWholeTreeButNotWhatItsLinksPointTo) {
 }
 
 TEST(DeleteDirectory, MissingFolderIsFalseWithTheSystemMessage) {
-    TTempFolder temp;
+    TScratchFolder temp;
     TGtkOperatingSystem os;
     EXPECT_EQ(FailureOf(os.DeleteDirectory(temp / "not-there")), "No such file or directory");
     EXPECT_FALSE(os.DeleteDirectory(""));
@@ -171,7 +156,7 @@ TEST(ShellExec, MissingFileFailsWithTheSystemMessage) {
 }
 
 TEST(ShellExec, RunsAProgramDetachedWithItsQuotedArguments) {
-    TTempFolder temp;
+    TScratchFolder temp;
     const std::string script = temp / "record-args.sh";
     const std::string marker = temp / "args.txt";
     WriteFile(script,
@@ -197,7 +182,7 @@ TEST(ShellExec, FindsAProgramNamedWithoutAFolderOnThePath) {
 }
 
 TEST(ShellExec, UnbalancedQuotesInTheArgumentsFailWithAMessage) {
-    TTempFolder temp;
+    TScratchFolder temp;
     WriteFile(temp / "tool", "#!/bin/sh\n", true);
     TRecordedCalls recorded;
     TGtkOperatingSystem os(recorded.Calls());
@@ -206,7 +191,7 @@ TEST(ShellExec, UnbalancedQuotesInTheArgumentsFailWithAMessage) {
 }
 
 TEST(ShellExec, DocumentsFoldersAndUrlsGoToTheirDefaultHandler) {
-    TTempFolder temp;
+    TScratchFolder temp;
     WriteFile(temp / "notes with space.txt", "hello");
     TRecordedCalls recorded;
     TGtkOperatingSystem os(recorded.Calls());
@@ -241,7 +226,7 @@ TEST(ShellExec, AFailureKeepsItsMessageWhateverOtherThreadsDo) {
 // --- ShellExplore --------------------------------------------------------------------------
 
 TEST(ShellExplore, AsksTheFileManagerToShowTheItemSelected) {
-    TTempFolder temp;
+    TScratchFolder temp;
     WriteFile(temp / "a b.txt", "");
     TRecordedCalls recorded;
     recorded.dbusOutcomes = {true};
@@ -259,7 +244,7 @@ TEST(ShellExplore, AsksTheFileManagerToShowTheItemSelected) {
 }
 
 TEST(ShellExplore, WithoutAFileManagerOnTheBusOpensTheNearestExistingFolder) {
-    TTempFolder temp;
+    TScratchFolder temp;
     fs::create_directory(temp / "sub");
     WriteFile(temp / "sub/file.txt", "");
     TRecordedCalls recorded;  // every D-Bus call refused
@@ -279,7 +264,7 @@ TEST(ShellExploreOnABus, TheFileManagerIsAskedToShowTheItem) {
     setenv("DBUS_SESSION_BUS_ADDRESS", bus->Address().c_str(), 1);
     test::TFakeFileManager fileManager(bus->Address());
     ASSERT_TRUE(fileManager.Ready());
-    TTempFolder temp;
+    TScratchFolder temp;
     WriteFile(temp / "shown file.txt", "");
 
     TGtkOperatingSystem os;
@@ -394,11 +379,11 @@ TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
 // A desktop entry registered for text files and for the zorv-test: scheme records what it is
 // asked to open; the checks run in a child process whose XDG folders point at it.
 TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
-    TTempFolder root;
+    TScratchFolder root;
     fs::create_directories(root / "data/applications");
     fs::create_directories(root / "config");
     const std::string opener = root / "opener.sh";
-    WriteFile(opener, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + (root / "opened.txt") + "\"\n", true);
+    WriteFile(opener, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + (root / "opened.txt").string() + "\"\n", true);
     WriteFile(root / "data/applications/zorv-test-opener.desktop",
               "[Desktop Entry]\nType=Application\nName=Zorv test opener\nExec=" + opener +
                   " %u\nMimeType=text/plain;x-scheme-handler/zorv-test;\nNoDisplay=true\n");
@@ -408,8 +393,8 @@ TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
     WriteFile(root / "notes.txt", "hello");
 
     const std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> env = {"HOME=" + root.Path().string(),           "XDG_DATA_HOME=" + (root / "data"),
-                                    "XDG_CONFIG_HOME=" + (root / "config"),   "XDG_DATA_DIRS=/usr/share",
+    std::vector<std::string> env = {"HOME=" + root.Path().string(),           "XDG_DATA_HOME=" + (root / "data").string(),
+                                    "XDG_CONFIG_HOME=" + (root / "config").string(),   "XDG_DATA_DIRS=/usr/share",
                                     "ZORV_OPEN_ROOT=" + root.Path().string(), "PATH=/usr/bin:/bin"};
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
@@ -451,15 +436,15 @@ TEST(DefaultHandlersInChild, DISABLED_OpenTheDocumentAndTheUrl) {
 // The getters read the XDG settings once per process, so the checks run in a child process
 // with an environment of their own.
 TEST(FolderGetters, FollowTheXdgUserDirectories) {
-    TTempFolder home;
+    TScratchFolder home;
     fs::create_directories(home / "config");
     fs::create_directories(home / "Schreibtisch");
     fs::create_directories(home / "tmp");
     WriteFile(home / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     const std::string homeText = home.Path().string();
-    std::vector<std::string> env = {"HOME=" + homeText, "XDG_CONFIG_HOME=" + (home / "config"),
-                                    "XDG_DATA_HOME=" + (home / "data"), "TMPDIR=" + (home / "tmp")};
+    std::vector<std::string> env = {"HOME=" + homeText, "XDG_CONFIG_HOME=" + (home / "config").string(),
+                                    "XDG_DATA_HOME=" + (home / "data").string(), "TMPDIR=" + (home / "tmp").string()};
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
@@ -526,7 +511,7 @@ bool BuildSandbox(const std::vector<TSandboxEntry>& tree) {
 
 TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const std::string& workingDir,
                                    const std::string& spelling) {
-    TTempFolder mountPoint;
+    TScratchFolder mountPoint;
     int fds[2];
     if (pipe(fds) != 0) return {};
     const pid_t child = fork();

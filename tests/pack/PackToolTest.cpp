@@ -55,7 +55,7 @@ protected:
     // Nothing in the output folder: no output and no temporary file left behind.
     bool OutputFolderEmpty() const { return fs::is_empty(FOutput.parent_path()); }
 
-    TScratchDir FDir;
+    TScratchFolder FDir;
     fs::path FTool, FRuntime, FProject, FOutput;
 };
 

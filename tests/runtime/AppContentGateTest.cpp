@@ -3,29 +3,30 @@
 #include <gtest/gtest.h>
 
 #include "runtime/AppUrl.h"
-#include "TestArchive.h"
+#include "support/InfoZipArchive.h"
 
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 
 class AppContentGateTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-        zip.LoadFromMemory(test::ZipWithTool({{"app/index.html", "app"}, {"app/help.html", "help"}}));
+        zip.LoadFromMemory(
+            test::ZipWithInfoZip({{"app/index.html", "app"}, {"app/help.html", "help"}}, ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("beside.html", "from disk");
     }
     static std::string App(const std::string& rest) { return std::string(TAppUrl::Prefix()) + rest; }
     TAppContentGate Gate() const {
-        return TAppContentGate(TAppDocuments(TResourceResolver(&zip, "app", exeDir.Str())));
+        return TAppContentGate(TAppDocuments(TResourceResolver(&zip, "app", exeDir.Text())));
     }
 
     static constexpr const char* Remote = "http://127.0.0.1:8080/page.html";
     TAbZipKit zip;
-    TScratchDir exeDir;
+    TScratchFolder exeDir;
 };
 
 TEST_F(AppContentGateTest, StartPageThenItsResources) {

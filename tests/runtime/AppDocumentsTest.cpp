@@ -6,21 +6,22 @@
 #include <string>
 
 #include "runtime/AppUrl.h"
-#include "TestArchive.h"
+#include "support/InfoZipArchive.h"
 
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 
 // Which documents act as the application: only what the archive answers, in the app URL space,
 // with the application's own origin where the engine reports one.
 class AppDocumentsTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-        zip.LoadFromMemory(test::ZipWithTool({{"app/index.html", "app"}, {"app/My Page.html", "spaced"}}));
+        zip.LoadFromMemory(
+            test::ZipWithInfoZip({{"app/index.html", "app"}, {"app/My Page.html", "spaced"}}, ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("beside.html", "next to the executable");
         elsewhere.Write("download.html", "saved by a browser");
     }
@@ -31,12 +32,12 @@ protected:
     }
 
     TAbZipKit zip;
-    TScratchDir exeDir;
-    TScratchDir elsewhere;
+    TScratchFolder exeDir;
+    TScratchFolder elsewhere;
 };
 
 TEST_F(AppDocumentsTest, OnlyArchivePagesInTheAppUrlSpaceAreAppDocuments) {
-    const TAppDocuments documents(TResourceResolver(&zip, "app", exeDir.Str()));
+    const TAppDocuments documents(TResourceResolver(&zip, "app", exeDir.Text()));
     const std::string appOrigin(TAppUrl::Origin());
     struct TCase {
         std::string url;
@@ -73,7 +74,7 @@ TEST_F(AppDocumentsTest, OnlyArchivePagesInTheAppUrlSpaceAreAppDocuments) {
 }
 
 TEST_F(AppDocumentsTest, WithoutAnArchiveNothingIsTheApplication) {
-    const TAppDocuments documents(TResourceResolver(nullptr, "app", exeDir.Str()));
+    const TAppDocuments documents(TResourceResolver(nullptr, "app", exeDir.Text()));
     EXPECT_FALSE(documents.IsAppDocument(App("index.html")));
     EXPECT_FALSE(documents.IsAppDocument(App("beside.html")));
 }

@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "TestArchive.h"
+#include "support/InfoZipArchive.h"
 #include "runtime/AppCommandLine.h"
 #include "runtime/AppUrl.h"
 
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 
 struct THeldLock : IInstanceLock {};
 
@@ -76,11 +76,12 @@ public:
 class ExeZipLoaderTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
-        host.dataHome = dataHome.Str();
+        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        host.dataHome = dataHome.Text();
     }
     void Package(const std::string& appLines) {
-        host.appended = test::ZipWithTool({{"zorv.ini", "[App]\n" + appLines}, {"app/index.html", "<p>x</p>"}});
+        host.appended = test::ZipWithInfoZip({{"zorv.ini", "[App]\n" + appLines}, {"app/index.html", "<p>x</p>"}},
+                                             ZORV_ARCHIVE_PASSWORD);
     }
     std::optional<int> Start(std::vector<std::string> args = {}) {
         loader = std::make_unique<TExeZipLoader>(host, std::move(args));
@@ -88,7 +89,7 @@ protected:
     }
 
     static constexpr const char* Identity = "ID=com.acme.app\nName=Acme\nDirName=app\n";
-    TScratchDir dataHome;
+    TScratchFolder dataHome;
     TRecordingHost host;
     std::unique_ptr<TExeZipLoader> loader;
 };
@@ -142,7 +143,7 @@ TEST_F(ExeZipLoaderTest, GoesOnWithIdentityAndStateFilledIn) {
     EXPECT_EQ(state.appName, "Acme");
     EXPECT_EQ(state.appDirName, "app");
     EXPECT_EQ(state.appIndexHtml, "start.html");
-    EXPECT_EQ(state.appDataDir, dataHome.Str() + "com.acme.app/");
+    EXPECT_EQ(state.appDataDir, dataHome.Text() + "com.acme.app/");
     EXPECT_TRUE(std::filesystem::is_directory(state.appDataDir));
     EXPECT_GE(state.exeZip->FindFile("app/index.html"), 0);
     EXPECT_NE(state.instanceLock, nullptr);
@@ -159,7 +160,7 @@ TEST_F(ExeZipLoaderTest, MissingIdentityEndsSilently) {
 }
 
 TEST_F(ExeZipLoaderTest, ArchiveWithoutSettingsEndsSilently) {
-    host.appended = test::ZipWithTool({{"app/index.html", "x"}});
+    host.appended = test::ZipWithInfoZip({{"app/index.html", "x"}}, ZORV_ARCHIVE_PASSWORD);
     EXPECT_EQ(Start(), 0);
     EXPECT_TRUE(host.messages.empty());
 }
@@ -254,14 +255,14 @@ TEST_F(ExeZipLoaderTest, AllowInstancesGoesOnBesideARunningInstance) {
 TEST_F(ExeZipLoaderTest, IdentifierCannotLeadTheDataFolderElsewhere) {
     Package("ID=../../escape\nName=Acme\nDirName=app\n");
     Start();
-    EXPECT_EQ(loader->State().appDataDir, dataHome.Str() + ".._.._escape/");
+    EXPECT_EQ(loader->State().appDataDir, dataHome.Text() + ".._.._escape/");
     EXPECT_TRUE(std::filesystem::is_directory(dataHome.Path() / ".._.._escape"));
 }
 
 TEST_F(ExeZipLoaderTest, AnIdentifierWithFoldersKeepsThemNested) {
     Package("ID=Company\\App\nName=Acme\nDirName=app\n");
     Start();
-    EXPECT_EQ(loader->State().appDataDir, dataHome.Str() + "Company/App/");
+    EXPECT_EQ(loader->State().appDataDir, dataHome.Text() + "Company/App/");
     EXPECT_TRUE(std::filesystem::is_directory(dataHome.Path() / "Company" / "App"));
 }
 

@@ -9,33 +9,34 @@
 
 #include "archive/ZipWriter.h"
 #include "runtime/AppUrl.h"
-#include "TestArchive.h"
+#include "support/InfoZipArchive.h"
 
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 
 class ResourceResolverTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-        zip.LoadFromMemory(test::ZipWithTool({{"app/index.html", "<p>archive</p>"},
-                                              {"app/My Page.html", "spaced"},
-                                              {"app/caf\xC3\xA9.html", "accent"},
-                                              {"app/caf%C3%A9.html", "literal"},
-                                              {"app/data/x.json", "{\"a\":1}"},
-                                              {"zorv.ini", "[App]\n"}}));
+        zip.LoadFromMemory(test::ZipWithInfoZip({{"app/index.html", "<p>archive</p>"},
+                                                 {"app/My Page.html", "spaced"},
+                                                 {"app/caf\xC3\xA9.html", "accent"},
+                                                 {"app/caf%C3%A9.html", "literal"},
+                                                 {"app/data/x.json", "{\"a\":1}"},
+                                                 {"zorv.ini", "[App]\n"}},
+                                                ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("index.html", "<p>disk</p>");
         exeDir.Write("only-on-disk.css", "body{}");
     }
     TResource Get(const std::string& rest) const {
-        return TResourceResolver(&zip, "app", exeDir.Str()).FindUrl(std::string(TAppUrl::Prefix()) + rest);
+        return TResourceResolver(&zip, "app", exeDir.Text()).FindUrl(std::string(TAppUrl::Prefix()) + rest);
     }
 
     TAbZipKit zip;
-    TScratchDir exeDir;
+    TScratchFolder exeDir;
 };
 
 TEST_F(ResourceResolverTest, ArchiveEntryWinsOverTheExecutableFolder) {
@@ -58,10 +59,10 @@ TEST_F(ResourceResolverTest, FallsBackToTheExecutableFolderThenTheAbsolutePath) 
     EXPECT_EQ(css.bytes, "body{}");
     EXPECT_EQ(css.mimeType, "text/css");
 
-    TScratchDir elsewhere;
+    TScratchFolder elsewhere;
     elsewhere.Write("pic.txt", "absolute");
 #ifdef _WIN32
-    const std::string absolute = elsewhere.Str() + "pic.txt";
+    const std::string absolute = elsewhere.Text() + "pic.txt";
 #else
     const std::string absolute = (elsewhere.Path() / "pic.txt").string().substr(1);
 #endif
@@ -72,7 +73,7 @@ TEST_F(ResourceResolverTest, MissingFileIsNotFound) {
     const TResource r = Get("nothing.html");
     EXPECT_EQ(r.status, 404);
     EXPECT_TRUE(r.bytes.empty());
-    EXPECT_EQ(TResourceResolver(&zip, "app", exeDir.Str()).FindUrl("https://example.com/index.html").status, 404);
+    EXPECT_EQ(TResourceResolver(&zip, "app", exeDir.Text()).FindUrl("https://example.com/index.html").status, 404);
 }
 
 TEST_F(ResourceResolverTest, FileLargerThanTheServingLimitIsAnErrorNotReadIntoMemory) {
@@ -86,7 +87,7 @@ TEST_F(ResourceResolverTest, FileLargerThanTheServingLimitIsAnErrorNotReadIntoMe
 // The bare root is the start page, as a web server's root is; without a start page it is nothing,
 // never an empty success.
 TEST_F(ResourceResolverTest, BareRootIsTheStartPage) {
-    TResourceResolver resolver(&zip, "app", exeDir.Str());
+    TResourceResolver resolver(&zip, "app", exeDir.Text());
     EXPECT_EQ(resolver.FindUrl(std::string(TAppUrl::Prefix())).status, 404);
     resolver.SetIndexPage("My Page.html?from=root");
     for (const std::string rest : {"", "?x=1", "#top"}) {
@@ -104,25 +105,25 @@ TEST_F(ResourceResolverTest, FolderIsNotServedAsAFile) {
 }
 
 TEST(ResourceResolverDamageTest, EntryThatCannotBeDecryptedIsAnErrorNotAnEmptySuccess) {
-    if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+    if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
     TAbZipKit zip;
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    zip.LoadFromMemory(test::ZipWithTool({{"app/index.html", "secret page"}}, "another password"));
-    TScratchDir exeDir;
-    const TResource r = TResourceResolver(&zip, "app", exeDir.Str()).Find("index.html");
+    zip.LoadFromMemory(test::ZipWithInfoZip({{"app/index.html", "secret page"}}, "another password"));
+    TScratchFolder exeDir;
+    const TResource r = TResourceResolver(&zip, "app", exeDir.Text()).Find("index.html");
     EXPECT_EQ(r.status, 500);
     EXPECT_NE(r.bytes, "secret page");
 }
 
 TEST(ResourceResolverNoArchiveTest, WithoutArchiveOrFolderNameOnlyDiskIsAsked) {
-    if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
-    TScratchDir exeDir;
+    if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+    TScratchFolder exeDir;
     exeDir.Write("index.html", "disk");
-    EXPECT_EQ(TResourceResolver(nullptr, "app", exeDir.Str()).Find("index.html").bytes, "disk");
+    EXPECT_EQ(TResourceResolver(nullptr, "app", exeDir.Text()).Find("index.html").bytes, "disk");
     TAbZipKit zip;
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    zip.LoadFromMemory(test::ZipWithTool({{"index.html", "root entry"}}));
-    EXPECT_EQ(TResourceResolver(&zip, "", exeDir.Str()).Find("index.html").bytes, "disk");
+    zip.LoadFromMemory(test::ZipWithInfoZip({{"index.html", "root entry"}}, ZORV_ARCHIVE_PASSWORD));
+    EXPECT_EQ(TResourceResolver(&zip, "", exeDir.Text()).Find("index.html").bytes, "disk");
 }
 
 struct TRangeCase {
@@ -172,19 +173,19 @@ INSTANTIATE_TEST_SUITE_P(
 class ResourceResolverRangeTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::ZipToolAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         for (int i = 0; body.size() < 300000; ++i) body += std::to_string(i * 2654435761u % 1000003) + ",";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-        zip.LoadFromMemory(test::ZipWithTool({{"app/clip.webm", body}}));
+        zip.LoadFromMemory(test::ZipWithInfoZip({{"app/clip.webm", body}}, ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("disk.webm", body);
     }
     TResource Get(const std::string& rest, std::optional<std::string_view> range) const {
-        return TResourceResolver(&zip, "app", exeDir.Str()).FindUrl(std::string(TAppUrl::Prefix()) + rest, range);
+        return TResourceResolver(&zip, "app", exeDir.Text()).FindUrl(std::string(TAppUrl::Prefix()) + rest, range);
     }
 
     std::string body;
     TAbZipKit zip;
-    TScratchDir exeDir;
+    TScratchFolder exeDir;
 };
 
 TEST_F(ResourceResolverRangeTest, PartsOfEntriesAndFilesAreAnsweredWithTheirHeaders) {
@@ -246,8 +247,8 @@ TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnswer
     TAbZipKit zip;
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
     zip.LoadFromMemory(PackedArchive({{"app/large.bin", large}, {"app/small.txt", "small"}}));
-    TScratchDir exeDir;
-    TResourceResolver resolver(&zip, "app", exeDir.Str());
+    TScratchFolder exeDir;
+    TResourceResolver resolver(&zip, "app", exeDir.Text());
     resolver.SetStreamLargeEntries(true);
     for (const auto& [range, expected] :
          {std::pair<const char*, std::string>{nullptr, large}, {"bytes=1000-", large.substr(1000)}}) {

@@ -14,7 +14,7 @@
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 using test::TWindowWatcher;
 
 std::vector<std::wstring> FilterNames(HWND dialog) {
@@ -68,8 +68,8 @@ TEST(FileDialogFilter, PairsEndedByZerosAndTheListByASecondZero) {
 }
 
 TEST(FileDialogs, OpenDialogShowsTheFileTypesAndAcceptsAFileThatDoesNotExist) {
-    TScratchDir dir;
-    const std::wstring chosen = dir.Path() + L"not-there-yet.txt";
+    TScratchFolder dir;
+    const std::wstring chosen = dir.WideText() + L"not-there-yet.txt";
     std::vector<std::wstring> filters;
     TWinDialogs dialogs;
     std::optional<std::string> result;
@@ -100,8 +100,8 @@ TEST(FileDialogs, CancelGivesNothing) {
 }
 
 TEST(FileDialogs, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
-    TScratchDir dir;
-    const std::wstring existing = dir.Path() + L"existing.txt";
+    TScratchFolder dir;
+    const std::wstring existing = dir.WideText() + L"existing.txt";
     ASSERT_TRUE(test::WriteBytes(existing, "content"));
     TWinDialogs dialogs;
 
@@ -121,7 +121,7 @@ TEST(FileDialogs, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
     EXPECT_EQ(result, TWinText::WideToUtf8(existing));
 
     // The same dialog without the prompt returns at once; no extension is added.
-    const std::wstring typed = dir.Path() + L"existing";
+    const std::wstring typed = dir.WideText() + L"existing";
     {
         TWindowWatcher watcher(L"#32770", L"zorv no prompt test",
                                [&](HWND dialog) { TypeFileNameAndConfirm(dialog, existing); });
@@ -137,13 +137,13 @@ TEST(FileDialogs, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
 }
 
 TEST(FileDialogs, KeepsTheProcessCurrentFolder) {
-    TScratchDir dir;
+    TScratchFolder dir;
     wchar_t before[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, before);
     TWinDialogs dialogs;
     {
         TWindowWatcher watcher(L"#32770", L"zorv folder test",
-                               [&](HWND dialog) { TypeFileNameAndConfirm(dialog, dir.Path() + L"file.txt"); });
+                               [&](HWND dialog) { TypeFileNameAndConfirm(dialog, dir.WideText() + L"file.txt"); });
         dialogs.ShowOpenDialog({"zorv folder test", "", {}, false});
     }
     wchar_t after[MAX_PATH] = {};

@@ -11,7 +11,7 @@
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 
 std::string Utf8(const std::wstring& path) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -61,12 +61,12 @@ uint16_t Word(const std::string& bytes, size_t offset) {
 class ExeResourcesTest : public testing::Test {
 protected:
     void SetUp() override {
-        FExe = FScratch.Path() + L"target.exe";
+        FExe = FScratch.WideText() + L"target.exe";
         ASSERT_TRUE(CopyFileW((test::ProgramDir() + L"win32-test-resource-target.exe").c_str(), FExe.c_str(), FALSE));
     }
     std::string ExeUtf8() const { return Utf8(FExe); }
     std::wstring WriteIcon(const std::string& bytes) {
-        const std::wstring path = FScratch.Path() + L"icon" + std::to_wstring(++FIcons) + L".ico";
+        const std::wstring path = FScratch.WideText() + L"icon" + std::to_wstring(++FIcons) + L".ico";
         EXPECT_TRUE(test::WriteBytes(path, bytes));
         return path;
     }
@@ -81,7 +81,7 @@ protected:
         return static_cast<const wchar_t*>(value);
     }
 
-    TScratchDir FScratch;
+    TScratchFolder FScratch;
     std::wstring FExe;
     int FIcons = 0;
 };
@@ -150,7 +150,7 @@ TEST_F(ExeResourcesTest, InvalidIconsRaiseAndLeaveTheExecutableUntouched) {
 
 TEST_F(ExeResourcesTest, MissingIconFileRaisesANamedError) {
     try {
-        TExeResources::ChangeExeIcon(ExeUtf8(), Utf8(FScratch.Path() + L"missing.ico"));
+        TExeResources::ChangeExeIcon(ExeUtf8(), Utf8(FScratch.WideText() + L"missing.ico"));
         ADD_FAILURE() << "no error raised";
     } catch (const EExeResourceError& error) {
         EXPECT_NE(std::string(error.what()).find("missing.ico"), std::string::npos) << error.what();
@@ -201,13 +201,13 @@ TEST_F(ExeResourcesTest, UpdateExeInfoWritesAllElevenPresentKeys) {
 }
 
 TEST_F(ExeResourcesTest, NoVersionResourceOrNoFileGivesFalse) {
-    const std::wstring plain = FScratch.Path() + L"plain.exe";
+    const std::wstring plain = FScratch.WideText() + L"plain.exe";
     ASSERT_TRUE(CopyFileW((test::ProgramDir() + L"win32-test-sleeper.exe").c_str(), plain.c_str(), FALSE));
     const std::string original = test::ReadBytes(plain);
     EXPECT_FALSE(TExeResources::UpdateExeVersionStrings(Utf8(plain), {{"CompanyName", "x"}}));
     EXPECT_EQ(test::ReadBytes(plain), original);
     EXPECT_FALSE(
-        TExeResources::UpdateExeVersionStrings(Utf8(FScratch.Path() + L"missing.exe"), {{"CompanyName", "x"}}));
+        TExeResources::UpdateExeVersionStrings(Utf8(FScratch.WideText() + L"missing.exe"), {{"CompanyName", "x"}}));
 }
 
 TEST(VersionResource, UnchangedBlockSerializesToTheCompilersBytes) {

@@ -15,13 +15,13 @@
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 
 std::string Utf8(const std::wstring& path) { return TWinText::WideToUtf8(path); }
 
 TEST(FileReplacer, AReplacedFileKeepsItsAttributes) {
-    TScratchDir dir;
-    const std::wstring target = dir.Path() + L"hidden.txt";
+    TScratchFolder dir;
+    const std::wstring target = dir.WideText() + L"hidden.txt";
     ASSERT_TRUE(test::WriteBytes(target, "old"));
     ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_EQ(TFileReplacer::Write(Utf8(target), "new").Error(), "");
@@ -30,8 +30,8 @@ TEST(FileReplacer, AReplacedFileKeepsItsAttributes) {
 }
 
 TEST(FileReplacer, AFileHeldOpenWithoutDeleteSharingIsWrittenInPlace) {
-    TScratchDir dir;
-    const std::wstring target = dir.Path() + L"held.txt";
+    TScratchFolder dir;
+    const std::wstring target = dir.WideText() + L"held.txt";
     ASSERT_TRUE(test::WriteBytes(target, "old content"));
     TFileHandle held(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -40,14 +40,14 @@ TEST(FileReplacer, AFileHeldOpenWithoutDeleteSharingIsWrittenInPlace) {
     held.Reset();
     EXPECT_EQ(test::ReadBytes(target), "new");
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &found);
+    HANDLE search = FindFirstFileW((dir.WideText() + L"*.tmp").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left behind: " << Utf8(found.cFileName);
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 TEST(FileReplacer, PathsBeyondTheClassicLengthLimitAreWrittenAndReplaced) {
-    TScratchDir dir;
-    std::wstring folder = L"\\\\?\\" + dir.Path();
+    TScratchFolder dir;
+    std::wstring folder = L"\\\\?\\" + dir.WideText();
     for (int i = 0; i < 3; ++i) {
         folder += std::wstring(100, static_cast<wchar_t>(L'a' + i)) + L"\\";
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));

@@ -13,7 +13,7 @@
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 namespace fs = std::filesystem;
 
 std::string Utf8(const std::wstring& text) {
@@ -25,12 +25,12 @@ std::string Utf8(const std::wstring& text) {
 class PackResourceOptionsTest : public testing::Test {
 protected:
     void SetUp() override {
-        const std::wstring project = FScratch.Path() + L"project\\";
+        const std::wstring project = FScratch.WideText() + L"project\\";
         fs::create_directories(fs::path(project + L"www"));
         ASSERT_TRUE(test::WriteBytes(project + L"zorv.ini", "[App]\nID=com.example.notes\nName=Notes\nDirName=www\n"));
         ASSERT_TRUE(test::WriteBytes(project + L"www\\index.html", "<!doctype html><title>Notes</title>\n"));
         FProject = Utf8(project);
-        FOutput = FScratch.Path() + L"notes.exe";
+        FOutput = FScratch.WideText() + L"notes.exe";
         FRuntime = Utf8(test::ProgramDir() + L"win32-test-resource-target.exe");
         FIcon = Utf8(test::ProgramDir() + L"win32-services-data\\three-images.ico");
     }
@@ -59,7 +59,7 @@ protected:
         return static_cast<const wchar_t*>(value);
     }
 
-    TScratchDir FScratch;
+    TScratchFolder FScratch;
     std::string FProject, FRuntime, FIcon, FErrors;
     std::wstring FOutput;
 };
@@ -97,7 +97,7 @@ TEST_F(PackResourceOptionsTest, MalformedOptionsAreUsageErrorsAndWriteNothing) {
 }
 
 TEST_F(PackResourceOptionsTest, InvalidIconFailsAndLeavesNoOutput) {
-    const std::wstring icon = FScratch.Path() + L"broken.ico";
+    const std::wstring icon = FScratch.WideText() + L"broken.ico";
     ASSERT_TRUE(test::WriteBytes(icon, "MZ this is no icon"));
     auto args = BuildArgs();
     args.insert(args.end(), {"--icon", Utf8(icon)});
@@ -105,7 +105,7 @@ TEST_F(PackResourceOptionsTest, InvalidIconFailsAndLeavesNoOutput) {
     EXPECT_NE(FErrors.find("Icon file is invalid"), std::string::npos) << FErrors;
     EXPECT_FALSE(test::PathExists(FOutput));
     // Only the project and the icon: no temporary file left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(FScratch.Path())), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(FScratch.WideText())), fs::directory_iterator()), 2);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 namespace zorv {
 namespace {
 
-using test::TScratchDir;
+using test::TScratchFolder;
 
 struct TCommandCase {
     const char* name;
@@ -41,18 +41,18 @@ INSTANTIATE_TEST_SUITE_P(Commands, GetDosOutputTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GetDosOutput, OutputLongerThanOneReadComesBackWhole) {
-    TScratchDir dir;
+    TScratchFolder dir;
     std::string content;
     for (int line = 0; line < 200; ++line) content += "line " + std::to_string(line) + " of the long output\r\n";
-    ASSERT_TRUE(test::WriteBytes(dir.Path() + L"long.txt", content));
-    const std::wstring output = TSysUtils::GetDosOutput(L"type long.txt", dir.Path(), false);
+    ASSERT_TRUE(test::WriteBytes(dir.WideText() + L"long.txt", content));
+    const std::wstring output = TSysUtils::GetDosOutput(L"type long.txt", dir.WideText(), false);
     EXPECT_EQ(output, std::wstring(content.begin(), content.end()));
 }
 
 TEST(GetDosOutput, RunsInTheGivenWorkingFolder) {
-    TScratchDir dir;
-    std::wstring output = TSysUtils::GetDosOutput(L"cd", dir.Path(), false);
-    std::wstring expected = dir.Path();
+    TScratchFolder dir;
+    std::wstring output = TSysUtils::GetDosOutput(L"cd", dir.WideText(), false);
+    std::wstring expected = dir.WideText();
     expected.pop_back();  // cd prints the folder without its trailing backslash
     EXPECT_EQ(output, expected + L"\r\n");
 }
@@ -100,8 +100,8 @@ TEST(IncludeTrailingPathDelimiter, AddsOnlyWhenMissingAndLeavesEmptyAlone) {
 }
 
 TEST(DeleteDirectory, RemovesAWholeTree) {
-    TScratchDir scratch;
-    const std::filesystem::path root = std::filesystem::path(scratch.Path()) / L"tree";
+    TScratchFolder scratch;
+    const std::filesystem::path root = std::filesystem::path(scratch.WideText()) / L"tree";
     std::filesystem::create_directories(root / L"a" / L"b");
     ASSERT_TRUE(test::WriteBytes((root / L"a" / L"b" / L"file.txt").wstring(), "content"));
     ASSERT_TRUE(test::WriteBytes((root / L"top.txt").wstring(), "content"));
@@ -111,19 +111,19 @@ TEST(DeleteDirectory, RemovesAWholeTree) {
 }
 
 TEST(DeleteDirectory, MissingFolderFailsWithAMessage) {
-    TScratchDir scratch;
+    TScratchFolder scratch;
     TWinOperatingSystem os;
-    const TStatus outcome = os.DeleteDirectory(TWinText::WideToUtf8(scratch.Path() + L"missing"));
+    const TStatus outcome = os.DeleteDirectory(TWinText::WideToUtf8(scratch.WideText() + L"missing"));
     EXPECT_FALSE(outcome);
     EXPECT_FALSE(outcome.Error().empty());
 }
 
 TEST(DeleteDirectory, RefusesEmptyPathsAndWildcards) {
-    TScratchDir scratch;
-    ASSERT_TRUE(test::WriteBytes(scratch.Path() + L"keep.txt", "content"));
+    TScratchFolder scratch;
+    ASSERT_TRUE(test::WriteBytes(scratch.WideText() + L"keep.txt", "content"));
     EXPECT_FALSE(TSysUtils::DeleteDirectory(L""));
-    EXPECT_FALSE(TSysUtils::DeleteDirectory(scratch.Path() + L"*"));
-    EXPECT_TRUE(test::PathExists(scratch.Path() + L"keep.txt"));
+    EXPECT_FALSE(TSysUtils::DeleteDirectory(scratch.WideText() + L"*"));
+    EXPECT_TRUE(test::PathExists(scratch.WideText() + L"keep.txt"));
 }
 
 TEST(ShellExec, StartsAProgram) {
@@ -302,8 +302,8 @@ std::wstring Upper(std::wstring text) {
 }
 
 TEST(DeleteDirectory, RootsAndTheHomeFolderNeverReachTheShellInAnySpelling) {
-    TScratchDir scratch;
-    const std::wstring home = scratch.Path() + L"Home Folder";
+    TScratchFolder scratch;
+    const std::wstring home = scratch.WideText() + L"Home Folder";
     std::filesystem::create_directories(home + L"\\Documents");
     ASSERT_TRUE(test::WriteBytes(home + L"\\keep.txt", "keep"));
     std::wstring shortHome(MAX_PATH, L'\0');
@@ -348,8 +348,8 @@ TEST(DeleteDirectory, RootsAndTheHomeFolderNeverReachTheShellInAnySpelling) {
         home + L"\\Documents\\..\\",
         Upper(home),
         home + L"/",
-        scratch.Path(),
-        scratch.Path() + L"Home Folder\\.\\..\\Home Folder",
+        scratch.WideText(),
+        scratch.WideText() + L"Home Folder\\.\\..\\Home Folder",
     };
     if (!shortHome.empty()) spellings.push_back(shortHome);
     for (const std::wstring& spelling : spellings) {
@@ -364,9 +364,9 @@ TEST(DeleteDirectory, RootsAndTheHomeFolderNeverReachTheShellInAnySpelling) {
 }
 
 TEST(DeleteDirectory, TheShellGetsTheFullPathWithoutTrailingDelimitersAndADoubleZero) {
-    TScratchDir scratch;
-    const std::wstring data = scratch.Path() + L"data";
-    const std::wstring home = scratch.Path() + L"home";
+    TScratchFolder scratch;
+    const std::wstring data = scratch.WideText() + L"data";
+    const std::wstring home = scratch.WideText() + L"home";
     std::filesystem::create_directories(data + L"\\sub");
     std::filesystem::create_directories(home);
     for (const std::wstring& spelling :
@@ -387,8 +387,8 @@ TEST(DeleteDirectory, TheShellGetsTheFullPathWithoutTrailingDelimitersAndADouble
 }
 
 TEST(DeleteDirectory, AFolderNamedWithATrailingBackslashIsRemoved) {
-    TScratchDir scratch;
-    const std::wstring data = scratch.Path() + L"data\\";
+    TScratchFolder scratch;
+    const std::wstring data = scratch.WideText() + L"data\\";
     std::filesystem::create_directories(data + L"EBWebView");
     ASSERT_TRUE(test::WriteBytes(data + L"EBWebView\\Local State", "{}"));
     EXPECT_TRUE(TSysUtils::DeleteDirectory(data));

@@ -31,18 +31,4 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-TScratchDir::TScratchDir() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    static int counter = 0;
-    FPath = std::wstring(temp) + L"zorv-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++counter) + L"\\";
-    std::filesystem::create_directories(std::filesystem::path(FPath));
-}
-
-TScratchDir::~TScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(FPath), ignored);
-}
-
 }  // namespace zorv::test
