@@ -39,8 +39,8 @@ std::string ExecutableFolder() {
 
 TBrowserForm::TBrowserForm(const std::string& dataDir)
     : FContext(NewWebContext(dataDir)), FAppDirPath(ExecutableFolder()) {
-    FSchemeHandler = std::make_unique<TAppSchemeHandler>(FContext);
-    FWebKitBrowser = std::make_unique<TWebKitBrowser>(FContext);
+    FSchemeHandler = std::make_unique<TAppSchemeHandler>(FContext.get());
+    FWebKitBrowser = std::make_unique<TWebKitBrowser>(FContext.get());
     FWebKitBrowser->OnNewWindowRequested = [this](const std::string& uri) { return NewWindowRequested(uri); };
     FWebKitBrowser->OnNavigationCompleted = [this](bool) { NavigationCompleted(); };
     FWebKitBrowser->OnNavigationStarting = [this](const std::string& uri, TNavigationCause cause) {
@@ -50,14 +50,13 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
         if (FGate) FGate->DocumentCommitted(uri);
     };
     FWebKitBrowser->OnPermissionRequested = [this] { return AppDocumentOnTop(); };
-    g_signal_connect(FContext, "download-started", G_CALLBACK(HandleDownloadStarted), this);
+    g_signal_connect(FContext.get(), "download-started", G_CALLBACK(HandleDownloadStarted), this);
 
-    FBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    g_object_ref_sink(FBox);
-    gtk_box_pack_start(GTK_BOX(FBox), FWebKitBrowser->Widget(), TRUE, TRUE, 0);
+    FBox = SinkWidget(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0));
+    gtk_box_pack_start(GTK_BOX(FBox.get()), FWebKitBrowser->Widget(), TRUE, TRUE, 0);
     FProgressBar = gtk_progress_bar_new();
     gtk_widget_set_size_request(FProgressBar, -1, 4);
-    gtk_box_pack_end(GTK_BOX(FBox), FProgressBar, FALSE, FALSE, 0);
+    gtk_box_pack_end(GTK_BOX(FBox.get()), FProgressBar, FALSE, FALSE, 0);
     gtk_progress_bar_set_pulse_step(GTK_PROGRESS_BAR(FProgressBar), 0.1);
     FPulseSource = g_timeout_add(PulseIntervalMs, PulseProgressBar, this);
 
@@ -71,25 +70,24 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
         options.title = "Save download";
         options.fileName = suggestedName;
         options.overwritePrompt = true;
-        GtkWidget* top = gtk_widget_get_toplevel(FBox);
+        GtkWidget* top = gtk_widget_get_toplevel(FBox.get());
         return TGtkDialogs([top] { return GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr; }).ShowSaveDialog(options);
     };
 }
 
 TBrowserForm::~TBrowserForm() {
     if (FPulseSource) g_source_remove(FPulseSource);
-    g_signal_handlers_disconnect_by_data(FContext, this);
+    g_signal_handlers_disconnect_by_data(FContext.get(), this);
     FWebKitBrowser->OnNewWindowRequested = nullptr;
     FWebKitBrowser->OnNavigationCompleted = nullptr;
     FWebKitBrowser->OnNavigationStarting = nullptr;
     FWebKitBrowser->OnDocumentCommitted = nullptr;
     FWebKitBrowser->OnPermissionRequested = nullptr;
     // The widgets go first: the web view must not outlive the handler of its scheme.
-    gtk_widget_destroy(FBox);
-    g_object_unref(FBox);
+    FBox.reset();
     FWebKitBrowser.reset();
     FSchemeHandler.reset();
-    g_object_unref(FContext);
+    FContext.reset();
 }
 
 void TBrowserForm::Start() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backends/gtk/AppSchemeHandler.h"
+#include "backends/gtk/GLibOwned.h"
 #include "backends/gtk/WebKitBrowser.h"
 #include "runtime/AppContentGate.h"
 
@@ -30,7 +31,7 @@ public:
     TBrowserForm(const TBrowserForm&) = delete;
     TBrowserForm& operator=(const TBrowserForm&) = delete;
 
-    GtkWidget* Widget() const { return FBox; }
+    GtkWidget* Widget() const { return FBox.get(); }
     TWebKitBrowser& WebKitBrowser() { return *FWebKitBrowser; }
 
     void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
@@ -70,11 +71,11 @@ private:
     void NavigationCompleted();
     static gboolean PulseProgressBar(gpointer self);
 
-    WebKitWebContext* FContext;
+    TGObjectOwned<WebKitWebContext> FContext;
     std::unique_ptr<TAppSchemeHandler> FSchemeHandler;
     std::optional<TAppContentGate> FGate;  // from Start on
     std::unique_ptr<TWebKitBrowser> FWebKitBrowser;
-    GtkWidget* FBox;  // a counted reference of our own
+    TWidgetOwned<> FBox;
     GtkWidget* FProgressBar;
     guint FPulseSource = 0;
 

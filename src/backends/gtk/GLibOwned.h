@@ -27,8 +27,8 @@ struct TGVariantUnref {
 // A widget held by a counted reference of its own: destroyed (taken from its parent, its
 // signals dropped), then released.
 struct TWidgetRelease {
-    void operator()(GtkWidget* widget) const {
-        gtk_widget_destroy(widget);
+    void operator()(gpointer widget) const {
+        gtk_widget_destroy(GTK_WIDGET(widget));
         g_object_unref(widget);
     }
 };
@@ -44,13 +44,15 @@ using TGCharOwned = std::unique_ptr<gchar, TGFree>;
 using TGStrvOwned = std::unique_ptr<gchar*, TGStrvFree>;
 using TGVariantOwned = std::unique_ptr<GVariant, TGVariantUnref>;
 using TGListOwned = std::unique_ptr<GList, TGListFree>;
-using TWidgetOwned = std::unique_ptr<GtkWidget, TWidgetRelease>;
+template <typename T = GtkWidget>
+using TWidgetOwned = std::unique_ptr<T, TWidgetRelease>;
 
 // Takes a counted reference to a new widget, so that it lives until its owner goes, whatever its
 // container does.
-inline TWidgetOwned SinkWidget(GtkWidget* widget) {
+template <typename T>
+TWidgetOwned<T> SinkWidget(T* widget) {
     g_object_ref_sink(widget);
-    return TWidgetOwned(widget);
+    return TWidgetOwned<T>(widget);
 }
 
 }  // namespace zorv

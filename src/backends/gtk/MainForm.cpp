@@ -11,11 +11,10 @@ namespace zorv {
 TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBridgeContext context, GtkWidget* menuBar,
                      const std::string& bridgeScript)
     : FState(state),
-      FWindow(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
+      FWindow(SinkWidget(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL)))),
       FCloseProtocol([this](const std::string& script) { RunCloseQueryScript(script); }) {
-    g_object_ref_sink(FWindow);
-    g_signal_connect(FWindow, "delete-event", G_CALLBACK(HandleDeleteEvent), this);
-    g_signal_connect(FWindow, "window-state-event", G_CALLBACK(HandleWindowStateEvent), this);
+    g_signal_connect(FWindow.get(), "delete-event", G_CALLBACK(HandleDeleteEvent), this);
+    g_signal_connect(FWindow.get(), "window-state-event", G_CALLBACK(HandleWindowStateEvent), this);
 
     FBrowserExternalModule = std::make_unique<TBrowserExternalModule>(std::move(services), std::move(context));
     FBrowserExternalModule->SetExeZip(state.exeZip.get());
@@ -24,7 +23,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     if (menuBar) gtk_box_pack_start(GTK_BOX(box), menuBar, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), FBrowserForm->Widget(), TRUE, TRUE, 0);
-    gtk_container_add(GTK_CONTAINER(FWindow), box);
+    gtk_container_add(GTK_CONTAINER(FWindow.get()), box);
 
     const TWindowSettings settings = TWindowSettings::FromIni(state.projectIni, state.appName);
     TBrowserForm& page = *FBrowserForm;
@@ -68,22 +67,21 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
 
 TMainForm::~TMainForm() {
     FLifetime.Expire();
-    g_signal_handlers_disconnect_by_data(FWindow, this);
+    g_signal_handlers_disconnect_by_data(FWindow.get(), this);
     // The bridge goes before the page host whose web view it talks through.
     FBrowserExternalModule.reset();
     FBrowserForm.reset();
-    gtk_widget_destroy(GTK_WIDGET(FWindow));
-    g_object_unref(FWindow);
+    FWindow.reset();
 }
 
 void TMainForm::Show() {
-    gtk_widget_show_all(GTK_WIDGET(FWindow));
+    gtk_widget_show_all(GTK_WIDGET(FWindow.get()));
     if (FWindowState == TWindowState::Maximized) SetWindowState(TWindowState::Maximized);
     FBrowserForm->Start();
 }
 
 void TMainForm::ApplyWindowSettings(const TWindowSettings& settings) {
-    gtk_window_set_default_size(FWindow, settings.width, settings.height);
+    gtk_window_set_default_size(FWindow.get(), settings.width, settings.height);
     GdkGeometry geometry{};
     int hints = 0;
     if (settings.minWidth > 0 || settings.minHeight > 0) {
@@ -96,13 +94,13 @@ void TMainForm::ApplyWindowSettings(const TWindowSettings& settings) {
         geometry.max_height = settings.maxHeight > 0 ? std::max(settings.maxHeight, settings.minHeight) : G_MAXSHORT;
         hints |= GDK_HINT_MAX_SIZE;
     }
-    if (hints) gtk_window_set_geometry_hints(FWindow, nullptr, &geometry, static_cast<GdkWindowHints>(hints));
+    if (hints) gtk_window_set_geometry_hints(FWindow.get(), nullptr, &geometry, static_cast<GdkWindowHints>(hints));
     // Top and Left never decide the place: the window is centred, or the window manager places it.
-    gtk_window_set_position(FWindow, settings.centred ? GTK_WIN_POS_CENTER : GTK_WIN_POS_NONE);
+    gtk_window_set_position(FWindow.get(), settings.centred ? GTK_WIN_POS_CENTER : GTK_WIN_POS_NONE);
     if (settings.border == TBorderStyle::ToolWindow || settings.border == TBorderStyle::SizeToolWin)
-        gtk_window_set_type_hint(FWindow, GDK_WINDOW_TYPE_HINT_UTILITY);
+        gtk_window_set_type_hint(FWindow.get(), GDK_WINDOW_TYPE_HINT_UTILITY);
     else if (settings.border == TBorderStyle::Dialog)
-        gtk_window_set_type_hint(FWindow, GDK_WINDOW_TYPE_HINT_DIALOG);
+        gtk_window_set_type_hint(FWindow.get(), GDK_WINDOW_TYPE_HINT_DIALOG);
     SetBorderStyle(settings.border);
     FWindowState = settings.state;
     if (settings.stayOnTop) SetFormStyle(TFormStyle::StayOnTop);
@@ -110,9 +108,9 @@ void TMainForm::ApplyWindowSettings(const TWindowSettings& settings) {
 
 void TMainForm::SetBorderStyle(TBorderStyle style) {
     FBorderStyle = style;
-    gtk_window_set_decorated(FWindow, style != TBorderStyle::None);
-    gtk_window_set_resizable(
-        FWindow, style == TBorderStyle::Sizeable || style == TBorderStyle::SizeToolWin || style == TBorderStyle::None);
+    gtk_window_set_decorated(FWindow.get(), style != TBorderStyle::None);
+    gtk_window_set_resizable(FWindow.get(), style == TBorderStyle::Sizeable || style == TBorderStyle::SizeToolWin ||
+                                                style == TBorderStyle::None);
 }
 
 // Full screen is entered as border none, then maximised, while the bridge's full-screen flag is
@@ -123,14 +121,14 @@ bool TMainForm::FullscreenWanted() const { return FBrowserExternalModule->InFull
 
 void TMainForm::EnterToolkitFullscreen() {
     FToolkitFullscreen = true;
-    gtk_window_deiconify(FWindow);
-    gtk_window_fullscreen(FWindow);
+    gtk_window_deiconify(FWindow.get());
+    gtk_window_fullscreen(FWindow.get());
 }
 
 void TMainForm::LeaveToolkitFullscreen() {
     if (!FToolkitFullscreen) return;
     FToolkitFullscreen = false;
-    gtk_window_unfullscreen(FWindow);
+    gtk_window_unfullscreen(FWindow.get());
 }
 
 void TMainForm::SetWindowState(TWindowState state) {
@@ -141,14 +139,14 @@ void TMainForm::SetWindowState(TWindowState state) {
     }
     LeaveToolkitFullscreen();
     switch (state) {
-        case TWindowState::Minimized: gtk_window_iconify(FWindow); break;
+        case TWindowState::Minimized: gtk_window_iconify(FWindow.get()); break;
         case TWindowState::Maximized:
-            gtk_window_deiconify(FWindow);
-            gtk_window_maximize(FWindow);
+            gtk_window_deiconify(FWindow.get());
+            gtk_window_maximize(FWindow.get());
             break;
         case TWindowState::Normal:
-            gtk_window_deiconify(FWindow);
-            gtk_window_unmaximize(FWindow);
+            gtk_window_deiconify(FWindow.get());
+            gtk_window_unmaximize(FWindow.get());
             break;
     }
 }
@@ -157,21 +155,21 @@ void TMainForm::SetWindowState(TWindowState state) {
 // with this file's names.
 bool TMainForm::KeepAboveApplies() const {
     const GType x11Display = g_type_from_name("GdkX11Display");
-    return x11Display != 0 && G_TYPE_CHECK_INSTANCE_TYPE(gtk_widget_get_display(GTK_WIDGET(FWindow)), x11Display);
+    return x11Display != 0 && G_TYPE_CHECK_INSTANCE_TYPE(gtk_widget_get_display(GTK_WIDGET(FWindow.get())), x11Display);
 }
 
 void TMainForm::SetFormStyle(TFormStyle style) {
     const bool above = style == TFormStyle::StayOnTop && KeepAboveApplies();
     FFormStyle = above ? TFormStyle::StayOnTop : TFormStyle::Normal;
-    gtk_window_set_keep_above(FWindow, above);
+    gtk_window_set_keep_above(FWindow.get(), above);
 }
 
 std::string TMainForm::GetCaption() const {
-    const char* title = gtk_window_get_title(FWindow);
+    const char* title = gtk_window_get_title(FWindow.get());
     return title ? title : "";
 }
 
-void TMainForm::SetCaption(const std::string& caption) { gtk_window_set_title(FWindow, caption.c_str()); }
+void TMainForm::SetCaption(const std::string& caption) { gtk_window_set_title(FWindow.get(), caption.c_str()); }
 
 void TMainForm::DocumentTitleChanged(const std::string& title) {
     if (TWindowSettings::DynamicAppTitle(FState.projectIni)) SetCaption(title);
@@ -186,7 +184,7 @@ void TMainForm::Close() {
     if (FClosed) return;
     if (!FCloseProtocol.CloseQuery(PageCanAnswerCloseQuery())) return;
     FClosed = true;
-    gtk_widget_hide(GTK_WIDGET(FWindow));
+    gtk_widget_hide(GTK_WIDGET(FWindow.get()));
     gtk_main_quit();
 }
 

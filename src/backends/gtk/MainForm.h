@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "backends/gtk/GLibOwned.h"
 #include "bridge/BrowserExternalModule.h"
 #include "platform/MainWindow.h"
 #include "runtime/AppDocuments.h"
@@ -30,7 +31,7 @@ public:
     TMainForm& operator=(const TMainForm&) = delete;
 
     void Show();
-    GtkWindow* Window() const { return FWindow; }
+    GtkWindow* Window() const { return FWindow.get(); }
     TBrowserForm& BrowserForm() { return *FBrowserForm; }
     TBrowserExternalModule& BrowserExternalModule() { return *FBrowserExternalModule; }
     const std::string& StartPageURL() const { return FStartPageURL; }
@@ -65,7 +66,7 @@ private:
     static gboolean HandleWindowStateEvent(GtkWidget*, GdkEventWindowState* event, gpointer self);
 
     const TRuntimeState& FState;
-    GtkWindow* FWindow;  // a counted reference of our own
+    TWidgetOwned<GtkWindow> FWindow;
     std::unique_ptr<TBrowserExternalModule> FBrowserExternalModule;
     std::unique_ptr<TBrowserForm> FBrowserForm;
     TCloseProtocol FCloseProtocol;

@@ -29,7 +29,7 @@ private:
     static int OnKeyRelease(GtkWidget* edit, void* event, TPasswordDialog* self);
 
     std::string FPassword;
-    TWidgetOwned FDialog;
+    TWidgetOwned<> FDialog;
     GtkWidget* FPasswordEdit;
 };
 

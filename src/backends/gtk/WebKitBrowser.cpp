@@ -134,38 +134,36 @@ private:
 }  // namespace
 
 TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webkit_user_content_manager_new()) {
-    WebKitSettings* settings = webkit_settings_new();
-    webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
-    webkit_settings_set_enable_developer_extras(settings, FALSE);
-    FWebView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "user-content-manager",
-                                            FContentManager, "settings", settings, nullptr));
-    g_object_unref(settings);
-    g_object_ref_sink(FWebView);
+    const TGObjectOwned<WebKitSettings> settings(webkit_settings_new());
+    webkit_settings_set_javascript_can_open_windows_automatically(settings.get(), TRUE);
+    webkit_settings_set_enable_developer_extras(settings.get(), FALSE);
+    // A counted reference of our own beside the container's, so the view outlives its removal.
+    FWebView.reset(WEBKIT_WEB_VIEW(
+        g_object_ref_sink(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "user-content-manager",
+                                       FContentManager.get(), "settings", settings.get(), nullptr))));
 
-    webkit_user_content_manager_register_script_message_handler_with_reply(FContentManager, MessageHandlerName,
+    webkit_user_content_manager_register_script_message_handler_with_reply(FContentManager.get(), MessageHandlerName,
                                                                            BridgeWorldName);
-    g_signal_connect(FContentManager, "script-message-with-reply-received::zorv", G_CALLBACK(HandleScriptMessage),
+    g_signal_connect(FContentManager.get(), "script-message-with-reply-received::zorv", G_CALLBACK(HandleScriptMessage),
                      this);
     AddScript(PageShim, nullptr);
     AddScript(RelayScript, BridgeWorldName);
 
-    g_signal_connect(FWebView, "notify::title", G_CALLBACK(HandleTitleChanged), this);
-    g_signal_connect(FWebView, "load-changed", G_CALLBACK(HandleLoadChanged), this);
-    g_signal_connect(FWebView, "decide-policy", G_CALLBACK(HandleDecidePolicy), this);
-    g_signal_connect(FWebView, "create", G_CALLBACK(HandleCreate), this);
-    g_signal_connect(FWebView, "permission-request", G_CALLBACK(HandlePermissionRequest), this);
-    g_signal_connect(FWebView, "context-menu", G_CALLBACK(HandleContextMenu), this);
-    g_signal_connect(FWebView, "web-process-terminated", G_CALLBACK(HandleWebProcessTerminated), this);
-    g_signal_connect(FWebView, "key-press-event", G_CALLBACK(HandleKeyPress), this);
+    g_signal_connect(FWebView.get(), "notify::title", G_CALLBACK(HandleTitleChanged), this);
+    g_signal_connect(FWebView.get(), "load-changed", G_CALLBACK(HandleLoadChanged), this);
+    g_signal_connect(FWebView.get(), "decide-policy", G_CALLBACK(HandleDecidePolicy), this);
+    g_signal_connect(FWebView.get(), "create", G_CALLBACK(HandleCreate), this);
+    g_signal_connect(FWebView.get(), "permission-request", G_CALLBACK(HandlePermissionRequest), this);
+    g_signal_connect(FWebView.get(), "context-menu", G_CALLBACK(HandleContextMenu), this);
+    g_signal_connect(FWebView.get(), "web-process-terminated", G_CALLBACK(HandleWebProcessTerminated), this);
+    g_signal_connect(FWebView.get(), "key-press-event", G_CALLBACK(HandleKeyPress), this);
 }
 
 TWebKitBrowser::~TWebKitBrowser() {
-    g_signal_handlers_disconnect_by_data(FContentManager, this);
-    g_signal_handlers_disconnect_by_data(FWebView, this);
-    webkit_user_content_manager_unregister_script_message_handler_in_world(FContentManager, MessageHandlerName,
+    g_signal_handlers_disconnect_by_data(FContentManager.get(), this);
+    g_signal_handlers_disconnect_by_data(FWebView.get(), this);
+    webkit_user_content_manager_unregister_script_message_handler_in_world(FContentManager.get(), MessageHandlerName,
                                                                            BridgeWorldName);
-    g_object_unref(FWebView);
-    g_object_unref(FContentManager);
 }
 
 void TWebKitBrowser::AddScript(const char* source, const char* worldName) {
@@ -175,7 +173,7 @@ void TWebKitBrowser::AddScript(const char* source, const char* worldName) {
                                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, worldName, nullptr, nullptr)
             : webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(FContentManager, script);
+    webkit_user_content_manager_add_script(FContentManager.get(), script);
     webkit_user_script_unref(script);
 }
 
@@ -183,24 +181,24 @@ void TWebKitBrowser::AddDocumentStartScript(const std::string& script) { AddScri
 
 void TWebKitBrowser::SetDevToolsEnabled(bool enabled) {
     FDevToolsEnabled = enabled;
-    webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(FWebView), enabled);
+    webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(FWebView.get()), enabled);
 }
 
 void TWebKitBrowser::SetDefaultContextMenusEnabled(bool enabled) { FContextMenusEnabled = enabled; }
 
 void TWebKitBrowser::Navigate(const std::string& url) {
     FHostNavigation = url;
-    webkit_web_view_load_uri(FWebView, url.c_str());
+    webkit_web_view_load_uri(FWebView.get(), url.c_str());
 }
 
 std::string TWebKitBrowser::LocationURL() const {
-    const char* uri = webkit_web_view_get_uri(FWebView);
+    const char* uri = webkit_web_view_get_uri(FWebView.get());
     if (!uri || g_ascii_strcasecmp(uri, "about:blank") == 0) return {};
     return uri;
 }
 
 std::string TWebKitBrowser::DocumentTitle() const {
-    const char* title = webkit_web_view_get_title(FWebView);
+    const char* title = webkit_web_view_get_title(FWebView.get());
     return title ? title : "";
 }
 
@@ -226,8 +224,8 @@ void TWebKitBrowser::PostWebMessageAsJson(const std::string& json) {
 }
 
 void TWebKitBrowser::ExecuteScript(const std::string& script) {
-    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr,
-                                        nullptr, nullptr, nullptr);
+    webkit_web_view_evaluate_javascript(FWebView.get(), script.c_str(), static_cast<gssize>(script.size()), nullptr,
+                                        nullptr, nullptr, nullptr, nullptr);
 }
 
 void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void(bool succeeded)> completed) {
@@ -243,8 +241,8 @@ void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void
         if (error) TFailureSink::Report(std::string("A script could not run: ") + error->message);
         pending->completed(error == nullptr);
     };
-    webkit_web_view_evaluate_javascript(FWebView, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr,
-                                        nullptr, finished, new TPending{std::move(completed)});
+    webkit_web_view_evaluate_javascript(FWebView.get(), script.c_str(), static_cast<gssize>(script.size()), nullptr,
+                                        nullptr, nullptr, finished, new TPending{std::move(completed)});
 }
 
 gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue* value,
@@ -339,7 +337,7 @@ gboolean TWebKitBrowser::HandleKeyPress(GtkWidget*, GdkEventKey* event, gpointer
     const bool wanted =
         event->keyval == GDK_KEY_F12 || (ctrlShift && (event->keyval == GDK_KEY_I || event->keyval == GDK_KEY_i));
     if (!browser->FDevToolsEnabled || !wanted) return FALSE;
-    webkit_web_inspector_show(webkit_web_view_get_inspector(browser->FWebView));
+    webkit_web_inspector_show(webkit_web_view_get_inspector(browser->FWebView.get()));
     return TRUE;
 }
 

@@ -28,8 +28,8 @@ public:
     TWebKitBrowser(const TWebKitBrowser&) = delete;
     TWebKitBrowser& operator=(const TWebKitBrowser&) = delete;
 
-    GtkWidget* Widget() const { return GTK_WIDGET(FWebView); }
-    WebKitWebView* WebView() const { return FWebView; }
+    GtkWidget* Widget() const { return GTK_WIDGET(FWebView.get()); }
+    WebKitWebView* WebView() const { return FWebView.get(); }
 
     // Runs in every frame before any script of the page, after the message shim.
     void AddDocumentStartScript(const std::string& script);
@@ -81,8 +81,8 @@ private:
     void AddScript(const char* source, const char* worldName);
     TNavigationCause CauseOf(WebKitNavigationAction* action, const std::string& uri);
 
-    WebKitUserContentManager* FContentManager;
-    WebKitWebView* FWebView;  // a counted reference of our own, beside the container's
+    TGObjectOwned<WebKitUserContentManager> FContentManager;
+    TGObjectOwned<WebKitWebView> FWebView;
     bool FContextMenusEnabled = false;
     bool FDevToolsEnabled = false;
     bool FPageAlive = true;
