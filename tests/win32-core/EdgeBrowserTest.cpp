@@ -214,7 +214,7 @@ TEST_F(EdgeBrowserTest, FocusOnTheControlMovesIntoThePageButFocusFromThePageDoes
 
 // A top-level window whose shortcut test knows F5 only.
 LRESULT CALLBACK ShortCutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ZORV_IS_SHORTCUT) {
+    if (message == IsShortcutMessage) {
         const MSG* key = reinterpret_cast<const MSG*>(lParam);
         return key->message == WM_KEYDOWN && key->wParam == VK_F5 ? 1 : 0;
     }

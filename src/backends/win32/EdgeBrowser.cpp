@@ -526,7 +526,7 @@ void TEdgeBrowser::HandleAcceleratorKey(ICoreWebView2AcceleratorKeyPressedEventA
     message.message = KeyMessages[kind];
     message.wParam = virtualKey;
     message.lParam = static_cast<LPARAM>(static_cast<UINT>(keyLParam));
-    if (::SendMessageW(root, WM_ZORV_IS_SHORTCUT, 0, reinterpret_cast<LPARAM>(&message)) != 0) args->put_Handled(TRUE);
+    if (::SendMessageW(root, IsShortcutMessage, 0, reinterpret_cast<LPARAM>(&message)) != 0) args->put_Handled(TRUE);
 }
 
 // ---- operations ----

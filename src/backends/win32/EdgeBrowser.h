@@ -51,7 +51,7 @@ using TWebResourceRequestedEventArgs = TEdgeEventArgs<ICoreWebView2WebResourceRe
 // Asks the top-level window whether a key pressed inside the page is one of its shortcuts (and
 // runs it when it is). lParam points at the keyboard MSG; the window answers non-zero when the
 // key was a shortcut.
-constexpr UINT WM_ZORV_IS_SHORTCUT = WM_APP + 0x5A2;
+constexpr UINT IsShortcutMessage = WM_APP + 0x5A2;
 
 // A child window hosting one WebView2 web view. The environment is requested on a short-lived
 // worker thread; the controller, the web view and every event live on the user-interface thread.

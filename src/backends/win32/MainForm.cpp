@@ -312,7 +312,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             if (FBrowserForm) FBrowserForm->EdgeBrowser().SetFocus();
             return 0;
-        case WM_ZORV_IS_SHORTCUT:
+        case IsShortcutMessage:
             return FShortCutTest && lParam && FShortCutTest(*reinterpret_cast<const MSG*>(lParam)) ? 1 : 0;
         case WM_CLOSE:
             if (FormCloseQuery()) {

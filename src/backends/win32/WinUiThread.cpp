@@ -3,7 +3,7 @@
 namespace zorv {
 
 namespace {
-constexpr UINT WM_ZORV_RUN_QUEUED = WM_APP + 0x5A1;
+constexpr UINT RunQueuedMessage = WM_APP + 0x5A1;
 constexpr wchar_t WindowClassName[] = L"ZorvUiThreadQueue";
 
 void RegisterQueueClass(WNDPROC proc) {
@@ -30,7 +30,7 @@ void TWinUiThread::Post(std::function<void()> work) {
         std::lock_guard lock(FLock);
         FQueue.push_back(std::move(work));
     }
-    ::PostMessageW(FWindow.Get(), WM_ZORV_RUN_QUEUED, 0, 0);
+    ::PostMessageW(FWindow.Get(), RunQueuedMessage, 0, 0);
 }
 
 void TWinUiThread::RunOrPost(std::function<void()> work) {
@@ -56,7 +56,7 @@ void TWinUiThread::RunPending() {
 }
 
 LRESULT CALLBACK TWinUiThread::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ZORV_RUN_QUEUED) {
+    if (message == RunQueuedMessage) {
         if (auto* self = reinterpret_cast<TWinUiThread*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
             self->RunPending();
         return 0;
