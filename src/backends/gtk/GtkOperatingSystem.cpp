@@ -167,36 +167,36 @@ bool IsBlank(const std::string& title) {
 // stands in for the whole walk.
 class TXErrorGuard {
 public:
-    explicit TXErrorGuard(GdkDisplay* gdkDisplay, Display* display) : gdkDisplay_(gdkDisplay), display_(display) {
-        if (gdkDisplay_ != nullptr)
-            gdk_x11_display_error_trap_push(gdkDisplay_);
+    explicit TXErrorGuard(GdkDisplay* gdkDisplay, Display* display) : FGdkDisplay(gdkDisplay), FDisplay(display) {
+        if (FGdkDisplay != nullptr)
+            gdk_x11_display_error_trap_push(FGdkDisplay);
         else
-            previous_ = XSetErrorHandler(IgnoreXError);
+            FPrevious = XSetErrorHandler(IgnoreXError);
     }
     ~TXErrorGuard() {
-        if (gdkDisplay_ != nullptr) {
-            gdk_x11_display_error_trap_pop_ignored(gdkDisplay_);
+        if (FGdkDisplay != nullptr) {
+            gdk_x11_display_error_trap_pop_ignored(FGdkDisplay);
         } else {
-            XSync(display_, False);
-            XSetErrorHandler(previous_);
+            XSync(FDisplay, False);
+            XSetErrorHandler(FPrevious);
         }
     }
     TXErrorGuard(const TXErrorGuard&) = delete;
     TXErrorGuard& operator=(const TXErrorGuard&) = delete;
 
 private:
-    GdkDisplay* gdkDisplay_;
-    Display* display_;
-    XErrorHandler previous_ = nullptr;
+    GdkDisplay* FGdkDisplay;
+    Display* FDisplay;
+    XErrorHandler FPrevious = nullptr;
 };
 
 class TXWindowTitles {
 public:
     explicit TXWindowTitles(Display* display)
-        : display_(display),
-          netWmName_(XInternAtom(display, "_NET_WM_NAME", False)),
-          utf8String_(XInternAtom(display, "UTF8_STRING", False)),
-          wmState_(XInternAtom(display, "WM_STATE", False)) {}
+        : FDisplay(display),
+          FNetWmName(XInternAtom(display, "_NET_WM_NAME", False)),
+          FUtf8String(XInternAtom(display, "UTF8_STRING", False)),
+          FWmState(XInternAtom(display, "WM_STATE", False)) {}
 
     // Top-level windows in stacking order from the top, as EnumWindows reports them. A window
     // manager's frame stands for the client window it holds (the client has WM_STATE), whatever
@@ -205,7 +205,7 @@ public:
         std::vector<std::string> titles;
         for (Window window : TopLevelWindows()) {
             Window source = window;
-            if (!HasProperty(window, wmState_)) {
+            if (!HasProperty(window, FWmState)) {
                 if (Window client = FindClient(window, 3)) source = client;
             }
             std::optional<std::string> title = Title(source);
@@ -219,13 +219,13 @@ private:
         Window root = 0, ignoredParent = 0;
         Window* children = nullptr;
         unsigned int count = 0;
-        if (!XQueryTree(display_, parent, &root, &ignoredParent, &children, &count)) return {};
+        if (!XQueryTree(FDisplay, parent, &root, &ignoredParent, &children, &count)) return {};
         std::unique_ptr<Window, TXFree> owned(children);
         return std::vector<Window>(children, children + count);
     }
 
     std::vector<Window> TopLevelWindows() {
-        std::vector<Window> windows = Children(DefaultRootWindow(display_));
+        std::vector<Window> windows = Children(DefaultRootWindow(FDisplay));
         std::reverse(windows.begin(), windows.end());  // XQueryTree lists bottom first
         return windows;
     }
@@ -235,7 +235,7 @@ private:
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(display_, window, property, 0, 0, False, AnyPropertyType, &type, &format, &count, &after,
+        if (XGetWindowProperty(FDisplay, window, property, 0, 0, False, AnyPropertyType, &type, &format, &count, &after,
                                &data) != Success)
             return false;
         if (data != nullptr) XFree(data);
@@ -245,7 +245,7 @@ private:
     Window FindClient(Window window, int depth) {
         if (depth == 0) return 0;
         for (Window child : Children(window)) {
-            if (HasProperty(child, wmState_)) return child;
+            if (HasProperty(child, FWmState)) return child;
             if (Window client = FindClient(child, depth - 1)) return client;
         }
         return 0;
@@ -261,31 +261,31 @@ private:
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(display_, window, netWmName_, 0, LONG_MAX / 4, False, utf8String_, &type, &format,
+        if (XGetWindowProperty(FDisplay, window, FNetWmName, 0, LONG_MAX / 4, False, FUtf8String, &type, &format,
                                &count, &after, &data) != Success)
             return std::nullopt;
         std::unique_ptr<unsigned char, TXFree> owned(data);
-        if (type != utf8String_ || format != 8 || data == nullptr) return std::nullopt;
+        if (type != FUtf8String || format != 8 || data == nullptr) return std::nullopt;
         return std::string(reinterpret_cast<const char*>(data), count);
     }
 
     std::optional<std::string> WmName(Window window) {
         XTextProperty property{};
-        if (!XGetWMName(display_, window, &property) || property.value == nullptr) return std::nullopt;
+        if (!XGetWMName(FDisplay, window, &property) || property.value == nullptr) return std::nullopt;
         std::unique_ptr<unsigned char, TXFree> ownedValue(property.value);
         char** list = nullptr;
         int count = 0;
-        if (Xutf8TextPropertyToTextList(display_, &property, &list, &count) < Success || list == nullptr)
+        if (Xutf8TextPropertyToTextList(FDisplay, &property, &list, &count) < Success || list == nullptr)
             return std::string(reinterpret_cast<const char*>(property.value), property.nitems);
         std::string title = count > 0 && list[0] != nullptr ? list[0] : "";
         XFreeStringList(list);
         return title;
     }
 
-    Display* display_;
-    Atom netWmName_;
-    Atom utf8String_;
-    Atom wmState_;
+    Display* FDisplay;
+    Atom FNetWmName;
+    Atom FUtf8String;
+    Atom FWmState;
 };
 
 // The titles of this process's own top-level windows (menus and other pop-ups left out).
