@@ -4,6 +4,7 @@
 
 #include "platform/MainWindow.h"
 #include "shared/MemIniFile.h"
+#include "shared/ProjectSettings.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {
@@ -61,7 +62,8 @@ void TBrowserExternalModule::AppExitFullscreen(const std::string&, const TBridge
     IMainWindow& window = RequireMainForm();
     FInFullscreen = false;
     window.SetWindowState(TWindowState::Normal);
-    const int32_t border = FProjectINI ? FProjectINI->ReadInteger("App", "WindowBorder", 2) : 2;
+    const TProjectSettings settings = FProjectINI ? TProjectSettings::Read(*FProjectINI) : TProjectSettings::Defaults();
+    const int32_t border = settings.windowBorder;
     window.SetBorderStyle(BorderFromSetting(border));
 }
 

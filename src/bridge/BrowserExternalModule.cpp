@@ -8,6 +8,7 @@
 #include "bridge/BridgeJson.h"
 #include "bridge/BrowserExternalForm.h"
 #include "bridge/TextConvert.h"
+#include "shared/ProjectSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/MenuBar.h"
 #include "platform/WebView.h"
@@ -221,7 +222,7 @@ std::string TBrowserExternalModule::ResolvePagePath(std::string_view pagePath) c
 }
 
 std::string TBrowserExternalModule::AppDirName() const {
-    return FProjectINI ? FProjectINI->ReadString("App", "DirName", "") : std::string();
+    return FProjectINI ? TProjectSettings::Read(*FProjectINI).dirName : std::string();
 }
 
 void TBrowserExternalModule::OnMainMenuItemClick(int32_t tag) {

@@ -8,10 +8,6 @@
 
 namespace zorv {
 
-namespace {
-constexpr const char* App = "App";
-}
-
 TExeZipLoader::TExeZipLoader(IStartupHost& host, std::vector<std::string> args) : FHost(host) {
     FState.args = std::move(args);
 }
@@ -62,17 +58,16 @@ std::optional<int> TExeZipLoader::LoadProjectIni() {
 }
 
 bool TExeZipLoader::ReadIdentity() {
-    const TMemIniFile& ini = FState.projectIni;
-    FState.appID = ini.ReadString(App, "ID", "");
-    FState.appName = ini.ReadString(App, "Name", "");
-    FState.appDirName = ini.ReadString(App, "DirName", "");
-    FState.appIndexHtml = ini.ReadString(App, "IndexHtml", "index.html");
-    return !FState.appID.empty() && !FState.appName.empty() && !FState.appDirName.empty();
+    const TProjectSettings& settings = FState.settings = TProjectSettings::Read(FState.projectIni);
+    FState.appID = settings.id;
+    FState.appName = settings.name;
+    FState.appDirName = settings.dirName;
+    FState.appIndexHtml = settings.indexHtml;
+    return settings.HasIdentity();
 }
 
 void TExeZipLoader::ApplyTheme() {
-    const std::string theme = FState.projectIni.ReadString(App, "Theme", "Windows");
-    if (theme != "Windows") FHost.ApplyStartupTheme(theme);
+    if (FState.settings.theme != "Windows") FHost.ApplyStartupTheme(FState.settings.theme);
 }
 
 void TExeZipLoader::PrepareDataFolder() {
@@ -85,9 +80,8 @@ void TExeZipLoader::PrepareDataFolder() {
 }
 
 std::optional<int> TExeZipLoader::AskPasswordWhenSet() {
-    const std::string password = FState.projectIni.ReadString(App, "Password", "");
-    if (password.empty()) return std::nullopt;
-    if (!FHost.AskPassword(FState.appName, password)) return 0;
+    if (!FState.settings.HasPassword()) return std::nullopt;
+    if (!FHost.AskPassword(FState.appName, FState.settings.password)) return 0;
     return std::nullopt;
 }
 
@@ -108,7 +102,7 @@ std::optional<int> TExeZipLoader::SettleInstances() {
     }
     if (auto exitCode = AskPasswordWhenSet()) return exitCode;
     const bool otherInstanceRunning = TakeInstanceLock();
-    if (otherInstanceRunning && !FState.projectIni.ReadBool(App, "AllowInstances", false)) return 0;
+    if (otherInstanceRunning && !FState.settings.allowInstances) return 0;
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include "archive/AbZipKit.h"
 #include "runtime/StartupHost.h"
 #include "shared/MemIniFile.h"
+#include "shared/ProjectSettings.h"
 
 namespace zorv {
 
@@ -15,6 +16,7 @@ struct TRuntimeState {
     std::vector<std::string> args;  // command-line arguments, program name excluded
     std::unique_ptr<TAbZipKit> exeZip = std::make_unique<TAbZipKit>();
     TMemIniFile projectIni;
+    TProjectSettings settings;  // read from projectIni
     std::string appID;
     std::string appName;
     std::string appDirName;

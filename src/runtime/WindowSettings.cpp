@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "shared/MemIniFile.h"
+#include "shared/ProjectSettings.h"
+#include "shared/SettingsSchema.h"
 
 namespace zorv {
 
 namespace {
-
-constexpr const char* App = "App";
 
 TBorderStyle BorderFromSetting(int value) {
     if (value < 0 || value > 5) return TBorderStyle::Sizeable;
@@ -42,35 +42,37 @@ std::string TWindowSettings::TitleForWindowManager(const std::string& title) {
     return title.substr(0, end);
 }
 
-TWindowSettings TWindowSettings::FromIni(const TMemIniFile& ini, const std::string& appName) {
+TWindowSettings TWindowSettings::FromIni(const TMemIniFile& ini) { return FromSettings(TProjectSettings::Read(ini)); }
+
+TWindowSettings TWindowSettings::FromSettings(const TProjectSettings& settings) {
+    const TProjectSettings defaults = TProjectSettings::Defaults();
     TWindowSettings s;
-    s.caption = TitleForWindowManager(appName);
-    s.top = ini.ReadInteger(App, "Top", 50);
-    s.left = ini.ReadInteger(App, "Left", 50);
+    s.caption = TitleForWindowManager(settings.name);
+    s.top = settings.top;
+    s.left = settings.left;
     // A window needs some size to be found and closed again.
-    s.width = Size(ini.ReadInteger(App, "Width", 800), 800);
-    s.height = Size(ini.ReadInteger(App, "Height", 600), 600);
-    s.maxWidth = Limit(ini.ReadInteger(App, "MaxWidth", 0));
-    s.maxHeight = Limit(ini.ReadInteger(App, "MaxHeight", 0));
-    s.minWidth = Limit(ini.ReadInteger(App, "MinWidth", 0));
-    s.minHeight = Limit(ini.ReadInteger(App, "MinHeight", 0));
+    s.width = Size(settings.width, defaults.width);
+    s.height = Size(settings.height, defaults.height);
+    s.maxWidth = Limit(settings.maxWidth);
+    s.maxHeight = Limit(settings.maxHeight);
+    s.minWidth = Limit(settings.minWidth);
+    s.minHeight = Limit(settings.minHeight);
     ApplyLimits(s.width, s.minWidth, s.maxWidth);
     ApplyLimits(s.height, s.minHeight, s.maxHeight);
-    s.centred = ini.ReadInteger(App, "WindowPosition", 0) == 0;
-    if (ini.ReadInteger(App, "WindowStyle", 0) == 1) {
+    s.centred = settings.windowPosition == 0;
+    if (settings.windowStyle == 1) {
         s.fullScreen = true;
         s.border = TBorderStyle::None;
         s.state = TWindowState::Maximized;
     } else {
-        s.border = BorderFromSetting(ini.ReadInteger(App, "WindowBorder", 2));
-        if (ini.ReadInteger(App, "WindowState", 0) == 1) s.state = TWindowState::Maximized;
+        s.border = BorderFromSetting(settings.windowBorder);
+        if (settings.windowState == 1) s.state = TWindowState::Maximized;
     }
-    s.stayOnTop = ini.ReadInteger(App, "WindowOrder", 0) == 1;
-    s.allowDebug = ini.ReadBool(App, "AllowDebug", false);
-    s.allowContextMenu = ini.ReadBool(App, "AllowContextMenu", false);
+    s.stayOnTop = settings.windowOrder == 1;
+    s.allowDebug = settings.allowDebug;
+    s.allowContextMenu = settings.allowContextMenu;
+    s.dynamicAppTitle = settings.dynamicAppTitle;
     return s;
 }
-
-bool TWindowSettings::DynamicAppTitle(const TMemIniFile& ini) { return ini.ReadBool(App, "DynamicAppTitle", false); }
 
 }  // namespace zorv

@@ -7,6 +7,7 @@
 namespace zorv {
 
 class TMemIniFile;
+struct TProjectSettings;
 
 // The main window's parameters, computed from section "App" of the settings. Backends apply them
 // in this order: position, size, size limits, placement, border and state (or full screen),
@@ -34,14 +35,14 @@ struct TWindowSettings {
     bool stayOnTop = false;
     bool allowDebug = false;
     bool allowContextMenu = false;
+    bool dynamicAppTitle = false;  // the caption follows the page's title
 
     // Sizes of 0 or less are the defaults; a minimum above its maximum gives way to the maximum,
     // and the size lies within both.
-    static TWindowSettings FromIni(const TMemIniFile& ini, const std::string& appName);
+    static TWindowSettings FromSettings(const TProjectSettings& settings);
+    static TWindowSettings FromIni(const TMemIniFile& ini);
     // The title cut to MaxTitleBytes, never inside a UTF-8 sequence.
     static std::string TitleForWindowManager(const std::string& title);
-    // Whether the caption follows the page's title; read at every title change.
-    static bool DynamicAppTitle(const TMemIniFile& ini);
 };
 
 }  // namespace zorv

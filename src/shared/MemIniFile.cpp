@@ -102,13 +102,17 @@ void TMemIniFile::SetText(std::string_view bytes) { SetText(bytes, {}); }
 
 void TMemIniFile::SetText(std::string_view bytes, const TLegacyDecoder& legacyDecoder) {
     FSections.clear();
+    FKeyLines.clear();
     ParseLines(DecodeText(bytes, legacyDecoder));
 }
 
 void TMemIniFile::ParseLines(std::string_view text) {
     std::map<std::string, std::string>* section = nullptr;
+    std::vector<TKeyLine>* keyLines = nullptr;
     std::size_t pos = 0;
+    int lineNumber = 0;
     while (pos < text.size()) {
+        ++lineNumber;
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = text.size();
         const std::string_view line = Trim(text.substr(pos, end - pos));
@@ -117,7 +121,9 @@ void TMemIniFile::ParseLines(std::string_view text) {
 
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            section = &FSections[LowerAscii(Trim(line.substr(1, line.size() - 2)))];
+            const std::string name = LowerAscii(Trim(line.substr(1, line.size() - 2)));
+            section = &FSections[name];
+            keyLines = &FKeyLines[name];
             continue;
         }
         if (section == nullptr) continue;
@@ -126,6 +132,7 @@ void TMemIniFile::ParseLines(std::string_view text) {
         const std::string_view name = TrimRight(line.substr(0, equals));
         if (name.empty()) continue;
         (*section)[LowerAscii(name)] = std::string(TrimLeft(line.substr(equals + 1)));
+        keyLines->push_back({std::string(name), lineNumber});
     }
 }
 
@@ -149,6 +156,11 @@ int32_t TMemIniFile::ReadInteger(std::string_view section, std::string_view key,
 
 bool TMemIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
     return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+std::vector<TMemIniFile::TKeyLine> TMemIniFile::KeyLines(std::string_view section) const {
+    const auto found = FKeyLines.find(LowerAscii(section));
+    return found == FKeyLines.end() ? std::vector<TKeyLine>{} : found->second;
 }
 
 bool TMemIniFile::ValueExists(std::string_view section, std::string_view key) const {

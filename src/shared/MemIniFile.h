@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zorv {
 
@@ -30,6 +31,14 @@ public:
     bool ReadBool(std::string_view section, std::string_view key, bool def) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
 
+    // A key as a line of the text wrote it: its name as written and its line number (from 1).
+    struct TKeyLine {
+        std::string name;
+        int line = 0;
+    };
+    // Every key line of a section, in the order of the text, duplicates included.
+    std::vector<TKeyLine> KeyLines(std::string_view section) const;
+
     // The UTF-8 text of a settings file's bytes, without byte-order mark, cut at the first NUL.
     static std::string DecodeText(std::string_view bytes, const TLegacyDecoder& legacyDecoder = {});
     // The number an integer value stands for, or nothing when it is not one.
@@ -41,6 +50,8 @@ private:
 
     // Lower-cased section name -> lower-cased key -> value (last duplicate wins).
     std::map<std::string, std::map<std::string, std::string>> FSections;
+    // Lower-cased section name -> its key lines, for reports that name the line.
+    std::map<std::string, std::vector<TKeyLine>> FKeyLines;
 };
 
 }  // namespace zorv

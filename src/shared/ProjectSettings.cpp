@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "shared/MemIniFile.h"
+#include "shared/SettingsSchema.h"
 
 namespace zorv {
 
@@ -42,37 +43,71 @@ std::string TColorSetting::ToHtmlColor() const {
     return buffer;
 }
 
+namespace {
+
+// Each key is read with the type and default its description gives; a key missing from the
+// description is a programming error that the settings tests catch.
+class TKeyReader {
+public:
+    explicit TKeyReader(const TMemIniFile& ini) : FIni(ini) {}
+
+    std::string String(std::string_view name) const {
+        return FIni.ReadString(TSettingsSchema::Section, name, std::string(Key(name).defaultValue));
+    }
+    int32_t Integer(std::string_view name) const {
+        return FIni.ReadInteger(TSettingsSchema::Section, name, TSettingsSchema::IntegerDefault(Key(name)));
+    }
+    bool Boolean(std::string_view name) const {
+        return FIni.ReadBool(TSettingsSchema::Section, name, TSettingsSchema::IntegerDefault(Key(name)) != 0);
+    }
+
+private:
+    static const TSettingKey& Key(std::string_view name) {
+        static const TSettingKey unknown{};
+        const TSettingKey* key = TSettingsSchema::Find(name);
+        return key ? *key : unknown;
+    }
+
+    const TMemIniFile& FIni;
+};
+
+}  // namespace
+
 TProjectSettings TProjectSettings::Read(const TMemIniFile& ini) {
-    const TProjectSettings d;  // the defaults
+    const TKeyReader r(ini);
     TProjectSettings s;
-    s.id = ini.ReadString(Section, "ID", d.id);
-    s.name = ini.ReadString(Section, "Name", d.name);
-    s.dirName = ini.ReadString(Section, "DirName", d.dirName);
-    s.indexHtml = ini.ReadString(Section, "IndexHtml", d.indexHtml);
-    s.theme = ini.ReadString(Section, "Theme", d.theme);
-    s.allowInstances = ini.ReadBool(Section, "AllowInstances", d.allowInstances);
-    s.edgeInstaller = ini.ReadBool(Section, "EdgeInstaller", d.edgeInstaller);
-    s.installFormColor.value = ini.ReadInteger(Section, "InstallFormColor", d.installFormColor.value);
-    s.installIndicatorColor = ini.ReadInteger(Section, "InstallIndicatorColor", d.installIndicatorColor);
-    s.installIndicatorType = ini.ReadInteger(Section, "InstallIndicatorType", d.installIndicatorType);
-    s.password = ini.ReadString(Section, "Password", d.password);
-    s.allowDebug = ini.ReadBool(Section, "AllowDebug", d.allowDebug);
-    s.allowContextMenu = ini.ReadBool(Section, "AllowContextMenu", d.allowContextMenu);
-    s.top = ini.ReadInteger(Section, "Top", d.top);
-    s.left = ini.ReadInteger(Section, "Left", d.left);
-    s.width = ini.ReadInteger(Section, "Width", d.width);
-    s.height = ini.ReadInteger(Section, "Height", d.height);
-    s.maxWidth = ini.ReadInteger(Section, "MaxWidth", d.maxWidth);
-    s.maxHeight = ini.ReadInteger(Section, "MaxHeight", d.maxHeight);
-    s.minWidth = ini.ReadInteger(Section, "MinWidth", d.minWidth);
-    s.minHeight = ini.ReadInteger(Section, "MinHeight", d.minHeight);
-    s.windowPosition = ini.ReadInteger(Section, "WindowPosition", d.windowPosition);
-    s.windowStyle = ini.ReadInteger(Section, "WindowStyle", d.windowStyle);
-    s.windowBorder = ini.ReadInteger(Section, "WindowBorder", d.windowBorder);
-    s.windowState = ini.ReadInteger(Section, "WindowState", d.windowState);
-    s.windowOrder = ini.ReadInteger(Section, "WindowOrder", d.windowOrder);
-    s.dynamicAppTitle = ini.ReadBool(Section, "DynamicAppTitle", d.dynamicAppTitle);
+    s.id = r.String("ID");
+    s.name = r.String("Name");
+    s.dirName = r.String("DirName");
+    s.indexHtml = r.String("IndexHtml");
+    s.urlSpace = r.String("UrlSpace");
+    s.theme = r.String("Theme");
+    s.allowInstances = r.Boolean("AllowInstances");
+    s.edgeInstaller = r.Boolean("EdgeInstaller");
+    s.installFormColor.value = r.Integer("InstallFormColor");
+    s.installIndicatorColor = r.Integer("InstallIndicatorColor");
+    s.installIndicatorType = r.Integer("InstallIndicatorType");
+    s.password = r.String("Password");
+    s.allowDebug = r.Boolean("AllowDebug");
+    s.allowContextMenu = r.Boolean("AllowContextMenu");
+    s.top = r.Integer("Top");
+    s.left = r.Integer("Left");
+    s.width = r.Integer("Width");
+    s.height = r.Integer("Height");
+    s.maxWidth = r.Integer("MaxWidth");
+    s.maxHeight = r.Integer("MaxHeight");
+    s.minWidth = r.Integer("MinWidth");
+    s.minHeight = r.Integer("MinHeight");
+    s.windowPosition = r.Integer("WindowPosition");
+    s.windowStyle = r.Integer("WindowStyle");
+    s.windowBorder = r.Integer("WindowBorder");
+    s.windowState = r.Integer("WindowState");
+    s.windowOrder = r.Integer("WindowOrder");
+    s.dynamicAppTitle = r.Boolean("DynamicAppTitle");
+    s.icon = r.String("Icon");
     return s;
 }
+
+TProjectSettings TProjectSettings::Defaults() { return Read(TMemIniFile()); }
 
 }  // namespace zorv

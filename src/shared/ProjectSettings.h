@@ -21,40 +21,44 @@ struct TColorSetting {
     std::string ToHtmlColor() const;
 };
 
-// Every key of section "App" of zorv.ini, with the defaults the readers use. One place for
-// start-up, the main window and the packaging tool to read them.
+// Every key of section "App" of zorv.ini as the runtime and the packaging tool read it. Read
+// gives each key's value, or its default from TSettingsSchema, the one description of the keys.
 struct TProjectSettings {
     static constexpr const char* Section = "App";
 
-    std::string id;                                                    // "ID"
-    std::string name;                                                  // "Name"
-    std::string dirName;                                               // "DirName"
-    std::string indexHtml = "index.html";                              // "IndexHtml"
-    std::string theme = "Windows";                                     // "Theme"
-    bool allowInstances = false;                                       // "AllowInstances"
-    bool edgeInstaller = true;                                         // "EdgeInstaller"
-    TColorSetting installFormColor{static_cast<int32_t>(0xFF00001A)};  // "InstallFormColor"
-    int32_t installIndicatorColor = 1;                                 // "InstallIndicatorColor": 0 black, 1 white
-    int32_t installIndicatorType = 0;                                  // "InstallIndicatorType"
-    std::string password;                                              // "Password"; empty: none
-    bool allowDebug = false;                                           // "AllowDebug"
-    bool allowContextMenu = false;                                     // "AllowContextMenu"
-    int32_t top = 50;                                                  // "Top"
-    int32_t left = 50;                                                 // "Left"
-    int32_t width = 800;                                               // "Width"
-    int32_t height = 600;                                              // "Height"
-    int32_t maxWidth = 0;                                              // "MaxWidth"; 0: no limit
-    int32_t maxHeight = 0;                                             // "MaxHeight"
-    int32_t minWidth = 0;                                              // "MinWidth"
-    int32_t minHeight = 0;                                             // "MinHeight"
-    int32_t windowPosition = 0;                                        // "WindowPosition": 0 centred
-    int32_t windowStyle = 0;                                           // "WindowStyle": 1 full screen
-    int32_t windowBorder = 2;                                          // "WindowBorder"
-    int32_t windowState = 0;                                           // "WindowState": 0 normal, 1 maximised
-    int32_t windowOrder = 0;                                           // "WindowOrder": 1 stays on top
-    bool dynamicAppTitle = false;                                      // "DynamicAppTitle"
+    std::string id;                     // "ID"
+    std::string name;                   // "Name"
+    std::string dirName;                // "DirName"
+    std::string indexHtml;              // "IndexHtml"
+    std::string urlSpace;               // "UrlSpace": "file" or "https" (Windows)
+    std::string theme;                  // "Theme"
+    bool allowInstances = false;        // "AllowInstances"
+    bool edgeInstaller = false;         // "EdgeInstaller"
+    TColorSetting installFormColor;     // "InstallFormColor"
+    int32_t installIndicatorColor = 0;  // "InstallIndicatorColor": 0 black, 1 white
+    int32_t installIndicatorType = 0;   // "InstallIndicatorType"
+    std::string password;               // "Password"; empty: none
+    bool allowDebug = false;            // "AllowDebug"
+    bool allowContextMenu = false;      // "AllowContextMenu"
+    int32_t top = 0;                    // "Top"
+    int32_t left = 0;                   // "Left"
+    int32_t width = 0;                  // "Width"
+    int32_t height = 0;                 // "Height"
+    int32_t maxWidth = 0;               // "MaxWidth"; 0: no limit
+    int32_t maxHeight = 0;              // "MaxHeight"
+    int32_t minWidth = 0;               // "MinWidth"
+    int32_t minHeight = 0;              // "MinHeight"
+    int32_t windowPosition = 0;         // "WindowPosition": 0 centred
+    int32_t windowStyle = 0;            // "WindowStyle": 1 full screen
+    int32_t windowBorder = 0;           // "WindowBorder"
+    int32_t windowState = 0;            // "WindowState": 0 normal, 1 maximised
+    int32_t windowOrder = 0;            // "WindowOrder": 1 stays on top
+    bool dynamicAppTitle = false;       // "DynamicAppTitle"
+    std::string icon;                   // "Icon": the desktop entry's PNG, relative to the project
 
     static TProjectSettings Read(const TMemIniFile& ini);
+    // Every key at its default, as an empty zorv.ini reads.
+    static TProjectSettings Defaults();
     // Start-up ends silently when one of these is empty.
     bool HasIdentity() const { return !id.empty() && !name.empty() && !dirName.empty(); }
     bool HasPassword() const { return !password.empty(); }

@@ -186,15 +186,15 @@ TEST_P(PackToolValidation, FailsWithAMessageAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Projects, PackToolValidation,
-    ::testing::Values(TBrokenProject{"MissingIni", nullptr, "zorv.ini"},
-                      TBrokenProject{"EmptyId", "[App]\nID=\nName=Notes\nDirName=www\n", "\"ID\""},
-                      TBrokenProject{"MissingName", "[App]\nID=x\nDirName=www\n", "\"Name\""},
-                      TBrokenProject{"MissingDirName", "[App]\nID=x\nName=Notes\n", "\"DirName\""},
-                      TBrokenProject{"KeysOutsideSectionApp", "ID=x\nName=Notes\nDirName=www\n", "\"ID\""},
-                      TBrokenProject{"AppFolderMissing", "[App]\nID=x\nName=Notes\nDirName=site\n", "site"},
-                      TBrokenProject{"DirNameLeavingTheProject", "[App]\nID=x\nName=Notes\nDirName=../project/www\n",
-                                     "DirName"},
-                      TBrokenProject{"DirNameAbsolute", "[App]\nID=x\nName=Notes\nDirName=/tmp\n", "DirName"}),
+    ::testing::Values(
+        TBrokenProject{"MissingIni", nullptr, "zorv.ini"},
+        TBrokenProject{"EmptyId", "[App]\nID=\nName=Notes\nDirName=www\n", "zorv.ini:2: ID is missing"},
+        TBrokenProject{"MissingName", "[App]\nID=x\nDirName=www\n", "zorv.ini: Name is missing"},
+        TBrokenProject{"MissingDirName", "[App]\nID=x\nName=Notes\n", "zorv.ini: DirName is missing"},
+        TBrokenProject{"KeysOutsideSectionApp", "ID=x\nName=Notes\nDirName=www\n", "zorv.ini: ID is missing"},
+        TBrokenProject{"AppFolderMissing", "[App]\nID=x\nName=Notes\nDirName=site\n", "site"},
+        TBrokenProject{"DirNameLeavingTheProject", "[App]\nID=x\nName=Notes\nDirName=../project/www\n", "DirName"},
+        TBrokenProject{"DirNameAbsolute", "[App]\nID=x\nName=Notes\nDirName=/tmp\n", "DirName"}),
     [](const ::testing::TestParamInfo<TBrokenProject>& info) { return std::string(info.param.name); });
 
 TEST_F(PackTool, RuntimeThatIsMissingForeignOrAlreadyPackagedIsRefused) {
@@ -335,7 +335,8 @@ TEST_F(PackTool, UrlSpaceAdviceNamesTheSetting) {
         WriteFile(FProject / "www/index.html", c.page);
         const TResult result = Build();
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.err.find("\"UrlSpace\" must be \"file\" or \"https\"") != std::string::npos, c.unknownWarning)
+        EXPECT_EQ(result.err.find("zorv.ini:5: UrlSpace=http is not one of file or https") != std::string::npos,
+                  c.unknownWarning)
             << c.setting << c.page << "\n"
             << result.err;
         EXPECT_EQ(result.err.find("set \"UrlSpace=https\" in zorv.ini") != std::string::npos, c.httpsWarning)

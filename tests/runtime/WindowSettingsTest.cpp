@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "shared/MemIniFile.h"
+#include "shared/ProjectSettings.h"
 
 namespace zorv {
 namespace {
 
 TWindowSettings FromText(const std::string& appLines) {
     TMemIniFile ini;
-    ini.SetText("[App]\n" + appLines);
-    return TWindowSettings::FromIni(ini, "My App");
+    ini.SetText("[App]\nName=My App\n" + appLines);
+    return TWindowSettings::FromIni(ini);
 }
 
 TEST(WindowSettingsTest, DefaultsWithNoKeys) {
@@ -107,9 +108,10 @@ TEST(WindowSettingsTest, NonsenseSizesStayUsable) {
 }
 
 TEST(WindowSettingsTest, OverlongTitleIsCutForTheWindowManagerOnACharacterBoundary) {
-    TMemIniFile ini;
+    TProjectSettings settings;
     const std::string huge(10 << 20, 'n');
-    EXPECT_EQ(TWindowSettings::FromIni(ini, huge).caption, huge.substr(0, TWindowSettings::MaxTitleBytes));
+    settings.name = huge;
+    EXPECT_EQ(TWindowSettings::FromSettings(settings).caption, huge.substr(0, TWindowSettings::MaxTitleBytes));
     // An "é" (two bytes) straddling the limit is left out whole.
     const std::string accented = std::string(TWindowSettings::MaxTitleBytes - 1, 'a') + "\xC3\xA9";
     EXPECT_EQ(TWindowSettings::TitleForWindowManager(accented), std::string(TWindowSettings::MaxTitleBytes - 1, 'a'));
@@ -119,8 +121,8 @@ TEST(WindowSettingsTest, OverlongTitleIsCutForTheWindowManagerOnACharacterBounda
 TEST(WindowSettingsTest, DynamicTitleAndWebViewSwitches) {
     TMemIniFile ini;
     ini.SetText("[App]\nDynamicAppTitle=1\nAllowDebug=1\nAllowContextMenu=2\n");
-    EXPECT_TRUE(TWindowSettings::DynamicAppTitle(ini));
-    const TWindowSettings s = TWindowSettings::FromIni(ini, "x");
+    const TWindowSettings s = TWindowSettings::FromIni(ini);
+    EXPECT_TRUE(s.dynamicAppTitle);
     EXPECT_TRUE(s.allowDebug);
     EXPECT_TRUE(s.allowContextMenu);
 }

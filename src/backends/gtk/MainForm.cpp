@@ -25,7 +25,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     gtk_box_pack_start(GTK_BOX(box), FBrowserForm->Widget(), TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(FWindow.get()), box);
 
-    const TWindowSettings settings = TWindowSettings::FromIni(state.projectIni, state.appName);
+    const TWindowSettings settings = TWindowSettings::FromSettings(state.settings);
     TBrowserForm& page = *FBrowserForm;
     page.SetExeZip(state.exeZip.get());
     page.SetIsRuntime(true);
@@ -172,7 +172,7 @@ std::string TMainForm::GetCaption() const {
 void TMainForm::SetCaption(const std::string& caption) { gtk_window_set_title(FWindow.get(), caption.c_str()); }
 
 void TMainForm::DocumentTitleChanged(const std::string& title) {
-    if (TWindowSettings::DynamicAppTitle(FState.projectIni)) SetCaption(title);
+    if (FState.settings.dynamicAppTitle) SetCaption(title);
 }
 
 void TMainForm::AppCloseRequest() {

@@ -84,7 +84,7 @@ POINT TMainForm::CentredPosition(const RECT& workArea, int width, int height) {
 void TMainForm::Create() {
     if (FWindow) return;
     RegisterMainFormClass(&TMainForm::WindowProc);
-    FSettings = TWindowSettings::FromIni(FState.projectIni, FState.appName);
+    FSettings = TWindowSettings::FromSettings(FState.settings);
     FBorderStyle = TBorderStyle::Sizeable;
     const DWORD exStyle = ExStyleOf(FBorderStyle) | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
     FWindow.Reset(::CreateWindowExW(exStyle, WindowClassName, L"", StyleOf(FBorderStyle) | WS_CLIPCHILDREN,
@@ -114,7 +114,7 @@ void TMainForm::FormCreate() {
     host.SetWithExternal(true);
     host.SetAllowDebug(FSettings.allowDebug);
     host.SetAllowContextMenu(FSettings.allowContextMenu);
-    host.SetUrlPrefix(TAppUrl::PrefixForSetting(FState.projectIni.ReadString("App", "UrlSpace", "file")));
+    host.SetUrlPrefix(TAppUrl::PrefixForSetting(FState.settings.urlSpace));
 
     TEdgeBrowser& edge = host.EdgeBrowser();
     // The message is read while its event is being delivered and handed on through the UI thread's
@@ -247,7 +247,7 @@ void TMainForm::SetCaption(const std::string& caption) {
 // ---- events ----
 
 void TMainForm::EdgeBrowserDocumentTitleChanged(TEdgeBrowser&, const std::string& documentTitle) {
-    if (TWindowSettings::DynamicAppTitle(FState.projectIni)) SetCaption(documentTitle);
+    if (FSettings.dynamicAppTitle) SetCaption(documentTitle);
 }
 
 bool TMainForm::PageCanAnswerCloseQuery() const {

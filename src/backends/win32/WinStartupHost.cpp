@@ -21,7 +21,6 @@
 namespace zorv {
 
 namespace {
-constexpr const char* App = "App";
 
 class TMutexLock final : public IInstanceLock {
 public:
@@ -116,8 +115,8 @@ std::optional<int> TWinStartupHost::PrepareWebEngine(const TRuntimeState& state)
 }
 
 int TWinStartupHost::RunWebView2Installation(const TRuntimeState& state, const std::string& loaderPath) {
-    const TMemIniFile& ini = state.projectIni;
-    if (ini.ReadInteger(App, "EdgeInstaller", 1) == 0) {
+    const TProjectSettings& settings = state.settings;
+    if (!settings.edgeInstaller) {
         ShowMessageNumber(static_cast<int>(TMessageIndex::RuntimeRequiredNoInstall));
         return 0;
     }
@@ -130,9 +129,8 @@ int TWinStartupHost::RunWebView2Installation(const TRuntimeState& state, const s
     // Without the installer file the installation below fails, and the check after it says so.
     TFailureSink::Passed(ExtractEntryOnce(*state.exeZip, InstallerFileName, installerPath));
 
-    TEdgeInstallerForm installerForm(ini.ReadInteger(App, "InstallFormColor", static_cast<int32_t>(0xFF00001A)),
-                                     ini.ReadInteger(App, "InstallIndicatorColor", 1),
-                                     ini.ReadInteger(App, "InstallIndicatorType", 0));
+    TEdgeInstallerForm installerForm(settings.installFormColor.value, settings.installIndicatorColor,
+                                     settings.installIndicatorType);
     installerForm.Show();
     HWND owner = ::GetActiveWindow();
     if (!owner) owner = installerForm.Handle();

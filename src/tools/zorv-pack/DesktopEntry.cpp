@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "shared/MemIniFile.h"
+#include "shared/ProjectSettings.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
@@ -107,7 +108,7 @@ bool TDesktopEntry::Load(const fs::path& projectDir, const std::string& appName)
         return Fail("cannot read \"" + Utf8(projectDir / "zorv.ini") + "\"");
     TMemIniFile ini;
     ini.SetText(iniBytes);
-    const std::string icon = ini.ReadString("App", "Icon", "");
+    const std::string icon = TProjectSettings::Read(ini).icon;
     if (icon.empty()) {
         FIconBytes.assign(reinterpret_cast<const char*>(DefaultIcon), sizeof DefaultIcon);
         return true;

@@ -11,6 +11,7 @@
 #include "archive/AbZipKit.h"
 #include "archive/ZipWriter.h"
 #include "shared/MemIniFile.h"
+#include "shared/ProjectCheck.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
@@ -51,15 +52,6 @@ TDosDateTime ModificationTime(const fs::path& path) {
     const auto system = std::chrono::file_clock::to_sys(written);
     return TDosDateTime::FromTime(std::chrono::system_clock::to_time_t(
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(system)));
-}
-
-bool ReadWholeFile(const fs::path& path, std::string& bytes) {
-    const TFilePtr file = OpenFile(path, "rb");
-    if (!file) return false;
-    char buffer[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
-    return std::ferror(file.get()) == 0;
 }
 
 // Writes the folder's tree in name order: each folder's own entry, then its contents.
@@ -159,42 +151,26 @@ bool TProjectPacker::Fail(std::string message) {
     return false;
 }
 
-// The folder name becomes the prefix of entry names that the runtime and any unzip tool see,
-// so it must stay inside the project: relative, "/"-separated, no "." or ".." steps.
-bool TProjectPacker::IsSafeDirName(const std::string& dirName) {
-    if (dirName.find('\\') != std::string::npos || dirName.find(':') != std::string::npos) return false;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t slash = dirName.find('/', start);
-        const std::string step = dirName.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        if (step.empty() || step == "." || step == "..") return false;
-        if (slash == std::string::npos) return true;
-        start = slash + 1;
-    }
-}
-
 bool TProjectPacker::Load(const fs::path& projectDir) {
     FProjectDir = projectDir;
-    std::error_code error;
-    if (!fs::is_directory(projectDir, error)) return Fail("project folder \"" + Utf8(projectDir) + "\" does not exist");
-    const fs::path iniPath = projectDir / "zorv.ini";
-    if (!fs::is_regular_file(iniPath, error)) return Fail(Quoted(iniPath) + " is missing");
-    std::string iniBytes;
-    if (!ReadWholeFile(iniPath, iniBytes)) return Fail("cannot read " + Quoted(iniPath));
-    TMemIniFile ini;
-    ini.SetText(iniBytes);
-    FAppId = ini.ReadString("App", "ID", "");
-    FAppName = ini.ReadString("App", "Name", "");
-    FAppDirName = ini.ReadString("App", "DirName", "");
-    for (const auto& [key, value] :
-         {std::pair<const char*, const std::string*>{"ID", &FAppId}, {"Name", &FAppName}, {"DirName", &FAppDirName}})
-        if (value->empty()) return Fail(std::string("zorv.ini: \"") + key + "\" in section [App] is missing or empty");
-    if (!IsSafeDirName(FAppDirName))
-        return Fail("zorv.ini: \"DirName\" must name a folder inside the project (got \"" + FAppDirName + "\")");
-    if (!fs::is_directory(projectDir / Utf8Path(FAppDirName), error))
-        return Fail("the application folder \"" + Utf8(projectDir / Utf8Path(FAppDirName)) + "\" does not exist");
+    TProjectCheck check(projectDir);
+    check.Run();
+    std::string errors;
+    for (const TProjectProblem& problem : check.Problems()) {
+        if (problem.severity == TProjectProblem::TSeverity::Error) {
+            if (!errors.empty()) errors += '\n';
+            errors += problem.Message();
+        } else if (OnWarning) {
+            OnWarning(problem.Message());
+        }
+    }
+    if (!errors.empty()) return Fail(errors);
+    const TProjectSettings& settings = check.Settings();
+    FAppId = settings.id;
+    FAppName = settings.name;
+    FAppDirName = settings.dirName;
     for (const std::string& warning :
-         TUrlSpaceAdvice::Warnings(ini.ReadString("App", "UrlSpace", ""), projectDir / Utf8Path(FAppDirName)))
+         TUrlSpaceAdvice::Warnings(check.Ini().ReadString("App", "UrlSpace", ""), projectDir / Utf8Path(FAppDirName)))
         if (OnWarning) OnWarning(warning);
     return true;
 }

@@ -11,7 +11,8 @@ class TProjectPacker {
 public:
     using TWarning = std::function<void(const std::string& message)>;
 
-    // Reads and checks the project; false with ErrorMessage set when it cannot be packed.
+    // Reads and checks the project; false with ErrorMessage set (every error, one per line) when
+    // it cannot be packed. The problems it can be packed with go to OnWarning.
     bool Load(const std::filesystem::path& projectDir);
     // Writes the encrypted archive of the loaded project to `zipPath`.
     bool WriteArchive(const std::filesystem::path& zipPath);
@@ -29,7 +30,6 @@ public:
 
 private:
     bool Fail(std::string message);
-    static bool IsSafeDirName(const std::string& dirName);
 
     std::filesystem::path FProjectDir;
     std::string FAppId, FAppName, FAppDirName;

@@ -6,8 +6,6 @@
 #include <regex>
 #include <system_error>
 
-#include "runtime/AppUrl.h"
-
 namespace zorv {
 
 namespace fs = std::filesystem;
@@ -56,10 +54,6 @@ bool TUrlSpaceAdvice::NeedsHttpsSpace(const fs::path& appDir) {
 
 std::vector<std::string> TUrlSpaceAdvice::Warnings(const std::string& urlSpace, const fs::path& appDir) {
     std::vector<std::string> warnings;
-    if (!TAppUrl::IsKnownSetting(urlSpace)) {
-        warnings.push_back("zorv.ini: \"UrlSpace\" must be \"file\" or \"https\" (got \"" + urlSpace +
-                           "\"); the runtime uses \"file\"");
-    }
     std::string lowered = urlSpace;
     std::transform(lowered.begin(), lowered.end(), lowered.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

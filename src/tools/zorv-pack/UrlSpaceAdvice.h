@@ -5,8 +5,8 @@
 
 namespace zorv {
 
-// What zorv-pack tells an author about the app URL space: an unknown `UrlSpace` value, and an
-// application that needs the https space on Windows (module scripts, dynamic imports, fetch or
+// What zorv-pack tells an author about the app URL space (the project check reports an unknown
+// `UrlSpace` value): an application that needs the https space on Windows (module scripts, dynamic imports, fetch or
 // workers of its own files, which WebView2 refuses to file:/// pages) while it asks for file.
 class TUrlSpaceAdvice {
 public:
