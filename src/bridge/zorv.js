@@ -23,12 +23,23 @@ window.zorv = {
                 settle.reject(reply.result);
             }
         };
+        // A version-4 uuid, one random hex digit at a time: a loop costs a third of a regular
+        // expression with a callback per digit, which shows when thousands of calls are made.
+        var uuidTemplate = 'xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx';
+        var hexDigits = '0123456789abcdef';
         var newUuid = function () {
-            return 'xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx'.replace(/[xy]/g, function (c) {
-                var r = Math.random() * 16 | 0;
-                var v = c === 'x' ? r : (r & 0x3 | 0x8);
-                return v.toString(16);
-            });
+            var uuid = '';
+            for (var i = 0; i < uuidTemplate.length; i++) {
+                var c = uuidTemplate.charAt(i);
+                if (c === 'x') {
+                    uuid += hexDigits.charAt(Math.random() * 16 | 0);
+                } else if (c === 'y') {
+                    uuid += hexDigits.charAt((Math.random() * 16 | 0) & 0x3 | 0x8);
+                } else {
+                    uuid += c;
+                }
+            }
+            return uuid;
         };
         return function (funcID, args) {
             var uuid = newUuid();

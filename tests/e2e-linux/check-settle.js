@@ -35,6 +35,10 @@ for (const [name, outcome] of Object.entries(R)) {
     expect('after ' + name + ' the next call is answered', outcome.next === '2022.1', outcome.next);
 }
 expect('a background child does not hold the reply', R.backgroundChild && R.backgroundChild.ok && R.backgroundChild.value === 'started\n', R.backgroundChild);
+expect('calls posted beside a running command are answered before it ends, and it after',
+  R.quickBesideCommand && R.quickBesideCommand.ok &&
+  JSON.stringify(R.quickBesideCommand.value) === JSON.stringify({quick: ['2022.1', true], command: 'slow\n'}),
+  R.quickBesideCommand);
 expect('a lone surrogate is written as U+FFFD', hex(bytes('surrogate.txt')) === 'efbbbf41efbfbd420d0a', hex(bytes('surrogate.txt')));
 expect('NUL characters are written whole', hex(bytes('nul.txt')) === 'efbbbf6265666f7265006166746572' + '0d0a', hex(bytes('nul.txt')));
 expect('a path holding a NUL writes nothing', bytes('u4.txt') === null, null);

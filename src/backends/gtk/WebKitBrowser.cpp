@@ -2,7 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "backends/gtk/GLibOwned.h"
@@ -13,15 +16,36 @@ namespace zorv {
 namespace {
 
 // Page world: the WebView2-style object the bridge script talks to. Messages leave as DOM events
-// carrying JSON text; replies come back the same way.
+// carrying JSON text; replies come back the same way. The messages posted before the page's
+// script yields travel together, one JSON text a line (JSON.stringify never writes a raw line
+// break), so that many calls in flight cost one trip to the host per batch, not one each.
 constexpr const char* PageShim = R"JS((function () {
   'use strict';
   if (window.chrome && window.chrome.webview) return;
+  var MaxBatchMessages = 1000, MaxBatchChars = 1048576;
   var listeners = [];
+  var queued = [], queuedChars = 0, flushQueued = false;
+  var later = window.queueMicrotask.bind(window);
+  function flush() {
+    flushQueued = false;
+    if (queued.length === 0) return;
+    var batch = queued.join('\n');
+    queued = [];
+    queuedChars = 0;
+    document.dispatchEvent(new CustomEvent('zorv:post', {detail: batch}));
+  }
   var webview = {
     postMessage: function (message) {
       var text = JSON.stringify(message);
-      document.dispatchEvent(new CustomEvent('zorv:post', {detail: text === undefined ? 'null' : text}));
+      if (text === undefined) text = 'null';
+      queued.push(text);
+      queuedChars += text.length;
+      if (queued.length >= MaxBatchMessages || queuedChars >= MaxBatchChars) {
+        flush();
+      } else if (!flushQueued) {
+        flushQueued = true;
+        later(flush);
+      }
     },
     addEventListener: function (type, listener) {
       if (type === 'message' && typeof listener === 'function' && listeners.indexOf(listener) < 0) listeners.push(listener);
@@ -45,20 +69,30 @@ constexpr const char* PageShim = R"JS((function () {
   Object.defineProperty(window.chrome, 'webview', {value: webview, enumerable: true});
 })();)JS";
 
-// Isolated world: relays each message with the URL and origin of the document it came from. Page
-// scripts cannot reach this world, so they cannot change what goes along. The replies of the call
-// come back as the answer to its message, in the frame that posted it.
+// Isolated world: relays each batch of messages with the URL and origin of the document it came
+// from. Page scripts cannot reach this world, so they cannot change what goes along. The replies
+// come back as the answer to the batch's message, in the frame that posted it. An answer that
+// starts "W<ticket>:" leaves calls of the batch still running: a wait message with that ticket
+// then brings their replies when they come.
 constexpr const char* RelayScript = R"JS((function () {
   'use strict';
   var handlers = window.webkit.messageHandlers;
-  function deliver(replies) {
-    if (typeof replies === 'string' && replies !== '[]')
-      document.dispatchEvent(new CustomEvent('zorv:messages', {detail: replies}));
+  function post(body) {
+    handlers.zorv.postMessage(body).then(deliver, function () {});
+  }
+  function deliver(answer) {
+    if (typeof answer !== 'string') return;
+    var replies = answer;
+    if (answer.charAt(0) === 'W') {
+      var colon = answer.indexOf(':');
+      post({wait: answer.slice(1, colon)});
+      replies = answer.slice(colon + 1);
+    }
+    if (replies !== '[]') document.dispatchEvent(new CustomEvent('zorv:messages', {detail: replies}));
   }
   document.addEventListener('zorv:post', function (event) {
     if (typeof event.detail !== 'string') return;
-    handlers.zorv.postMessage({url: String(location.href), origin: String(self.origin), message: event.detail})
-      .then(deliver, function () {});
+    post({url: String(location.href), origin: String(self.origin), message: event.detail});
   }, true);
 })();)JS";
 
@@ -73,67 +107,181 @@ std::string StringMember(JSCValue* object, const char* name) {
     return text ? text.get() : "";
 }
 
-// The answer to one message of the page, which resolves the promise of its postMessage in the
-// frame that posted it: the call's reply goes back this way, or "[]" when it has none. A reply
-// made after the top document has changed is dropped.
-class TScriptMessageReply final : public IWebMessageReply {
+// The answer to one script message, which resolves the promise of its postMessage in the frame
+// that posted it; given once.
+class TPendingAnswer {
 public:
-    TScriptMessageReply(WebKitScriptMessageReply* reply, JSCContext* context,
-                        std::weak_ptr<const std::uint64_t> generation)
-        : FReply(webkit_script_message_reply_ref(reply)),
-          FContext(JSC_CONTEXT(g_object_ref(context))),
-          FGeneration(std::move(generation)),
-          FDocument(CurrentDocument()) {}
-    TScriptMessageReply(const TScriptMessageReply&) = delete;
-    TScriptMessageReply& operator=(const TScriptMessageReply&) = delete;
-
-    ~TScriptMessageReply() override {
-        // The last owner may be a worker thread (a command's); WebKit is answered on the UI thread.
-        auto* pending = new TPending{FReply, FContext, FAnswered};
-        g_main_context_invoke(nullptr, FinishOnUiThread, pending);
+    TPendingAnswer() = default;
+    TPendingAnswer(WebKitScriptMessageReply* reply, JSCContext* context)
+        : FReply(webkit_script_message_reply_ref(reply)), FContext(JSC_CONTEXT(g_object_ref(context))) {}
+    TPendingAnswer(const TPendingAnswer&) = delete;
+    TPendingAnswer& operator=(const TPendingAnswer&) = delete;
+    TPendingAnswer& operator=(TPendingAnswer&& other) noexcept {
+        std::swap(FReply, other.FReply);
+        std::swap(FContext, other.FContext);
+        return *this;
     }
+    ~TPendingAnswer() { Give("[]"); }
 
-    void PostJson(const std::string& json) override {
-        // Like WebView2, text that is not JSON never reaches the page.
-        if (FAnswered || !nlohmann::json::accept(json)) return;
-        if (CurrentDocument() != FDocument) return;
-        Answer(FReply, FContext, "[" + json + "]");
-        FAnswered = true;
+    bool Waiting() const { return FReply != nullptr; }
+    void Give(const std::string& answer) {
+        if (!FReply) return;
+        TGObjectOwned<JSCValue> value(jsc_value_new_string(FContext, answer.c_str()));
+        webkit_script_message_reply_return_value(FReply, value.get());
+        webkit_script_message_reply_unref(std::exchange(FReply, nullptr));
+        g_object_unref(std::exchange(FContext, nullptr));
     }
 
 private:
-    struct TPending {
-        WebKitScriptMessageReply* reply;
-        JSCContext* context;
-        bool answered;
-    };
-    static gboolean FinishOnUiThread(gpointer data) {
-        std::unique_ptr<TPending> pending(static_cast<TPending*>(data));
-        if (!pending->answered) Answer(pending->reply, pending->context, "[]");
-        webkit_script_message_reply_unref(pending->reply);
-        g_object_unref(pending->context);
-        return G_SOURCE_REMOVE;
+    WebKitScriptMessageReply* FReply = nullptr;
+    JSCContext* FContext = nullptr;
+};
+
+}  // namespace
+
+// The calls of one batch a frame posted, and the way back to that frame. Replies made while the
+// batch is dispatched go back together as the batch's answer. Calls that answer later (a
+// command's) keep the batch registered under a ticket; the frame's wait message for that ticket
+// carries the replies made since, and is answered again with a ticket while calls still run. A
+// reply made after the top document has changed is dropped. Lives on the UI thread.
+class TWebKitBrowser::TMessageBatch : public std::enable_shared_from_this<TMessageBatch> {
+public:
+    TMessageBatch(std::weak_ptr<TMessageBatches> batches, std::weak_ptr<const std::uint64_t> generation)
+        : FBatches(std::move(batches)), FGeneration(std::move(generation)), FDocument(CurrentDocument()) {}
+
+    std::shared_ptr<IWebMessageReply> NewCall();
+    // The end of the batch's dispatch: the answer to its own message.
+    void Dispatched(WebKitScriptMessageReply* reply, JSCContext* context);
+    // A wait message for this batch.
+    void WaitWith(WebKitScriptMessageReply* reply, JSCContext* context) {
+        FAnswer = TPendingAnswer(reply, context);
+        AnswerIfDue();
     }
-    static void Answer(WebKitScriptMessageReply* reply, JSCContext* context, const std::string& batch) {
-        TGObjectOwned<JSCValue> value(jsc_value_new_string(context, batch.c_str()));
-        webkit_script_message_reply_return_value(reply, value.get());
+    void Add(const std::string& json) {
+        if (CurrentDocument() != FDocument) return;
+        if (!FReplies.empty()) FReplies += ',';
+        FReplies += json;
+        AnswerIfDue();
     }
+    void CallEnded() {
+        --FRunning;
+        AnswerIfDue();
+    }
+    // Whether nothing more can come for this batch's document.
+    bool Finished() const { return FRunning == 0 && (FReplies.empty() || CurrentDocument() != FDocument); }
+
+private:
+    void AnswerIfDue();
     // The top document's number, or nothing once the web view has gone.
     std::optional<std::uint64_t> CurrentDocument() const {
         const auto generation = FGeneration.lock();
         return generation ? std::optional<std::uint64_t>(*generation) : std::nullopt;
     }
 
-    WebKitScriptMessageReply* FReply;
-    JSCContext* FContext;
+    std::weak_ptr<TMessageBatches> FBatches;
     std::weak_ptr<const std::uint64_t> FGeneration;
     std::optional<std::uint64_t> FDocument;
+    TPendingAnswer FAnswer;
+    std::string FReplies;      // the JSON texts of the replies not yet given, comma-separated
+    std::size_t FRunning = 0;  // calls whose way back is still held
+    bool FDispatching = true;
+    std::uint64_t FTicket = 0;
+};
+
+// The batches whose calls still run, by ticket.
+class TWebKitBrowser::TMessageBatches {
+public:
+    std::uint64_t Add(std::shared_ptr<TMessageBatch> batch) {
+        FByTicket.emplace(FNextTicket, std::move(batch));
+        return FNextTicket++;
+    }
+    std::shared_ptr<TMessageBatch> Find(std::uint64_t ticket) const {
+        const auto found = FByTicket.find(ticket);
+        return found == FByTicket.end() ? nullptr : found->second;
+    }
+    void Remove(std::uint64_t ticket) { FByTicket.erase(ticket); }
+    // A new top document: batches that can bring nothing more are let go, also those whose frame
+    // went before it waited.
+    void DropFinished() {
+        std::erase_if(FByTicket, [](const auto& entry) { return entry.second->Finished(); });
+    }
+
+private:
+    std::unordered_map<std::uint64_t, std::shared_ptr<TMessageBatch>> FByTicket;
+    std::uint64_t FNextTicket = 1;
+};
+
+namespace {
+
+// The way back for one call of a batch: its reply joins the batch's answer. May be released on
+// any thread; the batch hears of it on the UI thread.
+class TBatchCallReply final : public IWebMessageReply {
+public:
+    explicit TBatchCallReply(std::shared_ptr<TWebKitBrowser::TMessageBatch> batch) : FBatch(std::move(batch)) {}
+    TBatchCallReply(const TBatchCallReply&) = delete;
+    TBatchCallReply& operator=(const TBatchCallReply&) = delete;
+
+    ~TBatchCallReply() override {
+        if (g_main_context_is_owner(nullptr)) {
+            FBatch->CallEnded();
+            return;
+        }
+        g_main_context_invoke_full(
+            nullptr, G_PRIORITY_DEFAULT,
+            [](gpointer data) {
+                static_cast<std::shared_ptr<TWebKitBrowser::TMessageBatch>*>(data)->get()->CallEnded();
+                return G_SOURCE_REMOVE;
+            },
+            new std::shared_ptr<TWebKitBrowser::TMessageBatch>(std::move(FBatch)),
+            [](gpointer data) { delete static_cast<std::shared_ptr<TWebKitBrowser::TMessageBatch>*>(data); });
+    }
+
+    void PostJson(const std::string& json) override {
+        // Like WebView2, text that is not JSON never reaches the page.
+        if (FAnswered || !nlohmann::json::accept(json)) return;
+        FAnswered = true;
+        FBatch->Add(json);
+    }
+
+private:
+    std::shared_ptr<TWebKitBrowser::TMessageBatch> FBatch;
     bool FAnswered = false;
 };
 
 }  // namespace
 
-TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context) : FContentManager(webkit_user_content_manager_new()) {
+std::shared_ptr<IWebMessageReply> TWebKitBrowser::TMessageBatch::NewCall() {
+    ++FRunning;
+    return std::make_shared<TBatchCallReply>(shared_from_this());
+}
+
+void TWebKitBrowser::TMessageBatch::Dispatched(WebKitScriptMessageReply* reply, JSCContext* context) {
+    FDispatching = false;
+    FAnswer = TPendingAnswer(reply, context);
+    if (FRunning > 0) {
+        if (const auto batches = FBatches.lock()) FTicket = batches->Add(shared_from_this());
+    }
+    AnswerIfDue();
+}
+
+void TWebKitBrowser::TMessageBatch::AnswerIfDue() {
+    if (FDispatching || !FAnswer.Waiting()) return;
+    if (CurrentDocument() != FDocument) FReplies.clear();
+    const bool more = FRunning > 0 && FTicket != 0;
+    if (more && FReplies.empty()) return;
+    std::string answer;
+    if (more) answer.append("W").append(std::to_string(FTicket)).append(":");
+    answer.append("[").append(FReplies).append("]");
+    FAnswer.Give(answer);
+    FReplies.clear();
+    if (!more && FTicket != 0) {
+        const std::uint64_t ticket = std::exchange(FTicket, 0);
+        if (const auto batches = FBatches.lock()) batches->Remove(ticket);
+    }
+}
+
+TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context)
+    : FContentManager(webkit_user_content_manager_new()), FBatches(std::make_shared<TMessageBatches>()) {
     const TGObjectOwned<WebKitSettings> settings(webkit_settings_new());
     webkit_settings_set_javascript_can_open_windows_automatically(settings.get(), TRUE);
     webkit_settings_set_enable_developer_extras(settings.get(), FALSE);
@@ -248,15 +396,46 @@ void TWebKitBrowser::ExecuteScript(const std::string& script, std::function<void
 gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue* value,
                                              WebKitScriptMessageReply* reply, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
-    auto answer =
-        std::make_shared<TScriptMessageReply>(reply, jsc_value_get_context(value), browser->FDocumentGeneration);
-    if (browser->OnWebMessageReceived && jsc_value_is_object(value)) {
-        TWebMessage message =
-            MessageFromPage(StringMember(value, "message"), StringMember(value, "url"), StringMember(value, "origin"));
-        message.reply = std::move(answer);
-        browser->OnWebMessageReceived(message);
+    JSCContext* context = jsc_value_get_context(value);
+    if (!jsc_value_is_object(value)) {
+        TPendingAnswer(reply, context).Give("[]");
+        return TRUE;
     }
+    if (jsc_value_object_has_property(value, "wait")) {
+        browser->WaitForBatch(StringMember(value, "wait"), reply, context);
+        return TRUE;
+    }
+    const auto batch = std::make_shared<TMessageBatch>(browser->FBatches, browser->FDocumentGeneration);
+    const std::string texts = StringMember(value, "message");
+    const std::string url = StringMember(value, "url");
+    const std::string origin = StringMember(value, "origin");
+    const TLifetimeToken::TWatch lifetime = browser->FLifetime.Watch();
+    std::string_view rest = texts;
+    while (true) {
+        const std::size_t end = rest.find('\n');
+        if (browser->OnWebMessageReceived) {
+            TWebMessage message = MessageFromPage(std::string(rest.substr(0, end)), url, origin);
+            message.reply = batch->NewCall();
+            browser->OnWebMessageReceived(message);
+            // A call may run a nested main loop in which the web view goes.
+            if (lifetime.Expired()) break;
+        }
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    batch->Dispatched(reply, context);
     return TRUE;
+}
+
+void TWebKitBrowser::WaitForBatch(const std::string& ticketText, WebKitScriptMessageReply* reply, JSCContext* context) {
+    std::uint64_t ticket = 0;
+    const auto [end, error] = std::from_chars(ticketText.data(), ticketText.data() + ticketText.size(), ticket);
+    const std::shared_ptr<TMessageBatch> batch =
+        error == std::errc() && end == ticketText.data() + ticketText.size() ? FBatches->Find(ticket) : nullptr;
+    if (batch)
+        batch->WaitWith(reply, context);
+    else
+        TPendingAnswer(reply, context).Give("[]");
 }
 
 void TWebKitBrowser::HandleTitleChanged(GObject*, GParamSpec*, gpointer self) {
@@ -270,6 +449,7 @@ void TWebKitBrowser::HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gp
         browser->FPageAlive = true;
         // Replies meant for the document that has gone never reach the new one.
         ++*browser->FDocumentGeneration;
+        browser->FBatches->DropFinished();
         if (browser->OnDocumentCommitted) browser->OnDocumentCommitted(browser->LocationURL());
     }
     if (event == WEBKIT_LOAD_FINISHED && browser->OnNavigationCompleted) browser->OnNavigationCompleted(true);

@@ -12,6 +12,7 @@
 #include "bridge/WebMessage.h"
 #include "platform/WebView.h"
 #include "runtime/AppContentGate.h"
+#include "shared/LifetimeToken.h"
 
 namespace zorv {
 
@@ -65,9 +66,14 @@ public:
     static TWebMessage MessageFromPage(const std::string& json, const std::string& sourceUrl,
                                        const std::string& sourceOrigin);
 
+    // The calls of one batch of messages a frame posted, and the batches whose calls still run.
+    class TMessageBatch;
+    class TMessageBatches;
+
 private:
     static gboolean HandleScriptMessage(WebKitUserContentManager*, JSCValue* value, WebKitScriptMessageReply* reply,
                                         gpointer self);
+    void WaitForBatch(const std::string& ticketText, WebKitScriptMessageReply* reply, JSCContext* context);
     static void HandleTitleChanged(GObject*, GParamSpec*, gpointer self);
     static void HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
     static gboolean HandleDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
@@ -90,6 +96,9 @@ private:
     std::string FHostNavigation;
     // Counts the top documents committed; a reply made for an earlier one is dropped.
     std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);
+    std::shared_ptr<TMessageBatches> FBatches;
+    // A call may run a nested main loop in which this control goes.
+    TLifetimeToken FLifetime;
 };
 
 }  // namespace zorv
