@@ -466,3 +466,48 @@ TEST_F(PackDesktopEntry, AMissingOrForeignIconAndAWindowsRuntimeAreRefusedWithTh
 
 }  // namespace
 }  // namespace zorv
+
+namespace zorv {
+namespace {
+
+// A new project from `init` passes the project check without a remark and builds; its zorv.ini
+// reads as the defaults with the given identity; a folder with anything in it is refused and
+// left as it was.
+TEST_F(PackTool, InitWritesAProjectThatChecksCleanAndBuilds) {
+    const fs::path created = FDir / "new app";
+    const TResult init = Pack("init " + Quote(created) + " --name \"Note <Book>\" --id com.example.book");
+    ASSERT_EQ(init.status, 0) << init.err;
+    for (const char* file : {"zorv.ini", "app/index.html", "types/zorv.d.ts", "jsconfig.json"})
+        EXPECT_TRUE(fs::is_regular_file(created / file)) << file;
+    if (const char* source = std::getenv("ZORV_SOURCE_DIR")) {
+        EXPECT_EQ(ReadFile(created / "types/zorv.d.ts"), ReadFile(fs::path(source) / "types/zorv.d.ts"));
+    }
+    EXPECT_NE(ReadFile(created / "jsconfig.json").find("\"types/zorv.d.ts\""), std::string::npos);
+    const std::string page = ReadFile(created / "app/index.html");
+    EXPECT_NE(page.find("<title>Note &lt;Book&gt;</title>"), std::string::npos) << page;
+    EXPECT_NE(page.find("zorv.system.getPlatform()"), std::string::npos);
+
+    const TResult build = Pack("build " + Quote(created) + " -o " + Quote(FOutput) + " --runtime " + Quote(FRuntime));
+    ASSERT_EQ(build.status, 0) << build.err;
+    EXPECT_EQ(build.err, "");  // no warning: every key is commented out or valid
+    const TResult ini = Pack("cat " + Quote(FOutput) + " zorv.ini");
+    EXPECT_NE(ini.out.find("\nID=com.example.book\n"), std::string::npos) << ini.out;
+    EXPECT_NE(ini.out.find("\nName=Note <Book>\n"), std::string::npos) << ini.out;
+
+    // Defaults from the folder's name.
+    const TResult plain = Pack("init " + Quote(FDir / "Hello World"));
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    const std::string named = ReadFile(FDir / "Hello World/zorv.ini");
+    EXPECT_NE(named.find("\nID=com.example.hello-world\n"), std::string::npos) << named;
+    EXPECT_NE(named.find("\nName=Hello World\n"), std::string::npos) << named;
+
+    const std::string before = ReadFile(created / "zorv.ini");
+    const TResult again = Pack("init " + Quote(created));
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("is not empty; give a new or empty folder"), std::string::npos) << again.err;
+    EXPECT_EQ(ReadFile(created / "zorv.ini"), before);
+    EXPECT_EQ(Pack("init").status, 64);
+}
+
+}  // namespace
+}  // namespace zorv

@@ -11,6 +11,7 @@
 #include "tools/zorv-pack/ExeResourceOptions.h"
 #include "tools/zorv-pack/ProgressBar.h"
 #include "tools/zorv-pack/ProjectPacker.h"
+#include "tools/zorv-pack/ProjectTemplate.h"
 #include "tools/zorv-pack/TempFile.h"
 
 #ifdef _WIN32
@@ -27,6 +28,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* UsageText =
     "usage:\n"
+    "  zorv-pack init DIR [--name NAME] [--id ID]\n"
     "  zorv-pack build PROJECT_DIR -o OUTPUT [--runtime RUNTIME] [--icon FILE.ico]\n"
     "                  [--version-info KEY=VALUE]... [--desktop-entry]\n"
     "  zorv-pack list FILE\n"
@@ -141,6 +143,10 @@ int TPackTool::Run(const std::vector<std::string>& args) {
         if (!command.Parse(rest, BuildOptions())) return Usage(command.ErrorMessage());
         return Build(command);
     }
+    if (verb == "init") {
+        if (!command.Parse(rest, {{"--name", "", true}, {"--id", "", true}})) return Usage(command.ErrorMessage());
+        return Init(command);
+    }
     if (verb == "list" || verb == "cat") {
         if (!command.Parse(rest, {})) return Usage(command.ErrorMessage());
         return verb == "list" ? List(command) : Cat(command);
@@ -223,6 +229,17 @@ int TPackTool::Build(const TCommandLine& command) {
         return Fail(Failure, desktopEntry.ErrorMessage());
     std::fprintf(FOut, "%s: %zu entries, %lld bytes\n", output->c_str(), packer.EntryCount(),
                  static_cast<long long>(TExeUtils::GetFileByteSize(*output)));
+    return Success;
+}
+
+int TPackTool::Init(const TCommandLine& command) {
+    if (command.Positionals().size() != 1) return Usage("init takes one DIR");
+    const std::string& folder = command.Positionals()[0];
+    const TProjectTemplate project(Utf8Path(folder), command.Option("--name").value_or(""),
+                                   command.Option("--id").value_or(""));
+    if (const TStatus written = project.Write(); !written) return Fail(Failure, written.Error());
+    std::fprintf(FOut, "%s: new project \"%s\" (ID %s); next: zorv-pack run %s\n", folder.c_str(),
+                 project.Name().c_str(), project.Id().c_str(), folder.c_str());
     return Success;
 }
 

@@ -9,8 +9,8 @@ class TAbZipKit;
 class TCommandLine;
 struct TOptionSpec;
 
-// The `zorv-pack` command: build a packaged executable from a project folder, list the entries
-// of a packaged file, or print one entry.
+// The `zorv-pack` command: start a new project, build a packaged executable from a project
+// folder, list the entries of a packaged file, or print one entry.
 class TPackTool {
 public:
     enum TExitCode : int { Success = 0, Failure = 1, ExtractionFailed = 2, NoArchive = 3, UsageError = 64 };
@@ -24,6 +24,7 @@ public:
     static std::string DefaultRuntimePath();
 
 private:
+    int Init(const TCommandLine& command);
     int Build(const TCommandLine& command);
     int List(const TCommandLine& command);
     int Cat(const TCommandLine& command);
