@@ -55,8 +55,10 @@ TEST(ShellCommand, BackgroundChildDoesNotHoldTheReply) {
     TScratchFolder folder;
     TTestBridgeHost host;
     const std::string flag = (folder.Path() / "flag").string();
-    EXPECT_EQ(Command(host, "{\"command\": \"(while [ ! -e '" + flag + "' ]; do sleep 0.05; done) & echo started\"}"),
-              Success("\"started\\n\""));
+    // The child also ends when the folder is gone, so that it never outlives the test.
+    const std::string child =
+        "(while [ -d '" + folder.Path().string() + "' ] && [ ! -e '" + flag + "' ]; do sleep 0.05; done)";
+    EXPECT_EQ(Command(host, "{\"command\": \"" + child + " & echo started\"}"), Success("\"started\\n\""));
     WriteFileBytes(flag, "");
     EXPECT_EQ(Command(host, R"({"command": "echo next"})"), Success("\"next\\n\""));
 }
