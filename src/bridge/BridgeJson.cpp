@@ -6,45 +6,20 @@
 namespace zorv {
 namespace {
 
-bool IsNumberCharacter(char c) {
-    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
-}
-
-// The text of every number outside string literals, in document order. The parser reports
-// numbers in the same order, so the n-th number event takes the n-th lexeme.
-std::vector<std::string_view> NumberLexemes(std::string_view text) {
-    std::vector<std::string_view> lexemes;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == '"') {
-            for (++i; i < text.size() && text[i] != '"'; ++i) {
-                if (text[i] == '\\') ++i;
-            }
-            ++i;
-        } else if (c == '-' || (c >= '0' && c <= '9')) {
-            const std::size_t start = i;
-            while (i < text.size() && IsNumberCharacter(text[i])) ++i;
-            lexemes.push_back(text.substr(start, i - start));
-        } else {
-            ++i;
-        }
-    }
-    return lexemes;
-}
-
 // Builds the value iteratively (the parser itself keeps no recursion either) and stops at the
 // depth limit.
 class TDomBuilder : public nlohmann::json_sax<nlohmann::json> {
 public:
-    TDomBuilder(nlohmann::json& root, std::vector<std::string_view> lexemes, std::size_t maxDepth)
-        : FRoot(root), FLexemes(std::move(lexemes)), FMaxDepth(maxDepth) {}
+    TDomBuilder(nlohmann::json& root, std::size_t maxDepth) : FRoot(root), FMaxDepth(maxDepth) {}
 
     bool null() override { return Add(nullptr); }
     bool boolean(bool value) override { return Add(value); }
-    bool number_integer(number_integer_t value) override { return AddNumber(std::to_string(value)); }
-    bool number_unsigned(number_unsigned_t value) override { return AddNumber(std::to_string(value)); }
-    bool number_float(number_float_t, const string_t& lexeme) override { return AddNumber(lexeme); }
+    // The parser reports an integer lexeme that fits 64 bits as an integer, printed back as written,
+    // except "-0": that is the only one it reports as a signed zero ("0" comes as unsigned).
+    // Every other number comes with its lexeme.
+    bool number_integer(number_integer_t value) override { return Add(value == 0 ? "-0" : std::to_string(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return Add(std::to_string(value)); }
+    bool number_float(number_float_t, const string_t& lexeme) override { return Add(lexeme); }
     bool string(string_t& value) override { return Add(std::move(value)); }
     bool binary(binary_t&) override { return false; }
     bool start_object(std::size_t) override { return Open(nlohmann::json::object()); }
@@ -58,13 +33,6 @@ public:
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
-    // Numbers whose lexeme is known are kept as written; the fallback only guards against a
-    // count mismatch, which a successful parse never produces.
-    bool AddNumber(const std::string& printed) {
-        if (FNextLexeme < FLexemes.size()) return Add(std::string(FLexemes[FNextLexeme++]));
-        return Add(printed);
-    }
-
     nlohmann::json* Place(nlohmann::json&& value) {
         if (FStack.empty()) {
             FRoot = std::move(value);
@@ -97,8 +65,6 @@ private:
     }
 
     nlohmann::json& FRoot;
-    std::vector<std::string_view> FLexemes;
-    std::size_t FNextLexeme = 0;
     std::size_t FMaxDepth;
     std::vector<nlohmann::json*> FStack;
     std::string FPendingKey;
@@ -171,6 +137,8 @@ bool IsLowSurrogate(long unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 // U+FFFD, as a page's own TextEncoder makes it. Nothing when the text has none.
 std::optional<std::string> ReplaceLoneSurrogates(std::string_view text) {
     std::optional<std::string> repaired;
+    // Most texts hold no "\u" escape at all; finding that out needs no walk through the strings.
+    if (text.find("\\u") == std::string_view::npos) return repaired;
     std::size_t copiedUpTo = 0;
     bool inString = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -211,7 +179,7 @@ std::optional<nlohmann::json> TBridgeJson::Parse(std::string_view text, std::siz
     const std::optional<std::string> repaired = ReplaceLoneSurrogates(text);
     if (repaired) text = *repaired;
     nlohmann::json root;
-    TDomBuilder builder(root, NumberLexemes(text), maxDepth);
+    TDomBuilder builder(root, maxDepth);
     try {
         if (!nlohmann::json::sax_parse(text.begin(), text.end(), &builder)) return std::nullopt;
     } catch (const std::exception&) {
