@@ -58,10 +58,10 @@ std::vector<TMenuImage> DecodeImages(const std::vector<std::string>& images, int
     return decoded;
 }
 
-GtkWidget* ImageWidget(GdkPixbuf* pixbuf, int scale) {
+void SetImage(GtkWidget* picture, GdkPixbuf* pixbuf, int scale) {
     std::unique_ptr<cairo_surface_t, TCairoSurfaceDestroy> surface(
         gdk_cairo_surface_create_from_pixbuf(pixbuf, scale, nullptr));
-    return gtk_image_new_from_surface(surface.get());
+    gtk_image_set_from_surface(GTK_IMAGE(picture), surface.get());
 }
 
 bool HasImage(const TMenuItemModel& item, const std::vector<TMenuImage>& images) {
@@ -105,6 +105,13 @@ struct TClickTarget {
     std::function<void(int32_t)> activated;
     int32_t tag;
 };
+
+// What an item's widget keeps of its parts, so that a changed item is changed in place.
+constexpr const char* ImageKey = "zorv-menu-image";
+constexpr const char* LabelKey = "zorv-menu-label";
+constexpr const char* ClickKey = "zorv-menu-click";
+
+bool IsSeparator(const TMenuItemModel& item) { return item.caption == "-" && !item.hasSubmenu; }
 
 // Where a submenu's items are found in the model when the submenu is first shown.
 struct TSubmenuSource {
@@ -173,24 +180,19 @@ const TMenuItemModel* TGtkMenuBar::ItemAt(const std::vector<size_t>& path) const
 // A submenu's widgets are made when it is first shown, so that a large menu costs only its bar
 // until the user opens it.
 GtkWidget* TGtkMenuBar::BuildItem(const TMenuItemModel& model, bool reserveImageColumn, std::vector<size_t> path) {
-    if (model.caption == "-" && !model.hasSubmenu) return gtk_separator_menu_item_new();
-    const std::vector<TMenuImage>& images = images_->images;
+    if (IsSeparator(model)) return gtk_separator_menu_item_new();
     GtkWidget* item = gtk_menu_item_new();
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
-    if (HasImage(model, images)) {
-        const TMenuImage& image = images[model.imageIndex];
-        GtkWidget* picture = ImageWidget(model.enabled ? image.normal.get() : image.disabled.get(), scale_);
-        gtk_container_add(GTK_CONTAINER(box), picture);
-    } else if (reserveImageColumn) {
-        GtkWidget* space = gtk_image_new();
-        gtk_widget_set_size_request(space, ImageSize, ImageSize);
-        gtk_container_add(GTK_CONTAINER(box), space);
-    }
-    GtkWidget* label = gtk_label_new_with_mnemonic(MnemonicCaption(model.caption).c_str());
+    // The image's place is always there, shown only when the item or the column needs it.
+    GtkWidget* picture = gtk_image_new();
+    gtk_widget_set_no_show_all(picture, TRUE);
+    gtk_container_add(GTK_CONTAINER(box), picture);
+    GtkWidget* label = gtk_label_new(nullptr);
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), item);
     gtk_container_add(GTK_CONTAINER(box), label);
     gtk_container_add(GTK_CONTAINER(item), box);
-    gtk_widget_set_sensitive(item, model.enabled);
+    g_object_set_data(G_OBJECT(item), ImageKey, picture);
+    g_object_set_data(G_OBJECT(item), LabelKey, label);
     if (model.hasSubmenu) {
         GtkWidget* submenu = gtk_menu_new();
         g_signal_connect_data(
@@ -200,12 +202,37 @@ GtkWidget* TGtkMenuBar::BuildItem(const TMenuItemModel& model, bool reserveImage
             [](gpointer source, GClosure*) { delete static_cast<TSubmenuSource*>(source); }, GConnectFlags(0));
         gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
     } else {
+        auto* target = new TClickTarget{[this](int32_t tag) { ItemActivated(tag); }, model.tag};
+        g_object_set_data(G_OBJECT(item), ClickKey, target);
         g_signal_connect_data(
             item, "activate", G_CALLBACK(+[](GtkMenuItem*, TClickTarget* target) { target->activated(target->tag); }),
-            new TClickTarget{[this](int32_t tag) { ItemActivated(tag); }, model.tag},
-            [](gpointer target, GClosure*) { delete static_cast<TClickTarget*>(target); }, GConnectFlags(0));
+            target, [](gpointer target, GClosure*) { delete static_cast<TClickTarget*>(target); }, GConnectFlags(0));
     }
+    ApplyItem(item, model, reserveImageColumn);
     return item;
+}
+
+// Caption, state, image and tag of an item that is not a separator.
+void TGtkMenuBar::ApplyItem(GtkWidget* item, const TMenuItemModel& model, bool reserveImageColumn) {
+    const std::vector<TMenuImage>& images = images_->images;
+    auto* picture = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(item), ImageKey));
+    if (HasImage(model, images)) {
+        const TMenuImage& image = images[model.imageIndex];
+        SetImage(picture, model.enabled ? image.normal.get() : image.disabled.get(), scale_);
+        gtk_widget_set_size_request(picture, -1, -1);
+        gtk_widget_show(picture);
+    } else if (reserveImageColumn) {
+        gtk_image_clear(GTK_IMAGE(picture));
+        gtk_widget_set_size_request(picture, ImageSize, ImageSize);
+        gtk_widget_show(picture);
+    } else {
+        gtk_image_clear(GTK_IMAGE(picture));
+        gtk_widget_hide(picture);
+    }
+    auto* label = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(item), LabelKey));
+    gtk_label_set_text_with_mnemonic(GTK_LABEL(label), MnemonicCaption(model.caption).c_str());
+    gtk_widget_set_sensitive(item, model.enabled);
+    if (auto* target = static_cast<TClickTarget*>(g_object_get_data(G_OBJECT(item), ClickKey))) target->tag = model.tag;
 }
 
 void TGtkMenuBar::FillSubmenu(GtkWidget* menu, const std::vector<size_t>& path) {
@@ -236,8 +263,8 @@ void TGtkMenuBar::ShowMenu(const TMenuModel& menu) {
     Render();
 }
 
-// The widgets of changed items are replaced one by one; submenus not yet shown take the new
-// model when they are.
+// Changed items are changed in place, one by one; submenus not yet shown take the new model when
+// they are.
 void TGtkMenuBar::UpdateInPlace(const TMenuModel& menu) {
     const TMenuModel old = std::exchange(menu_, menu);
     for (size_t i = old.images.size(); i < menu_.images.size(); ++i) {
@@ -250,11 +277,12 @@ void TGtkMenuBar::UpdateInPlace(const TMenuModel& menu) {
 void TGtkMenuBar::UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel>& before,
                               const std::vector<TMenuItemModel>& after, const std::vector<size_t>& path,
                               bool inSubmenu) {
-    const bool reserved = inSubmenu && ReservesImageColumn(before, images_->images);
+    // The image column comes or goes with the images of the menu's items.
+    const bool columnChanged =
+        inSubmenu && ReservesImageColumn(before, images_->images) != ReservesImageColumn(after, images_->images);
     const bool reserve = inSubmenu && ReservesImageColumn(after, images_->images);
     const std::vector<GtkWidget*> widgets = ShellChildren(shell);
-    if (reserved != reserve || widgets.size() != after.size()) {
-        // The image column comes or goes: every item of this menu is made again.
+    if (widgets.size() != after.size()) {
         for (GtkWidget* widget : widgets) gtk_widget_destroy(widget);
         AppendItems(shell, after, path, reserve);
         return;
@@ -262,13 +290,15 @@ void TGtkMenuBar::UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel
     for (size_t i = 0; i < after.size(); ++i) {
         std::vector<size_t> childPath = path;
         childPath.push_back(i);
-        if (ItemDiffers(before[i], after[i])) {
+        if (IsSeparator(before[i]) != IsSeparator(after[i])) {
             GtkWidget* item = BuildItem(after[i], reserve, std::move(childPath));
             gtk_menu_shell_insert(GTK_MENU_SHELL(shell), item, static_cast<gint>(i));
             gtk_widget_destroy(widgets[i]);
             gtk_widget_show_all(item);
             continue;
         }
+        if (!IsSeparator(after[i]) && (columnChanged || ItemDiffers(before[i], after[i])))
+            ApplyItem(widgets[i], after[i], reserve);
         if (!after[i].hasSubmenu) continue;
         GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(widgets[i]));
         if (submenu != nullptr && g_object_get_data(G_OBJECT(submenu), FilledKey) != nullptr) {

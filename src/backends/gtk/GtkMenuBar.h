@@ -15,7 +15,8 @@ namespace zorv {
 // The main window's native menu bar as a GtkMenuBar. The main window packs Widget() at the top
 // of its content; the bar stays hidden until the first ShowMenu and shown from then on, even
 // when empty. A submenu's items are made when it is first shown, and a menu that differs from the
-// one shown only in some items' captions, states or images has just those items made again. Captions follow the Windows conventions the pages write them in: "-" alone is a
+// one shown only in some items' captions, states or images has just those items changed in place.
+// Captions follow the Windows conventions the pages write them in: "-" alone is a
 // separator, "&" marks the access key and "&&" is a literal ampersand.
 class TGtkMenuBar final : public IMenuBar {
 public:
@@ -45,6 +46,7 @@ private:
     void UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel>& before,
                      const std::vector<TMenuItemModel>& after, const std::vector<size_t>& path, bool inSubmenu);
     GtkWidget* BuildItem(const TMenuItemModel& model, bool reserveImageColumn, std::vector<size_t> path);
+    void ApplyItem(GtkWidget* item, const TMenuItemModel& model, bool reserveImageColumn);
     void AppendItems(GtkWidget* shell, const std::vector<TMenuItemModel>& items, const std::vector<size_t>& path,
                      bool reserveImageColumn);
     // The item at a path of indices from the bar, or null.
