@@ -393,9 +393,12 @@ TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
     WriteFile(root / "notes.txt", "hello");
 
     const std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> env = {"HOME=" + root.Path().string(),           "XDG_DATA_HOME=" + (root / "data").string(),
-                                    "XDG_CONFIG_HOME=" + (root / "config").string(),   "XDG_DATA_DIRS=/usr/share",
-                                    "ZORV_OPEN_ROOT=" + root.Path().string(), "PATH=/usr/bin:/bin"};
+    std::vector<std::string> env = {"HOME=" + root.Path().string(),
+                                    "XDG_DATA_HOME=" + (root / "data").string(),
+                                    "XDG_CONFIG_HOME=" + (root / "config").string(),
+                                    "XDG_DATA_DIRS=/usr/share",
+                                    "ZORV_OPEN_ROOT=" + root.Path().string(),
+                                    "PATH=/usr/bin:/bin"};
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
