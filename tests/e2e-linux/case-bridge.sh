@@ -4,7 +4,10 @@
 begin_case bridge
 pack "$E2E_DIR/apps/bridge" "$CASE_DIR/bridge-app" || { fail "pack"; return; }
 start_app pid "$CASE_DIR/bridge-app"
-# The two file dialogs: cancelled with Escape as a user would.
+# The two file dialogs: cancelled with Escape as a user would; a call posted just before the first
+# one is answered while it is open.
+if wait_for_file "$CASE_DIR/beside-dialog.flag" 20; then ok "a call posted with a dialog's is answered while it is open"
+else fail "a call posted with a dialog's is answered while it is open"; fi
 press_in_window '^zorv-e2e-open$' 40 Escape || fail "open dialog shown"
 press_in_window '^zorv-e2e-save$' 20 Escape || fail "save dialog shown"
 if wait_for_file "$CASE_DIR/ready.flag" 30; then

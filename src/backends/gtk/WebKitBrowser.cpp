@@ -137,21 +137,35 @@ private:
     JSCContext* FContext = nullptr;
 };
 
+struct TSourceRelease {
+    void operator()(GSource* source) const {
+        g_source_destroy(source);
+        g_source_unref(source);
+    }
+};
+
 }  // namespace
 
 // The calls of one batch a frame posted, and the way back to that frame. Replies made while the
 // batch is dispatched go back together as the batch's answer. Calls that answer later (a
 // command's) keep the batch registered under a ticket; the frame's wait message for that ticket
 // carries the replies made since, and is answered again with a ticket while calls still run. A
-// reply made after the top document has changed is dropped. Lives on the UI thread.
+// call that runs a nested main loop (a dialog) lets the batch answer early, the same way, so that
+// the replies before it are not held until the loop ends. A reply made after the top document has
+// changed is dropped. Lives on the UI thread.
 class TWebKitBrowser::TMessageBatch : public std::enable_shared_from_this<TMessageBatch> {
 public:
-    TMessageBatch(std::weak_ptr<TMessageBatches> batches, std::weak_ptr<const std::uint64_t> generation)
-        : FBatches(std::move(batches)), FGeneration(std::move(generation)), FDocument(CurrentDocument()) {}
+    // `reply` answers the batch's own message.
+    TMessageBatch(WebKitScriptMessageReply* reply, JSCContext* context, std::weak_ptr<TMessageBatches> batches,
+                  std::weak_ptr<const std::uint64_t> generation)
+        : FBatches(std::move(batches)),
+          FGeneration(std::move(generation)),
+          FDocument(CurrentDocument()),
+          FAnswer(reply, context) {}
 
     std::shared_ptr<IWebMessageReply> NewCall();
-    // The end of the batch's dispatch: the answer to its own message.
-    void Dispatched(WebKitScriptMessageReply* reply, JSCContext* context);
+    // The end of the batch's dispatch, or a nested main loop within it: replies are held no longer.
+    void StopHolding();
     // A wait message for this batch.
     void WaitWith(WebKitScriptMessageReply* reply, JSCContext* context) {
         FAnswer = TPendingAnswer(reply, context);
@@ -184,7 +198,7 @@ private:
     TPendingAnswer FAnswer;
     std::string FReplies;      // the JSON texts of the replies not yet given, comma-separated
     std::size_t FRunning = 0;  // calls whose way back is still held
-    bool FDispatching = true;
+    bool FHolding = true;
     std::uint64_t FTicket = 0;
 };
 
@@ -255,17 +269,16 @@ std::shared_ptr<IWebMessageReply> TWebKitBrowser::TMessageBatch::NewCall() {
     return std::make_shared<TBatchCallReply>(shared_from_this());
 }
 
-void TWebKitBrowser::TMessageBatch::Dispatched(WebKitScriptMessageReply* reply, JSCContext* context) {
-    FDispatching = false;
-    FAnswer = TPendingAnswer(reply, context);
-    if (FRunning > 0) {
+void TWebKitBrowser::TMessageBatch::StopHolding() {
+    FHolding = false;
+    if (FRunning > 0 && FTicket == 0) {
         if (const auto batches = FBatches.lock()) FTicket = batches->Add(shared_from_this());
     }
     AnswerIfDue();
 }
 
 void TWebKitBrowser::TMessageBatch::AnswerIfDue() {
-    if (FDispatching || !FAnswer.Waiting()) return;
+    if (FHolding || !FAnswer.Waiting()) return;
     if (CurrentDocument() != FDocument) FReplies.clear();
     const bool more = FRunning > 0 && FTicket != 0;
     if (more && FReplies.empty()) return;
@@ -339,6 +352,8 @@ void TWebKitBrowser::Navigate(const std::string& url) {
     webkit_web_view_load_uri(FWebView.get(), url.c_str());
 }
 
+void TWebKitBrowser::Reload() { webkit_web_view_reload_bypass_cache(FWebView.get()); }
+
 std::string TWebKitBrowser::LocationURL() const {
     const char* uri = webkit_web_view_get_uri(FWebView.get());
     if (!uri || g_ascii_strcasecmp(uri, "about:blank") == 0) return {};
@@ -405,7 +420,17 @@ gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue
         browser->WaitForBatch(StringMember(value, "wait"), reply, context);
         return TRUE;
     }
-    const auto batch = std::make_shared<TMessageBatch>(browser->FBatches, browser->FDocumentGeneration);
+    const auto batch = std::make_shared<TMessageBatch>(reply, context, browser->FBatches, browser->FDocumentGeneration);
+    // Runs only if a call runs a nested main loop before the batch is through.
+    const std::unique_ptr<GSource, TSourceRelease> nestedLoop(g_idle_source_new());
+    g_source_set_callback(
+        nestedLoop.get(),
+        [](gpointer data) {
+            static_cast<TMessageBatch*>(data)->StopHolding();
+            return G_SOURCE_REMOVE;
+        },
+        batch.get(), nullptr);
+    g_source_attach(nestedLoop.get(), nullptr);
     const std::string texts = StringMember(value, "message");
     const std::string url = StringMember(value, "url");
     const std::string origin = StringMember(value, "origin");
@@ -423,7 +448,7 @@ gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue
         if (end == std::string_view::npos) break;
         rest.remove_prefix(end + 1);
     }
-    batch->Dispatched(reply, context);
+    batch->StopHolding();
     return TRUE;
 }
 
