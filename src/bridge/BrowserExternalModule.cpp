@@ -8,6 +8,7 @@
 #include "bridge/BridgeJson.h"
 #include "bridge/BrowserExternalForm.h"
 #include "bridge/TextConvert.h"
+#include "shared/AppPackage.h"
 #include "shared/ProjectSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/MenuBar.h"
@@ -219,6 +220,11 @@ IMainWindow& TBrowserExternalModule::RequireMainForm() const {
 
 std::string TBrowserExternalModule::ResolvePagePath(std::string_view pagePath) const {
     return TPagePaths::Resolve(pagePath, FContext.appDir, FContext.pathStyle);
+}
+
+void TBrowserExternalModule::SetExeZip(const TAbZipKit* exeZip) {
+    FOwnedPackage = exeZip ? std::make_unique<TArchivePackage>(*exeZip) : nullptr;
+    FExeZip = FOwnedPackage.get();
 }
 
 std::string TBrowserExternalModule::AppDirName() const {

@@ -21,6 +21,7 @@ class IMenuBar;
 class IOperatingSystem;
 class IUiThread;
 class IWebView;
+class IAppPackage;
 class TAbZipKit;
 class TBrowserExternalForm;
 class TMemIniFile;
@@ -76,9 +77,11 @@ public:
     using TAppDocumentRule = std::function<bool(const TWebMessage& message)>;
     void SetAppDocumentRule(TAppDocumentRule rule) { FIsAppDocument = std::move(rule); }
 
-    // Borrowed; its presence is runtime mode.
-    const TAbZipKit* ExeZip() const { return FExeZip; }
-    void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
+    // What the application shipped (borrowed); its presence is runtime mode.
+    const IAppPackage* AppPackage() const { return FExeZip; }
+    void SetAppPackage(const IAppPackage* package) { FExeZip = package; }
+    // The archive reader as the package (borrowed), or none.
+    void SetExeZip(const TAbZipKit* exeZip);
     IMainWindow* MainForm() const { return FMainForm; }
     void SetMainForm(IMainWindow* mainForm) { FMainForm = mainForm; }
     const TMemIniFile* ProjectINI() const { return FProjectINI; }
@@ -178,7 +181,8 @@ private:
     TBridgeContext FContext;
     TAppDocumentRule FIsAppDocument;
     std::shared_ptr<IWebMessageReply> FCallReply;
-    const TAbZipKit* FExeZip = nullptr;
+    const IAppPackage* FExeZip = nullptr;
+    std::unique_ptr<IAppPackage> FOwnedPackage;  // the adapter SetExeZip makes
     IMainWindow* FMainForm = nullptr;
     const TMemIniFile* FProjectINI = nullptr;
     IWebView* FWebView = nullptr;

@@ -1,6 +1,7 @@
 // zorv.files.*, zorv.folders.* and zorv.base64.decodeToFile: files and folders of the local file
 // system, the application's packaged files, and Base64 text written out as bytes.
 #include "bridge/BrowserExternalModule.h"
+#include "shared/AppPackage.h"
 
 #include <filesystem>
 #include <system_error>
@@ -134,7 +135,7 @@ void TBrowserExternalModule::FilesExtractFile(const std::string& uuid, const TBr
     std::string entryName;
     try {
         entryName = AppDirName() + sourceFile;
-        if (FExeZip->FindFile(entryName) < 0) return SendError(uuid, "\"File not found\"");
+        if (!FExeZip->Find(entryName)) return SendError(uuid, "\"File not found\"");
     } catch (const std::exception& error) {
         return SendError(uuid, TStrUtils::StringToJsonString(error.what()));
     }

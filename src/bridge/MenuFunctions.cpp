@@ -1,5 +1,6 @@
 // zorv.mainMenu.*: the native menu bar that a page describes, and its clicks.
 #include "bridge/BrowserExternalModule.h"
+#include "shared/AppPackage.h"
 
 #include <fstream>
 #include <iterator>
@@ -45,7 +46,7 @@ private:
 // An image is looked for as an archive entry (its full name), then beside the executable, then
 // as the path itself.
 std::string TBrowserExternalModule::ReadMenuImage(const std::string& path) const {
-    if (FExeZip && FExeZip->FindFile(path) >= 0) {
+    if (FExeZip && FExeZip->Find(path)) {
         std::string data;
         if (FExeZip->TryExtract(path, data) == TAbExtractStatus::Ok) return data;
     }

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "runtime/AppCommandLine.h"
+#include "runtime/FolderPackage.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
@@ -26,19 +27,51 @@ std::optional<int> TExeZipLoader::PrepareRuntime() {
     return FHost.PrepareWebEngine(FState);
 }
 
+std::optional<TExeZipLoader::TFolderOption> TExeZipLoader::ParseFolderOption(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[0] != ProjectOption || args[1].empty()) return std::nullopt;
+    TFolderOption option;
+    option.folder = args[1];
+    std::size_t next = 2;
+    if (next < args.size() && args[next] == NoReloadOption) {
+        option.reload = false;
+        ++next;
+    }
+    if (next < args.size() && args[next] == "--") ++next;
+    option.appArgs.assign(args.begin() + static_cast<std::ptrdiff_t>(next), args.end());
+    return option;
+}
+
+// Only the bare runtime serves a folder: a packaged file's arguments all belong to its
+// application, the folder option included.
 std::optional<int> TExeZipLoader::OpenArchive() {
-    std::optional<std::string> appended = FHost.ReadAppendedArchive();
+    std::unique_ptr<IByteSource> appended = FHost.OpenAppendedArchive();
     if (!appended) {
+        if (std::optional<TFolderOption> option = ParseFolderOption(FState.args)) return OpenFolder(*option);
         FHost.ShowStartupMessage(NothingAppended);
         return 0;
     }
     try {
         FState.exeZip->SetPassword(ZORV_ARCHIVE_PASSWORD);
-        FState.exeZip->LoadFromMemory(std::move(*appended));
+        FState.exeZip->LoadFromSource(std::move(appended));
     } catch (const std::exception& error) {
         FHost.ShowFatalError("Application Error", std::string(DamagedPackageText) + error.what());
         return 1;
     }
+    FState.package = std::make_unique<TArchivePackage>(*FState.exeZip);
+    return std::nullopt;
+}
+
+std::optional<int> TExeZipLoader::OpenFolder(TFolderOption option) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(Utf8Path(option.folder), error)) {
+        FHost.ShowFatalError("Application Error", "No project folder at \"" + option.folder + "\"");
+        return 1;
+    }
+    auto folder = std::make_unique<TFolderPackage>(Utf8Path(option.folder));
+    FState.projectFolder = PathToUtf8(folder->Folder());
+    FState.package = std::move(folder);
+    FState.reloadOnChange = option.reload;
+    FState.args = std::move(option.appArgs);
     return std::nullopt;
 }
 
@@ -47,7 +80,7 @@ std::optional<int> TExeZipLoader::OpenArchive() {
 // empty settings.
 std::optional<int> TExeZipLoader::LoadProjectIni() {
     std::string text;
-    const TAbExtractStatus status = FState.exeZip->TryExtract("zorv.ini", text);
+    const TAbExtractStatus status = FState.package->TryExtract("zorv.ini", text);
     if (status != TAbExtractStatus::Ok && status != TAbExtractStatus::NotFound) {
         FHost.ShowFatalError("Application Error",
                              std::string(DamagedPackageText) + "zorv.ini: " + TAbZipKit::StatusMessage(status));
@@ -57,8 +90,12 @@ std::optional<int> TExeZipLoader::LoadProjectIni() {
     return std::nullopt;
 }
 
+bool TExeZipLoader::ReloadSettings() { return !LoadProjectIni() && ReadIdentity(); }
+
 bool TExeZipLoader::ReadIdentity() {
-    const TProjectSettings& settings = FState.settings = TProjectSettings::Read(FState.projectIni);
+    TProjectSettings& settings = FState.settings = TProjectSettings::Read(FState.projectIni);
+    // An author running the project folder has the developer tools.
+    if (FState.ServesFolder()) settings.allowDebug = true;
     FState.appID = settings.id;
     FState.appName = settings.name;
     FState.appDirName = settings.dirName;

@@ -29,6 +29,20 @@ public:
     std::optional<int> SettleInstances();
 
     TRuntimeState& State() { return FState; }
+    // Reads the settings again (a project folder whose zorv.ini changed); false when the identity
+    // is no longer complete.
+    bool ReloadSettings();
+
+    // The option of the bare runtime that serves a project folder instead of an appended
+    // archive: "--project DIR [--no-reload] [--] ARGS...". A packaged file never takes it.
+    static constexpr const char* ProjectOption = "--project";
+    static constexpr const char* NoReloadOption = "--no-reload";
+    struct TFolderOption {
+        std::string folder;
+        bool reload = true;
+        std::vector<std::string> appArgs;  // what follows the options, for the application
+    };
+    static std::optional<TFolderOption> ParseFolderOption(const std::vector<std::string>& args);
 
     // The identifier made safe as one folder or lock-file name: path delimiters, characters
     // Windows refuses in file names and control characters become "_"; a name made only of dots
@@ -42,6 +56,7 @@ public:
 
 private:
     std::optional<int> OpenArchive();
+    std::optional<int> OpenFolder(TFolderOption option);
     std::optional<int> LoadProjectIni();
     bool ReadIdentity();
     void ApplyTheme();

@@ -59,13 +59,22 @@ std::string AbsoluteFromRequest(const std::string& path, TPathStyle style) {
 
 }  // namespace
 
-TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
+TResourceResolver::TResourceResolver(const IAppPackage* exeZip, std::string appDirName, std::string exeDirPath,
                                      std::string_view urlPrefix, TPathStyle pathStyle)
     : FExeZip(exeZip),
       FAppDirName(std::move(appDirName)),
       FExeDirPath(std::move(exeDirPath)),
       FUrlPrefix(urlPrefix),
       FPathStyle(pathStyle) {}
+
+TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
+                                     std::string_view urlPrefix, TPathStyle pathStyle)
+    : TResourceResolver(static_cast<const IAppPackage*>(nullptr), std::move(appDirName), std::move(exeDirPath),
+                        urlPrefix, pathStyle) {
+    if (exeZip == nullptr) return;
+    FArchiveAdapter = std::make_shared<TArchivePackage>(*exeZip);
+    FExeZip = FArchiveAdapter.get();
+}
 
 std::vector<std::pair<std::string, std::string>> TResource::Headers() const {
     std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", ContentTypeHeader()}};
@@ -107,9 +116,9 @@ std::optional<TResourceResolver::TLocation> TResourceResolver::LocateIn(const st
     const std::string mimeType = TStrUtils::GetFileMIMEType(path);
     // A path naming a folder ("", "sub/") finds the archive's folder entry, which is no file.
     const bool namesAFile = !path.empty() && path.back() != '/';
-    if (namesAFile && !FAppDirName.empty() && FExeZip != nullptr && FExeZip->IsOpen()) {
+    if (namesAFile && !FAppDirName.empty() && FExeZip != nullptr) {
         std::string entry = FAppDirName + "/" + path;
-        if (FExeZip->FindFile(entry) >= 0) return TLocation{TResourceSource::Archive, std::move(entry), mimeType};
+        if (FExeZip->Find(entry)) return TLocation{TResourceSource::Archive, std::move(entry), mimeType};
     }
     for (std::string file : {FExeDirPath + path, AbsoluteFromRequest(path, FPathStyle)}) {
         std::error_code error;
@@ -132,12 +141,12 @@ TResource TResourceResolver::Read(const TLocation& location, std::optional<std::
 // with its CRC checked, so a damaged entry is reported as such rather than served truncated. A
 // large stored entry is handed over as a stream when the page host takes one (method 0: stored).
 TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
-    const TAbZipItem& item = FExeZip->Item(FExeZip->FindFile(location.name));
-    const TByteRange range = TByteRange::Decide(rangeHeader, item.uncompressedSize);
+    const TPackageEntry item = FExeZip->Find(location.name).value_or(TPackageEntry{});
+    const TByteRange range = TByteRange::Decide(rangeHeader, item.size);
     TResource resource = Found(TResourceSource::Archive, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     TAbExtractStatus status;
-    if (FStreamLargeEntries && item.compressionMethod == 0 && range.length >= StreamedEntryMinSize) {
+    if (FStreamLargeEntries && item.stored && range.length >= StreamedEntryMinSize) {
         resource.stream = FExeZip->OpenStoredEntry(location.name, range.first, range.length, status);
     } else if (range.CoversAll()) {
         status = FExeZip->TryExtract(location.name, resource.bytes);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "archive/AbZipKit.h"
+#include "shared/AppPackage.h"
 #include "runtime/AppUrl.h"
 #include "runtime/ByteRange.h"
 #include "shared/PathStyle.h"
@@ -43,11 +45,19 @@ struct TResource {
 // an absolute one. Nothing is cached: every call reads the whole entry or file anew.
 class TResourceResolver {
 public:
-    // `exeDirPath` ends with a path delimiter. The archive is borrowed; it may be null. URLs are
+    // `exeDirPath` ends with a path delimiter. The package (the archive, or the project folder) is
+    // borrowed; it may be null. URLs are
     // read in the app URL space that `urlPrefix` names; a request path that names an absolute
     // file is read by the rule of `pathStyle`.
+    TResourceResolver(const IAppPackage* exeZip, std::string appDirName, std::string exeDirPath,
+                      std::string_view urlPrefix = TAppUrl::Prefix(), TPathStyle pathStyle = TPathStyle::Native);
+    // The archive reader (borrowed, may be null) as the package.
     TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
                       std::string_view urlPrefix = TAppUrl::Prefix(), TPathStyle pathStyle = TPathStyle::Native);
+    TResourceResolver(std::nullptr_t, std::string appDirName, std::string exeDirPath,
+                      std::string_view urlPrefix = TAppUrl::Prefix(), TPathStyle pathStyle = TPathStyle::Native)
+        : TResourceResolver(static_cast<const IAppPackage*>(nullptr), std::move(appDirName), std::move(exeDirPath),
+                            urlPrefix, pathStyle) {}
     std::string_view UrlPrefix() const { return FUrlPrefix; }
     // The start page (setting IndexHtml), which the bare root of the URL space names.
     void SetIndexPage(const std::string& indexHtml) { FIndexPage = indexHtml.substr(0, indexHtml.find_first_of("?#")); }
@@ -81,7 +91,8 @@ private:
     TResource ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const;
     static TResource ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader);
 
-    const TAbZipKit* FExeZip;
+    const IAppPackage* FExeZip;
+    std::shared_ptr<const IAppPackage> FArchiveAdapter;  // when made from an archive reader
     std::string FAppDirName;
     std::string FExeDirPath;
     std::string_view FUrlPrefix;  // one of TAppUrl's constants

@@ -34,9 +34,10 @@ public:
     std::string passwordCaption;
     std::string lockName;
 
-    std::optional<std::string> ReadAppendedArchive() override {
+    std::unique_ptr<IByteSource> OpenAppendedArchive() override {
         calls.push_back("archive");
-        return appended;
+        if (!appended) return nullptr;
+        return std::make_unique<TMemoryByteSource>(*appended);
     }
     void ShowStartupMessage(const TStartupMessage& message) override {
         calls.push_back("message");
@@ -302,6 +303,46 @@ INSTANTIATE_TEST_SUITE_P(
                     TNameCase{"a\\.. \\b", "a_.. _b"}, TNameCase{"\\rooted", "_rooted"},
                     TNameCase{"/rooted", "_rooted"}, TNameCase{"\\\\server\\share", "__server_share"},
                     TNameCase{"C:\\Windows", "C__Windows"}, TNameCase{"C:rel", "C_rel"}, TNameCase{"..", "_"}));
+
+}  // namespace
+}  // namespace zorv
+
+namespace zorv {
+namespace {
+
+// Only the bare runtime serves a project folder: it reads the folder's settings and hands the
+// application what follows the options; a packaged file runs its own archive and keeps every
+// argument, the folder option included.
+TEST_F(ExeZipLoaderTest, FolderOptionServesTheFolderOnlyFromTheBareRuntime) {
+    TScratchFolder project;
+    project.Write("zorv.ini", "[App]\nID=com.acme.folder\nName=From Folder\nDirName=site\n");
+    project.Write("site/index.html", "<p>folder</p>");
+    const std::vector<std::string> args{"--project", project.Path().string(), "--no-reload", "--", "one", "two"};
+
+    EXPECT_EQ(Start(args), std::nullopt);
+    const TRuntimeState& folderState = loader->State();
+    EXPECT_TRUE(folderState.ServesFolder());
+    EXPECT_FALSE(folderState.reloadOnChange);
+    EXPECT_EQ(folderState.appName, "From Folder");
+    EXPECT_TRUE(folderState.settings.allowDebug);  // developer tools while the author runs it
+    EXPECT_EQ(folderState.args, (std::vector<std::string>{"one", "two"}));
+    ASSERT_NE(folderState.package, nullptr);
+    EXPECT_TRUE(folderState.package->Find("site/index.html"));
+
+    Package(Identity);
+    EXPECT_EQ(Start(args), std::nullopt);
+    const TRuntimeState& packagedState = loader->State();
+    EXPECT_FALSE(packagedState.ServesFolder());
+    EXPECT_EQ(packagedState.appName, "Acme");
+    EXPECT_FALSE(packagedState.settings.allowDebug);
+    EXPECT_EQ(packagedState.args, args);
+    EXPECT_TRUE(packagedState.package->Find("app/index.html"));
+    EXPECT_FALSE(packagedState.package->Find("site/index.html"));
+
+    host.appended.reset();
+    EXPECT_EQ(Start({"--project", (project / "missing").string()}), 1);
+    EXPECT_NE(host.fatalText.find("No project folder"), std::string::npos);
+}
 
 }  // namespace
 }  // namespace zorv

@@ -106,7 +106,7 @@ void TBrowserForm::Start() {
 }
 
 TResourceResolver TBrowserForm::Resolver() const {
-    TResourceResolver resolver(FExeZip, FAppDirName, FAppDirPath);
+    TResourceResolver resolver(FPackage, FAppDirName, FAppDirPath);
     resolver.SetIndexPage(FAppIndexHtml);
     return resolver;
 }

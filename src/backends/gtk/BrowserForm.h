@@ -15,7 +15,7 @@
 
 namespace zorv {
 
-class TAbZipKit;
+class IAppPackage;
 
 // The page host: the web view with a marquee loading bar below it until the first navigation
 // completes. It serves the application's URL space from the archive (then the executable's
@@ -34,7 +34,8 @@ public:
     GtkWidget* Widget() const { return FBox.get(); }
     TWebKitBrowser& WebKitBrowser() { return *FWebKitBrowser; }
 
-    void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
+    // What the application shipped: the archive, or the project folder being run.
+    void SetAppPackage(const IAppPackage* package) { FPackage = package; }
     void SetIsRuntime(bool isRuntime) { FIsRuntime = isRuntime; }
     void SetRuntimeAppID(std::string appID) { FRuntimeAppID = std::move(appID); }
     void SetWithExternal(bool withExternal) { FWithExternal = withExternal; }
@@ -46,6 +47,8 @@ public:
     // Reads requests of the app URL space: the archive, then the disk.
     TResourceResolver Resolver() const;
     const std::string& AppDirPath() const { return FAppDirPath; }
+    // The folder that stands for the executable's (ends with "/"): the project folder being run.
+    void SetAppDirPath(std::string path) { FAppDirPath = std::move(path); }
     void SetAllowDebug(bool allow) { FAllowDebug = allow; }
     void SetAllowContextMenu(bool allow) { FAllowContextMenu = allow; }
     void SetWebviewJavascript(std::string script) { FWebviewJavascript = std::move(script); }
@@ -79,7 +82,7 @@ private:
     GtkWidget* FProgressBar;
     guint FPulseSource = 0;
 
-    const TAbZipKit* FExeZip = nullptr;
+    const IAppPackage* FPackage = nullptr;
     bool FIsRuntime = false;
     std::string FRuntimeAppID;
     bool FWithExternal = false;

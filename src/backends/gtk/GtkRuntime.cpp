@@ -2,10 +2,13 @@
 #include <gtk/gtk.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "backends/gtk/BrowserForm.h"
+#include "backends/gtk/FolderWatcher.h"
 #include "backends/gtk/GlibUiThread.h"
 #include "backends/gtk/GtkDialogs.h"
 #include "backends/gtk/GtkMenuBar.h"
@@ -33,10 +36,14 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv) {
     return args;
 }
 
-TBridgeContext BridgeContext(const std::vector<std::string>& args) {
+// A project folder being run stands for the executable's folder: relative paths of the page
+// name files of the project.
+TBridgeContext BridgeContext(const TRuntimeState& state) {
+    const std::vector<std::string>& args = state.args;
     TBridgeContext context;
     context.exePath = TExeUtils::RunningExePath();
-    context.appDir = PathToUtf8(Utf8Path(context.exePath).parent_path()) + "/";
+    context.appDir =
+        (state.ServesFolder() ? state.projectFolder : PathToUtf8(Utf8Path(context.exePath).parent_path())) + "/";
     context.commandLine.push_back(context.exePath);
     context.commandLine.insert(context.commandLine.end(), args.begin(), args.end());
     return context;
@@ -79,13 +86,33 @@ int RunRuntime(int argc, char** argv) {
     services.stylesUtils = &styles;
     services.operatingSystem = operatingSystem;
     services.uiThread = std::make_shared<TGlibUiThread>();
-    {
-        TMainForm mainForm(loader.State(), services, BridgeContext(args), menuBar.Widget(),
+    // Serving a project folder, a change of its zorv.ini makes the window again with the new
+    // settings; a change of its pages reloads the page.
+    for (;;) {
+        const TRuntimeState& state = loader.State();
+        bool restart = false;
+        TMainForm mainForm(state, services, BridgeContext(state), menuBar.Widget(),
                            std::string(ZorvExternalJavascript()));
+        std::unique_ptr<TFolderWatcher> watcher;
+        if (state.ServesFolder() && state.reloadOnChange) {
+            const std::filesystem::path project = Utf8Path(state.projectFolder);
+            watcher = std::make_unique<TFolderWatcher>(project / Utf8Path(state.appDirName), project / "zorv.ini");
+            watcher->OnPagesChanged = [&mainForm] { mainForm.BrowserForm().WebKitBrowser().Reload(); };
+            watcher->OnSettingsChanged = [&mainForm, &restart] {
+                restart = true;
+                mainForm.CloseForRestart();
+            };
+        }
         mainWindow = mainForm.Window();
         mainForm.Show();
         gtk_main();
         mainWindow = nullptr;
+        watcher.reset();
+        if (!restart) break;
+        if (!loader.ReloadSettings()) {
+            std::fprintf(stderr, "zorv: zorv.ini no longer gives ID, Name and DirName; the application ends\n");
+            return 1;
+        }
     }
     return 0;
 }

@@ -17,7 +17,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     g_signal_connect(FWindow.get(), "window-state-event", G_CALLBACK(HandleWindowStateEvent), this);
 
     FBrowserExternalModule = std::make_unique<TBrowserExternalModule>(std::move(services), std::move(context));
-    FBrowserExternalModule->SetExeZip(state.exeZip.get());
+    FBrowserExternalModule->SetAppPackage(state.package.get());
 
     FBrowserForm = std::make_unique<TBrowserForm>(state.appDataDir);
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
@@ -27,7 +27,8 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
 
     const TWindowSettings settings = TWindowSettings::FromSettings(state.settings);
     TBrowserForm& page = *FBrowserForm;
-    page.SetExeZip(state.exeZip.get());
+    page.SetAppPackage(state.package.get());
+    if (state.ServesFolder()) page.SetAppDirPath(state.projectFolder + "/");
     page.SetIsRuntime(true);
     page.SetAppDirName(state.appDirName);
     page.SetAppIndexHtml(state.appIndexHtml);
@@ -53,7 +54,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     });
 
     std::string extraScript;
-    state.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
+    if (state.package) (void)state.package->TryExtract("zorv-webviewjs", extraScript);
     page.SetWebviewJavascript(extraScript);
 
     SetCaption(settings.caption);
@@ -183,6 +184,13 @@ void TMainForm::AppCloseRequest() {
 void TMainForm::Close() {
     if (FClosed) return;
     if (!FCloseProtocol.CloseQuery(PageCanAnswerCloseQuery())) return;
+    FClosed = true;
+    gtk_widget_hide(GTK_WIDGET(FWindow.get()));
+    gtk_main_quit();
+}
+
+void TMainForm::CloseForRestart() {
+    if (FClosed) return;
     FClosed = true;
     gtk_widget_hide(GTK_WIDGET(FWindow.get()));
     gtk_main_quit();

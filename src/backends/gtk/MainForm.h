@@ -50,6 +50,8 @@ public:
 
     // A close attempt, as the window manager's close button makes one.
     void Close();
+    // Ends the window without asking the page, so that it can be made again with new settings.
+    void CloseForRestart();
 
 private:
     void ApplyWindowSettings(const TWindowSettings& settings);

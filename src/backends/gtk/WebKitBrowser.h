@@ -37,6 +37,8 @@ public:
     void SetDevToolsEnabled(bool enabled);
     void SetDefaultContextMenusEnabled(bool enabled);
     void Navigate(const std::string& url);
+    // Loads the current page again from its source, not from a cache.
+    void Reload();
     std::string LocationURL() const;
     std::string DocumentTitle() const;
     // False once the web process has ended, until the next navigation completes.

@@ -167,7 +167,8 @@ void TBrowserForm::LayOut() {
 }
 
 TResourceResolver TBrowserForm::Resolver() const {
-    TResourceResolver resolver(FExeZip, FAppDirName, FAppDirPath, FUrlPrefix);
+    TResourceResolver resolver = FPackage ? TResourceResolver(FPackage, FAppDirName, FAppDirPath, FUrlPrefix)
+                                          : TResourceResolver(FExeZip, FAppDirName, FAppDirPath, FUrlPrefix);
     resolver.SetIndexPage(FAppIndexHtml);
     return resolver;
 }

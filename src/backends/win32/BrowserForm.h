@@ -15,6 +15,7 @@
 
 namespace zorv {
 
+class IAppPackage;
 class TAbZipKit;
 class TWinUiThread;
 
@@ -45,6 +46,8 @@ public:
     TEdgeBrowser& EdgeBrowser() { return *FEdgeBrowser; }
     const TAbZipKit* ExeZip() const { return FExeZip; }
     void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
+    // What the application shipped, when it is not the archive: the project folder being run.
+    void SetAppPackage(const IAppPackage* package) { FPackage = package; }
     bool IsRuntime() const { return FIsRuntime; }
     void SetIsRuntime(bool value) { FIsRuntime = value; }
     const std::string& RuntimeAppID() const { return FRuntimeAppID; }
@@ -110,6 +113,7 @@ private:
     TWinMimeRegistry FMimeRegistry;
     TStartInstance FStartInstance;
     const TAbZipKit* FExeZip = nullptr;
+    const IAppPackage* FPackage = nullptr;
     bool FIsRuntime = false;
     std::string FRuntimeAppID;
     bool FWithExternal = false;

@@ -98,7 +98,10 @@ void TMainForm::Create() {
 
 void TMainForm::FormCreate() {
     FBrowserExternalModule = std::make_unique<TBrowserExternalModule>(FServices, FContext);
-    FBrowserExternalModule->SetExeZip(FState.exeZip.get());
+    if (FState.ServesFolder())
+        FBrowserExternalModule->SetAppPackage(FState.package.get());
+    else
+        FBrowserExternalModule->SetExeZip(FState.exeZip.get());
 
     FBrowserForm = std::make_unique<TBrowserForm>(FUiThread, FEnvironmentFactory);
     FBrowserForm->SetParent(FWindow.Get());
@@ -106,6 +109,7 @@ void TMainForm::FormCreate() {
 
     TBrowserForm& host = *FBrowserForm;
     host.SetExeZip(FState.exeZip.get());
+    if (FState.ServesFolder()) host.SetAppPackage(FState.package.get());
     host.SetIsRuntime(true);
     host.SetAppDirName(FState.appDirName);
     host.SetAppIndexHtml(FState.appIndexHtml);
@@ -142,7 +146,10 @@ void TMainForm::FormCreate() {
     });
 
     std::string extraScript;
-    if (FState.exeZip && FState.exeZip->IsOpen()) FState.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
+    if (FState.ServesFolder())
+        (void)FState.package->TryExtract("zorv-webviewjs", extraScript);
+    else if (FState.exeZip && FState.exeZip->IsOpen())
+        FState.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
     host.SetWebviewJavascript(extraScript);
 
     SetCaption(FSettings.caption);

@@ -38,12 +38,10 @@ bool FileExists(const std::string& path) {
 std::wstring Wide(const std::string& text) { return TWinText::Utf8ToWide(text); }
 }  // namespace
 
-std::optional<std::string> TWinStartupHost::ReadAppendedArchive() {
+std::unique_ptr<IByteSource> TWinStartupHost::OpenAppendedArchive() {
     TExeUtils exe;
-    if (!exe.ExeHasAttachedStub()) return std::nullopt;
-    std::string archive;
-    if (!exe.GetZipFromExe(archive)) return std::nullopt;
-    return archive;
+    if (!exe.ExeHasAttachedStub()) return nullptr;
+    return exe.OpenZipInExe();
 }
 
 int TWinStartupHost::ShowMessageNumber(int number) {
@@ -76,9 +74,14 @@ void TWinStartupHost::SetWebView2Environment(const std::string& webView2Dir) {
 }
 
 TStatus TWinStartupHost::ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path) {
+    return ExtractEntryOnce(TArchivePackage(zip), entry, path);
+}
+
+TStatus TWinStartupHost::ExtractEntryOnce(const IAppPackage& package, const std::string& entry,
+                                          const std::string& path) {
     if (FileExists(path)) return Succeeded();
     std::string bytes;
-    zip.ExtractToStream(entry, bytes);
+    (void)package.TryExtract(entry, bytes);
     TFileHandle file(
         ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -105,7 +108,7 @@ std::optional<int> TWinStartupHost::PrepareWebEngine(const TRuntimeState& state)
     const std::string loaderPath = webView2Dir + LoaderFileName;
     TWebView2Loader::SetWebView2LoaderPath(loaderPath);
 
-    if (const TStatus extracted = ExtractEntryOnce(*state.exeZip, LoaderFileName, loaderPath); !extracted) {
+    if (const TStatus extracted = ExtractEntryOnce(*state.package, LoaderFileName, loaderPath); !extracted) {
         ShowFatalError("Application Error", extracted.Error());
         return 1;
     }
@@ -127,7 +130,7 @@ int TWinStartupHost::RunWebView2Installation(const TRuntimeState& state, const s
     }
     const std::string installerPath = state.appDataDir + InstallerFileName;
     // Without the installer file the installation below fails, and the check after it says so.
-    TFailureSink::Passed(ExtractEntryOnce(*state.exeZip, InstallerFileName, installerPath));
+    TFailureSink::Passed(ExtractEntryOnce(*state.package, InstallerFileName, installerPath));
 
     TEdgeInstallerForm installerForm(settings.installFormColor.value, settings.installIndicatorColor,
                                      settings.installIndicatorType);

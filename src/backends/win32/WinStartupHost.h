@@ -11,6 +11,7 @@
 namespace zorv {
 
 class TMemIniFile;
+class IAppPackage;
 class TAbZipKit;
 
 // Start-up services on Windows: the archive appended to the PE image, localized message dialogs,
@@ -28,7 +29,7 @@ public:
     std::function<void(const std::string& name)> OnApplyTheme;
     std::function<bool(const std::string& caption, const std::string& password)> OnAskPassword;
 
-    std::optional<std::string> ReadAppendedArchive() override;
+    std::unique_ptr<IByteSource> OpenAppendedArchive() override;
     void ShowStartupMessage(const TStartupMessage& message) override;
     void ShowFatalError(const std::string& title, const std::string& text) override;
     void ApplyStartupTheme(const std::string& name) override;
@@ -44,6 +45,7 @@ public:
     // Writes the archive entry to `path` unless a file is already there; fails when the file
     // cannot be created.
     static TStatus ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path);
+    static TStatus ExtractEntryOnce(const IAppPackage& package, const std::string& entry, const std::string& path);
 
 private:
     // The WebView2 runtime is missing: report it, or offer, run and check the installer carried

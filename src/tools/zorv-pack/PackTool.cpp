@@ -6,6 +6,9 @@
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
 #include "shared/Utf8Path.h"
+#include "runtime/ExeZipLoader.h"
+#include "shared/ProjectCheck.h"
+#include "tools/zorv-pack/ChildProcess.h"
 #include "tools/zorv-pack/CommandLine.h"
 #include "tools/zorv-pack/DesktopEntry.h"
 #include "tools/zorv-pack/ExeResourceOptions.h"
@@ -29,6 +32,7 @@ namespace fs = std::filesystem;
 constexpr const char* UsageText =
     "usage:\n"
     "  zorv-pack init DIR [--name NAME] [--id ID]\n"
+    "  zorv-pack run PROJECT_DIR [--runtime RUNTIME] [--no-reload] [-- ARGS...]\n"
     "  zorv-pack build PROJECT_DIR -o OUTPUT [--runtime RUNTIME] [--icon FILE.ico]\n"
     "                  [--version-info KEY=VALUE]... [--desktop-entry]\n"
     "  zorv-pack list FILE\n"
@@ -147,6 +151,11 @@ int TPackTool::Run(const std::vector<std::string>& args) {
         if (!command.Parse(rest, {{"--name", "", true}, {"--id", "", true}})) return Usage(command.ErrorMessage());
         return Init(command);
     }
+    if (verb == "run") {
+        if (!command.Parse(rest, {{"--runtime", "", true}, {"--no-reload", "", false}}))
+            return Usage(command.ErrorMessage());
+        return RunProject(command);
+    }
     if (verb == "list" || verb == "cat") {
         if (!command.Parse(rest, {})) return Usage(command.ErrorMessage());
         return verb == "list" ? List(command) : Cat(command);
@@ -241,6 +250,30 @@ int TPackTool::Init(const TCommandLine& command) {
     std::fprintf(FOut, "%s: new project \"%s\" (ID %s); next: zorv-pack run %s\n", folder.c_str(),
                  project.Name().c_str(), project.Id().c_str(), folder.c_str());
     return Success;
+}
+
+// The project is checked as build checks it, then the bare runtime serves the folder itself.
+int TPackTool::RunProject(const TCommandLine& command) {
+    if (command.Positionals().empty()) return Usage("run takes PROJECT_DIR");
+    const std::string& project = command.Positionals()[0];
+    TProjectCheck check(Utf8Path(project));
+    check.Run();
+    for (const TProjectProblem& problem : check.Problems()) {
+        const bool error = problem.severity == TProjectProblem::TSeverity::Error;
+        std::fprintf(FErr, "zorv-pack: %s%s\n", error ? "" : "warning: ", problem.Message().c_str());
+    }
+    if (check.HasErrors()) return Failure;
+    const std::string runtime = command.Option("--runtime").value_or(DefaultRuntimePath());
+    if (TExeUtils::GetFileByteSize(runtime) < 0)
+        return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
+    std::vector<std::string> args{TExeZipLoader::ProjectOption, project};
+    if (command.Has("--no-reload")) args.emplace_back(TExeZipLoader::NoReloadOption);
+    args.emplace_back("--");
+    args.insert(args.end(), command.Positionals().begin() + 1, command.Positionals().end());
+    std::fflush(FErr);
+    const TResult<int> exitCode = RunChildProcess(runtime, args);
+    if (!exitCode) return Fail(Failure, exitCode.Error());
+    return exitCode.Value();
 }
 
 bool TPackTool::OpenArchive(const std::string& path, TAbZipKit& archive) {

@@ -25,6 +25,7 @@ public:
 
 private:
     int Init(const TCommandLine& command);
+    int RunProject(const TCommandLine& command);
     int Build(const TCommandLine& command);
     int List(const TCommandLine& command);
     int Cat(const TCommandLine& command);

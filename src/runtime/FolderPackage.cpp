@@ -1,0 +1,95 @@
+#include "runtime/FolderPackage.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+#include "shared/Utf8Path.h"
+
+namespace zorv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t BlockSize = 64 * 1024;
+
+// Relative, "/"-separated steps with no "." or ".." among them.
+bool IsInsideName(std::string_view name) {
+    if (name.empty() || name.find_first_of("\\:") != std::string_view::npos) return false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = name.find('/', start);
+        const std::string_view step = name.substr(start, slash == std::string_view::npos ? name.npos : slash - start);
+        if (step.empty() || step == "." || step == "..") return false;
+        if (slash == std::string_view::npos) return true;
+        start = slash + 1;
+    }
+}
+
+TAbExtractStatus ReadPart(const fs::path& file, uint64_t offset, uint64_t length, const TAbSink& sink) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return TAbExtractStatus::NotFound;
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::string block(BlockSize, '\0');
+    uint64_t left = length;
+    while (left > 0 && in) {
+        in.read(block.data(), static_cast<std::streamsize>(std::min<uint64_t>(left, block.size())));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0) break;
+        if (!sink(block.data(), got)) return TAbExtractStatus::SinkFailed;
+        left -= got;
+    }
+    return in.bad() ? TAbExtractStatus::DamagedData : TAbExtractStatus::Ok;
+}
+
+}  // namespace
+
+TFolderPackage::TFolderPackage(const fs::path& folder) {
+    std::error_code error;
+    FFolder = fs::canonical(folder, error);
+    if (error) FFolder = fs::absolute(folder, error).lexically_normal();
+}
+
+std::optional<fs::path> TFolderPackage::FileOf(std::string_view name) const {
+    if (!IsInsideName(name)) return std::nullopt;
+    std::error_code error;
+    const fs::path file = fs::canonical(FFolder / Utf8Path(name), error);
+    if (error || !fs::is_regular_file(file, error)) return std::nullopt;
+    // A link may lead out of the project; what lies outside is not the application's.
+    if (std::mismatch(FFolder.begin(), FFolder.end(), file.begin(), file.end()).first != FFolder.end())
+        return std::nullopt;
+    return file;
+}
+
+std::optional<TPackageEntry> TFolderPackage::Find(std::string_view name) const {
+    const std::optional<fs::path> file = FileOf(name);
+    if (!file) return std::nullopt;
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(*file, error);
+    if (error) return std::nullopt;
+    return TPackageEntry{static_cast<uint64_t>(size), false};
+}
+
+TAbExtractStatus TFolderPackage::TryExtract(std::string_view name, std::string& out) const {
+    std::string bytes;
+    const TAbExtractStatus status = TryExtractTo(name, [&bytes](const char* data, std::size_t size) {
+        bytes.append(data, size);
+        return true;
+    });
+    if (status == TAbExtractStatus::Ok) out += bytes;
+    return status;
+}
+
+TAbExtractStatus TFolderPackage::TryExtractTo(std::string_view name, const TAbSink& sink) const {
+    return TryExtractRange(name, 0, UINT64_MAX, sink);
+}
+
+TAbExtractStatus TFolderPackage::TryExtractRange(std::string_view name, uint64_t offset, uint64_t length,
+                                                 const TAbSink& sink) const {
+    const std::optional<fs::path> file = FileOf(name);
+    if (!file) return TAbExtractStatus::NotFound;
+    return ReadPart(*file, offset, length, sink);
+}
+
+}  // namespace zorv

@@ -1,0 +1,84 @@
+#include "runtime/FolderPackage.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/ResourceResolver.h"
+#include "support/ScratchFolder.h"
+
+namespace zorv {
+namespace {
+
+using test::TScratchFolder;
+
+std::string Read(const IAppPackage& package, std::string_view name, TAbExtractStatus expected = TAbExtractStatus::Ok) {
+    std::string bytes;
+    EXPECT_EQ(package.TryExtract(name, bytes), expected) << name;
+    return bytes;
+}
+
+// Only what lies inside the project is served, as only that would be packed.
+TEST(FolderPackage, NamesLeavingTheProjectFindNothing) {
+    TScratchFolder scratch;
+    scratch.Write("outside.txt", "secret");
+    scratch.Write("project/zorv.ini", "[App]\n");
+    scratch.Write("project/app/index.html", "<p>hi</p>");
+    std::filesystem::create_directories(scratch / "project/app/sub");
+    std::error_code noLinks;  // links may not be made everywhere (Wine)
+    std::filesystem::create_symlink(scratch / "outside.txt", scratch / "project/app/link.txt", noLinks);
+    if (!noLinks)
+        std::filesystem::create_symlink(scratch / "project/app/index.html", scratch / "project/app/inside.html",
+                                        noLinks);
+    const TFolderPackage package(scratch / "project");
+
+    EXPECT_EQ(Read(package, "app/index.html"), "<p>hi</p>");
+    if (!noLinks) {
+        EXPECT_EQ(Read(package, "app/inside.html"), "<p>hi</p>");
+    }
+    ASSERT_TRUE(package.Find("app/index.html"));
+    EXPECT_EQ(package.Find("app/index.html")->size, 9u);
+    for (const char* name : {"../outside.txt", "app/../../outside.txt", "app/link.txt", "app/./index.html", "",
+                             "/etc/passwd", "app\\index.html", "app/sub", "app/missing.html", "app//index.html"}) {
+        EXPECT_FALSE(package.Find(name)) << name;
+        EXPECT_EQ(Read(package, name, TAbExtractStatus::NotFound), "") << name;
+    }
+}
+
+// Every read sees the file as it is now; parts are read from where they start.
+TEST(FolderPackage, ReadsFilesAsTheyAreNowAndPartsOfThem) {
+    TScratchFolder project;
+    project.Write("app/page.html", "version 1");
+    const TFolderPackage package(project.Path());
+    EXPECT_EQ(Read(package, "app/page.html"), "version 1");
+    project.Write("app/page.html", "version 2, longer");
+    EXPECT_EQ(Read(package, "app/page.html"), "version 2, longer");
+    std::string part;
+    EXPECT_EQ(package.TryExtractRange("app/page.html", 8, 3,
+                                      [&part](const char* data, std::size_t size) {
+                                          part.append(data, size);
+                                          return true;
+                                      }),
+              TAbExtractStatus::Ok);
+    EXPECT_EQ(part, "2, ");
+    EXPECT_EQ(package.TryExtractTo("app/page.html", [](const char*, std::size_t) { return false; }),
+              TAbExtractStatus::SinkFailed);
+}
+
+// Pages served from the folder are the application's own, as archive entries are; files beside
+// it are disk fallbacks.
+TEST(FolderPackage, ResolverAnswersFromTheFolderAsFromTheArchive) {
+    TScratchFolder project;
+    project.Write("app/index.html", "<p>app</p>");
+    project.Write("notes.txt", "beside");
+    const TFolderPackage package(project.Path());
+    const TResourceResolver resolver(&package, "app", project.Text());
+    const TResource page = resolver.Find("index.html");
+    EXPECT_EQ(page.source, TResourceSource::Archive);
+    EXPECT_EQ(page.bytes, "<p>app</p>");
+    EXPECT_EQ(resolver.Find("index.html", std::nullopt, "bytes=3-5").bytes, "app");
+    const TResource beside = resolver.Find("notes.txt");
+    EXPECT_EQ(beside.source, TResourceSource::Disk);
+    EXPECT_EQ(beside.bytes, "beside");
+}
+
+}  // namespace
+}  // namespace zorv
