@@ -109,7 +109,10 @@ void TMainForm::FormCreate() {
 
     TBrowserForm& host = *FBrowserForm;
     host.SetExeZip(FState.exeZip.get());
-    if (FState.ServesFolder()) host.SetAppPackage(FState.package.get());
+    if (FState.ServesFolder()) {
+        host.SetAppPackage(FState.package.get());
+        host.SetAppDirPath(FState.projectFolder + "\\");
+    }
     host.SetIsRuntime(true);
     host.SetAppDirName(FState.appDirName);
     host.SetAppIndexHtml(FState.appIndexHtml);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "backends/win32/BrowserForm.h"
+#include "backends/win32/EdgeBrowser.h"
 #include "backends/win32/MainForm.h"
 #include "backends/win32/MessageDialog.h"
 #include "backends/win32/RequirePasswordForm.h"
@@ -17,6 +19,7 @@
 #include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinCommandLine.h"
 #include "backends/win32/WinDialogs.h"
+#include "backends/win32/WinFolderWatcher.h"
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinMenuBar.h"
 #include "backends/win32/WinStartupHost.h"
@@ -40,11 +43,15 @@ std::vector<std::string> CommandLineArguments() {
     return args;
 }
 
-TBridgeContext BridgeContext(const std::vector<std::string>& args) {
+// A project folder being run stands for the executable's folder: relative paths of the page name
+// files of the project.
+TBridgeContext BridgeContext(const TRuntimeState& state) {
+    const std::vector<std::string>& args = state.args;
     TBridgeContext context;
     context.exePath = TExeUtils::RunningExePath();
     const std::size_t slash = context.exePath.find_last_of('\\');
     context.appDir = slash == std::string::npos ? std::string() : context.exePath.substr(0, slash + 1);
+    if (state.ServesFolder()) context.appDir = state.projectFolder + "\\";
     context.commandLine.push_back(context.exePath);
     context.commandLine.insert(context.commandLine.end(), args.begin(), args.end());
     return context;
@@ -103,13 +110,39 @@ int Run() {
     services.operatingSystem = std::make_shared<TWinOperatingSystem>();
     services.uiThread = uiThread;
 
-    TMainForm mainForm(loader.State(), *uiThread, services, BridgeContext(args));
-    mainForm.Create();
-    mainWindow = mainForm.Handle();
-    if (!mainWindow) return 0;
-    themeEngine.RegisterWindow(mainForm.Handle());
-    mainForm.Show();
-    return RunMessageLoop();
+    // Serving a project folder, a change of its zorv.ini makes the window again with the new
+    // settings; a change of its pages reloads the page.
+    for (;;) {
+        const TRuntimeState& state = loader.State();
+        bool restart = false;
+        TMainForm mainForm(state, *uiThread, services, BridgeContext(state));
+        mainForm.Create();
+        mainWindow = mainForm.Handle();
+        if (!mainWindow) return 0;
+        themeEngine.RegisterWindow(mainForm.Handle());
+        std::unique_ptr<TWinFolderWatcher> watcher;
+        if (state.ServesFolder() && state.reloadOnChange) {
+            watcher = std::make_unique<TWinFolderWatcher>(
+                TWinText::Utf8ToWide(state.projectFolder), TWinText::Utf8ToWide(state.appDirName), *uiThread,
+                [&mainForm] {
+                    TBrowserForm* page = mainForm.BrowserForm();
+                    if (ICoreWebView2* view = page ? page->EdgeBrowser().DefaultInterface() : nullptr) view->Reload();
+                },
+                [&mainForm, &restart] {
+                    restart = true;
+                    ::DestroyWindow(mainForm.Handle());  // its end quits the message loop
+                });
+        }
+        mainForm.Show();
+        const int exitCode = RunMessageLoop();
+        watcher.reset();
+        mainWindow = nullptr;
+        if (!restart) return exitCode;
+        if (!loader.ReloadSettings()) {
+            ShowApplicationError("zorv.ini no longer gives ID, Name and DirName; the application ends.");
+            return 1;
+        }
+    }
 }
 
 }  // namespace
