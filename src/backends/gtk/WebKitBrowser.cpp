@@ -164,8 +164,13 @@ public:
           FAnswer(reply, context) {}
 
     std::shared_ptr<IWebMessageReply> NewCall();
-    // The end of the batch's dispatch, or a nested main loop within it: replies are held no longer.
+    // A nested main loop within the batch's dispatch: replies are held no longer.
     void StopHolding();
+    // The end of the batch's dispatch.
+    void Dispatched() {
+        FDispatching = false;
+        StopHolding();
+    }
     // A wait message for this batch.
     void WaitWith(WebKitScriptMessageReply* reply, JSCContext* context) {
         FAnswer = TPendingAnswer(reply, context);
@@ -182,9 +187,10 @@ public:
         AnswerIfDue();
     }
     // Whether nothing more can come for this batch's document.
-    bool Finished() const { return FRunning == 0 && (FReplies.empty() || CurrentDocument() != FDocument); }
+    bool Finished() const { return !MoreToCome() && (FReplies.empty() || CurrentDocument() != FDocument); }
 
 private:
+    bool MoreToCome() const { return FRunning > 0 || FDispatching; }
     void AnswerIfDue();
     // The top document's number, or nothing once the web view has gone.
     std::optional<std::uint64_t> CurrentDocument() const {
@@ -199,6 +205,7 @@ private:
     std::string FReplies;      // the JSON texts of the replies not yet given, comma-separated
     std::size_t FRunning = 0;  // calls whose way back is still held
     bool FHolding = true;
+    bool FDispatching = true;
     std::uint64_t FTicket = 0;
 };
 
@@ -271,7 +278,7 @@ std::shared_ptr<IWebMessageReply> TWebKitBrowser::TMessageBatch::NewCall() {
 
 void TWebKitBrowser::TMessageBatch::StopHolding() {
     FHolding = false;
-    if (FRunning > 0 && FTicket == 0) {
+    if (MoreToCome() && FTicket == 0) {
         if (const auto batches = FBatches.lock()) FTicket = batches->Add(shared_from_this());
     }
     AnswerIfDue();
@@ -280,7 +287,7 @@ void TWebKitBrowser::TMessageBatch::StopHolding() {
 void TWebKitBrowser::TMessageBatch::AnswerIfDue() {
     if (FHolding || !FAnswer.Waiting()) return;
     if (CurrentDocument() != FDocument) FReplies.clear();
-    const bool more = FRunning > 0 && FTicket != 0;
+    const bool more = MoreToCome() && FTicket != 0;
     if (more && FReplies.empty()) return;
     std::string answer;
     if (more) answer.append("W").append(std::to_string(FTicket)).append(":");
@@ -448,7 +455,7 @@ gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue
         if (end == std::string_view::npos) break;
         rest.remove_prefix(end + 1);
     }
-    batch->StopHolding();
+    batch->Dispatched();
     return TRUE;
 }
 
