@@ -65,3 +65,17 @@ touch "$CASE_DIR/close-now"
 wait_exit "$pid" 20
 check "closes with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" = 0
 stop_started
+
+begin_case folder-new-window
+cp -r "$E2E_DIR/apps/instances" "$CASE_DIR/project"
+start_app pid "$PACK" run "$CASE_DIR/project" --runtime "$RUNTIME" --no-reload
+if wait_count 'project/ready-*' 1 30; then
+    touch "$CASE_DIR/project/open-window"
+    check "a new window serves the same project folder" wait_count 'project/page2-*' 1 30
+else
+    fail "the project runs from its folder"
+fi
+touch "$CASE_DIR/project/close-now"
+wait_exit "$pid" 20
+check "closes with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" = 0
+stop_started

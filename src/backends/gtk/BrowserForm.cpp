@@ -118,6 +118,7 @@ bool TBrowserForm::NewWindowRequested(const std::string& uri) {
     if (!FIsRuntime || !AppDocumentOnTop()) return false;
     if (TAppUrl::IsFileUrl(uri) || TAppUrl::IsAppUrl(uri)) {
         std::vector<std::string> argv{TExeUtils::RunningExePath()};
+        argv.insert(argv.end(), FRelaunchOptions.begin(), FRelaunchOptions.end());
         for (std::string& arg : TAppCommandLine::RelaunchArguments(FRuntimeAppID, TAppUrl::ToAppUrl(uri)))
             argv.push_back(std::move(arg));
         return SpawnDetached && SpawnDetached(argv);

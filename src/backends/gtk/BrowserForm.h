@@ -38,6 +38,9 @@ public:
     void SetAppPackage(const IAppPackage* package) { FPackage = package; }
     void SetIsRuntime(bool isRuntime) { FIsRuntime = isRuntime; }
     void SetRuntimeAppID(std::string appID) { FRuntimeAppID = std::move(appID); }
+    // Put before (identifier, URL) when a new window starts another instance: the options that
+    // serve the same project folder.
+    void SetRelaunchOptions(std::vector<std::string> options) { FRelaunchOptions = std::move(options); }
     void SetWithExternal(bool withExternal) { FWithExternal = withExternal; }
     // The text of the window.zorv script, injected when WithExternal is set.
     void SetExternalJavascript(std::string script) { FExternalJavascript = std::move(script); }
@@ -85,6 +88,7 @@ private:
     const IAppPackage* FPackage = nullptr;
     bool FIsRuntime = false;
     std::string FRuntimeAppID;
+    std::vector<std::string> FRelaunchOptions;
     bool FWithExternal = false;
     std::string FExternalJavascript;
     std::string FAppDirName;

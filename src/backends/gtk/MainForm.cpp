@@ -2,6 +2,7 @@
 
 #include "backends/gtk/BrowserForm.h"
 #include "runtime/AppDocuments.h"
+#include "runtime/ExeZipLoader.h"
 #include "runtime/AppUrl.h"
 #include "runtime/AppCommandLine.h"
 #include "runtime/RuntimeState.h"
@@ -28,7 +29,10 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     const TWindowSettings settings = TWindowSettings::FromSettings(state.settings);
     TBrowserForm& page = *FBrowserForm;
     page.SetAppPackage(state.package.get());
-    if (state.ServesFolder()) page.SetAppDirPath(state.projectFolder + "/");
+    if (state.ServesFolder()) {
+        page.SetAppDirPath(state.projectFolder + "/");
+        page.SetRelaunchOptions({TExeZipLoader::ProjectOption, state.projectFolder, "--"});
+    }
     page.SetIsRuntime(true);
     page.SetAppDirName(state.appDirName);
     page.SetAppIndexHtml(state.appIndexHtml);
