@@ -61,25 +61,25 @@ class GtkMenuBarTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ZORV_REQUIRE_DISPLAY();
-        bar_ = std::make_unique<TGtkMenuBar>();
-        window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-        gtk_window_set_title(GTK_WINDOW(window_), "Zorv menu test");
-        gtk_window_set_default_size(GTK_WINDOW(window_), 400, 200);
-        gtk_window_move(GTK_WINDOW(window_), 50, 50);
+        FBar = std::make_unique<TGtkMenuBar>();
+        FWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_title(GTK_WINDOW(FWindow), "Zorv menu test");
+        gtk_window_set_default_size(GTK_WINDOW(FWindow), 400, 200);
+        gtk_window_move(GTK_WINDOW(FWindow), 50, 50);
         GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-        gtk_box_pack_start(GTK_BOX(box), bar_->Widget(), FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(box), FBar->Widget(), FALSE, FALSE, 0);
         gtk_box_pack_start(GTK_BOX(box), gtk_label_new("page"), TRUE, TRUE, 0);
-        gtk_container_add(GTK_CONTAINER(window_), box);
-        gtk_widget_show_all(window_);
-        bar_->SetOnItemClick([this](int32_t tag) { clicks_.push_back(tag); });
-        test::RunUntil([&] { return gtk_widget_get_mapped(window_); });
+        gtk_container_add(GTK_CONTAINER(FWindow), box);
+        gtk_widget_show_all(FWindow);
+        FBar->SetOnItemClick([this](int32_t tag) { FClicks.push_back(tag); });
+        test::RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
     }
     void TearDown() override {
-        bar_.reset();
-        if (window_ != nullptr) gtk_widget_destroy(window_);
+        FBar.reset();
+        if (FWindow != nullptr) gtk_widget_destroy(FWindow);
     }
 
-    std::vector<GtkWidget*> TopItems() { return WidgetsOfType(bar_->Widget(), GTK_TYPE_MENU_ITEM); }
+    std::vector<GtkWidget*> TopItems() { return WidgetsOfType(FBar->Widget(), GTK_TYPE_MENU_ITEM); }
     // A submenu's items, made as they are when it pops up.
     static std::vector<GtkWidget*> Children(GtkWidget* menuItem) {
         GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(menuItem));
@@ -113,20 +113,20 @@ protected:
         return {p[0], p[1], p[2], gdk_pixbuf_get_has_alpha(pixbuf) ? p[3] : guchar(255)};
     }
 
-    std::unique_ptr<TGtkMenuBar> bar_;
-    GtkWidget* window_ = nullptr;
-    std::vector<int32_t> clicks_;
+    std::unique_ptr<TGtkMenuBar> FBar;
+    GtkWidget* FWindow = nullptr;
+    std::vector<int32_t> FClicks;
 };
 
 TEST_F(GtkMenuBarTest, StaysHiddenUntilTheFirstMenuAndThenShowsEvenWhenEmpty) {
-    EXPECT_FALSE(gtk_widget_get_visible(bar_->Widget()));
-    bar_->ShowMenu(TMenuModel{});
-    EXPECT_TRUE(gtk_widget_get_visible(bar_->Widget()));
+    EXPECT_FALSE(gtk_widget_get_visible(FBar->Widget()));
+    FBar->ShowMenu(TMenuModel{});
+    EXPECT_TRUE(gtk_widget_get_visible(FBar->Widget()));
     EXPECT_THAT(TopItems(), IsEmpty());
 }
 
 TEST_F(GtkMenuBarTest, RendersCaptionsSubmenusSeparatorsAndEnabledState) {
-    bar_->ShowMenu(SampleMenu());
+    FBar->ShowMenu(SampleMenu());
     std::vector<GtkWidget*> top = TopItems();
     ASSERT_EQ(top.size(), 3u);
     EXPECT_EQ(Caption(top[0]), "File");
@@ -146,13 +146,13 @@ TEST_F(GtkMenuBarTest, RendersCaptionsSubmenusSeparatorsAndEnabledState) {
 }
 
 TEST_F(GtkMenuBarTest, ImagesAre16PixelsAndGreyWhenTheItemIsDisabled) {
-    bar_->ShowMenu(SampleMenu());
+    FBar->ShowMenu(SampleMenu());
     std::vector<GtkWidget*> file = Children(TopItems()[0]);
     GdkPixbuf* open = ImageOf(file[0]);
     GdkPixbuf* exit = ImageOf(file[2]);
     ASSERT_NE(open, nullptr);
     ASSERT_NE(exit, nullptr);
-    const int size = TGtkMenuBar::ImageSize * gtk_widget_get_scale_factor(bar_->Widget());
+    const int size = TGtkMenuBar::ImageSize * gtk_widget_get_scale_factor(FBar->Widget());
     EXPECT_EQ(gdk_pixbuf_get_width(open), size);
     EXPECT_EQ(gdk_pixbuf_get_height(open), size);
     EXPECT_THAT(FirstPixel(open), ElementsAre(255, 0, 0, 255));
@@ -167,35 +167,35 @@ TEST_F(GtkMenuBarTest, ImagesAre16PixelsAndGreyWhenTheItemIsDisabled) {
 }
 
 TEST_F(GtkMenuBarTest, ActivatingAnItemCallsBackWithItsTagButSubmenuItemsDoNot) {
-    bar_->ShowMenu(SampleMenu());
+    FBar->ShowMenu(SampleMenu());
     std::vector<GtkWidget*> top = TopItems();
     std::vector<GtkWidget*> file = Children(top[0]);
     gtk_menu_item_activate(GTK_MENU_ITEM(file[0]));
     gtk_menu_item_activate(GTK_MENU_ITEM(Children(file[3])[0]));
     gtk_menu_item_activate(GTK_MENU_ITEM(file[3]));  // Recent only opens its submenu
-    EXPECT_THAT(clicks_, ElementsAre(1, 7));
+    EXPECT_THAT(FClicks, ElementsAre(1, 7));
 }
 
 TEST_F(GtkMenuBarTest, ANewMenuReplacesTheOldOneCompletely) {
-    bar_->ShowMenu(SampleMenu());
+    FBar->ShowMenu(SampleMenu());
     TMenuModel second;
     second.items = {Item(42, "Only")};
-    bar_->ShowMenu(second);
+    FBar->ShowMenu(second);
     std::vector<GtkWidget*> top = TopItems();
     ASSERT_EQ(top.size(), 1u);
     EXPECT_EQ(Caption(top[0]), "Only");
     gtk_menu_item_activate(GTK_MENU_ITEM(top[0]));
-    EXPECT_THAT(clicks_, ElementsAre(42));
+    EXPECT_THAT(FClicks, ElementsAre(42));
 }
 
 // A submenu's items are made when it is first shown, from the menu shown at that time.
 TEST_F(GtkMenuBarTest, SubmenuItemsAreMadeWhenTheSubmenuIsFirstShown) {
-    bar_->ShowMenu(SampleMenu());
+    FBar->ShowMenu(SampleMenu());
     GtkWidget* file = TopItems()[0];
     EXPECT_THAT(Made(gtk_menu_item_get_submenu(GTK_MENU_ITEM(file))), IsEmpty());
     TMenuModel changed = SampleMenu();
     changed.items[0].items[0].caption = "&Open again";
-    bar_->ShowMenu(changed);
+    FBar->ShowMenu(changed);
     file = TopItems()[0];
     EXPECT_EQ(Caption(Children(file)[0]), "Open again");
     EXPECT_EQ(Children(file).size(), 4u);  // shown twice, made once
@@ -204,7 +204,7 @@ TEST_F(GtkMenuBarTest, SubmenuItemsAreMadeWhenTheSubmenuIsFirstShown) {
 // A menu that differs only in some items has only those items changed, in place: the items, and
 // the submenus already made, keep their widgets; only a separator that becomes an item is made anew.
 TEST_F(GtkMenuBarTest, ChangingOneItemChangesOnlyThatItemInPlace) {
-    bar_->ShowMenu(SampleMenu());
+    FBar->ShowMenu(SampleMenu());
     GtkWidget* file = TopItems()[0];
     GtkWidget* help = TopItems()[1];
     const std::vector<GtkWidget*> before = Children(file);
@@ -217,7 +217,7 @@ TEST_F(GtkMenuBarTest, ChangingOneItemChangesOnlyThatItemInPlace) {
     changed.items[0].items[2].enabled = true;
     changed.images.push_back(SolidPng(16, 0x00FF00FF));
     changed.items[0].items[3].items[0].imageIndex = 2;
-    bar_->ShowMenu(changed);
+    FBar->ShowMenu(changed);
 
     EXPECT_EQ(TopItems()[0], file);
     EXPECT_EQ(TopItems()[1], help);
@@ -237,13 +237,13 @@ TEST_F(GtkMenuBarTest, ChangingOneItemChangesOnlyThatItemInPlace) {
     EXPECT_THAT(FirstPixel(green), ElementsAre(0, 255, 0, 255));
     g_object_unref(green);
     for (GtkWidget* item : {after[0], after[1], after[2]}) gtk_menu_item_activate(GTK_MENU_ITEM(item));
-    EXPECT_THAT(clicks_, ElementsAre(11, 12, 2));
+    EXPECT_THAT(FClicks, ElementsAre(11, 12, 2));
 }
 
 // Clicks with the real pointer through the X server: the bar item, then the item of its menu.
 TEST_F(GtkMenuBarTest, ClickingWithTheMouseReportsTheTag) {
     if (g_find_program_in_path("xdotool") == nullptr) GTEST_SKIP() << "xdotool missing";
-    bar_->ShowMenu(SampleMenu());
+    FBar->ShowMenu(SampleMenu());
     test::Pump(std::chrono::milliseconds(200));
     auto click = [](GtkWidget* widget) {
         GtkAllocation allocation;
@@ -260,8 +260,8 @@ TEST_F(GtkMenuBarTest, ClickingWithTheMouseReportsTheTag) {
     ASSERT_TRUE(test::RunUntil([&] { return gtk_widget_get_mapped(open); }));
     test::Pump(std::chrono::milliseconds(300));
     click(open);
-    EXPECT_TRUE(test::RunUntil([&] { return !clicks_.empty(); }));
-    EXPECT_THAT(clicks_, ElementsAre(1));
+    EXPECT_TRUE(test::RunUntil([&] { return !FClicks.empty(); }));
+    EXPECT_THAT(FClicks, ElementsAre(1));
 }
 
 TEST(GtkMenuBarCaptions, WindowsAccessKeysBecomeGtkMnemonics) {

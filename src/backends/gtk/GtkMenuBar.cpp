@@ -95,9 +95,8 @@ bool StartsWith(const std::vector<std::string>& whole, const std::vector<std::st
 
 std::vector<GtkWidget*> ShellChildren(GtkWidget* shell) {
     std::vector<GtkWidget*> items;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
-    for (GList* child = children; child != nullptr; child = child->next) items.push_back(GTK_WIDGET(child->data));
-    g_list_free(children);
+    const TGListOwned children(gtk_container_get_children(GTK_CONTAINER(shell)));
+    for (GList* child = children.get(); child != nullptr; child = child->next) items.push_back(GTK_WIDGET(child->data));
     return items;
 }
 
@@ -146,28 +145,24 @@ std::string TGtkMenuBar::MnemonicCaption(const std::string& caption) {
     return label;
 }
 
-TGtkMenuBar::TGtkMenuBar() : bar_(gtk_menu_bar_new()), images_(std::make_unique<TDecodedImages>()) {
-    g_object_ref_sink(bar_);
-    gtk_widget_set_no_show_all(bar_, TRUE);
-    g_signal_connect_swapped(bar_, "notify::scale-factor", G_CALLBACK(+[](TGtkMenuBar* self) {
-                                 if (gtk_widget_get_visible(self->bar_)) self->Render();
+TGtkMenuBar::TGtkMenuBar() : FBar(SinkWidget(gtk_menu_bar_new())), FImages(std::make_unique<TDecodedImages>()) {
+    gtk_widget_set_no_show_all(FBar.get(), TRUE);
+    g_signal_connect_swapped(FBar.get(), "notify::scale-factor", G_CALLBACK(+[](TGtkMenuBar* self) {
+                                 if (gtk_widget_get_visible(self->FBar.get())) self->Render();
                              }),
                              this);
 }
 
-TGtkMenuBar::~TGtkMenuBar() {
-    gtk_widget_destroy(bar_);
-    g_object_unref(bar_);
-}
+TGtkMenuBar::~TGtkMenuBar() = default;
 
-void TGtkMenuBar::SetOnItemClick(std::function<void(int32_t tag)> handler) { onItemClick_ = std::move(handler); }
+void TGtkMenuBar::SetOnItemClick(std::function<void(int32_t tag)> handler) { FOnItemClick = std::move(handler); }
 
 void TGtkMenuBar::ItemActivated(int32_t tag) {
-    if (onItemClick_) onItemClick_(tag);
+    if (FOnItemClick) FOnItemClick(tag);
 }
 
 const TMenuItemModel* TGtkMenuBar::ItemAt(const std::vector<size_t>& path) const {
-    const std::vector<TMenuItemModel>* items = &menu_.items;
+    const std::vector<TMenuItemModel>* items = &FMenu.items;
     const TMenuItemModel* item = nullptr;
     for (const size_t index : path) {
         if (index >= items->size()) return nullptr;
@@ -214,11 +209,11 @@ GtkWidget* TGtkMenuBar::BuildItem(const TMenuItemModel& model, bool reserveImage
 
 // Caption, state, image and tag of an item that is not a separator.
 void TGtkMenuBar::ApplyItem(GtkWidget* item, const TMenuItemModel& model, bool reserveImageColumn) {
-    const std::vector<TMenuImage>& images = images_->images;
+    const std::vector<TMenuImage>& images = FImages->images;
     auto* picture = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(item), ImageKey));
     if (HasImage(model, images)) {
         const TMenuImage& image = images[model.imageIndex];
-        SetImage(picture, model.enabled ? image.normal.get() : image.disabled.get(), scale_);
+        SetImage(picture, model.enabled ? image.normal.get() : image.disabled.get(), FScale);
         gtk_widget_set_size_request(picture, -1, -1);
         gtk_widget_show(picture);
     } else if (reserveImageColumn) {
@@ -240,7 +235,7 @@ void TGtkMenuBar::FillSubmenu(GtkWidget* menu, const std::vector<size_t>& path) 
     g_object_set_data(G_OBJECT(menu), FilledKey, GINT_TO_POINTER(1));
     const TMenuItemModel* parent = ItemAt(path);
     if (parent == nullptr) return;
-    AppendItems(menu, parent->items, path, ReservesImageColumn(parent->items, images_->images));
+    AppendItems(menu, parent->items, path, ReservesImageColumn(parent->items, FImages->images));
 }
 
 void TGtkMenuBar::AppendItems(GtkWidget* shell, const std::vector<TMenuItemModel>& items,
@@ -255,23 +250,24 @@ void TGtkMenuBar::AppendItems(GtkWidget* shell, const std::vector<TMenuItemModel
 }
 
 void TGtkMenuBar::ShowMenu(const TMenuModel& menu) {
-    if (gtk_widget_get_visible(bar_) && SameShape(menu_.items, menu.items) && StartsWith(menu.images, menu_.images)) {
+    if (gtk_widget_get_visible(FBar.get()) && SameShape(FMenu.items, menu.items) &&
+        StartsWith(menu.images, FMenu.images)) {
         UpdateInPlace(menu);
         return;
     }
-    menu_ = menu;
+    FMenu = menu;
     Render();
 }
 
 // Changed items are changed in place, one by one; submenus not yet shown take the new model when
 // they are.
 void TGtkMenuBar::UpdateInPlace(const TMenuModel& menu) {
-    const TMenuModel old = std::exchange(menu_, menu);
-    for (size_t i = old.images.size(); i < menu_.images.size(); ++i) {
-        std::vector<TMenuImage> added = DecodeImages({menu_.images[i]}, ImageSize * scale_);
-        images_->images.push_back(std::move(added.front()));
+    const TMenuModel old = std::exchange(FMenu, menu);
+    for (size_t i = old.images.size(); i < FMenu.images.size(); ++i) {
+        std::vector<TMenuImage> added = DecodeImages({FMenu.images[i]}, ImageSize * FScale);
+        FImages->images.push_back(std::move(added.front()));
     }
-    UpdateShell(bar_, old.items, menu_.items, {}, false);
+    UpdateShell(FBar.get(), old.items, FMenu.items, {}, false);
 }
 
 void TGtkMenuBar::UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel>& before,
@@ -279,8 +275,8 @@ void TGtkMenuBar::UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel
                               bool inSubmenu) {
     // The image column comes or goes with the images of the menu's items.
     const bool columnChanged =
-        inSubmenu && ReservesImageColumn(before, images_->images) != ReservesImageColumn(after, images_->images);
-    const bool reserve = inSubmenu && ReservesImageColumn(after, images_->images);
+        inSubmenu && ReservesImageColumn(before, FImages->images) != ReservesImageColumn(after, FImages->images);
+    const bool reserve = inSubmenu && ReservesImageColumn(after, FImages->images);
     const std::vector<GtkWidget*> widgets = ShellChildren(shell);
     if (widgets.size() != after.size()) {
         for (GtkWidget* widget : widgets) gtk_widget_destroy(widget);
@@ -308,12 +304,12 @@ void TGtkMenuBar::UpdateShell(GtkWidget* shell, const std::vector<TMenuItemModel
 }
 
 void TGtkMenuBar::Render() {
-    for (GtkWidget* child : ShellChildren(bar_)) gtk_widget_destroy(child);
-    scale_ = gtk_widget_get_scale_factor(bar_);
-    images_->images = DecodeImages(menu_.images, ImageSize * scale_);
-    AppendItems(bar_, menu_.items, {}, false);
-    gtk_widget_set_no_show_all(bar_, FALSE);
-    gtk_widget_show_all(bar_);
+    for (GtkWidget* child : ShellChildren(FBar.get())) gtk_widget_destroy(child);
+    FScale = gtk_widget_get_scale_factor(FBar.get());
+    FImages->images = DecodeImages(FMenu.images, ImageSize * FScale);
+    AppendItems(FBar.get(), FMenu.items, {}, false);
+    gtk_widget_set_no_show_all(FBar.get(), FALSE);
+    gtk_widget_show_all(FBar.get());
 }
 
 }  // namespace zorv

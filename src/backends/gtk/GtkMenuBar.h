@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "backends/gtk/GLibOwned.h"
 #include "platform/MenuBar.h"
 
 typedef struct _GtkWidget GtkWidget;
@@ -27,7 +28,7 @@ public:
     TGtkMenuBar(const TGtkMenuBar&) = delete;
     TGtkMenuBar& operator=(const TGtkMenuBar&) = delete;
 
-    GtkWidget* Widget() const { return bar_; }
+    GtkWidget* Widget() const { return FBar.get(); }
 
     void ShowMenu(const TMenuModel& menu) override;
     void SetOnItemClick(std::function<void(int32_t tag)> handler) override;
@@ -52,13 +53,13 @@ private:
     // The item at a path of indices from the bar, or null.
     const TMenuItemModel* ItemAt(const std::vector<size_t>& path) const;
 
-    GtkWidget* bar_;
+    TWidgetOwned<> FBar;
     // What the bar shows; submenus read their items from it when first shown, and the images are
     // drawn again from it when the bar moves to a screen of another scale.
-    TMenuModel menu_;
-    std::unique_ptr<TDecodedImages> images_;  // menu_.images decoded at scale_
-    int scale_ = 1;
-    std::function<void(int32_t tag)> onItemClick_;
+    TMenuModel FMenu;
+    std::unique_ptr<TDecodedImages> FImages;  // FMenu.images decoded at FScale
+    int FScale = 1;
+    std::function<void(int32_t tag)> FOnItemClick;
 };
 
 }  // namespace zorv
