@@ -13,6 +13,7 @@
 
 #include "archive/PkwareCipher.h"
 #include "archive/ZipNames.h"
+#include "shared/ByteSource.h"
 
 namespace zorv {
 
@@ -93,38 +94,87 @@ struct TEndRecord {
     uint64_t directoryOffset = 0;
 };
 
-// Every end record whose declared comment fits in the bytes after it, in the order they are tried:
-// first those that end exactly where the data ends, then the rest from the end backwards, so that
-// trailing data such as a signature table is skipped and an archive held in another's comment
-// does not hide the outer one.
-std::vector<std::size_t> EndRecordCandidates(std::string_view bytes) {
-    std::vector<std::size_t> exact, others;
-    if (bytes.size() < EndRecordSize) return exact;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (std::size_t pos = bytes.size() - EndRecordSize + 1; pos-- > 0;) {
-        if (p[pos] != 0x50 || Le32(p + pos) != EndRecordSignature) continue;
-        const std::size_t following = bytes.size() - pos - EndRecordSize;
-        const std::size_t comment = Le16(p + pos + 20);
-        if (following == comment) {
-            exact.push_back(pos);
-        } else if (following > comment) {
-            others.push_back(pos);
+// The end records whose declared comment fits in the bytes after them, in the order they are
+// tried: first those that end exactly where the data ends, then the rest from the end backwards,
+// so that trailing data such as a signature table is skipped and an archive held in another's
+// comment does not hide the outer one. A comment is at most 65,535 bytes, so every exact fit lies
+// in the tail read first; the rest of the source is read window by window only while the
+// candidates found so far all fail, so a sound archive costs one read of its tail.
+class TEndRecordScan {
+public:
+    explicit TEndRecordScan(const IByteSource& source) : FSource(source) {
+        if (source.Size() < EndRecordSize) return;
+        const uint64_t last = source.Size() - EndRecordSize;  // the last position a record fits at
+        const uint64_t low = last > TailCandidates ? last - TailCandidates : 0;
+        std::vector<uint64_t> others;
+        ScanWindow(low, last + 1, &FQueue, others);
+        FQueue.insert(FQueue.end(), others.begin(), others.end());
+        FScanEnd = low;
+    }
+
+    // The next candidate's position, or nothing when none is left.
+    std::optional<uint64_t> Next() {
+        while (FNext == FQueue.size() && FScanEnd > 0) {
+            const uint64_t low = FScanEnd > WindowSize ? FScanEnd - WindowSize : 0;
+            ScanWindow(low, FScanEnd, nullptr, FQueue);
+            FScanEnd = low;
+        }
+        if (FNext == FQueue.size()) return std::nullopt;
+        return FQueue[FNext++];
+    }
+
+private:
+    static constexpr uint64_t TailCandidates = 0xFFFF;
+    static constexpr uint64_t WindowSize = 1 << 20;
+
+    // Candidates at positions [low, high), from the highest down.
+    void ScanWindow(uint64_t low, uint64_t high, std::vector<uint64_t>* exact, std::vector<uint64_t>& others) {
+        const uint64_t readEnd = std::min(FSource.Size(), high - 1 + EndRecordSize);
+        std::vector<unsigned char> window(static_cast<std::size_t>(readEnd - low));
+        if (!FSource.ReadAt(low, window.data(), window.size())) return;
+        const unsigned char* p = window.data();
+        for (uint64_t pos = high; pos-- > low;) {
+            const std::size_t at = static_cast<std::size_t>(pos - low);
+            if (p[at] != 0x50 || Le32(p + at) != EndRecordSignature) continue;
+            const uint64_t following = FSource.Size() - pos - EndRecordSize;
+            const uint64_t comment = Le16(p + at + 20);
+            if (following == comment && exact) {
+                exact->push_back(pos);
+            } else if (following > comment) {
+                others.push_back(pos);
+            }
         }
     }
-    exact.insert(exact.end(), others.begin(), others.end());
-    return exact;
-}
 
-std::optional<std::size_t> FindZip64Locator(std::string_view bytes, std::size_t endRecordPos) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const IByteSource& FSource;
+    std::vector<uint64_t> FQueue;
+    std::size_t FNext = 0;
+    uint64_t FScanEnd = 0;  // positions below this are still to be scanned
+};
+
+// The Zip64 locator nearest before the end record at `endRecordPos`, searched window by window.
+std::optional<uint64_t> FindZip64Locator(const IByteSource& source, uint64_t endRecordPos) {
+    constexpr uint64_t WindowSize = 64 * 1024;
     if (endRecordPos < Zip64LocatorSize) return std::nullopt;
-    for (std::size_t pos = endRecordPos - Zip64LocatorSize + 1; pos-- > 0;)
-        if (p[pos] == 0x50 && Le32(p + pos) == Zip64LocatorSignature) return pos;
+    uint64_t high = endRecordPos - Zip64LocatorSize + 1;  // positions below this may hold it
+    std::vector<unsigned char> window;
+    while (high > 0) {
+        const uint64_t low = high > WindowSize ? high - WindowSize : 0;
+        window.resize(static_cast<std::size_t>(high - low + 3));
+        if (!source.ReadAt(low, window.data(), window.size())) return std::nullopt;
+        for (uint64_t pos = high; pos-- > low;) {
+            const unsigned char* p = window.data() + (pos - low);
+            if (p[0] == 0x50 && Le32(p) == Zip64LocatorSignature) return pos;
+        }
+        high = low;
+    }
     return std::nullopt;
 }
 
-TEndRecord ReadEndRecord(std::string_view bytes, std::size_t pos) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
+TEndRecord ReadEndRecord(const IByteSource& source, uint64_t pos) {
+    std::array<unsigned char, EndRecordSize> raw{};
+    if (!source.ReadAt(pos, raw.data(), raw.size())) throw EAbZipInvalid();
+    const unsigned char* p = raw.data();
     TEndRecord record;
     const uint16_t diskNumber = Le16(p + 4);
     const uint16_t directoryDisk = Le16(p + 6);
@@ -138,18 +188,48 @@ TEndRecord ReadEndRecord(std::string_view bytes, std::size_t pos) {
                                 directoryOffset == 0xFFFFFFFFu;
     if (!announcesZip64) return record;
 
-    const std::optional<std::size_t> locator = FindZip64Locator(bytes, pos);
+    const std::optional<uint64_t> locator = FindZip64Locator(source, pos);
     if (!locator) throw EAbZipInvalid();
-    const uint64_t zip64Pos = Le64(reinterpret_cast<const unsigned char*>(bytes.data()) + *locator + 8);
-    if (zip64Pos > bytes.size() || bytes.size() - zip64Pos < Zip64EndRecordSize) throw EAbZipInvalid();
-    const auto* z = reinterpret_cast<const unsigned char*>(bytes.data()) + zip64Pos;
-    if (Le32(z) != Zip64EndRecordSignature) throw EAbZipInvalid();
-    if (diskNumber == 0xFFFF) record.diskNumber = Le32(z + 16);
-    if (totalEntries == 0xFFFF) record.totalEntries = Le64(z + 32);
-    if (directorySize == 0xFFFFFFFFu) record.directorySize = Le64(z + 40);
-    if (directoryOffset == 0xFFFFFFFFu) record.directoryOffset = Le64(z + 48);
+    std::array<unsigned char, Zip64LocatorSize> locatorBytes{};
+    if (!source.ReadAt(*locator, locatorBytes.data(), locatorBytes.size())) throw EAbZipInvalid();
+    const uint64_t zip64Pos = Le64(locatorBytes.data() + 8);
+    std::array<unsigned char, Zip64EndRecordSize> z{};
+    if (!source.ReadAt(zip64Pos, z.data(), z.size())) throw EAbZipInvalid();
+    if (Le32(z.data()) != Zip64EndRecordSignature) throw EAbZipInvalid();
+    if (diskNumber == 0xFFFF) record.diskNumber = Le32(z.data() + 16);
+    if (totalEntries == 0xFFFF) record.totalEntries = Le64(z.data() + 32);
+    if (directorySize == 0xFFFFFFFFu) record.directorySize = Le64(z.data() + 40);
+    if (directoryOffset == 0xFFFFFFFFu) record.directoryOffset = Le64(z.data() + 48);
     return record;
 }
+
+// Reads a source through one buffer that it moves forward as records are asked for: the central
+// directory is read in a few large reads instead of one per record.
+class TSourceWindow {
+public:
+    explicit TSourceWindow(const IByteSource& source) : FSource(source) {}
+
+    // The `size` bytes at `pos`, valid until the next call; null where the source ends first.
+    const unsigned char* Get(uint64_t pos, std::size_t size) {
+        if (pos > FSource.Size() || FSource.Size() - pos < size) return nullptr;
+        if (pos < FBase || pos - FBase > FBuffer.size() || FBuffer.size() - (pos - FBase) < size) {
+            const uint64_t length = std::min<uint64_t>(FSource.Size() - pos, std::max<uint64_t>(size, ReadSize));
+            FBuffer.resize(static_cast<std::size_t>(length));
+            FBase = pos;
+            if (!FSource.ReadAt(pos, FBuffer.data(), FBuffer.size())) {
+                FBuffer.clear();
+                return nullptr;
+            }
+        }
+        return FBuffer.data() + (pos - FBase);
+    }
+
+private:
+    static constexpr uint64_t ReadSize = 1 << 20;
+    const IByteSource& FSource;
+    std::vector<unsigned char> FBuffer;
+    uint64_t FBase = 0;
+};
 
 // Replaces each 32-bit field that holds all ones by its value from the Zip64 extra field.
 void ApplyZip64Extra(std::string_view extra, uint32_t rawUncompressed, uint32_t rawCompressed, uint32_t rawOffset,
@@ -174,7 +254,7 @@ void ApplyZip64Extra(std::string_view extra, uint32_t rawUncompressed, uint32_t 
 
 struct TAbZipKit::TImpl {
     std::string password;
-    std::string bytes;
+    std::unique_ptr<const IByteSource> source;
     bool open = false;
     std::vector<TAbZipItem> items;
     // Hash index over ASCII-folded names: bucket heads and per-item links. Items are put at the
@@ -186,19 +266,24 @@ struct TAbZipKit::TImpl {
     mutable std::mutex checkpointLock;
     mutable std::unordered_map<int32_t, std::vector<TPkwareCipher::TKeys>> checkpoints;
 
-    // An entry's data as the archive holds it, the encryption header passed, and the cipher
+    // Where an entry's data lies in the archive, the encryption header passed, and the cipher
     // positioned after that header when the entry is encrypted.
     struct TEntryData {
-        const unsigned char* data = nullptr;
+        uint64_t offset = 0;
         uint64_t size = 0;
         std::optional<TPkwareCipher> cipher;
     };
 
-    const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(bytes.data()); }
+    uint64_t Size() const { return source ? source->Size() : 0; }
+    // `size` bytes of an entry's data from `position` on, as the archive holds them.
+    bool ReadData(const TEntryData& entry, uint64_t position, unsigned char* target, std::size_t size) const {
+        return position <= entry.size && entry.size - position >= size &&
+               source->ReadAt(entry.offset + position, target, size);
+    }
 
     void Clear() {
         open = false;
-        bytes.clear();
+        source.reset();
         items.clear();
         bucketHeads.clear();
         nextInBucket.clear();
@@ -207,41 +292,36 @@ struct TAbZipKit::TImpl {
     }
 
     void ReadCentralDirectory(const TEndRecord& end);
-    bool ReadRecordsFilling(std::size_t start, uint64_t end);
+    bool ReadRecordsFilling(uint64_t start, uint64_t end);
     void Open();
     void BuildIndex();
     int Find(std::string_view name) const;
     TAbExtractStatus Prepare(const TAbZipItem& item, TEntryData& entry) const;
     TAbExtractStatus Extract(int32_t index, const TAbSink& sink) const;
     TAbExtractStatus ExtractRange(int32_t index, uint64_t offset, uint64_t length, const TAbSink& sink) const;
-    TAbExtractStatus Produce(int32_t index, const unsigned char* data, uint64_t size,
-                             std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
-    TAbExtractStatus CopyStored(int32_t index, const unsigned char* data, uint64_t size,
-                                std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
+    TAbExtractStatus Produce(int32_t index, TEntryData& entry, const TAbSink& sink) const;
+    TAbExtractStatus CopyStored(int32_t index, TEntryData& entry, const TAbSink& sink) const;
     TAbExtractStatus CopyStoredPart(int32_t index, const TEntryData& entry, uint64_t offset, uint64_t length,
                                     const TAbSink& sink) const;
     void KeepCheckpoint(int32_t index, uint64_t offset, const TPkwareCipher& cipher) const;
-    TPkwareCipher CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const;
-    TAbExtractStatus Inflate(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                             std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const;
+    std::optional<TPkwareCipher> CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const;
+    TAbExtractStatus Inflate(const TAbZipItem& item, TEntryData& entry, const TAbSink& sink) const;
 };
 
 namespace {
 
 // One central-directory record at `pos`, or nothing when none fits there.
-std::optional<TAbZipItem> ReadCentralRecord(std::string_view bytes, std::size_t pos, std::size_t& recordSize) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    if (pos > bytes.size() || bytes.size() - pos < CentralHeaderSize || Le32(p + pos) != CentralHeaderSignature) {
-        return std::nullopt;
-    }
-    const unsigned char* h = p + pos;
+std::optional<TAbZipItem> ReadCentralRecord(TSourceWindow& window, uint64_t pos, std::size_t& recordSize) {
+    const unsigned char* h = window.Get(pos, CentralHeaderSize);
+    if (!h || Le32(h) != CentralHeaderSignature) return std::nullopt;
     const std::size_t nameLength = Le16(h + 28);
     const std::size_t extraLength = Le16(h + 30);
     const std::size_t commentLength = Le16(h + 32);
     recordSize = CentralHeaderSize + nameLength + extraLength + commentLength;
-    if (bytes.size() - pos < recordSize) return std::nullopt;
-    const std::string_view rawName(bytes.data() + pos + CentralHeaderSize, nameLength);
-    const std::string_view extra(bytes.data() + pos + CentralHeaderSize + nameLength, extraLength);
+    h = window.Get(pos, recordSize);
+    if (!h) return std::nullopt;
+    const std::string_view rawName(reinterpret_cast<const char*>(h) + CentralHeaderSize, nameLength);
+    const std::string_view extra(reinterpret_cast<const char*>(h) + CentralHeaderSize + nameLength, extraLength);
 
     TAbZipItem item;
     item.versionMadeBy = Le16(h + 4);
@@ -270,28 +350,29 @@ std::optional<TAbZipItem> ReadCentralRecord(std::string_view bytes, std::size_t 
 // the records do not fill that size exactly: some tools let the 16-bit count wrap past 65,535
 // entries without writing Zip64 records, and then the size is what is right.
 void TAbZipKit::TImpl::ReadCentralDirectory(const TEndRecord& end) {
-    if (end.directoryOffset > bytes.size()) throw EAbZipInvalid();
-    const std::size_t start = static_cast<std::size_t>(end.directoryOffset);
-    if (end.directorySize <= bytes.size() - start && ReadRecordsFilling(start, start + end.directorySize)) return;
+    if (end.directoryOffset > Size()) throw EAbZipInvalid();
+    const uint64_t start = end.directoryOffset;
+    if (end.directorySize <= Size() - start && ReadRecordsFilling(start, start + end.directorySize)) return;
     items.clear();
     // The declared count is untrusted: never reserve more records than the bytes can hold.
-    items.reserve(
-        static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (bytes.size() - start) / CentralHeaderSize)));
-    std::size_t pos = start;
+    items.reserve(static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (Size() - start) / CentralHeaderSize)));
+    TSourceWindow window(*source);
+    uint64_t pos = start;
     for (uint64_t i = 0; i < end.totalEntries; ++i) {
         std::size_t recordSize = 0;
-        std::optional<TAbZipItem> item = ReadCentralRecord(bytes, pos, recordSize);
+        std::optional<TAbZipItem> item = ReadCentralRecord(window, pos, recordSize);
         if (!item) throw EAbZipInvalid();
         items.push_back(std::move(*item));
         pos += recordSize;
     }
 }
 
-bool TAbZipKit::TImpl::ReadRecordsFilling(std::size_t start, uint64_t end) {
+bool TAbZipKit::TImpl::ReadRecordsFilling(uint64_t start, uint64_t end) {
     items.clear();
-    for (std::size_t pos = start; pos < end;) {
+    TSourceWindow window(*source);
+    for (uint64_t pos = start; pos < end;) {
         std::size_t recordSize = 0;
-        std::optional<TAbZipItem> item = ReadCentralRecord(bytes, pos, recordSize);
+        std::optional<TAbZipItem> item = ReadCentralRecord(window, pos, recordSize);
         if (!item || recordSize > end - pos) return false;
         items.push_back(std::move(*item));
         pos += recordSize;
@@ -322,22 +403,22 @@ int TAbZipKit::TImpl::Find(std::string_view name) const {
 TAbExtractStatus TAbZipKit::TImpl::Prepare(const TAbZipItem& item, TEntryData& entry) const {
     if ((item.versionNeededToExtract & 0xFF) > HighestSupportedVersion) return TAbExtractStatus::UnsupportedMethod;
     const uint64_t local = item.localHeaderOffset;
-    if (local > bytes.size() || bytes.size() - local < LocalHeaderSize) return TAbExtractStatus::DamagedData;
-    const unsigned char* header = Data() + local;
-    if (Le32(header) != LocalHeaderSignature) return TAbExtractStatus::DamagedData;
-    const uint16_t localFlags = Le16(header + 6);
-    const uint16_t localModTime = Le16(header + 10);
-    const uint64_t dataStart = local + LocalHeaderSize + Le16(header + 26) + Le16(header + 28);
-    if (dataStart > bytes.size() || bytes.size() - dataStart < item.compressedSize)
-        return TAbExtractStatus::DamagedData;
+    std::array<unsigned char, LocalHeaderSize> header{};
+    if (local > Size() || Size() - local < LocalHeaderSize) return TAbExtractStatus::DamagedData;
+    if (!source->ReadAt(local, header.data(), header.size())) return TAbExtractStatus::ReadFailed;
+    if (Le32(header.data()) != LocalHeaderSignature) return TAbExtractStatus::DamagedData;
+    const uint16_t localFlags = Le16(header.data() + 6);
+    const uint16_t localModTime = Le16(header.data() + 10);
+    const uint64_t dataStart = local + LocalHeaderSize + Le16(header.data() + 26) + Le16(header.data() + 28);
+    if (dataStart > Size() || Size() - dataStart < item.compressedSize) return TAbExtractStatus::DamagedData;
 
-    entry.data = Data() + dataStart;
+    entry.offset = dataStart;
     entry.size = item.compressedSize;
     if (item.generalPurposeFlags & EncryptedFlag) {
         if (password.empty()) return TAbExtractStatus::WrongPassword;
         if (entry.size < TPkwareCipher::HeaderSize) return TAbExtractStatus::DamagedData;
         std::array<unsigned char, TPkwareCipher::HeaderSize> encryptionHeader;
-        std::memcpy(encryptionHeader.data(), entry.data, encryptionHeader.size());
+        if (!ReadData(entry, 0, encryptionHeader.data(), encryptionHeader.size())) return TAbExtractStatus::ReadFailed;
         entry.cipher.emplace(password);
         entry.cipher->Decrypt(encryptionHeader.data(), encryptionHeader.size());
         // With a data descriptor the CRC is not known when the header is written, so the check
@@ -345,7 +426,7 @@ TAbExtractStatus TAbZipKit::TImpl::Prepare(const TAbZipItem& item, TEntryData& e
         const uint32_t checkValue =
             (localFlags & DataDescriptorFlag) ? static_cast<uint32_t>(localModTime) << 16 : item.crc32;
         if (encryptionHeader.back() != (checkValue >> 24)) return TAbExtractStatus::WrongPassword;
-        entry.data += TPkwareCipher::HeaderSize;
+        entry.offset += TPkwareCipher::HeaderSize;
         entry.size -= TPkwareCipher::HeaderSize;
     }
     return TAbExtractStatus::Ok;
@@ -356,7 +437,7 @@ TAbExtractStatus TAbZipKit::TImpl::Extract(int32_t index, const TAbSink& sink) c
     TEntryData entry;
     if (const TAbExtractStatus status = Prepare(item, entry); status != TAbExtractStatus::Ok) return status;
     if (item.uncompressedSize == 0) return TAbExtractStatus::Ok;
-    return Produce(index, entry.data, entry.size, entry.cipher, sink);
+    return Produce(index, entry, sink);
 }
 
 TAbExtractStatus TAbZipKit::TImpl::ExtractRange(int32_t index, uint64_t offset, uint64_t length,
@@ -384,7 +465,7 @@ TAbExtractStatus TAbZipKit::TImpl::ExtractRange(int32_t index, uint64_t offset, 
         position = blockEnd;
         return !complete;
     };
-    const TAbExtractStatus status = Produce(index, entry.data, entry.size, entry.cipher, window);
+    const TAbExtractStatus status = Produce(index, entry, window);
     if (complete && (status == TAbExtractStatus::SinkFailed || status == TAbExtractStatus::Ok))
         return TAbExtractStatus::Ok;
     return status;
@@ -399,7 +480,7 @@ void TAbZipKit::TImpl::KeepCheckpoint(int32_t index, uint64_t offset, const TPkw
 
 // The cipher positioned at data offset `offset`: resumed from the nearest kept state at or before
 // it, then run over the bytes in between, keeping the states it passes.
-TPkwareCipher TAbZipKit::TImpl::CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const {
+std::optional<TPkwareCipher> TAbZipKit::TImpl::CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const {
     KeepCheckpoint(index, 0, *entry.cipher);
     uint64_t position = 0;
     std::optional<TPkwareCipher> cipher;
@@ -414,12 +495,12 @@ TPkwareCipher TAbZipKit::TImpl::CipherAt(int32_t index, const TEntryData& entry,
     std::vector<unsigned char> scratch(BlockSize);
     while (position < offset) {
         const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(CipherCheckpointStep, offset - position));
-        std::memcpy(scratch.data(), entry.data + position, block);
+        if (!ReadData(entry, position, scratch.data(), block)) return std::nullopt;
         cipher->Decrypt(scratch.data(), block);
         position += block;
         KeepCheckpoint(index, position, *cipher);
     }
-    return *cipher;
+    return cipher;
 }
 
 TAbExtractStatus TAbZipKit::TImpl::CopyStoredPart(int32_t index, const TEntryData& entry, uint64_t offset,
@@ -427,53 +508,51 @@ TAbExtractStatus TAbZipKit::TImpl::CopyStoredPart(int32_t index, const TEntryDat
     const TAbZipItem& item = items[static_cast<std::size_t>(index)];
     if (entry.size < item.uncompressedSize) return TAbExtractStatus::DamagedData;
     std::optional<TPkwareCipher> cipher;
-    if (entry.cipher) cipher.emplace(CipherAt(index, entry, offset));
-    std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
+    if (entry.cipher) {
+        cipher = CipherAt(index, entry, offset);
+        if (!cipher) return TAbExtractStatus::ReadFailed;
+    }
+    std::vector<unsigned char> buffer(BlockSize);
     for (uint64_t done = 0; done < length;) {
         // Blocks end on checkpoint boundaries, so every state passed can be kept.
         const uint64_t position = offset + done;
         const uint64_t toBoundary = CipherCheckpointStep - position % CipherCheckpointStep;
         const std::size_t block = static_cast<std::size_t>(std::min(toBoundary, length - done));
-        const unsigned char* plain = entry.data + position;
+        if (!ReadData(entry, position, buffer.data(), block)) return TAbExtractStatus::ReadFailed;
         if (cipher) {
-            std::memcpy(decrypted.data(), plain, block);
-            cipher->Decrypt(decrypted.data(), block);
-            plain = decrypted.data();
+            cipher->Decrypt(buffer.data(), block);
             KeepCheckpoint(index, position + block, *cipher);
         }
-        if (!sink(reinterpret_cast<const char*>(plain), block)) return TAbExtractStatus::SinkFailed;
+        if (!sink(reinterpret_cast<const char*>(buffer.data()), block)) return TAbExtractStatus::SinkFailed;
         done += block;
     }
     return TAbExtractStatus::Ok;
 }
 
-TAbExtractStatus TAbZipKit::TImpl::Produce(int32_t index, const unsigned char* data, uint64_t size,
-                                           std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
+TAbExtractStatus TAbZipKit::TImpl::Produce(int32_t index, TEntryData& entry, const TAbSink& sink) const {
     const TAbZipItem& item = items[static_cast<std::size_t>(index)];
-    if (item.compressionMethod == MethodStored) return CopyStored(index, data, size, cipher, sink);
-    if (item.compressionMethod == MethodDeflate) return Inflate(item, data, size, cipher, sink);
+    if (item.compressionMethod == MethodStored) return CopyStored(index, entry, sink);
+    if (item.compressionMethod == MethodDeflate) return Inflate(item, entry, sink);
     return TAbExtractStatus::UnsupportedMethod;
 }
 
-// Plain stored bytes go to the sink straight from the archive; encrypted ones through one block.
-TAbExtractStatus TAbZipKit::TImpl::CopyStored(int32_t index, const unsigned char* data, uint64_t size,
-                                              std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
+// Stored bytes go to the sink through one block, decrypted in place when the entry is encrypted.
+TAbExtractStatus TAbZipKit::TImpl::CopyStored(int32_t index, TEntryData& entry, const TAbSink& sink) const {
     static_assert(BlockSize == CipherCheckpointStep, "every block starts at a checkpoint");
     const TAbZipItem& item = items[static_cast<std::size_t>(index)];
-    if (size < item.uncompressedSize) return TAbExtractStatus::DamagedData;
-    std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
+    if (entry.size < item.uncompressedSize) return TAbExtractStatus::DamagedData;
+    std::optional<TPkwareCipher>& cipher = entry.cipher;
+    std::vector<unsigned char> buffer(BlockSize);
     uint32_t crc = 0;
     for (uint64_t done = 0; done < item.uncompressedSize;) {
         const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, item.uncompressedSize - done));
-        const unsigned char* plain = data + done;
+        if (!ReadData(entry, done, buffer.data(), block)) return TAbExtractStatus::ReadFailed;
         if (cipher) {
             KeepCheckpoint(index, done, *cipher);
-            std::memcpy(decrypted.data(), plain, block);
-            cipher->Decrypt(decrypted.data(), block);
-            plain = decrypted.data();
+            cipher->Decrypt(buffer.data(), block);
         }
-        crc = Crc32(crc, plain, block);
-        if (!sink(reinterpret_cast<const char*>(plain), block)) return TAbExtractStatus::SinkFailed;
+        crc = Crc32(crc, buffer.data(), block);
+        if (!sink(reinterpret_cast<const char*>(buffer.data()), block)) return TAbExtractStatus::SinkFailed;
         done += block;
     }
     return crc == item.crc32 ? TAbExtractStatus::Ok : TAbExtractStatus::CrcMismatch;
@@ -500,15 +579,15 @@ private:
 
 }  // namespace
 
-TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, const unsigned char* data, uint64_t size,
-                                           std::optional<TPkwareCipher>& cipher, const TAbSink& sink) const {
+TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, TEntryData& entry, const TAbSink& sink) const {
+    const uint64_t size = entry.size;
     if (item.uncompressedSize / MaxDeflateRatio > size + 1) return TAbExtractStatus::DamagedData;
     TInflater inflater;
     if (!inflater.Ready()) return TAbExtractStatus::DamagedData;
     z_stream& zs = inflater.Stream();
 
     const uint64_t expected = item.uncompressedSize;
-    std::vector<unsigned char> decrypted(cipher ? BlockSize : 0);
+    std::vector<unsigned char> input(BlockSize);
     std::vector<unsigned char> output(BlockSize);
     uint64_t consumed = 0;
     uint64_t produced = 0;
@@ -518,13 +597,9 @@ TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, const unsigne
         if (zs.avail_in == 0) {
             if (consumed == size) return TAbExtractStatus::DamagedData;
             const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, size - consumed));
-            if (cipher) {
-                std::memcpy(decrypted.data(), data + consumed, block);
-                cipher->Decrypt(decrypted.data(), block);
-                zs.next_in = decrypted.data();
-            } else {
-                zs.next_in = const_cast<unsigned char*>(data + consumed);
-            }
+            if (!ReadData(entry, consumed, input.data(), block)) return TAbExtractStatus::ReadFailed;
+            if (entry.cipher) entry.cipher->Decrypt(input.data(), block);
+            zs.next_in = input.data();
             zs.avail_in = static_cast<uInt>(block);
             consumed += block;
         }
@@ -545,15 +620,20 @@ TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, const unsigne
     return crc == item.crc32 ? TAbExtractStatus::Ok : TAbExtractStatus::CrcMismatch;
 }
 
-TAbZipKit::TAbZipKit() : FImpl(new TImpl) {}
-TAbZipKit::~TAbZipKit() { delete FImpl; }
+TAbZipKit::TAbZipKit() : FImpl(std::make_unique<TImpl>()) {}
+TAbZipKit::~TAbZipKit() = default;
 
 void TAbZipKit::SetPassword(std::string password) { FImpl->password = std::move(password); }
 
 void TAbZipKit::LoadFromMemory(std::string archiveBytes) {
+    LoadFromSource(std::make_unique<TMemoryByteSource>(std::move(archiveBytes)));
+}
+
+void TAbZipKit::LoadFromSource(std::unique_ptr<const IByteSource> source) {
     FImpl->Clear();
-    FImpl->bytes = std::move(archiveBytes);
-    if (FImpl->bytes.empty()) {
+    FImpl->source = std::move(source);
+    if (!FImpl->source) FImpl->source = std::make_unique<TMemoryByteSource>(std::string());
+    if (FImpl->source->Size() == 0) {
         FImpl->open = true;
         return;
     }
@@ -569,12 +649,12 @@ void TAbZipKit::LoadFromMemory(std::string archiveBytes) {
 // the first one's failure is the archive's. A few candidates are enough: every one costs a walk.
 void TAbZipKit::TImpl::Open() {
     constexpr std::size_t MaxCandidates = 16;
-    const std::vector<std::size_t> candidates = EndRecordCandidates(bytes);
-    if (candidates.empty()) throw EAbZipInvalid();
+    TEndRecordScan candidates(*source);
     std::exception_ptr firstFailure;
-    for (std::size_t i = 0; i < candidates.size() && i < MaxCandidates; ++i) {
+    std::optional<uint64_t> candidate;
+    for (std::size_t i = 0; i < MaxCandidates && (candidate = candidates.Next()); ++i) {
         try {
-            const TEndRecord end = ReadEndRecord(bytes, candidates[i]);
+            const TEndRecord end = ReadEndRecord(*source, *candidate);
             if (end.diskNumber != 0) throw EAbZipBadSpanStream();
             ReadCentralDirectory(end);
             BuildIndex();
@@ -584,6 +664,7 @@ void TAbZipKit::TImpl::Open() {
             if (!firstFailure) firstFailure = std::current_exception();
         }
     }
+    if (!firstFailure) throw EAbZipInvalid();
     std::rethrow_exception(firstFailure);
 }
 
@@ -600,7 +681,7 @@ TAbExtractStatus TAbZipKit::TryExtract(std::string_view fileName, std::string& o
     TAbExtractStatus status;
     try {
         // The declared size is only trusted as far as the archive's own bytes can back it.
-        const uint64_t backed = std::min<uint64_t>(item.compressedSize, FImpl->bytes.size());
+        const uint64_t backed = std::min<uint64_t>(item.compressedSize, FImpl->Size());
         const uint64_t plausible = item.compressionMethod == MethodStored ? backed : backed * MaxDeflateRatio;
         const uint64_t reserve = std::min(item.uncompressedSize, plausible);
         if (reserve < out.max_size() - out.size()) out.reserve(out.size() + static_cast<std::size_t>(reserve));
@@ -651,12 +732,13 @@ const char* TAbZipKit::StatusMessage(TAbExtractStatus status) {
         case TAbExtractStatus::UnsupportedMethod: return "Unsupported compression method or version";
         case TAbExtractStatus::DamagedData: return "The entry's data is damaged";
         case TAbExtractStatus::SinkFailed: return "The entry's bytes could not be written";
+        case TAbExtractStatus::ReadFailed: return "The archive could not be read: its file changed or is gone";
     }
     return "Unknown error";
 }
 
 struct TAbEntryReader::TState {
-    const unsigned char* data = nullptr;  // the entry's data after the encryption header
+    TAbZipKit::TImpl::TEntryData entry;  // where the data lies, and the cipher after the header
     std::optional<TPkwareCipher> cipher;
     uint64_t position = 0;
     bool checkCrc = false;
@@ -687,11 +769,37 @@ std::unique_ptr<TAbEntryReader> TAbZipKit::OpenStoredEntry(std::string_view file
     const uint64_t begin = std::min(offset, item.uncompressedSize);
     const uint64_t end = begin + std::min(length, item.uncompressedSize - begin);
     std::unique_ptr<TAbEntryReader> reader(new TAbEntryReader(*FImpl, index, begin, end));
-    reader->FState->data = entry.data;
     reader->FState->position = begin;
     reader->FState->checkCrc = begin == 0 && end == item.uncompressedSize;
-    if (entry.cipher) reader->FState->cipher.emplace(FImpl->CipherAt(index, entry, begin));
+    if (entry.cipher) {
+        reader->FState->cipher = FImpl->CipherAt(index, entry, begin);
+        if (!reader->FState->cipher) {
+            status = TAbExtractStatus::ReadFailed;
+            return nullptr;
+        }
+    }
+    reader->FState->entry = std::move(entry);
     return reader;
+}
+
+uint64_t TAbEntryReader::Position() const { return FState->position - FBegin; }
+
+bool TAbEntryReader::Seek(uint64_t position) {
+    TState& state = *FState;
+    if (position > Length()) return false;
+    const uint64_t target = FBegin + position;
+    if (target == state.position) return true;
+    if (state.entry.cipher) {
+        std::optional<TPkwareCipher> cipher = FArchive.CipherAt(FIndex, state.entry, target);
+        if (!cipher) return false;
+        state.cipher = cipher;
+    }
+    const TAbZipItem& item = FArchive.items[static_cast<std::size_t>(FIndex)];
+    state.checkCrc = target == 0 && FEnd == item.uncompressedSize;
+    state.crc = 0;
+    state.failure = TAbExtractStatus::Ok;
+    state.position = target;
+    return true;
 }
 
 std::size_t TAbEntryReader::Read(char* buffer, std::size_t size, TAbExtractStatus& status) {
@@ -702,7 +810,10 @@ std::size_t TAbEntryReader::Read(char* buffer, std::size_t size, TAbExtractStatu
     const uint64_t toBoundary = CipherCheckpointStep - state.position % CipherCheckpointStep;
     const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>({size, toBoundary, FEnd - state.position}));
     auto* out = reinterpret_cast<unsigned char*>(buffer);
-    std::memcpy(out, state.data + state.position, block);
+    if (!FArchive.ReadData(state.entry, state.position, out, block)) {
+        state.failure = status = TAbExtractStatus::ReadFailed;
+        return 0;
+    }
     if (state.cipher) {
         state.cipher->Decrypt(out, block);
         FArchive.KeepCheckpoint(FIndex, state.position + block, *state.cipher);

@@ -29,7 +29,17 @@ public:
 };
 
 // The outcome of one extraction, for callers that must tell a failure from success.
-enum class TAbExtractStatus { Ok, NotFound, WrongPassword, CrcMismatch, UnsupportedMethod, DamagedData, SinkFailed };
+// ReadFailed: the archive's bytes could not be read (its file was cut short or is gone).
+enum class TAbExtractStatus {
+    Ok,
+    NotFound,
+    WrongPassword,
+    CrcMismatch,
+    UnsupportedMethod,
+    DamagedData,
+    SinkFailed,
+    ReadFailed
+};
 
 // Takes an entry's plain bytes block by block, in order; false stops the extraction.
 using TAbSink = std::function<bool(const char* data, std::size_t size)>;
@@ -53,8 +63,10 @@ struct TAbZipItem {
 };
 
 class TAbEntryReader;
+class IByteSource;
 
-// Read-only ZIP reader over an in-memory archive: traditional PKWARE decryption with one password,
+// Read-only ZIP reader over an archive read by position (in memory, or read in place from a
+// file): traditional PKWARE decryption with one password,
 // Stored and Deflate, CRC-32 check, Zip64, names matched without regard to ASCII case.
 class TAbZipKit {
 public:
@@ -67,6 +79,9 @@ public:
     // Loads the archive at once (the whole buffer, trailing bytes after the end record allowed).
     // Throws EAbZipInvalid / EAbZipBadSpanStream. An empty buffer is an empty, ready archive.
     void LoadFromMemory(std::string archiveBytes);
+    // Same, on bytes read in place where they lie (a file region); the reader owns the source.
+    // Only the tail and the central directory are read here, whatever the archive's size.
+    void LoadFromSource(std::unique_ptr<const IByteSource> source);
     bool IsOpen() const;
 
     // Index of the last central-directory entry whose name matches, or -1.
@@ -101,7 +116,7 @@ public:
 private:
     friend class TAbEntryReader;
     struct TImpl;
-    TImpl* FImpl;
+    std::unique_ptr<TImpl> FImpl;
 };
 
 // Pulls the plain bytes of part of a stored entry, decrypting as it goes. When the part is the
@@ -118,6 +133,13 @@ public:
     // Up to `size` bytes into `buffer`: how many (0 at the end), with `status` Ok, or 0 with the
     // reason the part cannot be read any further.
     std::size_t Read(char* buffer, std::size_t size, TAbExtractStatus& status);
+    // Where the next Read starts, counted from the start of the part.
+    uint64_t Position() const;
+    // Moves to `position` (from the start of the part, at most Length()); the cipher resumes from
+    // the nearest kept state. The CRC is checked only by a reader that reads the whole entry in
+    // order, so a move anywhere but to the start ends that check. False when the archive cannot
+    // be read there.
+    bool Seek(uint64_t position);
 
 private:
     friend class TAbZipKit;

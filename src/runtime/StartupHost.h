@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "shared/ByteSource.h"
+
 namespace zorv {
 
 struct TRuntimeState;
@@ -30,8 +32,9 @@ struct TStartupMessage {
 class IStartupHost {
 public:
     virtual ~IStartupHost() = default;
-    // The region appended after the running executable's image; nothing when none is appended.
-    virtual std::optional<std::string> ReadAppendedArchive() = 0;
+    // The region appended after the running executable's image, read in place; null when none is
+    // appended.
+    virtual std::unique_ptr<IByteSource> OpenAppendedArchive() = 0;
     virtual void ShowStartupMessage(const TStartupMessage& message) = 0;
     // Shown when the archive cannot be opened; the process then ends with exit code 1.
     virtual void ShowFatalError(const std::string& title, const std::string& text) = 0;

@@ -338,6 +338,18 @@ bool TExeUtils::GetZipFromExe(std::string& memoryStream) {
     return copied;
 }
 
+std::unique_ptr<TFileRegion> TExeUtils::OpenZipInExe() {
+    const int64_t appended = AppendedSize();
+    if (appended < 0) return nullptr;
+    TResult<std::unique_ptr<TFileRegion>> region =
+        TFileRegion::Open(FExePath, static_cast<uint64_t>(GetExeFileSize() - appended));
+    if (!region) {
+        FLastErrorMessage = region.Error();
+        return nullptr;
+    }
+    return std::move(region).Value();
+}
+
 bool TExeUtils::ExtractZipFromExe(const std::string& zipPath) {
     const int64_t appended = AppendedSize();
     if (appended < 0) return false;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "shared/FileRegion.h"
+
 namespace zorv {
 
 enum class TExeImageKind { Unknown, Pe, Elf };
@@ -40,6 +42,10 @@ public:
     // Replaces `memoryStream` with the appended region. False, with `memoryStream` empty, when
     // nothing is appended or the file cannot be read to its end.
     bool GetZipFromExe(std::string& memoryStream);
+    // The appended region read in place from the file, which stays open while the region lives:
+    // nothing is copied, so start-up costs the same whatever the archive's size. Null, with
+    // LastErrorMessage set, when nothing is appended or the file cannot be opened.
+    std::unique_ptr<TFileRegion> OpenZipInExe();
     // Writes the appended region to a new file at `zipPath` (an existing one is replaced); a
     // failed copy removes the partial file.
     bool ExtractZipFromExe(const std::string& zipPath);

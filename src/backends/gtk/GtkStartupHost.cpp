@@ -10,12 +10,10 @@ namespace zorv {
 
 TGtkStartupHost::TGtkStartupHost(IOperatingSystem& operatingSystem) : FOperatingSystem(operatingSystem) {}
 
-std::optional<std::string> TGtkStartupHost::ReadAppendedArchive() {
+std::unique_ptr<IByteSource> TGtkStartupHost::OpenAppendedArchive() {
     TExeUtils exe;
-    if (!exe.ExeHasAttachedStub()) return std::nullopt;
-    std::string archive;
-    if (!exe.GetZipFromExe(archive)) return std::nullopt;
-    return archive;
+    if (!exe.ExeHasAttachedStub()) return nullptr;
+    return exe.OpenZipInExe();
 }
 
 void TGtkStartupHost::ShowStartupMessage(const TStartupMessage& message) {

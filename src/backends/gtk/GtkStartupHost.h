@@ -19,7 +19,7 @@ public:
     std::function<void(const std::string& name)> OnApplyTheme;
     std::function<bool(const std::string& caption, const std::string& password)> OnAskPassword;
 
-    std::optional<std::string> ReadAppendedArchive() override;
+    std::unique_ptr<IByteSource> OpenAppendedArchive() override;
     void ShowStartupMessage(const TStartupMessage& message) override;
     void ShowFatalError(const std::string& title, const std::string& text) override;
     void ApplyStartupTheme(const std::string& name) override;

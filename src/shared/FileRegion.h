@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "shared/ByteSource.h"
+#include "shared/Result.h"
+
+namespace zorv {
+
+// The bytes of a file from an offset to its end, read in place for as long as the object lives:
+// nothing is copied when it is opened. The file stays open, so a file replaced by another under
+// the same name is still read as it was.
+// - Windows: the file is mapped read-only and held open without write sharing, so it can be
+//   neither written nor truncated while the region lives.
+// - POSIX: reads go through pread on a held descriptor rather than a mapping, so a file truncated
+//   or lost on a network while in use makes a read fail (false) instead of ending the process
+//   with SIGBUS.
+class TFileRegion final : public IByteSource {
+public:
+    ~TFileRegion() override;
+    TFileRegion(const TFileRegion&) = delete;
+    TFileRegion& operator=(const TFileRegion&) = delete;
+
+    // The region [offset, end of file) of the file at `path` (UTF-8).
+    static TResult<std::unique_ptr<TFileRegion>> Open(const std::string& path, uint64_t offset);
+
+    uint64_t Size() const override { return FSize; }
+    bool ReadAt(uint64_t offset, void* target, std::size_t size) const override;
+
+private:
+    struct TImpl;
+    TFileRegion(std::unique_ptr<TImpl> impl, uint64_t offset, uint64_t size);
+
+    std::unique_ptr<TImpl> FImpl;
+    uint64_t FOffset;  // where the region starts in the file
+    uint64_t FSize;
+};
+
+}  // namespace zorv

@@ -1,0 +1,71 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "shared/FileRegion.h"
+#include "shared/Utf8Path.h"
+
+namespace zorv {
+
+namespace {
+
+std::string SystemMessage(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", length);
+    if (buffer) ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    if (text.empty()) return "Error " + std::to_string(code);
+    return PathToUtf8(std::filesystem::path(text));
+}
+
+}  // namespace
+
+// Owns the file handle, the mapping and the view, released in the reverse order.
+struct TFileRegion::TImpl {
+    TImpl() = default;
+    ~TImpl() {
+        if (view) ::UnmapViewOfFile(view);
+        if (mapping) ::CloseHandle(mapping);
+        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    }
+    TImpl(const TImpl&) = delete;
+    TImpl& operator=(const TImpl&) = delete;
+
+    HANDLE file = INVALID_HANDLE_VALUE;
+    HANDLE mapping = nullptr;
+    const unsigned char* view = nullptr;
+};
+
+TFileRegion::TFileRegion(std::unique_ptr<TImpl> impl, uint64_t offset, uint64_t size)
+    : FImpl(std::move(impl)), FOffset(offset), FSize(size) {}
+
+TFileRegion::~TFileRegion() = default;
+
+TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path, uint64_t offset) {
+    auto failure = [&path](DWORD code) { return Failure("Cannot open file \"" + path + "\". " + SystemMessage(code)); };
+    auto impl = std::make_unique<TImpl>();
+    // Read sharing only: nobody may write to or truncate the file while it is mapped.
+    impl->file = ::CreateFileW(Utf8Path(path).wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (impl->file == INVALID_HANDLE_VALUE) return failure(::GetLastError());
+    LARGE_INTEGER fileSize{};
+    if (!::GetFileSizeEx(impl->file, &fileSize)) return failure(::GetLastError());
+    const uint64_t size = static_cast<uint64_t>(fileSize.QuadPart);
+    if (offset >= size) return Failure("Cannot read file \"" + path + "\": nothing follows the executable image");
+    impl->mapping = ::CreateFileMappingW(impl->file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!impl->mapping) return failure(::GetLastError());
+    impl->view = static_cast<const unsigned char*>(::MapViewOfFile(impl->mapping, FILE_MAP_READ, 0, 0, 0));
+    if (!impl->view) return failure(::GetLastError());
+    return std::unique_ptr<TFileRegion>(new TFileRegion(std::move(impl), offset, size - offset));
+}
+
+bool TFileRegion::ReadAt(uint64_t offset, void* target, std::size_t size) const {
+    if (offset > FSize || FSize - offset < size) return false;
+    if (size > 0) std::memcpy(target, FImpl->view + FOffset + offset, size);
+    return true;
+}
+
+}  // namespace zorv
