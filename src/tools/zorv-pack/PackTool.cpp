@@ -51,12 +51,9 @@ bool IsTerminal(std::FILE* stream) {
 #endif
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+TResult<std::string> ReadWholeFile(const std::string& path) {
     const int64_t size = TExeUtils::GetFileByteSize(path);
-    if (size < 0) {
-        error = "Cannot open file \"" + path + "\"";
-        return false;
-    }
+    if (size < 0) return Failure("Cannot open file \"" + path + "\"");
     struct TCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -65,17 +62,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 #else
     std::unique_ptr<std::FILE, TCloser> file(std::fopen(path.c_str(), "rb"));
 #endif
-    if (!file) {
-        error = "Cannot open file \"" + path + "\"";
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(size));
+    if (!file) return Failure("Cannot open file \"" + path + "\"");
+    std::string bytes(static_cast<std::size_t>(size), '\0');
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (got != bytes.size()) {
-        error = "Cannot read file \"" + path + "\"";
-        return false;
-    }
-    return true;
+    if (got != bytes.size()) return Failure("Cannot read file \"" + path + "\"");
+    return bytes;
 }
 
 // The output keeps the runtime's permissions and is executable for whoever may read it.
@@ -277,11 +268,12 @@ int TPackTool::RunProject(const TCommandLine& command) {
 }
 
 bool TPackTool::OpenArchive(const std::string& path, TAbZipKit& archive) {
-    std::string bytes, error;
-    if (!ReadWholeFile(path, bytes, error)) {
-        Fail(NoArchive, error);
+    TResult<std::string> read = ReadWholeFile(path);
+    if (!read) {
+        Fail(NoArchive, read.Error());
         return false;
     }
+    std::string bytes = std::move(read).Value();
     if (const std::optional<uint64_t> stubSize = TExeUtils::StubSizeOfBytes(bytes);
         stubSize && *stubSize <= bytes.size())
         bytes.erase(0, static_cast<std::size_t>(*stubSize));
