@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include "backends/win32/EntryStream.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WinText.h"
 #include "bridge/ZorvExternalJavascript.h"
@@ -235,22 +236,33 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     if (SUCCEEDED(request->get_Headers(requestHeaders.Put())) && requestHeaders &&
         SUCCEEDED(requestHeaders->GetHeader(L"Range", rangeText.Put())) && rangeText)
         range = TWinText::WideToUtf8(rangeText.Get());
-    const TResource resource = Resolver().FindUrl(uri, range);
+    // Large stored entries are decrypted as the web view reads them, never held whole.
+    TResourceResolver resolver = Resolver();
+    resolver.SetStreamLargeEntries(true);
+    TResource resource = resolver.FindUrl(uri, range);
     // Nothing in the archive or on disk: under file:/// the web view handles the URL itself (its
     // error page); under the https origin the answer is 404, so the request never reaches the
     // network.
     if (resource.status == 404 && FUrlPrefix == TAppUrl::FileUrlPrefix) return;
     ICoreWebView2Environment* environment = sender.EnvironmentInterface();
     if (!environment) return;
-    // The stream keeps its own copy of the bytes for as long as the web view holds the response.
-    TComPtr<IStream> stream = TComPtr<IStream>::Attach(::SHCreateMemStream(
-        reinterpret_cast<const BYTE*>(resource.bytes.data()), static_cast<UINT>(resource.bytes.size())));
+    // A memory stream keeps its own copy of the bytes for as long as the web view holds the
+    // response; an entry stream owns its reader.
+    const bool streamed = resource.stream != nullptr;
+    const uint64_t bodyLength = resource.BodyLength();
+    TComPtr<IStream> stream =
+        resource.stream
+            ? NewEntryStream(std::move(resource.stream))
+            : TComPtr<IStream>::Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(resource.bytes.data()),
+                                                           static_cast<UINT>(resource.bytes.size())));
     if (!stream) return;
     std::string headerText;
     for (const auto& [name, value] : resource.Headers()) {
         if (!headerText.empty()) headerText += "\r\n";
         headerText += name + ": " + value;
     }
+    // A part says its length, and so does a body read as the web view asks for it.
+    if (resource.status == 206 || streamed) headerText += "\r\nContent-Length: " + std::to_string(bodyLength);
     const std::wstring headers = TWinText::Utf8ToWide(headerText);
     TComPtr<ICoreWebView2WebResourceResponse> response;
     if (SUCCEEDED(environment->CreateWebResourceResponse(stream.Get(), resource.status,
