@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include <cstring>
+#include <thread>
 
 namespace zorv::test {
 
@@ -49,25 +50,56 @@ HRESULT TStandInResponse::put_ReasonPhrase(LPCWSTR reason) {
     return S_OK;
 }
 
-std::string TStandInResponse::ReadBody() {
+std::string TStandInResponse::ReadBody(HRESULT& failure) {
+    failure = S_OK;
     std::string body;
     if (!FContent) return body;
-    char buffer[65536];
-    for (;;) {
-        ULONG read = 0;
-        const HRESULT result = FContent->Read(buffer, sizeof(buffer), &read);
-        body.append(buffer, read);
-        if (FAILED(result) || read == 0) break;
-    }
+    std::thread reader([this, &body, &failure] {
+        std::string buffer(32 * 1024, '\0');
+        for (;;) {
+            ULONG read = 0;
+            const HRESULT result = FContent->Read(buffer.data(), static_cast<ULONG>(buffer.size()), &read);
+            if (FAILED(result)) {
+                failure = result;
+                break;
+            }
+            body.append(buffer.data(), read);
+            if (result == S_FALSE || read == 0) break;
+        }
+    });
+    reader.join();
     return body;
+}
+
+HRESULT TStandInRequestHeaders::GetHeader(LPCWSTR name, LPWSTR* value) {
+    if (!name || !value) return E_POINTER;
+    *value = nullptr;
+    const auto found = FHeaders.find(name);
+    if (found == FHeaders.end()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    *value = CoTaskCopy(found->second);
+    return *value ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT TStandInRequestHeaders::Contains(LPCWSTR name, BOOL* contains) {
+    if (!name || !contains) return E_POINTER;
+    *contains = FHeaders.count(name) ? TRUE : FALSE;
+    return S_OK;
+}
+
+HRESULT TStandInRequest::get_Headers(ICoreWebView2HttpRequestHeaders** headers) {
+    if (!headers) return E_POINTER;
+    *headers = FHeaders.Get();
+    (*headers)->AddRef();
+    return S_OK;
 }
 
 HRESULT TStandInRequest::get_Uri(LPWSTR* uri) { return AnswerText(uri, FUri); }
 HRESULT TStandInRequest::get_Method(LPWSTR* method) { return AnswerText(method, L"GET"); }
 
 TStandInResourceRequestedArgs::TStandInResourceRequestedArgs(const std::wstring& uri,
+                                                             TStandInRequestHeaders::TMap headers,
                                                              COREWEBVIEW2_WEB_RESOURCE_CONTEXT context)
-    : FRequest(TComPtr<TStandInRequest>::Attach(new TStandInRequest(uri))), FContext(context) {}
+    : FRequest(TComPtr<TStandInRequest>::Attach(new TStandInRequest(uri, std::move(headers)))), FContext(context) {}
 
 HRESULT TStandInResourceRequestedArgs::get_Request(ICoreWebView2WebResourceRequest** request) {
     if (!request) return E_POINTER;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "WebView2NotImplemented.h"
@@ -24,8 +25,10 @@ public:
     HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* reason) override;
     HRESULT STDMETHODCALLTYPE put_ReasonPhrase(LPCWSTR reason) override;
     const std::wstring& Headers() const { return FHeaders; }
-    // Reads the body from the stream's current position to its end, as a browser does.
-    std::string ReadBody();
+    // Reads the body from the stream's current position to its end as the browser does: on a
+    // thread of its own, after the event handler returned, in pieces smaller than the body. A
+    // failed read ends the body; its HRESULT is kept in `failure`.
+    std::string ReadBody(HRESULT& failure);
 
 private:
     TComPtr<IStream> FContent;
@@ -34,19 +37,47 @@ private:
     std::wstring FHeaders;
 };
 
+// Request headers by name; names compare without regard to case, as in HTTP.
+class TStandInRequestHeaders final : public TComObject<ICoreWebView2HttpRequestHeaders> {
+public:
+    struct TNoCase {
+        bool operator()(const std::wstring& a, const std::wstring& b) const {
+            return ::_wcsicmp(a.c_str(), b.c_str()) < 0;
+        }
+    };
+    using TMap = std::map<std::wstring, std::wstring, TNoCase>;
+    explicit TStandInRequestHeaders(TMap headers) : FHeaders(std::move(headers)) {}
+    HRESULT STDMETHODCALLTYPE GetHeader(LPCWSTR name, LPWSTR* value) override;
+    HRESULT STDMETHODCALLTYPE GetHeaders(LPCWSTR, ICoreWebView2HttpHeadersCollectionIterator**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Contains(LPCWSTR name, BOOL* contains) override;
+    HRESULT STDMETHODCALLTYPE SetHeader(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveHeader(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIterator(ICoreWebView2HttpHeadersCollectionIterator**) override { return E_NOTIMPL; }
+
+private:
+    TMap FHeaders;
+};
+
 class TStandInRequest final : public TNotImplementedWebResourceRequest {
 public:
-    explicit TStandInRequest(std::wstring uri) : FUri(std::move(uri)) {}
+    TStandInRequest(std::wstring uri, TStandInRequestHeaders::TMap headers)
+        : FUri(std::move(uri)),
+          FHeaders(TComPtr<TStandInRequestHeaders>::Attach(new TStandInRequestHeaders(std::move(headers)))) {}
     HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
     HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* method) override;
+    HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override;
 
 private:
     std::wstring FUri;
+    TComPtr<TStandInRequestHeaders> FHeaders;
 };
 
 class TStandInResourceRequestedArgs final : public TNotImplementedWebResourceRequestedEventArgs {
 public:
-    TStandInResourceRequestedArgs(const std::wstring& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
+    TStandInResourceRequestedArgs(const std::wstring& uri, TStandInRequestHeaders::TMap headers,
+                                  COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
     HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override;
     HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override;
     HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override;

@@ -451,8 +451,8 @@ void TStandInWebView::LoadPage(const std::string& uri) {
     Raise<ICoreWebView2ContentLoadingEventHandler>("ContentLoading", loading.Get());
     if (FPage == TPage::Document) {
         for (const json& resource : TScenario::Instance().Resources())
-            if (resource.is_string())
-                RequestResource(resource.get<std::string>(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_OTHER);
+            if (resource.is_string() || resource.is_object())
+                RequestResource(resource, COREWEBVIEW2_WEB_RESOURCE_CONTEXT_OTHER);
     }
     TComPtr<TStandInNavigationCompletedArgs> completed = TComPtr<TStandInNavigationCompletedArgs>::Attach(
         new TStandInNavigationCompletedArgs(id, errorPage ? FALSE : TRUE, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN));
@@ -473,17 +473,23 @@ TStandInWebView::TPage TStandInWebView::PageFor(const std::string& uri, const TA
     return EndsWithNoCase(uri, ".pdf") ? TPage::Pdf : TPage::Document;
 }
 
-TStandInWebView::TAnswer TStandInWebView::RequestResource(const std::string& uri,
+TStandInWebView::TAnswer TStandInWebView::RequestResource(const json& request,
                                                           COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     TAnswer answer;
+    const std::string uri = request.is_string() ? request.get<std::string>() : request.value("uri", std::string());
+    TStandInRequestHeaders::TMap headers;
+    if (request.is_object() && request.contains("headers"))
+        for (const auto& [name, value] : request["headers"].items())
+            headers[Wide(name)] = Wide(value.get<std::string>());
     if (!FilterMatches(uri)) {
         Record({{"event", "request"}, {"uri", uri}, {"filtered", false}});
         return answer;
     }
     TComPtr<TStandInResourceRequestedArgs> args =
-        TComPtr<TStandInResourceRequestedArgs>::Attach(new TStandInResourceRequestedArgs(Wide(uri), context));
+        TComPtr<TStandInResourceRequestedArgs>::Attach(new TStandInResourceRequestedArgs(Wide(uri), headers, context));
     Raise<ICoreWebView2WebResourceRequestedEventHandler>("WebResourceRequested", args.Get());
     json entry = {{"event", "request"}, {"uri", uri}};
+    if (!headers.empty()) entry["requestHeaders"] = request["headers"];
     if (TStandInResponse* response = args->Response()) {
         int status = 0;
         response->get_StatusCode(&status);
@@ -495,7 +501,9 @@ TStandInWebView::TAnswer TStandInWebView::RequestResource(const std::string& uri
         answer.answered = true;
         answer.headers = Utf8(response->Headers().c_str());
         entry["headers"] = answer.headers;
-        entry["body"] = TTranscript::Base64(response->ReadBody());
+        HRESULT failure = S_OK;
+        entry["body"] = TTranscript::Base64(response->ReadBody(failure));
+        if (FAILED(failure)) entry["bodyFailure"] = static_cast<int64_t>(failure);
     } else {
         entry["response"] = nullptr;
     }

@@ -159,7 +159,8 @@ private:
     // Runs `work` later on the UI thread, keeping this object alive until then.
     void Later(std::function<void()> work, DWORD delayMs = 0);
     void LoadPage(const std::string& uri);
-    TAnswer RequestResource(const std::string& uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
+    // `request` is the URL, or {"uri": URL, "headers": {name: value}} for a request with headers.
+    TAnswer RequestResource(const nlohmann::json& request, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
     TPage PageFor(const std::string& uri, const TAnswer& answer) const;
     bool ScriptsRun() const { return FPage == TPage::Document; }
     // The value a script gives in the page, as JSON; only "typeof window.NAME" is understood.
