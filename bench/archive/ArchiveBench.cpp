@@ -30,8 +30,8 @@ std::string WriteArchive(const std::vector<std::pair<std::string, std::string>>&
             return true;
         },
         ZORV_ARCHIVE_PASSWORD);
-    for (const auto& [name, bytes] : entries) writer.AddFile(name, {}, bytes);
-    writer.Finish();
+    for (const auto& [name, bytes] : entries) (void)writer.AddFile(name, {}, bytes);
+    (void)writer.Finish();
     return archive;
 }
 

@@ -101,25 +101,30 @@ bool TZipWriter::CheckName(std::string_view name, bool directory) {
     return true;
 }
 
-bool TZipWriter::AddDirectory(std::string_view name, TDosDateTime modified) {
-    return AddEntry(name, modified, true, [](char*, std::size_t, std::size_t& got) {
+TStatus TZipWriter::Outcome(bool succeeded) const {
+    if (succeeded) return Succeeded();
+    return Failure(FLastErrorMessage.empty() ? std::string("Cannot write the archive") : FLastErrorMessage);
+}
+
+TStatus TZipWriter::AddDirectory(std::string_view name, TDosDateTime modified) {
+    return Outcome(AddEntry(name, modified, true, [](char*, std::size_t, std::size_t& got) {
         got = 0;
         return true;
-    });
+    }));
 }
 
-bool TZipWriter::AddFile(std::string_view name, TDosDateTime modified, const TSource& source) {
-    return AddEntry(name, modified, false, source);
+TStatus TZipWriter::AddFile(std::string_view name, TDosDateTime modified, const TSource& source) {
+    return Outcome(AddEntry(name, modified, false, source));
 }
 
-bool TZipWriter::AddFile(std::string_view name, TDosDateTime modified, std::string_view bytes) {
+TStatus TZipWriter::AddFile(std::string_view name, TDosDateTime modified, std::string_view bytes) {
     std::size_t position = 0;
-    return AddEntry(name, modified, false, [&](char* buffer, std::size_t capacity, std::size_t& got) {
+    return Outcome(AddEntry(name, modified, false, [&](char* buffer, std::size_t capacity, std::size_t& got) {
         got = std::min(capacity, bytes.size() - position);
         std::copy_n(bytes.data() + position, got, buffer);
         position += got;
         return true;
-    });
+    }));
 }
 
 bool TZipWriter::AddEntry(std::string_view name, TDosDateTime modified, bool directory, const TSource& source) {
@@ -207,7 +212,9 @@ bool TZipWriter::WriteEndRecords(uint64_t directoryOffset, uint64_t directorySiz
     return Write(end.Bytes());
 }
 
-bool TZipWriter::Finish() {
+TStatus TZipWriter::Finish() { return Outcome(WriteDirectoryAndEnd()); }
+
+bool TZipWriter::WriteDirectoryAndEnd() {
     if (FFinished) return true;
     const uint64_t directoryOffset = FOffset;
     for (const TEntry& entry : FEntries)

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "shared/Result.h"
+
 namespace zorv {
 
 // MS-DOS date and time as ZIP headers store them.
@@ -32,16 +34,15 @@ public:
 
     TZipWriter(TSink sink, std::string password);
 
-    // `name` must end with "/".
-    bool AddDirectory(std::string_view name, TDosDateTime modified);
-    bool AddFile(std::string_view name, TDosDateTime modified, const TSource& source);
-    bool AddFile(std::string_view name, TDosDateTime modified, std::string_view bytes);
+    // `name` must end with "/". Each fails with the reason; after a failure the archive is not whole.
+    TStatus AddDirectory(std::string_view name, TDosDateTime modified);
+    TStatus AddFile(std::string_view name, TDosDateTime modified, const TSource& source);
+    TStatus AddFile(std::string_view name, TDosDateTime modified, std::string_view bytes);
     // Writes the central directory and the end records; no entry can follow.
-    bool Finish();
+    TStatus Finish();
 
     std::size_t Count() const { return FEntries.size(); }
     uint64_t BytesWritten() const { return FOffset; }
-    const std::string& LastErrorMessage() const { return FLastErrorMessage; }
 
 private:
     struct TEntry {
@@ -54,6 +55,8 @@ private:
         bool directory = false;
     };
 
+    TStatus Outcome(bool succeeded) const;
+    bool WriteDirectoryAndEnd();
     bool AddEntry(std::string_view name, TDosDateTime modified, bool directory, const TSource& source);
     bool CheckName(std::string_view name, bool directory);
     bool Write(const void* data, std::size_t size);
@@ -67,7 +70,7 @@ private:
     uint64_t FOffset = 0;
     bool FFinished = false;
     std::mt19937 FRandom;
-    std::string FLastErrorMessage;
+    std::string FLastErrorMessage;  // why the last step failed
 };
 
 }  // namespace zorv

@@ -24,11 +24,11 @@ inline std::string BuildArchive(const TEntryList& entries, const std::string& pa
     when.time = 0x6A3C;
     when.date = 0x5B8A;
     for (const auto& [name, bytes] : entries) {
-        const bool added =
+        const TStatus added =
             !name.empty() && name.back() == '/' ? writer.AddDirectory(name, when) : writer.AddFile(name, when, bytes);
         if (!added) return {};
     }
-    writer.Finish();
+    if (!writer.Finish()) return {};
     return archive;
 }
 

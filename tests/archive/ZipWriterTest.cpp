@@ -59,8 +59,9 @@ TEST(ZipWriter, RefusesNamesThatAreNotArchiveNames) {
 
 TEST(ZipWriter, ReportsAFailingSink) {
     TZipWriter writer([](const void*, std::size_t) { return false; }, "pw");
-    EXPECT_FALSE(writer.AddFile("a.txt", {}, "x"));
-    EXPECT_FALSE(writer.LastErrorMessage().empty());
+    const TStatus added = writer.AddFile("a.txt", {}, "x");
+    EXPECT_FALSE(added);
+    EXPECT_FALSE(added.Error().empty());
 }
 
 TEST(ZipWriter, DosTimeOfMoment) {

@@ -235,8 +235,8 @@ std::string PackedArchive(const std::map<std::string, std::string>& files) {
             return true;
         },
         ZORV_ARCHIVE_PASSWORD);
-    for (const auto& [name, bytes] : files) writer.AddFile(name, {}, bytes);
-    writer.Finish();
+    for (const auto& [name, bytes] : files) EXPECT_TRUE(writer.AddFile(name, {}, bytes));
+    EXPECT_TRUE(writer.Finish());
     return archive;
 }
 

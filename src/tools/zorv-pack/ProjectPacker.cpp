@@ -86,18 +86,18 @@ public:
             FError = "Cannot open file \"" + Utf8(path) + "\"";
             return false;
         }
-        const bool added =
+        const TStatus added =
             FZip.AddFile(entryName, ModificationTime(path), [&](char* buffer, std::size_t capacity, std::size_t& got) {
                 got = std::fread(buffer, 1, capacity, file.get());
                 return got > 0 || std::ferror(file.get()) == 0;
             });
-        if (!added) FError = FZip.LastErrorMessage() + " (" + Utf8(path) + ")";
-        return added;
+        if (!added) FError = added.Error() + " (" + Utf8(path) + ")";
+        return added.Ok();
     }
 
     bool AddFolder(const fs::path& path, const std::string& entryName) {
-        if (!FZip.AddDirectory(entryName + "/", ModificationTime(path))) {
-            FError = FZip.LastErrorMessage();
+        if (const TStatus added = FZip.AddDirectory(entryName + "/", ModificationTime(path)); !added) {
+            FError = added.Error();
             return false;
         }
         std::error_code error;
@@ -191,7 +191,7 @@ bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
             return Fail(tree.Error());
     }
     if (!tree.AddFolder(FProjectDir / Utf8Path(FAppDirName), FAppDirName)) return Fail(tree.Error());
-    if (!zip.Finish()) return Fail(zip.LastErrorMessage());
+    if (const TStatus finished = zip.Finish(); !finished) return Fail(finished.Error());
     if (std::fclose(out.release()) != 0) return Fail("cannot write \"" + Utf8(zipPath) + "\"");
     FEntryCount = zip.Count();
     return true;
