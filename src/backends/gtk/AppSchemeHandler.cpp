@@ -49,11 +49,9 @@ std::optional<std::string_view> TAppSchemeHandler::RangeHeader(WebKitURISchemeRe
 
 GInputStream* TAppSchemeHandler::MemoryStream(std::string bytes) {
     auto* body = new std::string(std::move(bytes));
-    GBytes* owned = g_bytes_new_with_free_func(
-        body->data(), body->size(), [](gpointer data) { delete static_cast<std::string*>(data); }, body);
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(owned);
-    g_bytes_unref(owned);
-    return stream;
+    const TGBytesOwned owned(g_bytes_new_with_free_func(
+        body->data(), body->size(), [](gpointer data) { delete static_cast<std::string*>(data); }, body));
+    return g_memory_input_stream_new_from_bytes(owned.get());
 }
 
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
@@ -63,21 +61,19 @@ void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
         return Refuse(request, "Refused: not requested by the application");
     TResource resource = FResolver.FindUrl(uri, RangeHeader(request));
     const gint64 length = static_cast<gint64>(resource.BodyLength());
-    GInputStream* stream =
-        resource.stream ? NewEntryInputStream(std::move(resource.stream)) : MemoryStream(std::move(resource.bytes));
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, length);
-    webkit_uri_scheme_response_set_status(response, static_cast<guint>(resource.status), resource.reason.c_str());
+    const TGObjectOwned<GInputStream> stream(resource.stream ? NewEntryInputStream(std::move(resource.stream))
+                                                             : MemoryStream(std::move(resource.bytes)));
+    const TGObjectOwned<WebKitURISchemeResponse> response(webkit_uri_scheme_response_new(stream.get(), length));
+    webkit_uri_scheme_response_set_status(response.get(), static_cast<guint>(resource.status), resource.reason.c_str());
     const std::string contentType = resource.ContentTypeHeader();
-    webkit_uri_scheme_response_set_content_type(response, contentType.c_str());
+    webkit_uri_scheme_response_set_content_type(response.get(), contentType.c_str());
     // fetch() sees only the headers given here, Content-Type included.
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
     for (const auto& [name, value] : resource.Headers())
         soup_message_headers_append(headers, name.c_str(), value.c_str());
     soup_message_headers_append(headers, "Cache-Control", "no-store");
-    webkit_uri_scheme_response_set_http_headers(response, headers);
-    webkit_uri_scheme_request_finish_with_response(request, response);
-    g_object_unref(response);
-    g_object_unref(stream);
+    webkit_uri_scheme_response_set_http_headers(response.get(), headers);
+    webkit_uri_scheme_request_finish_with_response(request, response.get());
 }
 
 }  // namespace zorv

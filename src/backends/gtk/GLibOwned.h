@@ -21,6 +21,9 @@ struct TGFree {
 struct TGStrvFree {
     void operator()(gchar** strings) const { g_strfreev(strings); }
 };
+struct TGBytesUnref {
+    void operator()(GBytes* bytes) const { g_bytes_unref(bytes); }
+};
 struct TGVariantUnref {
     void operator()(GVariant* value) const { g_variant_unref(value); }
 };
@@ -43,6 +46,7 @@ using TGErrorOwned = std::unique_ptr<GError, TGErrorFree>;
 using TGCharOwned = std::unique_ptr<gchar, TGFree>;
 using TGStrvOwned = std::unique_ptr<gchar*, TGStrvFree>;
 using TGVariantOwned = std::unique_ptr<GVariant, TGVariantUnref>;
+using TGBytesOwned = std::unique_ptr<GBytes, TGBytesUnref>;
 using TGListOwned = std::unique_ptr<GList, TGListFree>;
 template <typename T = GtkWidget>
 using TWidgetOwned = std::unique_ptr<T, TWidgetRelease>;
