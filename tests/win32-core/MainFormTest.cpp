@@ -27,6 +27,7 @@ protected:
         state = std::make_unique<TRuntimeState>();
         state->exeZip = OpenTestArchive();
         state->projectIni.SetText("[App]\nID=zorv-test-app\nName=Zorv Test\nDirName=app\n" + extraSettings);
+        state->settings = TProjectSettings::Read(state->projectIni);  // as start-up reads them
         state->args = std::move(args);
         state->appID = "zorv-test-app";
         state->appName = "Zorv Test";
