@@ -1,12 +1,7 @@
 #include "shared/FailureSink.h"
 
-#include <cstdio>
 #include <mutex>
 #include <string>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace zorv {
 namespace {
@@ -28,15 +23,7 @@ std::string_view BaseName(std::string_view path) {
 }
 
 void WriteToSystem(std::string_view text, const TSourcePlace& where) {
-    const std::string line = TFailureSink::Format(text, where) + "\n";
-#ifdef _WIN32
-    const int length = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), length);
-    OutputDebugStringW(wide.c_str());
-#else
-    std::fputs(line.c_str(), stderr);
-#endif
+    TFailureSink::WriteTraceLine(TFailureSink::Format(text, where) + "\n");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 #include <string_view>
 #include <version>
 
@@ -49,6 +50,8 @@ public:
 
     // The line a report is written as: "zorv: TEXT (FILE:LINE)".
     static std::string Format(std::string_view text, const TSourcePlace& where);
+    // Writes one line where the system keeps traces; each platform's file defines it.
+    static void WriteTraceLine(const std::string& line);
 };
 
 }  // namespace zorv
