@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "shared/StrUtils.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
@@ -43,6 +44,42 @@ TAbExtractStatus ReadPart(const fs::path& file, uint64_t offset, uint64_t length
     return in.bad() ? TAbExtractStatus::DamagedData : TAbExtractStatus::Ok;
 }
 
+// The entry of `folder` whose name equals `step` ignoring ASCII case, as archive names are
+// matched; the first in name order where several do.
+std::optional<fs::path> FindStepIgnoringCase(const fs::path& folder, std::string_view step) {
+    std::error_code error;
+    std::optional<fs::path> found;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const fs::path& candidate = it->path();
+        if (TStrUtils::SameText(PathToUtf8(candidate.filename()), step) && (!found || candidate < *found))
+            found = candidate;
+    }
+    return found;
+}
+
+// The path a (checked) entry name stands for: the exact spelling where it exists, otherwise each
+// step matched ignoring ASCII case, so a page that works once packaged works from the folder.
+fs::path LocateIgnoringCase(const fs::path& root, std::string_view name) {
+    fs::path exact = root / Utf8Path(name);
+    std::error_code error;
+    if (fs::exists(exact, error)) return exact;
+    fs::path path = root;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const std::size_t slash = std::min(name.find('/', start), name.size());
+        const std::string_view step = name.substr(start, slash - start);
+        fs::path next = path / Utf8Path(step);
+        if (!fs::exists(next, error)) {
+            std::optional<fs::path> matched = FindStepIgnoringCase(path, step);
+            if (!matched) return exact;
+            next = std::move(*matched);
+        }
+        path = std::move(next);
+        start = slash + 1;
+    }
+    return path;
+}
+
 }  // namespace
 
 TFolderPackage::TFolderPackage(const fs::path& folder) {
@@ -54,7 +91,7 @@ TFolderPackage::TFolderPackage(const fs::path& folder) {
 std::optional<fs::path> TFolderPackage::FileOf(std::string_view name) const {
     if (!IsInsideName(name)) return std::nullopt;
     std::error_code error;
-    const fs::path file = fs::canonical(FFolder / Utf8Path(name), error);
+    const fs::path file = fs::canonical(LocateIgnoringCase(FFolder, name), error);
     if (error || !fs::is_regular_file(file, error)) return std::nullopt;
     // A link may lead out of the project; what lies outside is not the application's.
     if (std::mismatch(FFolder.begin(), FFolder.end(), file.begin(), file.end()).first != FFolder.end())

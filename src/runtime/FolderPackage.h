@@ -10,8 +10,9 @@ namespace zorv {
 // A project folder served as the package, while its author runs it with `zorv-pack run`: entry
 // "app/index.html" is the file app/index.html under the folder. As `zorv-pack build` packs only
 // what lies inside the project, a name that leaves it (an absolute path, a "." or ".." step, a
-// backslash or drive, a link whose target lies outside) finds nothing. Every read opens the file
-// anew, so an edited file is served as it is now.
+// backslash or drive, a link whose target lies outside) finds nothing. Names ignore ASCII case, as
+// archive names do, where no file has the exact spelling. Every read opens the file anew, so an
+// edited file is served as it is now.
 class TFolderPackage final : public IAppPackage {
 public:
     explicit TFolderPackage(const std::filesystem::path& folder);

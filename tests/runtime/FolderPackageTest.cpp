@@ -43,6 +43,42 @@ TEST(FolderPackage, NamesLeavingTheProjectFindNothing) {
     }
 }
 
+// A page that works once packaged works from the folder: names ignore ASCII case, as archive
+// names do; other letters stay as they are.
+TEST(FolderPackage, NamesIgnoreAsciiCaseAsInTheArchive) {
+    TScratchFolder project;
+    project.Write("app/Images/Logo.PNG", "logo");
+    project.Write("app/\xC3\x89t\xC3\xA9.txt", "accented");
+    const TFolderPackage package(project.Path());
+    const struct {
+        const char* name;
+        const char* bytes;  // null: nothing found
+    } cases[] = {
+        {"app/Images/Logo.PNG", "logo"},        {"app/images/logo.png", "logo"},
+        {"APP/IMAGES/LOGO.png", "logo"},        {"app/\xC3\x89t\xC3\xA9.txt", "accented"},
+        {"app/\xC3\xA9t\xC3\xA9.txt", nullptr}, {"app/images/missing.png", nullptr},
+        {"app/images/logo.png/more", nullptr},
+    };
+    for (const auto& c : cases) {
+        if (c.bytes)
+            EXPECT_EQ(Read(package, c.name), c.bytes) << c.name;
+        else
+            EXPECT_FALSE(package.Find(c.name)) << c.name;
+    }
+}
+
+// Where the file system tells names apart by case, the exact spelling wins, then the first in
+// name order.
+TEST(FolderPackage, ExactSpellingWinsOverOtherCases) {
+    TScratchFolder project;
+    project.Write("app/page.html", "lower");
+    project.Write("app/Page.html", "upper");
+    const TFolderPackage package(project.Path());
+    if (Read(package, "app/page.html") != "lower") GTEST_SKIP() << "this file system ignores case";
+    EXPECT_EQ(Read(package, "app/Page.html"), "upper");
+    EXPECT_EQ(Read(package, "app/PAGE.html"), "upper");
+}
+
 // Every read sees the file as it is now; parts are read from where they start.
 TEST(FolderPackage, ReadsFilesAsTheyAreNowAndPartsOfThem) {
     TScratchFolder project;
