@@ -11,8 +11,10 @@ namespace zorv {
 // The bytes of a file from an offset to its end, read in place for as long as the object lives:
 // nothing is copied when it is opened. The file stays open, so a file replaced by another under
 // the same name is still read as it was.
-// - Windows: the file is mapped read-only and held open without write sharing, so it can be
-//   neither written nor truncated while the region lives.
+// - Windows: the file is held open without write sharing, so it can be neither written nor
+//   truncated while the region lives. A file on a local fixed disk is mapped read-only; one on a
+//   network share or a removable drive is read through its handle instead, as a mapped page that
+//   can no longer be fetched would end the process rather than fail a read.
 // - POSIX: reads go through pread on a held descriptor rather than a mapping, so a file truncated
 //   or lost on a network while in use makes a read fail (false) instead of ending the process
 //   with SIGBUS.
@@ -22,8 +24,12 @@ public:
     TFileRegion(const TFileRegion&) = delete;
     TFileRegion& operator=(const TFileRegion&) = delete;
 
+    // How the bytes are reached: as the file's location suits (above), or always by reads.
+    enum class TAccess { ByLocation, Reads };
+
     // The region [offset, end of file) of the file at `path` (UTF-8).
-    static TResult<std::unique_ptr<TFileRegion>> Open(const std::string& path, uint64_t offset);
+    static TResult<std::unique_ptr<TFileRegion>> Open(const std::string& path, uint64_t offset,
+                                                      TAccess access = TAccess::ByLocation);
 
     uint64_t Size() const override { return FSize; }
     bool ReadAt(uint64_t offset, void* target, std::size_t size) const override;

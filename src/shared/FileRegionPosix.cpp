@@ -22,7 +22,7 @@ TFileRegion::TFileRegion(std::unique_ptr<TImpl> impl, uint64_t offset, uint64_t 
 
 TFileRegion::~TFileRegion() = default;
 
-TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path, uint64_t offset) {
+TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path, uint64_t offset, TAccess) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Failure("Cannot open file \"" + path + "\". " + std::strerror(errno));
     auto impl = std::make_unique<TImpl>(fd);

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "shared/FileRegion.h"
@@ -21,9 +22,18 @@ std::string SystemMessage(DWORD code) {
     return PathToUtf8(std::filesystem::path(text));
 }
 
+// True when the file lies on a local fixed disk, where a mapped page can always be fetched.
+bool LiesOnLocalFixedDisk(const std::wstring& path) {
+    wchar_t volume[MAX_PATH + 1] = {};
+    if (!::GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1)) return false;
+    const UINT type = ::GetDriveTypeW(volume);
+    return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+}
+
 }  // namespace
 
-// Owns the file handle, the mapping and the view, released in the reverse order.
+// Owns the file handle, the mapping and the view, released in the reverse order. Without a view,
+// the file is read through its handle.
 struct TFileRegion::TImpl {
     TImpl() = default;
     ~TImpl() {
@@ -44,17 +54,20 @@ TFileRegion::TFileRegion(std::unique_ptr<TImpl> impl, uint64_t offset, uint64_t 
 
 TFileRegion::~TFileRegion() = default;
 
-TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path, uint64_t offset) {
+TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path, uint64_t offset, TAccess access) {
     auto failure = [&path](DWORD code) { return Failure("Cannot open file \"" + path + "\". " + SystemMessage(code)); };
     auto impl = std::make_unique<TImpl>();
-    // Read sharing only: nobody may write to or truncate the file while it is mapped.
-    impl->file = ::CreateFileW(Utf8Path(path).wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const std::wstring widePath = Utf8Path(path).wstring();
+    // Read sharing only: nobody may write to or truncate the file while it is in use.
+    impl->file = ::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (impl->file == INVALID_HANDLE_VALUE) return failure(::GetLastError());
     LARGE_INTEGER fileSize{};
     if (!::GetFileSizeEx(impl->file, &fileSize)) return failure(::GetLastError());
     const uint64_t size = static_cast<uint64_t>(fileSize.QuadPart);
     if (offset >= size) return Failure("Cannot read file \"" + path + "\": nothing follows the executable image");
+    if (access == TAccess::Reads || !LiesOnLocalFixedDisk(widePath))
+        return std::unique_ptr<TFileRegion>(new TFileRegion(std::move(impl), offset, size - offset));
     impl->mapping = ::CreateFileMappingW(impl->file, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (!impl->mapping) return failure(::GetLastError());
     impl->view = static_cast<const unsigned char*>(::MapViewOfFile(impl->mapping, FILE_MAP_READ, 0, 0, 0));
@@ -64,7 +77,25 @@ TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path,
 
 bool TFileRegion::ReadAt(uint64_t offset, void* target, std::size_t size) const {
     if (offset > FSize || FSize - offset < size) return false;
-    if (size > 0) std::memcpy(target, FImpl->view + FOffset + offset, size);
+    if (FImpl->view) {
+        if (size > 0) std::memcpy(target, FImpl->view + FOffset + offset, size);
+        return true;
+    }
+    auto* out = static_cast<char*>(target);
+    uint64_t position = FOffset + offset;
+    while (size > 0) {
+        // The position travels with each read, so reads from several threads do not disturb one another.
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD got = 0;
+        // An error, or the end of a file that was cut short on its server since it was opened.
+        if (!::ReadFile(FImpl->file, out, asked, &got, &at) || got == 0) return false;
+        out += got;
+        position += got;
+        size -= got;
+    }
     return true;
 }
 
