@@ -27,6 +27,10 @@ fi
 clip_size=$(stat -c %s "$CASE_DIR/project/app/media/clip.webm")
 check "the clip is large enough to be streamed ($clip_size bytes)" test "$clip_size" -gt 524288
 pack "$CASE_DIR/project" "$CASE_DIR/video-app" || { fail "pack"; return; }
+check "the clip is stored, not deflated, so it is read by range" python3 -c '
+import sys, zipfile
+sys.exit(zipfile.ZipFile(sys.argv[1]).getinfo("app/media/clip.webm").compress_type != zipfile.ZIP_STORED)
+' "$CASE_DIR/video-app"
 start_app pid "$CASE_DIR/video-app"
 if wait_for_file "$CASE_DIR/ready.flag" 60; then
     wait_exit "$pid" 20
