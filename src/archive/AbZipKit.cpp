@@ -571,6 +571,12 @@ public:
     TInflater& operator=(const TInflater&) = delete;
     bool Ready() const { return FReady; }
     z_stream& Stream() { return FStream; }
+    // Back to the start of a stream, with nothing fed.
+    void Reset() {
+        inflateReset(&FStream);
+        FStream.next_in = nullptr;
+        FStream.avail_in = 0;
+    }
 
 private:
     z_stream FStream{};
@@ -744,6 +750,21 @@ struct TAbEntryReader::TState {
     bool checkCrc = false;
     uint32_t crc = 0;
     TAbExtractStatus failure = TAbExtractStatus::Ok;
+    std::unique_ptr<TInflation> inflation;  // deflated entries only
+};
+
+// The inflation of a deflated entry, always from the entry's start: `output` holds the plain
+// bytes [outputBegin, outputBegin + outputSize) of the entry, the latest block inflated.
+struct TAbEntryReader::TInflation {
+    TInflater inflater;
+    std::vector<unsigned char> input = std::vector<unsigned char>(BlockSize);
+    std::vector<unsigned char> output = std::vector<unsigned char>(BlockSize);
+    uint64_t consumed = 0;  // compressed bytes fed to the inflater
+    uint64_t outputBegin = 0;
+    std::size_t outputSize = 0;
+    uint32_t crc = 0;  // of every plain byte inflated so far
+
+    uint64_t Produced() const { return outputBegin + outputSize; }
 };
 
 TAbEntryReader::TAbEntryReader(const TAbZipKit::TImpl& archive, int32_t index, uint64_t begin, uint64_t end)
@@ -751,8 +772,8 @@ TAbEntryReader::TAbEntryReader(const TAbZipKit::TImpl& archive, int32_t index, u
 
 TAbEntryReader::~TAbEntryReader() = default;
 
-std::unique_ptr<TAbEntryReader> TAbZipKit::OpenStoredEntry(std::string_view fileName, uint64_t offset, uint64_t length,
-                                                           TAbExtractStatus& status) const {
+std::unique_ptr<TAbEntryReader> TAbZipKit::OpenEntry(std::string_view fileName, uint64_t offset, uint64_t length,
+                                                     TAbExtractStatus& status) const {
     if (!FImpl->open) throw EAbNoArchive();
     const int index = FImpl->Find(fileName);
     status = TAbExtractStatus::NotFound;
@@ -762,24 +783,36 @@ std::unique_ptr<TAbEntryReader> TAbZipKit::OpenStoredEntry(std::string_view file
     status = FImpl->Prepare(item, entry);
     if (status != TAbExtractStatus::Ok) return nullptr;
     status = TAbExtractStatus::UnsupportedMethod;
-    if (item.compressionMethod != MethodStored) return nullptr;
+    if (!CanOpenEntry(item)) return nullptr;
+    const bool deflated = item.compressionMethod == MethodDeflate;
     status = TAbExtractStatus::DamagedData;
-    if (entry.size < item.uncompressedSize) return nullptr;
-    status = TAbExtractStatus::Ok;
+    if (deflated ? item.uncompressedSize / MaxDeflateRatio > entry.size + 1 : entry.size < item.uncompressedSize)
+        return nullptr;
     const uint64_t begin = std::min(offset, item.uncompressedSize);
     const uint64_t end = begin + std::min(length, item.uncompressedSize - begin);
     std::unique_ptr<TAbEntryReader> reader(new TAbEntryReader(*FImpl, index, begin, end));
-    reader->FState->position = begin;
-    reader->FState->checkCrc = begin == 0 && end == item.uncompressedSize;
-    if (entry.cipher) {
-        reader->FState->cipher = FImpl->CipherAt(index, entry, begin);
-        if (!reader->FState->cipher) {
+    TAbEntryReader::TState& state = *reader->FState;
+    state.position = begin;
+    if (deflated) {
+        state.inflation = std::make_unique<TAbEntryReader::TInflation>();
+        if (!state.inflation->inflater.Ready()) return nullptr;
+        state.checkCrc = end == item.uncompressedSize;
+        state.cipher = entry.cipher;
+    } else {
+        state.checkCrc = begin == 0 && end == item.uncompressedSize;
+        if (entry.cipher) {
+            state.cipher = FImpl->CipherAt(index, entry, begin);
             status = TAbExtractStatus::ReadFailed;
-            return nullptr;
+            if (!state.cipher) return nullptr;
         }
     }
-    reader->FState->entry = std::move(entry);
+    status = TAbExtractStatus::Ok;
+    state.entry = std::move(entry);
     return reader;
+}
+
+bool TAbZipKit::CanOpenEntry(const TAbZipItem& item) {
+    return item.compressionMethod == MethodStored || item.compressionMethod == MethodDeflate;
 }
 
 uint64_t TAbEntryReader::Position() const { return FState->position - FBegin; }
@@ -789,6 +822,19 @@ bool TAbEntryReader::Seek(uint64_t position) {
     if (position > Length()) return false;
     const uint64_t target = FBegin + position;
     if (target == state.position) return true;
+    state.failure = TAbExtractStatus::Ok;
+    if (TInflation* inflation = state.inflation.get()) {
+        // Forward, the blocks before the target are passed over as reads go; back, the inflation
+        // starts again from the entry's start.
+        if (target < inflation->outputBegin) {
+            inflation->inflater.Reset();
+            inflation->consumed = inflation->outputBegin = inflation->outputSize = 0;
+            inflation->crc = 0;
+            state.cipher = state.entry.cipher;
+        }
+        state.position = target;
+        return true;
+    }
     if (state.entry.cipher) {
         std::optional<TPkwareCipher> cipher = FArchive.CipherAt(FIndex, state.entry, target);
         if (!cipher) return false;
@@ -797,7 +843,6 @@ bool TAbEntryReader::Seek(uint64_t position) {
     const TAbZipItem& item = FArchive.items[static_cast<std::size_t>(FIndex)];
     state.checkCrc = target == 0 && FEnd == item.uncompressedSize;
     state.crc = 0;
-    state.failure = TAbExtractStatus::Ok;
     state.position = target;
     return true;
 }
@@ -806,12 +851,19 @@ std::size_t TAbEntryReader::Read(char* buffer, std::size_t size, TAbExtractStatu
     TState& state = *FState;
     status = state.failure;
     if (status != TAbExtractStatus::Ok || state.position == FEnd || size == 0) return 0;
+    const std::size_t got = state.inflation ? ReadInflated(buffer, size, status) : ReadStored(buffer, size, status);
+    if (status != TAbExtractStatus::Ok) state.failure = status;
+    return got;
+}
+
+std::size_t TAbEntryReader::ReadStored(char* buffer, std::size_t size, TAbExtractStatus& status) {
+    TState& state = *FState;
     // Reads end on checkpoint boundaries, so every cipher state passed can be kept.
     const uint64_t toBoundary = CipherCheckpointStep - state.position % CipherCheckpointStep;
     const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>({size, toBoundary, FEnd - state.position}));
     auto* out = reinterpret_cast<unsigned char*>(buffer);
     if (!FArchive.ReadData(state.entry, state.position, out, block)) {
-        state.failure = status = TAbExtractStatus::ReadFailed;
+        status = TAbExtractStatus::ReadFailed;
         return 0;
     }
     if (state.cipher) {
@@ -822,11 +874,77 @@ std::size_t TAbEntryReader::Read(char* buffer, std::size_t size, TAbExtractStatu
     if (state.checkCrc) {
         state.crc = Crc32(state.crc, out, block);
         if (state.position == FEnd && state.crc != FArchive.items[static_cast<std::size_t>(FIndex)].crc32) {
-            state.failure = status = TAbExtractStatus::CrcMismatch;
+            status = TAbExtractStatus::CrcMismatch;
             return 0;
         }
     }
     return block;
+}
+
+std::size_t TAbEntryReader::ReadInflated(char* buffer, std::size_t size, TAbExtractStatus& status) {
+    TState& state = *FState;
+    TInflation& inflation = *state.inflation;
+    while (state.position >= inflation.Produced()) {
+        status = InflateNextBlock();
+        if (status != TAbExtractStatus::Ok) return 0;
+    }
+    const uint64_t available = std::min(inflation.Produced(), FEnd) - state.position;
+    const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(size, available));
+    std::memcpy(buffer, inflation.output.data() + (state.position - inflation.outputBegin), block);
+    state.position += block;
+    return block;
+}
+
+// Inflates the next block of plain bytes into the output. Where the reader runs to the entry's
+// end, the block holding the last bytes is checked before it is handed over: the stream must end
+// there, with the declared size and CRC.
+TAbExtractStatus TAbEntryReader::InflateNextBlock() {
+    TState& state = *FState;
+    TInflation& inflation = *state.inflation;
+    const TAbZipItem& item = FArchive.items[static_cast<std::size_t>(FIndex)];
+    z_stream& zs = inflation.inflater.Stream();
+    inflation.outputBegin = inflation.Produced();
+    inflation.outputSize = 0;
+    // Feeds the inflater and runs it into [target, target + room); how many bytes it wrote.
+    auto inflateInto = [&](unsigned char* target, std::size_t room, int& result) -> TAbExtractStatus {
+        if (zs.avail_in == 0) {
+            const uint64_t left = state.entry.size - inflation.consumed;
+            if (left == 0) return TAbExtractStatus::DamagedData;
+            const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, left));
+            if (!FArchive.ReadData(state.entry, inflation.consumed, inflation.input.data(), block))
+                return TAbExtractStatus::ReadFailed;
+            if (state.cipher) state.cipher->Decrypt(inflation.input.data(), block);
+            zs.next_in = inflation.input.data();
+            zs.avail_in = static_cast<uInt>(block);
+            inflation.consumed += block;
+        }
+        zs.next_out = target;
+        zs.avail_out = static_cast<uInt>(room);
+        result = inflate(&zs, Z_NO_FLUSH);
+        return result == Z_OK || result == Z_STREAM_END ? TAbExtractStatus::Ok : TAbExtractStatus::DamagedData;
+    };
+    int result = Z_OK;
+    while (inflation.outputSize == 0 && result != Z_STREAM_END) {
+        unsigned char* free = inflation.output.data();
+        if (const TAbExtractStatus status = inflateInto(free, inflation.output.size(), result);
+            status != TAbExtractStatus::Ok)
+            return status;
+        const std::size_t written = static_cast<std::size_t>(zs.next_out - free);
+        // More than the declared size is damage; nothing beyond it is handed over.
+        if (written > item.uncompressedSize - inflation.Produced()) return TAbExtractStatus::DamagedData;
+        inflation.crc = Crc32(inflation.crc, free, written);
+        inflation.outputSize = written;
+    }
+    if (result == Z_STREAM_END && inflation.Produced() != item.uncompressedSize) return TAbExtractStatus::DamagedData;
+    if (!state.checkCrc || inflation.Produced() != item.uncompressedSize) return TAbExtractStatus::Ok;
+    // Every declared byte is out: the stream must end without another byte.
+    while (result != Z_STREAM_END) {
+        unsigned char beyond = 0;
+        if (const TAbExtractStatus status = inflateInto(&beyond, 1, result); status != TAbExtractStatus::Ok)
+            return status;
+        if (zs.avail_out == 0) return TAbExtractStatus::DamagedData;
+    }
+    return inflation.crc == item.crc32 ? TAbExtractStatus::Ok : TAbExtractStatus::CrcMismatch;
 }
 
 int TAbZipKit::Count() const { return static_cast<int>(FImpl->items.size()); }

@@ -103,11 +103,13 @@ public:
     // whole entry. Safe to call from several threads at once.
     TAbExtractStatus TryExtractRange(std::string_view fileName, uint64_t offset, uint64_t length,
                                      const TAbSink& sink) const;
-    // A reader that produces part of a stored entry on demand, for answers read as the consumer
-    // asks; null with the reason in `status` when the entry is missing, unreadable or not stored.
-    // The reader borrows this archive, which must outlive it.
-    std::unique_ptr<TAbEntryReader> OpenStoredEntry(std::string_view fileName, uint64_t offset, uint64_t length,
-                                                    TAbExtractStatus& status) const;
+    // A reader that produces part of an entry on demand, for answers read as the consumer asks;
+    // null with the reason in `status` when the entry is missing, unreadable or of a method this
+    // reader does not know. The reader borrows this archive, which must outlive it.
+    std::unique_ptr<TAbEntryReader> OpenEntry(std::string_view fileName, uint64_t offset, uint64_t length,
+                                              TAbExtractStatus& status) const;
+    // True for the methods OpenEntry reads (stored and deflated).
+    static bool CanOpenEntry(const TAbZipItem& item);
     static const char* StatusMessage(TAbExtractStatus status);
 
     int Count() const;
@@ -119,10 +121,12 @@ private:
     std::unique_ptr<TImpl> FImpl;
 };
 
-// Pulls the plain bytes of part of a stored entry, decrypting as it goes. When the part is the
-// whole entry its CRC is checked: a mismatch fails the read that would hand over the last bytes,
-// so a damaged entry never reaches its end as if it were whole. One reader serves one consumer;
-// several readers may read at once.
+// Pulls the plain bytes of part of an entry, decrypting (and inflating) as it goes, one block at
+// a time whatever the entry's size. A stored entry is read only from where the part starts; a
+// deflated one is inflated from its start, the bytes before the part passed over. When the part
+// is the whole entry (for a deflated one, when it runs to the entry's end) the CRC is checked: a
+// mismatch fails the read that would hand over the last bytes, so a damaged entry never reaches
+// its end as if it were whole. One reader serves one consumer; several readers may read at once.
 class TAbEntryReader {
 public:
     ~TAbEntryReader();
@@ -135,16 +139,20 @@ public:
     std::size_t Read(char* buffer, std::size_t size, TAbExtractStatus& status);
     // Where the next Read starts, counted from the start of the part.
     uint64_t Position() const;
-    // Moves to `position` (from the start of the part, at most Length()); the cipher resumes from
-    // the nearest kept state. The CRC is checked only by a reader that reads the whole entry in
-    // order, so a move anywhere but to the start ends that check. False when the archive cannot
-    // be read there.
+    // Moves to `position` (from the start of the part, at most Length()). A stored entry's cipher
+    // resumes from the nearest kept state, and its CRC is checked only by a reader that reads the
+    // whole entry in order, so a move anywhere but to the start ends that check. A deflated entry
+    // inflates again from its start when moved back. False when the archive cannot be read there.
     bool Seek(uint64_t position);
 
 private:
     friend class TAbZipKit;
     struct TState;
+    struct TInflation;
     TAbEntryReader(const TAbZipKit::TImpl& archive, int32_t index, uint64_t begin, uint64_t end);
+    std::size_t ReadStored(char* buffer, std::size_t size, TAbExtractStatus& status);
+    std::size_t ReadInflated(char* buffer, std::size_t size, TAbExtractStatus& status);
+    TAbExtractStatus InflateNextBlock();
 
     const TAbZipKit::TImpl& FArchive;
     int32_t FIndex;

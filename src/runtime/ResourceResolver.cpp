@@ -139,15 +139,15 @@ TResource TResourceResolver::Read(const TLocation& location, std::optional<std::
 
 // A part is read from the entry alone; the whole entry (a range covering it included) is read
 // with its CRC checked, so a damaged entry is reported as such rather than served truncated. A
-// large stored entry is handed over as a stream when the page host takes one (method 0: stored).
+// large entry is handed over as a stream when the page host takes one.
 TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     const TPackageEntry item = FExeZip->Find(location.name).value_or(TPackageEntry{});
     const TByteRange range = TByteRange::Decide(rangeHeader, item.size);
     TResource resource = Found(TResourceSource::Archive, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     TAbExtractStatus status;
-    if (FStreamLargeEntries && item.stored && range.length >= StreamedEntryMinSize) {
-        resource.stream = FExeZip->OpenStoredEntry(location.name, range.first, range.length, status);
+    if (FStreamLargeEntries && item.streamable && range.length >= StreamedEntryMinSize) {
+        resource.stream = FExeZip->OpenEntry(location.name, range.first, range.length, status);
     } else if (range.CoversAll()) {
         status = FExeZip->TryExtract(location.name, resource.bytes);
     } else {

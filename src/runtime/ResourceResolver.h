@@ -29,7 +29,7 @@ struct TResource {
     std::string reason = "OK";
     std::string mimeType;  // of the file name's extension
     std::string bytes;
-    // Instead of `bytes`, for a large stored entry when the resolver streams: the body, read as
+    // Instead of `bytes`, for a large entry when the resolver streams: the body, read as
     // the consumer asks.
     std::unique_ptr<TAbEntryReader> stream;
     std::string contentRange;  // for 206 and 416
@@ -61,7 +61,7 @@ public:
     std::string_view UrlPrefix() const { return FUrlPrefix; }
     // The start page (setting IndexHtml), which the bare root of the URL space names.
     void SetIndexPage(const std::string& indexHtml) { FIndexPage = indexHtml.substr(0, indexHtml.find_first_of("?#")); }
-    // Whether answers of large stored entries carry a stream rather than the bytes; for page hosts
+    // Whether answers of large entries carry a stream rather than the bytes; for page hosts
     // that can hand a stream to the engine.
     void SetStreamLargeEntries(bool stream) { FStreamLargeEntries = stream; }
     // Smaller entries are answered whole, in one buffer.

@@ -12,7 +12,7 @@ namespace zorv {
 // One file of what the application shipped.
 struct TPackageEntry {
     uint64_t size = 0;
-    bool stored = false;  // OpenStoredEntry can stream it
+    bool streamable = false;  // OpenEntry can stream it
 };
 
 // What the application shipped, by entry name ("zorv.ini", "app/index.html"): the archive of a
@@ -32,10 +32,10 @@ public:
     // `length` bytes from `offset` (fewer where the file ends first) handed to `sink`.
     virtual TAbExtractStatus TryExtractRange(std::string_view name, uint64_t offset, uint64_t length,
                                              const TAbSink& sink) const = 0;
-    // A reader of part of a stored archive entry, for answers read as the consumer asks; null
+    // A reader of part of an archive entry, for answers read as the consumer asks; null
     // (UnsupportedMethod) where the package cannot stream.
-    virtual std::unique_ptr<TAbEntryReader> OpenStoredEntry(std::string_view name, uint64_t offset, uint64_t length,
-                                                            TAbExtractStatus& status) const {
+    virtual std::unique_ptr<TAbEntryReader> OpenEntry(std::string_view name, uint64_t offset, uint64_t length,
+                                                      TAbExtractStatus& status) const {
         (void)name, (void)offset, (void)length;
         status = TAbExtractStatus::UnsupportedMethod;
         return nullptr;
@@ -54,7 +54,7 @@ public:
         const int index = FArchive.FindFile(name);
         if (index < 0) return std::nullopt;
         const TAbZipItem& item = FArchive.Item(index);
-        return TPackageEntry{item.uncompressedSize, item.compressionMethod == 0};
+        return TPackageEntry{item.uncompressedSize, TAbZipKit::CanOpenEntry(item)};
     }
     TAbExtractStatus TryExtract(std::string_view name, std::string& out) const override {
         return FArchive.TryExtract(name, out);
@@ -66,9 +66,9 @@ public:
                                      const TAbSink& sink) const override {
         return FArchive.TryExtractRange(name, offset, length, sink);
     }
-    std::unique_ptr<TAbEntryReader> OpenStoredEntry(std::string_view name, uint64_t offset, uint64_t length,
-                                                    TAbExtractStatus& status) const override {
-        return FArchive.OpenStoredEntry(name, offset, length, status);
+    std::unique_ptr<TAbEntryReader> OpenEntry(std::string_view name, uint64_t offset, uint64_t length,
+                                              TAbExtractStatus& status) const override {
+        return FArchive.OpenEntry(name, offset, length, status);
     }
     bool IsFolder() const override { return false; }
 

@@ -355,7 +355,7 @@ TEST(ReaderRanges, APartAvoidingDamageIsServedAndTheWholeEntryStillFailsItsCheck
 std::string PullPart(const TAbZipKit& kit, const std::string& name, uint64_t offset, uint64_t length,
                      TAbExtractStatus& end) {
     TAbExtractStatus opened;
-    std::unique_ptr<TAbEntryReader> reader = kit.OpenStoredEntry(name, offset, length, opened);
+    std::unique_ptr<TAbEntryReader> reader = kit.OpenEntry(name, offset, length, opened);
     EXPECT_EQ(opened, TAbExtractStatus::Ok);
     if (!reader) return {};
     std::string out;
@@ -386,7 +386,7 @@ TEST(ReaderPulledParts, ComeOutByteForByteAndAWholeDamagedEntryFailsBeforeItsLas
     EXPECT_EQ(end, TAbExtractStatus::Ok);
 
     TAbExtractStatus opened;
-    EXPECT_EQ(kit.OpenStoredEntry("missing.bin", 0, 1, opened), nullptr);
+    EXPECT_EQ(kit.OpenEntry("missing.bin", 0, 1, opened), nullptr);
     EXPECT_EQ(opened, TAbExtractStatus::NotFound);
 }
 

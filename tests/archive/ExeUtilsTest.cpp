@@ -299,7 +299,7 @@ TEST_F(PackagedCopy, RegionReadInPlaceAndCutShortFailsCleanly) {
 
     // A reader moved back and forth gives the bytes of where it stands.
     TAbExtractStatus status = TAbExtractStatus::Ok;
-    std::unique_ptr<TAbEntryReader> reader = kit.OpenStoredEntry("app/big.bin", 0, big.size(), status);
+    std::unique_ptr<TAbEntryReader> reader = kit.OpenEntry("app/big.bin", 0, big.size(), status);
     ASSERT_TRUE(reader);
     std::string part(1000, '\0');
     for (const uint64_t at : {uint64_t{700000}, uint64_t{70}, uint64_t{(1 << 20) - 1000}}) {

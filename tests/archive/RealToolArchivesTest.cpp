@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 
@@ -226,35 +227,95 @@ TEST(RealToolArchivesStreaming, EntriesReachTheSinkInBlocks) {
     }
 }
 
-// Parts of deflated and stored entries written by Info-ZIP come out byte for byte.
-TEST(RealToolArchivesStreaming, PartsOfDeflatedAndStoredEntries) {
-    if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
-    TScratchFolder dir;
-    std::string text;
-    for (int i = 0; text.size() < 400000; ++i) text += "line " + std::to_string(i * 7919 % 100003) + "\n";
-    WriteFile(dir / "src/deflated.txt", text);
-    WriteFile(dir / "src/stored.txt", text);
-    ASSERT_EQ(RunShell("cd " + Quote(dir / "src") +
-                       " && zip -q -P pw ../r.zip deflated.txt && zip -q -0 -P pw ../r.zip stored.txt"),
-              0);
+// An Info-ZIP archive, encrypted, with the same text deflated and stored.
+class RealToolArchiveReaders : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
+        for (int i = 0; FText.size() < 400000; ++i) FText += "line " + std::to_string(i * 7919 % 100003) + "\n";
+        WriteFile(FDir / "src/deflated.txt", FText);
+        WriteFile(FDir / "src/stored.txt", FText);
+        ASSERT_EQ(RunShell("cd " + Quote(FDir / "src") +
+                           " && zip -q -P pw ../r.zip deflated.txt && zip -q -0 -P pw ../r.zip stored.txt"),
+                  0);
+        FArchive = ReadFile(FDir / "r.zip");
+    }
+    void Open(TAbZipKit& kit, std::string archive) const {
+        kit.SetPassword("pw");
+        kit.LoadFromMemory(std::move(archive));
+        ASSERT_EQ(kit.Item(kit.FindFile("deflated.txt")).compressionMethod, 8);
+    }
+    // Everything a reader gives in reads of an awkward size; `end` is the status that ended it.
+    static std::string Pull(TAbEntryReader& reader, TAbExtractStatus& end, uint64_t limit = UINT64_MAX) {
+        std::string out;
+        char buffer[7001];
+        while (out.size() < limit) {
+            const std::size_t got = reader.Read(buffer, std::min<uint64_t>(sizeof buffer, limit - out.size()), end);
+            if (got == 0) break;
+            out.append(buffer, got);
+        }
+        return out;
+    }
+
+    TScratchFolder FDir;
+    std::string FText;
+    std::string FArchive;
+};
+
+using TPart = std::pair<uint64_t, uint64_t>;  // offset, length
+
+// Parts of deflated and stored entries come out byte for byte, extracted or pulled through a
+// reader, whose moves back and forth land where they say.
+TEST_F(RealToolArchiveReaders, PartsOfDeflatedAndStoredEntries) {
     TAbZipKit kit;
-    kit.SetPassword("pw");
-    kit.LoadFromMemory(ReadFile(dir / "r.zip"));
-    ASSERT_EQ(kit.Item(kit.FindFile("deflated.txt")).compressionMethod, 8);
+    Open(kit, FArchive);
+    const uint64_t size = FText.size();
     for (const char* name : {"deflated.txt", "stored.txt"}) {
-        for (const auto& [offset, length] :
-             {std::pair<uint64_t, uint64_t>{text.size() - 1000, 1000}, {0, 1}, {70000, 200000}, {0, text.size()}}) {
+        for (const auto& [offset, length] : {TPart{size - 1000, 1000}, {0, 1}, {70000, 200000}, {0, size}}) {
             std::string out;
             EXPECT_EQ(kit.TryExtractRange(name, offset, length,
-                                          [&](const char* data, std::size_t size) {
-                                              out.append(data, size);
+                                          [&](const char* data, std::size_t got) {
+                                              out.append(data, got);
                                               return true;
                                           }),
                       TAbExtractStatus::Ok)
                 << name;
-            EXPECT_TRUE(out == text.substr(offset, length)) << name << " @" << offset;
+            EXPECT_TRUE(out == FText.substr(offset, length)) << name << " @" << offset;
+
+            TAbExtractStatus opened, end;
+            std::unique_ptr<TAbEntryReader> reader = kit.OpenEntry(name, offset, length, opened);
+            ASSERT_TRUE(reader) << name << " " << TAbZipKit::StatusMessage(opened);
+            EXPECT_TRUE(Pull(*reader, end) == FText.substr(offset, length)) << name << " @" << offset;
+            EXPECT_EQ(end, TAbExtractStatus::Ok) << name << " @" << offset;
+        }
+        TAbExtractStatus opened, end;
+        std::unique_ptr<TAbEntryReader> reader = kit.OpenEntry(name, 0, size, opened);
+        ASSERT_TRUE(reader);
+        for (const uint64_t at : {uint64_t{300000}, uint64_t{70}, size - 500, uint64_t{65536}, uint64_t{0}}) {
+            ASSERT_TRUE(reader->Seek(at)) << name;
+            EXPECT_EQ(reader->Position(), at);
+            EXPECT_TRUE(Pull(*reader, end, 1000) == FText.substr(at, 1000)) << name << " @" << at;
+            EXPECT_EQ(end, TAbExtractStatus::Ok) << name << " @" << at;
         }
     }
+}
+
+// A damaged deflated entry never reaches its end as if it were whole, while a part read before
+// the damage still comes out.
+TEST_F(RealToolArchiveReaders, ADamagedDeflatedEntryFailsBeforeItsLastBytes) {
+    std::string archive = FArchive;
+    archive[DataOffset(archive, 0) + 12 + 40000] ^= 0x5A;  // past the cipher header, mid-stream
+    TAbZipKit kit;
+    Open(kit, archive);
+    TAbExtractStatus opened, end;
+    std::unique_ptr<TAbEntryReader> whole = kit.OpenEntry("deflated.txt", 0, FText.size(), opened);
+    ASSERT_TRUE(whole);
+    EXPECT_LT(Pull(*whole, end).size(), FText.size());
+    EXPECT_NE(end, TAbExtractStatus::Ok);
+    std::unique_ptr<TAbEntryReader> head = kit.OpenEntry("deflated.txt", 0, 100, opened);
+    ASSERT_TRUE(head);
+    EXPECT_TRUE(Pull(*head, end) == FText.substr(0, 100));
+    EXPECT_EQ(end, TAbExtractStatus::Ok);
 }
 
 }  // namespace
