@@ -1,7 +1,7 @@
 #include "backends/win32/WinFolderWatcher.h"
 
 #include <cwctype>
-#include <vector>
+#include <filesystem>
 
 namespace zorv {
 
@@ -10,6 +10,7 @@ namespace {
 constexpr DWORD Filter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
                          FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
 
+// A path or name as Windows compares them: "\" steps, no trailing "\", letters folded.
 std::wstring Folded(std::wstring text) {
     for (wchar_t& c : text) c = c == L'/' ? L'\\' : static_cast<wchar_t>(std::towlower(c));
     while (!text.empty() && text.back() == L'\\') text.pop_back();
@@ -18,26 +19,32 @@ std::wstring Folded(std::wstring text) {
 
 }  // namespace
 
-TWinFolderWatcher::TChange TWinFolderWatcher::Classify(const std::wstring& name, const std::wstring& appDirName) {
-    const std::wstring changed = Folded(name);
-    const std::wstring appDir = Folded(appDirName);
-    if (changed == L"zorv.ini") return TChange::Settings;
-    if (changed == appDir || changed.rfind(appDir + L"\\", 0) == 0) return TChange::Pages;
+TWinFolderWatcher::TChange TWinFolderWatcher::Classify(const std::wstring& name, TRole role) {
+    const bool settings = Folded(name) == L"zorv.ini";
+    switch (role) {
+        case TRole::App: return TChange::Pages;
+        case TRole::Project: return settings ? TChange::Settings : TChange::None;
+        case TRole::AppAndProject: return settings ? TChange::Settings : TChange::Pages;
+    }
     return TChange::None;
 }
 
 TWinFolderWatcher::TWinFolderWatcher(const std::wstring& projectFolder, const std::wstring& appDirName,
                                      IUiThread& uiThread, std::function<void()> onPagesChanged,
                                      std::function<void()> onSettingsChanged)
-    : FFolder(::CreateFileW(projectFolder.c_str(), FILE_LIST_DIRECTORY,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr)),
-      FStop(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      FAppDirName(appDirName),
+    : FStop(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       FUiThread(uiThread),
       FOnPagesChanged(std::move(onPagesChanged)),
       FOnSettingsChanged(std::move(onSettingsChanged)) {
-    if (FFolder && FStop) FThread = std::thread([this] { Watch(); });
+    const std::filesystem::path project = std::filesystem::path(projectFolder).lexically_normal();
+    const std::filesystem::path app = (project / appDirName).lexically_normal();
+    if (Folded(app.wstring()) == Folded(project.wstring())) {
+        AddWatch(project.wstring(), TRole::AppAndProject);
+    } else {
+        AddWatch(app.wstring(), TRole::App);
+        AddWatch(project.wstring(), TRole::Project);
+    }
+    if (FStop && !FWatches.empty()) FThread = std::thread([this] { Watch(); });
 }
 
 TWinFolderWatcher::~TWinFolderWatcher() {
@@ -46,59 +53,94 @@ TWinFolderWatcher::~TWinFolderWatcher() {
     if (FThread.joinable()) FThread.join();
 }
 
-// One read is pending at a time; once something relevant changed, a read that finds nothing new
-// within DebounceMs ends the burst and reports it.
+// A folder that cannot be opened (gone, not a folder) is left unwatched. Its first read starts
+// here, on the creating thread (which outlives the watcher, so the read is not cancelled with it),
+// so that every change made once the watcher exists is seen.
+void TWinFolderWatcher::AddWatch(const std::wstring& folder, TRole role) {
+    auto watch = std::make_unique<TWatch>();
+    watch->role = role;
+    watch->folder.Reset(::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+    watch->done.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (watch->folder && watch->done && StartRead(*watch)) FWatches.push_back(std::move(watch));
+}
+
+bool TWinFolderWatcher::StartRead(TWatch& watch) {
+    watch.overlapped = {};
+    watch.overlapped.hEvent = watch.done.Get();
+    ::ResetEvent(watch.done.Get());
+    return ::ReadDirectoryChangesW(watch.folder.Get(), watch.buffer.data(),
+                                   static_cast<DWORD>(watch.buffer.size() * sizeof(DWORD)),
+                                   watch.role != TRole::Project, Filter, nullptr, &watch.overlapped, nullptr) != FALSE;
+}
+
+// Every folder has one read pending; once something relevant changed, DebounceMs without another
+// completed read end the burst and report it. The reads stay pending across reports, so no
+// change falls between two reads; they are cancelled only when the watcher stops.
 void TWinFolderWatcher::Watch() {
-    TKernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done) return;
-    std::vector<DWORD> buffer(16 * 1024);  // DWORD-aligned, as the records must be
-    bool pages = false;
-    bool settings = false;
-    for (;;) {
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = done.Get();
-        ::ResetEvent(done.Get());
-        if (!::ReadDirectoryChangesW(FFolder.Get(), buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(DWORD)),
-                                     TRUE, Filter, nullptr, &overlapped, nullptr))
-            return;
-        const HANDLE waits[] = {FStop.Get(), done.Get()};
-        const DWORD timeout = pages || settings ? DebounceMs : INFINITE;
-        const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, timeout);
-        if (woken != WAIT_OBJECT_0 + 1) {
-            ::CancelIoEx(FFolder.Get(), &overlapped);
-            DWORD ignored = 0;
-            ::GetOverlappedResult(FFolder.Get(), &overlapped, &ignored, TRUE);
-            if (woken != WAIT_TIMEOUT) return;  // stopped
-            FUiThread.Post([alive = std::weak_ptr<bool>(FAlive), this, settings] {
-                const auto living = alive.lock();
-                if (!living || !*living) return;
-                if (settings && FOnSettingsChanged)
-                    FOnSettingsChanged();
-                else if (!settings && FOnPagesChanged)
-                    FOnPagesChanged();
-            });
-            pages = settings = false;
+    std::vector<TWatch*> reading;
+    for (const auto& watch : FWatches) reading.push_back(watch.get());
+    TBurst burst;
+    while (!reading.empty()) {
+        std::vector<HANDLE> waits{FStop.Get()};
+        for (const TWatch* watch : reading) waits.push_back(watch->done.Get());
+        const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
+                                                     burst.Any() ? DebounceMs : INFINITE);
+        if (woken == WAIT_TIMEOUT) {
+            Report(burst);
+            burst = {};
             continue;
         }
+        const DWORD index = woken - WAIT_OBJECT_0;
+        if (index == 0 || index >= waits.size()) break;  // stopped, or the wait failed
+        TWatch& watch = *reading[index - 1];
         DWORD bytes = 0;
-        if (!::GetOverlappedResult(FFolder.Get(), &overlapped, &bytes, FALSE)) return;
-        if (bytes == 0) {
-            pages = true;  // more changes than the buffer held: take them as a change of the pages
-            continue;
-        }
-        const auto* base = reinterpret_cast<const BYTE*>(buffer.data());
-        for (DWORD offset = 0;;) {
-            const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(base + offset);
-            const std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
-            switch (Classify(name, FAppDirName)) {
-                case TChange::Settings: settings = true; break;
-                case TChange::Pages: pages = true; break;
-                case TChange::None: break;
-            }
-            if (record->NextEntryOffset == 0) break;
-            offset += record->NextEntryOffset;
-        }
+        const bool read = ::GetOverlappedResult(watch.folder.Get(), &watch.overlapped, &bytes, FALSE) != FALSE;
+        if (read) Gather(watch, bytes, burst);
+        // A folder whose read fails (it was removed) is no longer watched; the others go on.
+        if (!read || !StartRead(watch)) reading.erase(reading.begin() + (index - 1));
     }
+    for (TWatch* watch : reading) {
+        ::CancelIoEx(watch->folder.Get(), &watch->overlapped);
+        DWORD ignored = 0;
+        ::GetOverlappedResult(watch->folder.Get(), &watch->overlapped, &ignored, TRUE);
+    }
+}
+
+void TWinFolderWatcher::Gather(const TWatch& watch, DWORD bytes, TBurst& burst) {
+    if (bytes == 0) {
+        // More changes than the buffer held, their names lost: in the project folder zorv.ini may
+        // be among them; in the application folder they are its pages.
+        if (watch.role == TRole::Project)
+            burst.settings = true;
+        else
+            burst.pages = true;
+        return;
+    }
+    const auto* base = reinterpret_cast<const BYTE*>(watch.buffer.data());
+    for (DWORD offset = 0;;) {
+        const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(base + offset);
+        const std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
+        switch (Classify(name, watch.role)) {
+            case TChange::Settings: burst.settings = true; break;
+            case TChange::Pages: burst.pages = true; break;
+            case TChange::None: break;
+        }
+        if (record->NextEntryOffset == 0) return;
+        offset += record->NextEntryOffset;
+    }
+}
+
+void TWinFolderWatcher::Report(const TBurst& burst) {
+    FUiThread.Post([alive = std::weak_ptr<bool>(FAlive), this, settings = burst.settings] {
+        const auto living = alive.lock();
+        if (!living || !*living) return;
+        if (settings && FOnSettingsChanged)
+            FOnSettingsChanged();
+        else if (!settings && FOnPagesChanged)
+            FOnPagesChanged();
+    });
 }
 
 }  // namespace zorv

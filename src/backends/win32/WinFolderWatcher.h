@@ -5,37 +5,63 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "backends/win32/WinHandles.h"
 #include "platform/UiThread.h"
 
 namespace zorv {
 
-// Watches a project folder while its author runs it (ReadDirectoryChangesW over the whole tree,
-// on a thread of its own): changes under the application folder and of the settings file are
-// gathered until DebounceMs pass without another, then reported once on the UI thread:
-// OnSettingsChanged when zorv.ini changed among them, else OnPagesChanged.
+// Watches a project folder while its author runs it (ReadDirectoryChangesW on a thread of its
+// own): the application folder with everything under it, and the project folder itself for
+// zorv.ini. Changes are gathered until DebounceMs pass without another, then reported once on the
+// UI thread: OnSettingsChanged when zorv.ini changed among them, else OnPagesChanged.
+// The application folder has a watch of its own because Wine reports nothing from the folders
+// that already exist under a watched folder; there, files in folders deeper than the application
+// folder that existed at the start are not seen.
 class TWinFolderWatcher {
 public:
     static constexpr DWORD DebounceMs = 150;
 
-    // `appDirName` is the application folder's name inside `projectFolder` ("/" or "\" steps).
+    // `appDirName` is the application folder's path inside `projectFolder` ("/" or "\" steps).
     TWinFolderWatcher(const std::wstring& projectFolder, const std::wstring& appDirName, IUiThread& uiThread,
                       std::function<void()> onPagesChanged, std::function<void()> onSettingsChanged);
     ~TWinFolderWatcher();
     TWinFolderWatcher(const TWinFolderWatcher&) = delete;
     TWinFolderWatcher& operator=(const TWinFolderWatcher&) = delete;
 
-    // Whether a changed name (relative to the project folder) matters, and whether it is the settings.
+    // What a watched folder stands for: the application folder, the project folder (only its
+    // zorv.ini matters), or both when the application lives in the project folder itself.
+    enum class TRole { App, Project, AppAndProject };
     enum class TChange { None, Pages, Settings };
-    static TChange Classify(const std::wstring& name, const std::wstring& appDirName);
+    // What a change of `name` (relative to a folder of that role) means.
+    static TChange Classify(const std::wstring& name, TRole role);
 
 private:
-    void Watch();
+    // One watched folder and its read, pending while the watcher runs.
+    struct TWatch {
+        TRole role;
+        TFileHandle folder;
+        TKernelHandle done;
+        OVERLAPPED overlapped{};
+        std::vector<DWORD> buffer = std::vector<DWORD>(16 * 1024);  // DWORD-aligned, as the records must be
+    };
+    // What changed since the last report.
+    struct TBurst {
+        bool pages = false;
+        bool settings = false;
+        bool Any() const { return pages || settings; }
+    };
 
-    TFileHandle FFolder;
+    void AddWatch(const std::wstring& folder, TRole role);
+    void Watch();
+    static bool StartRead(TWatch& watch);
+    // Marks in `burst` what the records of a completed read name; no record means an overflow.
+    static void Gather(const TWatch& watch, DWORD bytes, TBurst& burst);
+    void Report(const TBurst& burst);
+
+    std::vector<std::unique_ptr<TWatch>> FWatches;
     TKernelHandle FStop;
-    std::wstring FAppDirName;
     IUiThread& FUiThread;
     std::function<void()> FOnPagesChanged;
     std::function<void()> FOnSettingsChanged;

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FakeWebView2.h"
+#include "TestArchive.h"
+#include "backends/win32/WinFolderWatcher.h"
+#include "backends/win32/WinText.h"
+#include "backends/win32/WinUiThread.h"
+
+namespace zorv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using TChange = TWinFolderWatcher::TChange;
+
+using TRole = TWinFolderWatcher::TRole;
+
+struct TClassifyCase {
+    const wchar_t* name;
+    TRole role;
+    TChange change;
+};
+
+class WinFolderWatcherClassify : public testing::TestWithParam<TClassifyCase> {};
+
+TEST_P(WinFolderWatcherClassify, AppFolderChangesArePagesAndTheProjectsZorvIniIsTheSettings) {
+    EXPECT_EQ(TWinFolderWatcher::Classify(GetParam().name, GetParam().role), GetParam().change) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WinFolderWatcherClassify,
+                         testing::Values(TClassifyCase{L"index.html", TRole::App, TChange::Pages},
+                                         TClassifyCase{L"zorv.ini", TRole::App, TChange::Pages},
+                                         TClassifyCase{L"ZORV.INI", TRole::Project, TChange::Settings},
+                                         TClassifyCase{L"notes.txt", TRole::Project, TChange::None},
+                                         TClassifyCase{L"Zorv.ini", TRole::AppAndProject, TChange::Settings},
+                                         TClassifyCase{L"index.html", TRole::AppAndProject, TChange::Pages},
+                                         TClassifyCase{L"sub\\zorv.ini", TRole::AppAndProject, TChange::Pages}));
+
+// A real project folder in the temporary folder, watched as the runtime watches it.
+class WinFolderWatcherTest : public testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH + 1] = {};
+        ::GetTempPathW(MAX_PATH + 1, temp);
+        project = fs::path(temp) / "zorv-folder-watcher";
+        std::error_code ignored;
+        fs::remove_all(project, ignored);
+        fs::create_directories(project / "app" / "deep");
+        Write("zorv.ini", "[App]\n");
+        watcher = std::make_unique<TWinFolderWatcher>(
+            project.wstring(), L"app", uiThread, [this] { reports.push_back(TChange::Pages); },
+            [this] { reports.push_back(TChange::Settings); });
+    }
+    void TearDown() override {
+        watcher.reset();
+        std::error_code ignored;
+        fs::remove_all(project, ignored);
+    }
+
+    void Write(const std::string& name, const std::string& text) {
+        ASSERT_TRUE(WriteFileBytes(TWinText::WideToUtf8((project / name).wstring()), text));
+    }
+    // What was reported within a second after the last change.
+    std::vector<TChange> ReportsAfterQuiet() {
+        PumpUntil([] { return false; }, TWinFolderWatcher::DebounceMs + 1000);
+        return reports;
+    }
+
+    TWinUiThread uiThread;
+    fs::path project;
+    std::unique_ptr<TWinFolderWatcher> watcher;
+    std::vector<TChange> reports;
+};
+
+TEST_F(WinFolderWatcherTest, ABurstOfPageWritesIsReportedOnce) {
+    for (int i = 0; i < 5; ++i) Write("app/index.html", "version " + std::to_string(i));
+    Write("app/deep/more.js", "deeper");
+    EXPECT_EQ(ReportsAfterQuiet(), std::vector<TChange>{TChange::Pages});
+}
+
+TEST_F(WinFolderWatcherTest, TheSettingsWinOverPagesChangedInTheSameBurst) {
+    Write("app/index.html", "new page");
+    Write("zorv.ini", "[App]\nName=Renamed\n");
+    EXPECT_EQ(ReportsAfterQuiet(), std::vector<TChange>{TChange::Settings});
+}
+
+TEST_F(WinFolderWatcherTest, FilesBesideTheAppFolderAreNotWatched) {
+    Write("notes.txt", "not a page");
+    EXPECT_TRUE(ReportsAfterQuiet().empty());
+}
+
+TEST_F(WinFolderWatcherTest, AnAppLivingInTheProjectFolderHasItsPagesAndSettingsWatched) {
+    watcher = std::make_unique<TWinFolderWatcher>(
+        project.wstring(), L".", uiThread, [this] { reports.push_back(TChange::Pages); },
+        [this] { reports.push_back(TChange::Settings); });
+    Write("index.html", "a page in the project folder");
+    EXPECT_EQ(ReportsAfterQuiet(), std::vector<TChange>{TChange::Pages});
+    Write("zorv.ini", "[App]\nName=Renamed\n");
+    EXPECT_EQ(ReportsAfterQuiet(), (std::vector<TChange>{TChange::Pages, TChange::Settings}));
+}
+
+TEST_F(WinFolderWatcherTest, NothingIsReportedOnceTheWatcherIsGone) {
+    Write("app/index.html", "new page");
+    watcher.reset();
+    EXPECT_TRUE(ReportsAfterQuiet().empty());
+}
+
+}  // namespace
+}  // namespace zorv::test
