@@ -173,6 +173,14 @@ TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
     EXPECT_TRUE(fileWindow->handled);
     EXPECT_EQ(startedInstances, std::vector<std::string>{"\"zorv-test-app\" \"file:///help.html\""});
 
+    // A project folder being run: the new instance serves the same folder.
+    form->SetRelaunchOptions({"--project", "C:\\My Project", "--no-reload", "--"});
+    handler->Invoke(&WebView(), MakeFake<TFakeNewWindowArgs>(L"file:///help.html").Get());
+    ASSERT_EQ(startedInstances.size(), 2u);
+    EXPECT_EQ(startedInstances[1],
+              "\"--project\" \"C:\\My Project\" \"--no-reload\" \"--\" \"zorv-test-app\" \"file:///help.html\"");
+    startedInstances.pop_back();
+
     auto webWindow = MakeFake<TFakeNewWindowArgs>(L"https://example.com/");
     handler->Invoke(&WebView(), webWindow.Get());
     EXPECT_FALSE(webWindow->handled);

@@ -36,5 +36,12 @@ INSTANTIATE_TEST_SUITE_P(
                     // A quote left open runs to the end of the line.
                     TSplitCase{L"app.exe \"open to the end ", {L"app.exe", L"open to the end "}}, TSplitCase{L"", {}}));
 
+TEST(WinCommandLineArguments, AreTheTextAfterTheProgramAsGiven) {
+    EXPECT_EQ(TWinCommandLine::Arguments(L"app.exe"), L"");
+    EXPECT_EQ(TWinCommandLine::Arguments(L"  \"C:\\Program Files\\app.exe\"\t --project \"Z:\\a b\" -- x"),
+              L"--project \"Z:\\a b\" -- x");
+    EXPECT_EQ(TWinCommandLine::Arguments(L"C:\\p\"ro g\"\\app.exe \"D:\\\" next "), L"\"D:\\\" next ");
+}
+
 }  // namespace
 }  // namespace zorv

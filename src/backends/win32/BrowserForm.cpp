@@ -179,8 +179,11 @@ std::string TBrowserForm::DocumentStartScript() const {
                                          FWebviewJavascript);
 }
 
-std::string TBrowserForm::NewInstanceArguments(const std::string& appID, const std::string& url) {
-    return "\"" + appID + "\" \"" + url + "\"";
+std::string TBrowserForm::NewInstanceArguments(const std::vector<std::string>& options, const std::string& appID,
+                                               const std::string& url) {
+    std::string text;
+    for (const std::string& option : options) text += "\"" + option + "\" ";
+    return text + "\"" + appID + "\" \"" + url + "\"";
 }
 
 TWebMessage TBrowserForm::ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args) const {
@@ -236,7 +239,7 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     if (SUCCEEDED(request->get_Headers(requestHeaders.Put())) && requestHeaders &&
         SUCCEEDED(requestHeaders->GetHeader(L"Range", rangeText.Put())) && rangeText)
         range = TWinText::WideToUtf8(rangeText.Get());
-    // Large stored entries are decrypted as the web view reads them, never held whole.
+    // Large entries are decrypted (and inflated) as the web view reads them, never held whole.
     TResourceResolver resolver = Resolver();
     resolver.SetStreamLargeEntries(true);
     TResource resource = resolver.FindUrl(uri, range);
@@ -282,7 +285,8 @@ void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowReques
     const bool appUrl = TAppUrl::IsFileUrl(uri) || TAppUrl::IsAppUrl(uri, FUrlPrefix);
     if (!appUrl && AppDocumentOnTop()) return;
     args.ArgsInterface()->put_Handled(TRUE);
-    if (appUrl && AppDocumentOnTop() && FStartInstance) FStartInstance(NewInstanceArguments(FRuntimeAppID, uri));
+    if (appUrl && AppDocumentOnTop() && FStartInstance)
+        FStartInstance(NewInstanceArguments(FRelaunchOptions, FRuntimeAppID, uri));
 }
 
 // Only the application, or the runtime's own start, navigates into the app URL space.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "backends/win32/EdgeBrowser.h"
 #include "backends/win32/WinHandles.h"
@@ -71,6 +72,9 @@ public:
     bool HandleRequests() const { return FHandleRequests; }
     void SetHandleRequests(bool value) { FHandleRequests = value; }
     void SetStartInstance(TStartInstance startInstance) { FStartInstance = std::move(startInstance); }
+    // Arguments a new instance takes before the identifier and the URL: a project folder being run
+    // starts its new windows on the same folder.
+    void SetRelaunchOptions(std::vector<std::string> options) { FRelaunchOptions = std::move(options); }
     // The app URL space the pages live in: file:/// (the default) or the https origin.
     std::string_view UrlPrefix() const { return FUrlPrefix; }
     void SetUrlPrefix(std::string_view prefix) { FUrlPrefix = prefix; }
@@ -83,9 +87,10 @@ public:
 
     // The script registered to run at the start of every document.
     std::string DocumentStartScript() const;
-    // The argument text of a new instance that opens `url`: the identifier and the URL, each in
-    // double quotes.
-    static std::string NewInstanceArguments(const std::string& appID, const std::string& url);
+    // The argument text of a new instance that opens `url`: the options, the identifier and the
+    // URL, each in double quotes.
+    static std::string NewInstanceArguments(const std::vector<std::string>& options, const std::string& appID,
+                                            const std::string& url);
     // A web message as the bridge takes it, with the way back to the document that posted it:
     // its replies are dropped once another document has started loading.
     TWebMessage ToWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args) const;
@@ -112,6 +117,7 @@ private:
     HWND FProgressBar = nullptr;  // a child of FWindow, destroyed with it
     TWinMimeRegistry FMimeRegistry;
     TStartInstance FStartInstance;
+    std::vector<std::string> FRelaunchOptions;
     const TAbZipKit* FExeZip = nullptr;
     const IAppPackage* FPackage = nullptr;
     bool FIsRuntime = false;

@@ -6,6 +6,7 @@
 #include "runtime/AppCommandLine.h"
 #include "runtime/AppDocuments.h"
 #include "runtime/AppUrl.h"
+#include "runtime/ExeZipLoader.h"
 #include "runtime/RuntimeState.h"
 
 namespace zorv {
@@ -26,6 +27,14 @@ void RegisterMainFormClass(WNDPROC proc) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = WindowClassName;
     ::RegisterClassExW(&windowClass);
+}
+
+// The options that start the bare runtime on the same project folder, as this one was started.
+std::vector<std::string> FolderRelaunchOptions(const TRuntimeState& state) {
+    std::vector<std::string> options{TExeZipLoader::ProjectOption, state.projectFolder};
+    if (!state.reloadOnChange) options.emplace_back(TExeZipLoader::NoReloadOption);
+    options.emplace_back("--");
+    return options;
 }
 
 RECT PrimaryWorkArea() {
@@ -112,6 +121,7 @@ void TMainForm::FormCreate() {
     if (FState.ServesFolder()) {
         host.SetAppPackage(FState.package.get());
         host.SetAppDirPath(FState.projectFolder + "\\");
+        host.SetRelaunchOptions(FolderRelaunchOptions(FState));
     }
     host.SetIsRuntime(true);
     host.SetAppDirName(FState.appDirName);

@@ -14,6 +14,9 @@ public:
     TWinCommandLine() = delete;
 
     static std::vector<std::wstring> Split(std::wstring_view commandLine);
+    // The text after item 0 as the line gives it, without the blanks that follow item 0: what
+    // starts the same program again with the same arguments.
+    static std::wstring_view Arguments(std::wstring_view commandLine);
 };
 
 }  // namespace zorv

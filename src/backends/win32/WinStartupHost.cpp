@@ -9,6 +9,7 @@
 #include "backends/win32/MessageDialog.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WebView2Loader.h"
+#include "backends/win32/WinCommandLine.h"
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 #include "runtime/RuntimeState.h"
@@ -141,7 +142,9 @@ int TWinStartupHost::RunWebView2Installation(const TRuntimeState& state, const s
 
     if (TSysUtils::CheckEdgeIsInstalled(Wide(loaderPath))) {
         ::DeleteFileW(Wide(installerPath).c_str());
-        TSysUtils::ShellExec(Wide(TExeUtils::RunningExePath()), L"");
+        // A project folder being run starts again on the same folder, with the same options.
+        const std::wstring arguments(state.ServesFolder() ? TWinCommandLine::Arguments(::GetCommandLineW()) : L"");
+        TSysUtils::ShellExec(Wide(TExeUtils::RunningExePath()), arguments);
         return 0;
     }
     installerForm.Hide();
