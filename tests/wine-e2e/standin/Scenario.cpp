@@ -58,13 +58,13 @@ HRESULT TScenario::EnvironmentResult() const {
     return static_cast<HRESULT>(std::stoul(text, nullptr, 0));
 }
 
-const nlohmann::json& TScenario::StepsFor(const std::string& firstUrl) const {
+const nlohmann::json& TScenario::StepsFor(const std::string& firstUrl, bool afterRestart) const {
     auto byUrl = FDocument.find("stepsByUrl");
     if (byUrl != FDocument.end() && byUrl->is_object()) {
         auto steps = byUrl->find(firstUrl);
         if (steps != byUrl->end() && steps->is_array()) return *steps;
     }
-    return Member("steps");
+    return Member(afterRestart ? "stepsAfterRestart" : "steps");
 }
 
 const nlohmann::json& TScenario::ReactionTo(const std::string& script) const {

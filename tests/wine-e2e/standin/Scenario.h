@@ -8,6 +8,8 @@
 //   "steps"            what the page and the user do once the first page has loaded, in order.
 //   "stepsByUrl"       {url: [...]}: the steps instead when the first page loaded is that URL (a
 //                      second instance opened for a new window plays its own part).
+//   "stepsAfterRestart" the steps instead for a web view that is not the process's first (the
+//                      runtime made its window again); "stepsByUrl" still comes first.
 //   "onScript"         [{"script": text, "messages": [...]}]: web messages the page posts when the
 //                      runtime runs exactly that script (zorv.events.onCloseQuery(); and the like).
 
@@ -26,7 +28,7 @@ public:
     std::wstring BrowserVersion() const;
     HRESULT EnvironmentResult() const;
     const nlohmann::json& Resources() const { return Member("resources"); }
-    const nlohmann::json& StepsFor(const std::string& firstUrl) const;
+    const nlohmann::json& StepsFor(const std::string& firstUrl, bool afterRestart) const;
     // The messages to post when `script` runs, an empty array when none.
     const nlohmann::json& ReactionTo(const std::string& script) const;
 

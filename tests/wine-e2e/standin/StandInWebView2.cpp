@@ -1,5 +1,6 @@
 #include "StandInWebView2.h"
 
+#include <atomic>
 #include <cctype>
 #include <string_view>
 
@@ -78,6 +79,9 @@ std::wstring DiskPathOf(const std::string& uri) {
         return {};
     return Wide(path);
 }
+
+// Web views made in this process so far.
+std::atomic<int> WebViewsMade{0};
 
 bool IsDiskFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -219,7 +223,8 @@ TStandInWebView::TStandInWebView(TComPtr<ICoreWebView2Environment> environment, 
     : FEnvironment(std::move(environment)),
       FSettings(TComPtr<ICoreWebView2Settings>::Attach(new TStandInSettings)),
       FParentWindow(parentWindow),
-      FQueue(TThreadPost::CurrentThreadWindow()) {}
+      FQueue(TThreadPost::CurrentThreadWindow()),
+      FViewNumber(++WebViewsMade) {}
 
 void TStandInWebView::Close() {
     FClosed = true;
@@ -425,6 +430,15 @@ HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
     return S_OK;
 }
 
+// A reload loads the page shown again, as a navigation of its own.
+HRESULT TStandInWebView::Reload() {
+    ZORV_STANDIN_OWN_THREAD();
+    if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
+    Record({{"event", "reload"}, {"uri", FSource}, {"view", FViewNumber}});
+    if (!FSource.empty()) Later([this, uri = FSource] { LoadPage(uri); });
+    return S_OK;
+}
+
 // A page load as the browser reports it: starting, source, the document through the request
 // filter, content, its resources, completed; then the page starts acting. A document nobody can
 // give (not answered, not on disk) shows the browser's error page at the same URL.
@@ -458,10 +472,10 @@ void TStandInWebView::LoadPage(const std::string& uri) {
         new TStandInNavigationCompletedArgs(id, errorPage ? FALSE : TRUE, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN));
     Raise<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted", completed.Get());
     static const char* const PageNames[] = {"blank", "document", "errorPage", "pdf"};
-    Record({{"event", "loaded"}, {"uri", uri}, {"page", PageNames[static_cast<int>(FPage)]}});
+    Record({{"event", "loaded"}, {"uri", uri}, {"page", PageNames[static_cast<int>(FPage)]}, {"view", FViewNumber}});
     if (!FStepsStarted) {
         FStepsStarted = true;
-        FSteps = &TScenario::Instance().StepsFor(uri);
+        FSteps = &TScenario::Instance().StepsFor(uri, FViewNumber > 1);
         Later([this] { RunNextStep(); });
     }
 }

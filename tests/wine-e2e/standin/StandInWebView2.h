@@ -105,10 +105,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* value) override;
     HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
     HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
-    HRESULT STDMETHODCALLTYPE Reload() override {
-        ZORV_STANDIN_OWN_THREAD();
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE Reload() override;
     HRESULT STDMETHODCALLTYPE Stop() override {
         ZORV_STANDIN_OWN_THREAD();
         return S_OK;
@@ -182,6 +179,8 @@ private:
     TThreadAffinity FAffinity{"webView"};
     HWND FParentWindow;
     HWND FQueue;  // the UI thread's delivery window
+    // 1 for the process's first web view; more when the runtime makes its window again.
+    const int FViewNumber;
     bool FCreated = false;
     bool FClosed = false;
     TPage FPage = TPage::Blank;
