@@ -1,9 +1,10 @@
 // Expectations for apps/video (the clip case-video.sh makes): 4 s at 320x240, a red square in the
 // first frame, a seek to the middle that lands there and shows the green square only the middle
 // second has, time that moves when played, and no media error; for the clip as a Blob of the
-// whole entry and as a MediaSource fed by Range reads. The clip given to <video> by its URL is
-// held to the same expectations unless it fails as WebKitGTK's player fails every URL of a scheme
-// it has no source element for; that gap is printed, not counted.
+// whole entry, as a MediaSource fed by Range reads, and by its URL, set from script or written in
+// the markup (the runtime points media elements at its loopback media server, since WebKitGTK's
+// player has no source for the application's scheme). new Audio(url) reads the clip as well, and
+// the media server reads nothing under another key.
 // Usage: node check-video.js RESULTS CASE_DIR
 const fs = require('fs');
 const path = require('path');
@@ -19,7 +20,6 @@ const near = (value, target, tolerance) => typeof value === 'number' && Math.abs
 // Each channel within 40 of the expected one: the frame went through VP8 and YUV and back.
 const looksLike = (colour, expected) => Array.isArray(colour) && colour.every((c, i) => Math.abs(c - expected[i]) <= 40);
 const grey = (colour) => Array.isArray(colour) && Math.max(...colour) - Math.min(...colour) <= 40;
-const MEDIA_ERR_SRC_NOT_SUPPORTED = 4;
 
 function expectPlayed(name, r) {
   console.log(`${name} events: ${(r.events || []).join(' ')}`);
@@ -36,12 +36,12 @@ function expectPlayed(name, r) {
          [r.playedFrom, r.playedTo]);
 }
 
-const url = R.url || {};
-if (url.error && url.error.code === MEDIA_ERR_SRC_NOT_SUPPORTED && url.duration === undefined)
-  console.log('known gap: <video src> with a URL of the application fails with MEDIA_ERR_SRC_NOT_SUPPORTED ' +
-              '(WebKitGTK hands media URLs to GStreamer, which has no source element for the scheme)');
-else
-  expectPlayed('by URL', url);
+expectPlayed('by URL from script', R.url || {});
+expectPlayed('by URL in the markup', R.markup || {});
+const audio = R.audio || {};
+expect('new Audio(url) reads the metadata', near(audio.duration, 4, 0.05) && audio.isAudio === true, audio);
+expect('media play from the loopback media server under a key', /^http:\/\/127\.0\.0\.1:\d+\/KEY\/media\/clip\.webm$/.test(R.playedFrom || ''), R.playedFrom);
+expect('another key reads nothing', R.otherKey === 'media error 4', R.otherKey);
 
 const blob = R.blob || {};
 expect('as a Blob: the whole entry is fetched', blob.fetchStatus === 200, blob.fetchStatus);

@@ -29,10 +29,7 @@ void TAppSchemeHandler::Refuse(WebKitURISchemeRequest* request, const char* reas
     webkit_uri_scheme_request_finish_error(request, error.get());
 }
 
-// The origin of the document that made the request, where the request says: its Origin header,
-// else the origin of its Referer. Navigations typed by the runtime name none.
-std::optional<std::string> TAppSchemeHandler::RequesterOrigin(WebKitURISchemeRequest* request) {
-    SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(request);
+std::optional<std::string> TAppSchemeHandler::RequesterOrigin(SoupMessageHeaders* headers) {
     if (!headers) return std::nullopt;
     if (const char* origin = soup_message_headers_get_one(headers, "Origin")) return std::string(origin);
     if (const char* referer = soup_message_headers_get_one(headers, "Referer"))
@@ -57,7 +54,7 @@ GInputStream* TAppSchemeHandler::MemoryStream(std::string bytes) {
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
     if (!FHandleRequests) return Refuse(request, "Requests are not answered");
     const std::string uri = webkit_uri_scheme_request_get_uri(request);
-    if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(request)))
+    if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(webkit_uri_scheme_request_get_http_headers(request))))
         return Refuse(request, "Refused: not requested by the application");
     TResource resource = FResolver.FindUrl(uri, RangeHeader(request));
     const gint64 length = static_cast<gint64>(resource.BodyLength());

@@ -33,11 +33,14 @@ public:
     using TRequestFilter = std::function<bool(const std::string& uri, std::optional<std::string_view> requesterOrigin)>;
     void SetRequestFilter(TRequestFilter filter) { FRequestFilter = std::move(filter); }
 
+    // The origin of the document that made a request, where its headers say: the Origin header,
+    // else the origin of the Referer. Navigations typed by the runtime name none.
+    static std::optional<std::string> RequesterOrigin(SoupMessageHeaders* headers);
+
 private:
     static void HandleRequest(WebKitURISchemeRequest* request, gpointer self);
     void Answer(WebKitURISchemeRequest* request) const;
     static void Refuse(WebKitURISchemeRequest* request, const char* reason);
-    static std::optional<std::string> RequesterOrigin(WebKitURISchemeRequest* request);
     // The request's Range header; the view stays valid while the request lives.
     static std::optional<std::string_view> RangeHeader(WebKitURISchemeRequest* request);
     // A stream over the bytes, which it keeps for as long as it lives.

@@ -86,6 +86,7 @@ TBrowserForm::~TBrowserForm() {
     // The widgets go first: the web view must not outlive the handler of its scheme.
     FBox.reset();
     FWebKitBrowser.reset();
+    FMediaServer.reset();
     FSchemeHandler.reset();
     FContext.reset();
 }
@@ -95,14 +96,26 @@ void TBrowserForm::Start() {
     FGate.emplace(TAppDocuments(resolver));
     FSchemeHandler->SetResolver(resolver);
     FSchemeHandler->SetHandleRequests(FHandleRequests);
-    FSchemeHandler->SetRequestFilter([this](const std::string& uri, std::optional<std::string_view> requesterOrigin) {
+    const auto mayRequest = [this](const std::string& uri, std::optional<std::string_view> requesterOrigin) {
         return FGate->MayRequest(uri, requesterOrigin);
-    });
+    };
+    FSchemeHandler->SetRequestFilter(mayRequest);
     FWebKitBrowser->AddDocumentStartScript(
         TDocumentStartScript::Compose(FExternalJavascript, FWithExternal, FIsRuntime, FWebviewJavascript));
+    StartMediaServer(resolver, mayRequest);
     FWebKitBrowser->SetDevToolsEnabled(FAllowDebug);
     FWebKitBrowser->SetDefaultContextMenusEnabled(FAllowContextMenu);
     if (!FStartPageURL.empty()) FWebKitBrowser->Navigate(FStartPageURL);
+}
+
+// Media elements are pointed at a loopback server, as the engine's player cannot read the
+// application's scheme; without it they stay as they are.
+void TBrowserForm::StartMediaServer(const TResourceResolver& resolver, TAppSchemeHandler::TRequestFilter filter) {
+    FMediaServer = std::make_unique<TMediaServer>();
+    FMediaServer->SetResolver(resolver);
+    FMediaServer->SetRequestFilter(std::move(filter));
+    if (TFailureSink::Passed(FMediaServer->Listen()))
+        FWebKitBrowser->AddDocumentStartScript(FMediaServer->MediaScript());
 }
 
 TResourceResolver TBrowserForm::Resolver() const {

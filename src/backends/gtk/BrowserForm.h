@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backends/gtk/AppSchemeHandler.h"
+#include "backends/gtk/MediaServer.h"
 #include "backends/gtk/GLibOwned.h"
 #include "backends/gtk/WebKitBrowser.h"
 #include "runtime/AppContentGate.h"
@@ -71,6 +72,7 @@ public:
 
 private:
     bool NewWindowRequested(const std::string& uri);
+    void StartMediaServer(const TResourceResolver& resolver, TAppSchemeHandler::TRequestFilter filter);
     bool AppDocumentOnTop() const { return FGate && FGate->TopIsAppDocument(); }
     static void HandleDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self);
     static gboolean HandleDecideDestination(WebKitDownload* download, gchar* suggestedName, gpointer self);
@@ -79,7 +81,8 @@ private:
 
     TGObjectOwned<WebKitWebContext> FContext;
     std::unique_ptr<TAppSchemeHandler> FSchemeHandler;
-    std::optional<TAppContentGate> FGate;  // from Start on
+    std::unique_ptr<TMediaServer> FMediaServer;  // from Start on
+    std::optional<TAppContentGate> FGate;        // from Start on
     std::unique_ptr<TWebKitBrowser> FWebKitBrowser;
     TWidgetOwned<> FBox;
     GtkWidget* FProgressBar;

@@ -1,0 +1,171 @@
+#include "backends/gtk/MediaServer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+#include "runtime/AppUrl.h"
+
+namespace zorv {
+
+namespace {
+
+constexpr std::size_t FeedBlockSize = 64 * 1024;
+
+std::string RandomKey() {
+    std::random_device random;
+    std::string key;
+    for (int i = 0; i < 4; ++i) {
+        char part[9];
+        std::snprintf(part, sizeof part, "%08x", static_cast<unsigned>(random()));
+        key += part;
+    }
+    return key;
+}
+
+// A streamed answer handed to the connection one block at a time, the next once the last is
+// written, so a large entry never lies whole in memory. Lives as long as its message.
+struct TBodyFeed {
+    std::unique_ptr<TAbEntryReader> reader;
+
+    static void Start(SoupServerMessage* message, std::unique_ptr<TAbEntryReader> reader) {
+        auto* feed = new TBodyFeed{std::move(reader)};
+        g_object_set_data_full(G_OBJECT(message), "zorv-body-feed", feed,
+                               [](gpointer data) { delete static_cast<TBodyFeed*>(data); });
+        soup_message_body_set_accumulate(soup_server_message_get_response_body(message), FALSE);
+        g_signal_connect(message, "wrote-chunk", G_CALLBACK(WroteChunk), feed);
+        feed->Next(message);
+    }
+    static void WroteChunk(SoupServerMessage* message, gpointer feed) { static_cast<TBodyFeed*>(feed)->Next(message); }
+
+    void Next(SoupServerMessage* message) {
+        SoupMessageBody* body = soup_server_message_get_response_body(message);
+        auto* block = static_cast<guchar*>(g_malloc(FeedBlockSize));
+        TAbExtractStatus status = TAbExtractStatus::Ok;
+        const std::size_t got = reader->Read(reinterpret_cast<char*>(block), FeedBlockSize, status);
+        if (got > 0) return soup_message_body_append_take(body, block, got);
+        g_free(block);
+        if (status == TAbExtractStatus::Ok) return soup_message_body_complete(body);
+        // A damaged or unreadable entry: the connection is cut, so the player meets an error
+        // rather than a short body taken as whole.
+        const TGObjectOwned<GIOStream> connection(soup_server_message_steal_connection(message));
+        if (connection) g_io_stream_close(connection.get(), nullptr, nullptr);
+    }
+};
+
+}  // namespace
+
+TMediaServer::TMediaServer() : FServer(soup_server_new(nullptr, nullptr)), FKey(RandomKey()) {
+    soup_server_add_handler(FServer.get(), nullptr, HandleRequest, this, nullptr);
+}
+
+TStatus TMediaServer::Listen() {
+    GError* error = nullptr;
+    if (!soup_server_listen_local(FServer.get(), 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &error)) {
+        const TGErrorOwned owned(error);
+        return Failure(std::string("The media server cannot listen: ") + (error ? error->message : "unknown error"));
+    }
+    GSList* uris = soup_server_get_uris(FServer.get());
+    const int port = uris ? g_uri_get_port(static_cast<GUri*>(uris->data)) : -1;
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+    if (port <= 0) return Failure("The media server has no address");
+    FBaseUrl = "http://127.0.0.1:" + std::to_string(port) + "/" + FKey + "/";
+    return {};
+}
+
+void TMediaServer::HandleRequest(SoupServer*, SoupServerMessage* message, const char*, GHashTable*, gpointer self) {
+    static_cast<TMediaServer*>(self)->Answer(message);
+}
+
+void TMediaServer::Answer(SoupServerMessage* message) const {
+    const char* method = soup_server_message_get_method(message);
+    const bool head = std::strcmp(method, "HEAD") == 0;
+    if (!head && std::strcmp(method, "GET") != 0)
+        return soup_server_message_set_status(message, SOUP_STATUS_METHOD_NOT_ALLOWED, nullptr);
+    const std::string path = g_uri_get_path(soup_server_message_get_uri(message));
+    const std::string keyStep = "/" + FKey + "/";
+    if (FBaseUrl.empty() || path.compare(0, keyStep.size(), keyStep) != 0)
+        return soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
+    const std::string appUrl = std::string(TAppUrl::CustomPrefix) + path.substr(keyStep.size());
+    SoupMessageHeaders* request = soup_server_message_get_request_headers(message);
+    if (FRequestFilter && !FRequestFilter(appUrl, TAppSchemeHandler::RequesterOrigin(request)))
+        return soup_server_message_set_status(message, SOUP_STATUS_FORBIDDEN, nullptr);
+    const char* range = soup_message_headers_get_one(request, "Range");
+    TResource resource = FResolver.FindUrl(appUrl, range ? std::optional<std::string_view>(range) : std::nullopt);
+
+    soup_server_message_set_status(message, static_cast<guint>(resource.status), resource.reason.c_str());
+    SoupMessageHeaders* headers = soup_server_message_get_response_headers(message);
+    for (const auto& [name, value] : resource.Headers())
+        soup_message_headers_replace(headers, name.c_str(), value.c_str());
+    soup_message_headers_replace(headers, "Cache-Control", "no-store");
+    // Frames can be drawn on a canvas: the key, not the origin, is what admits a request.
+    soup_message_headers_replace(headers, "Access-Control-Allow-Origin", "*");
+    soup_message_headers_set_content_length(headers, static_cast<goffset>(resource.BodyLength()));
+    if (head) return;
+    if (resource.stream) return TBodyFeed::Start(message, std::move(resource.stream));
+    auto* bytes = new std::string(std::move(resource.bytes));
+    const TGBytesOwned body(g_bytes_new_with_free_func(
+        bytes->data(), bytes->size(), [](gpointer data) { delete static_cast<std::string*>(data); }, bytes));
+    soup_message_body_append_bytes(soup_server_message_get_response_body(message), body.get());
+}
+
+std::string TMediaServer::MediaScript() const {
+    if (FBaseUrl.empty()) return {};
+    return R"JS((function (base, appPrefix) {
+  'use strict';
+  if (String(location.href).indexOf(appPrefix) !== 0) return;
+  // The media player's address for an application URL; any other URL as it is.
+  function playable(value) {
+    var url;
+    try { url = new URL(String(value), document.baseURI).href; } catch (error) { return value; }
+    return url.indexOf(appPrefix) === 0 ? base + url.slice(appPrefix.length) : value;
+  }
+  // Fetched with CORS, so frames drawn on a canvas can still be read.
+  function allowReading(element) {
+    var media = element.localName === 'source' ? element.parentElement : element;
+    if (media && /^(video|audio)$/.test(media.localName) && !media.hasAttribute('crossorigin'))
+      media.setAttribute('crossorigin', 'anonymous');
+  }
+  [HTMLMediaElement, HTMLSourceElement].forEach(function (type) {
+    var own = Object.getOwnPropertyDescriptor(type.prototype, 'src');
+    Object.defineProperty(type.prototype, 'src', {
+      configurable: true, enumerable: own.enumerable, get: own.get,
+      set: function (value) {
+        var to = playable(value);
+        if (to !== value) allowReading(this);
+        own.set.call(this, to);
+      }
+    });
+  });
+  var NativeAudio = window.Audio;
+  var Audio = function Audio(src) {
+    var audio = new NativeAudio();
+    if (src !== undefined) audio.src = src;
+    return audio;
+  };
+  Audio.prototype = NativeAudio.prototype;
+  window.Audio = Audio;
+  function point(element) {
+    var value = element.getAttribute('src');
+    if (value === null) return;
+    var to = playable(value);
+    if (to === value) return;
+    allowReading(element);
+    element.setAttribute('src', to);
+  }
+  function visit(node) {
+    if (node.nodeType !== 1) return;
+    if (/^(video|audio|source)$/.test(node.localName)) point(node);
+    if (node.firstElementChild) node.querySelectorAll('video[src], audio[src], source[src]').forEach(point);
+  }
+  new MutationObserver(function (records) {
+    records.forEach(function (record) {
+      if (record.type === 'attributes') visit(record.target);
+      else record.addedNodes.forEach(visit);
+    });
+  }).observe(document, {childList: true, subtree: true, attributes: true, attributeFilter: ['src']});
+})(")JS" + FBaseUrl +
+           "\", \"" + std::string(TAppUrl::CustomPrefix) + "\");";
+}
+
+}  // namespace zorv
