@@ -51,6 +51,9 @@ wait_count() {
 }
 
 begin_case folder
+# A project path with a blank in it, which every command line must keep in one piece.
+PROJECT="$CASE_DIR/my project"
+mkdir -p "$PROJECT/app" && cp "$TOOLS/WebView2LoaderWin64.dll" "$PROJECT/"
 folder_project folder
 folder_scenario '[
     {"message": {"id": 10002, "uuid": "is-runtime", "data": {}}},
@@ -155,3 +158,26 @@ checkjs "a packaged file serves its archive, not the folder the option names" \
     "body('file:///index.html') === file('$CASE_DIR/packed-index.html')"
 checkjs "... and hands the option to its page as ordinary arguments" \
     "JSON.stringify(JSON.parse(replyFor('args')).result.slice(1)) === JSON.stringify(['--project', $(jsstr "$(winpath "$PROJECT")")])"
+
+# zorv.ini saved while a file dialog of the page is open: the dialog ends as cancelled, its call is
+# answered, and the window is made again once the call has returned.
+begin_case folder-dialog
+folder_project folder-dialog
+folder_scenario '[
+    {"message": {"id": 20001, "uuid": "open", "data": {"title": "Pick one"}}},
+    {"waitReply": "open"},
+    {"mark": "open-answered"}
+  ]' '[
+    {"message": {"id": 10001, "uuid": "hello-again", "data": {}}},
+    {"waitReply": "hello-again"},
+    {"closeWindow": true}
+  ]'
+start_app pid "$RUNTIME" --project "$(winpath "$PROJECT")"
+if check "openFile shows its dialog" ui wait "Pick one" 20; then
+    ini ID=com.zorv.wine.folder-dialog "Name=Zorv Wine Dialog Renamed" DirName=app
+fi
+wait_exit "$pid" 30
+check "the application ends through the close protocol (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+checkjs "the dialog's call is answered as cancelled, then the window is made again" \
+    "replyFor('open') === '{\"uuid\": \"open\", \"success\": true, \"result\": \"\"}' &&
+     JSON.parse(replyFor('hello-again')).success === true"

@@ -128,9 +128,12 @@ int Run() {
                     TBrowserForm* page = mainForm.BrowserForm();
                     if (ICoreWebView2* view = page ? page->EdgeBrowser().DefaultInterface() : nullptr) view->Reload();
                 },
-                [&mainForm, &restart] {
+                [&restart] {
+                    // The window goes once the message loop has ended: a call running a modal
+                    // loop (a file dialog) ends as cancelled and returns first, while its bridge
+                    // module and page still exist.
                     restart = true;
-                    ::DestroyWindow(mainForm.Handle());  // its end quits the message loop
+                    ::PostQuitMessage(0);
                 });
         }
         mainForm.Show();
@@ -138,6 +141,8 @@ int Run() {
         watcher.reset();
         mainWindow = nullptr;
         if (!restart) return exitCode;
+        // The window is still there, about to go; the one made next registers itself.
+        themeEngine.UnregisterWindow(mainForm.Handle());
         if (!loader.ReloadSettings()) {
             ShowApplicationError("zorv.ini no longer gives ID, Name and DirName; the application ends.");
             return 1;
