@@ -94,6 +94,8 @@ if wait_pause second; then
 fi
 wait_exit "$pid" 30
 check "the application ends (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+checkjs "the developer tools are on" \
+    "events('setting').filter((e) => e.name === 'AreDevToolsEnabled').every((e) => e.value === true)"
 checkjs "the start page and a style sheet come from the folder" \
     "body('file:///index.html') === '<!doctype html><title>Folder</title><p>one</p>\n' &&
      body('file:///style.css') === file('$PROJECT/app/style.css')"
@@ -123,7 +125,9 @@ folder_scenario '[
     {"pause": "second"},
     {"closeWindow": true}
   ]'
-start_app pid "$RUNTIME" --project "$(winpath "$PROJECT")" --no-reload
+# A relative project path, as zorv-pack run passes on what its user typed (the runtime's folder
+# is the current one).
+start_app pid "$RUNTIME" --project "$(realpath --relative-to="$(dirname "$RUNTIME")" "$PROJECT" | tr / '\\')" --no-reload
 if wait_pause edit; then
     printf '<!doctype html><title>Folder</title><p>two</p>\n' >"$PROJECT/app/index.html"
     ini ID=com.zorv.wine.folder-nr "Name=Zorv Wine Renamed" DirName=app
@@ -138,8 +142,9 @@ wait_exit "$pid" 30
 check "the application ends (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
 checkjs "with --no-reload an edit reloads nothing and makes no window again" \
     "events('reload').length === 0 && events('createController').filter((e) => e.pid === t[0].pid).length === 1"
-checkjs "the new window keeps --no-reload" \
-    "events('load').some((e) => e.pid !== t[0].pid && e.commandLine.includes('\"--no-reload\" \"--\"'))"
+checkjs "the new window keeps --no-reload and names the folder by its full path" \
+    "events('load').some((e) => e.pid !== t[0].pid &&
+       e.commandLine.includes($(jsstr "\"$(winpath "$PROJECT")\" \"--no-reload\" \"--\"")))"
 
 begin_case folder-packaged
 folder_project folder-packed
@@ -154,8 +159,9 @@ folder_scenario '[
 start_app pid "$CASE_DIR/bin/folder.exe" --project "$(winpath "$PROJECT")"
 wait_exit "$pid" 30
 check "the packaged application ends (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
-checkjs "a packaged file serves its archive, not the folder the option names" \
-    "body('file:///index.html') === file('$CASE_DIR/packed-index.html')"
+checkjs "a packaged file serves its archive, not the folder the option names, without developer tools" \
+    "body('file:///index.html') === file('$CASE_DIR/packed-index.html') &&
+     events('setting').some((e) => e.name === 'AreDevToolsEnabled' && e.value === false)"
 checkjs "... and hands the option to its page as ordinary arguments" \
     "JSON.stringify(JSON.parse(replyFor('args')).result.slice(1)) === JSON.stringify(['--project', $(jsstr "$(winpath "$PROJECT")")])"
 
