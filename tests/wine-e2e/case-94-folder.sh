@@ -104,7 +104,7 @@ checkjs "the page runs in the runtime and gets only the arguments after --" \
      JSON.stringify(JSON.parse(replyFor('args')).result.slice(1)) === '[\"page-arg\"]'"
 check "files.extractFile reads the folder" cmp "$CASE_DIR/extracted.css" "$PROJECT/app/style.css"
 checkjs "five quick writes give one reload, which serves the file as it is now" \
-    "events('reload').length === 1 && events('reload')[0].uri === 'file:///index.html' &&
+    "events('reload').length === 1 && events('reload')[0].uri === 'file:///index.html' && events('reload')[0].view === 1 &&
      Buffer.from(t.slice(t.indexOf(events('reload')[0]))
                   .find((e) => e.event === 'request' && e.uri === 'file:///index.html').body, 'base64')
        .toString() === file('$PROJECT/app/index.html')"
@@ -170,9 +170,7 @@ checkjs "... and hands the option to its page as ordinary arguments" \
 begin_case folder-dialog
 folder_project folder-dialog
 folder_scenario '[
-    {"message": {"id": 20001, "uuid": "open", "data": {"title": "Pick one"}}},
-    {"waitReply": "open"},
-    {"mark": "open-answered"}
+    {"message": {"id": 20001, "uuid": "open", "data": {"title": "Pick one"}}}
   ]' '[
     {"message": {"id": 10001, "uuid": "hello-again", "data": {}}},
     {"waitReply": "hello-again"},
