@@ -185,3 +185,27 @@ check "the application ends through the close protocol (exit $EXIT_CODE)" test "
 checkjs "the dialog's call is answered as cancelled, then the window is made again" \
     "replyFor('open') === '{\"uuid\": \"open\", \"success\": true, \"result\": \"\"}' &&
      JSON.parse(replyFor('hello-again')).success === true"
+
+# The WebView2 runtime is missing and the project carries the installer: once it is installed the
+# runtime starts again on the same folder with the same arguments, not as a bare runtime.
+begin_case folder-install
+folder_project folder-install
+cp "$TOOLS/WebView2Installer.exe" "$PROJECT/"
+folder_scenario '[
+    {"message": {"id": 50005, "uuid": "args", "data": {}}},
+    {"waitReply": "args"},
+    {"closeWindow": true}
+  ]'
+export ZORV_WV2_RUNTIME_MARKER ZORV_INSTALLER_EXIT=0 ZORV_INSTALLER_DELAY_MS=300
+ZORV_WV2_RUNTIME_MARKER=$(winpath "$CASE_DIR/runtime-installed")
+start_app pid "$RUNTIME" --project "$(winpath "$PROJECT")" -- page-arg
+if check "the installation is offered" ui wait Confirm 20; then
+    ui click Confirm Accept
+fi
+wait_exit "$pid" 30
+check "the first process ends (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+check "the runtime started again runs the project and closes" wait_event '"event":"controllerClose"' 30
+checkjs "... from the same folder, with the page's arguments" \
+    "events('createEnvironment').length === 1 && body('file:///index.html') === file('$PROJECT/app/index.html') &&
+     JSON.stringify(JSON.parse(replyFor('args')).result.slice(1)) === '[\"page-arg\"]'"
+unset ZORV_WV2_RUNTIME_MARKER ZORV_INSTALLER_EXIT ZORV_INSTALLER_DELAY_MS
