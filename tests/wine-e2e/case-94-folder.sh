@@ -65,7 +65,8 @@ folder_scenario '[
     {"pause": "settings"}
   ]' '[
     {"message": {"id": 10001, "uuid": "hello-again", "data": {}}},
-    {"waitReply": "hello-again"},
+    {"message": {"id": 80001, "uuid": "theme-again", "data": {}}},
+    {"waitReply": "theme-again"},
     {"newWindow": "file:///other.html"},
     {"pause": "second"},
     {"closeWindow": true}
@@ -84,7 +85,7 @@ else
     fail "the page did not reach its first pause"
 fi
 if wait_pause settings; then
-    ini ID=com.zorv.wine.folder "Name=Zorv Wine Folder Renamed" DirName=app
+    ini ID=com.zorv.wine.folder "Name=Zorv Wine Folder Renamed" DirName=app Theme=Carbon
     check "a change of zorv.ini makes the window again with the new name" ui wait "Zorv Wine Folder Renamed" 20
 fi
 if wait_pause second; then
@@ -108,9 +109,9 @@ checkjs "five quick writes give one reload, which serves the file as it is now" 
      Buffer.from(t.slice(t.indexOf(events('reload')[0]))
                   .find((e) => e.event === 'request' && e.uri === 'file:///index.html').body, 'base64')
        .toString() === file('$PROJECT/app/index.html')"
-checkjs "the window made again has a web view of its own, which shows the start page" \
+checkjs "the window made again has a web view of its own, which shows the start page, and the new theme" \
     "events('loaded').some((e) => e.view === 2 && e.uri === 'file:///index.html') &&
-     JSON.parse(replyFor('hello-again')).success === true"
+     JSON.parse(replyFor('hello-again')).success === true && JSON.parse(replyFor('theme-again')).result === 'Carbon'"
 checkjs "the new window starts the runtime on the same folder, which serves its page" \
     "events('load').some((e) => e.pid !== t[0].pid &&
        e.commandLine.includes($(jsstr "\"--project\" \"$(winpath "$PROJECT")\" \"--\" \"com.zorv.wine.folder\" \"file:///other.html\""))) &&

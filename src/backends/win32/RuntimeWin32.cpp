@@ -147,6 +147,8 @@ int Run() {
             ShowApplicationError("zorv.ini no longer gives ID, Name and DirName; the application ends.");
             return 1;
         }
+        // The theme is one of the settings the window is made again with.
+        stylesUtils.TrySetStyle(loader.State().settings.theme, TStylesUtils::TUnknownName::ShowError);
     }
 }
 
