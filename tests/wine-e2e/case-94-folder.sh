@@ -210,3 +210,25 @@ checkjs "... from the same folder, with the page's arguments" \
     "events('createEnvironment').length === 1 && body('file:///index.html') === file('$PROJECT/app/index.html') &&
      JSON.stringify(JSON.parse(replyFor('args')).result.slice(1)) === '[\"page-arg\"]'"
 unset ZORV_WV2_RUNTIME_MARKER ZORV_INSTALLER_EXIT ZORV_INSTALLER_DELAY_MS
+
+# The start page is not written yet: the browser shows its error page, and writing the page
+# reloads it into the application's page, which has the bridge.
+begin_case folder-missing-start
+folder_project folder-missing
+rm "$PROJECT/app/index.html"
+folder_scenario '[
+    {"pause": "written"},
+    {"message": {"id": 10001, "uuid": "hello", "data": {}}},
+    {"waitReply": "hello"},
+    {"closeWindow": true}
+  ]'
+start_app pid "$RUNTIME" --project "$(winpath "$PROJECT")"
+if wait_pause written; then
+    printf '<!doctype html><title>Written</title>\n' >"$PROJECT/app/index.html"
+    check "writing the missing start page loads it" wait_event '"page":"document"' 15
+    resume written
+fi
+wait_exit "$pid" 30
+check "the application ends through the close protocol (exit $EXIT_CODE)" test "$EXIT_CODE" = 0
+checkjs "the error page was shown first, then the written page, whose call is answered" \
+    "events('loaded')[0].page === 'errorPage' && JSON.parse(replyFor('hello')).success === true"

@@ -179,6 +179,13 @@ std::string TBrowserForm::DocumentStartScript() const {
                                          FWebviewJavascript);
 }
 
+void TBrowserForm::ReloadPage() {
+    ICoreWebView2* view = FEdgeBrowser->DefaultInterface();
+    if (!view) return;
+    FHostNavigation = FEdgeBrowser->LocationURL();
+    if (FAILED(view->Reload())) FHostNavigation.clear();
+}
+
 std::string TBrowserForm::NewInstanceArguments(const std::vector<std::string>& options, const std::string& appID,
                                                const std::string& url) {
     std::string text;

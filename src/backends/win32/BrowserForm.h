@@ -85,6 +85,11 @@ public:
     // leaves the page that was there, and the answer, as they were.
     bool LastNavigationSucceeded() const { return FLastNavigationSucceeded; }
 
+    // Loads the top document again as the runtime's own navigation, whatever it is: a project
+    // folder being run reloads what its author sees, the browser's error page for a page not
+    // written yet included.
+    void ReloadPage();
+
     // The script registered to run at the start of every document.
     std::string DocumentStartScript() const;
     // The argument text of a new instance that opens `url`: the options, the identifier and the

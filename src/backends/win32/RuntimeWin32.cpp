@@ -125,8 +125,7 @@ int Run() {
             watcher = std::make_unique<TWinFolderWatcher>(
                 TWinText::Utf8ToWide(state.projectFolder), TWinText::Utf8ToWide(state.appDirName), *uiThread,
                 [&mainForm] {
-                    TBrowserForm* page = mainForm.BrowserForm();
-                    if (ICoreWebView2* view = page ? page->EdgeBrowser().DefaultInterface() : nullptr) view->Reload();
+                    if (TBrowserForm* page = mainForm.BrowserForm()) page->ReloadPage();
                 },
                 [&restart] {
                     // The window goes once the message loop has ended: a call running a modal
