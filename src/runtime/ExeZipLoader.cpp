@@ -41,6 +41,13 @@ std::optional<TExeZipLoader::TFolderOption> TExeZipLoader::ParseFolderOption(con
     return option;
 }
 
+std::vector<std::string> TExeZipLoader::FolderOptions(const TRuntimeState& state) {
+    std::vector<std::string> options{ProjectOption, state.projectFolder};
+    if (!state.reloadOnChange) options.emplace_back(NoReloadOption);
+    options.emplace_back("--");
+    return options;
+}
+
 // Only the bare runtime serves a folder: a packaged file's arguments all belong to its
 // application, the folder option included.
 std::optional<int> TExeZipLoader::OpenArchive() {

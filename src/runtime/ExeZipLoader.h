@@ -43,6 +43,9 @@ public:
         std::vector<std::string> appArgs;  // what follows the options, for the application
     };
     static std::optional<TFolderOption> ParseFolderOption(const std::vector<std::string>& args);
+    // The options that start the bare runtime again on the state's project folder as this one was
+    // started (reload or not), ending with "--": what ParseFolderOption reads back.
+    static std::vector<std::string> FolderOptions(const TRuntimeState& state);
 
     // The identifier made safe as one folder or lock-file name: path delimiters, characters
     // Windows refuses in file names and control characters become "_"; a name made only of dots

@@ -11,7 +11,8 @@ folder_page() {
 <body style="background:#e0f0e0;font:20px sans-serif"><h1>Version $1</h1><script>
 (async () => {
   const runtime = await zorv.isRuntime();
-  await zorv.files.writeTextFile({filePath: 'loaded-$1-' + crypto.randomUUID() + '.txt', contents: String(runtime)});
+  const theme = await zorv.themes.getTheme();
+  await zorv.files.writeTextFile({filePath: 'loaded-$1-' + crypto.randomUUID() + '.txt', contents: runtime + ' ' + theme});
   for (;;) {
     if (await zorv.files.fileExists({filePath: 'close-now'})) break;
     await new Promise((resolve) => setTimeout(resolve, 100));
@@ -31,7 +32,7 @@ check "run shows init's page in a window named by zorv.ini" wait_for_window '^Fo
 folder_page 1
 if wait_count 'project/loaded-1-*' 1 20; then
     ok "saving the page reloads it"
-    check "the page runs with the bridge, zorv.isRuntime() true" grep -q true "$CASE_DIR"/project/loaded-1-*
+    check "the page runs with the bridge, zorv.isRuntime() true" grep -q 'true ' "$CASE_DIR"/project/loaded-1-*
 else
     fail "saving the page reloads it"
 fi
@@ -39,9 +40,10 @@ folder_page 2
 check "saving it again reloads it again, once" sh -c "
     for i in \$(seq 100); do [ \$(ls '$CASE_DIR'/project/loaded-2-* 2>/dev/null | wc -l) -ge 1 ] && break; sleep 0.1; done
     sleep 1; [ \$(ls '$CASE_DIR'/project/loaded-2-* | wc -l) -eq 1 ]"
-sed -i 's/^Name=Folder Run$/Name=Folder Renamed/' "$CASE_DIR/project/zorv.ini"
+sed -i 's/^Name=Folder Run$/Name=Folder Renamed\nTheme=Carbon/' "$CASE_DIR/project/zorv.ini"
 check "editing zorv.ini makes the window again with the new name" wait_for_window '^Folder Renamed$' 30
 check "the new window loads the page" wait_count 'project/loaded-2-*' 2 20
+check "the new window has the theme zorv.ini now names" grep -q 'true Carbon' "$CASE_DIR"/project/loaded-2-*
 touch "$CASE_DIR/project/close-now"
 wait_exit "$pid" 20
 check "closes with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" = 0

@@ -326,6 +326,9 @@ TEST_F(ExeZipLoaderTest, FolderOptionServesTheFolderOnlyFromTheBareRuntime) {
     EXPECT_EQ(folderState.appName, "From Folder");
     EXPECT_TRUE(folderState.settings.allowDebug);  // developer tools while the author runs it
     EXPECT_EQ(folderState.args, (std::vector<std::string>{"one", "two"}));
+    // A new window starts on the same folder, as this start was made.
+    EXPECT_EQ(TExeZipLoader::FolderOptions(folderState),
+              (std::vector<std::string>{"--project", folderState.projectFolder, "--no-reload", "--"}));
     ASSERT_NE(folderState.package, nullptr);
     EXPECT_TRUE(folderState.package->Find("site/index.html"));
 

@@ -113,6 +113,8 @@ int RunRuntime(int argc, char** argv) {
             std::fprintf(stderr, "zorv: zorv.ini no longer gives ID, Name and DirName; the application ends\n");
             return 1;
         }
+        // The theme is one of the settings the window is made again with.
+        styles.TrySetStyle(loader.State().settings.theme, TStylesUtils::TUnknownName::ShowError);
     }
     return 0;
 }

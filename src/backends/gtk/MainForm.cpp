@@ -31,7 +31,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     page.SetAppPackage(state.package.get());
     if (state.ServesFolder()) {
         page.SetAppDirPath(state.projectFolder + "/");
-        page.SetRelaunchOptions({TExeZipLoader::ProjectOption, state.projectFolder, "--"});
+        page.SetRelaunchOptions(TExeZipLoader::FolderOptions(state));
     }
     page.SetIsRuntime(true);
     page.SetAppDirName(state.appDirName);

@@ -29,14 +29,6 @@ void RegisterMainFormClass(WNDPROC proc) {
     ::RegisterClassExW(&windowClass);
 }
 
-// The options that start the bare runtime on the same project folder, as this one was started.
-std::vector<std::string> FolderRelaunchOptions(const TRuntimeState& state) {
-    std::vector<std::string> options{TExeZipLoader::ProjectOption, state.projectFolder};
-    if (!state.reloadOnChange) options.emplace_back(TExeZipLoader::NoReloadOption);
-    options.emplace_back("--");
-    return options;
-}
-
 RECT PrimaryWorkArea() {
     RECT area{0, 0, 1024, 768};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -121,7 +113,7 @@ void TMainForm::FormCreate() {
     if (FState.ServesFolder()) {
         host.SetAppPackage(FState.package.get());
         host.SetAppDirPath(FState.projectFolder + "\\");
-        host.SetRelaunchOptions(FolderRelaunchOptions(FState));
+        host.SetRelaunchOptions(TExeZipLoader::FolderOptions(FState));
     }
     host.SetIsRuntime(true);
     host.SetAppDirName(FState.appDirName);
