@@ -60,22 +60,19 @@ std::optional<fs::path> FindStepIgnoringCase(const fs::path& folder, std::string
 // The path a (checked) entry name stands for: the exact spelling where it exists, otherwise each
 // step matched ignoring ASCII case, so a page that works once packaged works from the folder.
 fs::path LocateIgnoringCase(const fs::path& root, std::string_view name) {
-    fs::path exact = root / Utf8Path(name);
+    const fs::path relative = Utf8Path(name);
+    fs::path exact = root / relative;
     std::error_code error;
     if (fs::exists(exact, error)) return exact;
     fs::path path = root;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        const std::size_t slash = std::min(name.find('/', start), name.size());
-        const std::string_view step = name.substr(start, slash - start);
-        fs::path next = path / Utf8Path(step);
+    for (const fs::path& step : relative) {
+        fs::path next = path / step;
         if (!fs::exists(next, error)) {
-            std::optional<fs::path> matched = FindStepIgnoringCase(path, step);
+            std::optional<fs::path> matched = FindStepIgnoringCase(path, PathToUtf8(step));
             if (!matched) return exact;
             next = std::move(*matched);
         }
         path = std::move(next);
-        start = slash + 1;
     }
     return path;
 }
