@@ -37,26 +37,29 @@ std::optional<std::string> TAppSchemeHandler::RequesterOrigin(SoupMessageHeaders
     return std::nullopt;
 }
 
-std::optional<std::string_view> TAppSchemeHandler::RangeHeader(WebKitURISchemeRequest* request) {
-    SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(request);
+std::optional<std::string_view> TAppSchemeHandler::RangeHeader(SoupMessageHeaders* headers) {
     if (!headers) return std::nullopt;
     if (const char* range = soup_message_headers_get_one(headers, "Range")) return std::string_view(range);
     return std::nullopt;
 }
 
+void TAppSchemeHandler::AddAnswerHeaders(SoupMessageHeaders* headers, const TResource& resource) {
+    for (const auto& [name, value] : resource.Headers())
+        soup_message_headers_append(headers, name.c_str(), value.c_str());
+    soup_message_headers_append(headers, "Cache-Control", "no-store");
+}
+
 GInputStream* TAppSchemeHandler::MemoryStream(std::string bytes) {
-    auto* body = new std::string(std::move(bytes));
-    const TGBytesOwned owned(g_bytes_new_with_free_func(
-        body->data(), body->size(), [](gpointer data) { delete static_cast<std::string*>(data); }, body));
-    return g_memory_input_stream_new_from_bytes(owned.get());
+    return g_memory_input_stream_new_from_bytes(BytesTaking(std::move(bytes)).get());
 }
 
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
     if (!FHandleRequests) return Refuse(request, "Requests are not answered");
     const std::string uri = webkit_uri_scheme_request_get_uri(request);
-    if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(webkit_uri_scheme_request_get_http_headers(request))))
+    SoupMessageHeaders* requestHeaders = webkit_uri_scheme_request_get_http_headers(request);
+    if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(requestHeaders)))
         return Refuse(request, "Refused: not requested by the application");
-    TResource resource = FResolver.FindUrl(uri, RangeHeader(request));
+    TResource resource = FResolver.FindUrl(uri, RangeHeader(requestHeaders));
     const gint64 length = static_cast<gint64>(resource.BodyLength());
     const TGObjectOwned<GInputStream> stream(resource.stream ? NewEntryInputStream(std::move(resource.stream))
                                                              : MemoryStream(std::move(resource.bytes)));
@@ -66,9 +69,7 @@ void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
     webkit_uri_scheme_response_set_content_type(response.get(), contentType.c_str());
     // fetch() sees only the headers given here, Content-Type included.
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
-    for (const auto& [name, value] : resource.Headers())
-        soup_message_headers_append(headers, name.c_str(), value.c_str());
-    soup_message_headers_append(headers, "Cache-Control", "no-store");
+    AddAnswerHeaders(headers, resource);
     webkit_uri_scheme_response_set_http_headers(response.get(), headers);
     webkit_uri_scheme_request_finish_with_response(request, response.get());
 }

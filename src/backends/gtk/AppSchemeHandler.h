@@ -36,13 +36,15 @@ public:
     // The origin of the document that made a request, where its headers say: the Origin header,
     // else the origin of the Referer. Navigations typed by the runtime name none.
     static std::optional<std::string> RequesterOrigin(SoupMessageHeaders* headers);
+    // A request's Range header; the view stays valid while the headers live.
+    static std::optional<std::string_view> RangeHeader(SoupMessageHeaders* headers);
+    // The headers every answer of the URL space carries: the resource's own, and no caching.
+    static void AddAnswerHeaders(SoupMessageHeaders* headers, const TResource& resource);
 
 private:
     static void HandleRequest(WebKitURISchemeRequest* request, gpointer self);
     void Answer(WebKitURISchemeRequest* request) const;
     static void Refuse(WebKitURISchemeRequest* request, const char* reason);
-    // The request's Range header; the view stays valid while the request lives.
-    static std::optional<std::string_view> RangeHeader(WebKitURISchemeRequest* request);
     // A stream over the bytes, which it keeps for as long as it lives.
     static GInputStream* MemoryStream(std::string bytes);
 

@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <string>
 
 namespace zorv {
 
@@ -50,6 +51,13 @@ using TGBytesOwned = std::unique_ptr<GBytes, TGBytesUnref>;
 using TGListOwned = std::unique_ptr<GList, TGListFree>;
 template <typename T = GtkWidget>
 using TWidgetOwned = std::unique_ptr<T, TWidgetRelease>;
+
+// Bytes over a string's own bytes, not copied: the string lives until the last reference goes.
+inline TGBytesOwned BytesTaking(std::string bytes) {
+    auto* kept = new std::string(std::move(bytes));
+    return TGBytesOwned(g_bytes_new_with_free_func(
+        kept->data(), kept->size(), [](gpointer data) { delete static_cast<std::string*>(data); }, kept));
+}
 
 // Takes a counted reference to a new widget, so that it lives until its owner goes, whatever its
 // container does.

@@ -90,23 +90,18 @@ void TMediaServer::Answer(SoupServerMessage* message) const {
     SoupMessageHeaders* request = soup_server_message_get_request_headers(message);
     if (FRequestFilter && !FRequestFilter(appUrl, TAppSchemeHandler::RequesterOrigin(request)))
         return soup_server_message_set_status(message, SOUP_STATUS_FORBIDDEN, nullptr);
-    const char* range = soup_message_headers_get_one(request, "Range");
-    TResource resource = FResolver.FindUrl(appUrl, range ? std::optional<std::string_view>(range) : std::nullopt);
+    TResource resource = FResolver.FindUrl(appUrl, TAppSchemeHandler::RangeHeader(request));
 
     soup_server_message_set_status(message, static_cast<guint>(resource.status), resource.reason.c_str());
     SoupMessageHeaders* headers = soup_server_message_get_response_headers(message);
-    for (const auto& [name, value] : resource.Headers())
-        soup_message_headers_replace(headers, name.c_str(), value.c_str());
-    soup_message_headers_replace(headers, "Cache-Control", "no-store");
+    TAppSchemeHandler::AddAnswerHeaders(headers, resource);
     // Frames can be drawn on a canvas: the key, not the origin, is what admits a request.
-    soup_message_headers_replace(headers, "Access-Control-Allow-Origin", "*");
+    soup_message_headers_append(headers, "Access-Control-Allow-Origin", "*");
     soup_message_headers_set_content_length(headers, static_cast<goffset>(resource.BodyLength()));
     if (head) return;
     if (resource.stream) return TBodyFeed::Start(message, std::move(resource.stream));
-    auto* bytes = new std::string(std::move(resource.bytes));
-    const TGBytesOwned body(g_bytes_new_with_free_func(
-        bytes->data(), bytes->size(), [](gpointer data) { delete static_cast<std::string*>(data); }, bytes));
-    soup_message_body_append_bytes(soup_server_message_get_response_body(message), body.get());
+    soup_message_body_append_bytes(soup_server_message_get_response_body(message),
+                                   BytesTaking(std::move(resource.bytes)).get());
 }
 
 std::string TMediaServer::MediaScript() const {
