@@ -576,11 +576,29 @@ public:
         inflateReset(&FStream);
         FStream.next_in = nullptr;
         FStream.avail_in = 0;
+        FConsumed = 0;
+    }
+    // Once the inflater has taken all it was given, gives it the next block of the `size` bytes of
+    // compressed data, read by `read(position, target, length)` and decrypted where there is a
+    // cipher. Running out of data before the stream ends is damage.
+    template <typename TRead>
+    TAbExtractStatus FeedIfEmpty(uint64_t size, std::optional<TPkwareCipher>& cipher, const TRead& read) {
+        if (FStream.avail_in != 0) return TAbExtractStatus::Ok;
+        if (FConsumed == size) return TAbExtractStatus::DamagedData;
+        const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(FInput.size(), size - FConsumed));
+        if (!read(FConsumed, FInput.data(), block)) return TAbExtractStatus::ReadFailed;
+        if (cipher) cipher->Decrypt(FInput.data(), block);
+        FStream.next_in = FInput.data();
+        FStream.avail_in = static_cast<uInt>(block);
+        FConsumed += block;
+        return TAbExtractStatus::Ok;
     }
 
 private:
     z_stream FStream{};
     bool FReady = false;
+    std::vector<unsigned char> FInput = std::vector<unsigned char>(BlockSize);
+    uint64_t FConsumed = 0;  // compressed bytes fed so far
 };
 
 }  // namespace
@@ -593,22 +611,16 @@ TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, TEntryData& e
     z_stream& zs = inflater.Stream();
 
     const uint64_t expected = item.uncompressedSize;
-    std::vector<unsigned char> input(BlockSize);
     std::vector<unsigned char> output(BlockSize);
-    uint64_t consumed = 0;
     uint64_t produced = 0;
     uint32_t crc = 0;
     int result = Z_OK;
+    const auto read = [&](uint64_t position, unsigned char* target, std::size_t length) {
+        return ReadData(entry, position, target, length);
+    };
     while (result != Z_STREAM_END) {
-        if (zs.avail_in == 0) {
-            if (consumed == size) return TAbExtractStatus::DamagedData;
-            const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, size - consumed));
-            if (!ReadData(entry, consumed, input.data(), block)) return TAbExtractStatus::ReadFailed;
-            if (entry.cipher) entry.cipher->Decrypt(input.data(), block);
-            zs.next_in = input.data();
-            zs.avail_in = static_cast<uInt>(block);
-            consumed += block;
-        }
+        if (const TAbExtractStatus fed = inflater.FeedIfEmpty(size, entry.cipher, read); fed != TAbExtractStatus::Ok)
+            return fed;
         zs.next_out = output.data();
         zs.avail_out = static_cast<uInt>(output.size());
         result = inflate(&zs, Z_NO_FLUSH);
@@ -757,9 +769,7 @@ struct TAbEntryReader::TState {
 // bytes [outputBegin, outputBegin + outputSize) of the entry, the latest block inflated.
 struct TAbEntryReader::TInflation {
     TInflater inflater;
-    std::vector<unsigned char> input = std::vector<unsigned char>(BlockSize);
     std::vector<unsigned char> output = std::vector<unsigned char>(BlockSize);
-    uint64_t consumed = 0;  // compressed bytes fed to the inflater
     uint64_t outputBegin = 0;
     std::size_t outputSize = 0;
     uint32_t crc = 0;  // of every plain byte inflated so far
@@ -828,7 +838,7 @@ bool TAbEntryReader::Seek(uint64_t position) {
         // starts again from the entry's start.
         if (target < inflation->outputBegin) {
             inflation->inflater.Reset();
-            inflation->consumed = inflation->outputBegin = inflation->outputSize = 0;
+            inflation->outputBegin = inflation->outputSize = 0;
             inflation->crc = 0;
             state.cipher = state.entry.cipher;
         }
@@ -905,19 +915,14 @@ TAbExtractStatus TAbEntryReader::InflateNextBlock() {
     z_stream& zs = inflation.inflater.Stream();
     inflation.outputBegin = inflation.Produced();
     inflation.outputSize = 0;
-    // Feeds the inflater and runs it into [target, target + room); how many bytes it wrote.
+    const auto read = [&](uint64_t position, unsigned char* target, std::size_t length) {
+        return FArchive.ReadData(state.entry, position, target, length);
+    };
+    // Feeds the inflater and runs it into [target, target + room).
     auto inflateInto = [&](unsigned char* target, std::size_t room, int& result) -> TAbExtractStatus {
-        if (zs.avail_in == 0) {
-            const uint64_t left = state.entry.size - inflation.consumed;
-            if (left == 0) return TAbExtractStatus::DamagedData;
-            const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, left));
-            if (!FArchive.ReadData(state.entry, inflation.consumed, inflation.input.data(), block))
-                return TAbExtractStatus::ReadFailed;
-            if (state.cipher) state.cipher->Decrypt(inflation.input.data(), block);
-            zs.next_in = inflation.input.data();
-            zs.avail_in = static_cast<uInt>(block);
-            inflation.consumed += block;
-        }
+        if (const TAbExtractStatus fed = inflation.inflater.FeedIfEmpty(state.entry.size, state.cipher, read);
+            fed != TAbExtractStatus::Ok)
+            return fed;
         zs.next_out = target;
         zs.avail_out = static_cast<uInt>(room);
         result = inflate(&zs, Z_NO_FLUSH);
