@@ -232,6 +232,7 @@ std::string TBrowserExternalModule::AppDirName() const {
 }
 
 void TBrowserExternalModule::OnMainMenuItemClick(int32_t tag) {
+    if (FTopIsAppDocument && !FTopIsAppDocument()) return;
     if (FWebView) FWebView->ExecuteScript(MainMenuItemClickScript(tag));
 }
 

@@ -76,6 +76,9 @@ public:
     // other document run nothing and get no reply. Until a rule is set, no document may call.
     using TAppDocumentRule = std::function<bool(const TWebMessage& message)>;
     void SetAppDocumentRule(TAppDocumentRule rule) { FIsAppDocument = std::move(rule); }
+    // Whether the top document is an application document now; menu clicks reach only such a
+    // document. Without it, every top document is taken for one.
+    void SetTopIsAppDocument(std::function<bool()> topIsApp) { FTopIsAppDocument = std::move(topIsApp); }
 
     // What the application shipped (borrowed); its presence is runtime mode.
     const IAppPackage* AppPackage() const { return FExeZip; }
@@ -180,6 +183,7 @@ private:
     TBridgeServices FServices;
     TBridgeContext FContext;
     TAppDocumentRule FIsAppDocument;
+    std::function<bool()> FTopIsAppDocument;
     std::shared_ptr<IWebMessageReply> FCallReply;
     const IAppPackage* FExeZip = nullptr;
     std::unique_ptr<IAppPackage> FOwnedPackage;  // the adapter SetExeZip makes

@@ -7,6 +7,18 @@ window.zorv = {
     call: (function () {
         var pending = new Map();
         var listening = false;
+        // A page restored from the back/forward cache has lost the replies of the calls it made
+        // before it left: the host drops replies for a document that is no longer shown. They
+        // are settled now rather than never.
+        window.addEventListener('pageshow', function (event) {
+            if (!event.persisted) {
+                return;
+            }
+            pending.forEach(function (settle) {
+                settle.reject('The page was restored from the back/forward cache before the call was answered');
+            });
+            pending.clear();
+        });
         var onReply = function (event) {
             var reply = event.data;
             if (!reply || typeof reply.uuid !== 'string') {

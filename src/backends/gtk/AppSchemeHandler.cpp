@@ -17,6 +17,7 @@ TAppSchemeHandler::TAppSchemeHandler(WebKitWebContext* context) {
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
     webkit_security_manager_register_uri_scheme_as_secure(security, scheme.c_str());
     webkit_security_manager_register_uri_scheme_as_cors_enabled(security, scheme.c_str());
+    webkit_security_manager_register_uri_scheme_as_display_isolated(security, scheme.c_str());
     webkit_web_context_register_uri_scheme(context, scheme.c_str(), HandleRequest, this, nullptr);
 }
 

@@ -41,7 +41,15 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
     : FContext(NewWebContext(dataDir)), FAppDirPath(ExecutableFolder()) {
     FSchemeHandler = std::make_unique<TAppSchemeHandler>(FContext.get());
     FWebKitBrowser = std::make_unique<TWebKitBrowser>(FContext.get());
-    FWebKitBrowser->OnNewWindowRequested = [this](const std::string& uri) { return NewWindowRequested(uri); };
+    FWebKitBrowser->OnNewWindowRequested = [this](const std::string& uri, bool userGesture) {
+        return NewWindowRequested(uri, userGesture);
+    };
+    FWebKitBrowser->OnUserGesture = [this](const std::string& url, const std::string& origin) {
+        if (FGate) FGate->UserActivated(url, origin, TAppContentGate::TClock::now());
+    };
+    FWebKitBrowser->OnTopNavigationResponse = [this](const std::string& uri, bool userGesture) {
+        return TopNavigationAnswered(uri, userGesture);
+    };
     FWebKitBrowser->OnNavigationCompleted = [this](bool) { NavigationCompleted(); };
     FWebKitBrowser->OnNavigationStarting = [this](const std::string& uri, TNavigationCause cause) {
         return FGate && FGate->MayNavigate(uri, cause);
@@ -49,7 +57,9 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
     FWebKitBrowser->OnDocumentCommitted = [this](const std::string& uri) {
         if (FGate) FGate->DocumentCommitted(uri);
     };
-    FWebKitBrowser->OnPermissionRequested = [this] { return AppDocumentOnTop(); };
+    FWebKitBrowser->OnPermissionRequested = [this](bool takesGesture) {
+        return FGate && FGate->MayGrantPermission(takesGesture, TAppContentGate::TClock::now());
+    };
     g_signal_connect(FContext.get(), "download-started", G_CALLBACK(HandleDownloadStarted), this);
 
     FBox = SinkWidget(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0));
@@ -79,6 +89,8 @@ TBrowserForm::~TBrowserForm() {
     if (FPulseSource) g_source_remove(FPulseSource);
     g_signal_handlers_disconnect_by_data(FContext.get(), this);
     FWebKitBrowser->OnNewWindowRequested = nullptr;
+    FWebKitBrowser->OnUserGesture = nullptr;
+    FWebKitBrowser->OnTopNavigationResponse = nullptr;
     FWebKitBrowser->OnNavigationCompleted = nullptr;
     FWebKitBrowser->OnNavigationStarting = nullptr;
     FWebKitBrowser->OnDocumentCommitted = nullptr;
@@ -126,19 +138,34 @@ TResourceResolver TBrowserForm::Resolver() const {
 
 bool TBrowserForm::ProgressBarVisible() const { return gtk_widget_get_visible(FProgressBar); }
 
-bool TBrowserForm::NewWindowRequested(const std::string& uri) {
-    // Only the application opens windows: a remote page starts no instance and no browser.
-    if (!FIsRuntime || !AppDocumentOnTop()) return false;
-    if (TAppUrl::IsFileUrl(uri) || TAppUrl::IsAppUrl(uri)) {
-        std::vector<std::string> argv{TExeUtils::RunningExePath()};
-        argv.insert(argv.end(), FRelaunchOptions.begin(), FRelaunchOptions.end());
-        for (std::string& arg : TAppCommandLine::RelaunchArguments(FRuntimeAppID, TAppUrl::ToAppUrl(uri)))
-            argv.push_back(std::move(arg));
-        return SpawnDetached && SpawnDetached(argv);
+bool TBrowserForm::NewWindowRequested(const std::string& uri, bool userGesture) {
+    if (!FIsRuntime || !FGate) return false;
+    switch (FGate->NewWindowAction(uri, userGesture, TAppContentGate::TClock::now())) {
+        case TNewWindowAction::StartInstance: {
+            std::vector<std::string> argv{TExeUtils::RunningExePath()};
+            argv.insert(argv.end(), FRelaunchOptions.begin(), FRelaunchOptions.end());
+            for (std::string& arg : TAppCommandLine::RelaunchArguments(FRuntimeAppID, TAppUrl::ToAppUrl(uri)))
+                argv.push_back(std::move(arg));
+            return SpawnDetached && SpawnDetached(argv);
+        }
+        // Web addresses open in the desktop's browser rather than nowhere.
+        case TNewWindowAction::OpenInBrowser: return OpenUri && OpenUri(uri);
+        case TNewWindowAction::Refuse: break;
     }
-    // Web addresses open in the desktop's browser rather than nowhere.
-    if (g_str_has_prefix(uri.c_str(), "http:") || g_str_has_prefix(uri.c_str(), "https:"))
-        return OpenUri && OpenUri(uri);
+    return false;
+}
+
+// The application's window shows no address: a page that another frame put on top in its place
+// would pass for the application. Such a web address goes to the desktop's browser instead.
+bool TBrowserForm::TopNavigationAnswered(const std::string& uri, bool userGesture) {
+    if (!FGate) return true;
+    switch (FGate->TopNavigationAction(uri, userGesture, TAppContentGate::TClock::now())) {
+        case TLeaveAction::Load: return true;
+        case TLeaveAction::OpenInBrowser:
+            if (OpenUri) OpenUri(uri);
+            return false;
+        case TLeaveAction::Refuse: break;
+    }
     return false;
 }
 
@@ -146,11 +173,19 @@ bool TBrowserForm::NewWindowRequested(const std::string& uri) {
 // (cancel writes nothing); a download that another document started is refused.
 void TBrowserForm::HandleDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self) {
     auto* form = static_cast<TBrowserForm*>(self);
-    if (!form->AppDocumentOnTop() || !form->ChooseDownloadPath) {
+    if (!form->IsApplicationDownload(download) || !form->ChooseDownloadPath) {
         webkit_download_cancel(download);
         return;
     }
     g_signal_connect(download, "decide-destination", G_CALLBACK(HandleDecideDestination), self);
+}
+
+bool TBrowserForm::IsApplicationDownload(WebKitDownload* download) const {
+    WebKitURIRequest* request = webkit_download_get_request(download);
+    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    if (!FGate || !uri) return false;
+    const std::optional<bool> byTop = FWebKitBrowser->SavedByTopNavigation(uri);
+    return FGate->MayDownload(uri, byTop == false, byTop == true, TAppContentGate::TClock::now());
 }
 
 gboolean TBrowserForm::HandleDecideDestination(WebKitDownload* download, gchar* suggestedName, gpointer self) {

@@ -71,7 +71,9 @@ public:
     void Start();
 
 private:
-    bool NewWindowRequested(const std::string& uri);
+    bool NewWindowRequested(const std::string& uri, bool userGesture);
+    bool TopNavigationAnswered(const std::string& uri, bool userGesture);
+    bool IsApplicationDownload(WebKitDownload* download) const;
     void StartMediaServer(const TResourceResolver& resolver, TAppSchemeHandler::TRequestFilter filter);
     bool AppDocumentOnTop() const { return FGate && FGate->TopIsAppDocument(); }
     static void HandleDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self);

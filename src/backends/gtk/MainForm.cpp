@@ -56,6 +56,7 @@ TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBrid
     bridge->SetAppDocumentRule([documents = AppDocuments()](const TWebMessage& message) {
         return documents.IsAppDocument(message.sourceUrl, message.sourceOrigin);
     });
+    bridge->SetTopIsAppDocument([this] { return PageCanAnswerCloseQuery(); });
 
     std::string extraScript;
     if (state.package) (void)state.package->TryExtract("zorv-webviewjs", extraScript);

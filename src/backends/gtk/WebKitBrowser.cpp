@@ -1,5 +1,6 @@
 #include "backends/gtk/WebKitBrowser.h"
 
+#include <libsoup/soup.h>
 #include <nlohmann/json.hpp>
 
 #include <charconv>
@@ -94,6 +95,14 @@ constexpr const char* RelayScript = R"JS((function () {
     if (typeof event.detail !== 'string') return;
     post({url: String(location.href), origin: String(self.origin), message: event.detail});
   }, true);
+  // The user's gestures, as this frame receives them: the host gives a gesture behind a new
+  // window, a download or a navigation of the top to the frame that last received one. Listened
+  // to before any script of the page can, and only events the user made count.
+  function gesture(event) {
+    if (event.isTrusted) handlers.zorv.postMessage({gesture: true, url: String(location.href), origin: String(self.origin)});
+  }
+  window.addEventListener('pointerdown', gesture, true);
+  window.addEventListener('keydown', gesture, true);
 })();)JS";
 
 // Hands replies to the top document's page world outside any call.
@@ -423,6 +432,11 @@ gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue
         TPendingAnswer(reply, context).Give("[]");
         return TRUE;
     }
+    if (jsc_value_object_has_property(value, "gesture")) {
+        TPendingAnswer(reply, context).Give("[]");
+        if (browser->OnUserGesture) browser->OnUserGesture(StringMember(value, "url"), StringMember(value, "origin"));
+        return TRUE;
+    }
     if (jsc_value_object_has_property(value, "wait")) {
         browser->WaitForBatch(StringMember(value, "wait"), reply, context);
         return TRUE;
@@ -502,6 +516,11 @@ TNavigationCause TWebKitBrowser::CauseOf(WebKitNavigationAction* action, const s
 gboolean TWebKitBrowser::HandleDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                             WebKitPolicyDecisionType type, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
+    if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+        if (browser->ResponseMayProceed(WEBKIT_RESPONSE_POLICY_DECISION(decision))) return FALSE;
+        webkit_policy_decision_ignore(decision);
+        return TRUE;
+    }
     if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION || !browser->OnNavigationStarting) return FALSE;
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
@@ -509,6 +528,7 @@ gboolean TWebKitBrowser::HandleDecidePolicy(WebKitWebView*, WebKitPolicyDecision
     const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
     if (!uri) return FALSE;
     const std::string target = uri;
+    browser->FNavigations.Started(target, webkit_navigation_action_is_user_gesture(action));
     if (browser->OnNavigationStarting(target, browser->CauseOf(action, target))) return FALSE;
     webkit_policy_decision_ignore(decision);
     return TRUE;
@@ -518,13 +538,66 @@ GtkWidget* TWebKitBrowser::HandleCreate(WebKitWebView*, WebKitNavigationAction* 
     auto* browser = static_cast<TWebKitBrowser*>(self);
     WebKitURIRequest* request = webkit_navigation_action_get_request(action);
     const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
-    if (uri && browser->OnNewWindowRequested) browser->OnNewWindowRequested(uri);
+    if (uri && browser->OnNewWindowRequested)
+        browser->OnNewWindowRequested(uri, webkit_navigation_action_is_user_gesture(action));
     return nullptr;  // this control never opens a window of its own
+}
+
+// The answer to a navigation, before the engine shows or saves it. A new top document is first
+// offered to the owner (the engine reports which navigation is the top's only here); for one the
+// engine will save rather than show, whether the top's or a frame's navigation brought it is noted,
+// which the download alone does not tell.
+bool TWebKitBrowser::ResponseMayProceed(WebKitResponsePolicyDecision* decision) {
+    WebKitURIRequest* request = webkit_response_policy_decision_get_request(decision);
+    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    if (!uri) return true;
+    const bool byTop = webkit_response_policy_decision_is_main_frame_main_resource(decision);
+    if (byTop && OnTopNavigationResponse && !OnTopNavigationResponse(uri, FNavigations.HadGesture(uri))) return false;
+    WebKitURIResponse* response = webkit_response_policy_decision_get_response(decision);
+    SoupMessageHeaders* headers = response ? webkit_uri_response_get_http_headers(response) : nullptr;
+    const char* disposition = headers ? soup_message_headers_get_one(headers, "Content-Disposition") : nullptr;
+    const bool saved = !webkit_response_policy_decision_is_mime_type_supported(decision) ||
+                       (disposition && g_ascii_strncasecmp(disposition, "attachment", 10) == 0);
+    if (saved) FNavigations.Saved(uri, byTop);
+    return true;
+}
+
+std::optional<bool> TWebKitBrowser::SavedByTopNavigation(const std::string& uri) const {
+    return FNavigations.SavedByTop(uri);
+}
+
+void TWebKitBrowser::TRecentNavigations::Started(const std::string& uri, bool userGesture) {
+    Remember(FGestures, uri, userGesture);
+}
+
+void TWebKitBrowser::TRecentNavigations::Saved(const std::string& uri, bool byTop) { Remember(FSaved, uri, byTop); }
+
+bool TWebKitBrowser::TRecentNavigations::HadGesture(const std::string& uri) const {
+    return Find(FGestures, uri).value_or(false);
+}
+
+std::optional<bool> TWebKitBrowser::TRecentNavigations::SavedByTop(const std::string& uri) const {
+    return Find(FSaved, uri);
+}
+
+void TWebKitBrowser::TRecentNavigations::Remember(std::deque<std::pair<std::string, bool>>& list,
+                                                  const std::string& uri, bool flag) {
+    if (list.size() == Kept) list.pop_front();
+    list.emplace_back(uri, flag);
+}
+
+std::optional<bool> TWebKitBrowser::TRecentNavigations::Find(const std::deque<std::pair<std::string, bool>>& list,
+                                                              const std::string& uri) {
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
+        if (entry->first == uri) return entry->second;
+    return std::nullopt;
 }
 
 gboolean TWebKitBrowser::HandlePermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer self) {
     auto* browser = static_cast<TWebKitBrowser*>(self);
-    if (browser->OnPermissionRequested && browser->OnPermissionRequested())
+    const bool takesGesture =
+        WEBKIT_IS_CLIPBOARD_PERMISSION_REQUEST(request) || WEBKIT_IS_POINTER_LOCK_PERMISSION_REQUEST(request);
+    if (browser->OnPermissionRequested && browser->OnPermissionRequested(takesGesture))
         webkit_permission_request_allow(request);
     else
         webkit_permission_request_deny(request);

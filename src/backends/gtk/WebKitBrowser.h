@@ -2,7 +2,9 @@
 #include <webkit2/webkit2.h>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,11 +58,22 @@ public:
     // A new top document has been committed.
     std::function<void(const std::string& uri)> OnDocumentCommitted;
     // True grants a permission request (camera, location, notifications...); otherwise refused.
-    std::function<bool()> OnPermissionRequested;
+    // `takesGesture`: the permission is asked for only within a user's gesture (the clipboard).
+    std::function<bool(bool takesGesture)> OnPermissionRequested;
     std::function<void(const std::string& title)> OnDocumentTitleChanged;
     std::function<void(bool success)> OnNavigationCompleted;
-    // True when the handler took care of the new window; otherwise none is opened.
-    std::function<bool(const std::string& uri)> OnNewWindowRequested;
+    // True when the handler took care of the new window; otherwise none is opened. The engine
+    // tells whether a user's gesture is behind the request, not which frame made it.
+    std::function<bool(const std::string& uri, bool userGesture)> OnNewWindowRequested;
+    // The user made a gesture (a click, a key press) in a document, as the document's frame
+    // reports it from a world its scripts cannot reach.
+    std::function<void(const std::string& url, const std::string& origin)> OnUserGesture;
+    // The answer to a navigation of the top document to `uri` has come; false refuses it, the
+    // document on top staying.
+    std::function<bool(const std::string& uri, bool userGesture)> OnTopNavigationResponse;
+    // For a download of `uri` that a navigation brought: whether the top's (true) or a frame's
+    // (false) did; nothing when no navigation brought it (a link's download attribute).
+    std::optional<bool> SavedByTopNavigation(const std::string& uri) const;
     std::function<void()> OnProcessFailed;
 
     static constexpr const char* MessageHandlerName = "zorv";
@@ -87,6 +100,24 @@ private:
     static void HandleWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
     static gboolean HandleKeyPress(GtkWidget*, GdkEventKey* event, gpointer self);
     void AddScript(const char* source, const char* worldName);
+    bool ResponseMayProceed(WebKitResponsePolicyDecision* decision);
+
+    // What the last few navigations said of themselves, by URL, for the events that follow them
+    // without saying it again.
+    class TRecentNavigations {
+    public:
+        void Started(const std::string& uri, bool userGesture);
+        void Saved(const std::string& uri, bool byTop);
+        bool HadGesture(const std::string& uri) const;
+        std::optional<bool> SavedByTop(const std::string& uri) const;
+
+    private:
+        static constexpr std::size_t Kept = 16;
+        static void Remember(std::deque<std::pair<std::string, bool>>& list, const std::string& uri, bool flag);
+        static std::optional<bool> Find(const std::deque<std::pair<std::string, bool>>& list, const std::string& uri);
+        std::deque<std::pair<std::string, bool>> FGestures;
+        std::deque<std::pair<std::string, bool>> FSaved;
+    };
     TNavigationCause CauseOf(WebKitNavigationAction* action, const std::string& uri);
 
     TGObjectOwned<WebKitUserContentManager> FContentManager;
@@ -94,6 +125,7 @@ private:
     bool FContextMenusEnabled = false;
     bool FDevToolsEnabled = false;
     bool FPageAlive = true;
+    TRecentNavigations FNavigations;
     // The URL this control was last asked to open, until its navigation starts.
     std::string FHostNavigation;
     // Counts the top documents committed; a reply made for an earlier one is dropped.

@@ -1,0 +1,1 @@
+window.APP_SECRET = 'app-secret-value';

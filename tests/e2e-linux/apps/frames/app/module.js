@@ -1,0 +1,1 @@
+export const fromModule = 'module-ok';

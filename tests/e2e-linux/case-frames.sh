@@ -1,0 +1,52 @@
+# A third-party widget inside an application page, tried as an attacker would: it asks for
+# permissions, opens windows and the desktop browser, starts a download, reaches for the app's
+# content every way a document can, and moves the top, with and without a click. The app's own
+# content, workers, modules and same-origin frames keep working.
+# Wayland: the widget is clicked with xdotool, an X11 tool
+begin_case frames
+pack "$E2E_DIR/apps/frames" "$CASE_DIR/frames-app" || { fail "pack"; return; }
+node "$E2E_DIR/frames/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &
+STARTED_PIDS+=("$!")
+if ! wait_for_file "$CASE_DIR/port" 10; then fail "remote site started"; stop_started; return; fi
+# The desktop's browser is a recorder of what it is asked to open.
+mkdir -p "$CASE_DIR/data/applications" "$CASE_DIR/home/.config"
+printf '#!/bin/sh\necho "$1" >>"%s/browser.log"\n' "$CASE_DIR" >"$CASE_DIR/browser.sh"
+chmod +x "$CASE_DIR/browser.sh"
+printf '[Desktop Entry]\nType=Application\nName=Recorder\nExec=%s %%u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\nNoDisplay=true\n' \
+    "$CASE_DIR/browser.sh" >"$CASE_DIR/data/applications/recorder.desktop"
+printf '[Default Applications]\nx-scheme-handler/http=recorder.desktop\nx-scheme-handler/https=recorder.desktop\n' \
+    >"$CASE_DIR/home/.config/mimeapps.list"
+start_app pid "$CASE_DIR/frames-app"
+if wait_for_file "$CASE_DIR/app-results.json" 40; then
+    waited=0
+    until grep -q '"name":"ready"' "$CASE_DIR/reports.log" 2>/dev/null || ((waited >= 300)); do
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    # One click into the widget.
+    if wid=$(wait_for_window 'Frames' 5); then
+        xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+        xdotool mousemove --window "$wid" 150 100 click 1
+    fi
+    waited=0
+    until grep -q '"name":"clicked"' "$CASE_DIR/reports.log" 2>/dev/null || ((waited >= 100)); do
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    sleep 2
+    # The app page answers only if it is still the window's page.
+    touch "$CASE_DIR/ping"
+    wait_for_file "$CASE_DIR/pong" 5
+    check "nothing the widget asked for ran" test -z "$(compgen -G "$CASE_DIR/pwned-*")"
+    check "no download was written" test -z "$(find "$CASE_DIR" -name 'widget.bin*')"
+    instances=0
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/exe" 2>/dev/null)" = "$CASE_DIR/frames-app" ] && instances=$((instances + 1))
+    done
+    check "the widget started no instance (running: $instances)" test "$instances" = 1
+    check_json "$CASE_DIR/app-results.json" "$E2E_DIR/frames/check.js"
+else
+    fail "the app page wrote its results"
+    tail -20 "$CASE_DIR/app.log"
+fi
+stop_started
