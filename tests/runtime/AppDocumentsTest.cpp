@@ -65,6 +65,17 @@ TEST_F(AppDocumentsTest, OnlyArchivePagesInTheAppUrlSpaceAreAppDocuments) {
         // A sandboxed frame has an opaque origin; a frame of another origin is not the app.
         {App("index.html"), "null", TAppUrl::Origin() == "null"},
         {App("index.html"), "http://127.0.0.1:8080", false},
+        // Documents an application document makes in its own origin; where that origin is opaque
+        // (file:), nothing tells them from another's.
+        {"about:blank", appOrigin, appOrigin != "null"},
+        {"about:srcdoc", appOrigin, appOrigin != "null"},
+        {"about:blank", "http://127.0.0.1:8080", false},
+        {"about:srcdoc", std::nullopt, false},
+        {"blob:" + appOrigin + "/6a1c1f4e-0000-4000-8000-000000000000", appOrigin, appOrigin != "null"},
+        {"blob:" + appOrigin + "/6a1c1f4e-0000-4000-8000-000000000000", std::nullopt, appOrigin != "null"},
+        {"blob:http://127.0.0.1:8080/6a1c1f4e-0000-4000-8000-000000000000", std::nullopt, false},
+        {"blob:" + appOrigin + ".evil.example/6a1c1f4e", std::nullopt, false},
+        {"blob:" + appOrigin + "/6a1c1f4e", "http://127.0.0.1:8080", false},
     };
     for (const TCase& c : cases) {
         const std::optional<std::string_view> origin =

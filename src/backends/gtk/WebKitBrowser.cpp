@@ -587,7 +587,7 @@ void TWebKitBrowser::TRecentNavigations::Remember(std::deque<std::pair<std::stri
 }
 
 std::optional<bool> TWebKitBrowser::TRecentNavigations::Find(const std::deque<std::pair<std::string, bool>>& list,
-                                                              const std::string& uri) {
+                                                             const std::string& uri) {
     for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
         if (entry->first == uri) return entry->second;
     return std::nullopt;
