@@ -37,6 +37,9 @@ if wait_for_file "$CASE_DIR/app-results.json" 40; then
     # The app page answers only if it is still the window's page.
     touch "$CASE_DIR/ping"
     wait_for_file "$CASE_DIR/pong" 5
+    wait_for_file "$CASE_DIR/bfcache.txt" 10
+    check "a call in flight when the page entered the back/forward cache is settled when it is back" \
+        grep -q rejected "$CASE_DIR/bfcache.txt"
     check "nothing the widget asked for ran" test -z "$(compgen -G "$CASE_DIR/pwned-*")"
     check "no download was written" test -z "$(find "$CASE_DIR" -name 'widget.bin*')"
     instances=0
