@@ -53,6 +53,8 @@ public:
 
     // The user made a gesture (a click, a key press) in the document at `url` of `origin`.
     void UserActivated(std::string_view url, std::optional<std::string_view> origin, TClock::time_point at);
+    // The user made a gesture in a document that is not the application's, whichever it is.
+    void UserActivatedElsewhere(TClock::time_point at) { FLastGesture = TGesture{false, at}; }
     // A new window for `url` (the URL the engine reports). It takes a user's gesture, the one the
     // engine reports with the request or one made within a gesture's span: from the
     // application, an application URL starts an instance and a web address opens in the desktop's

@@ -44,8 +44,12 @@ TBrowserForm::TBrowserForm(const std::string& dataDir)
     FWebKitBrowser->OnNewWindowRequested = [this](const std::string& uri, bool userGesture) {
         return NewWindowRequested(uri, userGesture);
     };
-    FWebKitBrowser->OnUserGesture = [this](const std::string& url, const std::string& origin) {
-        if (FGate) FGate->UserActivated(url, origin, TAppContentGate::TClock::now());
+    FWebKitBrowser->OnUserGesture = [this](const std::string& url, const std::string& origin, bool elsewhere) {
+        if (!FGate) return;
+        if (elsewhere)
+            FGate->UserActivatedElsewhere(TAppContentGate::TClock::now());
+        else
+            FGate->UserActivated(url, origin, TAppContentGate::TClock::now());
     };
     FWebKitBrowser->OnTopNavigationResponse = [this](const std::string& uri, bool userGesture) {
         return TopNavigationAnswered(uri, userGesture);

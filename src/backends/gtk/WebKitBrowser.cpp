@@ -97,12 +97,25 @@ constexpr const char* RelayScript = R"JS((function () {
   }, true);
   // The user's gestures, as this frame receives them: the host gives a gesture behind a new
   // window, a download or a navigation of the top to the frame that last received one. Listened
-  // to before any script of the page can, and only events the user made count.
+  // to before any script of the page can, and only events the user made count. A frame whose
+  // scripts cannot run reports nothing itself: the focus moving into a child frame this document
+  // cannot reach (another origin, a sandbox) counts as a gesture elsewhere.
+  function report(elsewhere) {
+    handlers.zorv.postMessage({gesture: true, elsewhere: elsewhere, url: String(location.href), origin: String(self.origin)});
+  }
   function gesture(event) {
-    if (event.isTrusted) handlers.zorv.postMessage({gesture: true, url: String(location.href), origin: String(self.origin)});
+    if (event.isTrusted) report(false);
+  }
+  function focusLeft(event) {
+    var frame = document.activeElement;
+    if (!event.isTrusted || event.target !== window || !frame || !/^(IFRAME|FRAME|OBJECT|EMBED)$/.test(frame.tagName)) return;
+    var reachable = false;
+    try { reachable = frame.contentDocument !== null; } catch (error) {}
+    if (!reachable) report(true);
   }
   window.addEventListener('pointerdown', gesture, true);
   window.addEventListener('keydown', gesture, true);
+  window.addEventListener('blur', focusLeft, true);
 })();)JS";
 
 // Hands replies to the top document's page world outside any call.
@@ -434,7 +447,11 @@ gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue
     }
     if (jsc_value_object_has_property(value, "gesture")) {
         TPendingAnswer(reply, context).Give("[]");
-        if (browser->OnUserGesture) browser->OnUserGesture(StringMember(value, "url"), StringMember(value, "origin"));
+        if (browser->OnUserGesture) {
+            TGObjectOwned<JSCValue> elsewhere(jsc_value_object_get_property(value, "elsewhere"));
+            browser->OnUserGesture(StringMember(value, "url"), StringMember(value, "origin"),
+                                   elsewhere && jsc_value_to_boolean(elsewhere.get()));
+        }
         return TRUE;
     }
     if (jsc_value_object_has_property(value, "wait")) {

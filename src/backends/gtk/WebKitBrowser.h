@@ -66,8 +66,9 @@ public:
     // tells whether a user's gesture is behind the request, not which frame made it.
     std::function<bool(const std::string& uri, bool userGesture)> OnNewWindowRequested;
     // The user made a gesture (a click, a key press) in a document, as the document's frame
-    // reports it from a world its scripts cannot reach.
-    std::function<void(const std::string& url, const std::string& origin)> OnUserGesture;
+    // reports it from a world its scripts cannot reach; `elsewhere`: in a child frame that the
+    // reporting document cannot reach (the focus went there).
+    std::function<void(const std::string& url, const std::string& origin, bool elsewhere)> OnUserGesture;
     // The answer to a navigation of the top document to `uri` has come; false refuses it, the
     // document on top staying.
     std::function<bool(const std::string& uri, bool userGesture)> OnTopNavigationResponse;

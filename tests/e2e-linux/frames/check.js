@@ -39,5 +39,6 @@ expect('the widget is refused the clipboard', refused(reports.clipboard), report
 expect('no window without a gesture reached the browser', !/no-gesture/.test(browser), browser);
 expect('the widget\'s window on a click opens in the browser', /popup-gesture/.test(browser), browser);
 expect('the widget moving the top on a click goes to the browser', /top-gesture/.test(browser), browser);
+expect('a link to the top in the widget\'s script-less child goes to the browser', /top-from-child/.test(browser), browser);
 expect('the app page stayed in the window', read('pong').replace(/^\uFEFF/, '').trim() === 'pong', read('pong'));
 process.exit(failures ? 1 : 0);
