@@ -3,6 +3,7 @@
 #include "bridge/BrowserExternalModule.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -22,16 +23,22 @@ std::string SystemErrorText(const TStatus& outcome) {
     return TStrUtils::StringToJsonString(text);
 }
 
-// The reply to a command's output: the output itself, or an error when the output passed the
-// limit and the command was ended for it.
+// The reply to a command's output: the output as a JSON string, or an error when the command
+// wrote more than the limit and was ended for it, or when the output would take more than
+// MaxCommandReplyBytes as JSON text. The raw output is released by the caller as soon as this
+// returns, so at most the output and its JSON text are held together.
 std::pair<std::string, bool> CommandReply(const std::string& output) {
+    const auto refusal = [](const std::string& text) { return std::pair{TStrUtils::StringToJsonString(text), false}; };
     if (CommandOutputWasCut(output)) {
-        return {
-            TStrUtils::StringToJsonString("The command wrote more than " + std::to_string(MaxCommandOutputBytes >> 20) +
-                                          " MiB of output and was ended"),
-            false};
+        return refusal("The command wrote more than " + std::to_string(MaxCommandOutputBytes >> 20) +
+                       " MiB of output and was ended");
     }
-    return {TStrUtils::StringToJsonString(output), true};
+    std::optional<std::string> text = TStrUtils::StringToJsonStringWithin(output, MaxCommandReplyBytes);
+    if (!text) {
+        return refusal("The command's output takes more than " + std::to_string(MaxCommandReplyBytes >> 20) +
+                       " MiB as JSON text and was not passed on");
+    }
+    return {std::move(*text), true};
 }
 
 bool IsExistingFolder(const std::string& path) {

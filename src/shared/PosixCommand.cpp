@@ -13,26 +13,10 @@
 #include <thread>
 #include <utility>
 
+#include "shared/PosixUniqueFd.h"
+
 namespace zorv {
 namespace {
-
-class TUniqueFd {
-public:
-    TUniqueFd() = default;
-    explicit TUniqueFd(int fd) : FFd(fd) {}
-    ~TUniqueFd() { Reset(); }
-    TUniqueFd(const TUniqueFd&) = delete;
-    TUniqueFd& operator=(const TUniqueFd&) = delete;
-    int Get() const { return FFd; }
-    int Release() { return std::exchange(FFd, -1); }
-    void Reset() {
-        if (FFd >= 0) ::close(FFd);
-        FFd = -1;
-    }
-
-private:
-    int FFd = -1;
-};
 
 bool IsFolder(const std::string& path) {
     struct stat info {};

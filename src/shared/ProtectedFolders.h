@@ -5,6 +5,10 @@
 
 namespace zorv {
 
+// The rule by path, which the Windows backend applies before the shell deletes anything. The
+// Linux backend tells the same folders by identity instead (PosixFolderDeletion.h), so that no
+// other mount or link of them slips past.
+//
 // True when deleting the folder `fullPath` would take a root or the user's home with it:
 // the file-system root, a drive ("C:\"), a share ("\\server\share"), any device-namespace path
 // other than a drive or share ("\\.\PhysicalDrive0", "\\?\Volume{...}\"), the folder `home`, or a

@@ -33,7 +33,21 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return out;
 }
 
-void AppendJsonEscapedByte(std::string& out, unsigned char byte) {
+// Counts the bytes a text would take, without writing them.
+struct TLengthCounter {
+    std::size_t length = 0;
+    TLengthCounter& operator+=(char) {
+        ++length;
+        return *this;
+    }
+    TLengthCounter& operator+=(std::string_view text) {
+        length += text.size();
+        return *this;
+    }
+};
+
+template <class TOut>
+void AppendJsonEscapedByte(TOut& out, unsigned char byte) {
     switch (byte) {
         case '"': out += "\\\""; return;
         case '\\': out += "\\\\"; return;
@@ -53,6 +67,33 @@ void AppendJsonEscapedByte(std::string& out, unsigned char byte) {
         return;
     }
     out += static_cast<char>(byte);
+}
+
+// Appends the character of `value` that starts at `pos` as it stands inside a JSON string
+// literal, and gives the position of the next one.
+template <class TOut>
+std::size_t AppendJsonCharacter(TOut& out, std::string_view value, std::size_t pos) {
+    const auto byte = static_cast<unsigned char>(value[pos]);
+    if (byte < 0x80) {
+        AppendJsonEscapedByte(out, byte);
+        return pos + 1;
+    }
+    const std::size_t length = TTextEncoding::ValidUtf8SequenceLength(value, pos);
+    if (length == 0) {
+        out += std::string_view("\xEF\xBF\xBD");  // U+FFFD
+        return pos + 1;
+    }
+    const std::string_view sequence = value.substr(pos, length);
+    // U+2028 and U+2029 end a line inside older JavaScript string literals; escaped, the
+    // text stays safe to embed in a script as well.
+    if (sequence == "\xE2\x80\xA8") {
+        out += "\\u2028";
+    } else if (sequence == "\xE2\x80\xA9") {
+        out += "\\u2029";
+    } else {
+        out += sequence;
+    }
+    return pos + length;
 }
 
 int HexValue(char c) {
@@ -82,31 +123,20 @@ std::string TStrUtils::StringToJsonString(std::string_view value) {
     std::string out;
     out.reserve(value.size() + 2);
     out += '"';
-    for (std::size_t pos = 0; pos < value.size();) {
-        const auto byte = static_cast<unsigned char>(value[pos]);
-        if (byte < 0x80) {
-            AppendJsonEscapedByte(out, byte);
-            ++pos;
-            continue;
-        }
-        const std::size_t length = TTextEncoding::ValidUtf8SequenceLength(value, pos);
-        if (length == 0) {
-            TTextEncoding::AppendUtf8(out, TTextEncoding::ReplacementCharacter);
-            ++pos;
-            continue;
-        }
-        const std::string_view sequence = value.substr(pos, length);
-        // U+2028 and U+2029 end a line inside older JavaScript string literals; escaped, the
-        // text stays safe to embed in a script as well.
-        if (sequence == "\xE2\x80\xA8") {
-            out += "\\u2028";
-        } else if (sequence == "\xE2\x80\xA9") {
-            out += "\\u2029";
-        } else {
-            out.append(sequence);
-        }
-        pos += length;
-    }
+    for (std::size_t pos = 0; pos < value.size();) pos = AppendJsonCharacter(out, value, pos);
+    out += '"';
+    return out;
+}
+
+std::optional<std::string> TStrUtils::StringToJsonStringWithin(std::string_view value, std::size_t maxLength) {
+    TLengthCounter counter{2};  // the quotes
+    for (std::size_t pos = 0; pos < value.size() && counter.length <= maxLength;)
+        pos = AppendJsonCharacter(counter, value, pos);
+    if (counter.length > maxLength) return std::nullopt;
+    std::string out;
+    out.reserve(counter.length);
+    out += '"';
+    for (std::size_t pos = 0; pos < value.size();) pos = AppendJsonCharacter(out, value, pos);
     out += '"';
     return out;
 }

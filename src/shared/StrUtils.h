@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,10 @@ public:
     // The JSON string literal for `value` (UTF-8), enclosing quotes included. Always valid JSON:
     // bytes that are not well-formed UTF-8 come out as U+FFFD.
     static std::string StringToJsonString(std::string_view value);
+    // The same literal when it takes at most `maxLength` bytes, else nothing. Its length is
+    // measured first (stopping as soon as it passes the limit), so a text too long costs no
+    // allocation and one that fits is allocated once at its exact size.
+    static std::optional<std::string> StringToJsonStringWithin(std::string_view value, std::size_t maxLength);
     // Splits at every occurrence of `separator`, keeping empty pieces ("" gives one empty piece).
     static TArrayStrings ExplodeStrings(std::string_view separator, std::string_view value);
     static std::string ImplodeStrings(std::string_view separator, const TArrayStrings& items);

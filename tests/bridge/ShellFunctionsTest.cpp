@@ -1,12 +1,15 @@
 // zorv.shell.* and zorv.system.*: real /bin/sh commands on worker threads; recorded shell, window
 // and session requests.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "BridgeTestSupport.h"
 #include "archive/AbZipKit.h"
+#include "shared/CommandOutput.h"
 #include "shared/StrUtils.h"
 
 namespace zorv::test {
@@ -70,6 +73,28 @@ TEST(ShellCommand, OutputBeyondTheLimitEndsTheCommandAndIsAnError) {
     EXPECT_EQ(Command(host, R"({"command": "yes"})"),
               Failure("\"The command wrote more than 64 MiB of output and was ended\""));
     EXPECT_EQ(Command(host, R"({"command": "echo next"})"), Success("\"next\\n\""));
+}
+
+// What a reply costs on its way to the page grows with its JSON text, not with the bytes read:
+// output full of control characters (six bytes each as JSON) is refused once its text would pass
+// MaxCommandReplyBytes, with an error that is itself small, valid JSON.
+TEST(ShellCommand, OutputWhoseJsonTextPassesTheBoundIsRefused) {
+    TTestBridgeHost host;
+    const std::string controls = Command(
+        host, R"({"command": "head -c )" + std::to_string(MaxCommandOutputBytes) + R"( /dev/zero | tr '\\0' '\\1'"})");
+    EXPECT_LE(controls.size(), Failure("").size() + MaxCommandReplyBytes);
+    EXPECT_TRUE(nlohmann::json::accept(controls));
+    EXPECT_EQ(controls, Failure("\"The command's output takes more than 128 MiB as JSON text and was not passed on\""));
+    EXPECT_EQ(Command(host, R"({"command": "printf '\\001/'"})"), Success(R"("\u0001\/")"));
+}
+
+// Printable characters, tabs and line ends take at most two bytes each as JSON: any such output
+// within the byte limit fits the bound and comes through unchanged.
+TEST(ShellCommand, PrintableOutputUpToTheByteLimitFitsTheReplyBound) {
+    const std::string output(MaxCommandOutputBytes, '/');
+    const std::optional<std::string> text = TStrUtils::StringToJsonStringWithin(output, MaxCommandReplyBytes);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->size(), MaxCommandReplyBytes);
 }
 
 TEST(ShellCommand, MissingCommandIsTheInterpretersComplaint) {

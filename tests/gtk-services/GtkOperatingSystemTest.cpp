@@ -4,13 +4,16 @@
 #include <glib.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -80,6 +83,26 @@ std::string FileUriOf(const std::string& path) {
     std::string result = uri;
     g_free(uri);
     return result;
+}
+
+// Runs the disabled tests of `suite` in a child process of this test program with the environment
+// `env` alone (settings GLib reads once per process), and expects them to pass.
+void ExpectPassesInChild(const std::string& suite, std::vector<std::string> env) {
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    std::vector<char*> envp;
+    for (std::string& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string filter = "--gtest_filter=" + suite + ".*";
+    std::string alsoDisabled = "--gtest_also_run_disabled_tests";
+    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
+    gchar* out = nullptr;
+    gint status = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out, nullptr,
+                             &status, nullptr));
+    std::string output = out;
+    g_free(out);
+    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;
+    EXPECT_THAT(output, ::testing::HasSubstr("[  PASSED  ] 1 test")) << output;
 }
 
 // --- GetDosOutput --------------------------------------------------------------------------
@@ -392,27 +415,10 @@ TEST(DefaultHandlers, DocumentsAndUrlsReachTheRegisteredApplication) {
               "x-scheme-handler/zorv-test=zorv-test-opener.desktop\n");
     WriteFile(root / "notes.txt", "hello");
 
-    const std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> env = {"HOME=" + root.Path().string(),
-                                    "XDG_DATA_HOME=" + (root / "data").string(),
-                                    "XDG_CONFIG_HOME=" + (root / "config").string(),
-                                    "XDG_DATA_DIRS=/usr/share",
-                                    "ZORV_OPEN_ROOT=" + root.Path().string(),
-                                    "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp;
-    for (std::string& entry : env) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::string filter = "--gtest_filter=DefaultHandlersInChild.*";
-    std::string alsoDisabled = "--gtest_also_run_disabled_tests";
-    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
-    gchar* out = nullptr;
-    gint status = 0;
-    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out, nullptr,
-                             &status, nullptr));
-    std::string output = out;
-    g_free(out);
-    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;
-    EXPECT_THAT(output, ::testing::HasSubstr("[  PASSED  ] 1 test")) << output;
+    ExpectPassesInChild("DefaultHandlersInChild",
+                        {"HOME=" + root.Path().string(), "XDG_DATA_HOME=" + (root / "data").string(),
+                         "XDG_CONFIG_HOME=" + (root / "config").string(), "XDG_DATA_DIRS=/usr/share",
+                         "ZORV_OPEN_ROOT=" + root.Path().string(), "PATH=/usr/bin:/bin"});
 }
 
 // Run by DefaultHandlers above, in the environment it prepares.
@@ -444,24 +450,9 @@ TEST(FolderGetters, FollowTheXdgUserDirectories) {
     fs::create_directories(home / "Schreibtisch");
     fs::create_directories(home / "tmp");
     WriteFile(home / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
-    const std::string self = fs::read_symlink("/proc/self/exe").string();
-    const std::string homeText = home.Path().string();
-    std::vector<std::string> env = {"HOME=" + homeText, "XDG_CONFIG_HOME=" + (home / "config").string(),
-                                    "XDG_DATA_HOME=" + (home / "data").string(), "TMPDIR=" + (home / "tmp").string()};
-    std::vector<char*> envp;
-    for (std::string& entry : env) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::string filter = "--gtest_filter=FolderGettersInChild.*";
-    std::string alsoDisabled = "--gtest_also_run_disabled_tests";
-    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
-    gchar* out = nullptr;
-    gint status = 0;
-    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr, &out, nullptr,
-                             &status, nullptr));
-    std::string output = out;
-    g_free(out);
-    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;
-    EXPECT_THAT(output, ::testing::HasSubstr("[  PASSED  ] 1 test")) << output;
+    ExpectPassesInChild("FolderGettersInChild",
+                        {"HOME=" + home.Path().string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
+                         "XDG_DATA_HOME=" + (home / "data").string(), "TMPDIR=" + (home / "tmp").string()});
 }
 
 // Run by FolderGetters above, in the environment it prepares.
@@ -475,7 +466,7 @@ TEST(FolderGettersInChild, DISABLED_PathsComeFromTheEnvironmentWithATrailingSlas
     EXPECT_EQ(os.GetTempDirPath(), home + "/tmp/");
 }
 
-// --- DeleteDirectory: roots, home and links ------------------------------------------------
+// --- DeleteDirectory: roots, home, links and mounts -----------------------------------------
 
 // The real DeleteDirectory runs in a child process with a mount namespace of its own whose root
 // is a small tmpfs tree, so a spelling that slipped past the guard could only empty that tree.
@@ -486,16 +477,25 @@ struct TSandboxedDeletion {
     std::set<std::string> before, after;
 };
 
+// A file (its folders are made too), a link, or a folder of the tree mounted again at `path`.
 struct TSandboxEntry {
     std::string path;
-    std::string linkTarget;  // empty: a file (its folders are made too)
+    std::string linkTarget = "";
+    std::string bindSource = "";
 };
 
-std::set<std::string> TreeListing() {
+// Every path of the tree. The folders mounted again are listed but not entered: what they show is
+// listed already where it came from.
+std::set<std::string> TreeListing(const std::vector<TSandboxEntry>& tree) {
+    std::set<std::string> mounts;
+    for (const TSandboxEntry& entry : tree)
+        if (!entry.bindSource.empty()) mounts.insert(entry.path);
     std::set<std::string> listing;
     std::error_code ec;
-    for (fs::recursive_directory_iterator it("/", ec), end; !ec && it != end; it.increment(ec))
+    for (fs::recursive_directory_iterator it("/", ec), end; !ec && it != end; it.increment(ec)) {
         listing.insert(it->path().string());
+        if (mounts.contains(it->path().string())) it.disable_recursion_pending();
+    }
     return listing;
 }
 
@@ -503,10 +503,15 @@ bool BuildSandbox(const std::vector<TSandboxEntry>& tree) {
     std::error_code ec;
     for (const TSandboxEntry& entry : tree) {
         fs::create_directories(fs::path(entry.path).parent_path(), ec);
-        if (entry.linkTarget.empty())
-            WriteFile(entry.path, "keep");
-        else
+        if (!entry.linkTarget.empty()) {
             fs::create_symlink(entry.linkTarget, entry.path, ec);
+        } else if (!entry.bindSource.empty()) {
+            fs::create_directory(entry.path, ec);
+            if (!ec && mount(entry.bindSource.c_str(), entry.path.c_str(), nullptr, MS_BIND, nullptr) != 0)
+                return false;
+        } else {
+            WriteFile(entry.path, "keep");
+        }
         if (ec) return false;
     }
     return true;
@@ -527,9 +532,9 @@ TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const
             chdir("/") != 0 || !BuildSandbox(tree) || chdir(workingDir.c_str()) != 0)
             _exit(77);
         std::string report;
-        for (const std::string& path : TreeListing()) report += path + "\n";
+        for (const std::string& path : TreeListing(tree)) report += path + "\n";
         report += TGtkOperatingSystem().DeleteDirectory(spelling) ? "true\n" : "false\n";
-        for (const std::string& path : TreeListing()) report += path + "\n";
+        for (const std::string& path : TreeListing(tree)) report += path + "\n";
         const bool written = write(fds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
         _exit(written ? 0 : 1);
     }
@@ -556,6 +561,9 @@ TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const
     return result;
 }
 
+// Protected folders are told by what they are, not by how they are spelled: the root or the home
+// folder mounted again elsewhere (a bind mount), reached through such a mount or through a link
+// to one, or met inside a folder being deleted, is refused like the folder itself.
 TEST(DeleteDirectory, RootsAndTheHomeFolderAreRefusedInEverySpellingAndLinksAreDeletedNotFollowed) {
     const std::string home = g_get_home_dir();
     ASSERT_NE(fs::path(home).lexically_normal(), "/");
@@ -570,53 +578,70 @@ TEST(DeleteDirectory, RootsAndTheHomeFolderAreRefusedInEverySpellingAndLinksAreD
         {"/links/home", home},
         {"/links/scratch", "../tmp/scratch"},
         {"/links/to-root-link", "/links/root"},
+        {"/links/home-again", "/mnt/home-again"},
+        {"/tmp/holder/keep.txt", ""},
+        {"/mnt/root-again", "", "/"},
+        {"/mnt/home-again", "", home},
+        {"/tmp/holder/home-again", "", home},
     };
     struct TCase {
         std::string spelling;
         std::string workingDir;
         bool answer;
-        std::string removed;  // what is gone afterwards, with everything under it
+        std::vector<std::string> removed;  // what is gone afterwards, with everything under it
     };
     const std::vector<TCase> cases = {
-        {"/", "/", false, ""},
-        {"//", "/", false, ""},
-        {"///", "/", false, ""},
-        {"/./", "/", false, ""},
-        {"/.", "/", false, ""},
-        {"/..", "/", false, ""},
-        {"/tmp/..", "/", false, ""},
-        {"//tmp//../.", "/", false, ""},
-        {".", "/", false, ""},
-        {"..", "/tmp", false, ""},
-        {"./", "/", false, ""},
-        {home, "/", false, ""},
-        {home + "/", "/", false, ""},
-        {"//" + home + "/.", "/", false, ""},
-        {home + "/projects/..", "/", false, ""},
-        {home + "/..", "/", false, ""},  // holds the home folder
-        {".", home, false, ""},
+        {"/", "/", false, {}},
+        {"//", "/", false, {}},
+        {"///", "/", false, {}},
+        {"/./", "/", false, {}},
+        {"/.", "/", false, {}},
+        {"/..", "/", false, {}},
+        {"/tmp/..", "/", false, {}},
+        {"//tmp//../.", "/", false, {}},
+        {".", "/", false, {}},
+        {"..", "/tmp", false, {}},
+        {"./", "/", false, {}},
+        {home, "/", false, {}},
+        {home + "/", "/", false, {}},
+        {"//" + home + "/.", "/", false, {}},
+        {home + "/projects/..", "/", false, {}},
+        {home + "/..", "/", false, {}},  // holds the home folder
+        {".", home, false, {}},
         // A spelling that follows a link reaches what it points to, and that is refused.
-        {"/links/root/", "/", false, ""},
-        {"/links/root/.", "/", false, ""},
-        {"/links/root/tmp/..", "/", false, ""},
-        {"/links/up/", "/", false, ""},
-        {"/links/home/", "/", false, ""},
-        {"/links/home/.", "/", false, ""},
-        {"/links/to-root-link/", "/", false, ""},
-        {"links/root/", "/", false, ""},
+        {"/links/root/", "/", false, {}},
+        {"/links/root/.", "/", false, {}},
+        {"/links/root/tmp/..", "/", false, {}},
+        {"/links/up/", "/", false, {}},
+        {"/links/home/", "/", false, {}},
+        {"/links/home/.", "/", false, {}},
+        {"/links/to-root-link/", "/", false, {}},
+        {"links/root/", "/", false, {}},
         // Deleting a link deletes the link alone.
-        {"/links/root", "/", true, "/links/root"},
-        {"/links/to-root-link", "/", true, "/links/to-root-link"},
-        {"/links/home", "/", true, "/links/home"},
-        {"root", "/links", true, "/links/root"},
+        {"/links/root", "/", true, {"/links/root"}},
+        {"/links/to-root-link", "/", true, {"/links/to-root-link"}},
+        {"/links/home", "/", true, {"/links/home"}},
+        {"root", "/links", true, {"/links/root"}},
         // Ordinary folders still go, whatever the spelling.
-        {"/tmp/scratch", "/", true, "/tmp/scratch"},
-        {"/tmp/scratch/a/..", "/", true, "/tmp/scratch"},
-        {"scratch", "/tmp", true, "/tmp/scratch"},
-        {"/links/scratch/", "/", true, "/tmp/scratch"},
-        {home + "/projects", "/", true, home + "/projects"},
-        {"/tmp/missing", "/", false, ""},
-        {"/links/root/missing/..", "/", false, ""},
+        {"/tmp/scratch", "/", true, {"/tmp/scratch"}},
+        {"/tmp/scratch/a/..", "/", true, {"/tmp/scratch"}},
+        {"scratch", "/tmp", true, {"/tmp/scratch"}},
+        {"/links/scratch/", "/", true, {"/tmp/scratch"}},
+        {home + "/projects", "/", true, {home + "/projects"}},
+        {"/tmp/missing", "/", false, {}},
+        {"/links/root/missing/..", "/", false, {}},
+        // The root and the home folder mounted again elsewhere, or reached through such a mount.
+        {"/mnt/root-again", "/", false, {}},
+        {"/mnt/root-again/", "/", false, {}},
+        {"root-again", "/mnt", false, {}},
+        {"/mnt/home-again", "/", false, {}},
+        {"/mnt/root-again" + home, "/", false, {}},
+        {"/mnt/root-again" + home + "/projects/..", "/", false, {}},
+        {"/links/home-again/", "/", false, {}},
+        // A folder holding a mount of the home folder loses everything but that.
+        {"/tmp/holder", "/", false, {"/tmp/holder/keep.txt"}},
+        // An ordinary folder reached through a mount of the root still goes.
+        {"/mnt/root-again/tmp/scratch", "/", true, {"/tmp/scratch"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE("\"" + c.spelling + "\" from " + c.workingDir);
@@ -625,10 +650,104 @@ TEST(DeleteDirectory, RootsAndTheHomeFolderAreRefusedInEverySpellingAndLinksAreD
         ASSERT_TRUE(result.before.contains("/keep.txt"));
         EXPECT_EQ(result.answer, c.answer);
         std::set<std::string> expected;
-        for (const std::string& path : result.before)
-            if (c.removed.empty() || (path != c.removed && !path.starts_with(c.removed + "/"))) expected.insert(path);
+        for (const std::string& path : result.before) {
+            const bool removed = std::any_of(c.removed.begin(), c.removed.end(), [&](const std::string& gone) {
+                return path == gone || path.starts_with(gone + "/");
+            });
+            if (!removed) expected.insert(path);
+        }
         EXPECT_EQ(result.after, expected);
     }
+}
+
+// --- DeleteDirectory: folders swapped for links while they are deleted --------------------
+
+// Another process may swap a folder for a link while it is deleted. The home folder here is a
+// scratch one, so that the checks run in a child process whose HOME names it.
+// Another process may swap a folder for a link while it is deleted. The home folder here is a
+// scratch one, so that the checks run in a child process whose HOME names it.
+TEST(DeleteDirectory, AFolderSwappedForALinkMeanwhileNeverLeadsOutOfWhatWasChecked) {
+    TScratchFolder root;
+    fs::create_directories(root / "homes/ann/notes");
+    WriteFile(root / "homes/ann/keep.txt", "keep");
+    WriteFile(root / "homes/ann/notes/keep.txt", "keep");
+    ExpectPassesInChild("DeleteDirectoryInChild",
+                        {"HOME=" + (root / "homes/ann").string(), "ZORV_RACE_ROOT=" + root.Path().string()});
+}
+
+// Swaps two entries (a folder and a link) again and again, on a thread of its own, while a round
+// runs.
+class TEntrySwapper {
+public:
+    TEntrySwapper() : FThread([this] { Run(); }) {}
+    ~TEntrySwapper() {
+        FEnd = true;
+        FThread.join();
+    }
+    // Starts swapping and returns once the first swap is done.
+    void Start(const fs::path& first, const fs::path& second) {
+        FFirst = first;
+        FSecond = second;
+        FSwaps = 0;
+        FSwapping = true;
+        while (FSwaps == 0) std::this_thread::yield();
+    }
+    // Returns once no swap is under way.
+    void Stop() {
+        FSwapping = false;
+        while (FBusy) std::this_thread::yield();
+    }
+
+private:
+    void Run() {
+        while (!FEnd) {
+            FBusy = true;
+            if (FSwapping) {
+                renameat2(AT_FDCWD, FFirst.c_str(), AT_FDCWD, FSecond.c_str(), RENAME_EXCHANGE);
+                ++FSwaps;
+            }
+            FBusy = false;
+            if (!FSwapping) std::this_thread::yield();
+        }
+    }
+
+    fs::path FFirst, FSecond;
+    std::atomic<bool> FSwapping = false, FBusy = false, FEnd = false;
+    std::atomic<int> FSwaps = 0;
+    std::thread FThread;
+};
+
+// Run by the test above. In each round `parent` is swapped again and again with a link to the
+// folder that holds the home folder while `parent/ann`, or the folder holding `parent`, is
+// deleted. Followed at the wrong moment, `parent/ann` is the home folder.
+TEST(DeleteDirectoryInChild, DISABLED_RacingSwapsNeverReachTheHomeFolder) {
+    const fs::path root = std::getenv("ZORV_RACE_ROOT");
+    const fs::path home = std::getenv("HOME");
+    constexpr int Rounds = 300;
+    constexpr int TriesPerRound = 20;
+    TGtkOperatingSystem os;
+    TEntrySwapper swapper;
+    int deleted = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        const fs::path tree = root / "tree";
+        const fs::path parent = tree / "parent";
+        const fs::path link = root / "link";
+        fs::create_directories(parent / "ann/notes");
+        WriteFile(parent / "ann/notes/gone.txt", "gone");
+        fs::create_directory_symlink(home.parent_path(), link);
+        swapper.Start(parent, link);
+        // A refusal (the link was in place when the target was looked at) leaves the tree for
+        // another try.
+        const fs::path target = round % 2 == 0 ? parent / "ann" : tree;
+        bool gone = false;
+        for (int attempt = 0; attempt < TriesPerRound && !gone; ++attempt) gone = os.DeleteDirectory(target).Ok();
+        swapper.Stop();
+        if (gone) ++deleted;
+        ASSERT_EQ(ReadFile(home / "keep.txt"), "keep") << "round " << round;
+        ASSERT_EQ(ReadFile(home / "notes/keep.txt"), "keep") << "round " << round;
+        for (const fs::path& path : {tree, link}) fs::remove_all(path);
+    }
+    EXPECT_GT(deleted, 0);
 }
 
 }  // namespace

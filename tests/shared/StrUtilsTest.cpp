@@ -73,6 +73,23 @@ TEST(StringToJsonStringRoundTrip, RandomBytesAlwaysGiveValidJsonOfTheSanitizedTe
     }
 }
 
+// The bounded form gives the very same literal when it fits, and nothing when it is one byte
+// longer than allowed, whatever characters and escapes it ends with.
+TEST(StringToJsonStringWithin, GivesTheWholeLiteralOrNothing) {
+    std::mt19937 generator(20260102);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> length(0, 40);
+    for (int round = 0; round < 2000; ++round) {
+        std::string value;
+        for (int i = length(generator); i > 0; --i) value += static_cast<char>(byte(generator));
+        const std::string literal = TStrUtils::StringToJsonString(value);
+        EXPECT_EQ(TStrUtils::StringToJsonStringWithin(value, literal.size()), literal);
+        EXPECT_EQ(TStrUtils::StringToJsonStringWithin(value, literal.size() - 1), std::nullopt) << literal;
+    }
+    EXPECT_EQ(TStrUtils::StringToJsonStringWithin("", 2), "\"\"");
+    EXPECT_EQ(TStrUtils::StringToJsonStringWithin("", 1), std::nullopt);
+}
+
 struct TExplodeCase {
     const char* separator;
     const char* value;

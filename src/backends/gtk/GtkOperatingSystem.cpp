@@ -18,7 +18,7 @@
 
 #include "backends/gtk/GLibOwned.h"
 #include "shared/PosixCommand.h"
-#include "shared/ProtectedFolders.h"
+#include "shared/PosixFolderDeletion.h"
 
 // Xlib's macros (None, Status, True, ...) stay below every other include.
 #include <X11/Xatom.h>
@@ -446,43 +446,10 @@ TStatus TGtkOperatingSystem::ShellExplore(const std::string& filePath) {
 
 // --- Folders -------------------------------------------------------------------------------
 
-namespace {
-
-// The entry that deleting `dirPath` acts on, with every link above it resolved. The last step
-// stays as given, so a link there is deleted and not followed, unless the spelling makes the
-// system follow it: a trailing slash, "." or "..".
-std::optional<fs::path> DeletionTarget(const std::string& dirPath, std::error_code& ec) {
-    const fs::path path(dirPath);
-    const fs::path last = path.filename();
-    if (dirPath.back() == '/' || last == "." || last == "..") {
-        fs::path target = fs::canonical(path, ec);
-        return ec ? std::nullopt : std::optional<fs::path>(std::move(target));
-    }
-    const fs::path folder = fs::canonical(path.has_parent_path() ? path.parent_path() : fs::path("."), ec);
-    return ec ? std::nullopt : std::optional<fs::path>(folder / last);
-}
-
-std::string HomeFolder() {
-    const char* home = g_get_home_dir();
-    std::error_code ec;
-    const fs::path resolved = fs::canonical(home, ec);
-    return ec ? AbsolutePath(home) : resolved.string();
-}
-
-}  // namespace
-
+// The root, the home folder and the folders that hold it are told by identity, so that no other
+// path, link or mount reaches them; the deletion itself never follows a link.
 TStatus TGtkOperatingSystem::DeleteDirectory(const std::string& dirPath) {
-    if (dirPath.empty()) return Failure(ErrnoText(ENOENT));
-    std::error_code ec;
-    const std::optional<fs::path> target = DeletionTarget(dirPath, ec);
-    if (!target) return Failure(ec.message());
-    const fs::file_status status = fs::symlink_status(*target, ec);
-    if (ec || !fs::exists(status)) return Failure(ErrnoText(ENOENT));
-    if (IsProtectedFolder(target->string(), HomeFolder(), TPathStyle::Posix)) return Failure(ErrnoText(EPERM));
-    // remove_all deletes a symbolic link itself, never what it points to.
-    fs::remove_all(*target, ec);
-    if (ec) return Failure(ec.message());
-    return Succeeded();
+    return TPosixFolderDeletion::Delete(dirPath, TPosixFolderDeletion::ProtectedFolders(g_get_home_dir()));
 }
 
 std::string TGtkOperatingSystem::GetUserDesktopDirPath() { return SpecialDirOrHome(G_USER_DIRECTORY_DESKTOP); }

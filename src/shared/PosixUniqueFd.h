@@ -1,0 +1,34 @@
+#pragma once
+#include <unistd.h>
+
+#include <utility>
+
+namespace zorv {
+
+// Owns one POSIX file descriptor and closes it when it goes; -1 owns nothing.
+class TUniqueFd {
+public:
+    TUniqueFd() = default;
+    explicit TUniqueFd(int fd) : FFd(fd) {}
+    ~TUniqueFd() { Reset(); }
+    TUniqueFd(const TUniqueFd&) = delete;
+    TUniqueFd& operator=(const TUniqueFd&) = delete;
+    TUniqueFd(TUniqueFd&& other) noexcept : FFd(other.Release()) {}
+    TUniqueFd& operator=(TUniqueFd&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+
+    bool Valid() const { return FFd >= 0; }
+    int Get() const { return FFd; }
+    int Release() { return std::exchange(FFd, -1); }
+    void Reset(int fd = -1) {
+        if (FFd >= 0) ::close(FFd);
+        FFd = fd;
+    }
+
+private:
+    int FFd = -1;
+};
+
+}  // namespace zorv
