@@ -49,8 +49,10 @@ void TAppSchemeHandler::AddAnswerHeaders(SoupMessageHeaders* headers, const TRes
     soup_message_headers_append(headers, "Cache-Control", "no-store");
 }
 
-GInputStream* TAppSchemeHandler::MemoryStream(std::string bytes) {
-    return g_memory_input_stream_new_from_bytes(BytesTaking(std::move(bytes)).get());
+GInputStream* TAppSchemeHandler::TakeBody(TResource& resource) {
+    if (resource.stream) return NewEntryInputStream(std::move(resource.stream));
+    if (resource.fileStream) return NewFileInputStream(std::move(resource.fileStream));
+    return g_memory_input_stream_new_from_bytes(BytesTaking(std::move(resource.bytes)).get());
 }
 
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
@@ -61,8 +63,7 @@ void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
         return Refuse(request, "Refused: not requested by the application");
     TResource resource = FResolver.FindUrl(uri, RangeHeader(requestHeaders));
     const gint64 length = static_cast<gint64>(resource.BodyLength());
-    const TGObjectOwned<GInputStream> stream(resource.stream ? NewEntryInputStream(std::move(resource.stream))
-                                                             : MemoryStream(std::move(resource.bytes)));
+    const TGObjectOwned<GInputStream> stream(TakeBody(resource));
     const TGObjectOwned<WebKitURISchemeResponse> response(webkit_uri_scheme_response_new(stream.get(), length));
     webkit_uri_scheme_response_set_status(response.get(), static_cast<guint>(resource.status), resource.reason.c_str());
     const std::string contentType = resource.ContentTypeHeader();

@@ -20,10 +20,11 @@ public:
     TAppSchemeHandler& operator=(const TAppSchemeHandler&) = delete;
 
     // Where the answers come from; until set, every request is answered 404.
-    // Large stored entries are streamed to the engine as it reads them.
+    // Large stored entries and large files are streamed to the engine as it reads them.
     void SetResolver(TResourceResolver resolver) {
         FResolver = std::move(resolver);
         FResolver.SetStreamLargeEntries(true);
+        FResolver.SetStreamLargeFiles(true);
     }
     // Whether requests are answered; while false they fail with an error.
     void SetHandleRequests(bool handle) { FHandleRequests = handle; }
@@ -40,13 +41,14 @@ public:
     static std::optional<std::string_view> RangeHeader(SoupMessageHeaders* headers);
     // The headers every answer of the URL space carries: the resource's own, and no caching.
     static void AddAnswerHeaders(SoupMessageHeaders* headers, const TResource& resource);
+    // The answer's body as a stream, taken from it: a streamed entry or file read as the stream
+    // is, other bodies from memory. A new reference.
+    static GInputStream* TakeBody(TResource& resource);
 
 private:
     static void HandleRequest(WebKitURISchemeRequest* request, gpointer self);
     void Answer(WebKitURISchemeRequest* request) const;
     static void Refuse(WebKitURISchemeRequest* request, const char* reason);
-    // A stream over the bytes, which it keeps for as long as it lives.
-    static GInputStream* MemoryStream(std::string bytes);
 
     TResourceResolver FResolver{nullptr, "", ""};
     bool FHandleRequests = true;

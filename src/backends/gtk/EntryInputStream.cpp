@@ -36,12 +36,115 @@ void zorv_entry_input_stream_class_init(ZorvEntryInputStreamClass* klass) {
 
 void zorv_entry_input_stream_init(ZorvEntryInputStream* self) { self->reader = nullptr; }
 
+struct ZorvFileInputStream {
+    GInputStream parent;
+    zorv::TFileReader* reader;  // owned
+};
+struct ZorvFileInputStreamClass {
+    GInputStreamClass parentClass;
+};
+
+G_DEFINE_TYPE(ZorvFileInputStream, zorv_file_input_stream, G_TYPE_INPUT_STREAM)
+
+zorv::TFileReader& ReaderOf(gpointer stream) { return *static_cast<ZorvFileInputStream*>(stream)->reader; }
+
+gssize ReadFilePart(zorv::TFileReader& reader, void* buffer, gsize count, GError** error) {
+    const zorv::TResult<std::size_t> got = reader.Read(static_cast<char*>(buffer), count);
+    if (!got) {
+        g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_INVALID_DATA, got.Error().c_str());
+        return -1;
+    }
+    return static_cast<gssize>(got.Value());
+}
+
+void ReturnRead(GTask* task, gssize got, GError* error) {
+    if (got < 0)
+        g_task_return_error(task, error);
+    else
+        g_task_return_int(task, got);
+}
+
+gssize ReadFileStream(GInputStream* stream, void* buffer, gsize count, GCancellable* cancellable, GError** error) {
+    if (g_cancellable_set_error_if_cancelled(cancellable, error)) return -1;
+    return ReadFilePart(ReaderOf(stream), buffer, count, error);
+}
+
+// Where an asynchronous read waiting for the disk puts its bytes.
+struct TPendingRead {
+    void* buffer;
+    gsize count;
+};
+
+// One read of the disk, on a thread of the pool; takes the task's reference.
+void ReadOnPool(gpointer data, gpointer) {
+    GTask* task = static_cast<GTask*>(data);
+    if (!g_task_return_error_if_cancelled(task)) {
+        const auto* pending = static_cast<const TPendingRead*>(g_task_get_task_data(task));
+        GError* error = nullptr;
+        const gssize got =
+            ReadFilePart(ReaderOf(g_task_get_source_object(task)), pending->buffer, pending->count, &error);
+        ReturnRead(task, got, error);
+    }
+    g_object_unref(task);
+}
+
+// The threads that read the disk for every file stream; they live as long as the process, as
+// GIO's own worker threads do.
+GThreadPool* DiskReadPool() {
+    static GThreadPool* const pool = g_thread_pool_new(ReadOnPool, nullptr, zorv::MaxDiskReadsAtOnce, FALSE, nullptr);
+    return pool;
+}
+
+void ReadFileAsync(GInputStream* stream, void* buffer, gsize count, int priority, GCancellable* cancellable,
+                   GAsyncReadyCallback callback, gpointer userData) {
+    GTask* task = g_task_new(stream, cancellable, callback, userData);
+    g_task_set_source_tag(task, reinterpret_cast<gpointer>(ReadFileAsync));
+    g_task_set_priority(task, priority);
+    zorv::TFileReader& reader = ReaderOf(stream);
+    // A read the block in memory (or the end of the part) answers needs no trip to the disk.
+    if (reader.Buffered() > 0 || reader.Position() == reader.Length() || count == 0) {
+        GError* error = nullptr;
+        const gssize got = ReadFilePart(reader, buffer, count, &error);
+        ReturnRead(task, got, error);
+        g_object_unref(task);
+        return;
+    }
+    g_task_set_task_data(task, new TPendingRead{buffer, count},
+                         [](gpointer pending) { delete static_cast<TPendingRead*>(pending); });
+    g_thread_pool_push(DiskReadPool(), task, nullptr);
+}
+
+gssize ReadFileFinish(GInputStream*, GAsyncResult* result, GError** error) {
+    return g_task_propagate_int(G_TASK(result), error);
+}
+
+void FinalizeFile(GObject* object) {
+    delete reinterpret_cast<ZorvFileInputStream*>(object)->reader;
+    G_OBJECT_CLASS(zorv_file_input_stream_parent_class)->finalize(object);
+}
+
+void zorv_file_input_stream_class_init(ZorvFileInputStreamClass* klass) {
+    G_OBJECT_CLASS(klass)->finalize = FinalizeFile;
+    GInputStreamClass* input = G_INPUT_STREAM_CLASS(klass);
+    input->read_fn = ReadFileStream;
+    input->read_async = ReadFileAsync;
+    input->read_finish = ReadFileFinish;
+}
+
+void zorv_file_input_stream_init(ZorvFileInputStream* self) { self->reader = nullptr; }
+
 }  // namespace
 
 namespace zorv {
 
 GInputStream* NewEntryInputStream(std::unique_ptr<TAbEntryReader> reader) {
     auto* stream = static_cast<ZorvEntryInputStream*>(g_object_new(zorv_entry_input_stream_get_type(), nullptr));
+    stream->reader = reader.release();
+    return G_INPUT_STREAM(stream);
+}
+
+GInputStream* NewFileInputStream(std::unique_ptr<TFileReader> reader) {
+    auto* stream = static_cast<ZorvFileInputStream*>(g_object_new(zorv_file_input_stream_get_type(), nullptr));
     stream->reader = reader.release();
     return G_INPUT_STREAM(stream);
 }
