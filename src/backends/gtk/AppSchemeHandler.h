@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "backends/gtk/EntryInputStream.h"
 #include "runtime/ResourceResolver.h"
 
 namespace zorv {
@@ -42,8 +43,13 @@ public:
     // The headers every answer of the URL space carries: the resource's own, and no caching.
     static void AddAnswerHeaders(SoupMessageHeaders* headers, const TResource& resource);
     // The answer's body as a stream, taken from it: a streamed entry or file read as the stream
-    // is, other bodies from memory. A new reference.
-    static GInputStream* TakeBody(TResource& resource);
+    // is (a file letting its consumer catch up with `catchUp`), other bodies from memory. A new
+    // reference.
+    static GInputStream* TakeBody(TResource& resource, TCatchUp catchUp = {});
+    // Lets the web process of `view` catch up: resumes once it has answered a query sent after
+    // everything the engine sent it before, the blocks of streamed answers included (messages to
+    // a web process are taken in the order they were sent). Resumes at once once the view is gone.
+    static TCatchUp CatchUpWith(WebKitWebView* view);
 
 private:
     static void HandleRequest(WebKitURISchemeRequest* request, gpointer self);

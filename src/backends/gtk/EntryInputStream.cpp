@@ -1,5 +1,9 @@
 #include "backends/gtk/EntryInputStream.h"
 
+#include <utility>
+
+#include "backends/gtk/GLibOwned.h"
+
 namespace {
 
 struct ZorvEntryInputStream {
@@ -39,6 +43,10 @@ void zorv_entry_input_stream_init(ZorvEntryInputStream* self) { self->reader = n
 struct ZorvFileInputStream {
     GInputStream parent;
     zorv::TFileReader* reader;  // owned
+    zorv::TCatchUp* catchUp;    // owned; null: the consumer keeps up by itself
+    uint64_t askedAt;           // the reader's position when the consumer was last asked to catch up
+    bool asking;                // that request is not answered yet
+    GTask* waiting;             // a read waiting for the answer (a reference), or null
 };
 struct ZorvFileInputStreamClass {
     GInputStreamClass parentClass;
@@ -46,7 +54,8 @@ struct ZorvFileInputStreamClass {
 
 G_DEFINE_TYPE(ZorvFileInputStream, zorv_file_input_stream, G_TYPE_INPUT_STREAM)
 
-zorv::TFileReader& ReaderOf(gpointer stream) { return *static_cast<ZorvFileInputStream*>(stream)->reader; }
+ZorvFileInputStream* FileStreamOf(gpointer stream) { return static_cast<ZorvFileInputStream*>(stream); }
+zorv::TFileReader& ReaderOf(gpointer stream) { return *FileStreamOf(stream)->reader; }
 
 gssize ReadFilePart(zorv::TFileReader& reader, void* buffer, gsize count, GError** error) {
     const zorv::TResult<std::size_t> got = reader.Read(static_cast<char*>(buffer), count);
@@ -95,23 +104,55 @@ GThreadPool* DiskReadPool() {
     return pool;
 }
 
+// Serves a read: from the block in memory where it can (or at the end of the part, with no trip to
+// the disk), otherwise through the pool. Takes the task's reference.
+void ServeRead(GTask* task) {
+    if (g_task_return_error_if_cancelled(task)) return g_object_unref(task);
+    const auto* pending = static_cast<const TPendingRead*>(g_task_get_task_data(task));
+    zorv::TFileReader& reader = ReaderOf(g_task_get_source_object(task));
+    if (reader.Buffered() == 0 && reader.Position() < reader.Length() && pending->count > 0) {
+        g_thread_pool_push(DiskReadPool(), task, nullptr);
+        return;
+    }
+    GError* error = nullptr;
+    const gssize got = ReadFilePart(reader, pending->buffer, pending->count, &error);
+    ReturnRead(task, got, error);
+    g_object_unref(task);
+}
+
+// Asks the consumer to catch up with what it was handed so far. Reads go on meanwhile; once the
+// answer comes, a read that waited for it is served.
+void AskToCatchUp(ZorvFileInputStream* self) {
+    self->askedAt = self->reader->Position();
+    self->asking = true;
+    (*self->catchUp)([weak = std::make_shared<zorv::TGWeakRef<ZorvFileInputStream>>(self)] {
+        const zorv::TGObjectOwned<ZorvFileInputStream> stream = weak->Get();
+        if (!stream) return;
+        stream->asking = false;
+        if (GTask* waiting = std::exchange(stream->waiting, nullptr)) {
+            AskToCatchUp(stream.get());
+            ServeRead(waiting);
+        }
+    });
+}
+
+// Every CatchUpInterval bytes the consumer is asked to catch up; a read that finds it still behind
+// from the last time waits for it, so it is never more than two intervals behind.
 void ReadFileAsync(GInputStream* stream, void* buffer, gsize count, int priority, GCancellable* cancellable,
                    GAsyncReadyCallback callback, gpointer userData) {
     GTask* task = g_task_new(stream, cancellable, callback, userData);
     g_task_set_source_tag(task, reinterpret_cast<gpointer>(ReadFileAsync));
     g_task_set_priority(task, priority);
-    zorv::TFileReader& reader = ReaderOf(stream);
-    // A read the block in memory (or the end of the part) answers needs no trip to the disk.
-    if (reader.Buffered() > 0 || reader.Position() == reader.Length() || count == 0) {
-        GError* error = nullptr;
-        const gssize got = ReadFilePart(reader, buffer, count, &error);
-        ReturnRead(task, got, error);
-        g_object_unref(task);
-        return;
-    }
     g_task_set_task_data(task, new TPendingRead{buffer, count},
                          [](gpointer pending) { delete static_cast<TPendingRead*>(pending); });
-    g_thread_pool_push(DiskReadPool(), task, nullptr);
+    ZorvFileInputStream* self = FileStreamOf(stream);
+    if (!self->catchUp || self->reader->Position() - self->askedAt < zorv::CatchUpInterval) return ServeRead(task);
+    if (self->asking) {
+        self->waiting = task;
+        return;
+    }
+    AskToCatchUp(self);
+    ServeRead(task);
 }
 
 gssize ReadFileFinish(GInputStream*, GAsyncResult* result, GError** error) {
@@ -119,7 +160,8 @@ gssize ReadFileFinish(GInputStream*, GAsyncResult* result, GError** error) {
 }
 
 void FinalizeFile(GObject* object) {
-    delete reinterpret_cast<ZorvFileInputStream*>(object)->reader;
+    delete FileStreamOf(object)->catchUp;
+    delete FileStreamOf(object)->reader;
     G_OBJECT_CLASS(zorv_file_input_stream_parent_class)->finalize(object);
 }
 
@@ -131,7 +173,13 @@ void zorv_file_input_stream_class_init(ZorvFileInputStreamClass* klass) {
     input->read_finish = ReadFileFinish;
 }
 
-void zorv_file_input_stream_init(ZorvFileInputStream* self) { self->reader = nullptr; }
+void zorv_file_input_stream_init(ZorvFileInputStream* self) {
+    self->reader = nullptr;
+    self->catchUp = nullptr;
+    self->askedAt = 0;
+    self->asking = false;
+    self->waiting = nullptr;
+}
 
 }  // namespace
 
@@ -143,9 +191,10 @@ GInputStream* NewEntryInputStream(std::unique_ptr<TAbEntryReader> reader) {
     return G_INPUT_STREAM(stream);
 }
 
-GInputStream* NewFileInputStream(std::unique_ptr<TFileReader> reader) {
+GInputStream* NewFileInputStream(std::unique_ptr<TFileReader> reader, TCatchUp catchUp) {
     auto* stream = static_cast<ZorvFileInputStream*>(g_object_new(zorv_file_input_stream_get_type(), nullptr));
     stream->reader = reader.release();
+    if (catchUp) stream->catchUp = new TCatchUp(std::move(catchUp));
     return G_INPUT_STREAM(stream);
 }
 

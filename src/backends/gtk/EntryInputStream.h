@@ -1,6 +1,8 @@
 #pragma once
 #include <gio/gio.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "archive/AbZipKit.h"
@@ -17,12 +19,22 @@ GInputStream* NewEntryInputStream(std::unique_ptr<TAbEntryReader> reader);
 // How many reads of files on disk run at once, over every file stream of the process.
 inline constexpr guint MaxDiskReadsAtOnce = 4;
 
+// Asks the consumer of a stream to catch up with what it was handed: `resume` is called once it
+// has taken in everything handed to it so far.
+using TCatchUp = std::function<void(std::function<void()> resume)>;
+// How many bytes a file stream hands over before it lets its consumer catch up.
+inline constexpr uint64_t CatchUpInterval = 1024 * 1024;
+
 // A GInputStream over part of a file on disk, read block by block as the engine asks rather than
 // copied whole first. An asynchronous read is served from the block in memory where it can be;
 // otherwise the disk is read on a pool of MaxDiskReadsAtOnce threads shared by every file stream,
 // never on the thread that asks, so that large files keep the UI answering however many are read
-// at once. A file cut short while it is read fails the read with G_IO_ERROR_INVALID_DATA.
-// Returns a new reference.
-GInputStream* NewFileInputStream(std::unique_ptr<TFileReader> reader);
+// at once. With `catchUp`, the consumer is asked to catch up every CatchUpInterval bytes, and a
+// read that finds the last request unanswered waits for it: a consumer that passes the bytes on
+// without waiting for them to be used (the engine sends them to the web process) is never more
+// than two intervals ahead of where they are used, so they do not pile up in memory, nor delay
+// other messages to the same place. A file cut short while it is read fails the read with
+// G_IO_ERROR_INVALID_DATA. Returns a new reference.
+GInputStream* NewFileInputStream(std::unique_ptr<TFileReader> reader, TCatchUp catchUp = {});
 
 }  // namespace zorv
