@@ -28,6 +28,7 @@ SVG
     convert -size 7x5 xc:red "$CASE_DIR/disk.png"
     printf '{"from": "beside the executable"}' >"$CASE_DIR/disk-data.json"
     printf 'by absolute path' >"$CASE_DIR/home/data.txt"
+    head -c 3000000 /dev/urandom >"$CASE_DIR/disk-sync.bin"
 }
 
 begin_case disk-documents

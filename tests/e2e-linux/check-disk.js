@@ -18,6 +18,7 @@ if ('frameLoaded' in R) {
   expect('an image beside the executable still loads', R.image === '7x5', R.image);
   expect('data beside the executable is still fetched', R.data && R.data.from === 'beside the executable', R.data);
   expect('data named by its absolute path is still fetched', R.absoluteData === 'by absolute path', R.absoluteData);
+  expect('a large file beside the executable is read by a synchronous request', R.syncLength === '200 3000000', R.syncLength);
 }
 if ('calls' in R) {
   const limit = Number(process.env.LIMIT_MS || 2000);

@@ -47,6 +47,7 @@ struct ZorvFileInputStream {
     uint64_t askedAt;           // the reader's position when the consumer was last asked to catch up
     bool asking;                // that request is not answered yet
     GTask* waiting;             // a read waiting for the answer (a reference), or null
+    guint waitLimit;            // the source that ends the wait, while a read waits
 };
 struct ZorvFileInputStreamClass {
     GInputStreamClass parentClass;
@@ -130,14 +131,26 @@ void AskToCatchUp(ZorvFileInputStream* self) {
         if (!stream) return;
         stream->asking = false;
         if (GTask* waiting = std::exchange(stream->waiting, nullptr)) {
+            g_source_remove(std::exchange(stream->waitLimit, 0));
             AskToCatchUp(stream.get());
             ServeRead(waiting);
         }
     });
 }
 
+// A consumer that cannot answer before the body is complete (the engine's synchronous requests)
+// still gets it: the waiting read is served, and one more interval before the next wait.
+gboolean EndWait(gpointer stream) {
+    ZorvFileInputStream* self = FileStreamOf(stream);
+    self->waitLimit = 0;
+    self->askedAt = self->reader->Position();
+    ServeRead(std::exchange(self->waiting, nullptr));
+    return G_SOURCE_REMOVE;
+}
+
 // Every CatchUpInterval bytes the consumer is asked to catch up; a read that finds it still behind
-// from the last time waits for it, so it is never more than two intervals behind.
+// from the last time waits for it, up to CatchUpWaitMs, so it is never more than two intervals
+// behind unless it cannot answer at all.
 void ReadFileAsync(GInputStream* stream, void* buffer, gsize count, int priority, GCancellable* cancellable,
                    GAsyncReadyCallback callback, gpointer userData) {
     GTask* task = g_task_new(stream, cancellable, callback, userData);
@@ -149,6 +162,8 @@ void ReadFileAsync(GInputStream* stream, void* buffer, gsize count, int priority
     if (!self->catchUp || self->reader->Position() - self->askedAt < zorv::CatchUpInterval) return ServeRead(task);
     if (self->asking) {
         self->waiting = task;
+        self->waitLimit =
+            g_timeout_add_full(G_PRIORITY_DEFAULT, zorv::CatchUpWaitMs, EndWait, g_object_ref(stream), g_object_unref);
         return;
     }
     AskToCatchUp(self);
@@ -179,6 +194,7 @@ void zorv_file_input_stream_init(ZorvFileInputStream* self) {
     self->askedAt = 0;
     self->asking = false;
     self->waiting = nullptr;
+    self->waitLimit = 0;
 }
 
 }  // namespace
