@@ -90,8 +90,8 @@ void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
         return Refuse(request, "Refused: not requested by the application");
     TResource resource = FResolver.FindUrl(uri, RangeHeader(requestHeaders));
     const gint64 length = static_cast<gint64>(resource.BodyLength());
-    const TGObjectOwned<GInputStream> stream(
-        TakeBody(resource, CatchUpWith(webkit_uri_scheme_request_get_web_view(request))));
+    TCatchUp catchUp = resource.fileStream ? CatchUpWith(webkit_uri_scheme_request_get_web_view(request)) : nullptr;
+    const TGObjectOwned<GInputStream> stream(TakeBody(resource, std::move(catchUp)));
     const TGObjectOwned<WebKitURISchemeResponse> response(webkit_uri_scheme_response_new(stream.get(), length));
     webkit_uri_scheme_response_set_status(response.get(), static_cast<guint>(resource.status), resource.reason.c_str());
     const std::string contentType = resource.ContentTypeHeader();
