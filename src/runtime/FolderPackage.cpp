@@ -96,6 +96,12 @@ std::optional<fs::path> TFolderPackage::FileOf(std::string_view name) const {
     return file;
 }
 
+std::optional<std::string> TFolderPackage::DiskFile(std::string_view name) const {
+    const std::optional<fs::path> file = FileOf(name);
+    if (!file) return std::nullopt;
+    return PathToUtf8(*file);
+}
+
 std::optional<TPackageEntry> TFolderPackage::Find(std::string_view name) const {
     const std::optional<fs::path> file = FileOf(name);
     if (!file) return std::nullopt;

@@ -23,6 +23,7 @@ public:
     TAbExtractStatus TryExtractRange(std::string_view name, uint64_t offset, uint64_t length,
                                      const TAbSink& sink) const override;
     bool IsFolder() const override { return true; }
+    std::optional<std::string> DiskFile(std::string_view name) const override;
 
     const std::filesystem::path& Folder() const { return FFolder; }
     // The regular file inside the folder that an entry name stands for.

@@ -1,8 +1,9 @@
 #include "runtime/ResourceResolver.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <cstdint>
 #include <system_error>
 
 #include "archive/AbZipKit.h"
@@ -51,6 +52,18 @@ TResource Found(TResourceSource source, const std::string& mimeType, const TByte
     return resource;
 }
 
+// The answer `resource` with its body streamed from the part `range` of the file at `path`.
+TResource StreamedFromFile(TResource resource, const std::string& path, const TByteRange& range) {
+    TResult<std::unique_ptr<TFileReader>> reader = TFileReader::Open(path, range.first, range.length);
+    if (!reader) return Unreadable(resource.source, resource.mimeType, reader.Error());
+    resource.fileStream = std::move(reader).Value();
+    return resource;
+}
+
+bool LiesInside(const std::filesystem::path& folder, const std::filesystem::path& file) {
+    return std::mismatch(folder.begin(), folder.end(), file.begin(), file.end()).first == folder.end();
+}
+
 // An absolute path in a request: a drive path ("C:/Data/pic.png") on Windows, a rooted one
 // ("home/me/pic.png" names /home/me/pic.png) elsewhere.
 std::string AbsoluteFromRequest(const std::string& path, TPathStyle style) {
@@ -76,11 +89,34 @@ TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDir
     FExeZip = FArchiveAdapter.get();
 }
 
+uint64_t TResource::BodyLength() const {
+    if (stream) return stream->Length();
+    if (fileStream) return fileStream->Length();
+    return bytes.size();
+}
+
 std::vector<std::pair<std::string, std::string>> TResource::Headers() const {
     std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", ContentTypeHeader()}};
     if (source != TResourceSource::Nowhere && status != 500) headers.emplace_back("Accept-Ranges", "bytes");
     if (!contentRange.empty()) headers.emplace_back("Content-Range", contentRange);
+    if (source == TResourceSource::Disk) headers.emplace_back("Content-Security-Policy", "sandbox");
     return headers;
+}
+
+void TResourceResolver::RestrictDiskFilesTo(const std::string& folder) {
+    FDiskScope.emplace();
+    if (folder.empty()) return;
+    std::error_code error;
+    FDiskScope = std::filesystem::canonical(Utf8Path(folder), error);
+    if (error) FDiskScope = std::filesystem::absolute(Utf8Path(folder), error).lexically_normal();
+}
+
+bool TResourceResolver::MayAnswerFile(const std::string& utf8Path) const {
+    if (!FDiskScope) return true;
+    if (FDiskScope->empty()) return false;
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::canonical(Utf8Path(utf8Path), error);
+    return !error && LiesInside(*FDiskScope, file);
 }
 
 TResource TResourceResolver::FindUrl(const std::string& url, std::optional<std::string_view> rangeHeader) const {
@@ -122,7 +158,7 @@ std::optional<TResourceResolver::TLocation> TResourceResolver::LocateIn(const st
     }
     for (std::string file : {FExeDirPath + path, AbsoluteFromRequest(path, FPathStyle)}) {
         std::error_code error;
-        if (std::filesystem::is_regular_file(Utf8Path(file), error))
+        if (std::filesystem::is_regular_file(Utf8Path(file), error) && MayAnswerFile(file))
             return TLocation{TResourceSource::Disk, std::move(file), mimeType};
     }
     return std::nullopt;
@@ -139,12 +175,17 @@ TResource TResourceResolver::Read(const TLocation& location, std::optional<std::
 
 // A part is read from the entry alone; the whole entry (a range covering it included) is read
 // with its CRC checked, so a damaged entry is reported as such rather than served truncated. A
-// large entry is handed over as a stream when the page host takes one.
+// large entry is handed over as a stream when the page host takes one; so is a large file of a
+// project folder being run, read as a file.
 TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     const TPackageEntry item = FExeZip->Find(location.name).value_or(TPackageEntry{});
     const TByteRange range = TByteRange::Decide(rangeHeader, item.size);
     TResource resource = Found(TResourceSource::Archive, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
+    if (FStreamLargeFiles && range.length >= StreamedEntryMinSize) {
+        if (std::optional<std::string> file = FExeZip->DiskFile(location.name))
+            return StreamedFromFile(std::move(resource), *file, range);
+    }
     TAbExtractStatus status;
     if (FStreamLargeEntries && item.streamable && range.length >= StreamedEntryMinSize) {
         resource.stream = FExeZip->OpenEntry(location.name, range.first, range.length, status);
@@ -165,7 +206,9 @@ TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<
     return resource;
 }
 
-TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader) {
+// A large file (or part) is handed over as a stream when the page host takes one; the rest is read
+// here, whole.
+TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     const std::string& utf8Path = location.name;
     const std::filesystem::path file = Utf8Path(utf8Path);
     std::error_code error;
@@ -179,6 +222,8 @@ TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<s
     const TByteRange range = TByteRange::Decide(rangeHeader, claimedSize);
     TResource resource = Found(TResourceSource::Disk, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
+    if (FStreamLargeFiles && range.length >= StreamedEntryMinSize)
+        return StreamedFromFile(std::move(resource), utf8Path, range);
     std::ifstream in(file, std::ios::binary);
     if (!in) return Unreadable(location.source, location.mimeType, unreadable);
     if (range.kind == TByteRange::TKind::Part) {
@@ -191,9 +236,12 @@ TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<s
             return Unreadable(location.source, location.mimeType, unreadable);
         return resource;
     }
+    // A file that holds more than its size claims (a pseudo-file, one that grows) is read to its
+    // end, but where large files are streamed, no further than a small one may be.
+    const std::uintmax_t wholeLimit = FStreamLargeFiles ? StreamedEntryMinSize : MaxServedFileSize;
     std::string chunk(64 * 1024, '\0');
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
-        if (resource.bytes.size() + static_cast<std::size_t>(in.gcount()) > MaxServedFileSize) {
+        if (resource.bytes.size() + static_cast<std::size_t>(in.gcount()) > wholeLimit) {
             return Unreadable(location.source, location.mimeType, tooLarge);
         }
         resource.bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "shared/AppPackage.h"
 #include "runtime/AppUrl.h"
 #include "runtime/ByteRange.h"
+#include "runtime/FileReader.h"
 #include "shared/PathStyle.h"
 
 namespace zorv {
@@ -32,17 +34,23 @@ struct TResource {
     // Instead of `bytes`, for a large entry when the resolver streams: the body, read as
     // the consumer asks.
     std::unique_ptr<TAbEntryReader> stream;
+    // Instead of `bytes`, for a large file on disk (or of a project folder being run) when the
+    // resolver streams files: the body, read as the consumer asks.
+    std::unique_ptr<TFileReader> fileStream;
     std::string contentRange;  // for 206 and 416
-    uint64_t BodyLength() const { return stream ? stream->Length() : bytes.size(); }
+    uint64_t BodyLength() const;
     std::string ContentTypeHeader() const { return mimeType + "; charset=utf-8"; }
     // The response headers every page host sends: Content-Type, and for what was found,
-    // Accept-Ranges and the Content-Range of a part.
+    // Accept-Ranges and the Content-Range of a part. An answer from the disk also carries
+    // `Content-Security-Policy: sandbox`: shown as a document (a page, an SVG in an <object>), it
+    // gets an opaque origin and runs no script, so it can never act as the application; as an
+    // image, media or data of an application document it is used as before.
     std::vector<std::pair<std::string, std::string>> Headers() const;
 };
 
 // Finds the bytes behind a request path (relative to the application's root, as TAppUrl gives
 // it): the archive folder `appDirName` first, then the executable's folder, then the path taken as
-// an absolute one. Nothing is cached: every call reads the whole entry or file anew.
+// an absolute one. Nothing is cached: every call reads the entry or file anew.
 class TResourceResolver {
 public:
     // `exeDirPath` ends with a path delimiter. The package (the archive, or the project folder) is
@@ -64,8 +72,14 @@ public:
     // Whether answers of large entries carry a stream rather than the bytes; for page hosts
     // that can hand a stream to the engine.
     void SetStreamLargeEntries(bool stream) { FStreamLargeEntries = stream; }
-    // Smaller entries are answered whole, in one buffer.
+    // Whether answers of large files (on disk, or of a project folder being run) carry a file
+    // stream rather than the bytes, so that they are read block by block as the consumer asks.
+    void SetStreamLargeFiles(bool stream) { FStreamLargeFiles = stream; }
+    // Smaller entries and files are answered whole, in one buffer.
     static constexpr uint64_t StreamedEntryMinSize = 256 * 1024;
+    // Files on disk are answered only when they lie inside `folder` (links followed); with an
+    // empty folder, none is. Until called, every file is answered. Archive entries are unaffected.
+    void RestrictDiskFilesTo(const std::string& folder);
 
     // `legacyPath` is tried in the same order when `path` finds nothing anywhere. With the value
     // of a request's Range header, only the part it asks for is read and answered (206).
@@ -75,7 +89,8 @@ public:
     // Where FindUrl would answer from, without reading anything.
     TResourceSource LocateUrl(const std::string& url) const;
 
-    // Files on disk are served whole from memory; a larger one is answered as an error.
+    // A larger file on disk is answered as an error. A file read whole (a page host that takes no
+    // file stream) lies whole in memory.
     static constexpr std::uintmax_t MaxServedFileSize = std::uintmax_t{1} << 30;
 
 private:
@@ -89,7 +104,8 @@ private:
     std::optional<TLocation> LocateIn(const std::string& path) const;
     TResource Read(const TLocation& location, std::optional<std::string_view> rangeHeader) const;
     TResource ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const;
-    static TResource ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader);
+    TResource ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader) const;
+    bool MayAnswerFile(const std::string& utf8Path) const;
 
     const IAppPackage* FExeZip;
     std::shared_ptr<const IAppPackage> FArchiveAdapter;  // when made from an archive reader
@@ -99,6 +115,8 @@ private:
     TPathStyle FPathStyle;
     std::string FIndexPage;
     bool FStreamLargeEntries = false;
+    bool FStreamLargeFiles = false;
+    std::optional<std::filesystem::path> FDiskScope;  // canonical; files outside are not answered
 };
 
 }  // namespace zorv

@@ -42,6 +42,12 @@ public:
     }
     // True for a project folder run straight from the disk, false for a packaged archive.
     virtual bool IsFolder() const = 0;
+    // The path (UTF-8) of the file on disk that holds the entry, for a package that is a folder,
+    // so that it can be read as a file; nothing for an archive.
+    virtual std::optional<std::string> DiskFile(std::string_view name) const {
+        (void)name;
+        return std::nullopt;
+    }
 };
 
 // The archive reader as a package: borrowed, it must outlive the adapter.

@@ -1,5 +1,6 @@
 #include "runtime/FolderPackage.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "runtime/ResourceResolver.h"
@@ -115,6 +116,39 @@ TEST(FolderPackage, ResolverAnswersFromTheFolderAsFromTheArchive) {
     const TResource beside = resolver.Find("notes.txt");
     EXPECT_EQ(beside.source, TResourceSource::Disk);
     EXPECT_EQ(beside.bytes, "beside");
+    const std::pair<std::string, std::string> sandbox("Content-Security-Policy", "sandbox");
+    EXPECT_THAT(page.Headers(), ::testing::Not(::testing::Contains(sandbox)));
+    EXPECT_THAT(beside.Headers(), ::testing::Contains(sandbox));
+}
+
+// A large file of the folder is streamed from the disk as the consumer reads it, and stays the
+// application's own.
+TEST(FolderPackage, LargeFilesAreStreamedAndStayTheApplications) {
+    TScratchFolder project;
+    std::string large(TResourceResolver::StreamedEntryMinSize * 2, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 % 251);
+    project.Write("app/Clip.webm", large);
+    const TFolderPackage package(project.Path());
+    TResourceResolver resolver(&package, "app", project.Text());
+    resolver.SetStreamLargeFiles(true);
+    TResource r = resolver.Find("clip.webm", std::nullopt, "bytes=100-");
+    EXPECT_EQ(r.source, TResourceSource::Archive);
+    EXPECT_EQ(r.status, 206);
+    ASSERT_NE(r.fileStream, nullptr);
+    EXPECT_EQ(r.BodyLength(), large.size() - 100);
+    std::string body(large.size(), '\0');
+    std::size_t got = 0;
+    for (;;) {
+        const TResult<std::size_t> read = r.fileStream->Read(body.data() + got, body.size() - got);
+        ASSERT_TRUE(read) << read.Error();
+        if (read.Value() == 0) break;
+        got += read.Value();
+    }
+    body.resize(got);
+    EXPECT_TRUE(body == large.substr(100));
+    EXPECT_THAT(
+        r.Headers(),
+        ::testing::Not(::testing::Contains(std::pair<std::string, std::string>("Content-Security-Policy", "sandbox"))));
 }
 
 }  // namespace

@@ -9,12 +9,24 @@
 
 #include "archive/ZipWriter.h"
 #include "runtime/AppUrl.h"
+#include "runtime/FolderPackage.h"
+#include "shared/Utf8Path.h"
 #include "support/InfoZipArchive.h"
 
 namespace zorv {
 namespace {
 
 using test::TScratchFolder;
+
+// How a request of the URL space names an absolute file: by its drive on Windows, from the root
+// without its first "/" elsewhere ("zorv://app/home/me/pic.png").
+std::string RequestPathOf(const std::filesystem::path& file) {
+#ifdef _WIN32
+    return file.string();
+#else
+    return file.string().substr(1);
+#endif
+}
 
 class ResourceResolverTest : public testing::Test {
 protected:
@@ -67,6 +79,35 @@ TEST_F(ResourceResolverTest, FallsBackToTheExecutableFolderThenTheAbsolutePath) 
     const std::string absolute = (elsewhere.Path() / "pic.txt").string().substr(1);
 #endif
     EXPECT_EQ(Get(absolute).bytes, "absolute");
+}
+
+// Shown as a document, an answer from the disk gets an opaque origin and runs no script, whatever
+// it holds; what the archive answers is the application and is sent as it is.
+TEST_F(ResourceResolverTest, OnlyAnswersFromTheDiskAreSandboxed) {
+    const auto sandboxed = [](const TResource& r) {
+        return ::testing::Matches(::testing::Contains(
+            std::pair<std::string, std::string>("Content-Security-Policy", "sandbox")))(r.Headers());
+    };
+    exeDir.Write("saved.svg", "<svg xmlns='http://www.w3.org/2000/svg'><script>top.zorv</script></svg>");
+    exeDir.Write("large.html", std::string(TResourceResolver::StreamedEntryMinSize + 1, ' '));
+    TResourceResolver resolver(&zip, "app", exeDir.Text());
+    resolver.SetStreamLargeFiles(true);
+    for (const std::string& rest : {std::string("only-on-disk.css"), std::string("saved.svg"),
+                                    std::string("large.html"), RequestPathOf(exeDir / "saved.svg")}) {
+        const TResource r = resolver.FindUrl(std::string(TAppUrl::Prefix()) + rest);
+        EXPECT_EQ(r.source, TResourceSource::Disk) << rest;
+        EXPECT_TRUE(sandboxed(r)) << rest;
+    }
+    std::filesystem::permissions(exeDir / "saved.svg", std::filesystem::perms::none);
+    const TResource unreadable = resolver.Find("saved.svg");
+    if (unreadable.status == 500) {  // not as root, who reads it anyway
+        EXPECT_TRUE(sandboxed(unreadable));
+    }
+    for (const std::string rest : {"index.html", "data/x.json"}) {
+        const TResource r = resolver.FindUrl(std::string(TAppUrl::Prefix()) + rest);
+        EXPECT_EQ(r.source, TResourceSource::Archive) << rest;
+        EXPECT_FALSE(sandboxed(r)) << rest;
+    }
 }
 
 TEST_F(ResourceResolverTest, MissingFileIsNotFound) {
@@ -201,11 +242,11 @@ TEST_F(ResourceResolverRangeTest, PartsOfEntriesAndFilesAreAnsweredWithTheirHead
         EXPECT_EQ(head.status, 206) << name;
         EXPECT_EQ(head.reason, "Partial Content");
         EXPECT_EQ(head.bytes, body.substr(0, 10)) << name;
-        EXPECT_THAT(
-            head.Headers(),
-            ::testing::ElementsAre(std::pair<std::string, std::string>("Content-Type", "video/webm; charset=utf-8"),
-                                   std::pair<std::string, std::string>("Accept-Ranges", "bytes"),
-                                   std::pair<std::string, std::string>("Content-Range", "bytes 0-9/" + size)));
+        std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", "video/webm; charset=utf-8"},
+                                                                 {"Accept-Ranges", "bytes"},
+                                                                 {"Content-Range", "bytes 0-9/" + size}};
+        if (head.source == TResourceSource::Disk) headers.emplace_back("Content-Security-Policy", "sandbox");
+        EXPECT_EQ(head.Headers(), headers) << name;
 
         EXPECT_EQ(Get(name, "bytes=-1024").bytes, body.substr(body.size() - 1024)) << name;
         EXPECT_EQ(Get(name, "bytes=150000-").bytes, body.substr(150000)) << name;
@@ -268,6 +309,140 @@ TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnswer
     const TResource small = resolver.Find("small.txt");
     EXPECT_EQ(small.stream, nullptr);
     EXPECT_EQ(small.bytes, "small");
+}
+
+}  // namespace
+}  // namespace zorv
+
+namespace zorv {
+namespace {
+
+// A streamed body read to its end: its bytes, or the failure that ended it.
+TResult<std::string> ReadToEnd(TFileReader& reader) {
+    std::string body;
+    char block[10000];
+    for (;;) {
+        const TResult<std::size_t> got = reader.Read(block, sizeof block);
+        if (!got) return Failure(got.Error());
+        if (got.Value() == 0) return body;
+        body.append(block, got.Value());
+    }
+}
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::mt19937 random(seed);
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+struct TStreamedRangeCase {
+    const char* header;  // nullptr: no Range header
+    int status;
+    uint64_t first;
+    uint64_t length;
+};
+
+// Large files on disk are streamed, as large entries are, with every Range form answered from
+// the part alone; small files and small parts are answered whole, in one buffer.
+TEST(ResourceResolverFileStreamTest, LargeFilesAreStreamedPartByPart) {
+    const std::string large = RandomBytes(3 * TResourceResolver::StreamedEntryMinSize + 777, 7);
+    const uint64_t size = large.size();
+    TScratchFolder exeDir;
+    exeDir.Write("large.bin", large);
+    exeDir.Write("small.txt", "small");
+    TResourceResolver resolver(nullptr, "app", exeDir.Text());
+    resolver.SetStreamLargeFiles(true);
+    const TStreamedRangeCase cases[] = {
+        {nullptr, 200, 0, size},
+        {"bytes=1000-", 206, 1000, size - 1000},
+        {"bytes=-300000", 206, size - 300000, 300000},
+        {"bytes=70000-400000", 206, 70000, 330001},
+        {"bytes=10-19", 206, 10, 10},
+        {"bytes=99999999-", 416, 0, 0},
+    };
+    for (const TStreamedRangeCase& c : cases) {
+        const std::string what = c.header ? c.header : "whole";
+        TResource r = resolver.Find("large.bin", std::nullopt,
+                                    c.header ? std::optional<std::string_view>(c.header) : std::nullopt);
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_EQ(r.source, TResourceSource::Disk) << what;
+        EXPECT_EQ(r.BodyLength(), c.length) << what;
+        if (c.status == 416) {
+            EXPECT_EQ(r.contentRange, "bytes */" + std::to_string(size));
+            EXPECT_EQ(r.fileStream, nullptr);
+            continue;
+        }
+        const std::string expected = large.substr(c.first, c.length);
+        if (c.length < TResourceResolver::StreamedEntryMinSize) {
+            EXPECT_EQ(r.fileStream, nullptr) << what;
+            EXPECT_TRUE(r.bytes == expected) << what;
+            continue;
+        }
+        ASSERT_NE(r.fileStream, nullptr) << what;
+        EXPECT_TRUE(r.bytes.empty()) << what;
+        const TResult<std::string> body = ReadToEnd(*r.fileStream);
+        ASSERT_TRUE(body) << what << ": " << body.Error();
+        EXPECT_TRUE(body.Value() == expected) << what;
+    }
+    const TResource small = resolver.Find("small.txt");
+    EXPECT_EQ(small.fileStream, nullptr);
+    EXPECT_EQ(small.bytes, "small");
+}
+
+// The length is promised before the body is read: a file cut short meanwhile ends the body in an
+// error, never in fewer bytes passed off as the whole.
+TEST(ResourceResolverFileStreamTest, AFileCutShortWhileReadEndsInAnError) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps a file that is being read from being written or cut";
+#else
+    const std::string large = RandomBytes(1024 * 1024, 9);
+    TScratchFolder exeDir;
+    exeDir.Write("large.bin", large);
+    TResourceResolver resolver(nullptr, "app", exeDir.Text());
+    resolver.SetStreamLargeFiles(true);
+    for (const char* range : {static_cast<const char*>(nullptr), "bytes=300000-"}) {
+        exeDir.Write("large.bin", large);
+        TResource r =
+            resolver.Find("large.bin", std::nullopt, range ? std::optional<std::string_view>(range) : std::nullopt);
+        ASSERT_NE(r.fileStream, nullptr);
+        char first[1000];
+        ASSERT_TRUE(r.fileStream->Read(first, sizeof first));
+        std::filesystem::resize_file(exeDir / "large.bin", 500000);
+        const TResult<std::string> rest = ReadToEnd(*r.fileStream);
+        EXPECT_FALSE(rest) << (range ? range : "whole");
+        EXPECT_THAT(rest.Error(), ::testing::HasSubstr("changed or removed while it was read"));
+    }
+    // Cut short between the answer's decision and its first read: refused at once.
+    EXPECT_FALSE(TFileReader::Open(PathToUtf8(exeDir / "large.bin"), 400000, 200000));
+#endif
+}
+
+// The media server's answers: the archive's entries and the files of the application's own folder,
+// nothing else of the disk, however the path reaches it.
+TEST(ResourceResolverDiskScopeTest, FilesOutsideTheFolderAreNotAnswered) {
+    TScratchFolder scratch;
+    scratch.Write("project/app/index.html", "<p>app</p>");
+    scratch.Write("project/media/clip.webm", "clip");
+    scratch.Write("outside.txt", "secret");
+    std::error_code noLinks;  // links may not be made everywhere (Wine)
+    std::filesystem::create_symlink(scratch / "outside.txt", scratch / "project/media/link.txt", noLinks);
+    const TFolderPackage package(scratch / "project");
+    const std::string project = PathToUtf8(scratch / "project");
+    TResourceResolver resolver(&package, "app", project + "/");
+    resolver.RestrictDiskFilesTo(project);
+    EXPECT_EQ(resolver.Find("index.html").source, TResourceSource::Archive);
+    EXPECT_EQ(resolver.Find("media/clip.webm").bytes, "clip");
+    EXPECT_EQ(resolver.Find(RequestPathOf(scratch / "project/media/clip.webm")).bytes, "clip");
+    for (const std::string& path : {RequestPathOf(scratch / "outside.txt"), std::string("../outside.txt"),
+                                    std::string("media/link.txt"), RequestPathOf("/etc/hostname")}) {
+        const TResource r = resolver.Find(path);
+        EXPECT_EQ(r.status, 404) << path;
+        EXPECT_EQ(r.source, TResourceSource::Nowhere) << path;
+    }
+    resolver.RestrictDiskFilesTo("");
+    EXPECT_EQ(resolver.Find("media/clip.webm").status, 404);
+    EXPECT_EQ(resolver.Find("index.html").bytes, "<p>app</p>");
 }
 
 }  // namespace

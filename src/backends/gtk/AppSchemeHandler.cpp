@@ -50,8 +50,37 @@ void TAppSchemeHandler::AddAnswerHeaders(SoupMessageHeaders* headers, const TRes
     soup_message_headers_append(headers, "Cache-Control", "no-store");
 }
 
-GInputStream* TAppSchemeHandler::MemoryStream(std::string bytes) {
-    return g_memory_input_stream_new_from_bytes(BytesTaking(std::move(bytes)).get());
+GInputStream* TAppSchemeHandler::TakeBody(TResource& resource, TCatchUp catchUp) {
+    if (resource.stream) return NewEntryInputStream(std::move(resource.stream));
+    if (resource.fileStream) return NewFileInputStream(std::move(resource.fileStream), std::move(catchUp));
+    return g_memory_input_stream_new_from_bytes(BytesTaking(std::move(resource.bytes)).get());
+}
+
+namespace {
+
+// A query without effects on the page, answered by the web process in turn with the messages
+// sent before it.
+void QueryWebProcess(WebKitWebView* view, std::function<void()> resume) {
+    webkit_web_view_can_execute_editing_command(
+        view, WEBKIT_EDITING_COMMAND_COPY, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            const std::unique_ptr<std::function<void()>> answered(static_cast<std::function<void()>*>(data));
+            webkit_web_view_can_execute_editing_command_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+            (*answered)();
+        },
+        new std::function<void()>(std::move(resume)));
+}
+
+}  // namespace
+
+TCatchUp TAppSchemeHandler::CatchUpWith(WebKitWebView* view) {
+    if (!view) return {};
+    // Held weakly: a streamed answer may outlive its view.
+    return [weak = std::make_shared<TGWeakRef<WebKitWebView>>(view)](std::function<void()> resume) {
+        const TGObjectOwned<WebKitWebView> alive = weak->Get();
+        if (!alive) return resume();
+        QueryWebProcess(alive.get(), std::move(resume));
+    };
 }
 
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
@@ -62,8 +91,8 @@ void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
         return Refuse(request, "Refused: not requested by the application");
     TResource resource = FResolver.FindUrl(uri, RangeHeader(requestHeaders));
     const gint64 length = static_cast<gint64>(resource.BodyLength());
-    const TGObjectOwned<GInputStream> stream(resource.stream ? NewEntryInputStream(std::move(resource.stream))
-                                                             : MemoryStream(std::move(resource.bytes)));
+    TCatchUp catchUp = resource.fileStream ? CatchUpWith(webkit_uri_scheme_request_get_web_view(request)) : nullptr;
+    const TGObjectOwned<GInputStream> stream(TakeBody(resource, std::move(catchUp)));
     const TGObjectOwned<WebKitURISchemeResponse> response(webkit_uri_scheme_response_new(stream.get(), length));
     webkit_uri_scheme_response_set_status(response.get(), static_cast<guint>(resource.status), resource.reason.c_str());
     const std::string contentType = resource.ContentTypeHeader();

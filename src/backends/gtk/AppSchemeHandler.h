@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "backends/gtk/EntryInputStream.h"
 #include "runtime/ResourceResolver.h"
 
 namespace zorv {
@@ -20,10 +21,11 @@ public:
     TAppSchemeHandler& operator=(const TAppSchemeHandler&) = delete;
 
     // Where the answers come from; until set, every request is answered 404.
-    // Large stored entries are streamed to the engine as it reads them.
+    // Large stored entries and large files are streamed to the engine as it reads them.
     void SetResolver(TResourceResolver resolver) {
         FResolver = std::move(resolver);
         FResolver.SetStreamLargeEntries(true);
+        FResolver.SetStreamLargeFiles(true);
     }
     // Whether requests are answered; while false they fail with an error.
     void SetHandleRequests(bool handle) { FHandleRequests = handle; }
@@ -40,13 +42,19 @@ public:
     static std::optional<std::string_view> RangeHeader(SoupMessageHeaders* headers);
     // The headers every answer of the URL space carries: the resource's own, and no caching.
     static void AddAnswerHeaders(SoupMessageHeaders* headers, const TResource& resource);
+    // The answer's body as a stream, taken from it: a streamed entry or file read as the stream
+    // is (a file letting its consumer catch up with `catchUp`), other bodies from memory. A new
+    // reference.
+    static GInputStream* TakeBody(TResource& resource, TCatchUp catchUp = {});
+    // Lets the web process of `view` catch up: resumes once it has answered a query sent after
+    // everything the engine sent it before, the blocks of streamed answers included (messages to
+    // a web process are taken in the order they were sent). Resumes at once once the view is gone.
+    static TCatchUp CatchUpWith(WebKitWebView* view);
 
 private:
     static void HandleRequest(WebKitURISchemeRequest* request, gpointer self);
     void Answer(WebKitURISchemeRequest* request) const;
     static void Refuse(WebKitURISchemeRequest* request, const char* reason);
-    // A stream over the bytes, which it keeps for as long as it lives.
-    static GInputStream* MemoryStream(std::string bytes);
 
     TResourceResolver FResolver{nullptr, "", ""};
     bool FHandleRequests = true;

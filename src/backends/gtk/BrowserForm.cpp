@@ -9,6 +9,7 @@
 #include "runtime/AppCommandLine.h"
 #include "runtime/DocumentStartScript.h"
 #include "runtime/ResourceResolver.h"
+#include "shared/AppPackage.h"
 #include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
 #include "shared/FailureSink.h"
@@ -128,7 +129,9 @@ void TBrowserForm::Start() {
 // application's scheme; without it they stay as they are.
 void TBrowserForm::StartMediaServer(const TResourceResolver& resolver, TAppSchemeHandler::TRequestFilter filter) {
     FMediaServer = std::make_unique<TMediaServer>();
-    FMediaServer->SetResolver(resolver);
+    // Besides the archive, the application may play the files of its own folder: the project
+    // folder of a project run from its folder; a packaged application has none.
+    FMediaServer->SetResolver(resolver, FPackage && FPackage->IsFolder() ? FAppDirPath : std::string());
     FMediaServer->SetRequestFilter(std::move(filter));
     if (TFailureSink::Passed(FMediaServer->Listen()))
         FWebKitBrowser->AddDocumentStartScript(FMediaServer->MediaScript());

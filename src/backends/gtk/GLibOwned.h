@@ -59,6 +59,23 @@ inline TGBytesOwned BytesTaking(std::string bytes) {
         kept->data(), kept->size(), [](gpointer data) { delete static_cast<std::string*>(data); }, kept));
 }
 
+// A weak reference to a GObject: it does not keep the object alive, and reads as empty once the
+// object is gone. Safe to read from any thread.
+template <typename T>
+class TGWeakRef {
+public:
+    explicit TGWeakRef(T* object) { g_weak_ref_init(&FRef, object); }
+    ~TGWeakRef() { g_weak_ref_clear(&FRef); }
+    TGWeakRef(const TGWeakRef&) = delete;
+    TGWeakRef& operator=(const TGWeakRef&) = delete;
+
+    // A strong reference to the object, or null once it is gone.
+    TGObjectOwned<T> Get() { return TGObjectOwned<T>(static_cast<T*>(g_weak_ref_get(&FRef))); }
+
+private:
+    GWeakRef FRef;
+};
+
 // Takes a counted reference to a new widget, so that it lives until its owner goes, whatever its
 // container does.
 template <typename T>

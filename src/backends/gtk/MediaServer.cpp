@@ -23,40 +23,77 @@ std::string RandomKey() {
     return key;
 }
 
-// A streamed answer handed to the connection one block at a time, the next once the last is
-// written, so a large entry never lies whole in memory. Lives as long as its message.
+// A streamed answer handed to the connection one block at a time: each block is read through the
+// body's stream (off the UI thread where the stream reads the disk), appended once read, and the
+// next read starts once it is written, so a large body never lies whole in memory. Lives as long
+// as its message; a read in flight holds the message.
 struct TBodyFeed {
-    std::unique_ptr<TAbEntryReader> reader;
+    TGObjectOwned<GInputStream> body;
+    TGObjectOwned<GCancellable> cancellable{g_cancellable_new()};
 
-    static void Start(SoupServerMessage* message, std::unique_ptr<TAbEntryReader> reader) {
-        auto* feed = new TBodyFeed{std::move(reader)};
-        g_object_set_data_full(G_OBJECT(message), "zorv-body-feed", feed,
+    static constexpr const char* DataKey = "zorv-body-feed";
+
+    static void Start(SoupServerMessage* message, GInputStream* body) {
+        auto* feed = new TBodyFeed{TGObjectOwned<GInputStream>(body)};
+        g_object_set_data_full(G_OBJECT(message), DataKey, feed,
                                [](gpointer data) { delete static_cast<TBodyFeed*>(data); });
         soup_message_body_set_accumulate(soup_server_message_get_response_body(message), FALSE);
-        g_signal_connect(message, "wrote-chunk", G_CALLBACK(WroteChunk), feed);
-        feed->Next(message);
+        g_signal_connect(message, "wrote-chunk", G_CALLBACK(WroteChunk), nullptr);
+        // A message that ends early (the player went away) reads no further.
+        g_signal_connect(message, "finished", G_CALLBACK(Finished), nullptr);
+        feed->ReadNext(message);
     }
-    static void WroteChunk(SoupServerMessage* message, gpointer feed) { static_cast<TBodyFeed*>(feed)->Next(message); }
+    static TBodyFeed* Of(SoupServerMessage* message) {
+        return static_cast<TBodyFeed*>(g_object_get_data(G_OBJECT(message), DataKey));
+    }
+    static void WroteChunk(SoupServerMessage* message, gpointer) {
+        if (TBodyFeed* feed = Of(message)) feed->ReadNext(message);
+    }
+    static void Finished(SoupServerMessage* message, gpointer) {
+        if (TBodyFeed* feed = Of(message)) g_cancellable_cancel(feed->cancellable.get());
+    }
 
-    void Next(SoupServerMessage* message) {
-        SoupMessageBody* body = soup_server_message_get_response_body(message);
-        auto* block = static_cast<guchar*>(g_malloc(FeedBlockSize));
-        TAbExtractStatus status = TAbExtractStatus::Ok;
-        const std::size_t got = reader->Read(reinterpret_cast<char*>(block), FeedBlockSize, status);
-        if (got > 0) return soup_message_body_append_take(body, block, got);
-        g_free(block);
-        if (status == TAbExtractStatus::Ok) return soup_message_body_complete(body);
-        // A damaged or unreadable entry: the connection is cut, so the player meets an error
-        // rather than a short body taken as whole.
-        const TGObjectOwned<GIOStream> connection(soup_server_message_steal_connection(message));
-        if (connection) g_io_stream_close(connection.get(), nullptr, nullptr);
+    void ReadNext(SoupServerMessage* message) {
+        if (g_cancellable_is_cancelled(cancellable.get())) return;
+        g_input_stream_read_bytes_async(body.get(), FeedBlockSize, G_PRIORITY_DEFAULT, cancellable.get(), BlockRead,
+                                        g_object_ref(message));
+    }
+    static void BlockRead(GObject* source, GAsyncResult* result, gpointer data) {
+        const TGObjectOwned<SoupServerMessage> message(static_cast<SoupServerMessage*>(data));
+        GError* failure = nullptr;
+        const TGBytesOwned block(g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, &failure));
+        const TGErrorOwned error(failure);
+        TBodyFeed* feed = Of(message.get());
+        if (!feed || g_cancellable_is_cancelled(feed->cancellable.get())) return;
+        SoupMessageBody* body = soup_server_message_get_response_body(message.get());
+        if (!block) {
+            // A damaged or unreadable body: the connection is cut, so the player meets an error
+            // rather than a short body taken as whole.
+            const TGObjectOwned<GIOStream> connection(soup_server_message_steal_connection(message.get()));
+            if (connection) g_io_stream_close(connection.get(), nullptr, nullptr);
+            return;
+        }
+        if (g_bytes_get_size(block.get()) > 0)
+            soup_message_body_append_bytes(body, block.get());
+        else
+            soup_message_body_complete(body);
+        soup_server_message_unpause(message.get());
     }
 };
+
+bool IsPlayable(const TResource& resource) { return resource.source != TResourceSource::Nowhere; }
 
 }  // namespace
 
 TMediaServer::TMediaServer() : FServer(soup_server_new(nullptr, nullptr)), FKey(RandomKey()) {
     soup_server_add_handler(FServer.get(), nullptr, HandleRequest, this, nullptr);
+}
+
+void TMediaServer::SetResolver(TResourceResolver resolver, const std::string& ownFolder) {
+    FResolver = std::move(resolver);
+    FResolver.SetStreamLargeEntries(true);
+    FResolver.SetStreamLargeFiles(true);
+    FResolver.RestrictDiskFilesTo(ownFolder);
 }
 
 TStatus TMediaServer::Listen() {
@@ -69,7 +106,8 @@ TStatus TMediaServer::Listen() {
     const int port = uris ? g_uri_get_port(static_cast<GUri*>(uris->data)) : -1;
     g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
     if (port <= 0) return Failure("The media server has no address");
-    FBaseUrl = "http://127.0.0.1:" + std::to_string(port) + "/" + FKey + "/";
+    FHost = "127.0.0.1:" + std::to_string(port);
+    FBaseUrl = "http://" + FHost + "/" + FKey + "/";
     return {};
 }
 
@@ -84,13 +122,15 @@ void TMediaServer::Answer(SoupServerMessage* message) const {
         return soup_server_message_set_status(message, SOUP_STATUS_METHOD_NOT_ALLOWED, nullptr);
     const std::string path = g_uri_get_path(soup_server_message_get_uri(message));
     const std::string keyStep = "/" + FKey + "/";
-    if (FBaseUrl.empty() || path.compare(0, keyStep.size(), keyStep) != 0)
+    SoupMessageHeaders* request = soup_server_message_get_request_headers(message);
+    const char* host = soup_message_headers_get_one(request, "Host");
+    if (FBaseUrl.empty() || path.compare(0, keyStep.size(), keyStep) != 0 || !host || FHost != host)
         return soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
     const std::string appUrl = std::string(TAppUrl::CustomPrefix) + path.substr(keyStep.size());
-    SoupMessageHeaders* request = soup_server_message_get_request_headers(message);
     if (FRequestFilter && !FRequestFilter(appUrl, TAppSchemeHandler::RequesterOrigin(request)))
-        return soup_server_message_set_status(message, SOUP_STATUS_FORBIDDEN, nullptr);
+        return soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
     TResource resource = FResolver.FindUrl(appUrl, TAppSchemeHandler::RangeHeader(request));
+    if (!IsPlayable(resource)) return soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
 
     soup_server_message_set_status(message, static_cast<guint>(resource.status), resource.reason.c_str());
     SoupMessageHeaders* headers = soup_server_message_get_response_headers(message);
@@ -99,7 +139,7 @@ void TMediaServer::Answer(SoupServerMessage* message) const {
     soup_message_headers_append(headers, "Access-Control-Allow-Origin", "*");
     soup_message_headers_set_content_length(headers, static_cast<goffset>(resource.BodyLength()));
     if (head) return;
-    if (resource.stream) return TBodyFeed::Start(message, std::move(resource.stream));
+    if (resource.stream || resource.fileStream) return TBodyFeed::Start(message, TAppSchemeHandler::TakeBody(resource));
     soup_message_body_append_bytes(soup_server_message_get_response_body(message),
                                    BytesTaking(std::move(resource.bytes)).get());
 }
