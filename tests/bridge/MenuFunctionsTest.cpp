@@ -82,6 +82,18 @@ TEST_F(MenuFunctions, ClickRunsTheEventScript) {
                                                                 "zorv.events.onMainMenuItemClick(-7);"}));
 }
 
+// A page that is not the application (a remote page the app left for) hears no menu clicks.
+TEST_F(MenuFunctions, ClickReachesOnlyAnApplicationDocument) {
+    bool topIsApp = false;
+    host.module->SetTopIsAppDocument([&topIsApp] { return topIsApp; });
+    host.Reply("12001", ItemsData(FileMenu));
+    host.menuBar.Click(1);
+    EXPECT_TRUE(host.webView.Scripts().empty());
+    topIsApp = true;
+    host.menuBar.Click(1);
+    EXPECT_EQ(host.webView.Scripts(), (std::vector<std::string>{"zorv.events.onMainMenuItemClick(1);"}));
+}
+
 TEST_F(MenuFunctions, SetItemsErrors) {
     struct TCase {
         std::string data;

@@ -149,6 +149,7 @@ void TMainForm::FormCreate() {
     module.SetAppDocumentRule([documents = TAppDocuments(host.Resolver())](const TWebMessage& message) {
         return documents.IsAppDocument(message.sourceUrl);
     });
+    module.SetTopIsAppDocument([this] { return PageCanAnswerCloseQuery(); });
 
     std::string extraScript;
     if (FState.ServesFolder())
