@@ -53,6 +53,8 @@ checkjs "a file: URL is left to the browser, not answered as the application" "r
 checkjs "the application's page (by URL or by origin) is granted, the disk's page at the same origin is asked and refused" \
     "events('permission').map((e) => e.state).join() === '1,1,2' && events('permission').every((e) => !e.fromProfile)"
 checkjs "no decision is kept in the profile" "events('permission').every((e) => e.savesInProfile === false)"
+checkjs "what the disk answers at an app URL is sent sandboxed (Content-Security-Policy: sandbox), with its type" \
+    "const h = request('https://app.localhost/beside.html').headers; /^Content-Security-Policy: sandbox\\b/m.test(h) && /^Content-Type: text\\/html/m.test(h)"
 checkjs "the disk's page at the app origin is shown, but is not the application: its new window starts nothing" \
     "events('loaded').some((e) => e.uri === 'https://app.localhost/beside.html' && e.page === 'document') && events('newWindow')[0].handled === true && events('createEnvironment').length === 1"
 
