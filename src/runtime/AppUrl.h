@@ -30,8 +30,24 @@ public:
     // The origin of the space's documents as the engine reports it: "zorv://app" for the custom
     // scheme, "https://app.localhost", "null" (opaque) for file: documents.
     static std::string_view Origin(std::string_view prefix = Prefix());
-    // Prefix + the start page, inserted as it stands (the setting may hold a path or a query).
+    // Prefix + the start page (the setting may hold a path or a query) as a URL: backslashes of its
+    // path read as slashes, and the whole in its canonical form (below), so that the engine opens
+    // the file the setting names and reports the very URL it was given.
     static std::string StartPageUrl(const std::string& indexHtml, std::string_view prefix = Prefix());
+    // The form engines report a URL in, so that a URL the runtime asked for can be recognised in
+    // what the engine reports: scheme and host in lower case, a default port left out, backslashes
+    // in the path read as slashes, "." and ".." segments (also escaped) resolved, blanks, quotes,
+    // angle brackets and non-ASCII bytes percent-escaped as UTF-8; escapes already there are kept
+    // (those of letters, digits and "-._~" in the path decoded, the others' hex digits in upper
+    // case). file://localhost/ is file:///, and a drive letter of a file: path is upper case. URLs
+    // without "//" after the scheme (data:, about:, blob:...) only get the scheme in lower case;
+    // text without a scheme is returned as it is. Canonical(Canonical(x)) == Canonical(x).
+    static std::string Canonical(std::string_view url);
+    // The origin a URL belongs to, to compare origins: "scheme://host[:port]" of its canonical
+    // form (no user information, no default port), "file://" for every file: URL (the browser
+    // counts them as one origin for permissions), the inner URL's origin for blob:, and "null"
+    // for URLs without a host.
+    static std::string OriginOf(std::string_view url);
     // Starts with "file:" (any letter case).
     static bool IsFileUrl(std::string_view url);
     // Starts with the space's prefix (any letter case).

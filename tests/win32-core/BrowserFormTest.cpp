@@ -9,6 +9,7 @@
 #include "backends/win32/WinUiThread.h"
 #include "bridge/ZorvExternalJavascript.h"
 #include "runtime/DocumentStartScript.h"
+#include "shared/FailureSink.h"
 
 namespace zorv::test {
 namespace {
@@ -18,11 +19,15 @@ protected:
     void SetUp() override {
         archive = OpenTestArchive();
         environment = MakeFake<TFakeEnvironment>();
+        previousReceiver = TFailureSink::SetReceiver(
+            [this](std::string_view text, const TSourcePlace&) { failures.emplace_back(text); });
     }
+    void TearDown() override { TFailureSink::SetReceiver(previousReceiver); }
 
     // A page host set up as the main window sets it up, with its web view created.
     void CreateForm(HRESULT environmentResult = S_OK) {
         form = std::make_unique<TBrowserForm>(uiThread, FactoryFor(environment, environmentResult));
+        form->SetUrlPrefix(urlPrefix);
         form->SetStartInstance([this](const std::string& arguments) { startedInstances.push_back(arguments); });
         form->SetParent(window.Handle());
         form->SetExeZip(archive.get());
@@ -34,7 +39,7 @@ protected:
         form->SetWithExternal(true);
         form->SetAllowDebug(true);
         form->SetWebviewJavascript(extraScript);
-        form->SetStartPageURL("file:///index.html");
+        form->SetStartPageURL(startPage);
         if (SUCCEEDED(environmentResult))
             ASSERT_TRUE(PumpUntil([this] { return !WebView().navigations.empty(); }));
         else
@@ -57,16 +62,18 @@ protected:
             ->Invoke(&WebView(), loading.Get());
         return true;
     }
-    COREWEBVIEW2_PERMISSION_STATE AskPermission(const std::wstring& uri) {
-        auto permission = MakeFake<TFakePermissionArgs>(uri);
+    TComPtr<TFakePermissionArgs> AskPermissionOf(const std::wstring& uri, bool laterInterfaces = true) {
+        auto permission = MakeFake<TFakePermissionArgs>(uri, laterInterfaces);
         WebView()
             .events.Handler<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested")
             ->Invoke(&WebView(), permission.Get());
-        return permission->state;
+        return permission;
     }
+    COREWEBVIEW2_PERMISSION_STATE AskPermission(const std::wstring& uri) { return AskPermissionOf(uri)->state; }
 
-    TComPtr<TFakeResourceRequestedArgs> Request(const std::wstring& uri) {
-        auto args = MakeFake<TFakeResourceRequestedArgs>(uri);
+    TComPtr<TFakeResourceRequestedArgs> Request(const std::wstring& uri,
+                                                std::map<std::wstring, std::wstring> headers = {}) {
+        auto args = MakeFake<TFakeResourceRequestedArgs>(uri, std::move(headers));
         auto* handler = WebView().events.Handler<ICoreWebView2WebResourceRequestedEventHandler>("WebResourceRequested");
         EXPECT_NE(handler, nullptr);
         if (handler) handler->Invoke(&WebView(), args.Get());
@@ -79,7 +86,11 @@ protected:
     TComPtr<TFakeEnvironment> environment;
     std::unique_ptr<TBrowserForm> form;
     std::string extraScript = "  window.extra = 1;\n";
+    std::string startPage = "file:///index.html";
+    std::string_view urlPrefix = TAppUrl::FileUrlPrefix;
     std::vector<std::string> startedInstances;
+    std::vector<std::string> failures;  // what went to the failure sink
+    TFailureSink::TReceiver previousReceiver;
 };
 
 TEST_F(BrowserFormTest, ReadyWebViewGetsScriptSettingsFilterAndStartPage) {
@@ -97,8 +108,11 @@ TEST_F(BrowserFormTest, ReadyWebViewGetsScriptSettingsFilterAndStartPage) {
                                                                      {"AreDevToolsEnabled", TRUE},
                                                                      {"AreDefaultContextMenusEnabled", FALSE}};
     EXPECT_EQ(WebView().settings->puts, expectedSettings);
-    EXPECT_EQ(WebView().filters,
-              (std::vector<std::pair<std::wstring, int>>{{L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL}}));
+    // Every source: frames of other origins, sandboxed frames and workers too.
+    EXPECT_EQ(WebView().sourceKindFilters, (std::vector<std::tuple<std::wstring, int, UINT32>>{
+                                               {L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL, 0xFFFFFFFFu}}));
+    EXPECT_TRUE(WebView().filters.empty());
+    EXPECT_TRUE(failures.empty());
     EXPECT_EQ(WebView().navigations, std::vector<std::wstring>{L"file:///index.html"});
     EXPECT_TRUE(form->ProgressBarVisible());
 }
@@ -171,12 +185,14 @@ TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
     auto fileWindow = MakeFake<TFakeNewWindowArgs>(L"file:///help.html");
     handler->Invoke(&WebView(), fileWindow.Get());
     EXPECT_TRUE(fileWindow->handled);
+    EXPECT_TRUE(startedInstances.empty()) << "started inside the event";
+    ASSERT_TRUE(PumpUntil([this] { return !startedInstances.empty(); })) << "started once the event returned";
     EXPECT_EQ(startedInstances, std::vector<std::string>{"\"zorv-test-app\" \"file:///help.html\""});
 
     // A project folder being run: the new instance serves the same folder.
     form->SetRelaunchOptions({"--project", "C:\\My Project", "--no-reload", "--"});
     handler->Invoke(&WebView(), MakeFake<TFakeNewWindowArgs>(L"file:///help.html").Get());
-    ASSERT_EQ(startedInstances.size(), 2u);
+    ASSERT_TRUE(PumpUntil([this] { return startedInstances.size() == 2; }));
     EXPECT_EQ(startedInstances[1],
               "\"--project\" \"C:\\My Project\" \"--no-reload\" \"--\" \"zorv-test-app\" \"file:///help.html\"");
     startedInstances.pop_back();
@@ -184,6 +200,7 @@ TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
     auto webWindow = MakeFake<TFakeNewWindowArgs>(L"https://example.com/");
     handler->Invoke(&WebView(), webWindow.Get());
     EXPECT_FALSE(webWindow->handled);
+    PumpUntil([] { return false; }, 100);
     EXPECT_EQ(startedInstances.size(), 1u);
 
     form->SetIsRuntime(false);
@@ -212,6 +229,7 @@ TEST_P(BrowserFormTrustTest, DocumentsTheArchiveDidNotAnswerAreNotTheApplication
         newWindow->Invoke(&WebView(), window.Get());
         EXPECT_TRUE(window->handled) << "no window of the web view's own either";
     }
+    PumpUntil([] { return false; }, 100);
     EXPECT_TRUE(startedInstances.empty());
     EXPECT_FALSE(Load(L"file:///index.html"));
 }
@@ -230,6 +248,149 @@ TEST_F(BrowserFormTest, PermissionsAreGrantedAndNavigationHidesTheBar) {
         .events.Handler<ICoreWebView2NavigationCompletedEventHandler>("NavigationCompleted")
         ->Invoke(&WebView(), completed.Get());
     EXPECT_FALSE(form->ProgressBarVisible());
+}
+
+// The runtime's own start navigation is recognised in the canonical form the engine reports it in,
+// so a start page is never refused as if a page had asked for it, whatever its name.
+TEST_F(BrowserFormTest, StartPageWhateverItsNameIsTheRuntimesOwnNavigation) {
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"file:///My Page.html", L"file:///My%20Page.html"},
+        {"file:///./My Page.html", L"file:///My%20Page.html"},
+        {"FILE:///css\\site.css", L"file:///css/site.css"},
+        {"file:///sub/../index.html", L"file:///index.html"},
+    };
+    for (const auto& [asked, reported] : cases) {
+        startPage = asked;
+        CreateForm();
+        EXPECT_TRUE(Load(reported)) << asked;
+        EXPECT_TRUE(form->AppDocumentOnTop()) << asked;
+        form.reset();
+        environment = MakeFake<TFakeEnvironment>();
+    }
+}
+
+// Every header the resolver gives an answer reaches the web view, for the archive and the disk.
+TEST_F(BrowserFormTest, AnswersCarryEveryHeaderOfTheResolver) {
+    for (std::string_view prefix : {TAppUrl::FileUrlPrefix, TAppUrl::HttpsPrefix}) {
+        urlPrefix = prefix;
+        CreateForm();
+        for (std::string name : {"index.html", "both.txt", "only-disk.txt"}) {
+            const std::string url = std::string(prefix) + name;
+            std::string expected;
+            for (const auto& [header, value] : form->Resolver().FindUrl(url).Headers())
+                expected += (expected.empty() ? "" : "\r\n") + header + ": " + value;
+            auto args = Request(TWinText::Utf8ToWide(url));
+            ASSERT_NE(args->Response(), nullptr) << url;
+            EXPECT_EQ(TWinText::WideToUtf8(args->Response()->headers), expected) << url;
+        }
+        form.reset();
+        environment = MakeFake<TFakeEnvironment>();
+    }
+}
+
+// A request that names another origin as its maker (Origin, else Referer) gets no content: a web
+// page cannot frame or read app URLs, nor, under the https origin, a sandboxed page.
+TEST_F(BrowserFormTest, RequestsMadeByAnotherOriginGetNoContent) {
+    struct TCase {
+        std::string_view prefix;
+        std::map<std::wstring, std::wstring> headers;
+        bool answered;
+    };
+    const TCase cases[] = {
+        {TAppUrl::FileUrlPrefix, {}, true},
+        {TAppUrl::FileUrlPrefix, {{L"Origin", L"null"}}, true},
+        {TAppUrl::FileUrlPrefix, {{L"Referer", L"file:///index.html"}}, true},
+        {TAppUrl::FileUrlPrefix, {{L"Origin", L"https://evil.example"}}, false},
+        {TAppUrl::FileUrlPrefix, {{L"Referer", L"https://evil.example/page.html"}}, false},
+        {TAppUrl::FileUrlPrefix, {{L"Referer", L"file://server/share/page.html"}}, false},
+        {TAppUrl::HttpsPrefix, {}, true},
+        {TAppUrl::HttpsPrefix, {{L"Origin", L"https://app.localhost"}}, true},
+        {TAppUrl::HttpsPrefix, {{L"Referer", L"https://app.localhost/index.html"}}, true},
+        {TAppUrl::HttpsPrefix, {{L"Origin", L"null"}}, false},
+        {TAppUrl::HttpsPrefix, {{L"Origin", L"https://evil.example"}, {L"Referer", L"https://app.localhost/"}}, false},
+        {TAppUrl::HttpsPrefix, {{L"Referer", L"https://app.localhost.evil.example/"}}, false},
+    };
+    for (const TCase& c : cases) {
+        urlPrefix = c.prefix;
+        CreateForm();
+        const std::wstring url = TWinText::Utf8ToWide(std::string(c.prefix) + "index.html");
+        auto args = Request(url, c.headers);
+        ASSERT_NE(args->Response(), nullptr);
+        const std::string what = std::string(c.prefix) + " " + std::to_string(c.headers.size()) + " header(s)";
+        EXPECT_EQ(args->Response()->status, c.answered ? 200 : 403) << what;
+        EXPECT_EQ(args->Response()->content.empty(), !c.answered) << what;
+        form.reset();
+        environment = MakeFake<TFakeEnvironment>();
+    }
+}
+
+// Under the https origin file: URLs are not the application's: the web view reads them as any
+// file: URL, a new window on one is the web view's own, and they get no permission.
+TEST_F(BrowserFormTest, FileUrlsUnderTheHttpsOriginAreNotTheApplications) {
+    urlPrefix = TAppUrl::HttpsPrefix;
+    startPage = "https://app.localhost/index.html";
+    CreateForm();
+    ASSERT_TRUE(Load(L"https://app.localhost/index.html"));
+    EXPECT_EQ(Request(L"file:///index.html")->Response(), nullptr);
+    EXPECT_EQ(AskPermission(L"file:///index.html"), COREWEBVIEW2_PERMISSION_STATE_DENY);
+    auto window = MakeFake<TFakeNewWindowArgs>(L"file:///help.html");
+    WebView()
+        .events.Handler<ICoreWebView2NewWindowRequestedEventHandler>("NewWindowRequested")
+        ->Invoke(&WebView(), window.Get());
+    EXPECT_FALSE(window->handled);
+    PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(startedInstances.empty());
+}
+
+// Permissions go to the application's origin, compared as an origin, and WebView2 is told not to
+// keep the decision for later requests of that origin.
+TEST_F(BrowserFormTest, PermissionsAreDecidedForEachRequestByOrigin) {
+    struct TCase {
+        std::string_view prefix;
+        std::wstring uri;
+        bool allowed;
+    };
+    const TCase cases[] = {
+        {TAppUrl::HttpsPrefix, L"https://app.localhost/index.html", true},
+        {TAppUrl::HttpsPrefix, L"https://app.localhost", true},
+        {TAppUrl::HttpsPrefix, L"https://APP.localhost:443/sub/page.html", true},
+        {TAppUrl::HttpsPrefix, L"https://app.localhost.evil.example/", false},
+        {TAppUrl::HttpsPrefix, L"https://evil.example/https://app.localhost/", false},
+        {TAppUrl::HttpsPrefix, L"https://app.localhost:8443/", false},
+        {TAppUrl::FileUrlPrefix, L"file:///index.html", true},
+        {TAppUrl::FileUrlPrefix, L"file:///", true},
+        {TAppUrl::FileUrlPrefix, L"file://server/share/page.html", false},
+    };
+    for (const TCase& c : cases) {
+        urlPrefix = c.prefix;
+        startPage = std::string(c.prefix) + "index.html";
+        CreateForm();
+        ASSERT_TRUE(Load(TWinText::Utf8ToWide(startPage)));
+        auto permission = AskPermissionOf(c.uri);
+        EXPECT_EQ(permission->state,
+                  c.allowed ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DENY)
+            << TWinText::WideToUtf8(c.uri);
+        EXPECT_EQ(permission->savesInProfile, FALSE) << TWinText::WideToUtf8(c.uri);
+        form.reset();
+        environment = MakeFake<TFakeEnvironment>();
+    }
+    EXPECT_TRUE(failures.empty());
+}
+
+// A runtime older than the later interfaces still works, and says once what it lacks.
+TEST_F(BrowserFormTest, OlderRuntimeKeepsThePageFilterAndPermissionsAndSaysSoOnce) {
+    environment->controller->webView->laterInterfaces = false;
+    CreateForm();
+    EXPECT_EQ(WebView().filters,
+              (std::vector<std::pair<std::wstring, int>>{{L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL}}));
+    EXPECT_TRUE(WebView().sourceKindFilters.empty());
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("ICoreWebView2_22"), std::string::npos) << failures[0];
+    ASSERT_TRUE(Load(L"file:///index.html"));
+    EXPECT_EQ(AskPermissionOf(L"file:///index.html", false)->state, COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    EXPECT_EQ(AskPermissionOf(L"https://example.com/", false)->state, COREWEBVIEW2_PERMISSION_STATE_DENY);
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_NE(failures[1].find("SavesInProfile"), std::string::npos) << failures[1];
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -71,6 +73,7 @@ TEST_F(EdgeBrowserTest, OperationsBeforeTheWebViewExistsDoNothing) {
     browser->ExecuteScript("1");
     browser->PostWebMessageAsJson("{}");
     browser->AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    EXPECT_FALSE(browser->AddWebResourceRequestedFilterForAllSources("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL));
     browser->GoBack();
     browser->SubscribeToCDPEvent("Log.entryAdded");
     EXPECT_FALSE(browser->CanGoBack());
@@ -80,7 +83,29 @@ TEST_F(EdgeBrowserTest, OperationsBeforeTheWebViewExistsDoNothing) {
     EXPECT_TRUE(WebView().executedScripts.empty());
     EXPECT_TRUE(WebView().postedJson.empty());
     EXPECT_TRUE(WebView().filters.empty());
+    EXPECT_TRUE(WebView().sourceKindFilters.empty());
     EXPECT_TRUE(WebView().devTools.empty());
+}
+
+// The vtable slot a method of a hand-declared interface lands in: the Itanium C++ ABI that mingw-w64
+// g++ follows stores a virtual method's pointer as 1 + its byte offset in the vtable.
+template <class Method>
+std::size_t VtableSlotOf(Method method) {
+    struct {
+        std::uintptr_t pointer, adjustment;
+    } raw;
+    static_assert(sizeof(method) == sizeof(raw));
+    std::memcpy(&raw, &method, sizeof(raw));
+    return (raw.pointer - 1) / sizeof(void*);
+}
+
+// The later interfaces the runtime declares by hand call the slots WebView2 has for them.
+TEST(WebView2AbiTest, LaterMethodsLandInTheirSlots) {
+    EXPECT_EQ(VtableSlotOf(&ICoreWebView2_22::UnusedSlot73), 73u);
+    EXPECT_EQ(VtableSlotOf(&ICoreWebView2_22::AddWebResourceRequestedFilterWithRequestSourceKinds), 123u);
+    EXPECT_EQ(VtableSlotOf(&ICoreWebView2_22::RemoveWebResourceRequestedFilterWithRequestSourceKinds), 124u);
+    EXPECT_EQ(VtableSlotOf(&ICoreWebView2PermissionRequestedEventArgs2::put_Handled), 10u);
+    EXPECT_EQ(VtableSlotOf(&ICoreWebView2PermissionRequestedEventArgs3::put_SavesInProfile), 12u);
 }
 
 TEST_F(EdgeBrowserTest, CreateWebViewWhileCreatingStartsNoSecondCreation) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -84,14 +85,19 @@ public:
     ZORV_FAKE_EVENT(DevToolsProtocolEventReceived, ICoreWebView2DevToolsProtocolEventReceivedEventHandler)
 };
 
-class TFakeWebView final : public TNotImplementedWebView {
+// A web view of a current runtime (with ICoreWebView2_22) unless `laterInterfaces` is false.
+class TFakeWebView final : public TNotImplementedWebView22 {
 public:
     TFakeWebView();
+    bool laterInterfaces = true;
+    bool OffersLaterInterfaces() const override { return laterInterfaces; }
     TEventTable events;
     TComPtr<TFakeSettings> settings;
     std::map<std::wstring, TComPtr<TFakeDevToolsReceiver>> devTools;
     std::vector<std::wstring> navigations, documentScripts, executedScripts, postedJson;
     std::vector<std::pair<std::wstring, int>> filters;
+    // Filters added with request source kinds: pattern, context, kinds.
+    std::vector<std::tuple<std::wstring, int, UINT32>> sourceKindFilters;
     // What ExecuteScript gives for a script; "null" for any other.
     std::map<std::wstring, std::wstring> scriptResults;
     std::wstring source = L"about:blank";
@@ -111,6 +117,12 @@ public:
     HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR const uri,
                                                             COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
+    HRESULT STDMETHODCALLTYPE
+    AddWebResourceRequestedFilterWithRequestSourceKinds(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+                                                        COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS kinds) override {
+        sourceKindFilters.emplace_back(uri, context, static_cast<UINT32>(kinds));
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE
     GetDevToolsProtocolEventReceiver(LPCWSTR name, ICoreWebView2DevToolsProtocolEventReceiver** value) override;
     ZORV_FAKE_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)
@@ -178,22 +190,57 @@ public:
     HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR* value) override;
 };
 
+// Request headers by exact name.
+class TFakeRequestHeaders final : public TComObject<ICoreWebView2HttpRequestHeaders> {
+public:
+    explicit TFakeRequestHeaders(std::map<std::wstring, std::wstring> headers) : FHeaders(std::move(headers)) {}
+    HRESULT STDMETHODCALLTYPE GetHeader(LPCWSTR name, LPWSTR* value) override {
+        const auto found = FHeaders.find(name);
+        if (found == FHeaders.end()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+        *value = CoTaskCopy(found->second);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetHeaders(LPCWSTR, ICoreWebView2HttpHeadersCollectionIterator**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Contains(LPCWSTR name, BOOL* contains) override {
+        *contains = FHeaders.count(name) ? TRUE : FALSE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetHeader(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveHeader(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIterator(ICoreWebView2HttpHeadersCollectionIterator**) override { return E_NOTIMPL; }
+
+private:
+    std::map<std::wstring, std::wstring> FHeaders;
+};
+
 class TFakeRequest final : public TNotImplementedWebResourceRequest {
 public:
-    explicit TFakeRequest(std::wstring uri) : FUri(std::move(uri)) {}
+    explicit TFakeRequest(std::wstring uri, std::map<std::wstring, std::wstring> headers = {})
+        : FUri(std::move(uri)), FHeaders(MakeFakeHeaders(std::move(headers))) {}
     HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override {
         *uri = CoTaskCopy(FUri);
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override {
+        *headers = FHeaders.Get();
+        FHeaders->AddRef();
+        return S_OK;
+    }
 
 private:
+    static TComPtr<TFakeRequestHeaders> MakeFakeHeaders(std::map<std::wstring, std::wstring> headers) {
+        return TComPtr<TFakeRequestHeaders>::Attach(new TFakeRequestHeaders(std::move(headers)));
+    }
     std::wstring FUri;
+    TComPtr<TFakeRequestHeaders> FHeaders;
 };
 
 class TFakeResourceRequestedArgs final : public TNotImplementedWebResourceRequestedEventArgs {
 public:
-    explicit TFakeResourceRequestedArgs(const std::wstring& uri)
-        : request(TComPtr<TFakeRequest>::Attach(new TFakeRequest(uri))) {}
+    explicit TFakeResourceRequestedArgs(const std::wstring& uri, std::map<std::wstring, std::wstring> headers = {})
+        : request(TComPtr<TFakeRequest>::Attach(new TFakeRequest(uri, std::move(headers)))) {}
     TComPtr<TFakeRequest> request;
     TComPtr<ICoreWebView2WebResourceResponse> response;
     HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** value) override {
@@ -225,10 +272,18 @@ private:
     std::wstring FUri;
 };
 
-class TFakePermissionArgs final : public TNotImplementedPermissionRequestedEventArgs {
+// The arguments of a current runtime (with SavesInProfile) unless `laterInterfaces` is false.
+class TFakePermissionArgs final : public TNotImplementedPermissionRequestedEventArgs3 {
 public:
-    explicit TFakePermissionArgs(std::wstring uri = L"file:///index.html") : FUri(std::move(uri)) {}
+    explicit TFakePermissionArgs(std::wstring uri = L"file:///index.html", bool laterInterfaces = true)
+        : FUri(std::move(uri)), FLaterInterfaces(laterInterfaces) {}
     COREWEBVIEW2_PERMISSION_STATE state = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
+    BOOL savesInProfile = TRUE;
+    bool OffersSavesInProfile() const override { return FLaterInterfaces; }
+    HRESULT STDMETHODCALLTYPE put_SavesInProfile(BOOL value) override {
+        savesInProfile = value;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { return *value = CoTaskCopy(FUri), S_OK; }
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE value) override {
         state = value;
@@ -237,6 +292,7 @@ public:
 
 private:
     std::wstring FUri;
+    bool FLaterInterfaces;
 };
 
 class TFakeNavigationStartingArgs final : public TComObject<ICoreWebView2NavigationStartingEventArgs> {

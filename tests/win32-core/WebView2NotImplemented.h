@@ -38,7 +38,9 @@ private:
     std::atomic<ULONG> FRefCount{1};
 };
 
-class TNotImplementedWebView : public TComObject<ICoreWebView2> {
+// The methods of ICoreWebView2, for a double of `I`: ICoreWebView2 itself or a later interface.
+template <class I>
+class TNotImplementedWebViewOf : public TComObject<I> {
 public:
     HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_Source(LPWSTR*) override { return E_NOTIMPL; }
@@ -169,6 +171,66 @@ public:
     }
     HRESULT STDMETHODCALLTYPE remove_WindowCloseRequested(EventRegistrationToken) override { return E_NOTIMPL; }
 };
+using TNotImplementedWebView = TNotImplementedWebViewOf<ICoreWebView2>;
+
+// A web view of a current runtime: ICoreWebView2_22 and its whole base chain. QueryInterface
+// answers for each of them unless OffersLaterInterfaces says otherwise (a runtime older than 122
+// has none of _4 to _22; _2 and _3 are answered then, as runtimes since 2021 do).
+class TNotImplementedWebView22 : public TNotImplementedWebViewOf<ICoreWebView2_22> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        const bool earlier = IsEqualIID(riid, __uuidof(ICoreWebView2)) || IsEqualIID(riid, __uuidof(ICoreWebView2_2)) ||
+                             IsEqualIID(riid, __uuidof(ICoreWebView2_3));
+        if (earlier || (IsEqualIID(riid, __uuidof(ICoreWebView2_22)) && OffersLaterInterfaces())) {
+            *object = static_cast<ICoreWebView2_22*>(this);
+            AddRef();
+            return S_OK;
+        }
+        if (IsEqualIID(riid, __uuidof(ICoreWebView2_22))) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        return TNotImplementedWebViewOf<ICoreWebView2_22>::QueryInterface(riid, object);
+    }
+    virtual bool OffersLaterInterfaces() const { return true; }
+
+    HRESULT STDMETHODCALLTYPE add_WebResourceResponseReceived(ICoreWebView2WebResourceResponseReceivedEventHandler*,
+                                                              EventRegistrationToken*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE remove_WebResourceResponseReceived(EventRegistrationToken) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE NavigateWithWebResourceRequest(ICoreWebView2WebResourceRequest*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE add_DOMContentLoaded(ICoreWebView2DOMContentLoadedEventHandler*,
+                                                   EventRegistrationToken*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE remove_DOMContentLoaded(EventRegistrationToken) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_CookieManager(ICoreWebView2CookieManager**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Environment(ICoreWebView2Environment**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TrySuspend(ICoreWebView2TrySuspendCompletedHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_IsSuspended(BOOL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetVirtualHostNameToFolderMapping(LPCWSTR, LPCWSTR,
+                                                                COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR) override { return E_NOTIMPL; }
+#define ZORV_NOT_IMPLEMENTED_SLOT(n) \
+    HRESULT STDMETHODCALLTYPE UnusedSlot##n() override { return E_NOTIMPL; }
+    ZORV_WEBVIEW2_SLOTS_73_TO_122(ZORV_NOT_IMPLEMENTED_SLOT)
+#undef ZORV_NOT_IMPLEMENTED_SLOT
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
+        LPCWSTR, COREWEBVIEW2_WEB_RESOURCE_CONTEXT, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilterWithRequestSourceKinds(
+        LPCWSTR, COREWEBVIEW2_WEB_RESOURCE_CONTEXT, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS) override {
+        return E_NOTIMPL;
+    }
+};
 
 class TNotImplementedController : public TComObject<ICoreWebView2Controller> {
 public:
@@ -293,7 +355,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_WindowFeatures(ICoreWebView2WindowFeatures**) override { return E_NOTIMPL; }
 };
 
-class TNotImplementedPermissionRequestedEventArgs : public TComObject<ICoreWebView2PermissionRequestedEventArgs> {
+template <class I>
+class TNotImplementedPermissionRequestedEventArgsOf : public TComObject<I> {
 public:
     HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND*) override { return E_NOTIMPL; }
@@ -301,6 +364,36 @@ public:
     HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_PERMISSION_STATE*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral**) override { return E_NOTIMPL; }
+};
+using TNotImplementedPermissionRequestedEventArgs =
+    TNotImplementedPermissionRequestedEventArgsOf<ICoreWebView2PermissionRequestedEventArgs>;
+
+// The arguments of a runtime since 111, with SavesInProfile; QueryInterface answers for the whole
+// chain unless OffersSavesInProfile says otherwise (an older runtime).
+class TNotImplementedPermissionRequestedEventArgs3
+    : public TNotImplementedPermissionRequestedEventArgsOf<ICoreWebView2PermissionRequestedEventArgs3> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        const bool later = IsEqualIID(riid, __uuidof(ICoreWebView2PermissionRequestedEventArgs2)) ||
+                           IsEqualIID(riid, __uuidof(ICoreWebView2PermissionRequestedEventArgs3));
+        if (later && !OffersSavesInProfile()) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        if (later || IsEqualIID(riid, __uuidof(ICoreWebView2PermissionRequestedEventArgs))) {
+            *object = static_cast<ICoreWebView2PermissionRequestedEventArgs3*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return TNotImplementedPermissionRequestedEventArgsOf<
+            ICoreWebView2PermissionRequestedEventArgs3>::QueryInterface(riid, object);
+    }
+    virtual bool OffersSavesInProfile() const { return true; }
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_SavesInProfile(BOOL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_SavesInProfile(BOOL) override { return E_NOTIMPL; }
 };
 
 class TNotImplementedWebMessageReceivedEventArgs : public TComObject<ICoreWebView2WebMessageReceivedEventArgs> {

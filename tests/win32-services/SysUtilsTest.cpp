@@ -130,6 +130,23 @@ TEST(ShellExec, StartsAProgram) {
     EXPECT_TRUE(TSysUtils::ShellExec(test::ProgramDir() + L"win32-test-sleeper.exe", L"0 0"));
 }
 
+// The program at that path itself, with the command line a new window's instance gets.
+TEST(StartProcess, StartsTheProgramWithTheQuotedPathAndTheArguments) {
+    TScratchFolder scratch;
+    const std::wstring program = test::ProgramDir() + L"win32-test-sleeper.exe";
+    const std::wstring record = scratch.WideText() + L"command line.txt";
+    const std::wstring arguments = L"record \"" + record + L"\" \"zorv-test-app\" \"file:///a b.html\"";
+    ASSERT_TRUE(TSysUtils::StartProcess(program, arguments));
+    for (int waited = 0; waited < 200 && test::ReadBytes(record).empty(); ++waited) ::Sleep(50);
+    EXPECT_EQ(test::ReadBytes(record), TWinText::WideToUtf8(L"\"" + program + L"\" " + arguments));
+}
+
+TEST(StartProcess, MissingProgramFails) {
+    ::SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(TSysUtils::StartProcess(test::ProgramDir() + L"no-such-program-zorv.exe", L"x"));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 TEST(ShellExec, MissingFileFailsWithTheSystemsMessageWithoutFullStop) {
     TWinOperatingSystem os;
     const TStatus outcome = os.ShellExec(TWinText::WideToUtf8(test::ProgramDir() + L"no-such-program-zorv.exe"), "");

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "backends/gtk/GLibOwned.h"
+#include "runtime/AppUrl.h"
 #include "shared/FailureSink.h"
 
 namespace zorv {
@@ -519,7 +520,8 @@ void TWebKitBrowser::HandleLoadChanged(WebKitWebView*, WebKitLoadEvent event, gp
 }
 
 TNavigationCause TWebKitBrowser::CauseOf(WebKitNavigationAction* action, const std::string& uri) {
-    if (!FHostNavigation.empty() && uri == FHostNavigation) {
+    // The engine reports the URL it was asked for in its canonical form (blanks escaped, "./" gone).
+    if (!FHostNavigation.empty() && TAppUrl::Canonical(uri) == TAppUrl::Canonical(FHostNavigation)) {
         FHostNavigation.clear();
         return TNavigationCause::Host;
     }

@@ -3,14 +3,19 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <optional>
+#include <utility>
+
 #include "backends/win32/EntryStream.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WinText.h"
+#include "backends/win32/WinUiThread.h"
 #include "bridge/ZorvExternalJavascript.h"
 #include "runtime/AppUrl.h"
 #include "runtime/DocumentStartScript.h"
 #include "runtime/ResourceResolver.h"
 #include "shared/ExeUtils.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -48,6 +53,33 @@ std::string_view BridgeScript() {
     return ZorvExternalJavascript();
 }
 
+// The value of a request header, or nothing when the request has none.
+std::optional<std::string> RequestHeader(ICoreWebView2HttpRequestHeaders* headers, const wchar_t* name) {
+    TCoTaskString value;
+    if (!headers || FAILED(headers->GetHeader(name, value.Put())) || !value) return std::nullopt;
+    return TWinText::WideToUtf8(value.Get());
+}
+
+// The answer to a resource request: the body (none for a null stream), the status and the header
+// lines.
+void PutResponse(ICoreWebView2Environment* environment, ICoreWebView2WebResourceRequestedEventArgs* args, IStream* body,
+                 int status, const std::string& reason, const std::string& headers) {
+    TComPtr<ICoreWebView2WebResourceResponse> response;
+    if (SUCCEEDED(environment->CreateWebResourceResponse(body, status, TWinText::Utf8ToWide(reason).c_str(),
+                                                         TWinText::Utf8ToWide(headers).c_str(), response.Put())) &&
+        response)
+        args->put_Response(response.Get());
+}
+
+// Starts the running executable again with CreateProcessW (not the shell: no prompt about the
+// file's origin for every new window).
+void StartOwnExecutable(const std::string& arguments) {
+    if (TSysUtils::StartProcess(TWinText::Utf8ToWide(TExeUtils::RunningExePath()), TWinText::Utf8ToWide(arguments)))
+        return;
+    TFailureSink::Report("the new window's instance could not be started: " +
+                         TWinText::WideToUtf8(TSysUtils::SysErrorMessage(::GetLastError()).c_str()));
+}
+
 std::string ReadString(HRESULT (STDMETHODCALLTYPE ICoreWebView2WebMessageReceivedEventArgs::*getter)(LPWSTR*),
                        ICoreWebView2WebMessageReceivedEventArgs* args, bool* ok = nullptr) {
     TCoTaskString text;
@@ -79,11 +111,10 @@ private:
 }  // namespace
 
 TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFactory environmentFactory)
-    : FEdgeBrowser(std::make_unique<TEdgeBrowser>(uiThread, std::move(environmentFactory))),
+    : FUiThread(uiThread),
+      FEdgeBrowser(std::make_unique<TEdgeBrowser>(uiThread, std::move(environmentFactory))),
+      FStartInstance(&StartOwnExecutable),
       FAppDirPath(ExecutableFolder()) {
-    FStartInstance = [](const std::string& arguments) {
-        TSysUtils::ShellExec(TWinText::Utf8ToWide(TExeUtils::RunningExePath()), TWinText::Utf8ToWide(arguments));
-    };
     TEdgeBrowser& edge = *FEdgeBrowser;
     edge.OnProcessFailed = [](TEdgeBrowser&, COREWEBVIEW2_PROCESS_FAILED_KIND) {};
     edge.OnNewWindowRequested = [this](TEdgeBrowser& s, TNewWindowRequestedEventArgs& a) {
@@ -182,7 +213,7 @@ std::string TBrowserForm::DocumentStartScript() const {
 void TBrowserForm::ReloadPage() {
     ICoreWebView2* view = FEdgeBrowser->DefaultInterface();
     if (!view) return;
-    FHostNavigation = FEdgeBrowser->LocationURL();
+    FHostNavigation = TAppUrl::Canonical(FEdgeBrowser->LocationURL());
     if (FAILED(view->Reload())) FHostNavigation.clear();
 }
 
@@ -209,10 +240,18 @@ void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESU
     sender.DefaultInterface()->AddScriptToExecuteOnDocumentCreated(TWinText::Utf8ToWide(DocumentStartScript()).c_str(),
                                                                    nullptr);
     ApplySettings();
-    sender.AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    // Every request of the app URL space is the page host's to answer, those of frames of other
+    // origins, sandboxed frames and workers included; older runtimes show it only the page's and
+    // its same-origin frames' (the others would reach the disk or the network themselves).
+    if (!sender.AddWebResourceRequestedFilterForAllSources("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL)) {
+        TFailureSink::Report(
+            "this WebView2 runtime cannot filter requests by their source (ICoreWebView2_22, version 122 and "
+            "later): requests of workers and of frames of other origins are not answered by the application");
+        sender.AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    }
     FGate.emplace(TAppDocuments(Resolver()));
     if (FStartPageURL.empty()) return;
-    FHostNavigation = FStartPageURL;
+    FHostNavigation = TAppUrl::Canonical(FStartPageURL);
     sender.Navigate(FStartPageURL);
 }
 
@@ -236,16 +275,23 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     TCoTaskString uriText;
     if (FAILED(request->get_Uri(uriText.Put())) || !uriText) return;
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
-    if (!TAppUrl::IsAppUrl(uri, FUrlPrefix)) return;  // web addresses, data: URLs and the like go on untouched
+    // Web addresses, data: URLs and the like go on untouched; so do file: URLs under the https
+    // origin, which the web view reads as it reads any file: URL, never as the application's.
+    if (!TAppUrl::IsAppUrl(uri, FUrlPrefix)) return;
+    ICoreWebView2Environment* environment = sender.EnvironmentInterface();
+    if (!environment) return;
+    TComPtr<ICoreWebView2HttpRequestHeaders> requestHeaders;
+    if (FAILED(request->get_Headers(requestHeaders.Put()))) requestHeaders.Reset();
+    // A request made by a document of another origin (a web page, or under the https origin a
+    // sandboxed page) framing, fetching or embedding app URLs gets no content.
+    if (NamesForeignRequester(requestHeaders.Get())) {
+        PutResponse(environment, eventArgs, nullptr, 403, "Forbidden", "");
+        return;
+    }
 
     FMimeRegistry.Refresh();
     // A Range header asks for a part: only that part is read, and it is answered 206.
-    std::optional<std::string> range;
-    TComPtr<ICoreWebView2HttpRequestHeaders> requestHeaders;
-    TCoTaskString rangeText;
-    if (SUCCEEDED(request->get_Headers(requestHeaders.Put())) && requestHeaders &&
-        SUCCEEDED(requestHeaders->GetHeader(L"Range", rangeText.Put())) && rangeText)
-        range = TWinText::WideToUtf8(rangeText.Get());
+    const std::optional<std::string> range = RequestHeader(requestHeaders.Get(), L"Range");
     // Large entries are decrypted (and inflated) as the web view reads them, never held whole.
     TResourceResolver resolver = Resolver();
     resolver.SetStreamLargeEntries(true);
@@ -254,8 +300,6 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     // error page); under the https origin the answer is 404, so the request never reaches the
     // network.
     if (resource.status == 404 && FUrlPrefix == TAppUrl::FileUrlPrefix) return;
-    ICoreWebView2Environment* environment = sender.EnvironmentInterface();
-    if (!environment) return;
     // A memory stream keeps its own copy of the bytes for as long as the web view holds the
     // response; an entry stream owns its reader.
     const bool streamed = resource.stream != nullptr;
@@ -266,6 +310,7 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
             : TComPtr<IStream>::Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(resource.bytes.data()),
                                                            static_cast<UINT>(resource.bytes.size())));
     if (!stream) return;
+    // Every header the resolver gives (the type, ranges, the sandbox of what the disk answered).
     std::string headerText;
     for (const auto& [name, value] : resource.Headers()) {
         if (!headerText.empty()) headerText += "\r\n";
@@ -273,13 +318,39 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     }
     // A part says its length, and so does a body read as the web view asks for it.
     if (resource.status == 206 || streamed) headerText += "\r\nContent-Length: " + std::to_string(bodyLength);
-    const std::wstring headers = TWinText::Utf8ToWide(headerText);
-    TComPtr<ICoreWebView2WebResourceResponse> response;
-    if (SUCCEEDED(environment->CreateWebResourceResponse(stream.Get(), resource.status,
-                                                         TWinText::Utf8ToWide(resource.reason).c_str(), headers.c_str(),
-                                                         response.Put())) &&
-        response)
-        eventArgs->put_Response(response.Get());
+    PutResponse(environment, eventArgs, stream.Get(), resource.status, resource.reason, headerText);
+}
+
+bool TBrowserForm::TakeHostNavigation(const std::string& uri) {
+    // The engine reports the URL it was asked for in its canonical form (blanks and non-ASCII
+    // escaped, backslashes as slashes, "./" resolved).
+    if (FHostNavigation.empty() || TAppUrl::Canonical(uri) != FHostNavigation) return false;
+    FHostNavigation.clear();
+    return true;
+}
+
+// https://app.localhost and https://APP.localhost:443/x are the application's origin,
+// https://app.localhost.example/ is not. Under file:/// every file: URL shares one origin, so the URL
+// must also lie in the space (not on a share, file://server/...).
+bool TBrowserForm::IsAppOriginUrl(std::string_view url) const {
+    if (TAppUrl::OriginOf(url) != TAppUrl::OriginOf(FUrlPrefix)) return false;
+    return FUrlPrefix != TAppUrl::FileUrlPrefix || TAppUrl::IsAppUrl(TAppUrl::Canonical(url), FUrlPrefix);
+}
+
+bool TBrowserForm::NamesForeignRequester(ICoreWebView2HttpRequestHeaders* headers) const {
+    if (const auto origin = RequestHeader(headers, L"Origin"); origin && !origin->empty()) {
+        // An opaque origin is the application's own only under file:///, whose documents have one.
+        if (*origin == "null") return TAppUrl::Origin(FUrlPrefix) != "null";
+        return !IsAppOriginUrl(*origin);
+    }
+    const auto referer = RequestHeader(headers, L"Referer");
+    return referer && !referer->empty() && !IsAppOriginUrl(*referer);
+}
+
+// Under the https origin a file: URL is not the application's: the web view opens it as it opens
+// a web address.
+bool TBrowserForm::OpensInNewInstance(const std::string& uri) const {
+    return TAppUrl::IsAppUrl(uri, FUrlPrefix) || (FUrlPrefix == TAppUrl::FileUrlPrefix && TAppUrl::IsFileUrl(uri));
 }
 
 // An application document's new window on a file: URL or an app URL becomes a new instance; one
@@ -289,11 +360,15 @@ void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowReques
     TCoTaskString uriText;
     if (FAILED(args.ArgsInterface()->get_Uri(uriText.Put())) || !uriText) return;
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
-    const bool appUrl = TAppUrl::IsFileUrl(uri) || TAppUrl::IsAppUrl(uri, FUrlPrefix);
+    const bool appUrl = OpensInNewInstance(uri);
     if (!appUrl && AppDocumentOnTop()) return;
     args.ArgsInterface()->put_Handled(TRUE);
-    if (appUrl && AppDocumentOnTop() && FStartInstance)
-        FStartInstance(NewInstanceArguments(FRelaunchOptions, FRuntimeAppID, uri));
+    if (!appUrl || !AppDocumentOnTop() || !FStartInstance) return;
+    // Started once the event has returned: nothing that may wait or pump messages runs inside a
+    // WebView2 event.
+    FUiThread.Post([start = FStartInstance, arguments = NewInstanceArguments(FRelaunchOptions, FRuntimeAppID, uri)] {
+        start(arguments);
+    });
 }
 
 // Only the application, or the runtime's own start, navigates into the app URL space.
@@ -301,11 +376,7 @@ void TBrowserForm::EdgeBrowserNavigationStarting(TEdgeBrowser&, TNavigationStart
     TCoTaskString uriText;
     if (FAILED(args.ArgsInterface()->get_Uri(uriText.Put())) || !uriText) return;
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
-    TNavigationCause cause = TNavigationCause::Page;
-    if (!FHostNavigation.empty() && uri == FHostNavigation) {
-        FHostNavigation.clear();
-        cause = TNavigationCause::Host;
-    }
+    const TNavigationCause cause = TakeHostNavigation(uri) ? TNavigationCause::Host : TNavigationCause::Page;
     if (!FGate || !FGate->MayNavigate(uri, cause)) args.ArgsInterface()->put_Cancel(TRUE);
 }
 
@@ -323,12 +394,28 @@ void TBrowserForm::EdgeBrowserNavigationCompleted(TEdgeBrowser&, bool isSuccess,
     }
 }
 
-// Camera, microphone, location, notifications and the like: only for the application's documents.
+// Camera, microphone, location, notifications and the like: only for the application's documents,
+// asked by the application's origin.
 void TBrowserForm::EdgeBrowserPermissionRequested(TEdgeBrowser&, TPermissionRequestedEventArgs& args) {
+    ICoreWebView2PermissionRequestedEventArgs* request = args.ArgsInterface();
+    DecideThisRequestOnly(request);
     TCoTaskString uriText;
-    const bool fromApp = SUCCEEDED(args.ArgsInterface()->get_Uri(uriText.Put())) && uriText &&
-                         TAppUrl::IsAppUrl(TWinText::WideToUtf8(uriText.Get()), FUrlPrefix) && AppDocumentOnTop();
-    args.ArgsInterface()->put_State(fromApp ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DENY);
+    const bool fromApp = AppDocumentOnTop() && SUCCEEDED(request->get_Uri(uriText.Put())) && uriText &&
+                         IsAppOriginUrl(TWinText::WideToUtf8(uriText.Get()));
+    request->put_State(fromApp ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DENY);
+}
+
+// WebView2 stores a decision for its origin and kind by default, and may answer later requests
+// with it without asking: a state given to the application would then also go to a page that is
+// not the application at the same origin. Each request is decided by the rule above alone.
+void TBrowserForm::DecideThisRequestOnly(ICoreWebView2PermissionRequestedEventArgs* request) {
+    const auto later =
+        TComPtr<ICoreWebView2PermissionRequestedEventArgs>(request).As<ICoreWebView2PermissionRequestedEventArgs3>();
+    if (later && SUCCEEDED(later->put_SavesInProfile(FALSE))) return;
+    if (std::exchange(FStoredDecisionsReported, true)) return;
+    TFailureSink::Report(
+        "this WebView2 runtime stores permission decisions per origin (no SavesInProfile before version 111): a "
+        "state once given may be reused without asking the application");
 }
 
 void TBrowserForm::EdgeBrowserWebMessageReceived(TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {

@@ -24,12 +24,14 @@ class TWinUiThread;
 // runs until the first navigation completes. Once the web view exists it injects the
 // document-start script, applies the settings, asks to see every request and opens the start URL;
 // it answers file:/// requests from the archive (then the executable's folder, then the absolute
-// path). While an application document is on top (only then) it grants permissions and opens new
-// windows on file: URLs as new instances; pages that are not the application cannot navigate into
-// its URL space.
+// path), and refuses requests that name another origin as their maker. While an application
+// document is on top (only then) it grants permissions, to the application's origin and for that
+// request only, and opens new windows on app URLs as new instances of the executable, started
+// after the event; pages that are not the application cannot navigate into its URL space.
 class TBrowserForm {
 public:
-    // Starts a new instance of the running executable with the given argument text.
+    // Starts a new instance of the running executable with the given argument text (by default
+    // with CreateProcessW on the executable's own path).
     using TStartInstance = std::function<void(const std::string& arguments)>;
 
     explicit TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFactory environmentFactory = {});
@@ -116,7 +118,18 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void LayOut();
     void ApplySettings();
+    // Whether the navigation to `uri` is the runtime's own that is still to start; it is then used up.
+    bool TakeHostNavigation(const std::string& uri);
+    // Whether a URL, or an origin, belongs to the application's origin, compared as origins.
+    bool IsAppOriginUrl(std::string_view url) const;
+    // Whether a request's Origin header (or without one, its Referer) names another origin.
+    bool NamesForeignRequester(ICoreWebView2HttpRequestHeaders* headers) const;
+    // Whether a new window on `uri` is a new instance's: an app URL (under file:///, any file: URL).
+    bool OpensInNewInstance(const std::string& uri) const;
+    // Keeps WebView2 from storing the decision of a permission request for later ones.
+    void DecideThisRequestOnly(ICoreWebView2PermissionRequestedEventArgs* request);
 
+    TWinUiThread& FUiThread;
     std::unique_ptr<TEdgeBrowser> FEdgeBrowser;
     TWindowHandle FWindow;
     HWND FProgressBar = nullptr;  // a child of FWindow, destroyed with it
@@ -139,7 +152,8 @@ private:
     bool FLastNavigationSucceeded = true;
     std::string_view FUrlPrefix = TAppUrl::FileUrlPrefix;  // one of TAppUrl's constants
     std::optional<TAppContentGate> FGate;                  // once the web view exists
-    std::string FHostNavigation;                           // the start URL, until its navigation starts
+    std::string FHostNavigation;                           // the start URL (canonical), until its navigation starts
+    bool FStoredDecisionsReported = false;                 // that this runtime may store permission decisions
     // Counts the documents loaded; a reply made for an earlier one is dropped.
     std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);
 };

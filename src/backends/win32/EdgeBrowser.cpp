@@ -631,6 +631,14 @@ void TEdgeBrowser::AddWebResourceRequestedFilter(const std::string& url, COREWEB
     if (FWebView) ProcessHResult(FWebView->AddWebResourceRequestedFilter(TWinText::Utf8ToWide(url).c_str(), context));
 }
 
+bool TEdgeBrowser::AddWebResourceRequestedFilterForAllSources(const std::string& url,
+                                                              COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+    const TComPtr<ICoreWebView2_22> webView = FWebView.As<ICoreWebView2_22>();
+    if (!webView) return false;
+    return ProcessHResult(webView->AddWebResourceRequestedFilterWithRequestSourceKinds(
+        TWinText::Utf8ToWide(url).c_str(), context, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL));
+}
+
 void TEdgeBrowser::RemoveWebResourceRequestedFilter(const std::string& url, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     if (FWebView)
         ProcessHResult(FWebView->RemoveWebResourceRequestedFilter(TWinText::Utf8ToWide(url).c_str(), context));

@@ -88,6 +88,10 @@ public:
     void Refresh();
     void Stop();
     void AddWebResourceRequestedFilter(const std::string& url, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
+    // The same for requests of every source: the page, its frames of any origin (sandboxed ones
+    // included) and its workers, where the runtime can (ICoreWebView2_22, runtime 122 and later).
+    // False, and nothing added, when it cannot.
+    bool AddWebResourceRequestedFilterForAllSources(const std::string& url, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
     void RemoveWebResourceRequestedFilter(const std::string& url, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
     void CapturePreview(const std::string& fileName, TPreviewFormat format);
     void CapturePreview(IStream* stream, TPreviewFormat format);

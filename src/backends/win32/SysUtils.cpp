@@ -128,6 +128,19 @@ bool TSysUtils::ShellExec(const std::wstring& filePath, const std::wstring& argu
     return ShellOpen(filePath, arguments);
 }
 
+bool TSysUtils::StartProcess(const std::wstring& filePath, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + filePath + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(filePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    TKernelHandle thread(process.hThread);
+    TKernelHandle started(process.hProcess);
+    return true;
+}
+
 bool TSysUtils::ShellExplore(const std::wstring& filePath) {
     return ShellOpen(L"explorer.exe", L"/select, \"" + filePath + L"\"");
 }

@@ -27,6 +27,10 @@ public:
     static std::wstring GetDosOutput(const std::wstring& commandLine, const std::wstring& workingDir, bool showWindow);
     // The shell's "open" verb, owned by the active window, shown normally.
     static bool ShellExec(const std::wstring& filePath, const std::wstring& arguments);
+    // Starts the program at that path itself (CreateProcessW, not the shell: no file association,
+    // no security zone prompt), its command line the quoted path and the arguments, and does not
+    // wait for it.
+    static bool StartProcess(const std::wstring& filePath, const std::wstring& arguments);
     // The file manager with the item selected.
     static bool ShellExplore(const std::wstring& filePath);
     // Removes the folder and everything in it for good (no recycle bin, no user interface).

@@ -115,6 +115,17 @@ typedef enum COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND {
     COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY_CORS = 2,
 } COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND;
 
+// Flags: which sources of requests a web resource filter sees (ICoreWebView2_22).
+typedef enum COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS {
+    COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_NONE = 0x0,
+    // The page with its dedicated workers and its frames (of any origin, sandboxed ones included).
+    COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT = 0x1,
+    COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SHARED_WORKER = 0x2,
+    COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SERVICE_WORKER = 0x4,
+    COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL = 0xFFFFFFFF,
+} COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS;
+static_assert(sizeof(COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS) == 4, "a 32-bit enum, as WebView2 passes it");
+
 // ---- Structs ----
 
 typedef struct COREWEBVIEW2_PHYSICAL_KEY_STATUS {
@@ -465,6 +476,23 @@ struct ICoreWebView2PermissionRequestedEventArgs : public IUnknown {
 __CRT_UUID_DECL(ICoreWebView2PermissionRequestedEventArgs, 0x973ae2ef, 0xff18, 0x4894, 0x8f, 0xb2, 0x3c, 0x75, 0x8f,
                 0x04, 0x68, 0x10)
 
+// Reached with QueryInterface on the PermissionRequested arguments (runtime 100 and later).
+struct ICoreWebView2PermissionRequestedEventArgs2 : public ICoreWebView2PermissionRequestedEventArgs {
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) = 0;  // slot 9
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) = 0;   // slot 10
+};
+__CRT_UUID_DECL(ICoreWebView2PermissionRequestedEventArgs2, 0x74d7127f, 0x9de6, 0x4200, 0x87, 0x34, 0x42, 0xd6, 0xfb,
+                0x4f, 0xf7, 0x41)
+
+// Runtime 111 and later. SavesInProfile is TRUE by default: the state chosen is stored in the
+// profile for that origin and permission kind, and may be reused without raising the event again.
+struct ICoreWebView2PermissionRequestedEventArgs3 : public ICoreWebView2PermissionRequestedEventArgs2 {
+    virtual HRESULT STDMETHODCALLTYPE get_SavesInProfile(BOOL* value) = 0;  // slot 11
+    virtual HRESULT STDMETHODCALLTYPE put_SavesInProfile(BOOL value) = 0;   // slot 12
+};
+__CRT_UUID_DECL(ICoreWebView2PermissionRequestedEventArgs3, 0xe61670bc, 0x3dce, 0x4177, 0x86, 0xd2, 0xc6, 0x29, 0xae,
+                0x3c, 0xb6, 0xac)
+
 struct ICoreWebView2WebMessageReceivedEventArgs : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* source) = 0;                            // slot 3
     virtual HRESULT STDMETHODCALLTYPE get_WebMessageAsJson(LPWSTR* webMessageAsJson) = 0;        // slot 4
@@ -603,6 +631,34 @@ struct ICoreWebView2_3 : public ICoreWebView2_2 {
     virtual HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) = 0;       // slot 72
 };
 __CRT_UUID_DECL(ICoreWebView2_3, 0xa0d6df20, 0x3b92, 0x416d, 0xaa, 0x0c, 0x43, 0x7a, 0x9c, 0x72, 0x78, 0x57)
+
+// Slots 73 to 122 of the ICoreWebView2 chain: the methods of ICoreWebView2_4 to ICoreWebView2_21,
+// which the runtime never calls; DECLARE(n) is applied to each slot number.
+// clang-format off
+#define ZORV_WEBVIEW2_SLOTS_73_TO_122(DECLARE) \
+    DECLARE(73) DECLARE(74) DECLARE(75) DECLARE(76) DECLARE(77) DECLARE(78) DECLARE(79) DECLARE(80) \
+    DECLARE(81) DECLARE(82) DECLARE(83) DECLARE(84) DECLARE(85) DECLARE(86) DECLARE(87) DECLARE(88) \
+    DECLARE(89) DECLARE(90) DECLARE(91) DECLARE(92) DECLARE(93) DECLARE(94) DECLARE(95) DECLARE(96) \
+    DECLARE(97) DECLARE(98) DECLARE(99) DECLARE(100) DECLARE(101) DECLARE(102) DECLARE(103) DECLARE(104) \
+    DECLARE(105) DECLARE(106) DECLARE(107) DECLARE(108) DECLARE(109) DECLARE(110) DECLARE(111) DECLARE(112) \
+    DECLARE(113) DECLARE(114) DECLARE(115) DECLARE(116) DECLARE(117) DECLARE(118) DECLARE(119) DECLARE(120) \
+    DECLARE(121) DECLARE(122)
+// clang-format on
+#define ZORV_WEBVIEW2_DECLARE_UNUSED_SLOT(n) virtual HRESULT STDMETHODCALLTYPE UnusedSlot##n() = 0;
+
+// Runtime 122 and later, reached with QueryInterface on the web view. Its filters see requests by
+// their source: unlike AddWebResourceRequestedFilter (only the main frame and frames of its own
+// origin), those of frames of other origins, of sandboxed frames and of workers too.
+struct ICoreWebView2_22 : public ICoreWebView2_3 {
+    ZORV_WEBVIEW2_SLOTS_73_TO_122(ZORV_WEBVIEW2_DECLARE_UNUSED_SLOT)
+    virtual HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
+        LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT resourceContext,
+        COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS requestSourceKinds) = 0;  // slot 123
+    virtual HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilterWithRequestSourceKinds(
+        LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT resourceContext,
+        COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS requestSourceKinds) = 0;  // slot 124
+};
+__CRT_UUID_DECL(ICoreWebView2_22, 0xdb75dfc7, 0xa857, 0x4632, 0xa3, 0x98, 0x69, 0x69, 0xdd, 0xe2, 0x6c, 0x0a)
 
 struct ICoreWebView2Controller2 : public ICoreWebView2Controller {
     virtual HRESULT STDMETHODCALLTYPE get_DefaultBackgroundColor(COREWEBVIEW2_COLOR* backgroundColor) = 0;  // slot 26

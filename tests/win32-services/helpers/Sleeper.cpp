@@ -2,7 +2,8 @@
 // "spawn MS" instead starts a copy of itself that sleeps MS milliseconds with this program's own
 // standard handles, prints "spawned" and ends at once: a program that leaves a child holding its
 // output. "flood MB MS" writes MB mebibytes of "x" to its standard output, then sleeps MS
-// milliseconds.
+// milliseconds. "record FILE ..." writes its own command line, as the system gave it, to FILE
+// (UTF-8).
 #include <windows.h>
 
 #include <cstdio>
@@ -38,6 +39,16 @@ int main(int argc, char** argv) {
         }
         Sleep(static_cast<DWORD>(std::atoi(argv[3])));
         return 0;
+    }
+    if (argc > 2 && std::strcmp(argv[1], "record") == 0) {
+        const wchar_t* commandLine = GetCommandLineW();
+        const int size = WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, nullptr, 0, nullptr, nullptr);
+        std::string text(size > 0 ? size - 1 : 0, '\0');
+        WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, text.data(), size, nullptr, nullptr);
+        std::FILE* file = std::fopen(argv[2], "wb");
+        if (!file) return 1;
+        std::fwrite(text.data(), 1, text.size(), file);
+        return std::fclose(file) == 0 ? 0 : 1;
     }
     if (argc > 1) Sleep(static_cast<DWORD>(std::atoi(argv[1])));
     return argc > 2 ? std::atoi(argv[2]) : 0;

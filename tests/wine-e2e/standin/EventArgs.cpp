@@ -152,6 +152,16 @@ HRESULT TStandInPermissionArgs::put_State(COREWEBVIEW2_PERMISSION_STATE state) {
     FState = state;
     return S_OK;
 }
+HRESULT TStandInPermissionArgs::get_Handled(BOOL* handled) { return Answer(handled, FHandled); }
+HRESULT TStandInPermissionArgs::put_Handled(BOOL handled) {
+    FHandled = handled;
+    return S_OK;
+}
+HRESULT TStandInPermissionArgs::get_SavesInProfile(BOOL* saves) { return Answer(saves, FSavesInProfile); }
+HRESULT TStandInPermissionArgs::put_SavesInProfile(BOOL saves) {
+    FSavesInProfile = saves;
+    return S_OK;
+}
 
 HRESULT TStandInNavigationStartingArgs::get_Uri(LPWSTR* uri) { return AnswerText(uri, FUri); }
 HRESULT TStandInNavigationStartingArgs::get_IsUserInitiated(BOOL* value) { return Answer(value, FALSE); }

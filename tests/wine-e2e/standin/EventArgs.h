@@ -123,20 +123,31 @@ private:
     BOOL FHandled = FALSE;
 };
 
-class TStandInPermissionArgs final : public TNotImplementedPermissionRequestedEventArgs {
+// With SavesInProfile (TRUE unless the runtime sets it FALSE) on a runtime that has it.
+class TStandInPermissionArgs final : public TNotImplementedPermissionRequestedEventArgs3 {
 public:
-    TStandInPermissionArgs(std::wstring uri, COREWEBVIEW2_PERMISSION_KIND kind) : FUri(std::move(uri)), FKind(kind) {}
+    TStandInPermissionArgs(std::wstring uri, COREWEBVIEW2_PERMISSION_KIND kind, bool offersSavesInProfile)
+        : FUri(std::move(uri)), FKind(kind), FOffersSavesInProfile(offersSavesInProfile) {}
+    bool OffersSavesInProfile() const override { return FOffersSavesInProfile; }
     HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
     HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* kind) override;
     HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* userInitiated) override;
     HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_PERMISSION_STATE* state) override;
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE state) override;
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) override;
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) override;
+    HRESULT STDMETHODCALLTYPE get_SavesInProfile(BOOL* saves) override;
+    HRESULT STDMETHODCALLTYPE put_SavesInProfile(BOOL saves) override;
     COREWEBVIEW2_PERMISSION_STATE State() const { return FState; }
+    bool SavesInProfile() const { return FSavesInProfile != FALSE; }
 
 private:
     std::wstring FUri;
     COREWEBVIEW2_PERMISSION_KIND FKind;
+    bool FOffersSavesInProfile;
     COREWEBVIEW2_PERMISSION_STATE FState = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
+    BOOL FHandled = FALSE;
+    BOOL FSavesInProfile = TRUE;
 };
 
 class TStandInNavigationStartingArgs final : public TComObject<ICoreWebView2NavigationStartingEventArgs> {

@@ -58,6 +58,12 @@ HRESULT TScenario::EnvironmentResult() const {
     return static_cast<HRESULT>(std::stoul(text, nullptr, 0));
 }
 
+bool TScenario::Lacks(const std::string& interfaceName) const {
+    for (const nlohmann::json& name : Member("lacks"))
+        if (name.is_string() && name.get<std::string>() == interfaceName) return true;
+    return false;
+}
+
 const nlohmann::json& TScenario::StepsFor(const std::string& firstUrl, bool afterRestart) const {
     auto byUrl = FDocument.find("stepsByUrl");
     if (byUrl != FDocument.end() && byUrl->is_object()) {

@@ -1,8 +1,12 @@
 #include "StandInWebView2.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <string_view>
+#include <vector>
 
 #include "EventArgs.h"
 #include "Scenario.h"
@@ -82,6 +86,108 @@ std::wstring DiskPathOf(const std::string& uri) {
 
 // Web views made in this process so far.
 std::atomic<int> WebViewsMade{0};
+
+std::string LowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+void AppendEscaped(std::string& out, char c, bool (*mustEscape)(unsigned char)) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    if (!mustEscape(byte)) {
+        out += c;
+        return;
+    }
+    out += '%';
+    out += Hex[byte >> 4];
+    out += Hex[byte & 0x0F];
+}
+bool EscapedInPath(unsigned char c) {
+    return c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '`' || c == '{' || c == '}';
+}
+bool EscapedAfterPath(unsigned char c) { return c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>'; }
+
+// A path with "." and ".." segments (also written "%2e") resolved, as a browser does.
+std::string WithoutDotSegments(const std::string& path) {
+    std::vector<std::string> segments;
+    std::size_t start = 1;
+    for (;;) {
+        const std::size_t slash = path.find('/', start);
+        const std::string segment = LowerCase(path.substr(start, slash == std::string::npos ? slash : slash - start));
+        const bool last = slash == std::string::npos;
+        if (segment == ".." || segment == ".%2e" || segment == "%2e." || segment == "%2e%2e") {
+            if (!segments.empty()) segments.pop_back();
+            if (last) segments.emplace_back();
+        } else if (segment == "." || segment == "%2e") {
+            if (last) segments.emplace_back();
+        } else {
+            segments.push_back(path.substr(start, slash == std::string::npos ? slash : slash - start));
+        }
+        if (last) break;
+        start = slash + 1;
+    }
+    std::string out;
+    for (const std::string& segment : segments) out += "/" + segment;
+    return out.empty() ? "/" : out;
+}
+
+// The URL as Chromium reports a navigation to it: scheme and host in lower case; in http(s) and
+// file: URLs backslashes of the path read as slashes and dot segments resolved; blanks, quotes,
+// angle brackets and non-ASCII bytes (UTF-8) percent-escaped, in the query and fragment too.
+std::string ChromiumForm(const std::string& url) {
+    const std::size_t colon = url.find(':');
+    if (colon == std::string::npos) return url;
+    const std::string scheme = LowerCase(url.substr(0, colon));
+    const std::string rest = url.substr(colon + 1);
+    if ((scheme != "http" && scheme != "https" && scheme != "file") || rest.compare(0, 2, "//") != 0)
+        return scheme + ":" + rest;
+    const std::size_t pathStart = std::min(rest.find_first_of("/\\?#", 2), rest.size());
+    const std::string tail = rest.substr(pathStart);
+    const std::size_t pathEnd = std::min(tail.find_first_of("?#"), tail.size());
+    std::string path = tail.substr(0, pathEnd);
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    if (path.empty() || path[0] != '/') path = "/" + path;
+    std::string out = scheme + "://" + LowerCase(rest.substr(2, pathStart - 2));
+    for (char c : WithoutDotSegments(path)) AppendEscaped(out, c, EscapedInPath);
+    for (char c : tail.substr(pathEnd)) AppendEscaped(out, c, EscapedAfterPath);
+    return out;
+}
+
+// The origin a permission decision is kept for: scheme and host; every file: URL shares one.
+std::string PermissionOrigin(const std::string& uri) {
+    const std::string form = ChromiumForm(uri);
+    if (form.compare(0, 5, "file:") == 0) return "file://";
+    const std::size_t hostStart = form.find("://");
+    if (hostStart == std::string::npos) return "null";
+    return form.substr(0, form.find('/', hostStart + 3));
+}
+
+// Decisions the profile keeps, by origin and permission kind, for every web view of the process.
+std::map<std::pair<std::string, int>, COREWEBVIEW2_PERMISSION_STATE>& ProfilePermissions() {
+    static std::map<std::pair<std::string, int>, COREWEBVIEW2_PERMISSION_STATE> decisions;
+    return decisions;
+}
+
+// The processes this process has started that are still running.
+std::set<DWORD> ChildProcesses() {
+    std::set<DWORD> children;
+    TFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return children;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry))
+        if (entry.th32ParentProcessID == ::GetCurrentProcessId()) children.insert(entry.th32ProcessID);
+    return children;
+}
+
+// Which bit of the source kinds a request source needs.
+UINT32 SourceKindOf(const std::string& source) {
+    if (source == "sharedWorker") return COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SHARED_WORKER;
+    if (source == "serviceWorker") return COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SERVICE_WORKER;
+    return COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT;  // the page and its frames
+}
 
 bool IsDiskFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -225,6 +331,8 @@ TStandInWebView::TStandInWebView(TComPtr<ICoreWebView2Environment> environment, 
       FParentWindow(parentWindow),
       FQueue(TThreadPost::CurrentThreadWindow()),
       FViewNumber(++WebViewsMade) {}
+
+bool TStandInWebView::OffersLaterInterfaces() const { return !TScenario::Instance().Lacks("ICoreWebView2_22"); }
 
 void TStandInWebView::Close() {
     FClosed = true;
@@ -401,7 +509,33 @@ HRESULT TStandInWebView::AddWebResourceRequestedFilter(LPCWSTR const uri,
     ZORV_STANDIN_OWN_THREAD();
     const std::string filter = Utf8(uri);
     Record({{"event", "addFilter"}, {"uri", filter}, {"context", static_cast<int>(context)}});
-    FFilters.push_back(filter);
+    FFilters.push_back({filter, std::nullopt});
+    return S_OK;
+}
+
+HRESULT TStandInWebView::AddWebResourceRequestedFilterWithRequestSourceKinds(
+    LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+    COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) {
+    ZORV_STANDIN_OWN_THREAD();
+    if (!uri) return E_INVALIDARG;
+    if (sourceKinds == COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_NONE) return E_INVALIDARG;
+    const std::string filter = Utf8(uri);
+    Record({{"event", "addFilter"},
+            {"uri", filter},
+            {"context", static_cast<int>(context)},
+            {"sourceKinds", static_cast<UINT32>(sourceKinds)}});
+    FFilters.push_back({filter, static_cast<UINT32>(sourceKinds)});
+    return S_OK;
+}
+
+HRESULT TStandInWebView::RemoveWebResourceRequestedFilterWithRequestSourceKinds(
+    LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+    COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) {
+    ZORV_STANDIN_OWN_THREAD();
+    Record({{"event", "removeFilter"},
+            {"uri", Utf8(uri)},
+            {"context", static_cast<int>(context)},
+            {"sourceKinds", static_cast<UINT32>(sourceKinds)}});
     return S_OK;
 }
 
@@ -412,10 +546,14 @@ HRESULT TStandInWebView::RemoveWebResourceRequestedFilter(LPCWSTR const uri,
     return S_OK;
 }
 
-bool TStandInWebView::FilterMatches(const std::string& uri) const {
-    for (const std::string& filter : FFilters) {
-        const std::size_t star = filter.find('*');
-        if (star == std::string::npos ? uri == filter : uri.compare(0, star, filter, 0, star) == 0) return true;
+bool TStandInWebView::FilterMatches(const std::string& uri, const std::string& source) const {
+    for (const TFilter& filter : FFilters) {
+        const std::size_t star = filter.uri.find('*');
+        const bool uriMatches =
+            star == std::string::npos ? uri == filter.uri : uri.compare(0, star, filter.uri, 0, star) == 0;
+        const bool sourceSeen =
+            filter.sourceKinds ? (*filter.sourceKinds & SourceKindOf(source)) != 0 : source == "document";
+        if (uriMatches && sourceSeen) return true;
     }
     return false;
 }
@@ -426,7 +564,7 @@ HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
     if (!uri) return E_INVALIDARG;
     const std::string target = Utf8(uri);
     Record({{"event", "navigate"}, {"uri", target}});
-    Later([this, target] { LoadPage(target); });
+    Later([this, target] { LoadPage(ChromiumForm(target)); });
     return S_OK;
 }
 
@@ -491,18 +629,20 @@ TStandInWebView::TAnswer TStandInWebView::RequestResource(const json& request,
                                                           COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     TAnswer answer;
     const std::string uri = request.is_string() ? request.get<std::string>() : request.value("uri", std::string());
+    const std::string source = request.is_object() ? request.value("source", std::string("document")) : "document";
     TStandInRequestHeaders::TMap headers;
     if (request.is_object() && request.contains("headers"))
         for (const auto& [name, value] : request["headers"].items())
             headers[Wide(name)] = Wide(value.get<std::string>());
-    if (!FilterMatches(uri)) {
-        Record({{"event", "request"}, {"uri", uri}, {"filtered", false}});
+    if (!FilterMatches(uri, source)) {
+        // Not seen by the runtime: the request goes to the disk or the network by itself.
+        Record({{"event", "request"}, {"uri", uri}, {"source", source}, {"filtered", false}});
         return answer;
     }
     TComPtr<TStandInResourceRequestedArgs> args =
         TComPtr<TStandInResourceRequestedArgs>::Attach(new TStandInResourceRequestedArgs(Wide(uri), headers, context));
     Raise<ICoreWebView2WebResourceRequestedEventHandler>("WebResourceRequested", args.Get());
-    json entry = {{"event", "request"}, {"uri", uri}};
+    json entry = {{"event", "request"}, {"uri", uri}, {"source", source}};
     if (!headers.empty()) entry["requestHeaders"] = request["headers"];
     if (TStandInResponse* response = args->Response()) {
         int status = 0;
@@ -581,24 +721,16 @@ bool TStandInWebView::RunStep(const json& step) {
         Raise<ICoreWebView2ContainsFullScreenElementChangedEventHandler>("ContainsFullScreenElementChanged",
                                                                          static_cast<IUnknown*>(nullptr));
     } else if (step.contains("newWindow")) {
-        const std::string uri = step["newWindow"].get<std::string>();
-        TComPtr<TStandInNewWindowArgs> args =
-            TComPtr<TStandInNewWindowArgs>::Attach(new TStandInNewWindowArgs(Wide(uri), TRUE));
-        Raise<ICoreWebView2NewWindowRequestedEventHandler>("NewWindowRequested", args.Get());
-        Record({{"event", "newWindow"}, {"uri", uri}, {"handled", args->Handled() != FALSE}});
+        RequestNewWindow(ChromiumForm(step["newWindow"].get<std::string>()));
     } else if (step.contains("permission")) {
-        const auto kind = static_cast<COREWEBVIEW2_PERMISSION_KIND>(step["permission"].get<int>());
-        TComPtr<TStandInPermissionArgs> args =
-            TComPtr<TStandInPermissionArgs>::Attach(new TStandInPermissionArgs(Wide(FSource), kind));
-        Raise<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested", args.Get());
-        Record({{"event", "permission"}, {"kind", static_cast<int>(kind)}, {"state", static_cast<int>(args->State())}});
+        RequestPermission(step);
     } else if (step.contains("closeRequested")) {
         Raise<ICoreWebView2WindowCloseRequestedEventHandler>("WindowCloseRequested", static_cast<IUnknown*>(nullptr));
     } else if (step.contains("closeWindow")) {
         // The user closes the main window (its title bar button).
         ::PostMessageW(::GetAncestor(FParentWindow, GA_ROOT), WM_CLOSE, 0, 0);
     } else if (step.contains("navigate")) {
-        LoadPage(step["navigate"].get<std::string>());
+        LoadPage(ChromiumForm(step["navigate"].get<std::string>()));
     } else if (step.contains("inspectMenu")) {
         HMENU menu = ::GetMenu(::GetAncestor(FParentWindow, GA_ROOT));
         Record({{"event", "menu"}, {"items", menu ? MenuItems(menu) : json::array()}});
@@ -608,6 +740,44 @@ bool TStandInWebView::RunStep(const json& step) {
         Record({{"event", "unknownStep"}, {"step", step}});
     }
     return true;
+}
+
+void TStandInWebView::RequestNewWindow(const std::string& uri) {
+    TComPtr<TStandInNewWindowArgs> args =
+        TComPtr<TStandInNewWindowArgs>::Attach(new TStandInNewWindowArgs(Wide(uri), TRUE));
+    const std::set<DWORD> before = ChildProcesses();
+    Raise<ICoreWebView2NewWindowRequestedEventHandler>("NewWindowRequested", args.Get());
+    for (DWORD child : ChildProcesses()) {
+        if (before.count(child)) continue;
+        Record({{"event", "processStartedInEvent"},
+                {"why",
+                 "a NewWindowRequested handler started a process before returning; a start through the shell may "
+                 "show a prompt there, a message loop inside the event"}});
+        break;
+    }
+    Record({{"event", "newWindow"}, {"uri", uri}, {"handled", args->Handled() != FALSE}});
+}
+
+void TStandInWebView::RequestPermission(const json& step) {
+    const auto kind = static_cast<COREWEBVIEW2_PERMISSION_KIND>(step["permission"].get<int>());
+    const std::string uri = step.value("uri", FSource);
+    const std::pair<std::string, int> key{PermissionOrigin(uri), static_cast<int>(kind)};
+    json entry = {{"event", "permission"}, {"uri", uri}, {"kind", static_cast<int>(kind)}};
+    if (const auto saved = ProfilePermissions().find(key); saved != ProfilePermissions().end()) {
+        // The browser answers from the profile without asking the runtime again.
+        entry["state"] = static_cast<int>(saved->second);
+        entry["fromProfile"] = true;
+        Record(std::move(entry));
+        return;
+    }
+    TComPtr<TStandInPermissionArgs> args = TComPtr<TStandInPermissionArgs>::Attach(new TStandInPermissionArgs(
+        Wide(uri), kind, !TScenario::Instance().Lacks("ICoreWebView2PermissionRequestedEventArgs3")));
+    Raise<ICoreWebView2PermissionRequestedEventHandler>("PermissionRequested", args.Get());
+    if (args->SavesInProfile() && args->State() != COREWEBVIEW2_PERMISSION_STATE_DEFAULT)
+        ProfilePermissions()[key] = args->State();
+    entry["state"] = static_cast<int>(args->State());
+    entry["savesInProfile"] = args->SavesInProfile();
+    Record(std::move(entry));
 }
 
 void TStandInWebView::WaitForReply(const std::string& uuid, ULONGLONG deadline) {

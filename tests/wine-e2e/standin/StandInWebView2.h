@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -76,10 +77,13 @@ private:
     std::map<std::string, BOOL> FValues;
 };
 
-// The web view and the page it shows.
-class TStandInWebView final : public TNotImplementedWebView {
+// The web view and the page it shows. It reports every navigation's URL in Chromium's canonical
+// form, whatever form it was asked for in; it offers ICoreWebView2_22 unless the scenario's runtime
+// lacks it.
+class TStandInWebView final : public TNotImplementedWebView22 {
 public:
     TStandInWebView(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow);
+    bool OffersLaterInterfaces() const override;
 
     void SetParentWindow(HWND parent) { FParentWindow = parent; }
     // The controller's completion hands the web view over; from then until Close it takes calls.
@@ -101,6 +105,12 @@ public:
                                                             COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
     HRESULT STDMETHODCALLTYPE
     RemoveWebResourceRequestedFilter(LPCWSTR const uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) override;
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
+        LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+        COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) override;
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilterWithRequestSourceKinds(
+        LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+        COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) override;
     HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL* value) override;
     HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* value) override;
     HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
@@ -147,6 +157,12 @@ private:
         bool answered = false;
         std::string headers;
     };
+    // A web resource filter: the URI pattern, and the request sources it sees (none given: the
+    // deprecated filter, which sees the main frame and frames of its origin only).
+    struct TFilter {
+        std::string uri;
+        std::optional<UINT32> sourceKinds;
+    };
 
     HRESULT AddHandler(const char* event, IUnknown* handler, EventRegistrationToken* token);
     HRESULT RemoveHandler(const char* event, EventRegistrationToken token);
@@ -165,7 +181,16 @@ private:
     // Recorded ("refused") and failed as WebView2 fails them: before the web view is handed over
     // and after it is closed.
     HRESULT RefuseUnlessOpen(const char* method) const;
-    bool FilterMatches(const std::string& uri) const;
+    // Whether a filter sees the request for `uri` from that source ("document", "otherOriginFrame",
+    // "sandboxedFrame", "sharedWorker", "serviceWorker").
+    bool FilterMatches(const std::string& uri, const std::string& source) const;
+    // A permission request of the page (or of `step`'s "uri"): answered from the profile when a
+    // decision for its origin and kind was saved there, else raised, and saved unless the
+    // runtime said not to.
+    void RequestPermission(const nlohmann::json& step);
+    // A new window asked for by the page; records whether the runtime started a process while the
+    // event ran.
+    void RequestNewWindow(const std::string& uri);
     void PostPageMessage(const nlohmann::json& step);
     void RunNextStep();
     // Runs one step; false when the step continues the sequence itself (waits).
@@ -193,7 +218,7 @@ private:
     BOOL FFullScreenElement = FALSE;
     UINT64 FNavigationId = 0;
     std::set<std::string> FRepliedUuids;
-    std::vector<std::string> FFilters;
+    std::vector<TFilter> FFilters;
     std::map<std::string, std::vector<std::pair<INT64, TComPtr<IUnknown>>>> FHandlers;
     INT64 FNextToken = 1;
 };
