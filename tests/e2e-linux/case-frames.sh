@@ -5,7 +5,7 @@
 # Wayland: the widget is clicked with xdotool, an X11 tool
 begin_case frames
 pack "$E2E_DIR/apps/frames" "$CASE_DIR/frames-app" || { fail "pack"; return; }
-node "$E2E_DIR/frames/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &
+node "$E2E_DIR/trust/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &
 STARTED_PIDS+=("$!")
 if ! wait_for_file "$CASE_DIR/port" 10; then fail "remote site started"; stop_started; return; fi
 # The desktop's browser is a recorder of what it is asked to open.
@@ -48,13 +48,13 @@ if wait_for_file "$CASE_DIR/app-results.json" 40; then
     check "a call in flight when the page entered the back/forward cache is settled when it is back" \
         grep -q rejected "$CASE_DIR/bfcache.txt"
     check "nothing the widget asked for ran" test -z "$(compgen -G "$CASE_DIR/pwned-*")"
-    check "no download was written" test -z "$(find "$CASE_DIR" -name 'widget.bin*')"
+    check "no download was written" test -z "$(find "$CASE_DIR" -name 'remote.bin*')"
     instances=0
     for proc in /proc/[0-9]*; do
         [ "$(readlink "$proc/exe" 2>/dev/null)" = "$CASE_DIR/frames-app" ] && instances=$((instances + 1))
     done
     check "the widget started no instance (running: $instances)" test "$instances" = 1
-    check_json "$CASE_DIR/app-results.json" "$E2E_DIR/frames/check.js"
+    check_json "$CASE_DIR/app-results.json" "$E2E_DIR/trust/check-frames.js"
 else
     fail "the app page wrote its results"
     tail -20 "$CASE_DIR/app.log"

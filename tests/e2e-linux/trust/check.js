@@ -1,21 +1,5 @@
 // Expectations of the trust case: what the app may do, and that nothing else ran.
-const fs = require('fs');
-const path = require('path');
-const caseDir = process.argv[3];
-const read = name => { try { return fs.readFileSync(path.join(caseDir, name), 'utf8'); } catch { return ''; } };
-let failures = 0;
-function expect(what, condition, detail) {
-  if (condition) console.log('ok: ' + what);
-  else { failures++; console.log('FAIL: ' + what + ' -- got ' + JSON.stringify(detail)); }
-}
-let app = {};
-try { app = JSON.parse(read('app-results.json').replace(/^\uFEFF/, '')); } catch {}
-const reports = {};
-for (const line of read('reports.log').split('\n').filter(Boolean)) {
-  const {name, value} = JSON.parse(line);
-  reports[name] = value;
-}
-const requests = read('requests.log');
+const {read, expect, app, reports, requests, finish} = require('./results.js');
 expect('an app frame\'s command is answered in the frame', app.child === 'child-ok\n', app.child);
 expect('the app is granted a permission', app.geolocation === 'granted', app.geolocation);
 expect('the app\'s download asked where to save', app.dialogClosed === true, app.dialogClosed);
@@ -29,4 +13,4 @@ expect('a remote page is refused a permission', reports.geolocation === 'denied'
 expect('no reply reached the remote page', Array.isArray(reports.seen) && reports.seen.length === 0, reports.seen);
 expect('the late reply never reached the remote site', !/LATE-SECRET/.test(read('reports.log') + requests), reports.seen);
 expect('the remote page cannot navigate into the app', typeof reports.done === 'string' && reports.done.startsWith('http://127.0.0.1'), reports.done);
-process.exit(failures ? 1 : 0);
+finish();

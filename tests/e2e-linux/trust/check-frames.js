@@ -1,22 +1,7 @@
-// Expectations of the frames case.
-const fs = require('fs');
-const path = require('path');
-const caseDir = process.argv[3];
-const read = name => { try { return fs.readFileSync(path.join(caseDir, name), 'utf8'); } catch { return ''; } };
-let failures = 0;
-function expect(what, condition, detail) {
-  if (condition) console.log('ok: ' + what);
-  else { failures++; console.log('FAIL: ' + what + ' -- got ' + JSON.stringify(detail)); }
-}
-let app = {};
-try { app = JSON.parse(read('app-results.json').replace(/^\uFEFF/, '')); } catch {}
-const reports = {};
-for (const line of read('reports.log').split('\n').filter(Boolean)) {
-  const {name, value} = JSON.parse(line);
-  reports[name] = value;
-}
+// Expectations of the frames case: the widget gets what its own origin gets, the app keeps
+// what it had.
+const {read, expect, app, reports, finish} = require('./results.js');
 const browser = read('browser.log');
-const requests = read('requests.log');
 const refused = value => typeof value === 'string' && !value.startsWith('granted') && value !== 'position';
 expect('the app fetches its own file', app.fetch === 'ok', app.fetch);
 expect('the app imports its module', app.module === 'module-ok', app.module);
@@ -41,4 +26,4 @@ expect('the widget\'s window on a click opens in the browser', /popup-gesture/.t
 expect('the widget moving the top on a click goes to the browser', /top-gesture/.test(browser), browser);
 expect('a link to the top in the widget\'s script-less child goes to the browser', /top-from-child/.test(browser), browser);
 expect('the app page stayed in the window', read('pong').replace(/^\uFEFF/, '').trim() === 'pong', read('pong'));
-process.exit(failures ? 1 : 0);
+finish();
