@@ -5,9 +5,7 @@
 # Wayland: the widget is clicked with xdotool, an X11 tool
 begin_case frames
 pack "$E2E_DIR/apps/frames" "$CASE_DIR/frames-app" || { fail "pack"; return; }
-node "$E2E_DIR/trust/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &
-STARTED_PIDS+=("$!")
-if ! wait_for_file "$CASE_DIR/port" 10; then fail "remote site started"; stop_started; return; fi
+if ! start_remote_site; then fail "remote site started"; stop_started; return; fi
 # The desktop's browser is a recorder of what it is asked to open.
 mkdir -p "$CASE_DIR/data/applications" "$CASE_DIR/home/.config"
 printf '#!/bin/sh\necho "$1" >>"%s/browser.log"\n' "$CASE_DIR" >"$CASE_DIR/browser.sh"
@@ -18,21 +16,13 @@ printf '[Default Applications]\nx-scheme-handler/http=recorder.desktop\nx-scheme
     >"$CASE_DIR/home/.config/mimeapps.list"
 start_app pid "$CASE_DIR/frames-app"
 if wait_for_file "$CASE_DIR/app-results.json" 40; then
-    waited=0
-    until grep -q '"name":"ready"' "$CASE_DIR/reports.log" 2>/dev/null || ((waited >= 300)); do
-        sleep 0.1
-        waited=$((waited + 1))
-    done
+    wait_for_report ready 30
     # One click into the widget.
     if wid=$(wait_for_window 'Frames' 5); then
         xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
         xdotool mousemove --window "$wid" 150 50 click 1
     fi
-    waited=0
-    until grep -q '"name":"clicked"' "$CASE_DIR/reports.log" 2>/dev/null || ((waited >= 100)); do
-        sleep 0.1
-        waited=$((waited + 1))
-    done
+    wait_for_report clicked 10
     # A click into the app page, then one into the widget's child that runs no script, on a link
     # that leaves for a remote page in the top: that second gesture is not the application's.
     if [ -n "${wid:-}" ]; then
@@ -49,10 +39,7 @@ if wait_for_file "$CASE_DIR/app-results.json" 40; then
         grep -q rejected "$CASE_DIR/bfcache.txt"
     check "nothing the widget asked for ran" test -z "$(compgen -G "$CASE_DIR/pwned-*")"
     check "no download was written" test -z "$(find "$CASE_DIR" -name 'remote.bin*')"
-    instances=0
-    for proc in /proc/[0-9]*; do
-        [ "$(readlink "$proc/exe" 2>/dev/null)" = "$CASE_DIR/frames-app" ] && instances=$((instances + 1))
-    done
+    instances=$(count_instances "$CASE_DIR/frames-app")
     check "the widget started no instance (running: $instances)" test "$instances" = 1
     check_json "$CASE_DIR/app-results.json" "$E2E_DIR/trust/check-frames.js"
 else

@@ -5,10 +5,7 @@
 # Wayland: cancels the download dialog with a key pressed by xdotool, an X11 tool (the headless compositor has no seat to type with)
 begin_case trust
 pack "$E2E_DIR/apps/trust" "$CASE_DIR/trust-app" || { fail "pack"; return; }
-node "$E2E_DIR/trust/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &
-server_pid=$!
-STARTED_PIDS+=("$server_pid")
-if ! wait_for_file "$CASE_DIR/port" 10; then fail "remote site started"; stop_started; return; fi
+if ! start_remote_site; then fail "remote site started"; stop_started; return; fi
 port=$(cat "$CASE_DIR/port")
 mkdir -p "$CASE_DIR/home/Downloads"
 # A page a browser saved, and a page beside the app: both reachable by path, neither the app.
@@ -26,18 +23,11 @@ press_in_window '^Save download$' 40 Escape && ok "the app's download shows a sa
     fail "the app's download shows a save dialog"
 touch "$CASE_DIR/dialog-closed.flag"
 if wait_for_file "$CASE_DIR/app-results.json" 30; then
-    waited=0
-    until grep -q '"name":"done"' "$CASE_DIR/reports.log" 2>/dev/null || ((waited >= 300)); do
-        sleep 0.1
-        waited=$((waited + 1))
-    done
+    wait_for_report done 30
     sleep 1
     check "nothing the untrusted pages asked for ran" test -z "$(compgen -G "$CASE_DIR/pwned-*")"
     check "no download was written" test -z "$(find "$CASE_DIR" -name 'data.bin*' -o -name 'remote.bin*')"
-    instances=0
-    for proc in /proc/[0-9]*; do
-        [ "$(readlink "$proc/exe" 2>/dev/null)" = "$CASE_DIR/trust-app" ] && instances=$((instances + 1))
-    done
+    instances=$(count_instances "$CASE_DIR/trust-app")
     check "the remote page started no instance (running: $instances)" test "$instances" = 1
     check_json "$CASE_DIR/app-results.json" "$E2E_DIR/trust/check.js"
 else

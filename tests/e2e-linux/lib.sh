@@ -132,6 +132,31 @@ check_json() {  # RESULTS_FILE CHECK_SCRIPT (environment for node may precede th
     done < <(node "$2" "$1" "$CASE_DIR" 2>&1)
 }
 
+# The remote site of the trust cases (trust/server.js) for this case; false when it did not start.
+start_remote_site() {
+    node "$E2E_DIR/trust/server.js" "$CASE_DIR" >"$CASE_DIR/server.log" 2>&1 &
+    STARTED_PIDS+=("$!")
+    wait_for_file "$CASE_DIR/port" 10
+}
+
+# Waits until a page of the remote site has reported NAME.
+wait_for_report() {  # NAME SECONDS
+    local waited=0
+    until grep -q "\"name\":\"$1\"" "$CASE_DIR/reports.log" 2>/dev/null || ((waited >= $2 * 10)); do
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+}
+
+# How many processes run EXE: instances a page started are not this harness's children.
+count_instances() {  # EXE
+    local proc count=0
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/exe" 2>/dev/null)" = "$1" ] && count=$((count + 1))
+    done
+    echo "$count"
+}
+
 # Ends whatever a case left running (only processes this harness started).
 stop_started() {
     local pid
