@@ -2,6 +2,7 @@
 // completions reach the calling thread through its message queue, as WebView2 delivers them.
 #include <windows.h>
 
+#include "EngineLink.h"
 #include "Scenario.h"
 #include "StandInWebView2.h"
 #include "ThreadPost.h"
@@ -45,6 +46,13 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOp
     zorv::TComPtr<ICoreWebView2Environment> environment;
     if (SUCCEEDED(result))
         environment = zorv::TComPtr<ICoreWebView2Environment>::Attach(new zorv::test::TStandInEnvironment);
+    if (SUCCEEDED(result) && zorv::test::TEngineLink::Enabled()) {
+        // The engine mode: the environment is there once the relay has started the browser.
+        zorv::test::TEngineLink::Instance().Start(
+            userDataFolder ? userDataFolder : L"", TThreadPost::CurrentThreadWindow(),
+            [kept, environment](HRESULT started) { kept->Invoke(started, SUCCEEDED(started) ? environment.Get() : nullptr); });
+        return S_OK;
+    }
     TThreadPost::Post(TThreadPost::CurrentThreadWindow(),
                       [kept, environment, result] { kept->Invoke(result, environment.Get()); });
     return S_OK;
