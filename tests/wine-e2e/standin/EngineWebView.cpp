@@ -10,12 +10,6 @@
 #include "ThreadPost.h"
 #include "Transcript.h"
 
-// Declared by WebView2's header as used by deferrals; the runtime's ABI header only names it.
-struct ICoreWebView2Deferral : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Complete() = 0;  // slot 3
-};
-__CRT_UUID_DECL(ICoreWebView2Deferral, 0xc10e7f7b, 0xb585, 0x46f0, 0xa6, 0x23, 0x8b, 0xef, 0xbf, 0x3e, 0x4e, 0xe0)
-
 namespace zorv::test {
 
 namespace {
@@ -219,6 +213,25 @@ std::string FromBase64(const std::string& text) {
     return bytes;
 }
 
+// The menu bar's items: caption, identifier and submenu.
+json MenuItems(HMENU menu) {
+    json items = json::array();
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[512] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = 512;
+        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+        json item = {{"text", Utf8(text)}, {"id", info.wID}};
+        if (info.hSubMenu) item["items"] = MenuItems(info.hSubMenu);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
 TStandInRequestHeaders::TMap HeadersOf(const json& headers) {
     TStandInRequestHeaders::TMap map;
     if (headers.is_object())
@@ -285,6 +298,14 @@ void TEngineWebView::ExecuteScript(const std::string& script,
 
 void TEngineWebView::Post(const json& value) {
     Request({{"op", "post"}, {"value", value}}, [](const json&) {});
+    // A reply may follow a change of the menu bar; the harness reads its items from here (under
+    // Wine another process cannot read them).
+    HMENU menu = ::GetMenu(::GetAncestor(FOwner.FParentWindow, GA_ROOT));
+    json items = menu ? MenuItems(menu) : json::array();
+    if (items != FMenuItems) {
+        FMenuItems = items;
+        Record({{"event", "menu"}, {"items", std::move(items)}});
+    }
 }
 
 void TEngineWebView::AddFilter(const std::string& uri, int context) {

@@ -63,6 +63,7 @@ private:
     const HWND FQueue;
     bool FClosed = false;
     std::vector<std::pair<std::string, int>> FFilters;
+    nlohmann::json FMenuItems = nlohmann::json::array();
 };
 
 }  // namespace zorv::test
