@@ -435,6 +435,12 @@ class Relay {
             const colon = line.indexOf(':');
             return { name: line.slice(0, colon).trim(), value: line.slice(colon + 1).trim() };
         });
+        if (request.url.startsWith('file:') && !view.fileNoted) {
+            view.fileNoted = true;
+            this.note(view.number, 'file: answers fulfilled by the host skip Chromium\'s file loader and its CORS ' +
+                                   'checks: module scripts, import() and XHR load where real files on disk would be ' +
+                                   'refused; fetch() and workers of file: URLs stay refused by the renderer');
+        }
         const fulfil = { responseCode: status, responseHeaders, body: body || '' };
         if (reason) fulfil.responsePhrase = reason;
         return send('Fetch.fulfillRequest', fulfil);
