@@ -11,6 +11,7 @@
 // closes (the program's end or crash alike); the browser also ends when its pipe closes.
 'use strict';
 const net = require('net');
+const http = require('http');
 const fs = require('fs');
 const path = require('path');
 const crypto = require('crypto');
@@ -18,6 +19,10 @@ const { Cdp } = require('./cdp');
 const shimSource = require('./shim');
 
 const MaxLineBytes = 96 * 1024 * 1024;
+// A streamed answer held for the browser beyond this is a fault; a file: answer, which must be
+// fulfilled whole, is refused beyond this.
+const MaxStreamBufferBytes = 256 * 1024 * 1024;
+const MaxWholeBodyBytes = 64 * 1024 * 1024;
 const WaitForConnectionMs = 120000;
 const DefaultBinary = '/usr/lib/chromium/chromium-headless-shell';
 
@@ -73,6 +78,14 @@ function diskFileOfUrl(url) {
     try { return file && fs.statSync(file).isFile() ? file : null; } catch (e) { return null; }
 }
 
+// "Name: value" lines as CDP's header entries.
+function parseHeaders(text) {
+    return String(text || '').split(/\r?\n/).filter(Boolean).map((line) => {
+        const colon = line.indexOf(':');
+        return { name: line.slice(0, colon).trim(), value: line.slice(colon + 1).trim() };
+    });
+}
+
 class Relay {
     constructor(socket) {
         this.socket = socket;
@@ -86,6 +99,7 @@ class Relay {
         this.dispatch = '__d' + crypto.randomBytes(12).toString('hex');
         this.secret = crypto.randomBytes(24).toString('hex');
         this.shotTaken = !config.shot;
+        this.streams = new Map();        // eid -> a streamed answer's parts on their way
     }
 
     send(message) { if (!this.socket.destroyed) this.socket.write(JSON.stringify(message) + '\n'); }
@@ -99,9 +113,10 @@ class Relay {
         });
     }
 
-    async handleLine(line) {
-        const message = JSON.parse(line);
+    async handleMessage(message) {
+        if (message.op === 'body' || message.op === 'bodyEnd') return this.streamPart(message);
         if (message.op === 'answer') {
+            if (message.response && message.response.stream) this.streams.set(message.eid, { parts: [], bytes: 0, sink: null });
             const resolve = this.answers.get(message.eid);
             this.answers.delete(message.eid);
             if (resolve) resolve(message);
@@ -426,15 +441,9 @@ class Relay {
         const answer = await this.ask({ ev: 'resource', view: view.number, uri: request.url, method: request.method,
                                         headers: request.headers, context });
         if (!answer.response) return this.goOn(view, p, send);
-        if (answer.response.tooLarge) {
-            this.note(view.number, `the answer to ${request.url} is larger than the relay carries; failed`);
-            return send('Fetch.failRequest', { errorReason: 'Failed' });
-        }
         const { status, reason, headers, body } = answer.response;
-        const responseHeaders = String(headers || '').split(/\r?\n/).filter(Boolean).map((line) => {
-            const colon = line.indexOf(':');
-            return { name: line.slice(0, colon).trim(), value: line.slice(colon + 1).trim() };
-        });
+        if (answer.response.stream) return this.streamAnswer(view, p, answer, send);
+        const responseHeaders = parseHeaders(headers);
         if (request.url.startsWith('file:') && !view.fileNoted) {
             view.fileNoted = true;
             this.note(view.number, 'file: answers fulfilled by the host skip Chromium\'s file loader and its CORS ' +
@@ -444,6 +453,77 @@ class Relay {
         const fulfil = { responseCode: status, responseHeaders, body: body || '' };
         if (reason) fulfil.responsePhrase = reason;
         return send('Fetch.fulfillRequest', fulfil);
+    }
+
+    // A body the library sends in parts (a large or streamed entry): an http(s) request goes on to
+    // the relay's loopback server, which hands the parts to the browser as they come (the page
+    // still sees its own URL); a file: request cannot be sent there and is fulfilled whole.
+    async streamAnswer(view, p, answer, send) {
+        const stream = this.streams.get(answer.eid);
+        const { status, reason, headers } = answer.response;
+        stream.head = { status, reason, headers: parseHeaders(headers) };
+        if (!/^https?:/.test(p.request.url)) {
+            stream.whole = true;
+            await new Promise((resolve) => { stream.sink = { done: resolve }; this.streamPart({ eid: answer.eid }, true); });
+            if (stream.failed) return send('Fetch.failRequest', { errorReason: 'Failed' });
+            return send('Fetch.fulfillRequest', { responseCode: status, responseHeaders: stream.head.headers,
+                                                  body: Buffer.concat(stream.parts).toString('base64') });
+        }
+        const port = await this.loopbackServer();
+        let origin;
+        try { origin = new URL(view.source || p.request.url).origin; } catch (e) { origin = undefined; }
+        if (origin && !this.loopbackGranted) {
+            this.loopbackGranted = true;
+            for (const name of ['local-network-access', 'loopback-network', 'local-network'])
+                await this.cdp.send('Browser.setPermission', { permission: { name }, setting: 'granted', origin }).catch(() => {});
+        }
+        return send('Fetch.continueRequest', { url: `http://127.0.0.1:${port}/stream/${answer.eid}` });
+    }
+
+    streamPart(message, flushOnly = false) {
+        const stream = this.streams.get(message.eid);
+        if (!stream) return;
+        if (!flushOnly) {
+            if (message.op === 'body') {
+                const data = Buffer.from(message.data || '', 'base64');
+                stream.bytes += data.length;
+                if (stream.sink && stream.sink.response) stream.sink.response.write(data);
+                else stream.parts.push(data);
+                const held = stream.sink && stream.sink.response ? 0 : stream.bytes;
+                if (held > (stream.whole ? MaxWholeBodyBytes : MaxStreamBufferBytes)) {
+                    stream.failed = true;
+                    stream.parts = [];
+                }
+            } else {
+                stream.ended = true;
+                if (message.failure) stream.failed = true;
+            }
+        }
+        if (stream.ended && stream.sink) {
+            this.streams.delete(message.eid);
+            if (stream.sink.response) stream.sink.response.end();
+            if (stream.sink.done) stream.sink.done();
+        }
+    }
+
+    loopbackServer() {
+        if (this.loopback) return this.loopback;
+        this.loopback = new Promise((resolve) => {
+            const server = http.createServer((request, response) => {
+                const eid = Number((/^\/stream\/(\d+)$/.exec(request.url) || [])[1]);
+                const stream = this.streams.get(eid);
+                if (!stream || !stream.head || stream.failed) { response.writeHead(502); response.end(); return; }
+                const headers = {};
+                for (const { name, value } of stream.head.headers) headers[name] = value;
+                response.writeHead(stream.head.status, stream.head.reason || undefined, headers);
+                for (const part of stream.parts) response.write(part);
+                stream.parts = [];
+                stream.sink = { response };
+                this.streamPart({ eid }, true);
+            });
+            server.listen(0, '127.0.0.1', () => resolve(server.address().port));
+        });
+        return this.loopback;
     }
 
     // A request nobody answered: the browser loads it itself. A file: URL names a Windows path,
@@ -501,8 +581,10 @@ function serve() {
                 length = 0;
                 start = nl + 1;
                 if (!line) continue;
-                const isAnswer = line.startsWith('{"op":"answer"');
-                const handle = () => relay.handleLine(line).catch((e) => say(`line: ${e.stack}`));
+                let message;
+                try { message = JSON.parse(line); } catch (e) { say('a line that is not JSON'); continue; }
+                const isAnswer = ['answer', 'body', 'bodyEnd'].includes(message.op);
+                const handle = () => relay.handleMessage(message).catch((e) => say(`line: ${e.stack}`));
                 // Answers release paused work at once; requests keep their order.
                 if (isAnswer) handle(); else queue = queue.then(handle);
             }

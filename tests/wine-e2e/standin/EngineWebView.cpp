@@ -15,8 +15,8 @@ namespace zorv::test {
 namespace {
 using nlohmann::json;
 
-// A body larger than this is not carried to the relay (its line would exceed the link's bound).
-constexpr std::size_t MaxBodyBytes = 48 * 1024 * 1024;
+// A body goes to the relay in parts of this size at most (each one line of the link).
+constexpr std::size_t BodyPartBytes = 1024 * 1024;
 // Bodies up to this size are kept in the transcript, as the scripted mode keeps them.
 constexpr std::size_t TranscriptBodyBytes = 256 * 1024;
 
@@ -165,29 +165,25 @@ private:
     BOOL FIsNewDocument;
 };
 
-// Reads a response body as WebView2 reads it: from the stream's current position until it runs
-// out, in pieces; stops past `limit`.
-std::string ReadBody(IStream* stream, std::size_t limit, bool& tooLarge, HRESULT& failure) {
-    std::string body;
-    tooLarge = false;
-    failure = S_OK;
-    if (!stream) return body;
+// Reads the next part of a response body as WebView2 reads it: from the stream's current position,
+// in pieces, up to `limit` bytes; `ended` once the stream has run out (or failed).
+std::string ReadPart(IStream* stream, std::size_t limit, bool& ended, HRESULT& failure) {
+    std::string part;
+    ended = !stream;
     std::string buffer(64 * 1024, '\0');
-    for (;;) {
+    while (!ended && part.size() < limit) {
         ULONG read = 0;
-        const HRESULT result = stream->Read(buffer.data(), static_cast<ULONG>(buffer.size()), &read);
+        const ULONG want = static_cast<ULONG>(std::min(buffer.size(), limit - part.size()));
+        const HRESULT result = stream->Read(buffer.data(), want, &read);
         if (FAILED(result)) {
             failure = result;
+            ended = true;
             break;
         }
-        body.append(buffer.data(), read);
-        if (body.size() > limit) {
-            tooLarge = true;
-            break;
-        }
-        if (result == S_FALSE || read == 0) break;
+        part.append(buffer.data(), read);
+        if (result == S_FALSE || read == 0) ended = true;
     }
-    return body;
+    return part;
 }
 
 std::string FromBase64(const std::string& text) {
@@ -230,6 +226,48 @@ json MenuItems(HMENU menu) {
         items.push_back(std::move(item));
     }
     return items;
+}
+
+void Send(json message) { TEngineLink::Instance().Send(message); }
+
+// Runs on a thread of its own: reads the runtime's answer and sends it to the relay; a body larger
+// than one part goes in parts, never held whole.
+void SendResponse(const json& event, const std::string& uri, TStandInResponse* response, const json& headers) {
+    int status = 0;
+    response->get_StatusCode(&status);
+    LPWSTR reason = nullptr;
+    response->get_ReasonPhrase(&reason);
+    const std::string reasonText = Utf8(reason);
+    ::CoTaskMemFree(reason);
+    TComPtr<IStream> content;
+    response->get_Content(content.Put());
+    const std::string headerText = Utf8(response->Headers().c_str());
+    bool ended = false;
+    HRESULT failure = S_OK;
+    std::string part = ReadPart(content.Get(), BodyPartBytes, ended, failure);
+    json answer = {{"status", status}, {"reason", reasonText}, {"headers", headerText}};
+    json entry = {{"event", "request"}, {"uri", uri},          {"status", status},
+                  {"reason", reasonText}, {"headers", headerText}, {"requestHeaders", headers}};
+    std::uint64_t total = part.size();
+    if (ended) {
+        if (part.size() <= TranscriptBodyBytes) entry["body"] = TTranscript::Base64(part);
+        answer["body"] = TTranscript::Base64(part);
+        Send({{"op", "answer"}, {"eid", event["eid"]}, {"response", answer}});
+    } else {
+        answer["stream"] = true;
+        Send({{"op", "answer"}, {"eid", event["eid"]}, {"response", answer}});
+        for (;;) {
+            Send({{"op", "body"}, {"eid", event["eid"]}, {"data", TTranscript::Base64(part)}});
+            if (ended) break;
+            part = ReadPart(content.Get(), BodyPartBytes, ended, failure);
+            total += part.size();
+        }
+        Send({{"op", "bodyEnd"}, {"eid", event["eid"]}, {"failure", FAILED(failure)}});
+        entry["streamed"] = true;
+    }
+    entry["bodyBytes"] = total;
+    if (FAILED(failure)) entry["bodyFailure"] = static_cast<int64_t>(failure);
+    Record(std::move(entry));
 }
 
 TStandInRequestHeaders::TMap HeadersOf(const json& headers) {
@@ -473,33 +511,7 @@ void TEngineWebView::OnResource(const json& event) {
             TEngineLink::Instance().Send({{"op", "answer"}, {"eid", event["eid"]}, {"response", nullptr}});
             return;
         }
-        std::thread([event, uri, kept, response, headers] {
-            int status = 0;
-            response->get_StatusCode(&status);
-            LPWSTR reason = nullptr;
-            response->get_ReasonPhrase(&reason);
-            const std::string reasonText = Utf8(reason);
-            ::CoTaskMemFree(reason);
-            TComPtr<IStream> content;
-            response->get_Content(content.Put());
-            bool tooLarge = false;
-            HRESULT failure = S_OK;
-            const std::string body = ReadBody(content.Get(), MaxBodyBytes, tooLarge, failure);
-            const std::string headerText = Utf8(response->Headers().c_str());
-            json entry = {{"event", "request"},       {"uri", uri},         {"status", status},
-                          {"reason", reasonText},     {"headers", headerText}, {"bodyBytes", body.size()},
-                          {"requestHeaders", headers}};
-            if (body.size() <= TranscriptBodyBytes) entry["body"] = TTranscript::Base64(body);
-            if (FAILED(failure)) entry["bodyFailure"] = static_cast<int64_t>(failure);
-            if (tooLarge) entry["tooLarge"] = true;
-            Record(std::move(entry));
-            json answer = {{"status", status}, {"reason", reasonText}, {"headers", headerText}};
-            if (tooLarge)
-                answer["tooLarge"] = true;
-            else
-                answer["body"] = TTranscript::Base64(body);
-            TEngineLink::Instance().Send({{"op", "answer"}, {"eid", event["eid"]}, {"response", answer}});
-        }).detach();
+        std::thread([event, uri, kept, response, headers] { SendResponse(event, uri, response, headers); }).detach();
     });
     *args = TComPtr<TEngineResourceRequestedArgs>::Attach(
         new TEngineResourceRequestedArgs(Wide(uri), HeadersOf(headers), context, deferrals));
