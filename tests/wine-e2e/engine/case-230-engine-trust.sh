@@ -36,8 +36,15 @@ if check "the web page reported" wait_file "$CASE_DIR/report.json" 30; then
     else
         echo "  pending (not run): a web page cannot frame an application page (ZORV_ENGINE_PENDING=1)"
     fi
+    check "an application page's permission requests are granted by the host" \
+        grep -q '"geolocation":"position 48.85","notifications":"granted"' "$CASE_DIR/bin/permissions.json"
+    checkjs "a web page's are refused" \
+        "ui.geolocation === 'refused 1' && ui.notifications === 'denied' && events('permission').filter((e) => e.uri.startsWith('http://127.0.0.1')).every((e) => e.state === 2)"
+    checkjs "the web page cannot navigate the window to an application page" \
+        "events('navigationCancelled').some((e) => e.uri === 'https://app.localhost/index.html?from=web')"
     checkjs "the web page's new windows are refused" \
         "const w = events('newWindow'); w.length === 2 && w.every((e) => e.handled)"
+    wait_event '"uri":"https://app.localhost/index.html?from=web"' 10
     ui close "Zorv Engine Trust"
 fi
 wait_exit "$pid" 20

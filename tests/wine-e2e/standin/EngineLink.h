@@ -46,8 +46,8 @@ private:
     void Deliver(const nlohmann::json& message);
     bool WriteLine(const std::string& line);
 
-    std::mutex FLock;        // the maps below
-    std::mutex FWriteLock;   // one line at a time on the socket
+    std::mutex FLock;       // the maps below
+    std::mutex FWriteLock;  // one line at a time on the socket
     SOCKET FSocket = INVALID_SOCKET;
     bool FConnected = false;
     std::thread FReader;

@@ -44,8 +44,7 @@ private:
 // every deferral taken has completed.
 class TDeferrals {
 public:
-    TDeferrals(HWND queue, std::function<void()> finish)
-        : FState(std::make_shared<TState>()), FQueue(queue) {
+    TDeferrals(HWND queue, std::function<void()> finish) : FState(std::make_shared<TState>()), FQueue(queue) {
         FState->finish = std::move(finish);
     }
     HRESULT Take(ICoreWebView2Deferral** deferral) {
@@ -94,7 +93,9 @@ public:
         FResponse = TComPtr<ICoreWebView2WebResourceResponse>(response);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override { return FDeferrals->Take(deferral); }
+    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override {
+        return FDeferrals->Take(deferral);
+    }
     HRESULT STDMETHODCALLTYPE get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) override {
         if (!context) return E_POINTER;
         *context = FContext;
@@ -135,7 +136,9 @@ public:
         FResultText = text ? text : L"";
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override { return FDeferrals->Take(deferral); }
+    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override {
+        return FDeferrals->Take(deferral);
+    }
     bool Accepted() const { return FAccepted; }
     const std::wstring& ResultText() const { return FResultText; }
 
@@ -246,8 +249,9 @@ void SendResponse(const json& event, const std::string& uri, TStandInResponse* r
     HRESULT failure = S_OK;
     std::string part = ReadPart(content.Get(), BodyPartBytes, ended, failure);
     json answer = {{"status", status}, {"reason", reasonText}, {"headers", headerText}};
-    json entry = {{"event", "request"}, {"uri", uri},          {"status", status},
-                  {"reason", reasonText}, {"headers", headerText}, {"requestHeaders", headers}};
+    json entry = {{"event", "request"},    {"uri", uri},
+                  {"status", status},      {"reason", reasonText},
+                  {"headers", headerText}, {"requestHeaders", headers}};
     std::uint64_t total = part.size();
     if (ended) {
         if (part.size() <= TranscriptBodyBytes) entry["body"] = TTranscript::Base64(part);
@@ -455,8 +459,9 @@ void TEngineWebView::OnEvent(const json& event) {
         Record({{"event", "download"},
                 {"uri", event.value("uri", "")},
                 {"suggestedFileName", event.value("suggestedFileName", "")},
-                {"why", "DownloadStarting belongs to ICoreWebView2_4, which the runtime does not ask for; the "
-                        "engine saves the file in the profile's Downloads folder"}});
+                {"why",
+                 "DownloadStarting belongs to ICoreWebView2_4, which the runtime does not ask for; the "
+                 "engine saves the file in the profile's Downloads folder"}});
     } else if (name == "note") {
         Record({{"event", "engineNote"}, {"text", event.value("text", "")}});
     } else {

@@ -39,7 +39,8 @@ public:
     void RemoveFilter(const std::string& uri, int context);
     void SetVisible(bool visible);
     void SetBounds(const RECT& bounds);
-    void CapturePreview(int format, TComPtr<IStream> stream, TComPtr<ICoreWebView2CapturePreviewCompletedHandler> handler);
+    void CapturePreview(int format, TComPtr<IStream> stream,
+                        TComPtr<ICoreWebView2CapturePreviewCompletedHandler> handler);
     void Close();
     // One event from the relay, on the web view's thread.
     void OnEvent(const nlohmann::json& event);

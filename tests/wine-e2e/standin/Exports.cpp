@@ -49,11 +49,14 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOp
     if (SUCCEEDED(result) && zorv::test::TEngineLink::Enabled()) {
         // The engine mode: the environment is there once the relay has started the browser, on
         // the profile of the user data folder (the argument, else WEBVIEW2_USER_DATA_FOLDER).
-        const std::string folder = userDataFolder && *userDataFolder ? TTranscript::Utf8(userDataFolder)
-                                                                     : EnvironmentVariable(L"WEBVIEW2_USER_DATA_FOLDER");
+        const std::string folder = userDataFolder && *userDataFolder
+                                       ? TTranscript::Utf8(userDataFolder)
+                                       : EnvironmentVariable(L"WEBVIEW2_USER_DATA_FOLDER");
         zorv::test::TEngineLink::Instance().Start(
             TTranscript::Wide(folder == "(unset)" ? std::string() : folder), TThreadPost::CurrentThreadWindow(),
-            [kept, environment](HRESULT started) { kept->Invoke(started, SUCCEEDED(started) ? environment.Get() : nullptr); });
+            [kept, environment](HRESULT started) {
+                kept->Invoke(started, SUCCEEDED(started) ? environment.Get() : nullptr);
+            });
         return S_OK;
     }
     TThreadPost::Post(TThreadPost::CurrentThreadWindow(),

@@ -28,7 +28,12 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
   await sleep(1000);
   R.popupWeb = web === null ? 'null' : (web.closed ? 'closed' : 'open');
   R.popupApp = app === null ? 'null' : (app.closed ? 'closed' : 'open');
+  R.geolocation = await new Promise((resolve) => navigator.geolocation.getCurrentPosition(
+    (p) => resolve('position ' + p.coords.latitude), (e) => resolve('refused ' + e.code)));
+  R.notifications = await Notification.requestPermission();
   await fetch('/report', { method: 'POST', body: JSON.stringify(R) });
+  // Last, the web page tries to bring an application page into the window.
+  location.href = APP + 'index.html?from=web';
 })();
 </script></body></html>`;
 const server = http.createServer((request, response) => {
