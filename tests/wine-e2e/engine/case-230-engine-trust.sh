@@ -39,7 +39,7 @@ if check "the web page reported" wait_file "$CASE_DIR/report.json" 30; then
     check "an application page's permission requests are granted by the host" \
         grep -q '"geolocation":"position 48.85","notifications":"granted"' "$CASE_DIR/bin/permissions.json"
     checkjs "a web page's are refused" \
-        "ui.geolocation === 'refused 1' && ui.notifications === 'denied' && events('permission').filter((e) => e.uri.startsWith('http://127.0.0.1')).every((e) => e.state === 2)"
+        "ui.geolocation === 'refused 1' && ui.notifications === 'denied' && events('permission').filter((e) => e.uri.startsWith('http://127.0.0.1')).map((e) => e.kind + ':' + e.state).join() === '3:2,4:2'"
     checkjs "the web page cannot navigate the window to an application page" \
         "events('navigationCancelled').some((e) => e.uri === 'https://app.localhost/index.html?from=web')"
     checkjs "the web page's new windows are refused" \

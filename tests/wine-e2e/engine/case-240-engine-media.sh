@@ -26,10 +26,10 @@ if ((big_mb > 0)); then
 fi
 pack media
 start_relay
-started=$(date +%s)
+media_started=$(date +%s)
 start_app pid "$CASE_DIR/bin/media.exe"
 wait_exit "$pid" 120
-check "the page closes itself (exit $EXIT_CODE, $(( $(date +%s) - started )) s)" test "$EXIT_CODE" = 0
+check "the page closes itself (exit $EXIT_CODE, $(( $(date +%s) - media_started )) s)" test "$EXIT_CODE" = 0
 stop_relay
 results="$CASE_DIR/bin/video.json"
 if check "the page wrote its results" test -s "$results"; then
