@@ -342,7 +342,11 @@ class Relay {
     // and closed at once (closing it while paused would hang the opener).
     async popup(view, targetInfo, sessionId) {
         const decision = view.popups.shift();
+        const asked = Date.now();
         const answer = decision ? await decision : { handled: false };
+        this.note(view.number, `a new window waited ${Date.now() - asked} ms for the host's decision; a ` +
+                               'same-process opener\'s window.open() is held as long (WebView2 returns at once and ' +
+                               'defers only the new window)');
         await this.cdp.send('Runtime.runIfWaitingForDebugger', {}, sessionId).catch(() => {});
         if (answer.handled) {
             await this.cdp.send('Target.closeTarget', { targetId: targetInfo.targetId }).catch(() => {});
