@@ -214,6 +214,12 @@ class Relay {
         return { targetId };
     }
 
+    titleChanged(view, title) {
+        if (view.title === title) return;
+        view.title = title;
+        this.send({ ev: 'title', view: view.number, title });
+    }
+
     setWindow(view, bounds) {
         return this.cdp.send('Browser.setWindowBounds', { windowId: view.windowId, bounds }).then(() => ({}));
     }
@@ -255,10 +261,7 @@ class Relay {
         cdp.on('Target.attachedToTarget', (p, parentSession) => this.attachedToTarget(p, parentSession));
         cdp.on('Target.targetInfoChanged', ({ targetInfo }) => {
             for (const view of this.views.values())
-                if (view.targetId === targetInfo.targetId && view.title !== targetInfo.title) {
-                    view.title = targetInfo.title;
-                    this.send({ ev: 'title', view: view.number, title: targetInfo.title });
-                }
+                if (view.targetId === targetInfo.targetId) this.titleChanged(view, targetInfo.title);
         });
         const inView = (handler) => (p, sessionId) => {
             const view = this.sessions.get(sessionId);
@@ -383,6 +386,8 @@ class Relay {
                         isString: typeof value === 'string', string: typeof value === 'string' ? value : '' });
         } else if (payload.kind === 'permission') {
             await this.permission(view, p.executionContextId, payload, source);
+        } else if (payload.kind === 'title' && top) {
+            this.titleChanged(view, payload.title || view.source || '');
         } else if (payload.kind === 'close' && top) {
             this.send({ ev: 'closeRequested', view: view.number });
         }

@@ -78,6 +78,13 @@ module.exports = function shimSource({ binding, dispatch, secret }) {
       return ask('clipboard-read').then((s) => s === 'allow' ? original.call(this) : Promise.reject(denied('NotAllowedError')));
     });
   }
-  if (window === window.top) window.close = () => send('close', {});
+  if (window === window.top) {
+    window.close = () => send('close', {});
+    // The document's title as it changes (CDP reports it only with navigations).
+    let title = null;
+    const report = () => { if (document.title !== title) { title = document.title; send('title', { title }); } };
+    new MutationObserver(report).observe(document, { subtree: true, childList: true, characterData: true });
+    document.addEventListener('DOMContentLoaded', report);
+  }
 })();`;
 };

@@ -439,6 +439,7 @@ void TEngineWebView::OnEvent(const json& event) {
         OnNavigationCompleted(event);
     } else if (name == "title") {
         FOwner.FTitle = event.value("title", "");
+        Record({{"event", "title"}, {"title", FOwner.FTitle}});
         Raise<ICoreWebView2DocumentTitleChangedEventHandler>("DocumentTitleChanged", static_cast<IUnknown*>(nullptr));
     } else if (name == "resource") {
         OnResource(event);
