@@ -2,6 +2,7 @@
 // completions reach the calling thread through its message queue, as WebView2 delivers them.
 #include <windows.h>
 
+#include "EngineLink.h"
 #include "Scenario.h"
 #include "StandInWebView2.h"
 #include "ThreadPost.h"
@@ -45,6 +46,19 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOp
     zorv::TComPtr<ICoreWebView2Environment> environment;
     if (SUCCEEDED(result))
         environment = zorv::TComPtr<ICoreWebView2Environment>::Attach(new zorv::test::TStandInEnvironment);
+    if (SUCCEEDED(result) && zorv::test::TEngineLink::Enabled()) {
+        // The engine mode: the environment is there once the relay has started the browser, on
+        // the profile of the user data folder (the argument, else WEBVIEW2_USER_DATA_FOLDER).
+        const std::string folder = userDataFolder && *userDataFolder
+                                       ? TTranscript::Utf8(userDataFolder)
+                                       : EnvironmentVariable(L"WEBVIEW2_USER_DATA_FOLDER");
+        zorv::test::TEngineLink::Instance().Start(
+            TTranscript::Wide(folder == "(unset)" ? std::string() : folder), TThreadPost::CurrentThreadWindow(),
+            [kept, environment](HRESULT started) {
+                kept->Invoke(started, SUCCEEDED(started) ? environment.Get() : nullptr);
+            });
+        return S_OK;
+    }
     TThreadPost::Post(TThreadPost::CurrentThreadWindow(),
                       [kept, environment, result] { kept->Invoke(result, environment.Get()); });
     return S_OK;

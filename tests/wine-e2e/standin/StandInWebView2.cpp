@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "EngineLink.h"
 #include "EventArgs.h"
 #include "Scenario.h"
 #include "ThreadPost.h"
@@ -210,6 +211,13 @@ HRESULT TStandInEnvironment::CreateCoreWebView2Controller(
     TComPtr<ICoreWebView2Controller> controller = TComPtr<ICoreWebView2Controller>::Attach(
         new TStandInController(TComPtr<ICoreWebView2Environment>(this), parentWindow));
     TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> kept(handler);
+    if (TEngineWebView* engine = static_cast<TStandInController*>(controller.Get())->Engine()) {
+        engine->Create([kept, controller](HRESULT made) {
+            if (SUCCEEDED(made)) static_cast<TStandInController*>(controller.Get())->MarkCreated();
+            kept->Invoke(made, SUCCEEDED(made) ? controller.Get() : nullptr);
+        });
+        return S_OK;
+    }
     TThreadPost::Post(TThreadPost::CurrentThreadWindow(), [kept, controller] {
         static_cast<TStandInController*>(controller.Get())->MarkCreated();
         kept->Invoke(S_OK, controller.Get());
@@ -261,6 +269,7 @@ HRESULT TStandInController::put_IsVisible(BOOL isVisible) {
     ZORV_STANDIN_OWN_THREAD();
     FVisible = isVisible;
     Record({{"event", "visible"}, {"value", isVisible != FALSE}});
+    if (Engine()) Engine()->SetVisible(isVisible != FALSE);
     return S_OK;
 }
 HRESULT TStandInController::get_Bounds(RECT* bounds) {
@@ -272,6 +281,7 @@ HRESULT TStandInController::get_Bounds(RECT* bounds) {
 HRESULT TStandInController::put_Bounds(RECT bounds) {
     ZORV_STANDIN_OWN_THREAD();
     FBounds = bounds;
+    if (Engine()) Engine()->SetBounds(bounds);
     return S_OK;
 }
 HRESULT TStandInController::get_ZoomFactor(double* zoomFactor) {
@@ -289,6 +299,7 @@ HRESULT TStandInController::SetBoundsAndZoomFactor(RECT bounds, double zoomFacto
     ZORV_STANDIN_OWN_THREAD();
     FBounds = bounds;
     FZoomFactor = zoomFactor;
+    if (Engine()) Engine()->SetBounds(bounds);
     return S_OK;
 }
 HRESULT TStandInController::get_ParentWindow(HWND* parentWindow) {
@@ -330,11 +341,14 @@ TStandInWebView::TStandInWebView(TComPtr<ICoreWebView2Environment> environment, 
       FSettings(TComPtr<ICoreWebView2Settings>::Attach(new TStandInSettings)),
       FParentWindow(parentWindow),
       FQueue(TThreadPost::CurrentThreadWindow()),
-      FViewNumber(++WebViewsMade) {}
+      FViewNumber(++WebViewsMade) {
+    if (TEngineLink::Enabled()) FEngine = std::make_unique<TEngineWebView>(*this, FViewNumber, FQueue);
+}
 
 bool TStandInWebView::OffersLaterInterfaces() const { return !TScenario::Instance().Lacks("ICoreWebView2_22"); }
 
 void TStandInWebView::Close() {
+    if (FEngine) FEngine->Close();
     FClosed = true;
     FHandlers.clear();
 }
@@ -430,6 +444,17 @@ HRESULT TStandInWebView::get_BrowserProcessId(UINT32* value) {
     return S_OK;
 }
 
+HRESULT TStandInWebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT format, IStream* stream,
+                                        ICoreWebView2CapturePreviewCompletedHandler* handler) {
+    ZORV_STANDIN_OWN_THREAD();
+    if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
+    if (!stream) return E_INVALIDARG;
+    if (!FEngine) return E_NOTIMPL;  // the scripted mode has no picture
+    FEngine->CapturePreview(static_cast<int>(format), TComPtr<IStream>(stream),
+                            TComPtr<ICoreWebView2CapturePreviewCompletedHandler>(handler));
+    return S_OK;
+}
+
 HRESULT TStandInWebView::OpenDevToolsWindow() {
     ZORV_STANDIN_OWN_THREAD();
     Record({{"event", "openDevTools"}});
@@ -441,6 +466,11 @@ HRESULT TStandInWebView::AddScriptToExecuteOnDocumentCreated(
     ZORV_STANDIN_OWN_THREAD();
     Record({{"event", "documentStartScript"}, {"script", Utf8(javaScript)}});
     FDocumentScripts.push_back(Utf8(javaScript));
+    if (FEngine) {
+        FEngine->AddScript(Utf8(javaScript),
+                           TComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>(handler));
+        return S_OK;
+    }
     if (handler) {
         TComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> kept(handler);
         Later([kept] { kept->Invoke(S_OK, L"1"); });
@@ -452,6 +482,11 @@ HRESULT TStandInWebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteS
     ZORV_STANDIN_OWN_THREAD();
     if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
     const std::string script = Utf8(javaScript);
+    if (FEngine) {
+        Record({{"event", "executeScript"}, {"script", script}, {"ran", ScriptsRun()}});
+        FEngine->ExecuteScript(script, TComPtr<ICoreWebView2ExecuteScriptCompletedHandler>(handler));
+        return S_OK;
+    }
     // An error page or the PDF viewer runs no script: the script does nothing and gives null.
     Record({{"event", "executeScript"}, {"script", script}, {"ran", ScriptsRun()}});
     if (ScriptsRun()) {
@@ -492,6 +527,10 @@ HRESULT TStandInWebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
     const std::string text = Utf8(webMessageAsJson);
     Record({{"event", "reply"}, {"json", text}});
     const json reply = json::parse(text, nullptr, false);
+    if (FEngine) {
+        if (reply.is_discarded()) return E_INVALIDARG;
+        FEngine->Post(reply);
+    }
     if (reply.is_object() && reply.contains("uuid") && reply["uuid"].is_string())
         FRepliedUuids.insert(reply["uuid"].get<std::string>());
     return S_OK;
@@ -501,6 +540,7 @@ HRESULT TStandInWebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
     ZORV_STANDIN_OWN_THREAD();
     if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
     Record({{"event", "replyString"}, {"text", Utf8(webMessageAsString)}});
+    if (FEngine) FEngine->Post(Utf8(webMessageAsString));
     return S_OK;
 }
 
@@ -510,6 +550,7 @@ HRESULT TStandInWebView::AddWebResourceRequestedFilter(LPCWSTR const uri,
     const std::string filter = Utf8(uri);
     Record({{"event", "addFilter"}, {"uri", filter}, {"context", static_cast<int>(context)}});
     FFilters.push_back({filter, std::nullopt});
+    if (FEngine) FEngine->AddFilter(filter, static_cast<int>(context));
     return S_OK;
 }
 
@@ -525,6 +566,7 @@ HRESULT TStandInWebView::AddWebResourceRequestedFilterWithRequestSourceKinds(
             {"context", static_cast<int>(context)},
             {"sourceKinds", static_cast<UINT32>(sourceKinds)}});
     FFilters.push_back({filter, static_cast<UINT32>(sourceKinds)});
+    if (FEngine) FEngine->AddFilter(filter, static_cast<int>(context));
     return S_OK;
 }
 
@@ -536,6 +578,7 @@ HRESULT TStandInWebView::RemoveWebResourceRequestedFilterWithRequestSourceKinds(
             {"uri", Utf8(uri)},
             {"context", static_cast<int>(context)},
             {"sourceKinds", static_cast<UINT32>(sourceKinds)}});
+    if (FEngine) FEngine->RemoveFilter(Utf8(uri), static_cast<int>(context));
     return S_OK;
 }
 
@@ -543,6 +586,7 @@ HRESULT TStandInWebView::RemoveWebResourceRequestedFilter(LPCWSTR const uri,
                                                           COREWEBVIEW2_WEB_RESOURCE_CONTEXT const context) {
     ZORV_STANDIN_OWN_THREAD();
     Record({{"event", "removeFilter"}, {"uri", Utf8(uri)}, {"context", static_cast<int>(context)}});
+    if (FEngine) FEngine->RemoveFilter(Utf8(uri), static_cast<int>(context));
     return S_OK;
 }
 
@@ -564,6 +608,10 @@ HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
     if (!uri) return E_INVALIDARG;
     const std::string target = Utf8(uri);
     Record({{"event", "navigate"}, {"uri", target}});
+    if (FEngine) {
+        FEngine->Navigate(target);
+        return S_OK;
+    }
     Later([this, target] { LoadPage(ChromiumForm(target)); });
     return S_OK;
 }
@@ -573,6 +621,10 @@ HRESULT TStandInWebView::Reload() {
     ZORV_STANDIN_OWN_THREAD();
     if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
     Record({{"event", "reload"}, {"uri", FSource}, {"view", FViewNumber}});
+    if (FEngine) {
+        FEngine->Reload();
+        return S_OK;
+    }
     if (!FSource.empty()) Later([this, uri = FSource] { LoadPage(uri); });
     return S_OK;
 }

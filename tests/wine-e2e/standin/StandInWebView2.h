@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "EngineWebView.h"
 #include "WebView2NotImplemented.h"
 #include "backends/win32/WinHandles.h"
 
@@ -72,6 +74,7 @@ public:
 #undef ZORV_STANDIN_SETTING
 
 private:
+    friend class TEngineWebView;
     HRESULT Put(const char* name, BOOL value);
     TThreadAffinity FAffinity{"settings"};
     std::map<std::string, BOOL> FValues;
@@ -89,7 +92,11 @@ public:
     // The controller's completion hands the web view over; from then until Close it takes calls.
     void MarkCreated() { FCreated = true; }
     void Close();
+    // The real engine behind this web view, null in the scripted mode.
+    TEngineWebView* Engine() const { return FEngine.get(); }
 
+    HRESULT STDMETHODCALLTYPE CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT format, IStream* stream,
+                                             ICoreWebView2CapturePreviewCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
     HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
     HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
@@ -149,6 +156,7 @@ public:
 #undef ZORV_STANDIN_EVENT
 
 private:
+    friend class TEngineWebView;
     // What the browser shows: a document that runs scripts, its error page for a document it could
     // not load, or its PDF viewer; the last two run no script, neither the page's nor the host's.
     enum class TPage { Blank, Document, ErrorPage, Pdf };
@@ -221,6 +229,7 @@ private:
     std::vector<TFilter> FFilters;
     std::map<std::string, std::vector<std::pair<INT64, TComPtr<IUnknown>>>> FHandlers;
     INT64 FNextToken = 1;
+    std::unique_ptr<TEngineWebView> FEngine;
 };
 
 class TStandInController final : public TNotImplementedController {
@@ -247,6 +256,7 @@ public:
     HRESULT STDMETHODCALLTYPE Close() override;
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
     void MarkCreated() { FWebView->MarkCreated(); }
+    TEngineWebView* Engine() const { return FWebView->Engine(); }
 
 #define ZORV_STANDIN_CONTROLLER_EVENT(Name, HandlerType)                                         \
     HRESULT STDMETHODCALLTYPE add_##Name(HandlerType*, EventRegistrationToken* token) override { \

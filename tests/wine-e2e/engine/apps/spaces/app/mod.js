@@ -1,0 +1,1 @@
+window.moduleLoaded(import.meta.url.endsWith("/mod.js"));
