@@ -89,8 +89,9 @@ TEST_F(PackTool, ListGivesEveryEntryInArchiveOrder) {
               "www/js/app.js\n");
 }
 
-// Names that would break the one-name-per-line listing are written with C escapes.
-TEST_F(PackTool, ListEscapesNamesThatHoldLineBreaksOrBackslashes) {
+// Names that would break the one-name-per-line listing are written with C escapes; a name
+// without control characters is written as it stands. Every line `list` prints, `cat` takes.
+TEST_F(PackTool, ListEscapesNamesThatHoldControlCharactersAndCatTakesEveryListedLine) {
     const fs::path plain = FDir / "plain.zip";
     ASSERT_EQ(
         RunShell(
@@ -100,7 +101,13 @@ TEST_F(PackTool, ListEscapesNamesThatHoldLineBreaksOrBackslashes) {
         0);
     const TResult list = Pack("list " + Quote(plain));
     ASSERT_EQ(list.status, 0) << list.err;
-    EXPECT_EQ(list.out, "two\\nlines.txt\nback\\\\slash.txt\ntab\\there\nbell\\x07\n");
+    EXPECT_EQ(list.out, "two\\nlines.txt\nback\\slash.txt\ntab\\there\nbell\\x07\n");
+    std::istringstream lines(list.out);
+    for (std::string line; std::getline(lines, line);) {
+        const TResult cat = Pack("cat " + Quote(plain) + " " + Quote(line));
+        EXPECT_EQ(cat.status, 0) << line << ": " << cat.err;
+        EXPECT_EQ(cat.out, "x") << line;
+    }
 }
 
 // A file whose name cannot be an entry name stops the build with that file and the reason named.
