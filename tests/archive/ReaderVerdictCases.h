@@ -5,6 +5,7 @@
 // (ZORV_VERDICT_DIR) and runs the three tools on them again.
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@ struct TVerdictCase {
     std::function<std::string()> build;
     // The entries read, name and plain bytes, in directory order; empty when it is refused.
     TEntryList entries;
+    friend void PrintTo(const TVerdictCase& c, std::ostream* out) { *out << c.name; }
 };
 
 // Replaces `from` by `to` (of the same length) in the name of the local header and the central
@@ -90,7 +92,8 @@ inline std::vector<TVerdictCase> VerdictCases() {
              return BuildArchive({{"first.txt", "1"}}) + second;
          },
          none},
-        {"archive-in-comment", "read",
+        {"archive-in-comment",
+         "read",
          [] {
              const std::string inner = BuildArchive({{"inner.txt", "inner\n"}});
              std::string outer = BuildArchive({{"outer.txt", "outer\n"}});
@@ -98,19 +101,26 @@ inline std::vector<TVerdictCase> VerdictCases() {
              return outer + inner;
          },
          {{"inner.txt", "inner\n"}}},
-        {"zip64-signatures-in-names", "read",
+        {"zip64-signatures-in-names",
+         "read",
          [] {
              return WithNameBytes(WithNameBytes(BuildArchive({{"aPK66.txt", "6"}, {"bPK67.txt", "7"}}), "PK66",
                                                 std::string("PK\x06\x06", 4)),
                                   "PK67", std::string("PK\x06\x07", 4));
          },
          {{std::string("aPK\x06\x06.txt", 9), "6"}, {std::string("bPK\x06\x07.txt", 9), "7"}}},
-        {"nul-in-name", "read",
-         [] { return WithNameBytes(BuildArchive({{"abc@def.txt", "nul\n"}}), "abc@def", std::string("abc\0def", 7)); },
+        {"nul-in-name",
+         "read",
+         [] {
+             return WithNameBytes(BuildArchive({{"abc@def.txt", "nul\n"}}), "abc@def", std::string("abc\0def", 7));
+         },
          {{"abc", "nul\n"}}},
         // bsdtar lists the backslash as "/"; zipfile and unzip keep it.
-        {"backslash-in-name", "read (bsdtar shows back/slash.txt)",
-         [] { return WithNameBytes(BuildArchive({{"back@slash.txt", "bs\n"}}), "back@slash", "back\\slash"); },
+        {"backslash-in-name",
+         "read (bsdtar shows back/slash.txt)",
+         [] {
+             return WithNameBytes(BuildArchive({{"back@slash.txt", "bs\n"}}), "back@slash", "back\\slash");
+         },
          {{"back\\slash.txt", "bs\n"}}},
     };
 }
