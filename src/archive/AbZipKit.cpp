@@ -10,9 +10,11 @@
 #include <optional>
 #include <unordered_map>
 
+#include "archive/CheckpointIndex.h"
 #include "archive/PkwareCipher.h"
 #include "archive/ZipNames.h"
 #include "shared/ByteSource.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -45,6 +47,7 @@ constexpr std::size_t BlockSize = 64 * 1024;
 // How far apart the kept cipher states of an encrypted stored entry lie; a range read decrypts at
 // most this many bytes it does not serve.
 constexpr uint64_t CipherCheckpointStep = BlockSize;
+static_assert(CipherCheckpointStep == TCheckpointIndex::Step, "the index keeps the states the reader keeps");
 // Deflate cannot expand its input by more than about 1032 to 1; a declared size beyond that is
 // a lie, and trusting it would let a few bytes of archive claim gigabytes of memory.
 constexpr uint64_t MaxDeflateRatio = 1032;
@@ -263,9 +266,20 @@ struct TAbZipKit::TImpl {
     std::vector<int32_t> bucketHeads;
     std::vector<int32_t> nextInBucket;
     // Per encrypted stored entry, the cipher's state before each 64 KiB of its data, filled in as
-    // reads pass by: element k is the state at data offset k * CipherCheckpointStep.
+    // reads pass by and from the checkpoint index once checked: keys[k] is the state at data
+    // offset k * CipherCheckpointStep when known[k].
+    struct TKeptStates {
+        std::vector<TPkwareCipher::TKeys> keys;
+        std::vector<char> known;
+    };
     mutable std::mutex checkpointLock;
-    mutable std::unordered_map<int32_t, std::vector<TPkwareCipher::TKeys>> checkpoints;
+    mutable std::unordered_map<int32_t, TKeptStates> checkpoints;
+    // The archive's checkpoint index, read when a range first needs it; a record that does not
+    // match its entry is dropped.
+    int32_t indexEntry = -1;
+    mutable std::mutex indexLock;
+    mutable bool indexRead = false;
+    mutable std::unordered_map<int32_t, TCheckpointIndex::TRecord> indexed;
 
     // Where an entry's data lies in the archive, the encryption header passed, and the cipher
     // positioned after that header when the entry is encrypted.
@@ -288,8 +302,12 @@ struct TAbZipKit::TImpl {
         items.clear();
         bucketHeads.clear();
         nextInBucket.clear();
+        indexEntry = -1;
         std::lock_guard<std::mutex> lock(checkpointLock);
         checkpoints.clear();
+        std::lock_guard<std::mutex> indexGuard(indexLock);
+        indexRead = false;
+        indexed.clear();
     }
 
     void ReadCentralDirectory(const TEndRecord& end);
@@ -306,6 +324,10 @@ struct TAbZipKit::TImpl {
                                     const TAbSink& sink) const;
     void KeepCheckpoint(int32_t index, uint64_t offset, const TPkwareCipher& cipher) const;
     std::optional<TPkwareCipher> CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const;
+    std::optional<std::size_t> NearestKept(int32_t index, std::size_t step) const;
+    void ReadCheckpointIndex() const;
+    std::optional<TPkwareCipher::TKeys> IndexedState(int32_t index, const TEntryData& entry, std::size_t step) const;
+    void DropIndexed(int32_t index, const std::string& why) const;
     TAbExtractStatus Inflate(const TAbZipItem& item, TEntryData& entry, const TAbSink& sink) const;
 };
 
@@ -487,25 +509,42 @@ TAbExtractStatus TAbZipKit::TImpl::ExtractRange(int32_t index, uint64_t offset, 
 
 void TAbZipKit::TImpl::KeepCheckpoint(int32_t index, uint64_t offset, const TPkwareCipher& cipher) const {
     if (offset % CipherCheckpointStep != 0) return;
+    const std::size_t step = static_cast<std::size_t>(offset / CipherCheckpointStep);
     std::lock_guard<std::mutex> lock(checkpointLock);
-    std::vector<TPkwareCipher::TKeys>& marks = checkpoints[index];
-    if (marks.size() == offset / CipherCheckpointStep) marks.push_back(cipher.Keys());
+    TKeptStates& kept = checkpoints[index];
+    if (kept.known.size() <= step) {
+        kept.keys.resize(step + 1);
+        kept.known.resize(step + 1);
+    }
+    kept.keys[step] = cipher.Keys();
+    kept.known[step] = 1;
+}
+
+// The nearest step at or before `step` whose state is kept.
+std::optional<std::size_t> TAbZipKit::TImpl::NearestKept(int32_t index, std::size_t step) const {
+    std::lock_guard<std::mutex> lock(checkpointLock);
+    const TKeptStates& kept = checkpoints[index];
+    for (std::size_t k = std::min(step + 1, kept.known.size()); k-- > 0;)
+        if (kept.known[k]) return k;
+    return std::nullopt;
 }
 
 // The cipher positioned at data offset `offset`: resumed from the nearest kept state at or before
-// it, then run over the bytes in between, keeping the states it passes.
+// it, or from the checkpoint index's state for that step once it is checked, then run over the
+// bytes in between, keeping the states it passes.
 std::optional<TPkwareCipher> TAbZipKit::TImpl::CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const {
     KeepCheckpoint(index, 0, *entry.cipher);
-    uint64_t position = 0;
+    const std::size_t target = static_cast<std::size_t>(offset / CipherCheckpointStep);
+    std::size_t nearest = NearestKept(index, target).value_or(0);
+    if (nearest < target) {
+        if (const std::optional<TPkwareCipher::TKeys> state = IndexedState(index, entry, target)) nearest = target;
+    }
     std::optional<TPkwareCipher> cipher;
     {
         std::lock_guard<std::mutex> lock(checkpointLock);
-        const std::vector<TPkwareCipher::TKeys>& marks = checkpoints[index];
-        const std::size_t nearest =
-            static_cast<std::size_t>(std::min<uint64_t>(offset / CipherCheckpointStep, marks.size() - 1));
-        cipher.emplace(marks[nearest]);
-        position = nearest * CipherCheckpointStep;
+        cipher.emplace(checkpoints[index].keys[nearest]);
     }
+    uint64_t position = static_cast<uint64_t>(nearest) * CipherCheckpointStep;
     std::vector<unsigned char> scratch(BlockSize);
     while (position < offset) {
         const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(CipherCheckpointStep, offset - position));
@@ -515,6 +554,106 @@ std::optional<TPkwareCipher> TAbZipKit::TImpl::CipherAt(int32_t index, const TEn
         KeepCheckpoint(index, position, *cipher);
     }
     return cipher;
+}
+
+// Reads the checkpoint index entry once, whole (so its own CRC is checked), and keeps the records
+// that match their entry: an encrypted stored entry of the same size and CRC, whose blocks' CRCs
+// combine into the entry's. A record is only a claim until each state is checked against the data.
+void TAbZipKit::TImpl::ReadCheckpointIndex() const {
+    if (indexRead) return;
+    indexRead = true;
+    if (indexEntry < 0) return;
+    const TAbZipItem& item = items[static_cast<std::size_t>(indexEntry)];
+    if (item.uncompressedSize > TCheckpointIndex::MaxSize) {
+        TFailureSink::Report("the archive's checkpoint index is too large; it is ignored");
+        return;
+    }
+    std::string bytes;
+    const TAbExtractStatus status = Extract(indexEntry, [&bytes](const char* data, std::size_t size) {
+        bytes.append(data, size);
+        return bytes.size() <= TCheckpointIndex::MaxSize;
+    });
+    std::optional<std::vector<TCheckpointIndex::TRecord>> records;
+    if (status == TAbExtractStatus::Ok) records = TCheckpointIndex::Parse(bytes);
+    if (!records) {
+        TFailureSink::Report("the archive's checkpoint index cannot be read; it is ignored");
+        return;
+    }
+    std::unordered_map<uint64_t, int32_t> byOffset;
+    for (std::size_t i = 0; i < items.size(); ++i) byOffset[items[i].localHeaderOffset] = static_cast<int32_t>(i);
+    for (TCheckpointIndex::TRecord& record : *records) {
+        const auto found = byOffset.find(record.localHeaderOffset);
+        bool matches = found != byOffset.end();
+        if (matches) {
+            const TAbZipItem& entry = items[static_cast<std::size_t>(found->second)];
+            uint32_t combined = 0;
+            for (std::size_t b = 0; b < record.blockCrcs.size(); ++b) {
+                const uint64_t length =
+                    std::min<uint64_t>(CipherCheckpointStep, record.size - b * CipherCheckpointStep);
+                combined =
+                    static_cast<uint32_t>(crc32_combine(combined, record.blockCrcs[b], static_cast<z_off_t>(length)));
+            }
+            matches = entry.IsEncrypted() && entry.compressionMethod == MethodStored &&
+                      entry.uncompressedSize == record.size && entry.crc32 == record.crc32 && combined == record.crc32;
+        }
+        if (!matches) {
+            TFailureSink::Report("a record of the archive's checkpoint index matches no entry; it is ignored");
+            continue;
+        }
+        indexed[found->second] = std::move(record);
+    }
+}
+
+void TAbZipKit::TImpl::DropIndexed(int32_t index, const std::string& why) const {
+    TFailureSink::Report("the checkpoint index does not match \"" + items[static_cast<std::size_t>(index)].fileName +
+                         "\" (" + why + "); it is ignored for that entry");
+    indexed.erase(index);
+}
+
+// The state at step `step` of the entry from the checkpoint index, checked before it is used:
+// the entry's first state must be the one its encryption header leads to, and the step's block,
+// decrypted from the indexed state, must have the indexed CRC-32 and end in the next indexed
+// state. A wrong state decrypts to bytes that pass both checks by chance only (about 2^-32 for
+// the CRC alone), so no byte of a block is handed over on an unchecked claim. A state that fails
+// drops the entry's record; the cipher then runs from the nearest state the data itself gave.
+std::optional<TPkwareCipher::TKeys> TAbZipKit::TImpl::IndexedState(int32_t index, const TEntryData& entry,
+                                                                   std::size_t step) const {
+    TPkwareCipher::TKeys state{}, next{};
+    uint32_t blockCrc = 0;
+    {
+        std::lock_guard<std::mutex> lock(indexLock);
+        ReadCheckpointIndex();
+        const auto found = indexed.find(index);
+        if (found == indexed.end() || step >= found->second.blockCrcs.size()) return std::nullopt;
+        const TCheckpointIndex::TRecord& record = found->second;
+        const TPkwareCipher::TKeys first = entry.cipher->Keys();
+        if (record.keys[0].key0 != first.key0 || record.keys[0].key1 != first.key1 ||
+            record.keys[0].key2 != first.key2) {
+            DropIndexed(index, "its first state is not the entry's");
+            return std::nullopt;
+        }
+        state = record.keys[step];
+        next = record.keys[step + 1];
+        blockCrc = record.blockCrcs[step];
+    }
+    const TAbZipItem& item = items[static_cast<std::size_t>(index)];
+    const uint64_t position = static_cast<uint64_t>(step) * CipherCheckpointStep;
+    const std::size_t length =
+        static_cast<std::size_t>(std::min<uint64_t>(BlockSize, item.uncompressedSize - position));
+    std::vector<unsigned char> block(length);
+    if (!ReadData(entry, position, block.data(), length)) return std::nullopt;
+    TPkwareCipher cipher(state);
+    cipher.Decrypt(block.data(), length);
+    const TPkwareCipher::TKeys reached = cipher.Keys();
+    if (Crc32(0, block.data(), length) != blockCrc || reached.key0 != next.key0 || reached.key1 != next.key1 ||
+        reached.key2 != next.key2) {
+        std::lock_guard<std::mutex> lock(indexLock);
+        DropIndexed(index, "a checkpoint does not decrypt its block");
+        return std::nullopt;
+    }
+    KeepCheckpoint(index, position, TPkwareCipher(state));
+    if (length == BlockSize) KeepCheckpoint(index, position + CipherCheckpointStep, cipher);
+    return state;
 }
 
 TAbExtractStatus TAbZipKit::TImpl::CopyStoredPart(int32_t index, const TEntryData& entry, uint64_t offset,
@@ -691,6 +830,7 @@ void TAbZipKit::TImpl::Open() {
         ReadCentralDirectory(end);
         BuildIndex();
         open = true;
+        indexEntry = Find(TCheckpointIndex::EntryName);
         return;
     }
     throw EAbZipInvalid();
