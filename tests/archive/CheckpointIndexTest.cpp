@@ -41,7 +41,8 @@ private:
 
 // Decrypts the index entry in place, lets `change` edit its records, and encrypts it back with the
 // same keys, its CRC-32 put right in the data descriptor and the central record.
-std::string WithIndexChanged(std::string archive, const std::function<void(std::vector<TCheckpointIndex::TRecord>&)>& change) {
+std::string WithIndexChanged(std::string archive,
+                             const std::function<void(std::vector<TCheckpointIndex::TRecord>&)>& change) {
     TAbZipKit kit;
     kit.LoadFromMemory(archive);
     const int index = kit.FindFile(TCheckpointIndex::EntryName);
@@ -73,9 +74,8 @@ protected:
     void SetUp() override {
         FVideo = RandomBytes(2 * 1024 * 1024 + 1000, 5);
         FArchive = BuildArchive({{"zorv.ini", "[App]\n"}, {"app/video.bin", FVideo}, {"app/small.txt", "small"}});
-        FPrevious = TFailureSink::SetReceiver([this](std::string_view text, const TSourcePlace&) {
-            FReports.emplace_back(text);
-        });
+        FPrevious = TFailureSink::SetReceiver(
+            [this](std::string_view text, const TSourcePlace&) { FReports.emplace_back(text); });
     }
     void TearDown() override { TFailureSink::SetReceiver(FPrevious); }
 
@@ -157,20 +157,19 @@ TEST_P(CheckpointIndexTampered, IsReportedAndNeverTrustedOverTheData) {
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, CheckpointIndexTampered,
-    ::testing::Values(
-        TTampering{"StateOfEveryStepMoved",
-                   [](TCheckpointIndex::TRecord& r) {
-                       for (std::size_t i = 1; i < r.keys.size(); ++i) r.keys[i].key1 ^= 0x100;
-                   }},
-        TTampering{"StatesShiftedByOneStep",
-                   [](TCheckpointIndex::TRecord& r) {
-                       for (std::size_t i = r.keys.size() - 1; i > 1; --i) r.keys[i] = r.keys[i - 1];
-                   }},
-        TTampering{"FirstState", [](TCheckpointIndex::TRecord& r) { r.keys[0].key2 ^= 1; }},
-        TTampering{"BlockCrc", [](TCheckpointIndex::TRecord& r) { r.blockCrcs[20] ^= 1; }},
-        TTampering{"EntryCrc", [](TCheckpointIndex::TRecord& r) { r.crc32 ^= 1; }},
-        TTampering{"Size", [](TCheckpointIndex::TRecord& r) { r.size -= 1; }},
-        TTampering{"Entry", [](TCheckpointIndex::TRecord& r) { r.localHeaderOffset = 0; }}),
+    ::testing::Values(TTampering{"StateOfEveryStepMoved",
+                                 [](TCheckpointIndex::TRecord& r) {
+                                     for (std::size_t i = 1; i < r.keys.size(); ++i) r.keys[i].key1 ^= 0x100;
+                                 }},
+                      TTampering{"StatesShiftedByOneStep",
+                                 [](TCheckpointIndex::TRecord& r) {
+                                     for (std::size_t i = r.keys.size() - 1; i > 1; --i) r.keys[i] = r.keys[i - 1];
+                                 }},
+                      TTampering{"FirstState", [](TCheckpointIndex::TRecord& r) { r.keys[0].key2 ^= 1; }},
+                      TTampering{"BlockCrc", [](TCheckpointIndex::TRecord& r) { r.blockCrcs[20] ^= 1; }},
+                      TTampering{"EntryCrc", [](TCheckpointIndex::TRecord& r) { r.crc32 ^= 1; }},
+                      TTampering{"Size", [](TCheckpointIndex::TRecord& r) { r.size -= 1; }},
+                      TTampering{"Entry", [](TCheckpointIndex::TRecord& r) { r.localHeaderOffset = 0; }}),
     [](const ::testing::TestParamInfo<TTampering>& info) { return std::string(info.param.name); });
 
 // Without the index (its entry renamed), ranges read as before: from the cipher run over the data.
