@@ -68,11 +68,11 @@ const std::string& ArchiveWithoutIndex() {
 
 void ReadEndRange(const TAbZipKit& kit) {
     std::size_t got = 0;
-    const TAbExtractStatus status = kit.TryExtractRange("app/video.bin", EntrySize - 1024, 1024,
-                                                        [&](const char*, std::size_t size) {
-                                                            got += size;
-                                                            return true;
-                                                        });
+    const TAbExtractStatus status =
+        kit.TryExtractRange("app/video.bin", EntrySize - 1024, 1024, [&](const char*, std::size_t size) {
+            got += size;
+            return true;
+        });
     if (status != TAbExtractStatus::Ok || got != 1024) std::abort();
 }
 
