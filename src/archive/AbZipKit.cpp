@@ -5,15 +5,16 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
 
+#include "archive/CheckpointIndex.h"
 #include "archive/PkwareCipher.h"
 #include "archive/ZipNames.h"
 #include "shared/ByteSource.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -46,6 +47,7 @@ constexpr std::size_t BlockSize = 64 * 1024;
 // How far apart the kept cipher states of an encrypted stored entry lie; a range read decrypts at
 // most this many bytes it does not serve.
 constexpr uint64_t CipherCheckpointStep = BlockSize;
+static_assert(CipherCheckpointStep == TCheckpointIndex::Step, "the index keeps the states the reader keeps");
 // Deflate cannot expand its input by more than about 1032 to 1; a declared size beyond that is
 // a lie, and trusting it would let a few bytes of archive claim gigabytes of memory.
 constexpr uint64_t MaxDeflateRatio = 1032;
@@ -92,31 +94,27 @@ struct TEndRecord {
     uint64_t totalEntries = 0;
     uint64_t directorySize = 0;
     uint64_t directoryOffset = 0;
+    uint64_t directoryEnd = 0;  // where the directory must end: at the Zip64 end record or this record
 };
 
-// The end records whose declared comment fits in the bytes after them, in the order they are
-// tried: first those that end exactly where the data ends, then the rest from the end backwards,
-// so that trailing data such as a signature table is skipped and an archive held in another's
-// comment does not hide the outer one. A comment is at most 65,535 bytes, so every exact fit lies
-// in the tail read first; the rest of the source is read window by window only while the
-// candidates found so far all fail, so a sound archive costs one read of its tail.
+// The end records whose declared comment fits in the bytes after them, from the end of the source
+// backwards, as other readers search for them: the last one that can stand for an archive is the
+// archive's, so trailing data such as a signature table is passed over and an archive held in
+// another's comment is the one read. The tail is read first; the rest of the source is read
+// window by window only while the candidates found so far cannot stand for an archive.
 class TEndRecordScan {
 public:
     explicit TEndRecordScan(const IByteSource& source) : FSource(source) {
         if (source.Size() < EndRecordSize) return;
-        const uint64_t last = source.Size() - EndRecordSize;  // the last position a record fits at
-        const uint64_t low = last > TailCandidates ? last - TailCandidates : 0;
-        std::vector<uint64_t> others;
-        ScanWindow(low, last + 1, &FQueue, others);
-        FQueue.insert(FQueue.end(), others.begin(), others.end());
-        FScanEnd = low;
+        FScanEnd = source.Size() - EndRecordSize + 1;  // positions below this may hold a record
     }
 
     // The next candidate's position, or nothing when none is left.
     std::optional<uint64_t> Next() {
         while (FNext == FQueue.size() && FScanEnd > 0) {
-            const uint64_t low = FScanEnd > WindowSize ? FScanEnd - WindowSize : 0;
-            ScanWindow(low, FScanEnd, nullptr, FQueue);
+            const uint64_t window = FQueue.empty() && FNext == 0 ? TailWindow : WindowSize;
+            const uint64_t low = FScanEnd > window ? FScanEnd - window : 0;
+            ScanWindow(low, FScanEnd);
             FScanEnd = low;
         }
         if (FNext == FQueue.size()) return std::nullopt;
@@ -124,11 +122,11 @@ public:
     }
 
 private:
-    static constexpr uint64_t TailCandidates = 0xFFFF;
+    static constexpr uint64_t TailWindow = 0xFFFF + 1;  // a comment is at most 65,535 bytes
     static constexpr uint64_t WindowSize = 1 << 20;
 
     // Candidates at positions [low, high), from the highest down.
-    void ScanWindow(uint64_t low, uint64_t high, std::vector<uint64_t>* exact, std::vector<uint64_t>& others) {
+    void ScanWindow(uint64_t low, uint64_t high) {
         const uint64_t readEnd = std::min(FSource.Size(), high - 1 + EndRecordSize);
         std::vector<unsigned char> window(static_cast<std::size_t>(readEnd - low));
         if (!FSource.ReadAt(low, window.data(), window.size())) return;
@@ -137,12 +135,7 @@ private:
             const std::size_t at = static_cast<std::size_t>(pos - low);
             if (p[at] != 0x50 || Le32(p + at) != EndRecordSignature) continue;
             const uint64_t following = FSource.Size() - pos - EndRecordSize;
-            const uint64_t comment = Le16(p + at + 20);
-            if (following == comment && exact) {
-                exact->push_back(pos);
-            } else if (following > comment) {
-                others.push_back(pos);
-            }
+            if (following >= Le16(p + at + 20)) FQueue.push_back(pos);
         }
     }
 
@@ -152,23 +145,29 @@ private:
     uint64_t FScanEnd = 0;  // positions below this are still to be scanned
 };
 
-// The Zip64 locator nearest before the end record at `endRecordPos`, searched window by window.
+// The Zip64 locator, which lies right before the end record when there is one. Searching further
+// back would take the bytes of a name or of an entry's data for it.
 std::optional<uint64_t> FindZip64Locator(const IByteSource& source, uint64_t endRecordPos) {
-    constexpr uint64_t WindowSize = 64 * 1024;
     if (endRecordPos < Zip64LocatorSize) return std::nullopt;
-    uint64_t high = endRecordPos - Zip64LocatorSize + 1;  // positions below this may hold it
-    std::vector<unsigned char> window;
-    while (high > 0) {
-        const uint64_t low = high > WindowSize ? high - WindowSize : 0;
-        window.resize(static_cast<std::size_t>(high - low + 3));
-        if (!source.ReadAt(low, window.data(), window.size())) return std::nullopt;
-        for (uint64_t pos = high; pos-- > low;) {
-            const unsigned char* p = window.data() + (pos - low);
-            if (p[0] == 0x50 && Le32(p) == Zip64LocatorSignature) return pos;
-        }
-        high = low;
-    }
-    return std::nullopt;
+    const uint64_t pos = endRecordPos - Zip64LocatorSize;
+    std::array<unsigned char, 4> signature{};
+    if (!source.ReadAt(pos, signature.data(), signature.size()) || Le32(signature.data()) != Zip64LocatorSignature)
+        return std::nullopt;
+    return pos;
+}
+
+bool HasSignatureAt(const IByteSource& source, uint64_t pos, uint32_t signature) {
+    std::array<unsigned char, 4> bytes{};
+    return pos <= source.Size() && source.Size() - pos >= bytes.size() &&
+           source.ReadAt(pos, bytes.data(), bytes.size()) && Le32(bytes.data()) == signature;
+}
+
+// Whether the record at `pos` can stand for an archive: its directory fits before it.
+bool CanStandForArchive(const IByteSource& source, uint64_t pos) {
+    std::array<unsigned char, EndRecordSize> raw{};
+    if (!source.ReadAt(pos, raw.data(), raw.size())) return false;
+    const uint32_t directorySize = Le32(raw.data() + 12);
+    return directorySize == 0xFFFFFFFFu || directorySize <= pos;
 }
 
 TEndRecord ReadEndRecord(const IByteSource& source, uint64_t pos) {
@@ -182,7 +181,7 @@ TEndRecord ReadEndRecord(const IByteSource& source, uint64_t pos) {
     const uint16_t totalEntries = Le16(p + 10);
     const uint32_t directorySize = Le32(p + 12);
     const uint32_t directoryOffset = Le32(p + 16);
-    record = {diskNumber, totalEntries, directorySize, directoryOffset};
+    record = {diskNumber, totalEntries, directorySize, directoryOffset, pos};
     const bool announcesZip64 = diskNumber == 0xFFFF || directoryDisk == 0xFFFF || entriesOnDisk == 0xFFFF ||
                                 totalEntries == 0xFFFF || directorySize == 0xFFFFFFFFu ||
                                 directoryOffset == 0xFFFFFFFFu;
@@ -192,10 +191,15 @@ TEndRecord ReadEndRecord(const IByteSource& source, uint64_t pos) {
     if (!locator) throw EAbZipInvalid();
     std::array<unsigned char, Zip64LocatorSize> locatorBytes{};
     if (!source.ReadAt(*locator, locatorBytes.data(), locatorBytes.size())) throw EAbZipInvalid();
-    const uint64_t zip64Pos = Le64(locatorBytes.data() + 8);
+    // The Zip64 end record where the locator says, or right before the locator when bytes put in
+    // front of the archive moved it (as other readers look for it).
+    uint64_t zip64Pos = Le64(locatorBytes.data() + 8);
+    if (!HasSignatureAt(source, zip64Pos, Zip64EndRecordSignature) && *locator >= Zip64EndRecordSize)
+        zip64Pos = *locator - Zip64EndRecordSize;
     std::array<unsigned char, Zip64EndRecordSize> z{};
     if (!source.ReadAt(zip64Pos, z.data(), z.size())) throw EAbZipInvalid();
     if (Le32(z.data()) != Zip64EndRecordSignature) throw EAbZipInvalid();
+    record.directoryEnd = zip64Pos;
     if (diskNumber == 0xFFFF) record.diskNumber = Le32(z.data() + 16);
     if (totalEntries == 0xFFFF) record.totalEntries = Le64(z.data() + 32);
     if (directorySize == 0xFFFFFFFFu) record.directorySize = Le64(z.data() + 40);
@@ -262,9 +266,20 @@ struct TAbZipKit::TImpl {
     std::vector<int32_t> bucketHeads;
     std::vector<int32_t> nextInBucket;
     // Per encrypted stored entry, the cipher's state before each 64 KiB of its data, filled in as
-    // reads pass by: element k is the state at data offset k * CipherCheckpointStep.
+    // reads pass by and from the checkpoint index once checked: keys[k] is the state at data
+    // offset k * CipherCheckpointStep when known[k].
+    struct TKeptStates {
+        std::vector<TPkwareCipher::TKeys> keys;
+        std::vector<char> known;
+    };
     mutable std::mutex checkpointLock;
-    mutable std::unordered_map<int32_t, std::vector<TPkwareCipher::TKeys>> checkpoints;
+    mutable std::unordered_map<int32_t, TKeptStates> checkpoints;
+    // The archive's checkpoint index, read when a range first needs it; a record that does not
+    // match its entry is dropped.
+    int32_t indexEntry = -1;
+    mutable std::mutex indexLock;
+    mutable bool indexRead = false;
+    mutable std::unordered_map<int32_t, TCheckpointIndex::TRecord> indexed;
 
     // Where an entry's data lies in the archive, the encryption header passed, and the cipher
     // positioned after that header when the entry is encrypted.
@@ -287,12 +302,16 @@ struct TAbZipKit::TImpl {
         items.clear();
         bucketHeads.clear();
         nextInBucket.clear();
+        indexEntry = -1;
         std::lock_guard<std::mutex> lock(checkpointLock);
         checkpoints.clear();
+        std::lock_guard<std::mutex> indexGuard(indexLock);
+        indexRead = false;
+        indexed.clear();
     }
 
     void ReadCentralDirectory(const TEndRecord& end);
-    bool ReadRecordsFilling(uint64_t start, uint64_t end);
+    bool ReadRecordsFilling(uint64_t start, uint64_t end, uint64_t shift);
     void Open();
     void BuildIndex();
     int Find(std::string_view name) const;
@@ -305,13 +324,19 @@ struct TAbZipKit::TImpl {
                                     const TAbSink& sink) const;
     void KeepCheckpoint(int32_t index, uint64_t offset, const TPkwareCipher& cipher) const;
     std::optional<TPkwareCipher> CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const;
+    std::optional<std::size_t> NearestKept(int32_t index, std::size_t step) const;
+    void ReadCheckpointIndex() const;
+    std::optional<TPkwareCipher::TKeys> IndexedState(int32_t index, const TEntryData& entry, std::size_t step) const;
+    void DropIndexed(int32_t index, const std::string& why) const;
     TAbExtractStatus Inflate(const TAbZipItem& item, TEntryData& entry, const TAbSink& sink) const;
 };
 
 namespace {
 
 // One central-directory record at `pos`, or nothing when none fits there.
-std::optional<TAbZipItem> ReadCentralRecord(TSourceWindow& window, uint64_t pos, std::size_t& recordSize) {
+// `shift` is added to its local header offset (bytes put in front of the archive, or cut from it).
+std::optional<TAbZipItem> ReadCentralRecord(TSourceWindow& window, uint64_t pos, uint64_t shift,
+                                            std::size_t& recordSize) {
     const unsigned char* h = window.Get(pos, CentralHeaderSize);
     if (!h || Le32(h) != CentralHeaderSignature) return std::nullopt;
     const std::size_t nameLength = Le16(h + 28);
@@ -340,39 +365,50 @@ std::optional<TAbZipItem> ReadCentralRecord(TSourceWindow& window, uint64_t pos,
     item.uncompressedSize = rawUncompressed;
     item.localHeaderOffset = rawOffset;
     ApplyZip64Extra(extra, rawUncompressed, rawCompressed, rawOffset, item);
+    item.localHeaderOffset += shift;  // modulo 2^64: an offset moved before the source is past its end
     item.fileName = TZipNames::DecodeName(rawName, extra, item.generalPurposeFlags, item.versionMadeBy);
     return item;
 }
 
 }  // namespace
 
-// The directory is walked by its declared offset and size. The entry count is trusted only when
-// the records do not fill that size exactly: some tools let the 16-bit count wrap past 65,535
-// entries without writing Zip64 records, and then the size is what is right.
+// The directory is found right before the record that ends it, where its declared size puts it,
+// or else at its declared offset. When the two differ, every offset is moved by the same amount, as other readers do for
+// an archive with bytes put in front of it (a self-extracting one), or whose offsets count from
+// the start of a file of which only the archive part is read. Every record must lie inside the
+// directory. It is walked by its declared size; the entry count is trusted only when the records
+// do not fill that size exactly: some tools let the 16-bit count wrap past 65,535 entries without
+// writing Zip64 records, and then the size is what is right.
 void TAbZipKit::TImpl::ReadCentralDirectory(const TEndRecord& end) {
-    if (end.directoryOffset > Size()) throw EAbZipInvalid();
-    const uint64_t start = end.directoryOffset;
-    if (end.directorySize <= Size() - start && ReadRecordsFilling(start, start + end.directorySize)) return;
+    uint64_t start = end.directoryOffset;
+    if (end.totalEntries != 0 && end.directorySize <= end.directoryEnd &&
+        HasSignatureAt(*source, end.directoryEnd - end.directorySize, CentralHeaderSignature))
+        start = end.directoryEnd - end.directorySize;
+    if (start > Size()) throw EAbZipInvalid();
+    const uint64_t shift = start - end.directoryOffset;
+    if (end.directorySize <= Size() - start && ReadRecordsFilling(start, start + end.directorySize, shift)) return;
     items.clear();
+    // The declared size, where the source holds it, bounds the records; else the end record does.
+    const uint64_t bound = end.directorySize <= Size() - start ? start + end.directorySize : end.directoryEnd;
     // The declared count is untrusted: never reserve more records than the bytes can hold.
     items.reserve(static_cast<std::size_t>(std::min<uint64_t>(end.totalEntries, (Size() - start) / CentralHeaderSize)));
     TSourceWindow window(*source);
     uint64_t pos = start;
     for (uint64_t i = 0; i < end.totalEntries; ++i) {
         std::size_t recordSize = 0;
-        std::optional<TAbZipItem> item = ReadCentralRecord(window, pos, recordSize);
-        if (!item) throw EAbZipInvalid();
+        std::optional<TAbZipItem> item = ReadCentralRecord(window, pos, shift, recordSize);
+        if (!item || pos > bound || recordSize > bound - pos) throw EAbZipInvalid();
         items.push_back(std::move(*item));
         pos += recordSize;
     }
 }
 
-bool TAbZipKit::TImpl::ReadRecordsFilling(uint64_t start, uint64_t end) {
+bool TAbZipKit::TImpl::ReadRecordsFilling(uint64_t start, uint64_t end, uint64_t shift) {
     items.clear();
     TSourceWindow window(*source);
     for (uint64_t pos = start; pos < end;) {
         std::size_t recordSize = 0;
-        std::optional<TAbZipItem> item = ReadCentralRecord(window, pos, recordSize);
+        std::optional<TAbZipItem> item = ReadCentralRecord(window, pos, shift, recordSize);
         if (!item || recordSize > end - pos) return false;
         items.push_back(std::move(*item));
         pos += recordSize;
@@ -473,25 +509,42 @@ TAbExtractStatus TAbZipKit::TImpl::ExtractRange(int32_t index, uint64_t offset, 
 
 void TAbZipKit::TImpl::KeepCheckpoint(int32_t index, uint64_t offset, const TPkwareCipher& cipher) const {
     if (offset % CipherCheckpointStep != 0) return;
+    const std::size_t step = static_cast<std::size_t>(offset / CipherCheckpointStep);
     std::lock_guard<std::mutex> lock(checkpointLock);
-    std::vector<TPkwareCipher::TKeys>& marks = checkpoints[index];
-    if (marks.size() == offset / CipherCheckpointStep) marks.push_back(cipher.Keys());
+    TKeptStates& kept = checkpoints[index];
+    if (kept.known.size() <= step) {
+        kept.keys.resize(step + 1);
+        kept.known.resize(step + 1);
+    }
+    kept.keys[step] = cipher.Keys();
+    kept.known[step] = 1;
+}
+
+// The nearest step at or before `step` whose state is kept.
+std::optional<std::size_t> TAbZipKit::TImpl::NearestKept(int32_t index, std::size_t step) const {
+    std::lock_guard<std::mutex> lock(checkpointLock);
+    const TKeptStates& kept = checkpoints[index];
+    for (std::size_t k = std::min(step + 1, kept.known.size()); k-- > 0;)
+        if (kept.known[k]) return k;
+    return std::nullopt;
 }
 
 // The cipher positioned at data offset `offset`: resumed from the nearest kept state at or before
-// it, then run over the bytes in between, keeping the states it passes.
+// it, or from the checkpoint index's state for that step once it is checked, then run over the
+// bytes in between, keeping the states it passes.
 std::optional<TPkwareCipher> TAbZipKit::TImpl::CipherAt(int32_t index, const TEntryData& entry, uint64_t offset) const {
     KeepCheckpoint(index, 0, *entry.cipher);
-    uint64_t position = 0;
+    const std::size_t target = static_cast<std::size_t>(offset / CipherCheckpointStep);
+    std::size_t nearest = NearestKept(index, target).value_or(0);
+    if (nearest < target) {
+        if (const std::optional<TPkwareCipher::TKeys> state = IndexedState(index, entry, target)) nearest = target;
+    }
     std::optional<TPkwareCipher> cipher;
     {
         std::lock_guard<std::mutex> lock(checkpointLock);
-        const std::vector<TPkwareCipher::TKeys>& marks = checkpoints[index];
-        const std::size_t nearest =
-            static_cast<std::size_t>(std::min<uint64_t>(offset / CipherCheckpointStep, marks.size() - 1));
-        cipher.emplace(marks[nearest]);
-        position = nearest * CipherCheckpointStep;
+        cipher.emplace(checkpoints[index].keys[nearest]);
     }
+    uint64_t position = static_cast<uint64_t>(nearest) * CipherCheckpointStep;
     std::vector<unsigned char> scratch(BlockSize);
     while (position < offset) {
         const std::size_t block = static_cast<std::size_t>(std::min<uint64_t>(CipherCheckpointStep, offset - position));
@@ -501,6 +554,106 @@ std::optional<TPkwareCipher> TAbZipKit::TImpl::CipherAt(int32_t index, const TEn
         KeepCheckpoint(index, position, *cipher);
     }
     return cipher;
+}
+
+// Reads the checkpoint index entry once, whole (so its own CRC is checked), and keeps the records
+// that match their entry: an encrypted stored entry of the same size and CRC, whose blocks' CRCs
+// combine into the entry's. A record is only a claim until each state is checked against the data.
+void TAbZipKit::TImpl::ReadCheckpointIndex() const {
+    if (indexRead) return;
+    indexRead = true;
+    if (indexEntry < 0) return;
+    const TAbZipItem& item = items[static_cast<std::size_t>(indexEntry)];
+    if (item.uncompressedSize > TCheckpointIndex::MaxSize) {
+        TFailureSink::Report("the archive's checkpoint index is too large; it is ignored");
+        return;
+    }
+    std::string bytes;
+    const TAbExtractStatus status = Extract(indexEntry, [&bytes](const char* data, std::size_t size) {
+        bytes.append(data, size);
+        return bytes.size() <= TCheckpointIndex::MaxSize;
+    });
+    std::optional<std::vector<TCheckpointIndex::TRecord>> records;
+    if (status == TAbExtractStatus::Ok) records = TCheckpointIndex::Parse(bytes);
+    if (!records) {
+        TFailureSink::Report("the archive's checkpoint index cannot be read; it is ignored");
+        return;
+    }
+    std::unordered_map<uint64_t, int32_t> byOffset;
+    for (std::size_t i = 0; i < items.size(); ++i) byOffset[items[i].localHeaderOffset] = static_cast<int32_t>(i);
+    for (TCheckpointIndex::TRecord& record : *records) {
+        const auto found = byOffset.find(record.localHeaderOffset);
+        bool matches = found != byOffset.end();
+        if (matches) {
+            const TAbZipItem& entry = items[static_cast<std::size_t>(found->second)];
+            uint32_t combined = 0;
+            for (std::size_t b = 0; b < record.blockCrcs.size(); ++b) {
+                const uint64_t length =
+                    std::min<uint64_t>(CipherCheckpointStep, record.size - b * CipherCheckpointStep);
+                combined =
+                    static_cast<uint32_t>(crc32_combine(combined, record.blockCrcs[b], static_cast<z_off_t>(length)));
+            }
+            matches = entry.IsEncrypted() && entry.compressionMethod == MethodStored &&
+                      entry.uncompressedSize == record.size && entry.crc32 == record.crc32 && combined == record.crc32;
+        }
+        if (!matches) {
+            TFailureSink::Report("a record of the archive's checkpoint index matches no entry; it is ignored");
+            continue;
+        }
+        indexed[found->second] = std::move(record);
+    }
+}
+
+void TAbZipKit::TImpl::DropIndexed(int32_t index, const std::string& why) const {
+    TFailureSink::Report("the checkpoint index does not match \"" + items[static_cast<std::size_t>(index)].fileName +
+                         "\" (" + why + "); it is ignored for that entry");
+    indexed.erase(index);
+}
+
+// The state at step `step` of the entry from the checkpoint index, checked before it is used:
+// the entry's first state must be the one its encryption header leads to, and the step's block,
+// decrypted from the indexed state, must have the indexed CRC-32 and end in the next indexed
+// state. A wrong state decrypts to bytes that pass both checks by chance only (about 2^-32 for
+// the CRC alone), so no byte of a block is handed over on an unchecked claim. A state that fails
+// drops the entry's record; the cipher then runs from the nearest state the data itself gave.
+std::optional<TPkwareCipher::TKeys> TAbZipKit::TImpl::IndexedState(int32_t index, const TEntryData& entry,
+                                                                   std::size_t step) const {
+    TPkwareCipher::TKeys state{}, next{};
+    uint32_t blockCrc = 0;
+    {
+        std::lock_guard<std::mutex> lock(indexLock);
+        ReadCheckpointIndex();
+        const auto found = indexed.find(index);
+        if (found == indexed.end() || step >= found->second.blockCrcs.size()) return std::nullopt;
+        const TCheckpointIndex::TRecord& record = found->second;
+        const TPkwareCipher::TKeys first = entry.cipher->Keys();
+        if (record.keys[0].key0 != first.key0 || record.keys[0].key1 != first.key1 ||
+            record.keys[0].key2 != first.key2) {
+            DropIndexed(index, "its first state is not the entry's");
+            return std::nullopt;
+        }
+        state = record.keys[step];
+        next = record.keys[step + 1];
+        blockCrc = record.blockCrcs[step];
+    }
+    const TAbZipItem& item = items[static_cast<std::size_t>(index)];
+    const uint64_t position = static_cast<uint64_t>(step) * CipherCheckpointStep;
+    const std::size_t length =
+        static_cast<std::size_t>(std::min<uint64_t>(BlockSize, item.uncompressedSize - position));
+    std::vector<unsigned char> block(length);
+    if (!ReadData(entry, position, block.data(), length)) return std::nullopt;
+    TPkwareCipher cipher(state);
+    cipher.Decrypt(block.data(), length);
+    const TPkwareCipher::TKeys reached = cipher.Keys();
+    if (Crc32(0, block.data(), length) != blockCrc || reached.key0 != next.key0 || reached.key1 != next.key1 ||
+        reached.key2 != next.key2) {
+        std::lock_guard<std::mutex> lock(indexLock);
+        DropIndexed(index, "a checkpoint does not decrypt its block");
+        return std::nullopt;
+    }
+    KeepCheckpoint(index, position, TPkwareCipher(state));
+    if (length == BlockSize) KeepCheckpoint(index, position + CipherCheckpointStep, cipher);
+    return state;
 }
 
 TAbExtractStatus TAbZipKit::TImpl::CopyStoredPart(int32_t index, const TEntryData& entry, uint64_t offset,
@@ -663,27 +816,24 @@ void TAbZipKit::LoadFromSource(std::unique_ptr<const IByteSource> source) {
     }
 }
 
-// Tries the end records in their order until one leads to a central directory; when none does,
-// the first one's failure is the archive's. A few candidates are enough: every one costs a walk.
+// The last end record that can stand for an archive is the archive's: when its directory is not
+// there, the archive is damaged, and no earlier record (of an archive stored inside this one, say)
+// is taken in its place. A few candidates are enough: every one costs a read.
 void TAbZipKit::TImpl::Open() {
     constexpr std::size_t MaxCandidates = 16;
     TEndRecordScan candidates(*source);
-    std::exception_ptr firstFailure;
     std::optional<uint64_t> candidate;
     for (std::size_t i = 0; i < MaxCandidates && (candidate = candidates.Next()); ++i) {
-        try {
-            const TEndRecord end = ReadEndRecord(*source, *candidate);
-            if (end.diskNumber != 0) throw EAbZipBadSpanStream();
-            ReadCentralDirectory(end);
-            BuildIndex();
-            open = true;
-            return;
-        } catch (const EAbException&) {
-            if (!firstFailure) firstFailure = std::current_exception();
-        }
+        if (!CanStandForArchive(*source, *candidate)) continue;
+        const TEndRecord end = ReadEndRecord(*source, *candidate);
+        if (end.diskNumber != 0) throw EAbZipBadSpanStream();
+        ReadCentralDirectory(end);
+        BuildIndex();
+        open = true;
+        indexEntry = Find(TCheckpointIndex::EntryName);
+        return;
     }
-    if (!firstFailure) throw EAbZipInvalid();
-    std::rethrow_exception(firstFailure);
+    throw EAbZipInvalid();
 }
 
 bool TAbZipKit::IsOpen() const { return FImpl->open; }

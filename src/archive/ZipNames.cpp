@@ -194,6 +194,14 @@ std::string_view TZipNames::FindExtraBlock(std::string_view extra, uint16_t head
 
 std::string TZipNames::DecodeName(std::string_view rawName, std::string_view extra, uint16_t flags,
                                   uint16_t versionMadeBy) {
+    std::string name = DecodeWholeName(rawName, extra, flags, versionMadeBy);
+    // A name ends at its first NUL byte, as other readers end it: no caller could address the rest.
+    if (const std::size_t nul = name.find('\0'); nul != std::string::npos) name.resize(nul);
+    return name;
+}
+
+std::string TZipNames::DecodeWholeName(std::string_view rawName, std::string_view extra, uint16_t flags,
+                                       uint16_t versionMadeBy) {
     if (IsAscii(rawName) && (flags & Utf8NameFlag) == 0 && extra.empty()) return std::string(rawName);
     if ((flags & Utf8NameFlag) != 0 || IsNonAsciiUtf8(rawName)) return SanitizedUtf8(rawName);
     std::string name;

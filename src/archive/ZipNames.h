@@ -7,7 +7,8 @@ namespace zorv {
 
 // Turns the raw name of a central-directory record into UTF-8: the UTF-8 flag or well-formed
 // UTF-8 bytes, then the Info-ZIP Unicode Path extra field, then the UTF-16 "NUCX" extra field,
-// then single-byte text (code page 437 for names made on MS-DOS hosts, Windows-1252 otherwise).
+// then single-byte text (code page 437 for names made on MS-DOS hosts, Windows-1252 otherwise),
+// cut at its first NUL byte.
 class TZipNames {
 public:
     TZipNames() = delete;
@@ -19,6 +20,10 @@ public:
     // The data of the first extra-field block with this header ID, or an empty view.
     static std::string_view FindExtraBlock(std::string_view extraField, uint16_t headerId, bool& found);
     static void AppendUtf8(std::string& out, uint32_t codePoint);
+
+private:
+    static std::string DecodeWholeName(std::string_view rawName, std::string_view extraField,
+                                       uint16_t generalPurposeFlags, uint16_t versionMadeBy);
 };
 
 }  // namespace zorv

@@ -160,15 +160,16 @@ bool TZipWriter::AddEntry(std::string_view name, TDosDateTime modified, bool dir
         }
         if (got == 0) break;
         crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(got));
-        entry.size += got;
-        if (entry.size > Max32 - TPkwareCipher::HeaderSize) {
+        if (entry.size + got > Max32 - TPkwareCipher::HeaderSize) {
             FLastErrorMessage = "\"" + entry.name + "\" is too large for the archive (4 GiB at most)";
             return false;
         }
-        cipher.Encrypt(reinterpret_cast<unsigned char*>(buffer.data()), got);
+        EncryptKeepingCheckpoints(cipher, reinterpret_cast<unsigned char*>(buffer.data()), got, entry);
         if (!Write(buffer.data(), got)) return false;
     }
     entry.crc32 = static_cast<uint32_t>(crc);
+    entry.checkpoints.keys.push_back(cipher.Keys());
+    if (entry.size < TCheckpointIndex::MinEntrySize) entry.checkpoints = {};
 
     TBytes descriptor;
     descriptor.U32(DataDescriptorSignature)
@@ -178,6 +179,52 @@ bool TZipWriter::AddEntry(std::string_view name, TDosDateTime modified, bool dir
     if (!Write(descriptor.Bytes())) return false;
     FEntries.push_back(std::move(entry));
     return true;
+}
+
+// Encrypts `size` bytes in pieces that end on the checkpoint steps of the entry's data, keeping
+// the keys where each step starts and the CRC-32 of each step's plain bytes.
+void TZipWriter::EncryptKeepingCheckpoints(TPkwareCipher& cipher, unsigned char* data, std::size_t size,
+                                           TEntry& entry) {
+    TCheckpointIndex::TRecord& marks = entry.checkpoints;
+    while (size > 0) {
+        const uint64_t inStep = entry.size % TCheckpointIndex::Step;
+        if (inStep == 0) {
+            marks.keys.push_back(cipher.Keys());
+            marks.blockCrcs.push_back(static_cast<uint32_t>(crc32(0, nullptr, 0)));
+        }
+        const std::size_t piece = static_cast<std::size_t>(std::min<uint64_t>(size, TCheckpointIndex::Step - inStep));
+        marks.blockCrcs.back() = static_cast<uint32_t>(crc32(marks.blockCrcs.back(), data, static_cast<uInt>(piece)));
+        cipher.Encrypt(data, piece);
+        entry.size += piece;
+        data += piece;
+        size -= piece;
+    }
+}
+
+// The index of the checkpoints of every large entry, as one more entry; none when no entry is large.
+bool TZipWriter::WriteCheckpointIndex() {
+    std::vector<TCheckpointIndex::TRecord> records;
+    for (TEntry& entry : FEntries) {
+        if (entry.checkpoints.blockCrcs.empty()) continue;
+        entry.checkpoints.localHeaderOffset = entry.localHeaderOffset;
+        entry.checkpoints.size = entry.size;
+        entry.checkpoints.crc32 = entry.crc32;
+        records.push_back(std::move(entry.checkpoints));
+        entry.checkpoints = {};
+    }
+    if (records.empty()) return true;
+    const std::string bytes = TCheckpointIndex::Format(records);
+    std::size_t position = 0;
+    const bool written = AddEntry(TCheckpointIndex::EntryName, TDosDateTime{}, false,
+                                  [&](char* buffer, std::size_t capacity, std::size_t& got) {
+                                      got = std::min(capacity, bytes.size() - position);
+                                      std::copy_n(bytes.data() + position, got, buffer);
+                                      position += got;
+                                      return true;
+                                  });
+    FEntries.back().checkpoints = {};
+    FIndexWritten = written;
+    return written;
 }
 
 bool TZipWriter::WriteCentralRecord(const TEntry& entry) {
@@ -216,6 +263,7 @@ TStatus TZipWriter::Finish() { return Outcome(WriteDirectoryAndEnd()); }
 
 bool TZipWriter::WriteDirectoryAndEnd() {
     if (FFinished) return true;
+    if (!FIndexWritten && !WriteCheckpointIndex()) return false;
     const uint64_t directoryOffset = FOffset;
     for (const TEntry& entry : FEntries)
         if (!WriteCentralRecord(entry)) return false;

@@ -8,9 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/CheckpointIndex.h"
 #include "shared/Result.h"
 
 namespace zorv {
+
+class TPkwareCipher;
 
 // MS-DOS date and time as ZIP headers store them.
 struct TDosDateTime {
@@ -24,7 +27,8 @@ struct TDosDateTime {
 // and encrypted with the traditional PKWARE cipher, with a data descriptor (flags 0x0009,
 // version needed 2.0), "/" separators and the UTF-8 flag on non-ASCII names. Zip64 end records
 // are written when the entry count or the offsets outgrow the classic fields. Entries are
-// streamed to the sink in one pass.
+// streamed to the sink in one pass. When an entry is large, a checkpoint index entry is written
+// last (see CheckpointIndex.h), so that a reader can start decrypting anywhere in it.
 class TZipWriter {
 public:
     // Receives the archive's bytes in order; false stops the writer.
@@ -41,7 +45,8 @@ public:
     // Writes the central directory and the end records; no entry can follow.
     TStatus Finish();
 
-    std::size_t Count() const { return FEntries.size(); }
+    // The entries added (the checkpoint index not counted).
+    std::size_t Count() const { return FEntries.size() - (FIndexWritten ? 1 : 0); }
     uint64_t BytesWritten() const { return FOffset; }
 
 private:
@@ -53,6 +58,8 @@ private:
         uint64_t size = 0;  // plain size; the stored size adds the 12-byte encryption header
         uint64_t localHeaderOffset = 0;
         bool directory = false;
+        // The cipher's keys at every 64 KiB of the plain data and each block's CRC-32.
+        TCheckpointIndex::TRecord checkpoints;
     };
 
     TStatus Outcome(bool succeeded) const;
@@ -63,12 +70,15 @@ private:
     bool Write(const std::vector<unsigned char>& bytes) { return Write(bytes.data(), bytes.size()); }
     bool WriteCentralRecord(const TEntry& entry);
     bool WriteEndRecords(uint64_t directoryOffset, uint64_t directorySize);
+    bool WriteCheckpointIndex();
+    void EncryptKeepingCheckpoints(TPkwareCipher& cipher, unsigned char* data, std::size_t size, TEntry& entry);
 
     TSink FSink;
     std::string FPassword;
     std::vector<TEntry> FEntries;
     uint64_t FOffset = 0;
     bool FFinished = false;
+    bool FIndexWritten = false;
     std::mt19937 FRandom;
     std::string FLastErrorMessage;  // why the last step failed
 };

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "ArchiveTestSupport.h"
+#include "ReaderVerdictCases.h"
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
 
@@ -89,8 +90,9 @@ TEST_F(PackTool, ListGivesEveryEntryInArchiveOrder) {
               "www/js/app.js\n");
 }
 
-// Names that would break the one-name-per-line listing are written with C escapes.
-TEST_F(PackTool, ListEscapesNamesThatHoldLineBreaksOrBackslashes) {
+// Names that would break the one-name-per-line listing are written with C escapes; a name
+// without control characters is written as it stands. Every line `list` prints, `cat` takes.
+TEST_F(PackTool, ListEscapesNamesThatHoldControlCharactersAndCatTakesEveryListedLine) {
     const fs::path plain = FDir / "plain.zip";
     ASSERT_EQ(
         RunShell(
@@ -100,7 +102,57 @@ TEST_F(PackTool, ListEscapesNamesThatHoldLineBreaksOrBackslashes) {
         0);
     const TResult list = Pack("list " + Quote(plain));
     ASSERT_EQ(list.status, 0) << list.err;
-    EXPECT_EQ(list.out, "two\\nlines.txt\nback\\\\slash.txt\ntab\\there\nbell\\x07\n");
+    EXPECT_EQ(list.out, "two\\nlines.txt\nback\\slash.txt\ntab\\there\nbell\\x07\n");
+    std::istringstream lines(list.out);
+    for (std::string line; std::getline(lines, line);) {
+        const TResult cat = Pack("cat " + Quote(plain) + " " + Quote(line));
+        EXPECT_EQ(cat.status, 0) << line << ": " << cat.err;
+        EXPECT_EQ(cat.out, "x") << line;
+    }
+}
+
+// Every archive of the reader's table through `list` and `cat`: a refused one exits with 3, names
+// the archive and prints nothing; of a read one, every listed line goes back through `cat`.
+TEST_F(PackTool, ListAndCatReadOrRefuseEveryArchiveOfTheTable) {
+    for (const TVerdictCase& c : VerdictCases()) {
+        const fs::path archive = FDir / (std::string(c.name) + ".zip");
+        WriteFile(archive, c.build());
+        const TResult list = Pack("list " + Quote(archive));
+        if (c.entries.empty()) {
+            EXPECT_EQ(list.status, 3) << c.name;
+            EXPECT_TRUE(list.out.empty()) << c.name;
+            EXPECT_NE(list.err.find(archive.string()), std::string::npos) << c.name << ": " << list.err;
+            const TResult cat = Pack("cat " + Quote(archive) + " a.txt");
+            EXPECT_EQ(cat.status, 3) << c.name;
+            EXPECT_TRUE(cat.out.empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(list.status, 0) << c.name << ": " << list.err;
+        std::istringstream lines(list.out);
+        std::size_t index = 0;
+        for (std::string line; std::getline(lines, line); ++index) {
+            ASSERT_LT(index, c.entries.size()) << c.name << ": " << list.out;
+            const TResult cat = Pack("cat " + Quote(archive) + " " + Quote(line));
+            EXPECT_EQ(cat.status, 0) << c.name << " " << line << ": " << cat.err;
+            EXPECT_EQ(cat.out, c.entries[index].second) << c.name << " " << line;
+        }
+        EXPECT_EQ(index, c.entries.size()) << c.name;
+    }
+}
+
+// A self-extracting archive whose offsets `zip -A` moved to count from the start of the file: the
+// executable stub in front is passed over and the offsets are taken as they were adjusted.
+TEST_F(PackTool, SelfExtractingArchiveAdjustedByZipIsRead) {
+    if (!HasTool("zip")) GTEST_SKIP() << "zip is not installed";
+    const fs::path sfx = FDir / "sfx";
+    ASSERT_EQ(RunShell("cd " + Quote(FProject) + " && zip -q -P " + ZORV_ARCHIVE_PASSWORD + " " +
+                       Quote(FDir / "plain.zip") + " zorv.ini && cat " + Quote(FRuntime) + " " +
+                       Quote(FDir / "plain.zip") + " > " + Quote(sfx) + " && zip -q -A " + Quote(sfx)),
+              0);
+    const TResult list = Pack("list " + Quote(sfx));
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(list.out, "zorv.ini\n");
+    EXPECT_EQ(Pack("cat " + Quote(sfx) + " zorv.ini").out, ReadFile(FProject / "zorv.ini"));
 }
 
 // A file whose name cannot be an entry name stops the build with that file and the reason named.

@@ -1,6 +1,8 @@
 #include "tools/zorv-pack/PackTool.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <memory>
 
 #include "archive/AbZipKit.h"
@@ -80,9 +82,18 @@ void MakeExecutable(const fs::path& path) {
     fs::permissions(path, add, fs::perm_options::add, error);
 }
 
-// One entry name per line: control characters and the backslash are written as C escapes
-// ("\n", "\\\\", "\x01"), so that every name stays on its own line and reads back unambiguously.
+bool HoldsControlCharacter(const std::string& name) {
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code < 0x20 || code == 0x7F;
+    });
+}
+
+// One entry name per line. A name without control characters is written as it stands, backslashes
+// included, and `cat` takes it back so; one with control characters is written with C escapes
+// ("\n", "\\", "\x01") so that it stays on its own line, and `cat` reads such a line back.
 std::string ListedName(const std::string& name) {
+    if (!HoldsControlCharacter(name)) return name;
     std::string line;
     for (const char c : name) {
         const auto code = static_cast<unsigned char>(c);
@@ -104,6 +115,45 @@ std::string ListedName(const std::string& name) {
         }
     }
     return line;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The name a line of `list` stands for when it was written with escapes; nothing when the line
+// holds no escape, or one that `list` does not write.
+std::optional<std::string> UnescapedName(const std::string& line) {
+    std::string name;
+    bool escaped = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '\\') {
+            name += line[i];
+            continue;
+        }
+        if (++i == line.size()) return std::nullopt;
+        escaped = true;
+        switch (line[i]) {
+            case '\\': name += '\\'; break;
+            case 'n': name += '\n'; break;
+            case 'r': name += '\r'; break;
+            case 't': name += '\t'; break;
+            case 'x': {
+                const int high = i + 2 < line.size() ? HexDigit(line[i + 1]) : -1;
+                const int low = high >= 0 ? HexDigit(line[i + 2]) : -1;
+                if (low < 0) return std::nullopt;
+                name += static_cast<char>(high * 16 + low);
+                i += 2;
+                break;
+            }
+            default: return std::nullopt;
+        }
+    }
+    if (!escaped) return std::nullopt;
+    return name;
 }
 
 }  // namespace
@@ -299,17 +349,25 @@ int TPackTool::List(const TCommandLine& command) {
 
 int TPackTool::Cat(const TCommandLine& command) {
     if (command.Positionals().size() != 2) return Usage("cat takes FILE and ENTRY");
-    const std::string& entry = command.Positionals()[1];
+    const std::string& asked = command.Positionals()[1];
     TAbZipKit archive;
     if (!OpenArchive(command.Positionals()[0], archive)) return NoArchive;
-    if (archive.FindFile(entry) < 0) return Fail(Failure, "no entry named \"" + entry + "\"");
+    // The name as given, else as `list` escaped it.
+    std::string entry = asked;
+    if (archive.FindFile(entry) < 0) {
+        const std::optional<std::string> unescaped = UnescapedName(asked);
+        if (!unescaped || archive.FindFile(*unescaped) < 0)
+            return Fail(Failure, command.Positionals()[0] + ": no entry named \"" + asked + "\"");
+        entry = *unescaped;
+    }
 #ifdef _WIN32
     _setmode(_fileno(FOut), _O_BINARY);
 #endif
     // The entry is checked whole first, so that nothing of a damaged one is printed, then written
     // out block by block as it is produced again: no copy of the whole entry is ever made.
     const TAbExtractStatus check = archive.TryExtractTo(entry, [](const char*, std::size_t) { return true; });
-    if (check != TAbExtractStatus::Ok) return Fail(ExtractionFailed, entry + ": " + TAbZipKit::StatusMessage(check));
+    if (check != TAbExtractStatus::Ok)
+        return Fail(ExtractionFailed, command.Positionals()[0] + ": " + entry + ": " + TAbZipKit::StatusMessage(check));
     const TAbExtractStatus status = archive.TryExtractTo(
         entry, [this](const char* data, std::size_t size) { return std::fwrite(data, 1, size, FOut) == size; });
     if (status != TAbExtractStatus::Ok || std::fflush(FOut) != 0)
