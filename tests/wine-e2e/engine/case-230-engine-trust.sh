@@ -26,16 +26,10 @@ if check "the web page reported" wait_file "$CASE_DIR/report.json" 30; then
     checkjs "a web page's bridge call gets no answer" \
         "ui.hello !== undefined && !ui.hello.startsWith('answered') && !replies().some((r) => r.includes('remote-hello'))"
     checkjs "a web page cannot read an application page" "ui.fetchApp.startsWith('refused')"
-    # Not yet held by the runtime (it answers an application document to a frame of a web page):
-    # run with ZORV_ENGINE_PENDING=1; left out of the stage until the runtime refuses such frames.
-    if [ -n "${ZORV_ENGINE_PENDING:-}" ]; then
-        checkjs "an application page framed by a web page does not run" \
-            "!events('frameMessage').some((e) => e.json.includes('frame=referrer'))"
-        checkjs "... nor when the frame sends no Referer" \
-            "!events('frameMessage').some((e) => e.json.includes('frame=no-referrer'))"
-    else
-        echo "  pending (not run): a web page cannot frame an application page (ZORV_ENGINE_PENDING=1)"
-    fi
+    checkjs "an application page framed by a web page does not run" \
+        "!events('frameMessage').some((e) => e.json.includes('frame=referrer'))"
+    checkjs "... nor when the frame sends no Referer" \
+        "!events('frameMessage').some((e) => e.json.includes('frame=no-referrer'))"
     check "an application page's permission requests are granted by the host" \
         grep -q '"geolocation":"position 48.85","notifications":"granted"' "$CASE_DIR/bin/permissions.json"
     checkjs "a web page's are refused" \
