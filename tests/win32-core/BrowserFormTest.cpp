@@ -146,14 +146,15 @@ TEST_F(BrowserFormTest, FileRequestsAreAnsweredFromArchiveThenDisk) {
         std::string url;
         std::string content;
         std::string contentType;
+        bool fromDisk = false;
     };
     const TCase cases[] = {
         {"file:///index.html", "<html>archive index</html>", "text/html"},
         {"file:///My%20Page.html", "my page", "text/html"},
         {"file:///CSS/Site.CSS", "body{}", "text/css"},
         {"FILE:///both.txt", "from archive", "text/plain"},
-        {"file:///only-disk.txt", "disk only", "text/plain"},
-        {absoluteUrl, "absolute", "text/css"},
+        {"file:///only-disk.txt", "disk only", "text/plain", true},
+        {absoluteUrl, "absolute", "text/css", true},
     };
     for (const TCase& c : cases) {
         auto args = Request(TWinText::Utf8ToWide(c.url));
@@ -161,8 +162,10 @@ TEST_F(BrowserFormTest, FileRequestsAreAnsweredFromArchiveThenDisk) {
         EXPECT_EQ(args->Response()->status, 200) << c.url;
         EXPECT_EQ(args->Response()->reason, L"OK") << c.url;
         EXPECT_EQ(args->Response()->content, c.content) << c.url;
+        // What the disk answered is sandboxed: it never acts as the application.
         EXPECT_EQ(TWinText::WideToUtf8(args->Response()->headers),
-                  "Content-Type: " + c.contentType + "; charset=utf-8\r\nAccept-Ranges: bytes")
+                  "Content-Type: " + c.contentType + "; charset=utf-8\r\nAccept-Ranges: bytes" +
+                      (c.fromDisk ? "\r\nContent-Security-Policy: sandbox" : ""))
             << c.url;
     }
     ::DeleteFileW(TWinText::Utf8ToWide(absolute).c_str());
