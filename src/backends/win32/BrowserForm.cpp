@@ -316,12 +316,10 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
         if (!headerText.empty()) headerText += "\r\n";
         headerText += name + ": " + value;
     }
-    // Under the https origin a document of another origin is cross-origin to the application:
-    // the browser itself then refuses it every answer, as a subresource (an image, a script, a
-    // no-cors fetch) and as a frame, also when it hides where it comes from (no Origin, no Referer).
-    if (FUrlPrefix == TAppUrl::HttpsPrefix)
-        headerText +=
-            "\r\nCross-Origin-Resource-Policy: same-origin\r\nContent-Security-Policy: frame-ancestors 'self'";
+    // Under the https origin a document of another origin is cross-origin to the application: the
+    // browser itself then refuses to show the application's pages in its frames, also when it
+    // hides where it comes from (no Origin, no Referer).
+    if (FUrlPrefix == TAppUrl::HttpsPrefix) headerText += "\r\nContent-Security-Policy: frame-ancestors 'self'";
     // A part says its length, and so does a body read as the web view asks for it.
     if (resource.status == 206 || streamed) headerText += "\r\nContent-Length: " + std::to_string(bodyLength);
     PutResponse(environment, eventArgs, stream.Get(), resource.status, resource.reason, headerText);
