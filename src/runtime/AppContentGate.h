@@ -35,8 +35,9 @@ enum class TLeaveAction { Load, Refuse, OpenInBrowser };
 class TAppContentGate {
 public:
     using TClock = std::chrono::steady_clock;
-    // How long after the user's last gesture a download without a URL of the application's own
-    // counts as the application's: the span of a gesture's activation in browsers.
+    // How long a user's gesture counts for what follows it without the engine reporting one (a
+    // window opened after an await, a download, the top moved by a frame): the span of a
+    // gesture's activation in browsers.
     static constexpr TClock::duration GestureSpan = std::chrono::seconds(5);
 
     explicit TAppContentGate(TAppDocuments documents) : FDocuments(std::move(documents)) {}

@@ -75,7 +75,6 @@ private:
     bool TopNavigationAnswered(const std::string& uri, bool userGesture);
     bool IsApplicationDownload(WebKitDownload* download) const;
     void StartMediaServer(const TResourceResolver& resolver, TAppSchemeHandler::TRequestFilter filter);
-    bool AppDocumentOnTop() const { return FGate && FGate->TopIsAppDocument(); }
     static void HandleDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self);
     static gboolean HandleDecideDestination(WebKitDownload* download, gchar* suggestedName, gpointer self);
     void NavigationCompleted();
