@@ -22,7 +22,9 @@ class IAppPackage;
 // completes. It serves the application's URL space from the archive (then the executable's
 // folder, then the absolute path), injects the document-start script and, while an application
 // document is on top (only then), grants permissions, saves downloads where the user chooses and
-// turns a new window on an application URL into a second instance of the executable.
+// turns a new window on an application URL into a second instance of the executable: each for
+// the application itself, not for a frame of another origin inside it (the gate tells them apart
+// by the user's gestures).
 // The owner sets the properties, then calls Start once.
 class TBrowserForm {
 public:
