@@ -20,14 +20,22 @@ function loadPage({ random } = {}) {
     },
     postMessage(message) { posted.push(message); },
   };
-  const window = { chrome: { webview } };
+  const windowListeners = [];
+  const window = {
+    chrome: { webview },
+    addEventListener(type, listener) { windowListeners.push({ type, listener }); },
+  };
   const math = Object.create(Math);
   if (random) math.random = random;
   vm.runInContext(script, vm.createContext({ window, Math: math, Promise }));
   // The host's reply reaches every listener registered at that moment.
   const reply = (data) => { for (const listener of [...listeners]) listener({ data }); };
   const lastUuid = () => posted[posted.length - 1].uuid;
-  return { zorv: window.zorv, posted, listeners, reply, lastUuid };
+  // The page comes back from the back/forward cache (persisted) or is shown anew.
+  const pageshow = (persisted) => {
+    for (const { type, listener } of windowListeners) if (type === 'pageshow') listener({ persisted });
+  };
+  return { zorv: window.zorv, posted, listeners, reply, lastUuid, pageshow };
 }
 
 test('file is UTF-8 with a byte-order mark and CR LF line ends', () => {
@@ -128,7 +136,11 @@ test('one listener serves every call; only the reply with a call\'s uuid settles
 
 test('arguments that cannot be posted reject the call at once', async () => {
   const webview = { addEventListener() {}, postMessage() { throw new Error('could not be cloned'); } };
-  const window = { chrome: { webview } };
+  const windowListeners = [];
+  const window = {
+    chrome: { webview },
+    addEventListener(type, listener) { windowListeners.push({ type, listener }); },
+  };
   vm.runInContext(script, vm.createContext({ window, Promise }));
   await assert.rejects(window.zorv.files.fileExists({ filePath: () => 1 }), /could not be cloned/);
 });
@@ -195,4 +207,19 @@ test('hello and isRuntime reach call through this', () => {
   assert.equal(zorv.hello.call(other), 'called 10001');
   assert.equal(zorv.isRuntime.call(other), 'called 10002');
   assert.equal(posted.length, 0);
+});
+
+test('calls left pending by a page that comes back from the back/forward cache are rejected', async () => {
+  const { zorv, reply, lastUuid, pageshow } = loadPage();
+  const answered = zorv.hello();
+  reply({ uuid: lastUuid(), success: true, result: 'hi' });
+  const pending = zorv.hello();
+  pageshow(false);
+  pageshow(true);
+  assert.equal(await answered, 'hi');
+  await assert.rejects(pending, (reason) => reason === 'The page was restored from the back/forward cache before the call was answered');
+  // A later call is answered as usual.
+  const later = zorv.hello();
+  reply({ uuid: lastUuid(), success: true, result: 'again' });
+  assert.equal(await later, 'again');
 });

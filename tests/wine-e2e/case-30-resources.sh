@@ -45,7 +45,7 @@ checkjs "web view settings from the defaults and zorv.ini" \
 checkjs "the archive wins over a file of the same name beside the program" \
     "body('file:///shadow.txt') === 'from the archive\\n'"
 checkjs "the executable's folder comes second" "body('file:///beside.txt') === 'beside the program\\n' && request('file:///beside.txt').status === 200"
-checkjs "an absolute path comes third" "body('$abs_url') === 'absolute\\n' && request('$abs_url').headers === 'Content-Type: text/plain; charset=utf-8\\r\\nAccept-Ranges: bytes'"
+checkjs "an absolute path comes third, sandboxed" "body('$abs_url') === 'absolute\\n' && request('$abs_url').headers === 'Content-Type: text/plain; charset=utf-8\\r\\nAccept-Ranges: bytes\\r\\nContent-Security-Policy: sandbox'"
 checkjs "%20 names a space" "body('file:///sub%20dir/a%20b.txt') === 'spaced\\n'"
 checkjs "archive names match without regard to case" "body('file:///STYLE.CSS') === body('file:///style.css') && body('file:///style.css').length > 0"
 checkjs "status 200, reason OK, MIME type and charset" \
