@@ -9,6 +9,7 @@
 #include "StandInWebView2.h"
 #include "ThreadPost.h"
 #include "Transcript.h"
+#include "shared/Base64.h"
 
 namespace zorv::test {
 
@@ -189,48 +190,6 @@ std::string ReadPart(IStream* stream, std::size_t limit, bool& ended, HRESULT& f
     return part;
 }
 
-std::string FromBase64(const std::string& text) {
-    std::string bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    unsigned value = 0;
-    int bits = 0;
-    for (const char c : text) {
-        int digit = -1;
-        if (c >= 'A' && c <= 'Z') digit = c - 'A';
-        if (c >= 'a' && c <= 'z') digit = c - 'a' + 26;
-        if (c >= '0' && c <= '9') digit = c - '0' + 52;
-        if (c == '+') digit = 62;
-        if (c == '/') digit = 63;
-        if (digit < 0) continue;
-        value = (value << 6) | static_cast<unsigned>(digit);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            bytes += static_cast<char>((value >> bits) & 0xFF);
-        }
-    }
-    return bytes;
-}
-
-// The menu bar's items: caption, identifier and submenu.
-json MenuItems(HMENU menu) {
-    json items = json::array();
-    const int count = ::GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[512] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU;
-        info.dwTypeData = text;
-        info.cch = 512;
-        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-        json item = {{"text", Utf8(text)}, {"id", info.wID}};
-        if (info.hSubMenu) item["items"] = MenuItems(info.hSubMenu);
-        items.push_back(std::move(item));
-    }
-    return items;
-}
-
 void Send(json message) { TEngineLink::Instance().Send(message); }
 
 // Runs on a thread of its own: reads the runtime's answer and sends it to the relay; a body larger
@@ -343,7 +302,7 @@ void TEngineWebView::Post(const json& value) {
     // A reply may follow a change of the menu bar; the harness reads its items from here (under
     // Wine another process cannot read them).
     HMENU menu = ::GetMenu(::GetAncestor(FOwner.FParentWindow, GA_ROOT));
-    json items = menu ? MenuItems(menu) : json::array();
+    json items = menu ? MenuBarItems(menu) : json::array();
     if (items != FMenuItems) {
         FMenuItems = items;
         Record({{"event", "menu"}, {"items", std::move(items)}});
@@ -384,9 +343,10 @@ void TEngineWebView::SetBounds(const RECT& bounds) {
 void TEngineWebView::CapturePreview(int format, TComPtr<IStream> stream,
                                     TComPtr<ICoreWebView2CapturePreviewCompletedHandler> handler) {
     Request({{"op", "capture"}, {"format", format}}, [stream, handler](const json& reply) {
-        HRESULT result = reply.contains("error") ? E_FAIL : S_OK;
+        const TResult<std::string> decoded = TBase64::Decode(reply.value("data", ""));
+        HRESULT result = reply.contains("error") || !decoded ? E_FAIL : S_OK;
         if (SUCCEEDED(result)) {
-            const std::string data = FromBase64(reply.value("data", ""));
+            const std::string& data = decoded.Value();
             ULONG written = 0;
             result = stream->Write(data.data(), static_cast<ULONG>(data.size()), &written);
             Record({{"event", "capturePreview"}, {"bytes", data.size()}});

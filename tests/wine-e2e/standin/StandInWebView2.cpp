@@ -28,28 +28,6 @@ void Record(json entry) { TTranscript::Instance().Write(std::move(entry)); }
 
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The menu bar's items as the process that owns them sees them (Wine keeps a menu's items inside
-// its own process, so another program cannot read them).
-json MenuItems(HMENU menu) {
-    json items = json::array();
-    const int count = ::GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[512] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP;
-        info.dwTypeData = text;
-        info.cch = 512;
-        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-        json item = {{"text", Utf8(text)},
-                     {"id", info.wID},
-                     {"grayed", (info.fState & MFS_GRAYED) != 0},
-                     {"bitmap", info.hbmpItem != nullptr}};
-        if (info.hSubMenu) item["items"] = MenuItems(info.hSubMenu);
-        items.push_back(std::move(item));
-    }
-    return items;
-}
 bool EndsWithNoCase(const std::string& text, const std::string& end) {
     if (text.size() < end.size()) return false;
     for (std::size_t i = 0; i < end.size(); ++i)
@@ -195,6 +173,27 @@ bool IsDiskFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 }  // namespace
+
+json MenuBarItems(HMENU menu) {
+    json items = json::array();
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[512] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP;
+        info.dwTypeData = text;
+        info.cch = 512;
+        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+        json item = {{"text", Utf8(text)},
+                     {"id", info.wID},
+                     {"grayed", (info.fState & MFS_GRAYED) != 0},
+                     {"bitmap", info.hbmpItem != nullptr}};
+        if (info.hSubMenu) item["items"] = MenuBarItems(info.hSubMenu);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
 
 bool TThreadAffinity::WrongThread(const char* method) const {
     if (::GetCurrentThreadId() == FThread) return false;
@@ -785,7 +784,7 @@ bool TStandInWebView::RunStep(const json& step) {
         LoadPage(ChromiumForm(step["navigate"].get<std::string>()));
     } else if (step.contains("inspectMenu")) {
         HMENU menu = ::GetMenu(::GetAncestor(FParentWindow, GA_ROOT));
-        Record({{"event", "menu"}, {"items", menu ? MenuItems(menu) : json::array()}});
+        Record({{"event", "menu"}, {"items", menu ? MenuBarItems(menu) : json::array()}});
     } else if (step.contains("mark")) {
         Record({{"event", "mark"}, {"name", step["mark"]}});
     } else {

@@ -83,6 +83,10 @@ private:
 // The web view and the page it shows. It reports every navigation's URL in Chromium's canonical
 // form, whatever form it was asked for in; it offers ICoreWebView2_22 unless the scenario's runtime
 // lacks it.
+// The menu bar's items as the process that owns them sees them (Wine keeps a menu's items inside
+// its own process, so another program cannot read them): text, id, grayed, bitmap and submenu.
+nlohmann::json MenuBarItems(HMENU menu);
+
 class TStandInWebView final : public TNotImplementedWebView22 {
 public:
     TStandInWebView(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow);
