@@ -76,8 +76,6 @@ public:
     // gesture (the clipboard), only when that gesture went to the application.
     bool MayGrantPermission(bool takesGesture, TClock::time_point now) const;
 
-    // The origin of a URL ("scheme://host[:port]"), or "null" when it has none.
-    static std::string OriginOf(std::string_view url);
     static bool IsWebAddress(std::string_view url);
 
 private:

@@ -1,21 +1,9 @@
 #include "runtime/AppDocuments.h"
 
 #include "runtime/AppUrl.h"
+#include "shared/StrUtils.h"
 
 namespace zorv {
-
-namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool TAppDocuments::IsAppDocument(std::string_view url, std::optional<std::string_view> origin) const {
     const std::string_view appOrigin = TAppUrl::Origin(UrlPrefix());
@@ -30,7 +18,7 @@ bool TAppDocuments::IsAppDocument(std::string_view url, std::optional<std::strin
 
 bool TAppDocuments::IsApplicationBlob(std::string_view url) const {
     const std::string_view appOrigin = TAppUrl::Origin(UrlPrefix());
-    if (appOrigin == "null" || !StartsWithNoCase(url, "blob:")) return false;
+    if (appOrigin == "null" || !TStrUtils::StartsTextWith(url, "blob:")) return false;
     url.remove_prefix(5);
     return url.size() > appOrigin.size() && url.starts_with(appOrigin) && url[appOrigin.size()] == '/';
 }

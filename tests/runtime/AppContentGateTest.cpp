@@ -196,16 +196,5 @@ TEST_F(AppContentGateGestureTest, Permissions) {
     EXPECT_FALSE(gate->MayGrantPermission(false, now + Long));
 }
 
-TEST(AppContentGateOrigin, OriginOfUrls) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"zorv://app/index.html", "zorv://app"},
-        {"HTTP://127.0.0.1:8080/a?b#c", "http://127.0.0.1:8080"},
-        {"https://example.com", "https://example.com"},
-        {"about:blank", "null"},
-        {"", "null"},
-    };
-    for (const auto& [url, origin] : cases) EXPECT_EQ(TAppContentGate::OriginOf(url), origin) << url;
-}
-
 }  // namespace
 }  // namespace zorv

@@ -120,6 +120,8 @@ TEST(AppUrlTest, OriginsAreParsedNotMatchedAsText) {
         {"https://evil.example/https://app.localhost/", "https://evil.example"},
         {"blob:https://app.localhost/0b5e", "https://app.localhost"},
         {"zorv://app/index.html", "zorv://app"},
+        {"HTTP://127.0.0.1:8080/a?b#c", "http://127.0.0.1:8080"},
+        {"https://example.com", "https://example.com"},
         {"file:///C:/x.html", "file://"},
         {"FILE://localhost/y.html", "file://"},
         {"data:text/html,x", "null"},

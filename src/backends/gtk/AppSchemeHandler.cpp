@@ -33,8 +33,7 @@ void TAppSchemeHandler::Refuse(WebKitURISchemeRequest* request, const char* reas
 std::optional<std::string> TAppSchemeHandler::RequesterOrigin(SoupMessageHeaders* headers) {
     if (!headers) return std::nullopt;
     if (const char* origin = soup_message_headers_get_one(headers, "Origin")) return std::string(origin);
-    if (const char* referer = soup_message_headers_get_one(headers, "Referer"))
-        return TAppContentGate::OriginOf(referer);
+    if (const char* referer = soup_message_headers_get_one(headers, "Referer")) return TAppUrl::OriginOf(referer);
     return std::nullopt;
 }
 
