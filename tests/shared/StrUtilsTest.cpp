@@ -59,13 +59,19 @@ TEST(StringToJsonStringRoundTrip, EveryAsciiCharacterParsesBackUnchanged) {
     EXPECT_EQ(nlohmann::json::parse(TStrUtils::StringToJsonString(all)).get<std::string>(), all);
 }
 
-TEST(StringToJsonStringRoundTrip, RandomBytesAlwaysGiveValidJsonOfTheSanitizedText) {
-    std::mt19937 generator(20260101);
+// Up to 40 bytes of any value.
+std::string RandomBytes(std::mt19937& generator) {
     std::uniform_int_distribution<int> byte(0, 255);
     std::uniform_int_distribution<int> length(0, 40);
+    std::string value;
+    for (int i = length(generator); i > 0; --i) value += static_cast<char>(byte(generator));
+    return value;
+}
+
+TEST(StringToJsonStringRoundTrip, RandomBytesAlwaysGiveValidJsonOfTheSanitizedText) {
+    std::mt19937 generator(20260101);
     for (int round = 0; round < 2000; ++round) {
-        std::string value;
-        for (int i = length(generator); i > 0; --i) value += static_cast<char>(byte(generator));
+        const std::string value = RandomBytes(generator);
         const std::string literal = TStrUtils::StringToJsonString(value);
         nlohmann::json parsed;
         ASSERT_NO_THROW(parsed = nlohmann::json::parse(literal)) << literal;
@@ -77,11 +83,8 @@ TEST(StringToJsonStringRoundTrip, RandomBytesAlwaysGiveValidJsonOfTheSanitizedTe
 // longer than allowed, whatever characters and escapes it ends with.
 TEST(StringToJsonStringWithin, GivesTheWholeLiteralOrNothing) {
     std::mt19937 generator(20260102);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::uniform_int_distribution<int> length(0, 40);
     for (int round = 0; round < 2000; ++round) {
-        std::string value;
-        for (int i = length(generator); i > 0; --i) value += static_cast<char>(byte(generator));
+        const std::string value = RandomBytes(generator);
         const std::string literal = TStrUtils::StringToJsonString(value);
         EXPECT_EQ(TStrUtils::StringToJsonStringWithin(value, literal.size()), literal);
         EXPECT_EQ(TStrUtils::StringToJsonStringWithin(value, literal.size() - 1), std::nullopt) << literal;
