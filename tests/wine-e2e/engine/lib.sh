@@ -5,8 +5,9 @@
 RELAY="$E2E_DIR/relay/relay.js"
 ENGINE_CASES="$E2E_DIR/engine"
 
-# start_relay: a relay for the next program run; ZORV_WV2_ENGINE tells the library its port.
-# The first page's paint goes to $CASE_DIR/first-paint.png, the relay's log to relay.log.
+# start_relay: a relay for the next program run (and a second instance it starts); ZORV_WV2_ENGINE
+# tells the library its port. The first page's paint goes to $CASE_DIR/first-paint.png, the relay's
+# log to relay.log, the PIDs of its browsers to browser.pid.
 start_relay() {
     rm -f "$CASE_DIR/relay.port" "$CASE_DIR/browser.pid"
     node "$RELAY" --port-file "$CASE_DIR/relay.port" --log "$CASE_DIR/relay.log" \
@@ -23,22 +24,26 @@ start_relay() {
     ZORV_WV2_ENGINE=$(cat "$CASE_DIR/relay.port")
 }
 
-# stop_relay: ends the relay by its PID (it ends its browser) and checks that no browser is left.
+# stop_relay: ends the relay by its PID (it ends its browsers) and checks that no browser is left.
 stop_relay() {
     [ -n "${RELAY_PID:-}" ] || return 0
     kill "$RELAY_PID" 2>/dev/null || true
     wait "$RELAY_PID" 2>/dev/null || true
     RELAY_PID=
     unset ZORV_WV2_ENGINE
-    local browser waited=0
-    browser=$(cat "$CASE_DIR/browser.pid" 2>/dev/null || true)
-    [ -n "$browser" ] || return 0
-    while kill -0 "$browser" 2>/dev/null && ((waited < 50)); do sleep 0.1; waited=$((waited + 1)); done
-    if kill -0 "$browser" 2>/dev/null; then
-        fail "the browser (pid $browser) outlived its relay"
-        kill -9 "$browser" 2>/dev/null || true
-    fi
+    local browser waited
+    for browser in $(cat "$CASE_DIR/browser.pid" 2>/dev/null); do
+        waited=0
+        while kill -0 "$browser" 2>/dev/null && ((waited < 50)); do sleep 0.1; waited=$((waited + 1)); done
+        if kill -0 "$browser" 2>/dev/null; then
+            fail "the browser (pid $browser) outlived its relay"
+            kill -9 "$browser" 2>/dev/null || true
+        fi
+    done
 }
+
+# click_page: the user clicks in the middle of the first program's page (a real input event).
+click_page() { kill -USR2 "$RELAY_PID"; }
 
 # engine_case NAME: a Wine case whose browser is the real engine; the scenario is empty.
 engine_case() {

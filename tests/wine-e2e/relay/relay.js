@@ -7,8 +7,10 @@
 //
 // Lines from the library: {"id":n,"op":...} requests (answered {"re":n,...}) and
 // {"op":"answer","eid":n,...} answers to events. Lines to it: {"ev":...} events, those that need
-// a decision carry "eid". The relay serves one connection and ends itself and the browser when it
-// closes (the program's end or crash alike); the browser also ends when its pipe closes.
+// a decision carry "eid". Each connection (a program, and the second instance a program starts)
+// gets a browser of its own, at most two at once; a connection's end (the program's end or crash
+// alike) ends its browser, and the last one's end ends the relay. The browser also ends when its
+// pipe closes. SIGUSR2 is the user's click: a mouse click in the middle of the first program's page.
 'use strict';
 const net = require('net');
 const http = require('http');
@@ -24,6 +26,7 @@ const MaxLineBytes = 96 * 1024 * 1024;
 const MaxStreamBufferBytes = 256 * 1024 * 1024;
 const MaxWholeBodyBytes = 64 * 1024 * 1024;
 const WaitForConnectionMs = 120000;
+const MaxPrograms = 2;
 const DefaultBinary = '/usr/lib/chromium/chromium-headless-shell';
 
 function options(argv) {
@@ -98,7 +101,8 @@ class Relay {
         this.binding = '__h' + crypto.randomBytes(12).toString('hex');
         this.dispatch = '__d' + crypto.randomBytes(12).toString('hex');
         this.secret = crypto.randomBytes(24).toString('hex');
-        this.shotTaken = !config.shot;
+        this.shotTaken = !config.shot || Relay.started > 0;
+        Relay.started++;
         this.streams = new Map();        // eid -> a streamed answer's parts on their way
     }
 
@@ -167,15 +171,21 @@ class Relay {
     // Starts the browser on the profile that the program's user data folder names.
     async start(m) {
         const dataFolder = unixPathOf(m.userDataFolder);
-        const profile = dataFolder ? path.join(dataFolder, 'EngineProfile')
-                                   : fs.mkdtempSync(path.join(config.scratch || '/tmp', 'engine-profile.'));
+        let profile = dataFolder ? path.join(dataFolder, 'EngineProfile') : null;
+        if (profile && Relay.profiles.has(profile)) {
+            this.profileNote = 'a second program on the same user data folder: WebView2 would share one browser ' +
+                               'process and profile between them; here it gets a browser and a fresh profile of its own';
+            profile = null;
+        }
+        if (!profile) profile = fs.mkdtempSync(path.join(config.scratch || '/tmp', 'engine-profile.'));
         fs.mkdirSync(profile, { recursive: true });
         this.profile = profile;
+        Relay.profiles.add(profile);
         const binary = config.binary || DefaultBinary;
         this.cdp = Cdp.launch(binary, profile, [], log);
         this.cdp.onClose = (why) => { say(`browser: ${why}`); this.end(); };
         say(`browser started: ${binary} pid ${this.cdp.child.pid} profile ${profile}`);
-        if (config['browser-pid-file']) fs.writeFileSync(config['browser-pid-file'], String(this.cdp.child.pid));
+        if (config['browser-pid-file']) fs.appendFileSync(config['browser-pid-file'], `${this.cdp.child.pid}\n`);
         const version = await this.cdp.send('Browser.getVersion');
         this.listen();
         await this.cdp.send('Target.setDiscoverTargets', { discover: true });
@@ -198,6 +208,7 @@ class Relay {
                        popups: [], navigationsAsked: new Set() };
         this.views.set(number, view);
         this.sessions.set(sessionId, view);
+        if (this.profileNote) this.note(number, this.profileNote);
         const send = (method, params) => this.cdp.send(method, params || {}, sessionId);
         await send('Page.enable');
         await send('Runtime.enable');
@@ -558,24 +569,47 @@ class Relay {
         say(`first paint saved to ${config.shot}`);
     }
 
+    // The user's click in the middle of the page of the first view: a gesture as real as the engine has.
+    async click() {
+        const view = this.views.get(1);
+        if (!view) return;
+        const { result } = await this.cdp.send('Runtime.evaluate', { expression: '[innerWidth, innerHeight]',
+                                                                     returnByValue: true }, view.sessionId);
+        const [x, y] = result.value.map((v) => Math.floor(v / 2));
+        for (const type of ['mousePressed', 'mouseReleased'])
+            await this.cdp.send('Input.dispatchMouseEvent', { type, x, y, button: 'left', clickCount: 1 }, view.sessionId);
+        say(`clicked at ${x},${y}`);
+    }
+
     async end() {
         if (this.ending) return;
         this.ending = true;
         say('ending');
         if (this.cdp) await this.cdp.end();
         this.socket.destroy();
-        process.exit(0);
+        if (this.onEnd) this.onEnd();
     }
 }
+Relay.started = 0;
+Relay.profiles = new Set();
 
 function serve() {
-    let relay = null;
+    const relays = new Set();
+    let first = null;
     const server = net.createServer((socket) => {
-        if (relay) { socket.end(JSON.stringify({ ev: 'refused', why: 'the relay serves one program' }) + '\n'); return; }
+        if (relays.size >= MaxPrograms) {
+            socket.end(JSON.stringify({ ev: 'refused', why: `the relay serves at most ${MaxPrograms} programs at once` }) + '\n');
+            return;
+        }
         clearTimeout(idle);
-        server.close();
         socket.setNoDelay(true);
-        relay = new Relay(socket);
+        const relay = new Relay(socket);
+        relays.add(relay);
+        first = first || relay;
+        relay.onEnd = () => {
+            relays.delete(relay);
+            if (!relays.size) process.exit(0);
+        };
         say('connected');
         let buffered = [];
         let length = 0;
@@ -603,7 +637,7 @@ function serve() {
                 if (length > MaxLineBytes) { say('a line exceeds the limit'); relay.end(); }
             }
         });
-        socket.on('close', () => { say('the program closed its connection'); relay.end(); });
+        socket.on('close', () => { say('a program closed its connection'); relay.end(); });
         socket.on('error', () => {});
     });
     const idle = setTimeout(() => { say('no program connected'); process.exit(3); }, WaitForConnectionMs);
@@ -613,9 +647,13 @@ function serve() {
         fs.renameSync(config['port-file'] + '.tmp', config['port-file']);
         say(`listening on ${port}`);
     });
-    const stop = () => (relay ? relay.end() : process.exit(0));
+    const stop = () => {
+        if (!relays.size) process.exit(0);
+        for (const relay of relays) relay.end();
+    };
     process.on('SIGTERM', stop);
     process.on('SIGINT', stop);
+    process.on('SIGUSR2', () => { if (first && !first.ending) first.click().catch((e) => say(`click: ${e.message}`)); });
 }
 
 serve();
