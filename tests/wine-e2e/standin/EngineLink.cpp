@@ -133,9 +133,11 @@ void TEngineLink::ReadLines() {
     for (;;) {
         const int received = ::recv(FSocket, chunk, sizeof(chunk), 0);
         if (received <= 0) break;
+        // Only the new bytes can end a line: a long line is not searched again with every chunk.
+        const std::size_t searchFrom = buffer.size();
         buffer.append(chunk, static_cast<std::size_t>(received));
         std::size_t start = 0;
-        for (std::size_t newline = buffer.find('\n'); newline != std::string::npos;
+        for (std::size_t newline = buffer.find('\n', searchFrom); newline != std::string::npos;
              newline = buffer.find('\n', start)) {
             json message = json::parse(buffer.begin() + static_cast<std::ptrdiff_t>(start),
                                        buffer.begin() + static_cast<std::ptrdiff_t>(newline), nullptr, false);
