@@ -500,7 +500,10 @@ void TEngineWebView::OnNewWindow(const json& event) {
         new TStandInNewWindowArgs(Wide(uri), event.value("userInitiated", false) ? TRUE : FALSE));
     Raise<ICoreWebView2NewWindowRequestedEventHandler>("NewWindowRequested", args.Get());
     const bool handled = args->Handled() != FALSE;
-    Record({{"event", "newWindow"}, {"uri", uri}, {"userInitiated", event.value("userInitiated", false)}, {"handled", handled}});
+    Record({{"event", "newWindow"},
+            {"uri", uri},
+            {"userInitiated", event.value("userInitiated", false)},
+            {"handled", handled}});
     Answer(event, {{"handled", handled}});
 }
 
