@@ -9,7 +9,12 @@ TStatus TWinOperatingSystem::Outcome(bool succeeded) {
     return Failure(TWinText::WideToUtf8(TSysUtils::SysErrorMessage(GetLastError())));
 }
 
+// ZORV_TEST_NO_SESSION_END=1 (the end-to-end tests) answers a failure instead: under Wine,
+// ExitWindowsEx ends every program of the prefix.
 TStatus TWinOperatingSystem::ExitWindows(TExitWindowsAction action) {
+    wchar_t disabled[2] = {};
+    if (GetEnvironmentVariableW(L"ZORV_TEST_NO_SESSION_END", disabled, 2) == 1 && disabled[0] == L'1')
+        return Failure("Ending the session is turned off (ZORV_TEST_NO_SESSION_END=1)");
     return Outcome(TSysUtils::ExitWindows(static_cast<uint32_t>(action)));
 }
 

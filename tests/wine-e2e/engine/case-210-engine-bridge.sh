@@ -7,10 +7,7 @@ cp -r "$ROOT/tests/e2e-linux/apps/bridge/." "$PROJECT/"
 pack bridge-app
 bin="$CASE_DIR/bin"
 start_relay
-# zorv.system.logoff/reboot/shutdown call ExitWindowsEx, which under Wine ends every program of the
-# prefix; without wineboot.exe the call fails and answers instead, as ZORV_TEST_NO_SESSION_END
-# makes the Linux runtime answer.
-WINEDLLOVERRIDES="$WINEDLLOVERRIDES;wineboot.exe=d" start_app pid "$bin/bridge-app.exe"
+start_app pid "$bin/bridge-app.exe"
 if check "the open dialog is shown" ui wait zorv-e2e-open 60; then
     ui close zorv-e2e-open
 fi
