@@ -12,8 +12,10 @@
 #include "TestEnvironment.h"
 #include "backends/win32/FolderDeletion.h"
 #include "backends/win32/SysUtils.h"
+#include "backends/win32/WinMimeRegistry.h"
 #include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinText.h"
+#include "shared/StrUtils.h"
 
 namespace zorv {
 namespace {
@@ -410,6 +412,29 @@ TEST(DeleteDirectory, AFolderNamedWithATrailingBackslashIsRemoved) {
     ASSERT_TRUE(test::WriteBytes(data + L"EBWebView\\Local State", "{}"));
     EXPECT_TRUE(TSysUtils::DeleteDirectory(data));
     EXPECT_FALSE(test::PathExists(data));
+}
+
+// A user's registry that calls .js and .css plain text (common on real machines) fills in only
+// what the built-in web types lack.
+TEST(WinMimeRegistry, ARegistrySayingTextPlainForScriptsLeavesTheWebTypesAlone) {
+    const wchar_t* keys[] = {L"Software\\Classes\\.js", L"Software\\Classes\\.css", L"Software\\Classes\\.zorvtest"};
+    const wchar_t* types[] = {L"text/plain", L"text/plain", L"application/x-zorv-test"};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring type = types[i];
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, keys[i], L"Content Type", REG_SZ, type.c_str(),
+                                  static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    const std::vector<TMimeMapping> mappings = TWinMimeRegistry::ReadMappings();
+    EXPECT_NE(std::find(mappings.begin(), mappings.end(), TMimeMapping{".js", "text/plain"}), mappings.end())
+        << "the registry does not show the user's .js type";
+    TWinMimeRegistry registry;
+    registry.Refresh();
+    EXPECT_EQ(TStrUtils::GetFileMIMEType("app.js"), "text/javascript");
+    EXPECT_EQ(TStrUtils::GetFileMIMEType("app.css"), "text/css");
+    EXPECT_EQ(TStrUtils::GetFileMIMEType("data.zorvtest"), "application/x-zorv-test");
+    for (const wchar_t* key : keys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    TMimeTypes::InstallPlatformMappings({});
 }
 
 }  // namespace
