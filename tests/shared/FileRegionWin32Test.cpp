@@ -30,8 +30,8 @@ TEST_P(FileRegionRename, TheFileCanBeRenamedAndReplacedWhileItIsRead) {
     EXPECT_TRUE(region.Value()->ReadAt(69000, bytes.data(), bytes.size()));
     EXPECT_EQ(bytes, std::string(10, 'o'));
     // Writing to it stays refused while it is read.
-    HANDLE writer = CreateFileW((path + L".old").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE writer = CreateFileW((path + L".old").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
