@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "bridge/FileReplacerParts.h"
+#include "bridge/FileReplacerWin32.h"
 #include "bridge/PagePaths.h"
 
 namespace zorv::file_replacer {
@@ -77,16 +78,38 @@ bool CanBeReplaced(const std::wstring& path) {
     return probe.IsValid();
 }
 
-// The replacement keeps the target's attributes, security and streams.
-bool Replace(const std::wstring& target, const std::wstring& temporary) {
+// True when the file has more than one name (hard links): a replacement would give only this
+// name the new content, so it is written in place, as on Linux.
+bool HasSeveralNames(const std::wstring& path) {
+    TFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    return file.IsValid() && GetFileInformationByHandle(file.Get(), &information) && information.nNumberOfLinks > 1;
+}
+
+// How a replacement ended.
+enum class TReplaced { Done, TargetLeftAlone, TargetGone };
+
+// The replacement keeps the target's attributes, security and streams. When ReplaceFileW fails
+// part way, the target may already be gone (1176: deleted; 1177: renamed) with the new content
+// still in the temporary file, which must then take the target's name rather than be deleted.
+TReplaced Replace(const std::wstring& target, const std::wstring& temporary, const TReplaceFile& replace) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (!CanBeReplaced(target) ||
-        !ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr))
-        return false;
+    if (!CanBeReplaced(target)) return TReplaced::TargetLeftAlone;
+    if (!replace(target.c_str(), temporary.c_str())) {
+        const DWORD error = GetLastError();
+        return error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+                   ? TReplaced::TargetGone
+                   : TReplaced::TargetLeftAlone;
+    }
     // Not every implementation carries the attributes over.
     if (GetFileAttributesW(target.c_str()) != attributes) SetFileAttributesW(target.c_str(), attributes);
-    return true;
+    return TReplaced::Done;
+}
+
+bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target) {
+    return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 DWORD LastErrorOr(DWORD fallback) { return GetLastError() ? GetLastError() : fallback; }
@@ -140,8 +163,18 @@ TStatus CopyInPlace(const std::string& utf8Path, const std::wstring& temporary, 
 
 }  // namespace
 
+BOOL SystemReplaceFile(const wchar_t* target, const wchar_t* replacement) {
+    return ReplaceFileW(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                        nullptr, nullptr);
+}
+
 TStatus WriteTarget(const std::string& utf8Path, const std::string& targetUtf8,
                     const TFileReplacer::TProducer& produce) {
+    return WriteTargetReplacingWith(utf8Path, targetUtf8, produce, SystemReplaceFile);
+}
+
+TStatus WriteTargetReplacingWith(const std::string& utf8Path, const std::string& targetUtf8,
+                                 const TFileReplacer::TProducer& produce, const TReplaceFile& replace) {
     const std::wstring target = LongPath(targetUtf8);
     const std::wstring temporary = LongPath(TemporaryNameBeside(targetUtf8));
     TFileHandle file(
@@ -159,14 +192,30 @@ TStatus WriteTarget(const std::string& utf8Path, const std::string& targetUtf8,
         DeleteFileW(temporary.c_str());
         throw;
     }
+    const bool exists = IsFile(target);
+    // The new content is on the disk before it takes the old one's place, as on Linux.
+    if (outcome && exists && !FlushFileBuffers(file.Get()))
+        outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
     if (outcome && !file.Close()) outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
     if (outcome) {
-        if (!IsFile(target)) {
-            if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
-        } else if (!Replace(target, temporary)) {
-            // When the replacement cannot be made, the new content goes into the target itself.
+        if (!exists) {
+            if (!MoveIntoPlace(temporary, target)) outcome = CannotCreate(utf8Path, SystemMessage(GetLastError()));
+        } else if (HasSeveralNames(target)) {
             outcome = CopyInPlace(utf8Path, temporary, target);
+        } else {
+            switch (Replace(target, temporary, replace)) {
+                case TReplaced::Done: break;
+                // When the replacement cannot be made, the new content goes into the target itself.
+                case TReplaced::TargetLeftAlone: outcome = CopyInPlace(utf8Path, temporary, target); break;
+                case TReplaced::TargetGone:
+                    if (!MoveIntoPlace(temporary, target)) {
+                        // The old file is gone: the new content stays where it is rather than be lost.
+                        return CannotCreate(utf8Path, SystemMessage(GetLastError()) + "; the new content is in \"" +
+                                                          TPagePaths::FromFsPath(std::filesystem::path(temporary)) +
+                                                          "\"");
+                    }
+                    break;
+            }
         }
     }
     file.Close();

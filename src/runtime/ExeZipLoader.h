@@ -49,7 +49,8 @@ public:
 
     // The identifier made safe as one folder or lock-file name: path delimiters, characters
     // Windows refuses in file names and control characters become "_"; a name made only of dots
-    // and blanks (which Windows would read as this folder or its parent) becomes "_".
+    // and blanks (which Windows would read as this folder or its parent) becomes "_"; a DOS device
+    // name (CON, NUL, COM1 ..., with or without an extension) gets a "_" after its stem.
     static std::string SafeFolderName(const std::string& appID);
     // The data folder's path under the local application-data folder, without a trailing
     // delimiter. An identifier such as "Company\App" or "Company/App" keeps its nested folders;

@@ -12,9 +12,11 @@ namespace zorv {
 // nothing is copied when it is opened. The file stays open, so a file replaced by another under
 // the same name is still read as it was.
 // - Windows: the file is held open without write sharing, so it can be neither written nor
-//   truncated while the region lives. A file on a local fixed disk is mapped read-only; one on a
-//   network share or a removable drive is read through its handle instead, as a mapped page that
-//   can no longer be fetched would end the process rather than fail a read.
+//   truncated while the region lives, but with delete sharing, so it can be renamed (the running
+//   executable of an application that updates itself). A file on a fixed, non-removable local
+//   disk is mapped read-only; one on a network share, a removable drive or a disk on an
+//   unpluggable bus (StorageFactsWin32.h) is read through its handle instead, as a mapped page
+//   that can no longer be fetched would end the process rather than fail a read.
 // - POSIX: reads go through pread on a held descriptor rather than a mapping, so a file truncated
 //   or lost on a network while in use makes a read fail (false) instead of ending the process
 //   with SIGBUS.
@@ -33,6 +35,8 @@ public:
 
     uint64_t Size() const override { return FSize; }
     bool ReadAt(uint64_t offset, void* target, std::size_t size) const override;
+    // Whether the bytes are read from a mapping (else through the file handle).
+    bool IsMapped() const;
 
 private:
     struct TImpl;

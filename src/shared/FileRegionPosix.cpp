@@ -49,4 +49,5 @@ bool TFileRegion::ReadAt(uint64_t offset, void* target, std::size_t size) const 
     return true;
 }
 
+bool TFileRegion::IsMapped() const { return false; }
 }  // namespace zorv

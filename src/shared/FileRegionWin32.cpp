@@ -1,9 +1,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "shared/FileRegion.h"
+#include "shared/StorageFactsWin32.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
@@ -22,15 +24,71 @@ std::string SystemMessage(DWORD code) {
     return PathToUtf8(std::filesystem::path(text));
 }
 
-// True when the file lies on a local fixed disk, where a mapped page can always be fetched.
-bool LiesOnLocalFixedDisk(const std::wstring& path) {
-    wchar_t volume[MAX_PATH + 1] = {};
-    if (!::GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1)) return false;
-    const UINT type = ::GetDriveTypeW(volume);
-    return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+TStorageQuery& CurrentStorageQuery() {
+    static TStorageQuery query;
+    return query;
+}
+
+// The device name of the volume that holds `path` ("\\?\Volume{...}" without its trailing "\").
+std::wstring VolumeDevice(const std::wstring& volumeRoot) {
+    wchar_t name[MAX_PATH + 1] = {};
+    if (!::GetVolumeNameForVolumeMountPointW(volumeRoot.c_str(), name, MAX_PATH + 1)) return {};
+    std::wstring device(name);
+    if (!device.empty() && device.back() == L'\\') device.pop_back();
+    return device;
+}
+
+void DescribeDevice(const std::wstring& volumeRoot, TStorageFacts& facts) {
+    const std::wstring device = VolumeDevice(volumeRoot);
+    if (device.empty()) return;
+    // No access rights are needed to ask a device for its description.
+    HANDLE volume =
+        ::CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (volume == INVALID_HANDLE_VALUE) return;
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    alignas(8) unsigned char buffer[1024] = {};
+    DWORD returned = 0;
+    if (::DeviceIoControl(volume, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), buffer, sizeof(buffer),
+                          &returned, nullptr) &&
+        returned >= offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof(STORAGE_BUS_TYPE)) {
+        const auto* descriptor = reinterpret_cast<const STORAGE_DEVICE_DESCRIPTOR*>(buffer);
+        facts.described = true;
+        facts.removableMedia = descriptor->RemovableMedia != FALSE;
+        facts.bus = descriptor->BusType;
+    }
+    ::CloseHandle(volume);
 }
 
 }  // namespace
+
+bool MayMapFrom(const TStorageFacts& facts) {
+    if (facts.driveType == DRIVE_RAMDISK) return true;
+    if (facts.driveType != DRIVE_FIXED || !facts.described || facts.removableMedia) return false;
+    switch (facts.bus) {
+        case BusTypeUsb:
+        case BusTypeSd:
+        case BusTypeMmc:
+        case BusType1394: return false;
+        default: return true;
+    }
+}
+
+TStorageFacts QueryStorageFacts(const std::wstring& path) {
+    TStorageFacts facts;
+    wchar_t volume[MAX_PATH + 1] = {};
+    if (!::GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1)) return facts;
+    facts.driveType = ::GetDriveTypeW(volume);
+    if (facts.driveType == DRIVE_FIXED) DescribeDevice(volume, facts);
+    return facts;
+}
+
+TStorageQuery SetStorageQuery(TStorageQuery query) {
+    TStorageQuery previous = std::move(CurrentStorageQuery());
+    CurrentStorageQuery() = std::move(query);
+    return previous;
+}
 
 // Owns the file handle, the mapping and the view, released in the reverse order. Without a view,
 // the file is read through its handle.
@@ -58,15 +116,17 @@ TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path,
     auto failure = [&path](DWORD code) { return Failure("Cannot open file \"" + path + "\". " + SystemMessage(code)); };
     auto impl = std::make_unique<TImpl>();
     const std::wstring widePath = Utf8Path(path).wstring();
-    // Read sharing only: nobody may write to or truncate the file while it is in use.
-    impl->file = ::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Nobody may write to or truncate the file while it is in use; it may be renamed (an
+    // application updating itself renames its running file and writes the new one in its place).
+    impl->file = ::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (impl->file == INVALID_HANDLE_VALUE) return failure(::GetLastError());
     LARGE_INTEGER fileSize{};
     if (!::GetFileSizeEx(impl->file, &fileSize)) return failure(::GetLastError());
     const uint64_t size = static_cast<uint64_t>(fileSize.QuadPart);
     if (offset >= size) return Failure("Cannot read file \"" + path + "\": nothing follows the executable image");
-    if (access == TAccess::Reads || !LiesOnLocalFixedDisk(widePath))
+    const TStorageQuery& query = CurrentStorageQuery();
+    if (access == TAccess::Reads || !MayMapFrom(query ? query(widePath) : QueryStorageFacts(widePath)))
         return std::unique_ptr<TFileRegion>(new TFileRegion(std::move(impl), offset, size - offset));
     impl->mapping = ::CreateFileMappingW(impl->file, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (!impl->mapping) return failure(::GetLastError());
@@ -99,4 +159,5 @@ bool TFileRegion::ReadAt(uint64_t offset, void* target, std::size_t size) const 
     return true;
 }
 
+bool TFileRegion::IsMapped() const { return FImpl->view != nullptr; }
 }  // namespace zorv

@@ -411,6 +411,14 @@ const std::vector<TMimeMapping> WebEssentialList = {
     {".woff2", "font/woff2"},    {".ttf", "font/ttf"},          {".otf", "font/otf"},
 };
 
+// The types of a page's own code and documents. A platform table that says otherwise (a registry
+// with text/plain for .js is common) would make the browser refuse module scripts, style sheets
+// or WebAssembly, so these are applied last and no platform mapping changes them.
+const std::vector<TMimeMapping> OwnWebList = {
+    {".js", "text/javascript"}, {".mjs", "text/javascript"},   {".css", "text/css"},          {".html", "text/html"},
+    {".htm", "text/html"},      {".json", "application/json"}, {".wasm", "application/wasm"}, {".svg", "image/svg+xml"},
+};
+
 bool IsMimeBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
@@ -430,10 +438,11 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 TMimeTypeTable::TMimeTypeTable() : TMimeTypeTable(std::vector<TMimeMapping>{}) {}
 
 TMimeTypeTable::TMimeTypeTable(const std::vector<TMimeMapping>& platformMappings) {
-    FTypes.reserve(BuiltInList.size() + WebEssentialList.size() + platformMappings.size());
+    FTypes.reserve(BuiltInList.size() + WebEssentialList.size() + platformMappings.size() + OwnWebList.size());
     for (const auto& mapping : BuiltInList) Add(mapping, TOnDuplicate::KeepFirst);
     for (const auto& mapping : WebEssentialList) Add(mapping, TOnDuplicate::KeepFirst);
     for (const auto& mapping : platformMappings) Add(mapping, TOnDuplicate::Replace);
+    for (const auto& mapping : OwnWebList) Add(mapping, TOnDuplicate::Replace);
 }
 
 void TMimeTypeTable::Add(const TMimeMapping& mapping, TOnDuplicate onDuplicate) {

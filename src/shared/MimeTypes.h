@@ -20,7 +20,9 @@ struct TMimeMapping {
 //   2. the types a web page needs to work at all (modules, WebAssembly, fonts, JSON), which
 //      the built-in list lacks;
 //   3. the platform's own table, in its order (Windows: the registry's content types;
-//      Linux: /etc/mime.types), where later mappings win.
+//      Linux: /etc/mime.types), where later mappings win;
+//   4. the types of a page's own code and documents (.js, .mjs, .css, .html, .htm, .json, .wasm,
+//      .svg), which the platform's table never changes.
 class TMimeTypeTable {
 public:
     static constexpr const char* DefaultType = "application/octet-stream";

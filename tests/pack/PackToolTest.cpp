@@ -174,6 +174,42 @@ TEST_F(PackTool, CatPrintsTheEntryFoundWithoutRegardToAsciiCase) {
     EXPECT_EQ(cat.out, "summer\n");
 }
 
+// The settings are decoded once, on the author's machine: a zorv.ini in a legacy code page is
+// packed as UTF-8 text with its mark (and the build says so), so that the end user's code page
+// cannot change the application's name or password. UTF-8 files are packed as they are.
+TEST_F(PackTool, SettingsThatAreNotUtf8ArePackedAsUtf8WithANote) {
+    const std::string utf8Text =
+        "[App]\nID=com.example.caf\xC3\xA9\nName=Caf\xC3\xA9 Cr\xC3\xA8me\nDirName=www\n"
+        "Password=s\xC3\xA9same\n";
+    std::string utf16(1, '\xFF');
+    utf16 += '\xFE';
+    for (char c : std::string("[App]\nID=com.example.u16\nName=Sixteen\nDirName=www\n")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    struct TCase {
+        const char* name;
+        std::string file;
+        std::string packed;
+        bool note;
+    };
+    const TCase cases[] = {
+        {"Windows-1252", "[App]\nID=com.example.caf\xE9\nName=Caf\xE9 Cr\xE8me\nDirName=www\nPassword=s\xE9same\n",
+         "\xEF\xBB\xBF" + utf8Text, true},
+        {"UTF-16", utf16, "\xEF\xBB\xBF[App]\nID=com.example.u16\nName=Sixteen\nDirName=www\n", true},
+        {"UTF-8", utf8Text, utf8Text, false},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + utf8Text, "\xEF\xBB\xBF" + utf8Text, false},
+    };
+    for (const TCase& c : cases) {
+        WriteFile(FProject / "zorv.ini", c.file);
+        const TResult built = Build();
+        ASSERT_EQ(built.status, 0) << c.name << ": " << built.err;
+        EXPECT_EQ(built.err.find("zorv.ini is not UTF-8") != std::string::npos, c.note) << c.name << ": " << built.err;
+        const TResult cat = Pack("cat " + Quote(FOutput) + " zorv.ini");
+        EXPECT_EQ(cat.out, c.packed) << c.name;
+    }
+}
+
 TEST_F(PackTool, CatAndListExitStatusTellWhatFailed) {
     ASSERT_EQ(Build().status, 0);
     TResult missing = Pack("cat " + Quote(FOutput) + " www/nothing.html");

@@ -283,7 +283,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, SafeFolderNameTest,
                                          TNameCase{"My App \xC3\xA9", "My App \xC3\xA9"}, TNameCase{"a/b\\c", "a_b_c"},
                                          TNameCase{"x:y*z?\"<>|", "x_y_z_____"}, TNameCase{"..", "_"},
                                          TNameCase{".", "_"}, TNameCase{"...", "_"}, TNameCase{". .", "_"},
-                                         TNameCase{"tab\there", "tab_here"}));
+                                         TNameCase{"tab\there", "tab_here"},
+                                         // DOS device names, whatever follows a dot or their case
+                                         TNameCase{"CON", "CON_"}, TNameCase{"nul", "nul_"},
+                                         TNameCase{"Aux.app", "Aux_.app"}, TNameCase{"COM1", "COM1_"},
+                                         TNameCase{"lpt9.x.y", "lpt9_.x.y"}, TNameCase{"PRN ", "PRN_ "},
+                                         TNameCase{"conin$", "conin$_"}, TNameCase{"COM0", "COM0_"},
+                                         TNameCase{"lpt\xC2\xB9", "lpt\xC2\xB9_"}, TNameCase{"CONSOLE", "CONSOLE"},
+                                         TNameCase{"COM10", "COM10"}));
 
 class DataFolderNameTest : public testing::TestWithParam<TNameCase> {};
 
@@ -302,7 +309,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TNameCase{"Company\\..\\..\\x", "Company_.._.._x"}, TNameCase{"a/./b", "a_._b"},
                     TNameCase{"a\\.. \\b", "a_.. _b"}, TNameCase{"\\rooted", "_rooted"},
                     TNameCase{"/rooted", "_rooted"}, TNameCase{"\\\\server\\share", "__server_share"},
-                    TNameCase{"C:\\Windows", "C__Windows"}, TNameCase{"C:rel", "C_rel"}, TNameCase{"..", "_"}));
+                    TNameCase{"C:\\Windows", "C__Windows"}, TNameCase{"C:rel", "C_rel"}, TNameCase{"..", "_"},
+                    TNameCase{"Company\\CON\\com3.x", "Company/CON_/com3_.x"}));
 
 }  // namespace
 }  // namespace zorv

@@ -74,20 +74,36 @@ TEST(MimePlatformMappings, WinOverBuiltInAndLaterOverEarlier) {
     const TMimeTypeTable table({
         {".png", "image/png"},
         {"MP3", "Audio/MPEG"},  // no dot, upper case
-        {".json", "application/x-first"},
-        {".json", "application/json5"},  // later wins
-        {".wasm", ""},                   // skipped: empty type
-        {"", "text/plain"},              // skipped: empty extension
+        {".rdf", "application/x-first"},
+        {".rdf", "application/rdf"},  // later wins
+        {".wasm", ""},                // skipped: empty type
+        {"", "text/plain"},           // skipped: empty extension
         {".", "text/plain"},
         {".new", "application/x-new"},
     });
     EXPECT_EQ(table.Lookup("a.png"), "image/png");
     EXPECT_EQ(table.Lookup("a.mp3"), "audio/mpeg");
-    EXPECT_EQ(table.Lookup("a.json"), "application/json5");
+    EXPECT_EQ(table.Lookup("a.rdf"), "application/rdf");
     EXPECT_EQ(table.Lookup("a.wasm"), "application/wasm");
     EXPECT_EQ(table.Lookup("a.NEW"), "application/x-new");
     EXPECT_EQ(table.Lookup("noextension"), "application/octet-stream");
     EXPECT_EQ(table.Lookup("a.css"), "text/css");
+}
+
+// Machines whose registry says text/plain for .js are common; a module script served so is
+// refused by the browser. The types a page's own code depends on stay the built-in ones.
+TEST(MimePlatformMappings, NeverChangeTheTypesOfAPagesOwnCode) {
+    const std::vector<TMimeMapping> registry = {
+        {".js", "text/plain"},           {".mjs", "text/plain"},    {".css", "text/plain"},
+        {".html", "text/plain"},         {".htm", "text/plain"},    {".json", "text/plain"},
+        {".wasm", "application/x-wasm"}, {".svg", "image/svg-xml"}, {".png", "image/png"},
+    };
+    const TMimeTypeTable table(registry);
+    const TLookupCase kept[] = {
+        {"a.js", "text/javascript"},    {"a.mjs", "text/javascript"}, {"a.css", "text/css"},
+        {"a.html", "text/html"},        {"a.htm", "text/html"},       {"a.json", "application/json"},
+        {"a.wasm", "application/wasm"}, {"a.svg", "image/svg+xml"},   {"a.PNG", "image/png"}};
+    for (const TLookupCase& c : kept) EXPECT_EQ(table.Lookup(c.fileName), c.expected) << c.fileName;
 }
 
 TEST(MimeTypesFile, ParsesTypesWithTheirExtensions) {

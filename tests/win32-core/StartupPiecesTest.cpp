@@ -87,7 +87,8 @@ std::string WithoutBomAndCarriageReturns(std::string text) {
 }
 
 // The executable carries the page script, the program icon the packaging tool replaces, the
-// version strings it rewrites, and the manifest that asks for common controls 6 and DPI awareness.
+// version strings it rewrites, and the manifest that asks for common controls 6, DPI awareness and
+// paths beyond MAX_PATH (where the system allows them).
 TEST(RuntimeResourcesTest, ExecutableCarriesScriptIconVersionAndManifest) {
     TLibraryHandle exe(::LoadLibraryExW(TWinText::Utf8ToWide(ProgramDir() + "..\\zorv-runtime.exe").c_str(), nullptr,
                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
@@ -108,6 +109,9 @@ TEST(RuntimeResourcesTest, ExecutableCarriesScriptIconVersionAndManifest) {
     const std::string manifest = ResourceBytes(exe.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+    EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
+                            "</longPathAware>"),
+              std::string::npos);
 }
 
 TEST(Win11FormsTest, DefaultCornerTypeAsksForRoundCorners) {

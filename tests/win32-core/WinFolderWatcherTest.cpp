@@ -9,6 +9,7 @@
 #include "backends/win32/WinFolderWatcher.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinUiThread.h"
+#include "shared/FailureSink.h"
 
 namespace zorv::test {
 namespace {
@@ -102,6 +103,34 @@ TEST_F(WinFolderWatcherTest, AnAppLivingInTheProjectFolderHasItsPagesAndSettings
     EXPECT_EQ(Reports(1), std::vector<TChange>{TChange::Pages});
     Write("zorv.ini", "[App]\nName=Renamed\n");
     EXPECT_EQ(Reports(2), (std::vector<TChange>{TChange::Pages, TChange::Settings}));
+}
+
+// A network share or \\wsl$ refuses ReadDirectoryChangesW (ERROR_INVALID_FUNCTION); Wine never
+// does, so the read here refuses as such a share does.
+TEST_F(WinFolderWatcherTest, AFileSystemThatCannotReportChangesIsPolledAndSaysSoOnce) {
+    std::vector<std::string> notes;
+    const TFailureSink::TReceiver previous =
+        TFailureSink::SetReceiver([&](std::string_view text, const TSourcePlace&) { notes.emplace_back(text); });
+    watcher = std::make_unique<TWinFolderWatcher>(
+        project.wstring(), L"app", uiThread, [this] { reports.push_back(TChange::Pages); },
+        [this] { reports.push_back(TChange::Settings); },
+        [](HANDLE, void*, DWORD, BOOL, DWORD, OVERLAPPED*) -> BOOL {
+            ::SetLastError(ERROR_INVALID_FUNCTION);
+            return FALSE;
+        });
+    TFailureSink::SetReceiver(previous);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("cannot report its changes (error 1)"), std::string::npos) << notes[0];
+
+    Write("app/deep/page.html", "a page two folders down");
+    PumpUntil([&] { return !reports.empty(); }, 3 * TWinFolderWatcher::PollMs);
+    EXPECT_EQ(reports, std::vector<TChange>{TChange::Pages});
+    Write("zorv.ini", "[App]\nName=Renamed\n");
+    PumpUntil([&] { return reports.size() > 1; }, 3 * TWinFolderWatcher::PollMs);
+    EXPECT_EQ(reports, (std::vector<TChange>{TChange::Pages, TChange::Settings}));
+    Write("notes.txt", "beside the app folder");
+    PumpUntil([] { return false; }, 2 * TWinFolderWatcher::PollMs);
+    EXPECT_EQ(reports.size(), 2u);
 }
 
 TEST_F(WinFolderWatcherTest, NothingIsReportedOnceTheWatcherIsGone) {

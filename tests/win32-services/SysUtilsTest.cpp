@@ -12,8 +12,10 @@
 #include "TestEnvironment.h"
 #include "backends/win32/FolderDeletion.h"
 #include "backends/win32/SysUtils.h"
+#include "backends/win32/WinMimeRegistry.h"
 #include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinText.h"
+#include "shared/StrUtils.h"
 
 namespace zorv {
 namespace {
@@ -410,6 +412,68 @@ TEST(DeleteDirectory, AFolderNamedWithATrailingBackslashIsRemoved) {
     ASSERT_TRUE(test::WriteBytes(data + L"EBWebView\\Local State", "{}"));
     EXPECT_TRUE(TSysUtils::DeleteDirectory(data));
     EXPECT_FALSE(test::PathExists(data));
+}
+
+// A "Content Type" value of an extension set where HKEY_CLASSES_ROOT shows it (the user's classes
+// on Windows; Wine's HKEY_CLASSES_ROOT shows only the machine's), put back as it was on leaving.
+class TContentTypeOverride {
+public:
+    TContentTypeOverride(const std::wstring& extension, const std::wstring& type)
+        : FKey(L"Software\\Classes\\" + extension) {
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            FHadValue = Read(root, FKey, FPrevious);
+            if (RegSetKeyValueW(root, FKey.c_str(), L"Content Type", REG_SZ, type.c_str(),
+                                static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+                continue;
+            FRoot = root;
+            std::wstring seen;
+            if (Read(HKEY_CLASSES_ROOT, extension, seen) && seen == type) return;
+            Restore();
+        }
+    }
+    ~TContentTypeOverride() { Restore(); }
+    TContentTypeOverride(const TContentTypeOverride&) = delete;
+    TContentTypeOverride& operator=(const TContentTypeOverride&) = delete;
+    bool Applied() const { return FRoot != nullptr; }
+
+private:
+    static bool Read(HKEY root, const std::wstring& key, std::wstring& value) {
+        wchar_t buffer[256] = {};
+        DWORD size = sizeof(buffer) - sizeof(wchar_t);
+        if (RegGetValueW(root, key.c_str(), L"Content Type", RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+            return false;
+        value = buffer;
+        return true;
+    }
+    void Restore() {
+        if (!FRoot) return;
+        if (FHadValue)
+            RegSetKeyValueW(FRoot, FKey.c_str(), L"Content Type", REG_SZ, FPrevious.c_str(),
+                            static_cast<DWORD>((FPrevious.size() + 1) * sizeof(wchar_t)));
+        else
+            RegDeleteKeyValueW(FRoot, FKey.c_str(), L"Content Type");
+        FRoot = nullptr;
+    }
+
+    std::wstring FKey;
+    HKEY FRoot = nullptr;
+    bool FHadValue = false;
+    std::wstring FPrevious;
+};
+
+// A registry that calls .js and .css plain text (common on real machines) fills in only what the
+// built-in web types lack.
+TEST(WinMimeRegistry, ARegistrySayingTextPlainForScriptsLeavesTheWebTypesAlone) {
+    TContentTypeOverride js(L".js", L"text/plain");
+    TContentTypeOverride css(L".css", L"text/plain");
+    ASSERT_TRUE(js.Applied() && css.Applied()) << "the registry does not show the changed types";
+    const std::vector<TMimeMapping> mappings = TWinMimeRegistry::ReadMappings();
+    EXPECT_NE(std::find(mappings.begin(), mappings.end(), TMimeMapping{".js", "text/plain"}), mappings.end());
+    TWinMimeRegistry registry;
+    registry.Refresh();
+    EXPECT_EQ(TStrUtils::GetFileMIMEType("app.js"), "text/javascript");
+    EXPECT_EQ(TStrUtils::GetFileMIMEType("app.css"), "text/css");
+    TMimeTypes::InstallPlatformMappings({});
 }
 
 }  // namespace

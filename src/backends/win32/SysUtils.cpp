@@ -142,7 +142,28 @@ bool TSysUtils::StartProcess(const std::wstring& filePath, const std::wstring& a
 }
 
 bool TSysUtils::ShellExplore(const std::wstring& filePath) {
-    return ShellOpen(L"explorer.exe", L"/select, \"" + filePath + L"\"");
+    const std::wstring explorer = WindowsProgramPath(L"explorer.exe");
+    if (explorer.empty()) return false;
+    return ShellOpen(explorer, L"/select, \"" + filePath + L"\"");
+}
+
+namespace {
+// The folder a getter such as GetSystemDirectoryW names, followed by `fileName`.
+template <class TGetter>
+std::wstring ProgramIn(TGetter folderOf, const std::wstring& fileName) {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = folderOf(folder, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) return {};
+    return TSysUtils::IncludeTrailingPathDelimiter(std::wstring(folder, length)) + fileName;
+}
+}  // namespace
+
+std::wstring TSysUtils::SystemProgramPath(const std::wstring& fileName) {
+    return ProgramIn(GetSystemDirectoryW, fileName);
+}
+
+std::wstring TSysUtils::WindowsProgramPath(const std::wstring& fileName) {
+    return ProgramIn(GetWindowsDirectoryW, fileName);
 }
 
 bool TSysUtils::DeleteDirectory(const std::wstring& dirPath) {

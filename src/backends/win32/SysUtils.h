@@ -31,8 +31,15 @@ public:
     // no security zone prompt), its command line the quoted path and the arguments, and does not
     // wait for it.
     static bool StartProcess(const std::wstring& filePath, const std::wstring& arguments);
-    // The file manager with the item selected.
+    // The file manager (explorer.exe from the Windows folder, by its full path) with the item
+    // selected.
     static bool ShellExplore(const std::wstring& filePath);
+    // A program of the system folder (GetSystemDirectoryW) or of the Windows folder
+    // (GetWindowsDirectoryW) by its full path, so that a file of that name planted beside the
+    // application or in the current folder is never run in its place. Empty when the system does
+    // not name the folder.
+    static std::wstring SystemProgramPath(const std::wstring& fileName);
+    static std::wstring WindowsProgramPath(const std::wstring& fileName);
     // Removes the folder and everything in it for good (no recycle bin, no user interface).
     static bool DeleteDirectory(const std::wstring& dirPath);
 

@@ -7,6 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include <tlhelp32.h>
+
+#include "backends/win32/SysUtils.h"
 #include "backends/win32/WinHandles.h"
 #include "shared/CommandOutput.h"
 
@@ -15,16 +18,6 @@ namespace zorv {
 namespace {
 
 constexpr DWORD PipeBufferBytes = 1 << 16;
-
-std::wstring AnsiToWide(const std::string& bytes) {
-    if (bytes.empty() || bytes.size() > INT_MAX) return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-    return text;
-}
 
 // An inheritable copy of `handle` for one child, or none when `handle` is not a usable handle.
 TKernelHandle InheritableCopy(HANDLE handle) {
@@ -72,8 +65,9 @@ std::mutex& StartLock() {
 
 // The child starts suspended and joins `job` before it runs, so that everything it starts can be
 // ended together.
-bool StartProcess(std::wstring command, const std::wstring& workingDir, bool showWindow, HANDLE output, HANDLE job,
-                  PROCESS_INFORMATION& process) {
+bool StartProcess(const std::wstring& program, std::wstring command, const std::wstring& workingDir, bool showWindow,
+                  HANDLE output, HANDLE job, const TWinDosCommand::TJobAssignment& assignToJob,
+                  PROCESS_INFORMATION& process, bool& inJob) {
     std::lock_guard lock(StartLock());
     TKernelHandle childOutput = InheritableCopy(output);
     TKernelHandle childInput = InheritableCopy(GetStdHandle(STD_INPUT_HANDLE));
@@ -91,11 +85,11 @@ bool StartProcess(std::wstring command, const std::wstring& workingDir, bool sho
     startup.StartupInfo.hStdOutput = childOutput.Get();
     startup.StartupInfo.hStdError = childOutput.Get();
     startup.lpAttributeList = handleList.List();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE,
                         EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED, nullptr,
                         workingDir.empty() ? nullptr : workingDir.c_str(), &startup.StartupInfo, &process))
         return false;
-    if (job) AssignProcessToJobObject(job, process.hProcess);
+    inJob = job && assignToJob(job, process.hProcess);
     ResumeThread(process.hThread);
     return true;
 }
@@ -186,15 +180,75 @@ private:
     std::string FBytes;
 };
 
+// The process ids of `root` and of every process it started, directly or not, that is still
+// running (a bounded walk over one snapshot of the system's processes).
+std::vector<DWORD> ProcessTree(DWORD root) {
+    std::vector<PROCESSENTRY32W> processes;
+    TKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.Get() == INVALID_HANDLE_VALUE) snapshot.Release();
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (snapshot && Process32FirstW(snapshot.Get(), &entry)) {
+        do processes.push_back(entry);
+        while (processes.size() < 65536 && Process32NextW(snapshot.Get(), &entry));
+    }
+    std::vector<DWORD> tree{root};
+    for (std::size_t next = 0; next < tree.size(); ++next)
+        for (const PROCESSENTRY32W& process : processes)
+            if (process.th32ParentProcessID == tree[next] && process.th32ProcessID != root &&
+                std::find(tree.begin(), tree.end(), process.th32ProcessID) == tree.end())
+                tree.push_back(process.th32ProcessID);
+    return tree;
+}
+
+// Without a job the command interpreter and what it started are ended one by one, the
+// interpreter last so that its children cannot be missed for being started meanwhile.
+void EndProcessTree(HANDLE interpreter) {
+    const DWORD root = GetProcessId(interpreter);
+    std::vector<DWORD> tree = ProcessTree(root);
+    for (auto id = tree.rbegin(); id != tree.rend(); ++id) {
+        if (*id == root) continue;
+        TKernelHandle child(OpenProcess(PROCESS_TERMINATE, FALSE, *id));
+        if (child) TerminateProcess(child.Get(), 1);
+    }
+    TerminateProcess(interpreter, 1);
+}
+
 }  // namespace
 
+std::wstring TWinDosCommand::InterpreterPath() { return TSysUtils::SystemProgramPath(L"cmd.exe"); }
+
+UINT TWinDosCommand::OutputCodePage() {
+    const UINT console = GetConsoleOutputCP();
+    return console != 0 ? console : GetOEMCP();
+}
+
+std::wstring TWinDosCommand::Decode(const std::string& bytes, UINT codePage) {
+    if (bytes.empty() || bytes.size() > INT_MAX) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), length);
+    return text;
+}
+
 std::wstring TWinDosCommand::Run(const std::wstring& commandLine, const std::wstring& workingDir, bool showWindow) {
+    return Run(commandLine, workingDir, showWindow,
+               [](HANDLE job, HANDLE process) { return AssignProcessToJobObject(job, process) != FALSE; });
+}
+
+std::wstring TWinDosCommand::Run(const std::wstring& commandLine, const std::wstring& workingDir, bool showWindow,
+                                 const TJobAssignment& assignToJob) {
+    const std::wstring interpreter = InterpreterPath();
+    if (interpreter.empty()) return {};
     TFileHandle readEnd, writeEnd;
     if (!CreateCommandPipe(readEnd, writeEnd)) return {};
     TKernelHandle job(CreateJobObjectW(nullptr, nullptr));
     PROCESS_INFORMATION process{};
-    const bool started =
-        StartProcess(L"cmd.exe /C " + commandLine, workingDir, showWindow, writeEnd.Get(), job.Get(), process);
+    bool inJob = false;
+    const bool started = StartProcess(interpreter, L"cmd.exe /C " + commandLine, workingDir, showWindow, writeEnd.Get(),
+                                      job.Get(), assignToJob, process, inJob);
     // Our write end must go, or the pipe would never report that its writers have gone.
     writeEnd.Reset();
     if (!started) return {};
@@ -205,10 +259,10 @@ std::wstring TWinDosCommand::Run(const std::wstring& commandLine, const std::wst
     if (bytes.size() > MaxCommandOutputBytes) {
         // Too much output: the command and what it started are ended, and the cut text is given
         // back longer than the limit so that the caller refuses it.
-        if (!job || !TerminateJobObject(job.Get(), 1)) TerminateProcess(processHandle.Get(), 1);
+        if (!inJob || !TerminateJobObject(job.Get(), 1)) EndProcessTree(processHandle.Get());
     }
     WaitForSingleObject(processHandle.Get(), INFINITE);
-    return AnsiToWide(bytes);
+    return Decode(bytes, OutputCodePage());
 }
 
 }  // namespace zorv

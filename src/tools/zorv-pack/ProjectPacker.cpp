@@ -12,6 +12,7 @@
 #include "archive/ZipWriter.h"
 #include "shared/MemIniFile.h"
 #include "shared/ProjectCheck.h"
+#include "shared/TextEncoding.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
@@ -43,6 +44,16 @@ std::string Quoted(const fs::path& path) {
     text.insert(text.begin(), '"');
     text.push_back('"');
     return text;
+}
+
+// The whole file, or nothing when it cannot be read (the archive then takes it as it is).
+std::string ReadWhole(const fs::path& path) {
+    const TFilePtr file = OpenFile(path, "rb");
+    std::string bytes;
+    if (!file) return bytes;
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0;) bytes.append(buffer, got);
+    return bytes;
 }
 
 TDosDateTime ModificationTime(const fs::path& path) {
@@ -146,6 +157,13 @@ private:
 const char* const TProjectPacker::OptionalFiles[3] = {"zorv-webviewjs", "WebView2LoaderWin64.dll",
                                                       "WebView2Installer.exe"};
 
+std::optional<std::string> TProjectPacker::SettingsAsUtf8(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return std::nullopt;
+    const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+    if (!utf16 && TTextEncoding::IsValidUtf8(bytes)) return std::nullopt;
+    return "\xEF\xBB\xBF" + TMemIniFile::DecodeText(bytes);
+}
+
 bool TProjectPacker::Fail(std::string message) {
     FErrorMessage = std::move(message);
     return false;
@@ -184,7 +202,17 @@ bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
     // Left out, it would leave an archive that cannot start.
     if (!tree.LiesInsideProject(FProjectDir / "zorv.ini"))
         return Fail(Quoted(FProjectDir / "zorv.ini") + " leads to a file outside the project");
-    if (!tree.AddFile(FProjectDir / "zorv.ini", "zorv.ini")) return Fail(tree.Error());
+    const fs::path settingsPath = FProjectDir / "zorv.ini";
+    if (const std::optional<std::string> utf8 = SettingsAsUtf8(ReadWhole(settingsPath))) {
+        if (OnWarning)
+            OnWarning(
+                "zorv.ini is not UTF-8: it was read in this system's code page and is packed as UTF-8; "
+                "check the application's name and password");
+        if (const TStatus added = zip.AddFile("zorv.ini", ModificationTime(settingsPath), *utf8); !added)
+            return Fail(added.Error());
+    } else if (!tree.AddFile(settingsPath, "zorv.ini")) {
+        return Fail(tree.Error());
+    }
     for (const char* name : OptionalFiles) {
         std::error_code error;
         if (fs::is_regular_file(FProjectDir / name, error) && !tree.AddFile(FProjectDir / name, name))

@@ -1,7 +1,9 @@
 #pragma once
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zorv {
 
@@ -24,6 +26,13 @@ public:
     const std::string& ErrorMessage() const { return FErrorMessage; }
     // Told about files that are left out (special files, links to folders).
     TWarning OnWarning;
+
+    // The bytes "zorv.ini" is packed as when they differ from the file's: a file that is not
+    // UTF-8 (UTF-16, or text in a legacy code page, read as this system's ANSI page like the
+    // settings check reads it) becomes its UTF-8 text with a byte-order mark, so that the end
+    // user's code page never changes what the application is called or its password. Nothing for
+    // a UTF-8 file, with or without its mark.
+    static std::optional<std::string> SettingsAsUtf8(std::string_view bytes);
 
     // Files beside "zorv.ini" that go into the archive when present.
     static const char* const OptionalFiles[3];

@@ -3,15 +3,35 @@
 // standard handles, prints "spawned" and ends at once: a program that leaves a child holding its
 // output. "flood MB MS" writes MB mebibytes of "x" to its standard output, then sleeps MS
 // milliseconds. "record FILE ..." writes its own command line, as the system gave it, to FILE
-// (UTF-8).
+// (UTF-8). A copy named cmd.exe or explorer.exe (planted where a search for that program would
+// find it) only leaves the file "<its own path>.ran" behind and ends. "console-text" writes
+// "café über" and a line end the way a console program does: in its console's output code page,
+// or without a console in the OEM page of the console Windows would give it.
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+namespace {
+
+bool RanAsAPlantedProgram() {
+    char self[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string name(self, length);
+    name = name.substr(name.find_last_of("\\/") + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name != "cmd.exe" && name != "explorer.exe") return false;
+    if (std::FILE* mark = std::fopen((std::string(self, length) + ".ran").c_str(), "wb")) std::fclose(mark);
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (RanAsAPlantedProgram()) return 0;
     if (argc > 2 && std::strcmp(argv[1], "spawn") == 0) {
         char self[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -38,6 +58,16 @@ int main(int argc, char** argv) {
             if (!WriteFile(output, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr)) return 1;
         }
         Sleep(static_cast<DWORD>(std::atoi(argv[3])));
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "console-text") == 0) {
+        const UINT console = GetConsoleOutputCP();
+        const wchar_t text[] = L"caf\u00E9 \u00FCber\n";
+        char bytes[64] = {};
+        const int size = WideCharToMultiByte(console != 0 ? console : GetOEMCP(), 0, text, -1, bytes, sizeof(bytes),
+                                             nullptr, nullptr);
+        if (size <= 1) return 1;
+        std::fwrite(bytes, 1, static_cast<std::size_t>(size - 1), stdout);
         return 0;
     }
     if (argc > 2 && std::strcmp(argv[1], "record") == 0) {
