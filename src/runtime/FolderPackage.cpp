@@ -1,9 +1,9 @@
 #include "runtime/FolderPackage.h"
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 
+#include "shared/InputFile.h"
 #include "shared/StrUtils.h"
 #include "shared/Utf8Path.h"
 
@@ -29,19 +29,20 @@ bool IsInsideName(std::string_view name) {
 }
 
 TAbExtractStatus ReadPart(const fs::path& file, uint64_t offset, uint64_t length, const TAbSink& sink) {
-    std::ifstream in(file, std::ios::binary);
+    TResult<std::unique_ptr<TInputFile>> in = TInputFile::Open(PathToUtf8(file));
     if (!in) return TAbExtractStatus::NotFound;
-    in.seekg(static_cast<std::streamoff>(offset));
+    if (!in.Value()->Seek(offset)) return TAbExtractStatus::DamagedData;
     std::string block(BlockSize, '\0');
     uint64_t left = length;
-    while (left > 0 && in) {
-        in.read(block.data(), static_cast<std::streamsize>(std::min<uint64_t>(left, block.size())));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0) break;
-        if (!sink(block.data(), got)) return TAbExtractStatus::SinkFailed;
-        left -= got;
+    while (left > 0) {
+        TResult<std::size_t> got =
+            in.Value()->Read(block.data(), static_cast<std::size_t>(std::min<uint64_t>(left, block.size())));
+        if (!got) return TAbExtractStatus::DamagedData;
+        if (got.Value() == 0) break;
+        if (!sink(block.data(), got.Value())) return TAbExtractStatus::SinkFailed;
+        left -= got.Value();
     }
-    return in.bad() ? TAbExtractStatus::DamagedData : TAbExtractStatus::Ok;
+    return TAbExtractStatus::Ok;
 }
 
 // The entry of `folder` whose name equals `step` ignoring ASCII case, as archive names are

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "archive/AbZipKit.h"
 #include "runtime/AppUrl.h"
+#include "shared/InputFile.h"
 #include "shared/Utf8Path.h"
 #include "shared/StrUtils.h"
 
@@ -224,30 +224,30 @@ TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<s
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     if (FStreamLargeFiles && range.length >= StreamedEntryMinSize)
         return StreamedFromFile(std::move(resource), utf8Path, range);
-    std::ifstream in(file, std::ios::binary);
+    TResult<std::unique_ptr<TInputFile>> in = TInputFile::Open(utf8Path);
     if (!in) return Unreadable(location.source, location.mimeType, unreadable);
     if (range.kind == TByteRange::TKind::Part) {
         // Only the part is read; a file that shrank since its size was taken is an error, not a
         // part shorter than its Content-Range says.
-        resource.bytes.resize(static_cast<std::size_t>(range.length));
-        in.seekg(static_cast<std::streamoff>(range.first));
-        in.read(resource.bytes.data(), static_cast<std::streamsize>(range.length));
-        if (!in || static_cast<uint64_t>(in.gcount()) != range.length)
+        if (!in.Value()->Seek(range.first)) return Unreadable(location.source, location.mimeType, unreadable);
+        resource.bytes.clear();
+        const TInputFile::TEnd end = in.Value()->AppendRest(resource.bytes, static_cast<std::size_t>(range.length));
+        if (end == TInputFile::TEnd::Failed || resource.bytes.size() != range.length)
             return Unreadable(location.source, location.mimeType, unreadable);
         return resource;
     }
     // A file that holds more than its size claims (a pseudo-file, one that grows) is read to its
     // end, but where large files are streamed, no further than a small one may be.
     const std::uintmax_t wholeLimit = FStreamLargeFiles ? StreamedEntryMinSize : MaxServedFileSize;
-    std::string chunk(64 * 1024, '\0');
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
-        if (resource.bytes.size() + static_cast<std::size_t>(in.gcount()) > wholeLimit) {
-            return Unreadable(location.source, location.mimeType, tooLarge);
-        }
-        resource.bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    switch (in.Value()->AppendRest(resource.bytes, static_cast<std::size_t>(wholeLimit))) {
+    case TInputFile::TEnd::Complete:
+        return resource;
+    case TInputFile::TEnd::TooLarge:
+        return Unreadable(location.source, location.mimeType, tooLarge);
+    case TInputFile::TEnd::Failed:
+        break;
     }
-    if (in.bad()) return Unreadable(location.source, location.mimeType, unreadable);
-    return resource;
+    return Unreadable(location.source, location.mimeType, unreadable);
 }
 
 }  // namespace zorv

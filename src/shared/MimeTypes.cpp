@@ -1,8 +1,8 @@
 #include "shared/MimeTypes.h"
 
-#include <fstream>
 #include <mutex>
-#include <sstream>
+
+#include "shared/InputFile.h"
 
 namespace zorv {
 
@@ -486,6 +486,9 @@ std::vector<TMimeMapping> TMimeTypeTable::ParseMimeTypesFile(std::string_view te
 
 namespace {
 
+// /etc/mime.types is under a hundred kilobytes; the bound only keeps a wrong file out.
+constexpr std::size_t MaxMimeTypesFileSize = 16u << 20;
+
 // The process's table; replaced whole, so readers never see a half-built one.
 struct TProcessTable {
     std::mutex lock;
@@ -515,11 +518,9 @@ void TMimeTypes::InstallPlatformMappings(const std::vector<TMimeMapping>& platfo
 }
 
 std::vector<TMimeMapping> TMimeTypes::ReadMimeTypesFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return {};
-    std::ostringstream text;
-    text << file.rdbuf();
-    return TMimeTypeTable::ParseMimeTypesFile(text.str());
+    TResult<std::string> text = ReadWholeFile(path, MaxMimeTypesFileSize);
+    if (!text) return {};
+    return TMimeTypeTable::ParseMimeTypesFile(text.Value());
 }
 
 }  // namespace zorv

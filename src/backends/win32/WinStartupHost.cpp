@@ -1,7 +1,6 @@
 #include "backends/win32/WinStartupHost.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "archive/AbZipKit.h"
