@@ -16,8 +16,15 @@ std::string LowerAscii(std::string_view text) {
     return out;
 }
 
+// One line of a list below, kept as constant data: a list of strings made at start-up would cost
+// code for every line.
+struct TMimeLine {
+    const char* extension;
+    const char* type;
+};
+
 // A general extension-to-type list. Twelve extensions appear twice; their first line counts.
-const std::vector<TMimeMapping> BuiltInList = {
+constexpr TMimeLine BuiltInTable[] = {
     {".nml", "animation/narrative"},
     {".aac", "audio/mp4"},
     {".aif", "audio/x-aiff"},
@@ -406,10 +413,21 @@ const std::vector<TMimeMapping> BuiltInList = {
 
 // Without these a page's module scripts, WebAssembly and web fonts are refused or fail
 // wherever the platform's table does not know them.
-const std::vector<TMimeMapping> WebEssentialList = {
+constexpr TMimeLine WebEssentialTable[] = {
     {".mjs", "text/javascript"}, {".json", "application/json"}, {".wasm", "application/wasm"}, {".woff", "font/woff"},
     {".woff2", "font/woff2"},    {".ttf", "font/ttf"},          {".otf", "font/otf"},
 };
+
+template <std::size_t Count>
+std::vector<TMimeMapping> MappingsOf(const TMimeLine (&lines)[Count]) {
+    std::vector<TMimeMapping> mappings;
+    mappings.reserve(Count);
+    for (const TMimeLine& line : lines) mappings.push_back({line.extension, line.type});
+    return mappings;
+}
+
+const std::vector<TMimeMapping> BuiltInList = MappingsOf(BuiltInTable);
+const std::vector<TMimeMapping> WebEssentialList = MappingsOf(WebEssentialTable);
 
 bool IsMimeBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
