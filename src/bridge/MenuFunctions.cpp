@@ -2,7 +2,6 @@
 #include "bridge/BrowserExternalModule.h"
 #include "shared/AppPackage.h"
 
-
 #include "archive/AbZipKit.h"
 #include "bridge/BridgeJson.h"
 #include "bridge/BrowserExternalForm.h"

@@ -240,12 +240,9 @@ TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<s
     // end, but where large files are streamed, no further than a small one may be.
     const std::uintmax_t wholeLimit = FStreamLargeFiles ? StreamedEntryMinSize : MaxServedFileSize;
     switch (in.Value()->AppendRest(resource.bytes, static_cast<std::size_t>(wholeLimit))) {
-    case TInputFile::TEnd::Complete:
-        return resource;
-    case TInputFile::TEnd::TooLarge:
-        return Unreadable(location.source, location.mimeType, tooLarge);
-    case TInputFile::TEnd::Failed:
-        break;
+        case TInputFile::TEnd::Complete: return resource;
+        case TInputFile::TEnd::TooLarge: return Unreadable(location.source, location.mimeType, tooLarge);
+        case TInputFile::TEnd::Failed: break;
     }
     return Unreadable(location.source, location.mimeType, unreadable);
 }

@@ -27,12 +27,10 @@ TResult<std::string> ReadWholeFile(const std::string& path, std::size_t limit) {
     if (!file) return Failure(file.Error());
     std::string bytes;
     switch (file.Value()->AppendRest(bytes, limit)) {
-    case TInputFile::TEnd::Complete:
-        return bytes;
-    case TInputFile::TEnd::TooLarge:
-        return Failure("File \"" + path + "\" is larger than " + std::to_string(limit) + " bytes");
-    case TInputFile::TEnd::Failed:
-        break;
+        case TInputFile::TEnd::Complete: return bytes;
+        case TInputFile::TEnd::TooLarge:
+            return Failure("File \"" + path + "\" is larger than " + std::to_string(limit) + " bytes");
+        case TInputFile::TEnd::Failed: break;
     }
     return Failure("Cannot read file \"" + path + "\"");
 }

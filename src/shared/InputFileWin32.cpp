@@ -22,15 +22,11 @@ namespace {
 
 std::string ErrorText(DWORD code) {
     switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return "The file does not exist.";
-    case ERROR_ACCESS_DENIED:
-        return "Access is denied.";
-    case ERROR_SHARING_VIOLATION:
-        return "Another program is using the file.";
-    default:
-        return "Error " + std::to_string(code) + ".";
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return "The file does not exist.";
+        case ERROR_ACCESS_DENIED: return "Access is denied.";
+        case ERROR_SHARING_VIOLATION: return "Another program is using the file.";
+        default: return "Error " + std::to_string(code) + ".";
     }
 }
 
