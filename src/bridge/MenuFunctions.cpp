@@ -7,6 +7,7 @@
 #include "bridge/BrowserExternalForm.h"
 #include "bridge/TextConvert.h"
 #include "platform/MenuBar.h"
+#include "shared/FileSystem.h"
 #include "shared/InputFile.h"
 #include "shared/Utf8Path.h"
 
@@ -17,9 +18,8 @@ namespace {
 constexpr std::size_t MaxMenuImageSize = 16u << 20;
 
 std::optional<std::string> ReadMenuImageFile(const std::string& path) {
-    std::error_code error;
     const std::filesystem::path fsPath = TPagePaths::ToFsPath(path);
-    if (!std::filesystem::is_regular_file(fsPath, error)) return std::nullopt;
+    if (!TFileSystem::IsFile(fsPath)) return std::nullopt;
     TResult<std::string> bytes = ReadWholeFile(PathToUtf8(fsPath), MaxMenuImageSize);
     if (!bytes) return std::nullopt;
     return std::move(bytes).Value();

@@ -7,6 +7,7 @@
 
 #include "archive/AbZipKit.h"
 #include "runtime/AppUrl.h"
+#include "shared/FileSystem.h"
 #include "shared/InputFile.h"
 #include "shared/Utf8Path.h"
 #include "shared/StrUtils.h"
@@ -106,17 +107,15 @@ std::vector<std::pair<std::string, std::string>> TResource::Headers() const {
 void TResourceResolver::RestrictDiskFilesTo(const std::string& folder) {
     FDiskScope.emplace();
     if (folder.empty()) return;
-    std::error_code error;
-    FDiskScope = std::filesystem::canonical(Utf8Path(folder), error);
-    if (error) FDiskScope = std::filesystem::absolute(Utf8Path(folder), error).lexically_normal();
+    const std::optional<std::filesystem::path> canonical = TFileSystem::Canonical(Utf8Path(folder));
+    FDiskScope = canonical ? *canonical : TFileSystem::Absolute(Utf8Path(folder));
 }
 
 bool TResourceResolver::MayAnswerFile(const std::string& utf8Path) const {
     if (!FDiskScope) return true;
     if (FDiskScope->empty()) return false;
-    std::error_code error;
-    const std::filesystem::path file = std::filesystem::canonical(Utf8Path(utf8Path), error);
-    return !error && LiesInside(*FDiskScope, file);
+    const std::optional<std::filesystem::path> file = TFileSystem::Canonical(Utf8Path(utf8Path));
+    return file && LiesInside(*FDiskScope, *file);
 }
 
 TResource TResourceResolver::FindUrl(const std::string& url, std::optional<std::string_view> rangeHeader) const {
@@ -157,8 +156,7 @@ std::optional<TResourceResolver::TLocation> TResourceResolver::LocateIn(const st
         if (FExeZip->Find(entry)) return TLocation{TResourceSource::Archive, std::move(entry), mimeType};
     }
     for (std::string file : {FExeDirPath + path, AbsoluteFromRequest(path, FPathStyle)}) {
-        std::error_code error;
-        if (std::filesystem::is_regular_file(Utf8Path(file), error) && MayAnswerFile(file))
+        if (TFileSystem::IsFile(Utf8Path(file)) && MayAnswerFile(file))
             return TLocation{TResourceSource::Disk, std::move(file), mimeType};
     }
     return std::nullopt;
@@ -211,13 +209,11 @@ TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<
 TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     const std::string& utf8Path = location.name;
     const std::filesystem::path file = Utf8Path(utf8Path);
-    std::error_code error;
     const std::string tooLarge = "File too large to serve: " + utf8Path;
     const std::string unreadable = "Cannot read file " + utf8Path;
     // Pseudo-files such as /proc/kcore claim enormous sizes or never end; refuse them up front
     // and stop reading at the limit whatever the size claimed.
-    std::uintmax_t claimedSize = std::filesystem::file_size(file, error);
-    if (error) claimedSize = 0;
+    const std::uintmax_t claimedSize = TFileSystem::FileSize(file).value_or(0);
     if (claimedSize > MaxServedFileSize) return Unreadable(location.source, location.mimeType, tooLarge);
     const TByteRange range = TByteRange::Decide(rangeHeader, claimedSize);
     TResource resource = Found(TResourceSource::Disk, location.mimeType, range);
