@@ -60,6 +60,21 @@ std::optional<TEntryFacts> FactsOf(const fs::path& path) {
     return TEntryFacts{info.dwFileAttributes, (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow};
 }
 
+// Names such as "CON" or "nul.txt" name a device in every folder, which reads as a file to
+// GetFileAttributesExW: reading the console would block, so they count as no file.
+bool NamesADevice(const fs::path& path) {
+    std::wstring stem = path.filename().wstring();
+    stem = stem.substr(0, stem.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (wchar_t& c : stem) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" || stem == L"CONOUT$")
+        return true;
+    return stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) && stem[3] >= L'0' &&
+           stem[3] <= L'9';
+}
+
 }  // namespace
 
 TFileSystem::TKind TFileSystem::KindOf(const fs::path& path) {
@@ -67,7 +82,7 @@ TFileSystem::TKind TFileSystem::KindOf(const fs::path& path) {
     const std::optional<TEntryFacts> facts = FactsOf(path);
     if (!facts) return TKind::Missing;
     if (facts->attributes & FILE_ATTRIBUTE_DIRECTORY) return TKind::Folder;
-    if (facts->attributes & FILE_ATTRIBUTE_DEVICE) return TKind::Other;
+    if ((facts->attributes & FILE_ATTRIBUTE_DEVICE) || NamesADevice(path)) return TKind::Other;
     return TKind::File;
 }
 
@@ -76,7 +91,8 @@ TFileSystem::TKind TFileSystem::EntryKindOf(const fs::path& path) { return KindO
 std::optional<uint64_t> TFileSystem::FileSize(const fs::path& path) {
     if (path.empty()) return std::nullopt;
     const std::optional<TEntryFacts> facts = FactsOf(path);
-    if (!facts || (facts->attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))) return std::nullopt;
+    if (!facts || (facts->attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) || NamesADevice(path))
+        return std::nullopt;
     return facts->size;
 }
 

@@ -71,6 +71,10 @@ TEST(FileSystem, TellsFilesFromFoldersAndChangesThem) {
     EXPECT_EQ(TFileSystem::KindOf(scratch / "missing"), TFileSystem::TKind::Missing);
     EXPECT_EQ(TFileSystem::KindOf(scratch / "Ünïcode/page.html/below"), TFileSystem::TKind::Missing);
     EXPECT_EQ(TFileSystem::KindOf(fs::path()), TFileSystem::TKind::Missing);
+    // A device name is never a file the runtime may read (on Windows it names the console).
+    for (const char* device : {"CON", "nul.txt", "Com1"}) {
+        EXPECT_NE(TFileSystem::KindOf(scratch / device), TFileSystem::TKind::File) << device;
+    }
     EXPECT_EQ(TFileSystem::FileSize(file), std::optional<uint64_t>(5));
     EXPECT_EQ(TFileSystem::FileSize(folder), std::nullopt);
     EXPECT_EQ(TFileSystem::FileSize(scratch / "missing"), std::nullopt);
