@@ -10,6 +10,7 @@
 #include "bridge/FileReplacer.h"
 #include "platform/OperatingSystem.h"
 #include "shared/Base64.h"
+#include "shared/FileSystem.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {
@@ -40,27 +41,19 @@ std::string TextFileBytes(std::string_view contents) {
 
 // Missing folders on the way to the file; a failure shows up when the file is written.
 void CreateParentFolders(const std::string& filePath) {
-    std::error_code ignored;
-    fs::create_directories(TPagePaths::ToFsPath(filePath).parent_path(), ignored);
+    TFileSystem::CreateFolders(TPagePaths::ToFsPath(filePath).parent_path());
 }
 
-bool IsFile(const std::string& path) {
-    std::error_code error;
-    return fs::is_regular_file(TPagePaths::ToFsPath(path), error);
-}
+bool IsFile(const std::string& path) { return TFileSystem::IsFile(TPagePaths::ToFsPath(path)); }
 
-bool IsFolder(const std::string& path) {
-    std::error_code error;
-    return fs::is_directory(TPagePaths::ToFsPath(path), error);
-}
+bool IsFolder(const std::string& path) { return TFileSystem::IsFolder(TPagePaths::ToFsPath(path)); }
 
 // Removes a file (or a link), never a folder.
 bool DeleteOneFile(const std::string& path) {
-    std::error_code error;
     const fs::path fsPath = TPagePaths::ToFsPath(path);
-    const fs::file_status status = fs::symlink_status(fsPath, error);
-    if (error || !fs::exists(status) || fs::is_directory(status)) return false;
-    return fs::remove(fsPath, error) && !error;
+    const TFileSystem::TKind kind = TFileSystem::EntryKindOf(fsPath);
+    if (kind == TFileSystem::TKind::Missing || kind == TFileSystem::TKind::Folder) return false;
+    return TFileSystem::Remove(fsPath);
 }
 
 const char* Boolean(bool value) { return value ? "true" : "false"; }

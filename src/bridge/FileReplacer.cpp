@@ -5,6 +5,7 @@
 
 #include "bridge/FileReplacerParts.h"
 #include "bridge/PagePaths.h"
+#include "shared/FileSystem.h"
 
 namespace zorv {
 namespace file_replacer {
@@ -30,12 +31,11 @@ namespace {
 // through it changes that file and the link stays a link.
 std::string FinalTarget(const std::string& utf8Path) {
     std::filesystem::path path = TPagePaths::ToFsPath(utf8Path);
-    std::error_code error;
     bool followed = false;
-    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)); ++hop) {
-        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
-        if (error) break;
-        path = next.is_absolute() ? next : path.parent_path() / next;
+    for (int hop = 0; hop < 40; ++hop) {
+        const std::optional<std::filesystem::path> next = TFileSystem::LinkTarget(path);
+        if (!next) break;
+        path = next->is_absolute() ? *next : path.parent_path() / *next;
         followed = true;
     }
     return followed ? TPagePaths::FromFsPath(path) : utf8Path;

@@ -2,25 +2,27 @@
 #include "bridge/BrowserExternalModule.h"
 #include "shared/AppPackage.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "archive/AbZipKit.h"
 #include "bridge/BridgeJson.h"
 #include "bridge/BrowserExternalForm.h"
 #include "bridge/TextConvert.h"
 #include "platform/MenuBar.h"
+#include "shared/FileSystem.h"
+#include "shared/InputFile.h"
+#include "shared/Utf8Path.h"
 
 namespace zorv {
 namespace {
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::error_code error;
+// Menu images are icons; a file far larger than any icon is not one.
+constexpr std::size_t MaxMenuImageSize = 16u << 20;
+
+std::optional<std::string> ReadMenuImageFile(const std::string& path) {
     const std::filesystem::path fsPath = TPagePaths::ToFsPath(path);
-    if (!std::filesystem::is_regular_file(fsPath, error)) return std::nullopt;
-    std::ifstream file(fsPath, std::ios::binary);
-    if (!file) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (!TFileSystem::IsFile(fsPath)) return std::nullopt;
+    TResult<std::string> bytes = ReadWholeFile(PathToUtf8(fsPath), MaxMenuImageSize);
+    if (!bytes) return std::nullopt;
+    return std::move(bytes).Value();
 }
 
 // Hands the menu to the platform when the call ends, also when an error ends it early, so that
@@ -50,8 +52,8 @@ std::string TBrowserExternalModule::ReadMenuImage(const std::string& path) const
         std::string data;
         if (FExeZip->TryExtract(path, data) == TAbExtractStatus::Ok) return data;
     }
-    if (std::optional<std::string> data = ReadWholeFile(FContext.appDir + path)) return *data;
-    if (std::optional<std::string> data = ReadWholeFile(path)) return *data;
+    if (std::optional<std::string> data = ReadMenuImageFile(FContext.appDir + path)) return *data;
+    if (std::optional<std::string> data = ReadMenuImageFile(path)) return *data;
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include "platform/OperatingSystem.h"
 #include "platform/UiThread.h"
 #include "shared/CommandOutput.h"
+#include "shared/FileSystem.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {
@@ -41,10 +42,7 @@ std::pair<std::string, bool> CommandReply(const std::string& output) {
     return {std::move(*text), true};
 }
 
-bool IsExistingFolder(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(TPagePaths::ToFsPath(path), error);
-}
+bool IsExistingFolder(const std::string& path) { return TFileSystem::IsFolder(TPagePaths::ToFsPath(path)); }
 
 std::string JsonStringList(const std::vector<std::string>& items) {
     std::string result = "[";

@@ -7,6 +7,7 @@
 
 #include "runtime/AppCommandLine.h"
 #include "runtime/FolderPackage.h"
+#include "shared/FileSystem.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
@@ -71,8 +72,7 @@ std::optional<int> TExeZipLoader::OpenArchive() {
 }
 
 std::optional<int> TExeZipLoader::OpenFolder(TFolderOption option) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(Utf8Path(option.folder), error)) {
+    if (!TFileSystem::IsFolder(Utf8Path(option.folder))) {
         FHost.ShowFatalError("Application Error", "No project folder at \"" + option.folder + "\"");
         return 1;
     }
@@ -121,8 +121,7 @@ void TExeZipLoader::PrepareDataFolder() {
     dir += static_cast<char>(std::filesystem::path::preferred_separator);
     FState.appDataDir = dir;
     // A folder that cannot be made is not reported here; the functions that write there report it.
-    std::error_code ignored;
-    std::filesystem::create_directories(Utf8Path(dir), ignored);
+    TFileSystem::CreateFolders(Utf8Path(dir));
 }
 
 std::optional<int> TExeZipLoader::AskPasswordWhenSet() {

@@ -1,9 +1,10 @@
 #include "runtime/FolderPackage.h"
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 
+#include "shared/FileSystem.h"
+#include "shared/InputFile.h"
 #include "shared/StrUtils.h"
 #include "shared/Utf8Path.h"
 
@@ -29,31 +30,30 @@ bool IsInsideName(std::string_view name) {
 }
 
 TAbExtractStatus ReadPart(const fs::path& file, uint64_t offset, uint64_t length, const TAbSink& sink) {
-    std::ifstream in(file, std::ios::binary);
+    TResult<std::unique_ptr<TInputFile>> in = TInputFile::Open(PathToUtf8(file));
     if (!in) return TAbExtractStatus::NotFound;
-    in.seekg(static_cast<std::streamoff>(offset));
+    if (!in.Value()->Seek(offset)) return TAbExtractStatus::DamagedData;
     std::string block(BlockSize, '\0');
     uint64_t left = length;
-    while (left > 0 && in) {
-        in.read(block.data(), static_cast<std::streamsize>(std::min<uint64_t>(left, block.size())));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0) break;
-        if (!sink(block.data(), got)) return TAbExtractStatus::SinkFailed;
-        left -= got;
+    while (left > 0) {
+        TResult<std::size_t> got =
+            in.Value()->Read(block.data(), static_cast<std::size_t>(std::min<uint64_t>(left, block.size())));
+        if (!got) return TAbExtractStatus::DamagedData;
+        if (got.Value() == 0) break;
+        if (!sink(block.data(), got.Value())) return TAbExtractStatus::SinkFailed;
+        left -= got.Value();
     }
-    return in.bad() ? TAbExtractStatus::DamagedData : TAbExtractStatus::Ok;
+    return TAbExtractStatus::Ok;
 }
 
 // The entry of `folder` whose name equals `step` ignoring ASCII case, as archive names are
 // matched; the first in name order where several do.
 std::optional<fs::path> FindStepIgnoringCase(const fs::path& folder, std::string_view step) {
-    std::error_code error;
     std::optional<fs::path> found;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const fs::path& candidate = it->path();
+    TFileSystem::ForEachEntry(folder, [&found, step](const fs::path& candidate) {
         if (TStrUtils::SameText(PathToUtf8(candidate.filename()), step) && (!found || candidate < *found))
             found = candidate;
-    }
+    });
     return found;
 }
 
@@ -62,12 +62,11 @@ std::optional<fs::path> FindStepIgnoringCase(const fs::path& folder, std::string
 fs::path LocateIgnoringCase(const fs::path& root, std::string_view name) {
     const fs::path relative = Utf8Path(name);
     fs::path exact = root / relative;
-    std::error_code error;
-    if (fs::exists(exact, error)) return exact;
+    if (TFileSystem::Exists(exact)) return exact;
     fs::path path = root;
     for (const fs::path& step : relative) {
         fs::path next = path / step;
-        if (!fs::exists(next, error)) {
+        if (!TFileSystem::Exists(next)) {
             std::optional<fs::path> matched = FindStepIgnoringCase(path, PathToUtf8(step));
             if (!matched) return exact;
             next = std::move(*matched);
@@ -80,16 +79,15 @@ fs::path LocateIgnoringCase(const fs::path& root, std::string_view name) {
 }  // namespace
 
 TFolderPackage::TFolderPackage(const fs::path& folder) {
-    std::error_code error;
-    FFolder = fs::canonical(folder, error);
-    if (error) FFolder = fs::absolute(folder, error).lexically_normal();
+    const std::optional<fs::path> canonical = TFileSystem::Canonical(folder);
+    FFolder = canonical ? *canonical : TFileSystem::Absolute(folder);
 }
 
 std::optional<fs::path> TFolderPackage::FileOf(std::string_view name) const {
     if (!IsInsideName(name)) return std::nullopt;
-    std::error_code error;
-    const fs::path file = fs::canonical(LocateIgnoringCase(FFolder, name), error);
-    if (error || !fs::is_regular_file(file, error)) return std::nullopt;
+    const std::optional<fs::path> canonical = TFileSystem::Canonical(LocateIgnoringCase(FFolder, name));
+    if (!canonical || !TFileSystem::IsFile(*canonical)) return std::nullopt;
+    const fs::path& file = *canonical;
     // A link may lead out of the project; what lies outside is not the application's.
     if (std::mismatch(FFolder.begin(), FFolder.end(), file.begin(), file.end()).first != FFolder.end())
         return std::nullopt;
@@ -105,10 +103,9 @@ std::optional<std::string> TFolderPackage::DiskFile(std::string_view name) const
 std::optional<TPackageEntry> TFolderPackage::Find(std::string_view name) const {
     const std::optional<fs::path> file = FileOf(name);
     if (!file) return std::nullopt;
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(*file, error);
-    if (error) return std::nullopt;
-    return TPackageEntry{static_cast<uint64_t>(size), false};
+    const std::optional<uint64_t> size = TFileSystem::FileSize(*file);
+    if (!size) return std::nullopt;
+    return TPackageEntry{*size, false};
 }
 
 TAbExtractStatus TFolderPackage::TryExtract(std::string_view name, std::string& out) const {

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "archive/AbZipKit.h"
 #include "runtime/AppUrl.h"
+#include "shared/FileSystem.h"
+#include "shared/InputFile.h"
 #include "shared/Utf8Path.h"
 #include "shared/StrUtils.h"
 
@@ -106,17 +107,15 @@ std::vector<std::pair<std::string, std::string>> TResource::Headers() const {
 void TResourceResolver::RestrictDiskFilesTo(const std::string& folder) {
     FDiskScope.emplace();
     if (folder.empty()) return;
-    std::error_code error;
-    FDiskScope = std::filesystem::canonical(Utf8Path(folder), error);
-    if (error) FDiskScope = std::filesystem::absolute(Utf8Path(folder), error).lexically_normal();
+    const std::optional<std::filesystem::path> canonical = TFileSystem::Canonical(Utf8Path(folder));
+    FDiskScope = canonical ? *canonical : TFileSystem::Absolute(Utf8Path(folder));
 }
 
 bool TResourceResolver::MayAnswerFile(const std::string& utf8Path) const {
     if (!FDiskScope) return true;
     if (FDiskScope->empty()) return false;
-    std::error_code error;
-    const std::filesystem::path file = std::filesystem::canonical(Utf8Path(utf8Path), error);
-    return !error && LiesInside(*FDiskScope, file);
+    const std::optional<std::filesystem::path> file = TFileSystem::Canonical(Utf8Path(utf8Path));
+    return file && LiesInside(*FDiskScope, *file);
 }
 
 TResource TResourceResolver::FindUrl(const std::string& url, std::optional<std::string_view> rangeHeader) const {
@@ -157,8 +156,7 @@ std::optional<TResourceResolver::TLocation> TResourceResolver::LocateIn(const st
         if (FExeZip->Find(entry)) return TLocation{TResourceSource::Archive, std::move(entry), mimeType};
     }
     for (std::string file : {FExeDirPath + path, AbsoluteFromRequest(path, FPathStyle)}) {
-        std::error_code error;
-        if (std::filesystem::is_regular_file(Utf8Path(file), error) && MayAnswerFile(file))
+        if (TFileSystem::IsFile(Utf8Path(file)) && MayAnswerFile(file))
             return TLocation{TResourceSource::Disk, std::move(file), mimeType};
     }
     return std::nullopt;
@@ -211,43 +209,38 @@ TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<
 TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     const std::string& utf8Path = location.name;
     const std::filesystem::path file = Utf8Path(utf8Path);
-    std::error_code error;
     const std::string tooLarge = "File too large to serve: " + utf8Path;
     const std::string unreadable = "Cannot read file " + utf8Path;
     // Pseudo-files such as /proc/kcore claim enormous sizes or never end; refuse them up front
     // and stop reading at the limit whatever the size claimed.
-    std::uintmax_t claimedSize = std::filesystem::file_size(file, error);
-    if (error) claimedSize = 0;
+    const std::uintmax_t claimedSize = TFileSystem::FileSize(file).value_or(0);
     if (claimedSize > MaxServedFileSize) return Unreadable(location.source, location.mimeType, tooLarge);
     const TByteRange range = TByteRange::Decide(rangeHeader, claimedSize);
     TResource resource = Found(TResourceSource::Disk, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     if (FStreamLargeFiles && range.length >= StreamedEntryMinSize)
         return StreamedFromFile(std::move(resource), utf8Path, range);
-    std::ifstream in(file, std::ios::binary);
+    TResult<std::unique_ptr<TInputFile>> in = TInputFile::Open(utf8Path);
     if (!in) return Unreadable(location.source, location.mimeType, unreadable);
     if (range.kind == TByteRange::TKind::Part) {
         // Only the part is read; a file that shrank since its size was taken is an error, not a
         // part shorter than its Content-Range says.
-        resource.bytes.resize(static_cast<std::size_t>(range.length));
-        in.seekg(static_cast<std::streamoff>(range.first));
-        in.read(resource.bytes.data(), static_cast<std::streamsize>(range.length));
-        if (!in || static_cast<uint64_t>(in.gcount()) != range.length)
+        if (!in.Value()->Seek(range.first)) return Unreadable(location.source, location.mimeType, unreadable);
+        resource.bytes.clear();
+        const TInputFile::TEnd end = in.Value()->AppendRest(resource.bytes, static_cast<std::size_t>(range.length));
+        if (end == TInputFile::TEnd::Failed || resource.bytes.size() != range.length)
             return Unreadable(location.source, location.mimeType, unreadable);
         return resource;
     }
     // A file that holds more than its size claims (a pseudo-file, one that grows) is read to its
     // end, but where large files are streamed, no further than a small one may be.
     const std::uintmax_t wholeLimit = FStreamLargeFiles ? StreamedEntryMinSize : MaxServedFileSize;
-    std::string chunk(64 * 1024, '\0');
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
-        if (resource.bytes.size() + static_cast<std::size_t>(in.gcount()) > wholeLimit) {
-            return Unreadable(location.source, location.mimeType, tooLarge);
-        }
-        resource.bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    switch (in.Value()->AppendRest(resource.bytes, static_cast<std::size_t>(wholeLimit))) {
+        case TInputFile::TEnd::Complete: return resource;
+        case TInputFile::TEnd::TooLarge: return Unreadable(location.source, location.mimeType, tooLarge);
+        case TInputFile::TEnd::Failed: break;
     }
-    if (in.bad()) return Unreadable(location.source, location.mimeType, unreadable);
-    return resource;
+    return Unreadable(location.source, location.mimeType, unreadable);
 }
 
 }  // namespace zorv

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
+#include "shared/InputFile.h"
 #include "shared/VersionResource.h"
 
 #ifdef _WIN32
@@ -83,14 +83,12 @@ std::wstring Widen(const std::string& text) {
 }
 
 std::optional<std::string> ReadFileLimited(const std::string& path, size_t limit) {
-    std::ifstream in(std::filesystem::path(Widen(path)), std::ios::binary);
+    TResult<std::unique_ptr<TInputFile>> in = TInputFile::Open(path);
     if (!in) return std::nullopt;
     std::string bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof(buffer)) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<size_t>(in.gcount()));
-        if (bytes.size() > limit) throw EExeResourceError("Icon file is too large");
-    }
+    const TInputFile::TEnd end = in.Value()->AppendRest(bytes, limit);
+    if (end == TInputFile::TEnd::TooLarge) throw EExeResourceError("Icon file is too large");
+    if (end == TInputFile::TEnd::Failed) return std::nullopt;
     return bytes;
 }
 

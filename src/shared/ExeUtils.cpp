@@ -1,5 +1,6 @@
 #include "shared/ExeUtils.h"
 
+#include "shared/FileSystem.h"
 #include "shared/Utf8Path.h"
 
 #include <algorithm>
@@ -240,10 +241,8 @@ TExeImageKind TExeUtils::ImageKindOfFile(const std::string& path) {
 }
 
 int64_t TExeUtils::GetFileByteSize(const std::string& path) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(Utf8Path(path), error);
-    if (error) return -1;
-    return static_cast<int64_t>(size);
+    const std::optional<uint64_t> size = TFileSystem::FileSize(Utf8Path(path));
+    return size ? static_cast<int64_t>(*size) : -1;
 }
 
 std::string TExeUtils::RunningExePath() {
@@ -373,8 +372,7 @@ bool TExeUtils::ExtractZipFromExe(const std::string& zipPath) {
         ~TRemoveUnlessDone() {
             if (done) return;
             file.reset();
-            std::error_code ignored;
-            std::filesystem::remove(Utf8Path(path), ignored);
+            TFileSystem::Remove(Utf8Path(path));
         }
     } removeUnlessDone{zip, zipPath, done};
     const bool copied = CopyLoop(exe.get(), FExePath, appended, [&](const char* data, std::size_t size) {

@@ -1,8 +1,8 @@
 #include "shared/MimeTypes.h"
 
-#include <fstream>
 #include <mutex>
-#include <sstream>
+
+#include "shared/InputFile.h"
 
 namespace zorv {
 
@@ -16,8 +16,15 @@ std::string LowerAscii(std::string_view text) {
     return out;
 }
 
+// One line of a list below, kept as constant data: a list of strings made at start-up would cost
+// code for every line.
+struct TMimeLine {
+    const char* extension;
+    const char* type;
+};
+
 // A general extension-to-type list. Twelve extensions appear twice; their first line counts.
-const std::vector<TMimeMapping> BuiltInList = {
+constexpr TMimeLine BuiltInTable[] = {
     {".nml", "animation/narrative"},
     {".aac", "audio/mp4"},
     {".aif", "audio/x-aiff"},
@@ -406,7 +413,7 @@ const std::vector<TMimeMapping> BuiltInList = {
 
 // Without these a page's module scripts, WebAssembly and web fonts are refused or fail
 // wherever the platform's table does not know them.
-const std::vector<TMimeMapping> WebEssentialList = {
+constexpr TMimeLine WebEssentialTable[] = {
     {".mjs", "text/javascript"}, {".json", "application/json"}, {".wasm", "application/wasm"}, {".woff", "font/woff"},
     {".woff2", "font/woff2"},    {".ttf", "font/ttf"},          {".otf", "font/otf"},
 };
@@ -414,10 +421,22 @@ const std::vector<TMimeMapping> WebEssentialList = {
 // The types of a page's own code and documents. A platform table that says otherwise (a registry
 // with text/plain for .js is common) would make the browser refuse module scripts, style sheets
 // or WebAssembly, so these are applied last and no platform mapping changes them.
-const std::vector<TMimeMapping> OwnWebList = {
+constexpr TMimeLine OwnWebTable[] = {
     {".js", "text/javascript"}, {".mjs", "text/javascript"},   {".css", "text/css"},          {".html", "text/html"},
     {".htm", "text/html"},      {".json", "application/json"}, {".wasm", "application/wasm"}, {".svg", "image/svg+xml"},
 };
+
+template <std::size_t Count>
+std::vector<TMimeMapping> MappingsOf(const TMimeLine (&lines)[Count]) {
+    std::vector<TMimeMapping> mappings;
+    mappings.reserve(Count);
+    for (const TMimeLine& line : lines) mappings.push_back({line.extension, line.type});
+    return mappings;
+}
+
+const std::vector<TMimeMapping> BuiltInList = MappingsOf(BuiltInTable);
+const std::vector<TMimeMapping> WebEssentialList = MappingsOf(WebEssentialTable);
+const std::vector<TMimeMapping> OwnWebList = MappingsOf(OwnWebTable);
 
 bool IsMimeBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -495,6 +514,9 @@ std::vector<TMimeMapping> TMimeTypeTable::ParseMimeTypesFile(std::string_view te
 
 namespace {
 
+// /etc/mime.types is under a hundred kilobytes; the bound only keeps a wrong file out.
+constexpr std::size_t MaxMimeTypesFileSize = 16u << 20;
+
 // The process's table; replaced whole, so readers never see a half-built one.
 struct TProcessTable {
     std::mutex lock;
@@ -524,11 +546,9 @@ void TMimeTypes::InstallPlatformMappings(const std::vector<TMimeMapping>& platfo
 }
 
 std::vector<TMimeMapping> TMimeTypes::ReadMimeTypesFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return {};
-    std::ostringstream text;
-    text << file.rdbuf();
-    return TMimeTypeTable::ParseMimeTypesFile(text.str());
+    TResult<std::string> text = ReadWholeFile(path, MaxMimeTypesFileSize);
+    if (!text) return {};
+    return TMimeTypeTable::ParseMimeTypesFile(text.Value());
 }
 
 }  // namespace zorv

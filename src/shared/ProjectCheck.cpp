@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include "shared/InputFile.h"
 #include "shared/SettingsSchema.h"
 #include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
@@ -18,12 +18,14 @@ namespace fs = std::filesystem;
 using TSeverity = TProjectProblem::TSeverity;
 
 constexpr const char* IniName = "zorv.ini";
+// A settings file is a few kilobytes; one of many megabytes is not a settings file.
+constexpr std::size_t MaxSettingsFileSize = 16u << 20;
 
-bool ReadWholeFile(const fs::path& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+bool ReadSettingsFile(const fs::path& path, std::string& bytes) {
+    TResult<std::string> read = ReadWholeFile(PathToUtf8(path), MaxSettingsFileSize);
+    if (!read) return false;
+    bytes = std::move(read).Value();
+    return true;
 }
 
 std::string Quoted(std::string_view text) {
@@ -104,7 +106,7 @@ void TProjectCheck::Run() {
                "missing; create it with a section [App] giving ID, Name and DirName (zorv-pack init writes one)");
         return;
     }
-    if (!ReadWholeFile(iniPath, bytes)) {
+    if (!ReadSettingsFile(iniPath, bytes)) {
         Report(TSeverity::Error, IniName, 0, "cannot be read; check its permissions");
         return;
     }

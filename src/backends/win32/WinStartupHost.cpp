@@ -1,7 +1,6 @@
 #include "backends/win32/WinStartupHost.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "archive/AbZipKit.h"
@@ -13,6 +12,7 @@
 #include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 #include "runtime/RuntimeState.h"
+#include "shared/FileSystem.h"
 #include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
 #include "shared/LocalizedMessages.h"
@@ -104,8 +104,7 @@ TStatus TWinStartupHost::ExtractEntryOnce(const IAppPackage& package, const std:
 
 std::optional<int> TWinStartupHost::PrepareWebEngine(const TRuntimeState& state) {
     const std::string webView2Dir = WebView2Dir(state.appDataDir);
-    std::error_code ignored;
-    std::filesystem::create_directories(Utf8Path(webView2Dir), ignored);
+    TFileSystem::CreateFolders(Utf8Path(webView2Dir));
     const std::string loaderPath = webView2Dir + LoaderFileName;
     TWebView2Loader::SetWebView2LoaderPath(loaderPath);
 
