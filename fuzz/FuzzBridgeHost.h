@@ -10,7 +10,8 @@
 #include "backends/test/FakeWebView.h"
 #include "bridge/BrowserExternalModule.h"
 #include "platform/OperatingSystem.h"
-#include "shared/MemIniFile.h"
+#include "archive/AppPackage.h"
+#include "shared/ProjectSettings.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv::fuzz {
@@ -52,7 +53,8 @@ struct TFuzzBridgeHost {
     TFakeMenuBar menuBar;
     TFakeThemeEngine themeEngine;
     TStylesUtils styles;
-    TMemIniFile settings;
+    TProjectSettings settings;
+    std::unique_ptr<TArchivePackage> package;
     std::unique_ptr<TBrowserExternalModule> module;
 };
 

@@ -8,13 +8,12 @@
 #include "bridge/BridgeJson.h"
 #include "bridge/BrowserExternalForm.h"
 #include "bridge/TextConvert.h"
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 #include "shared/ProjectSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/MenuBar.h"
 #include "platform/WebView.h"
 #include "shared/FailureSink.h"
-#include "shared/MemIniFile.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {
@@ -138,7 +137,7 @@ void TBrowserExternalModule::EdgeBrowserWebMessageReceived(const TWebMessage& me
 }
 
 void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
-    if (!FExeZip && message.asString && *message.asString == FocusRequestMessage) {
+    if (!FPackage && message.asString && *message.asString == FocusRequestMessage) {
         if (FWebView) FWebView->FocusWebView();
         return;
     }
@@ -178,7 +177,7 @@ void TBrowserExternalModule::RunCall(const nlohmann::json& call, const std::stri
     int32_t id = 0;
     const TFunctionEntry* entry = TTextConvert::TryStrToInt32(idText, id) ? FindFunction(id) : nullptr;
     if (!entry) throw EBridgeError("No function has the identifier '" + idText + "'");
-    if (entry->runtimeOnlyPath && !FExeZip) {
+    if (entry->runtimeOnlyPath && !FPackage) {
         ShowRuntimeOnlyMessage(entry->runtimeOnlyPath);
         return;
     }
@@ -222,14 +221,7 @@ std::string TBrowserExternalModule::ResolvePagePath(std::string_view pagePath) c
     return TPagePaths::Resolve(pagePath, FContext.appDir, FContext.pathStyle);
 }
 
-void TBrowserExternalModule::SetExeZip(const TAbZipKit* exeZip) {
-    FOwnedPackage = exeZip ? std::make_unique<TArchivePackage>(*exeZip) : nullptr;
-    FExeZip = FOwnedPackage.get();
-}
-
-std::string TBrowserExternalModule::AppDirName() const {
-    return FProjectINI ? TProjectSettings::Read(*FProjectINI).dirName : std::string();
-}
+std::string TBrowserExternalModule::AppDirName() const { return FSettings ? FSettings->dirName : std::string(); }
 
 void TBrowserExternalModule::OnMainMenuItemClick(int32_t tag) {
     if (FTopIsAppDocument && !FTopIsAppDocument()) return;

@@ -22,10 +22,9 @@ class IOperatingSystem;
 class IUiThread;
 class IWebView;
 class IAppPackage;
-class TAbZipKit;
 class TBrowserExternalForm;
-class TMemIniFile;
 class TStylesUtils;
+struct TProjectSettings;
 struct TMenuItemModel;
 
 // Where the runtime runs from.
@@ -81,14 +80,13 @@ public:
     void SetTopIsAppDocument(std::function<bool()> topIsApp) { FTopIsAppDocument = std::move(topIsApp); }
 
     // What the application shipped (borrowed); its presence is runtime mode.
-    const IAppPackage* AppPackage() const { return FExeZip; }
-    void SetAppPackage(const IAppPackage* package) { FExeZip = package; }
-    // The archive reader as the package (borrowed), or none.
-    void SetExeZip(const TAbZipKit* exeZip);
+    const IAppPackage* AppPackage() const { return FPackage; }
+    void SetAppPackage(const IAppPackage* package) { FPackage = package; }
     IMainWindow* MainForm() const { return FMainForm; }
     void SetMainForm(IMainWindow* mainForm) { FMainForm = mainForm; }
-    const TMemIniFile* ProjectINI() const { return FProjectINI; }
-    void SetProjectINI(const TMemIniFile* projectIni) { FProjectINI = projectIni; }
+    // The settings start-up read (borrowed); without them each function takes the defaults.
+    const TProjectSettings* Settings() const { return FSettings; }
+    void SetSettings(const TProjectSettings* settings) { FSettings = settings; }
     // The page host's web view, which carries replies and event scripts.
     IWebView* WebView() const { return FWebView; }
     void SetWebView(IWebView* webView) { FWebView = webView; }
@@ -185,10 +183,9 @@ private:
     TAppDocumentRule FIsAppDocument;
     std::function<bool()> FTopIsAppDocument;
     std::shared_ptr<IWebMessageReply> FCallReply;
-    const IAppPackage* FExeZip = nullptr;
-    std::unique_ptr<IAppPackage> FOwnedPackage;  // the adapter SetExeZip makes
+    const IAppPackage* FPackage = nullptr;
     IMainWindow* FMainForm = nullptr;
-    const TMemIniFile* FProjectINI = nullptr;
+    const TProjectSettings* FSettings = nullptr;
     IWebView* FWebView = nullptr;
     bool FInFullscreen = false;
     std::function<void()> FOnAppCloseRequest;

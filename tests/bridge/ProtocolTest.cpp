@@ -259,7 +259,7 @@ TEST(BridgeProtocol, FocusRequestMovesFocusOnlyOutsideRuntimeMode) {
     EXPECT_EQ(host.webView.FocusRequests(), 1);
 
     TAbZipKit archive;
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
     host.PostString("zorv-webbrowser-clicked");
     EXPECT_EQ(host.webView.FocusRequests(), 1);
     EXPECT_TRUE(host.webView.Posted().empty());

@@ -31,10 +31,15 @@ TTestBridgeHost::TTestBridgeHost(TBridgeContext context)
     module = std::make_unique<TBrowserExternalModule>(std::move(services), std::move(context));
     module->SetMainForm(&window);
     module->SetWebView(&webView);
-    module->SetProjectINI(&settings);
+    module->SetSettings(&settings);
     module->SetOnAppCloseRequest([this] { ++closeRequests; });
     // The application's documents here are the pages under "file:///" (exact case).
     module->SetAppDocumentRule([](const TWebMessage& message) { return message.sourceUrl.starts_with("file:///"); });
+}
+
+void TTestBridgeHost::UseArchive(const TAbZipKit& archive) {
+    package = std::make_unique<TArchivePackage>(archive);
+    module->SetAppPackage(package.get());
 }
 
 void TTestBridgeHost::Post(const std::string& json, const std::string& sourceUrl) {

@@ -9,6 +9,7 @@
 
 #include "backends/win32/WinHandles.h"
 #include "platform/UiThread.h"
+#include "runtime/FolderWatch.h"
 
 namespace zorv {
 
@@ -19,14 +20,14 @@ namespace zorv {
 // The application folder has a watch of its own because Wine reports nothing from the folders
 // that already exist under a watched folder; there, files in folders deeper than the application
 // folder that existed at the start are not seen.
-class TWinFolderWatcher {
+class TWinFolderWatcher final : public IFolderWatch {
 public:
     static constexpr DWORD DebounceMs = 150;
 
     // `appDirName` is the application folder's path inside `projectFolder` ("/" or "\" steps).
     TWinFolderWatcher(const std::wstring& projectFolder, const std::wstring& appDirName, IUiThread& uiThread,
                       std::function<void()> onPagesChanged, std::function<void()> onSettingsChanged);
-    ~TWinFolderWatcher();
+    ~TWinFolderWatcher() override;
     TWinFolderWatcher(const TWinFolderWatcher&) = delete;
     TWinFolderWatcher& operator=(const TWinFolderWatcher&) = delete;
 
