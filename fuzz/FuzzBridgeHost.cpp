@@ -62,7 +62,7 @@ TFuzzBridgeHost::TFuzzBridgeHost()
     TBridgeServices services;
     services.dialogs = &dialogs;
     services.menuBar = &menuBar;
-    services.stylesUtils = &styles;
+    services.activeTheme = &styles;
     services.operatingSystem = std::make_shared<TRecordingOperatingSystem>();
     module = std::make_unique<TBrowserExternalModule>(std::move(services), SandboxContext());
     module->SetAppPackage(package.get());

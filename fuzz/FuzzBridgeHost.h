@@ -12,6 +12,7 @@
 #include "platform/OperatingSystem.h"
 #include "archive/AppPackage.h"
 #include "shared/ProjectSettings.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv::fuzz {
@@ -52,7 +53,7 @@ struct TFuzzBridgeHost {
     TFakeDialogs dialogs;
     TFakeMenuBar menuBar;
     TFakeThemeEngine themeEngine;
-    TStylesUtils styles;
+    TActiveTheme styles;
     TProjectSettings settings;
     std::unique_ptr<TArchivePackage> package;
     std::unique_ptr<TBrowserExternalModule> module;

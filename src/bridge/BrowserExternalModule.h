@@ -23,7 +23,7 @@ class IUiThread;
 class IWebView;
 class IAppPackage;
 class TBrowserExternalForm;
-class TStylesUtils;
+class TActiveTheme;
 struct TProjectSettings;
 struct TMenuItemModel;
 
@@ -41,7 +41,7 @@ struct TBridgeContext {
 struct TBridgeServices {
     IDialogs* dialogs = nullptr;
     IMenuBar* menuBar = nullptr;
-    TStylesUtils* stylesUtils = nullptr;  // the process's active theme and its engine
+    TActiveTheme* activeTheme = nullptr;  // the process's active theme and its engine
     std::shared_ptr<IOperatingSystem> operatingSystem;
     std::shared_ptr<IUiThread> uiThread;
 };

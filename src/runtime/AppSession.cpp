@@ -7,6 +7,7 @@
 #include "runtime/AppDocuments.h"
 #include "runtime/AppUrl.h"
 #include "shared/ExeUtils.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
 
@@ -23,7 +24,7 @@ std::string WithTrailingDelimiter(std::string folder) {
 }  // namespace
 
 TAppSession::TAppSession(IStartupHost& host, std::vector<std::string> args, TBridgeServices services)
-    : FServices(std::move(services)), FStartup(host, std::move(args), FServices.stylesUtils) {}
+    : FServices(std::move(services)), FStartup(host, std::move(args), FServices.activeTheme) {}
 
 TAppSession::~TAppSession() { CloseWindow(); }
 
@@ -145,8 +146,8 @@ int TAppSession::Run(IWindowFactory& factory) {
             return 1;
         }
         // The theme is one of the settings the window is made again with.
-        if (FServices.stylesUtils)
-            FServices.stylesUtils->TrySetStyle(State().settings.theme, TStylesUtils::TUnknownName::ShowError);
+        if (FServices.activeTheme)
+            FServices.activeTheme->TrySetStyle(State().settings.theme, TActiveTheme::TUnknownName::ShowError);
     }
 }
 

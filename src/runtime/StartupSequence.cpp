@@ -5,12 +5,13 @@
 
 #include "runtime/AppCommandLine.h"
 #include "runtime/FolderPackage.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
 
-TStartupSequence::TStartupSequence(IStartupHost& host, std::vector<std::string> args, TStylesUtils* styles)
+TStartupSequence::TStartupSequence(IStartupHost& host, std::vector<std::string> args, TActiveTheme* styles)
     : FHost(host), FStyles(styles) {
     FState.args = std::move(args);
 }
@@ -116,7 +117,7 @@ bool TStartupSequence::ReadIdentity() {
 
 void TStartupSequence::ApplyTheme() {
     if (FStyles && FState.settings.theme != TStylesUtils::SystemTheme)
-        FStyles->TrySetStyle(FState.settings.theme, TStylesUtils::TUnknownName::ShowError);
+        FStyles->TrySetStyle(FState.settings.theme, TActiveTheme::TUnknownName::ShowError);
 }
 
 void TStartupSequence::PrepareDataFolder() {

@@ -8,7 +8,7 @@
 
 namespace zorv {
 
-class TStylesUtils;
+class TActiveTheme;
 
 // The start-up sequence up to the main window: open the archive appended to the executable, read
 // the settings and the identity, apply the theme, prepare the data folder, ask for the password
@@ -22,7 +22,7 @@ public:
     static constexpr const char* DamagedPackageText = "The application file is damaged and cannot be started. ";
 
     // The start-up theme is applied through `styles` (borrowed; none: no theme is applied).
-    TStartupSequence(IStartupHost& host, std::vector<std::string> args, TStylesUtils* styles = nullptr);
+    TStartupSequence(IStartupHost& host, std::vector<std::string> args, TActiveTheme* styles = nullptr);
 
     // Every step in its order. Nothing when the main window is to be created.
     std::optional<int> Run();
@@ -73,7 +73,7 @@ private:
     bool TakeInstanceLock();
 
     IStartupHost& FHost;
-    TStylesUtils* FStyles;
+    TActiveTheme* FStyles;
     TRuntimeState FState;
 };
 

@@ -12,6 +12,7 @@
 #include "backends/test/TestOperatingSystem.h"
 #include "runtime/AppUrl.h"
 #include "shared/ExeUtils.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
 #include "support/ScratchFolder.h"
@@ -48,7 +49,7 @@ protected:
         project.Write("zorv-webviewjs", "window.extra = 1;");
         services.dialogs = &dialogs;
         services.menuBar = &menuBar;
-        services.stylesUtils = &styles;
+        services.activeTheme = &styles;
         services.operatingSystem = std::make_shared<TTestOperatingSystem>();
         services.uiThread = std::make_shared<TQueuedUiThread>();
     }
@@ -76,7 +77,7 @@ protected:
     TFakeMenuBar menuBar;
     TFakeThemeEngine themeEngine;
     std::vector<std::string> themeErrors;
-    TStylesUtils styles;
+    TActiveTheme styles;
     TBridgeServices services;
     TFakeWindowFactory factory;
     std::unique_ptr<TAppSession> session;

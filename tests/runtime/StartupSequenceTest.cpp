@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "backends/test/FakeThemeEngine.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 #include "support/InfoZipArchive.h"
 #include "runtime/AppCommandLine.h"
@@ -167,7 +168,7 @@ TEST_F(StartupSequenceTest, ArchiveWithoutSettingsEndsSilently) {
 TEST_F(StartupSequenceTest, TheSettingsThemeIsAppliedBeforeTheWindowExists) {
     TFakeThemeEngine engine;
     std::vector<std::string> errors;
-    TStylesUtils styles(engine, [&errors](const std::string& text) { errors.push_back(text); });
+    TActiveTheme styles(engine, [&errors](const std::string& text) { errors.push_back(text); });
     for (const char* theme : {"Windows", "windows", "amethyst kamri", "No Such Style"}) {
         Package(std::string(Identity) + "Theme=" + theme + "\n");
         loader = std::make_unique<TStartupSequence>(host, std::vector<std::string>{}, &styles);

@@ -20,6 +20,7 @@
 #include "runtime/Runtime.h"
 #include "shared/LifetimeToken.h"
 #include "shared/MimeTypes.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
 
@@ -83,14 +84,14 @@ int RunRuntime(int argc, char** argv) {
     TMimeTypes::InstallPlatformMappings(TMimeTypes::ReadMimeTypesFile("/etc/mime.types"));
     auto operatingSystem = std::make_shared<TGtkOperatingSystem>();
     TGtkThemeEngine themeEngine;
-    TStylesUtils styles(themeEngine, ShowThemeError);
+    TActiveTheme styles(themeEngine, ShowThemeError);
     TGtkMenuBar menuBar;
     TGtkWindowFactory factory(menuBar.Widget());
     TGtkDialogs dialogs([&factory] { return factory.CurrentWindow(); });
     TBridgeServices services;
     services.dialogs = &dialogs;
     services.menuBar = &menuBar;
-    services.stylesUtils = &styles;
+    services.activeTheme = &styles;
     services.operatingSystem = operatingSystem;
     services.uiThread = std::make_shared<TGlibUiThread>();
 

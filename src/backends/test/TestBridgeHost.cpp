@@ -25,7 +25,7 @@ TTestBridgeHost::TTestBridgeHost(TBridgeContext context)
     TBridgeServices services;
     services.dialogs = &dialogs;
     services.menuBar = &menuBar;
-    services.stylesUtils = &styles;
+    services.activeTheme = &styles;
     services.operatingSystem = os;
     services.uiThread = uiThread;
     module = std::make_unique<TBrowserExternalModule>(std::move(services), std::move(context));

@@ -14,6 +14,7 @@
 #include "bridge/BrowserExternalModule.h"
 #include "archive/AppPackage.h"
 #include "shared/ProjectSettings.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv {
@@ -45,7 +46,7 @@ struct TTestBridgeHost {
     TFakeDialogs dialogs;
     TFakeMenuBar menuBar;
     TFakeThemeEngine themeEngine;
-    TStylesUtils styles;
+    TActiveTheme styles;
     std::shared_ptr<TTestOperatingSystem> os;
     std::shared_ptr<TQueuedUiThread> uiThread;
     TProjectSettings settings = TProjectSettings::Defaults();

@@ -23,6 +23,7 @@
 #include "backends/win32/WinWindowFactory.h"
 #include "runtime/AppSession.h"
 #include "runtime/Runtime.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv {
@@ -54,7 +55,7 @@ int Run() {
     InitializeCommonControls();
 
     TWinThemeEngine themeEngine;
-    TStylesUtils stylesUtils(themeEngine, [&themeEngine](const std::string& message) {
+    TActiveTheme stylesUtils(themeEngine, [&themeEngine](const std::string& message) {
         TMessageDialog::LocalizedMessageDlg(message, TDialogKind::Error, {TMsgDlgBtn::Close}, {}, "Error", nullptr,
                                             &themeEngine);
     });
@@ -65,7 +66,7 @@ int Run() {
     TBridgeServices services;
     services.dialogs = &dialogs;
     services.menuBar = &menuBar;
-    services.stylesUtils = &stylesUtils;
+    services.activeTheme = &stylesUtils;
     services.operatingSystem = std::make_shared<TWinOperatingSystem>();
     services.uiThread = uiThread;
 
