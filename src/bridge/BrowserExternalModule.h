@@ -67,8 +67,7 @@ public:
     };
     static std::vector<TFunctionInfo> Functions();
 
-    // The scripts native code runs in the page.
-    static constexpr const char* CloseQueryScript = "zorv.events.onCloseQuery();";
+    // The script native code runs in the page when a menu item is clicked.
     static std::string MainMenuItemClickScript(int32_t tag);
 
     // Decides from a message's source whether an application document posted it. Messages of any
@@ -105,7 +104,6 @@ private:
         int32_t id;
         const char* pagePath;  // under window.zorv
         TFunction function;
-        const char* runtimeOnlyPath;  // the path named by the runtime-only message, or null
     };
     static const TFunctionEntry* FindFunction(int32_t id);
     void Dispatch(const TWebMessage& message);
@@ -120,7 +118,6 @@ private:
     IMainWindow& RequireMainForm() const;
     std::string ResolvePagePath(std::string_view pagePath) const;
     std::string AppDirName() const;
-    void ShowRuntimeOnlyMessage(const char* functionPath);
     void OnMainMenuItemClick(int32_t tag);
     std::string ReadMenuImage(const std::string& path) const;
     void ShowMenu();
