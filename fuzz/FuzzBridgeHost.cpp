@@ -6,6 +6,7 @@
 
 #include "FuzzArchive.h"
 #include "FuzzSandbox.h"
+#include "shared/MemIniFile.h"
 
 namespace zorv::fuzz {
 namespace {
@@ -54,17 +55,20 @@ bool IsContainedText(const std::string& text, int depth) {
 
 TFuzzBridgeHost::TFuzzBridgeHost()
     : styles(themeEngine, [this](const std::string& text) { dialogs.ShowMessage(text); }) {
-    settings.SetText("[App]\nID=fuzz\nName=Fuzz\nDirName=app\n");
+    TMemIniFile ini;
+    ini.SetText("[App]\nID=fuzz\nName=Fuzz\nDirName=app\n");
+    settings = TProjectSettings::Read(ini);
+    package = std::make_unique<TArchivePackage>(SampleArchive());
     TBridgeServices services;
     services.dialogs = &dialogs;
     services.menuBar = &menuBar;
-    services.stylesUtils = &styles;
+    services.activeTheme = &styles;
     services.operatingSystem = std::make_shared<TRecordingOperatingSystem>();
     module = std::make_unique<TBrowserExternalModule>(std::move(services), SandboxContext());
-    module->SetExeZip(&SampleArchive());
+    module->SetAppPackage(package.get());
     module->SetMainForm(&window);
     module->SetWebView(&webView);
-    module->SetProjectINI(&settings);
+    module->SetSettings(&settings);
     module->SetOnAppCloseRequest([] {});
     module->SetAppDocumentRule([](const TWebMessage& message) { return message.sourceUrl == PageUrl; });
 }

@@ -10,7 +10,9 @@
 #include "backends/test/FakeWebView.h"
 #include "bridge/BrowserExternalModule.h"
 #include "platform/OperatingSystem.h"
-#include "shared/MemIniFile.h"
+#include "archive/AppPackage.h"
+#include "shared/ProjectSettings.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv::fuzz {
@@ -51,8 +53,9 @@ struct TFuzzBridgeHost {
     TFakeDialogs dialogs;
     TFakeMenuBar menuBar;
     TFakeThemeEngine themeEngine;
-    TStylesUtils styles;
-    TMemIniFile settings;
+    TActiveTheme styles;
+    TProjectSettings settings;
+    std::unique_ptr<TArchivePackage> package;
     std::unique_ptr<TBrowserExternalModule> module;
 };
 

@@ -10,6 +10,7 @@
 
 #include "FuzzArchive.h"
 #include "FuzzSandbox.h"
+#include "archive/AppPackage.h"
 #include "runtime/AppUrl.h"
 #include "runtime/ResourceResolver.h"
 
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string url = (data[0] & 1) ? std::string(zorv::TAppUrl::Prefix()) + rest : rest;
     if (!IsHarmless(zorv::TAppUrl::RequestPath(url)) || !IsHarmless(zorv::TAppUrl::LegacyRequestPath(url))) return -1;
 
-    const zorv::TResourceResolver resolver(&zorv::fuzz::SampleArchive(), "app", ExecutableFolder());
+    static const zorv::TArchivePackage package(zorv::fuzz::SampleArchive());
+    const zorv::TResourceResolver resolver(&package, "app", ExecutableFolder());
     const zorv::TResource resource = resolver.FindUrl(url);
     if (resource.status != 200 && resource.status != 404 && resource.status != 500) std::abort();
     if (resource.status == 404 && !resource.bytes.empty()) std::abort();

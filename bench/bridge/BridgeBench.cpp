@@ -73,7 +73,7 @@ void MenuOfManyItems(benchmark::State& state) {
     TLastReplyWebView webView;
     host.module->SetWebView(&webView);
     TAbZipKit archive;
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
     const std::string text = nlohmann::json(items).dump();
     const TWebMessage call = PageMessage(R"({"id":12001,"uuid":"u","data":{"items":)" + text + "}}");
     for (auto _ : state) host.module->EdgeBrowserWebMessageReceived(call);

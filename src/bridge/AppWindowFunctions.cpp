@@ -3,7 +3,6 @@
 #include "bridge/BrowserExternalModule.h"
 
 #include "platform/MainWindow.h"
-#include "shared/MemIniFile.h"
 #include "shared/ProjectSettings.h"
 #include "shared/StrUtils.h"
 
@@ -38,7 +37,7 @@ TBorderStyle BorderFromSetting(int32_t value) {
 void TBrowserExternalModule::Hello(const std::string& uuid, const TBridgeArguments&) { SendSuccess(uuid, VersionText); }
 
 void TBrowserExternalModule::IsRuntime(const std::string& uuid, const TBridgeArguments&) {
-    SendSuccess(uuid, FExeZip ? "true" : "false");
+    SendSuccess(uuid, FPackage ? "true" : "false");
 }
 
 void TBrowserExternalModule::AppClose(const std::string&, const TBridgeArguments&) {
@@ -62,8 +61,7 @@ void TBrowserExternalModule::AppExitFullscreen(const std::string&, const TBridge
     IMainWindow& window = RequireMainForm();
     FInFullscreen = false;
     window.SetWindowState(TWindowState::Normal);
-    const TProjectSettings settings = FProjectINI ? TProjectSettings::Read(*FProjectINI) : TProjectSettings::Defaults();
-    const int32_t border = settings.windowBorder;
+    const int32_t border = (FSettings ? *FSettings : TProjectSettings::Defaults()).windowBorder;
     window.SetBorderStyle(BorderFromSetting(border));
 }
 

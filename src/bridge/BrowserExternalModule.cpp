@@ -8,13 +8,12 @@
 #include "bridge/BridgeJson.h"
 #include "bridge/BrowserExternalForm.h"
 #include "bridge/TextConvert.h"
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 #include "shared/ProjectSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/MenuBar.h"
 #include "platform/WebView.h"
 #include "shared/FailureSink.h"
-#include "shared/MemIniFile.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {
@@ -45,47 +44,46 @@ std::string RequiredMember(const nlohmann::json& message, const char* name) {
 }  // namespace
 
 const TBrowserExternalModule::TFunctionEntry TBrowserExternalModule::FunctionTable[] = {
-    {10001, "hello", &TBrowserExternalModule::Hello, nullptr},
-    {10002, "isRuntime", &TBrowserExternalModule::IsRuntime, nullptr},
-    {11001, "system.logoff", &TBrowserExternalModule::SystemLogoff, "zorv.system.logoff"},
-    {11002, "system.reboot", &TBrowserExternalModule::SystemReboot, "zorv.system.reboot"},
-    {11003, "system.shutdown", &TBrowserExternalModule::SystemShutdown, "zorv.system.shutdown"},
-    {11004, "system.getPlatform", &TBrowserExternalModule::SystemGetPlatform, nullptr},
-    {12001, "mainMenu.setItems", &TBrowserExternalModule::MainMenuSetItems, "zorv.mainMenu.setItems"},
-    {12002, "mainMenu.updateItem", &TBrowserExternalModule::MainMenuUpdateItem, "zorv.mainMenu.updateItem"},
-    {20001, "dialogs.openFile", &TBrowserExternalModule::DialogsOpenFile, nullptr},
-    {20002, "dialogs.saveFile", &TBrowserExternalModule::DialogsSaveFile, nullptr},
-    {30001, "files.fileExists", &TBrowserExternalModule::FilesFileExists, nullptr},
-    {30002, "files.deleteFile", &TBrowserExternalModule::FilesDeleteFile, nullptr},
-    {30003, "files.writeTextFile", &TBrowserExternalModule::FilesWriteTextFile, nullptr},
-    // Pages have always been shown this path for files.extractFile.
-    {30004, "files.extractFile", &TBrowserExternalModule::FilesExtractFile, "zorv.app.extractFile"},
-    {40001, "folders.dirExists", &TBrowserExternalModule::FoldersDirExists, nullptr},
-    {40002, "folders.deleteDir", &TBrowserExternalModule::FoldersDeleteDir, nullptr},
-    {40003, "folders.getTempDir", &TBrowserExternalModule::FoldersGetTempDir, nullptr},
-    {40004, "folders.getUserDocumentsDir", &TBrowserExternalModule::FoldersGetUserDocumentsDir, nullptr},
-    {40005, "folders.getUserDesktopDir", &TBrowserExternalModule::FoldersGetUserDesktopDir, nullptr},
-    {40006, "folders.getAppExecutableDir", &TBrowserExternalModule::FoldersGetAppExecutableDir, nullptr},
-    {40007, "folders.getAppDataDir", &TBrowserExternalModule::FoldersGetAppDataDir, nullptr},
-    {50001, "app.close", &TBrowserExternalModule::AppClose, nullptr},
-    {50002, "app.inFullscreen", &TBrowserExternalModule::AppInFullscreen, nullptr},
-    {50003, "app.enterFullscreen", &TBrowserExternalModule::AppEnterFullscreen, "zorv.app.enterFullscreen"},
-    {50004, "app.exitFullscreen", &TBrowserExternalModule::AppExitFullscreen, "zorv.app.exitFullscreen"},
-    {50005, "app.getArgs", &TBrowserExternalModule::AppGetArgs, "zorv.app.getArgs"},
-    {60001, "window.getStyle", &TBrowserExternalModule::WindowGetStyle, nullptr},
-    {60002, "window.setStyle", &TBrowserExternalModule::WindowSetStyle, nullptr},
-    {60003, "window.getState", &TBrowserExternalModule::WindowGetState, nullptr},
-    {60004, "window.setState", &TBrowserExternalModule::WindowSetState, nullptr},
-    {60005, "window.getTitle", &TBrowserExternalModule::WindowGetTitle, nullptr},
-    {60006, "window.setTitle", &TBrowserExternalModule::WindowSetTitle, nullptr},
-    {70001, "shell.execute", &TBrowserExternalModule::ShellExecute, nullptr},
-    {70002, "shell.explore", &TBrowserExternalModule::ShellExplore, nullptr},
-    {70003, "shell.command", &TBrowserExternalModule::ShellCommand, nullptr},
-    {70004, "shell.windows", &TBrowserExternalModule::ShellWindows, nullptr},
-    {80001, "themes.getTheme", &TBrowserExternalModule::ThemesGetTheme, "zorv.themes.getTheme"},
-    {80002, "themes.getThemes", &TBrowserExternalModule::ThemesGetThemes, "zorv.themes.getThemes"},
-    {80003, "themes.setTheme", &TBrowserExternalModule::ThemesSetTheme, "zorv.themes.setTheme"},
-    {90001, "base64.decodeToFile", &TBrowserExternalModule::Base64DecodeToFile, nullptr},
+    {10001, "hello", &TBrowserExternalModule::Hello},
+    {10002, "isRuntime", &TBrowserExternalModule::IsRuntime},
+    {11001, "system.logoff", &TBrowserExternalModule::SystemLogoff},
+    {11002, "system.reboot", &TBrowserExternalModule::SystemReboot},
+    {11003, "system.shutdown", &TBrowserExternalModule::SystemShutdown},
+    {11004, "system.getPlatform", &TBrowserExternalModule::SystemGetPlatform},
+    {12001, "mainMenu.setItems", &TBrowserExternalModule::MainMenuSetItems},
+    {12002, "mainMenu.updateItem", &TBrowserExternalModule::MainMenuUpdateItem},
+    {20001, "dialogs.openFile", &TBrowserExternalModule::DialogsOpenFile},
+    {20002, "dialogs.saveFile", &TBrowserExternalModule::DialogsSaveFile},
+    {30001, "files.fileExists", &TBrowserExternalModule::FilesFileExists},
+    {30002, "files.deleteFile", &TBrowserExternalModule::FilesDeleteFile},
+    {30003, "files.writeTextFile", &TBrowserExternalModule::FilesWriteTextFile},
+    {30004, "files.extractFile", &TBrowserExternalModule::FilesExtractFile},
+    {40001, "folders.dirExists", &TBrowserExternalModule::FoldersDirExists},
+    {40002, "folders.deleteDir", &TBrowserExternalModule::FoldersDeleteDir},
+    {40003, "folders.getTempDir", &TBrowserExternalModule::FoldersGetTempDir},
+    {40004, "folders.getUserDocumentsDir", &TBrowserExternalModule::FoldersGetUserDocumentsDir},
+    {40005, "folders.getUserDesktopDir", &TBrowserExternalModule::FoldersGetUserDesktopDir},
+    {40006, "folders.getAppExecutableDir", &TBrowserExternalModule::FoldersGetAppExecutableDir},
+    {40007, "folders.getAppDataDir", &TBrowserExternalModule::FoldersGetAppDataDir},
+    {50001, "app.close", &TBrowserExternalModule::AppClose},
+    {50002, "app.inFullscreen", &TBrowserExternalModule::AppInFullscreen},
+    {50003, "app.enterFullscreen", &TBrowserExternalModule::AppEnterFullscreen},
+    {50004, "app.exitFullscreen", &TBrowserExternalModule::AppExitFullscreen},
+    {50005, "app.getArgs", &TBrowserExternalModule::AppGetArgs},
+    {60001, "window.getStyle", &TBrowserExternalModule::WindowGetStyle},
+    {60002, "window.setStyle", &TBrowserExternalModule::WindowSetStyle},
+    {60003, "window.getState", &TBrowserExternalModule::WindowGetState},
+    {60004, "window.setState", &TBrowserExternalModule::WindowSetState},
+    {60005, "window.getTitle", &TBrowserExternalModule::WindowGetTitle},
+    {60006, "window.setTitle", &TBrowserExternalModule::WindowSetTitle},
+    {70001, "shell.execute", &TBrowserExternalModule::ShellExecute},
+    {70002, "shell.explore", &TBrowserExternalModule::ShellExplore},
+    {70003, "shell.command", &TBrowserExternalModule::ShellCommand},
+    {70004, "shell.windows", &TBrowserExternalModule::ShellWindows},
+    {80001, "themes.getTheme", &TBrowserExternalModule::ThemesGetTheme},
+    {80002, "themes.getThemes", &TBrowserExternalModule::ThemesGetThemes},
+    {80003, "themes.setTheme", &TBrowserExternalModule::ThemesSetTheme},
+    {90001, "base64.decodeToFile", &TBrowserExternalModule::Base64DecodeToFile},
 };
 
 TBrowserExternalModule::TBrowserExternalModule(TBridgeServices services, TBridgeContext context)
@@ -138,7 +136,7 @@ void TBrowserExternalModule::EdgeBrowserWebMessageReceived(const TWebMessage& me
 }
 
 void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
-    if (!FExeZip && message.asString && *message.asString == FocusRequestMessage) {
+    if (!FPackage && message.asString && *message.asString == FocusRequestMessage) {
         if (FWebView) FWebView->FocusWebView();
         return;
     }
@@ -178,17 +176,7 @@ void TBrowserExternalModule::RunCall(const nlohmann::json& call, const std::stri
     int32_t id = 0;
     const TFunctionEntry* entry = TTextConvert::TryStrToInt32(idText, id) ? FindFunction(id) : nullptr;
     if (!entry) throw EBridgeError("No function has the identifier '" + idText + "'");
-    if (entry->runtimeOnlyPath && !FExeZip) {
-        ShowRuntimeOnlyMessage(entry->runtimeOnlyPath);
-        return;
-    }
     (this->*entry->function)(uuid, TBridgeArguments(*data));
-}
-
-void TBrowserExternalModule::ShowRuntimeOnlyMessage(const char* functionPath) {
-    if (FServices.dialogs) {
-        FServices.dialogs->ShowMessage(std::string("Calls to ") + functionPath + "() works only at runtime.");
-    }
 }
 
 void TBrowserExternalModule::SendReply(std::string_view uuid, std::string_view result, bool success) {
@@ -222,14 +210,7 @@ std::string TBrowserExternalModule::ResolvePagePath(std::string_view pagePath) c
     return TPagePaths::Resolve(pagePath, FContext.appDir, FContext.pathStyle);
 }
 
-void TBrowserExternalModule::SetExeZip(const TAbZipKit* exeZip) {
-    FOwnedPackage = exeZip ? std::make_unique<TArchivePackage>(*exeZip) : nullptr;
-    FExeZip = FOwnedPackage.get();
-}
-
-std::string TBrowserExternalModule::AppDirName() const {
-    return FProjectINI ? TProjectSettings::Read(*FProjectINI).dirName : std::string();
-}
+std::string TBrowserExternalModule::AppDirName() const { return FSettings ? FSettings->dirName : std::string(); }
 
 void TBrowserExternalModule::OnMainMenuItemClick(int32_t tag) {
     if (FTopIsAppDocument && !FTopIsAppDocument()) return;

@@ -22,10 +22,9 @@ class IOperatingSystem;
 class IUiThread;
 class IWebView;
 class IAppPackage;
-class TAbZipKit;
 class TBrowserExternalForm;
-class TMemIniFile;
-class TStylesUtils;
+class TActiveTheme;
+struct TProjectSettings;
 struct TMenuItemModel;
 
 // Where the runtime runs from.
@@ -42,7 +41,7 @@ struct TBridgeContext {
 struct TBridgeServices {
     IDialogs* dialogs = nullptr;
     IMenuBar* menuBar = nullptr;
-    TStylesUtils* stylesUtils = nullptr;  // the process's active theme and its engine
+    TActiveTheme* activeTheme = nullptr;  // the process's active theme and its engine
     std::shared_ptr<IOperatingSystem> operatingSystem;
     std::shared_ptr<IUiThread> uiThread;
 };
@@ -68,8 +67,7 @@ public:
     };
     static std::vector<TFunctionInfo> Functions();
 
-    // The scripts native code runs in the page.
-    static constexpr const char* CloseQueryScript = "zorv.events.onCloseQuery();";
+    // The script native code runs in the page when a menu item is clicked.
     static std::string MainMenuItemClickScript(int32_t tag);
 
     // Decides from a message's source whether an application document posted it. Messages of any
@@ -81,14 +79,13 @@ public:
     void SetTopIsAppDocument(std::function<bool()> topIsApp) { FTopIsAppDocument = std::move(topIsApp); }
 
     // What the application shipped (borrowed); its presence is runtime mode.
-    const IAppPackage* AppPackage() const { return FExeZip; }
-    void SetAppPackage(const IAppPackage* package) { FExeZip = package; }
-    // The archive reader as the package (borrowed), or none.
-    void SetExeZip(const TAbZipKit* exeZip);
+    const IAppPackage* AppPackage() const { return FPackage; }
+    void SetAppPackage(const IAppPackage* package) { FPackage = package; }
     IMainWindow* MainForm() const { return FMainForm; }
     void SetMainForm(IMainWindow* mainForm) { FMainForm = mainForm; }
-    const TMemIniFile* ProjectINI() const { return FProjectINI; }
-    void SetProjectINI(const TMemIniFile* projectIni) { FProjectINI = projectIni; }
+    // The settings start-up read (borrowed); without them each function takes the defaults.
+    const TProjectSettings* Settings() const { return FSettings; }
+    void SetSettings(const TProjectSettings* settings) { FSettings = settings; }
     // The page host's web view, which carries replies and event scripts.
     IWebView* WebView() const { return FWebView; }
     void SetWebView(IWebView* webView) { FWebView = webView; }
@@ -107,7 +104,6 @@ private:
         int32_t id;
         const char* pagePath;  // under window.zorv
         TFunction function;
-        const char* runtimeOnlyPath;  // the path named by the runtime-only message, or null
     };
     static const TFunctionEntry* FindFunction(int32_t id);
     void Dispatch(const TWebMessage& message);
@@ -122,7 +118,6 @@ private:
     IMainWindow& RequireMainForm() const;
     std::string ResolvePagePath(std::string_view pagePath) const;
     std::string AppDirName() const;
-    void ShowRuntimeOnlyMessage(const char* functionPath);
     void OnMainMenuItemClick(int32_t tag);
     std::string ReadMenuImage(const std::string& path) const;
     void ShowMenu();
@@ -185,10 +180,9 @@ private:
     TAppDocumentRule FIsAppDocument;
     std::function<bool()> FTopIsAppDocument;
     std::shared_ptr<IWebMessageReply> FCallReply;
-    const IAppPackage* FExeZip = nullptr;
-    std::unique_ptr<IAppPackage> FOwnedPackage;  // the adapter SetExeZip makes
+    const IAppPackage* FPackage = nullptr;
     IMainWindow* FMainForm = nullptr;
-    const TMemIniFile* FProjectINI = nullptr;
+    const TProjectSettings* FSettings = nullptr;
     IWebView* FWebView = nullptr;
     bool FInFullscreen = false;
     std::function<void()> FOnAppCloseRequest;

@@ -1,7 +1,7 @@
 // zorv.files.*, zorv.folders.* and zorv.base64.decodeToFile: files and folders of the local file
 // system, the application's packaged files, and Base64 text written out as bytes.
 #include "bridge/BrowserExternalModule.h"
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 
 #include <filesystem>
 #include <system_error>
@@ -128,16 +128,17 @@ void TBrowserExternalModule::FilesExtractFile(const std::string& uuid, const TBr
     std::string entryName;
     try {
         entryName = AppDirName() + sourceFile;
-        if (!FExeZip->Find(entryName)) return SendError(uuid, "\"File not found\"");
+        if (!FPackage->Find(entryName)) return SendError(uuid, "\"File not found\"");
     } catch (const std::exception& error) {
         return SendError(uuid, TStrUtils::StringToJsonString(error.what()));
     }
     // The target is used as given: relative to the process's current folder, no folders created.
     // The entry goes straight into it, block by block; it replaces the target only when whole.
     const TStatus written = TFileReplacer::WriteFrom(targetFile, [&](const TFileReplacer::TAppend& append) -> TStatus {
-        const TAbExtractStatus status = FExeZip->TryExtractTo(entryName, [&append](const char* data, std::size_t size) {
-            return append({data, size});
-        });
+        const TAbExtractStatus status =
+            FPackage->TryExtractTo(entryName, [&append](const char* data, std::size_t size) {
+                return append({data, size});
+            });
         if (status == TAbExtractStatus::Ok) return Succeeded();
         return Failure(std::string(TAbZipKit::StatusMessage(status)));
     });

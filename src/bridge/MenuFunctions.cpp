@@ -1,6 +1,6 @@
 // zorv.mainMenu.*: the native menu bar that a page describes, and its clicks.
 #include "bridge/BrowserExternalModule.h"
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 
 #include "archive/AbZipKit.h"
 #include "bridge/BridgeJson.h"
@@ -48,9 +48,9 @@ private:
 // An image is looked for as an archive entry (its full name), then beside the executable, then
 // as the path itself.
 std::string TBrowserExternalModule::ReadMenuImage(const std::string& path) const {
-    if (FExeZip && FExeZip->Find(path)) {
+    if (FPackage && FPackage->Find(path)) {
         std::string data;
-        if (FExeZip->TryExtract(path, data) == TAbExtractStatus::Ok) return data;
+        if (FPackage->TryExtract(path, data) == TAbExtractStatus::Ok) return data;
     }
     if (std::optional<std::string> data = ReadMenuImageFile(FContext.appDir + path)) return *data;
     if (std::optional<std::string> data = ReadMenuImageFile(path)) return *data;

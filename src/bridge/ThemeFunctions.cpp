@@ -2,13 +2,14 @@
 #include "bridge/BrowserExternalModule.h"
 
 #include "shared/StrUtils.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv {
 
 namespace {
 
-TStylesUtils& RequireStyles(TStylesUtils* styles) {
+TActiveTheme& RequireStyles(TActiveTheme* styles) {
     if (!styles) throw EBridgeError("The bridge has no theme support");
     return *styles;
 }
@@ -16,7 +17,7 @@ TStylesUtils& RequireStyles(TStylesUtils* styles) {
 }  // namespace
 
 void TBrowserExternalModule::ThemesGetTheme(const std::string& uuid, const TBridgeArguments&) {
-    SendSuccess(uuid, TStrUtils::StringToJsonString(RequireStyles(FServices.stylesUtils).GetActiveTheme()));
+    SendSuccess(uuid, TStrUtils::StringToJsonString(RequireStyles(FServices.activeTheme).GetActiveTheme()));
 }
 
 void TBrowserExternalModule::ThemesGetThemes(const std::string& uuid, const TBridgeArguments&) {
@@ -33,8 +34,8 @@ void TBrowserExternalModule::ThemesGetThemes(const std::string& uuid, const TBri
 
 void TBrowserExternalModule::ThemesSetTheme(const std::string& uuid, const TBridgeArguments& args) {
     const std::string name = args.ReadString("name");
-    TStylesUtils& styles = RequireStyles(FServices.stylesUtils);
-    styles.TrySetStyle(name, TStylesUtils::TUnknownName::Ignore);
+    TActiveTheme& styles = RequireStyles(FServices.activeTheme);
+    styles.TrySetStyle(name, TActiveTheme::TUnknownName::Ignore);
     SendSuccess(uuid, styles.GetActiveTheme() == name ? "true" : "false");
 }
 

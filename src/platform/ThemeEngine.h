@@ -4,8 +4,8 @@
 namespace zorv {
 
 // Renders one of the catalogue's themes on every native window of the process, at once.
-// Name matching and the catalogue itself live in TStylesUtils; the engine only applies a
-// catalogue name ("Windows" meaning the system look).
+// Name matching and the catalogue itself live in TStylesUtils, the active theme in TActiveTheme;
+// the engine only applies a catalogue name ("Windows" meaning the system look).
 class IThemeEngine {
 public:
     virtual ~IThemeEngine() = default;

@@ -16,9 +16,8 @@ public:
         "window.addEventListener(\"drop\", function(e){e.preventDefault();}, false);";
 
     // `bridgeScript` may start with a UTF-8 byte-order mark, which is dropped. The extra script is
-    // added only at runtime and only when it is not blank; it is then added as it stands.
-    static std::string Compose(std::string_view bridgeScript, bool withExternal, bool isRuntime,
-                               std::string_view extraScript);
+    // added only when it is not blank; it is then added as it stands.
+    static std::string Compose(std::string_view bridgeScript, std::string_view extraScript);
     // Empty once every leading and trailing character with a code up to 32 is removed.
     static bool IsBlank(std::string_view text);
 };

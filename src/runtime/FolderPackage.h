@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 
 namespace zorv {
 

@@ -73,22 +73,13 @@ std::string AbsoluteFromRequest(const std::string& path, TPathStyle style) {
 
 }  // namespace
 
-TResourceResolver::TResourceResolver(const IAppPackage* exeZip, std::string appDirName, std::string exeDirPath,
+TResourceResolver::TResourceResolver(const IAppPackage* package, std::string appDirName, std::string exeDirPath,
                                      std::string_view urlPrefix, TPathStyle pathStyle)
-    : FExeZip(exeZip),
+    : FPackage(package),
       FAppDirName(std::move(appDirName)),
       FExeDirPath(std::move(exeDirPath)),
       FUrlPrefix(urlPrefix),
       FPathStyle(pathStyle) {}
-
-TResourceResolver::TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
-                                     std::string_view urlPrefix, TPathStyle pathStyle)
-    : TResourceResolver(static_cast<const IAppPackage*>(nullptr), std::move(appDirName), std::move(exeDirPath),
-                        urlPrefix, pathStyle) {
-    if (exeZip == nullptr) return;
-    FArchiveAdapter = std::make_shared<TArchivePackage>(*exeZip);
-    FExeZip = FArchiveAdapter.get();
-}
 
 uint64_t TResource::BodyLength() const {
     if (stream) return stream->Length();
@@ -151,9 +142,9 @@ std::optional<TResourceResolver::TLocation> TResourceResolver::LocateIn(const st
     const std::string mimeType = TStrUtils::GetFileMIMEType(path);
     // A path naming a folder ("", "sub/") finds the archive's folder entry, which is no file.
     const bool namesAFile = !path.empty() && path.back() != '/';
-    if (namesAFile && !FAppDirName.empty() && FExeZip != nullptr) {
+    if (namesAFile && !FAppDirName.empty() && FPackage != nullptr) {
         std::string entry = FAppDirName + "/" + path;
-        if (FExeZip->Find(entry)) return TLocation{TResourceSource::Archive, std::move(entry), mimeType};
+        if (FPackage->Find(entry)) return TLocation{TResourceSource::Archive, std::move(entry), mimeType};
     }
     for (std::string file : {FExeDirPath + path, AbsoluteFromRequest(path, FPathStyle)}) {
         if (TFileSystem::IsFile(Utf8Path(file)) && MayAnswerFile(file))
@@ -176,26 +167,26 @@ TResource TResourceResolver::Read(const TLocation& location, std::optional<std::
 // large entry is handed over as a stream when the page host takes one; so is a large file of a
 // project folder being run, read as a file.
 TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
-    const TPackageEntry item = FExeZip->Find(location.name).value_or(TPackageEntry{});
+    const TPackageEntry item = FPackage->Find(location.name).value_or(TPackageEntry{});
     const TByteRange range = TByteRange::Decide(rangeHeader, item.size);
     TResource resource = Found(TResourceSource::Archive, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     if (FStreamLargeFiles && range.length >= StreamedEntryMinSize) {
-        if (std::optional<std::string> file = FExeZip->DiskFile(location.name))
+        if (std::optional<std::string> file = FPackage->DiskFile(location.name))
             return StreamedFromFile(std::move(resource), *file, range);
     }
     TAbExtractStatus status;
     if (FStreamLargeEntries && item.streamable && range.length >= StreamedEntryMinSize) {
-        resource.stream = FExeZip->OpenEntry(location.name, range.first, range.length, status);
+        resource.stream = FPackage->OpenEntry(location.name, range.first, range.length, status);
     } else if (range.CoversAll()) {
-        status = FExeZip->TryExtract(location.name, resource.bytes);
+        status = FPackage->TryExtract(location.name, resource.bytes);
     } else {
         resource.bytes.reserve(static_cast<std::size_t>(range.length));
-        status =
-            FExeZip->TryExtractRange(location.name, range.first, range.length, [&](const char* data, std::size_t size) {
-                resource.bytes.append(data, size);
-                return true;
-            });
+        status = FPackage->TryExtractRange(location.name, range.first, range.length,
+                                           [&](const char* data, std::size_t size) {
+                                               resource.bytes.append(data, size);
+                                               return true;
+                                           });
         if (status == TAbExtractStatus::Ok && resource.bytes.size() != range.length)
             status = TAbExtractStatus::DamagedData;
     }

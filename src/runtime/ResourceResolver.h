@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "archive/AbZipKit.h"
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 #include "runtime/AppUrl.h"
 #include "runtime/ByteRange.h"
 #include "runtime/FileReader.h"
@@ -54,18 +54,10 @@ struct TResource {
 class TResourceResolver {
 public:
     // `exeDirPath` ends with a path delimiter. The package (the archive, or the project folder) is
-    // borrowed; it may be null. URLs are
-    // read in the app URL space that `urlPrefix` names; a request path that names an absolute
-    // file is read by the rule of `pathStyle`.
-    TResourceResolver(const IAppPackage* exeZip, std::string appDirName, std::string exeDirPath,
+    // borrowed; it may be null. URLs are read in the app URL space that `urlPrefix` names; a
+    // request path that names an absolute file is read by the rule of `pathStyle`.
+    TResourceResolver(const IAppPackage* package, std::string appDirName, std::string exeDirPath,
                       std::string_view urlPrefix = TAppUrl::Prefix(), TPathStyle pathStyle = TPathStyle::Native);
-    // The archive reader (borrowed, may be null) as the package.
-    TResourceResolver(const TAbZipKit* exeZip, std::string appDirName, std::string exeDirPath,
-                      std::string_view urlPrefix = TAppUrl::Prefix(), TPathStyle pathStyle = TPathStyle::Native);
-    TResourceResolver(std::nullptr_t, std::string appDirName, std::string exeDirPath,
-                      std::string_view urlPrefix = TAppUrl::Prefix(), TPathStyle pathStyle = TPathStyle::Native)
-        : TResourceResolver(static_cast<const IAppPackage*>(nullptr), std::move(appDirName), std::move(exeDirPath),
-                            urlPrefix, pathStyle) {}
     std::string_view UrlPrefix() const { return FUrlPrefix; }
     // The start page (setting IndexHtml), which the bare root of the URL space names.
     void SetIndexPage(const std::string& indexHtml) { FIndexPage = indexHtml.substr(0, indexHtml.find_first_of("?#")); }
@@ -107,8 +99,7 @@ private:
     TResource ReadFile(const TLocation& location, std::optional<std::string_view> rangeHeader) const;
     bool MayAnswerFile(const std::string& utf8Path) const;
 
-    const IAppPackage* FExeZip;
-    std::shared_ptr<const IAppPackage> FArchiveAdapter;  // when made from an archive reader
+    const IAppPackage* FPackage;
     std::string FAppDirName;
     std::string FExeDirPath;
     std::string_view FUrlPrefix;  // one of TAppUrl's constants

@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/AbZipKit.h"
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 #include "runtime/StartupHost.h"
 #include "shared/MemIniFile.h"
 #include "shared/ProjectSettings.h"
@@ -15,9 +14,8 @@ namespace zorv {
 // never written afterwards.
 struct TRuntimeState {
     std::vector<std::string> args;  // command-line arguments, program name excluded
-    std::unique_ptr<TAbZipKit> exeZip = std::make_unique<TAbZipKit>();
-    // What the application shipped: the archive (through exeZip), or the project folder that
-    // `zorv-pack run` serves (then exeZip stays empty).
+    // What the application shipped: the archive appended to the executable, or the project folder
+    // that `zorv-pack run` serves.
     std::unique_ptr<IAppPackage> package;
     std::string projectFolder;    // the folder served; empty for a packaged application
     bool reloadOnChange = false;  // serving a folder: a change of its files reloads the page

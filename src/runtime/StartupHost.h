@@ -28,7 +28,7 @@ struct TStartupMessage {
     int button = 0;
 };
 
-// The platform services that start-up needs. Implementations never throw.
+// What start-up needs of the platform, where platforms differ. Implementations never throw.
 class IStartupHost {
 public:
     virtual ~IStartupHost() = default;
@@ -38,8 +38,6 @@ public:
     virtual void ShowStartupMessage(const TStartupMessage& message) = 0;
     // Shown when the archive cannot be opened; the process then ends with exit code 1.
     virtual void ShowFatalError(const std::string& title, const std::string& text) = 0;
-    // Applies a theme by name (anything but "Windows"); reports an unknown name itself.
-    virtual void ApplyStartupTheme(const std::string& name) = 0;
     // The user's folder for per-application data, with a trailing delimiter.
     virtual std::string LocalAppDataDir() = 0;
     // After the data folder is made: platform steps before the password (the web engine's own

@@ -28,7 +28,8 @@ public:
     // (see TMimeTypes).
     static std::string GetFileMIMEType(std::string_view fileName);
 
-    // Helpers the packaging tool uses; the runtime does not call them.
+    // Kept so that the unit can be shared with a packaging tool; neither the runtime nor
+    // zorv-pack calls them.
     // ' -> \x27, " -> \x22 (backslashes untouched), and back.
     static std::string QuoteJavascript(std::string_view value);
     static std::string UnquoteJavascript(std::string_view value);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/ThemeEngine.h"
 #include "shared/StrUtils.h"
 
 namespace zorv {
@@ -57,9 +56,6 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-TStylesUtils::TStylesUtils(IThemeEngine& engine, TShowError showError)
-    : FEngine(engine), FShowError(std::move(showError)) {}
-
 void TStylesUtils::GetAvailables(std::vector<std::string>& themesList, TOrder order) {
     themesList.clear();
     themesList.emplace_back(SystemTheme);
@@ -73,17 +69,6 @@ std::optional<std::string> TStylesUtils::FindTheme(std::string_view themeName) {
         if (TStrUtils::SameText(themeName, name)) return std::string(name);
     }
     return std::nullopt;
-}
-
-void TStylesUtils::TrySetStyle(const std::string& themeName, TUnknownName unknownName) {
-    const auto found = FindTheme(themeName);
-    if (!found) {
-        if (unknownName == TUnknownName::ShowError && FShowError) FShowError("Style '" + themeName + "' not found");
-        return;
-    }
-    if (*found == FActiveTheme) return;
-    FEngine.ApplyTheme(*found);
-    FActiveTheme = *found;
 }
 
 }  // namespace zorv

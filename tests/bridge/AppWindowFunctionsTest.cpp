@@ -11,7 +11,7 @@ namespace {
 
 class AppWindowFunctions : public ::testing::Test {
 protected:
-    AppWindowFunctions() { host.module->SetExeZip(&archive); }
+    AppWindowFunctions() { host.UseArchive(archive); }
     TAbZipKit archive;
     TTestBridgeHost host;
 };
@@ -30,7 +30,7 @@ TEST_F(AppWindowFunctions, CloseCallsTheCloseRequestAndNeverReplies) {
 }
 
 TEST_F(AppWindowFunctions, FullscreenRoundTripRestoresTheConfiguredBorder) {
-    host.settings.SetText("[App]\nWindowBorder=3\n");
+    host.settings.windowBorder = 3;
     EXPECT_EQ(host.Reply("50002"), Success("false"));
     EXPECT_EQ(host.Reply("50003"), "");
     EXPECT_EQ(host.Reply("50003"), "");  // a second enter changes nothing
@@ -131,12 +131,12 @@ TEST(AppGetArgs, ExecutableFirstThenEachArgument) {
     context.commandLine = {"C:\\Apps\\demo.exe", "one two", "x\"y"};
     TTestBridgeHost host(context);
     TAbZipKit archive;
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
     EXPECT_EQ(host.Reply("50005"), Success("[\"C:\\\\Apps\\\\demo.exe\",\"one two\",\"x\\\"y\"]"));
 
     context.commandLine = {};
     TTestBridgeHost bare(context);
-    bare.module->SetExeZip(&archive);
+    bare.UseArchive(archive);
     EXPECT_EQ(bare.Reply("50005"), Success("[\"C:\\\\Apps\\\\demo.exe\"]"));
 }
 

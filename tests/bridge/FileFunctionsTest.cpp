@@ -269,8 +269,8 @@ protected:
         ASSERT_FALSE(bytes.empty()) << "Info-ZIP zip is needed";
         archive.SetPassword(ZORV_ARCHIVE_PASSWORD);
         archive.LoadFromMemory(bytes);
-        host.module->SetExeZip(&archive);
-        host.settings.SetText("[App]\nDirName=app\n");
+        host.UseArchive(archive);
+        host.settings.dirName = "app";
     }
     TAbZipKit archive;
 };

@@ -18,7 +18,7 @@ const char* const FileMenu =
 
 class MenuFunctions : public ::testing::Test {
 protected:
-    MenuFunctions() { host.module->SetExeZip(&archive); }
+    MenuFunctions() { host.UseArchive(archive); }
     const TMenuModel& Menu() const { return *host.menuBar.Menu(); }
     TAbZipKit archive;
     TTestBridgeHost host;
@@ -118,7 +118,7 @@ TEST_F(MenuFunctions, SetItemsErrors) {
     };
     for (const TCase& c : cases) {
         TTestBridgeHost fresh;
-        fresh.module->SetExeZip(&archive);
+        fresh.UseArchive(archive);
         EXPECT_EQ(fresh.Reply("12001", c.data), c.reply) << c.data.substr(0, 200);
         if (c.menuShownEmpty) {
             ASSERT_TRUE(fresh.menuBar.Menu()) << c.data.substr(0, 200);
@@ -207,7 +207,7 @@ TEST(MenuImages, FromTheArchiveBesideTheExecutableOrByPath) {
     ASSERT_FALSE(zip.empty()) << "Info-ZIP zip is needed";
     archive.SetPassword(ZORV_ARCHIVE_PASSWORD);
     archive.LoadFromMemory(zip);
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
 
     const std::string items = R"([{"caption": "A", "id": 1, "image": "app/img/packed.png"},)"
                               R"( {"caption": "B", "id": 2, "image": "icons/beside.png"},)"
@@ -239,7 +239,7 @@ TEST(MenuImages, OnePathIsReadOncePerMenu) {
     WriteFileBytes(folder.Path() / "icon.png", "icon-bytes");
     TTestBridgeHost host(ContextIn(folder));
     TAbZipKit archive;
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
     std::string items = "[";
     for (int i = 0; i < 500; ++i) {
         items += std::string(i ? "," : "") + R"({"caption": "I", "id": )" + std::to_string(i) + R"(, "image": ")" +

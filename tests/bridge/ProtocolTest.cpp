@@ -1,5 +1,5 @@
 // The message protocol: reply layout, the dispatcher's reading of messages, malformed and foreign
-// messages, the runtime-only rule, and the module's lifetime.
+// messages, and the module's lifetime.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -259,42 +259,13 @@ TEST(BridgeProtocol, FocusRequestMovesFocusOnlyOutsideRuntimeMode) {
     EXPECT_EQ(host.webView.FocusRequests(), 1);
 
     TAbZipKit archive;
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
     host.PostString("zorv-webbrowser-clicked");
     EXPECT_EQ(host.webView.FocusRequests(), 1);
     EXPECT_TRUE(host.webView.Posted().empty());
 }
 
-TEST(BridgeProtocol, RuntimeOnlyFunctionsShowTheirMessageWithoutArchive) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"11001", "Calls to zorv.system.logoff() works only at runtime."},
-        {"11002", "Calls to zorv.system.reboot() works only at runtime."},
-        {"11003", "Calls to zorv.system.shutdown() works only at runtime."},
-        {"12001", "Calls to zorv.mainMenu.setItems() works only at runtime."},
-        {"12002", "Calls to zorv.mainMenu.updateItem() works only at runtime."},
-        {"30004", "Calls to zorv.app.extractFile() works only at runtime."},
-        {"50003", "Calls to zorv.app.enterFullscreen() works only at runtime."},
-        {"50004", "Calls to zorv.app.exitFullscreen() works only at runtime."},
-        {"50005", "Calls to zorv.app.getArgs() works only at runtime."},
-        {"80001", "Calls to zorv.themes.getTheme() works only at runtime."},
-        {"80002", "Calls to zorv.themes.getThemes() works only at runtime."},
-        {"80003", "Calls to zorv.themes.setTheme() works only at runtime."},
-    };
-    for (const auto& [id, message] : cases) {
-        TTestBridgeHost host;
-        // Arguments that would otherwise be answered, or act, at once.
-        EXPECT_EQ(host.Reply(id, "{\"items\": \"[]\", \"id\": \"1\", \"sourceFile\": \"/a\", \"targetFile\": \"b\"}"),
-                  "")
-            << id;
-        ASSERT_EQ(host.dialogs.Messages().size(), 1u) << id;
-        EXPECT_EQ(host.dialogs.Messages()[0], message);
-        EXPECT_TRUE(host.os->ExitRequests().empty()) << id;
-        EXPECT_TRUE(host.window.Changes().empty()) << id;
-        EXPECT_FALSE(host.menuBar.Menu().has_value()) << id;
-    }
-}
-
-TEST(BridgeProtocol, OtherFunctionsRunWithoutArchive) {
+TEST(BridgeProtocol, FunctionsRunWithoutArchive) {
     TTestBridgeHost host;
     EXPECT_EQ(host.Reply("10002"), Success("false"));
     EXPECT_EQ(host.Reply("60005"), Success("\"\""));

@@ -221,7 +221,7 @@ TEST(SystemFunctions, GetPlatformNamesTheSystemTheRuntimeWasBuiltFor) {
     TTestBridgeHost host;
     EXPECT_EQ(host.Reply("11004"), Success(platform));
     TAbZipKit archive;
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
     EXPECT_EQ(host.Reply("11004", "{\"ignored\": [1]}"), Success(platform));
     EXPECT_TRUE(host.os->ExitRequests().empty());
 }
@@ -229,7 +229,7 @@ TEST(SystemFunctions, GetPlatformNamesTheSystemTheRuntimeWasBuiltFor) {
 TEST(SystemFunctions, SessionRequestsInRuntimeMode) {
     TTestBridgeHost host;
     TAbZipKit archive;
-    host.module->SetExeZip(&archive);
+    host.UseArchive(archive);
     EXPECT_EQ(host.Reply("11001"), Success("true"));
     EXPECT_EQ(host.Reply("11002"), Success("true"));
     EXPECT_EQ(host.Reply("11003"), Success("true"));

@@ -11,7 +11,7 @@ namespace {
 
 class ThemeFunctions : public ::testing::Test {
 protected:
-    ThemeFunctions() { host.module->SetExeZip(&archive); }
+    ThemeFunctions() { host.UseArchive(archive); }
     TAbZipKit archive;
     TTestBridgeHost host;
 };

@@ -79,8 +79,8 @@ protected:
     FailedWrite() : host(Context()) {
         archive.SetPassword(ZORV_ARCHIVE_PASSWORD);
         archive.LoadFromMemory(ArchiveBytes());
-        host.module->SetExeZip(&archive);
-        host.settings.SetText("[App]\nDirName=app\n");
+        host.UseArchive(archive);
+        host.settings.dirName = "app";
     }
 
     TBridgeContext Context() const {

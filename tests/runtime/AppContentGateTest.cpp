@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/AppPackage.h"
+
 #include "runtime/AppUrl.h"
 #include "support/InfoZipArchive.h"
 
@@ -21,11 +23,12 @@ protected:
     }
     static std::string App(const std::string& rest) { return std::string(TAppUrl::Prefix()) + rest; }
     TAppContentGate Gate() const {
-        return TAppContentGate(TAppDocuments(TResourceResolver(&zip, "app", exeDir.Text())));
+        return TAppContentGate(TAppDocuments(TResourceResolver(&package, "app", exeDir.Text())));
     }
 
     static constexpr const char* Remote = "http://127.0.0.1:8080/page.html";
     TAbZipKit zip;
+    TArchivePackage package{zip};
     TScratchFolder exeDir;
 };
 

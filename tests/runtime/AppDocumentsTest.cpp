@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/AppPackage.h"
+
 #include <optional>
 #include <string>
 
@@ -32,12 +34,14 @@ protected:
     }
 
     TAbZipKit zip;
+
+    TArchivePackage package{zip};
     TScratchFolder exeDir;
     TScratchFolder elsewhere;
 };
 
 TEST_F(AppDocumentsTest, OnlyArchivePagesInTheAppUrlSpaceAreAppDocuments) {
-    const TAppDocuments documents(TResourceResolver(&zip, "app", exeDir.Text()));
+    const TAppDocuments documents(TResourceResolver(&package, "app", exeDir.Text()));
     const std::string appOrigin(TAppUrl::Origin());
     struct TCase {
         std::string url;

@@ -10,19 +10,16 @@ const std::string Guards =
     "\rwindow.addEventListener(\"drop\", function(e){e.preventDefault();}, false);";
 
 TEST(DocumentStartScriptTest, BridgeGuardsAndExtraScriptEachFollowACarriageReturn) {
-    EXPECT_EQ(TDocumentStartScript::Compose("window.zorv={};", true, true, "  extra();\n"),
+    EXPECT_EQ(TDocumentStartScript::Compose("window.zorv={};", "  extra();\n"),
               "\rwindow.zorv={};" + Guards + "\r  extra();\n");
 }
 
 TEST(DocumentStartScriptTest, ByteOrderMarkOfTheBridgeScriptIsDropped) {
-    EXPECT_EQ(TDocumentStartScript::Compose("\xEF\xBB\xBFwindow.zorv={};", true, false, ""),
-              "\rwindow.zorv={};" + Guards);
+    EXPECT_EQ(TDocumentStartScript::Compose("\xEF\xBB\xBFwindow.zorv={};", ""), "\rwindow.zorv={};" + Guards);
 }
 
-TEST(DocumentStartScriptTest, BlankExtraScriptAndOutsideRuntimeAreLeftOut) {
-    EXPECT_EQ(TDocumentStartScript::Compose("B", true, true, " \r\n\t "), "\rB" + Guards);
-    EXPECT_EQ(TDocumentStartScript::Compose("B", true, false, "extra();"), "\rB" + Guards);
-    EXPECT_EQ(TDocumentStartScript::Compose("B", false, true, "x"), Guards + "\rx");
+TEST(DocumentStartScriptTest, BlankExtraScriptIsLeftOut) {
+    EXPECT_EQ(TDocumentStartScript::Compose("B", " \r\n\t "), "\rB" + Guards);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "archive/AppPackage.h"
+
 #include <filesystem>
 #include <map>
 #include <random>
@@ -44,10 +46,12 @@ protected:
         exeDir.Write("only-on-disk.css", "body{}");
     }
     TResource Get(const std::string& rest) const {
-        return TResourceResolver(&zip, "app", exeDir.Text()).FindUrl(std::string(TAppUrl::Prefix()) + rest);
+        return TResourceResolver(&package, "app", exeDir.Text()).FindUrl(std::string(TAppUrl::Prefix()) + rest);
     }
 
     TAbZipKit zip;
+
+    TArchivePackage package{zip};
     TScratchFolder exeDir;
 };
 
@@ -90,7 +94,7 @@ TEST_F(ResourceResolverTest, OnlyAnswersFromTheDiskAreSandboxed) {
     };
     exeDir.Write("saved.svg", "<svg xmlns='http://www.w3.org/2000/svg'><script>top.zorv</script></svg>");
     exeDir.Write("large.html", std::string(TResourceResolver::StreamedEntryMinSize + 1, ' '));
-    TResourceResolver resolver(&zip, "app", exeDir.Text());
+    TResourceResolver resolver(&package, "app", exeDir.Text());
     resolver.SetStreamLargeFiles(true);
     for (const std::string& rest : {std::string("only-on-disk.css"), std::string("saved.svg"),
                                     std::string("large.html"), RequestPathOf(exeDir / "saved.svg")}) {
@@ -114,7 +118,7 @@ TEST_F(ResourceResolverTest, MissingFileIsNotFound) {
     const TResource r = Get("nothing.html");
     EXPECT_EQ(r.status, 404);
     EXPECT_TRUE(r.bytes.empty());
-    EXPECT_EQ(TResourceResolver(&zip, "app", exeDir.Text()).FindUrl("https://example.com/index.html").status, 404);
+    EXPECT_EQ(TResourceResolver(&package, "app", exeDir.Text()).FindUrl("https://example.com/index.html").status, 404);
 }
 
 TEST_F(ResourceResolverTest, FileLargerThanTheServingLimitIsAnErrorNotReadIntoMemory) {
@@ -128,7 +132,7 @@ TEST_F(ResourceResolverTest, FileLargerThanTheServingLimitIsAnErrorNotReadIntoMe
 // The bare root is the start page, as a web server's root is; without a start page it is nothing,
 // never an empty success.
 TEST_F(ResourceResolverTest, BareRootIsTheStartPage) {
-    TResourceResolver resolver(&zip, "app", exeDir.Text());
+    TResourceResolver resolver(&package, "app", exeDir.Text());
     EXPECT_EQ(resolver.FindUrl(std::string(TAppUrl::Prefix())).status, 404);
     resolver.SetIndexPage("My Page.html?from=root");
     for (const std::string rest : {"", "?x=1", "#top"}) {
@@ -148,10 +152,11 @@ TEST_F(ResourceResolverTest, FolderIsNotServedAsAFile) {
 TEST(ResourceResolverDamageTest, EntryThatCannotBeDecryptedIsAnErrorNotAnEmptySuccess) {
     if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
     TAbZipKit zip;
+    TArchivePackage package{zip};
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
     zip.LoadFromMemory(test::ZipWithInfoZip({{"app/index.html", "secret page"}}, "another password"));
     TScratchFolder exeDir;
-    const TResource r = TResourceResolver(&zip, "app", exeDir.Text()).Find("index.html");
+    const TResource r = TResourceResolver(&package, "app", exeDir.Text()).Find("index.html");
     EXPECT_EQ(r.status, 500);
     EXPECT_NE(r.bytes, "secret page");
 }
@@ -162,9 +167,10 @@ TEST(ResourceResolverNoArchiveTest, WithoutArchiveOrFolderNameOnlyDiskIsAsked) {
     exeDir.Write("index.html", "disk");
     EXPECT_EQ(TResourceResolver(nullptr, "app", exeDir.Text()).Find("index.html").bytes, "disk");
     TAbZipKit zip;
+    TArchivePackage package{zip};
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
     zip.LoadFromMemory(test::ZipWithInfoZip({{"index.html", "root entry"}}, ZORV_ARCHIVE_PASSWORD));
-    EXPECT_EQ(TResourceResolver(&zip, "", exeDir.Text()).Find("index.html").bytes, "disk");
+    EXPECT_EQ(TResourceResolver(&package, "", exeDir.Text()).Find("index.html").bytes, "disk");
 }
 
 struct TRangeCase {
@@ -221,11 +227,12 @@ protected:
         exeDir.Write("disk.webm", body);
     }
     TResource Get(const std::string& rest, std::optional<std::string_view> range) const {
-        return TResourceResolver(&zip, "app", exeDir.Text()).FindUrl(std::string(TAppUrl::Prefix()) + rest, range);
+        return TResourceResolver(&package, "app", exeDir.Text()).FindUrl(std::string(TAppUrl::Prefix()) + rest, range);
     }
 
     std::string body;
     TAbZipKit zip;
+    TArchivePackage package{zip};
     TScratchFolder exeDir;
 };
 
@@ -286,10 +293,11 @@ TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnswer
     std::mt19937 random(5);
     for (char& c : large) c = static_cast<char>(random());
     TAbZipKit zip;
+    TArchivePackage package{zip};
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
     zip.LoadFromMemory(PackedArchive({{"app/large.bin", large}, {"app/small.txt", "small"}}));
     TScratchFolder exeDir;
-    TResourceResolver resolver(&zip, "app", exeDir.Text());
+    TResourceResolver resolver(&package, "app", exeDir.Text());
     resolver.SetStreamLargeEntries(true);
     for (const auto& [range, expected] :
          {std::pair<const char*, std::string>{nullptr, large}, {"bytes=1000-", large.substr(1000)}}) {

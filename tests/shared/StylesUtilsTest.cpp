@@ -5,23 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ThemeEngine.h"
-
 namespace zorv {
 namespace {
-
-class TRecordingThemeEngine : public IThemeEngine {
-public:
-    void ApplyTheme(const std::string& catalogueName) override { applied.push_back(catalogueName); }
-    std::vector<std::string> applied;
-};
-
-class StylesUtilsFixture : public testing::Test {
-protected:
-    TRecordingThemeEngine engine;
-    std::vector<std::string> errors;
-    TStylesUtils styles{engine, [this](const std::string& message) { errors.push_back(message); }};
-};
 
 TEST(StylesCatalogue, ListsTheFortyNamesSortedIgnoringCase) {
     const std::vector<std::string> expected = {"Amakrits",
@@ -96,39 +81,6 @@ INSTANTIATE_TEST_SUITE_P(Names, StylesCatalogueFind,
                                          TFindCase{"WINDOWS10 SLATEGRAY", "Windows10 SlateGray"},
                                          TFindCase{"windows", "Windows"}, TFindCase{"Carbon ", nullptr},
                                          TFindCase{"Windows11", nullptr}, TFindCase{"", nullptr}));
-
-TEST_F(StylesUtilsFixture, StartsWithTheSystemLook) {
-    EXPECT_EQ(styles.GetActiveTheme(), "Windows");
-    EXPECT_TRUE(engine.applied.empty());
-}
-
-TEST_F(StylesUtilsFixture, SetsThemeByItsCatalogueSpelling) {
-    styles.TrySetStyle("carbon", TStylesUtils::TUnknownName::ShowError);
-    EXPECT_EQ(styles.GetActiveTheme(), "Carbon");
-    EXPECT_EQ(engine.applied, std::vector<std::string>{"Carbon"});
-    EXPECT_TRUE(errors.empty());
-
-    styles.TrySetStyle("WINDOWS", TStylesUtils::TUnknownName::ShowError);
-    EXPECT_EQ(styles.GetActiveTheme(), "Windows");
-    EXPECT_EQ(engine.applied, (std::vector<std::string>{"Carbon", "Windows"}));
-}
-
-TEST_F(StylesUtilsFixture, SettingTheActiveThemeAgainChangesNothing) {
-    styles.TrySetStyle("Sky", TStylesUtils::TUnknownName::Ignore);
-    styles.TrySetStyle("Sky", TStylesUtils::TUnknownName::Ignore);
-    styles.TrySetStyle("sky", TStylesUtils::TUnknownName::Ignore);
-    EXPECT_EQ(engine.applied, std::vector<std::string>{"Sky"});
-}
-
-TEST_F(StylesUtilsFixture, UnknownNameKeepsThemeAndReportsOnlyWhenAsked) {
-    styles.TrySetStyle("Glow", TStylesUtils::TUnknownName::Ignore);
-    styles.TrySetStyle("Neon", TStylesUtils::TUnknownName::Ignore);
-    EXPECT_TRUE(errors.empty());
-    styles.TrySetStyle("Neon", TStylesUtils::TUnknownName::ShowError);
-    EXPECT_EQ(errors, std::vector<std::string>{"Style 'Neon' not found"});
-    EXPECT_EQ(styles.GetActiveTheme(), "Glow");
-    EXPECT_EQ(engine.applied, std::vector<std::string>{"Glow"});
-}
 
 }  // namespace
 }  // namespace zorv

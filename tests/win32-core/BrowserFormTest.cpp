@@ -4,6 +4,7 @@
 
 #include "FakeWebView2.h"
 #include "TestArchive.h"
+#include "archive/AppPackage.h"
 #include "backends/win32/BrowserForm.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinUiThread.h"
@@ -17,7 +18,7 @@ namespace {
 class BrowserFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        archive = OpenTestArchive();
+        package = std::make_unique<TArchivePackage>(OpenTestArchive());
         environment = MakeFake<TFakeEnvironment>();
         previousReceiver = TFailureSink::SetReceiver(
             [this](std::string_view text, const TSourcePlace&) { failures.emplace_back(text); });
@@ -27,19 +28,9 @@ protected:
     // A page host set up as the main window sets it up, with its web view created.
     void CreateForm(HRESULT environmentResult = S_OK) {
         form = std::make_unique<TBrowserForm>(uiThread, FactoryFor(environment, environmentResult));
-        form->SetUrlPrefix(urlPrefix);
         form->SetStartInstance([this](const std::string& arguments) { startedInstances.push_back(arguments); });
         form->SetParent(window.Handle());
-        form->SetExeZip(archive.get());
-        form->SetIsRuntime(true);
-        form->SetAppDirName("app");
-        form->SetAppDirPath(DataDir() + "disk\\");
-        form->SetHandleRequests(true);
-        form->SetRuntimeAppID("zorv-test-app");
-        form->SetWithExternal(true);
-        form->SetAllowDebug(true);
-        form->SetWebviewJavascript(extraScript);
-        form->SetStartPageURL(startPage);
+        form->SetOptions(Options());
         if (SUCCEEDED(environmentResult))
             ASSERT_TRUE(PumpUntil([this] { return !WebView().navigations.empty(); }));
         else
@@ -47,6 +38,18 @@ protected:
     }
 
     TFakeWebView& WebView() { return *environment->controller->webView.Get(); }
+    TPageHostOptions Options() const {
+        TPageHostOptions options;
+        options.package = package.get();
+        options.appID = "zorv-test-app";
+        options.appDirName = "app";
+        options.appDirPath = DataDir() + "disk\\";
+        options.startUrl = startPage;
+        options.allowDebug = true;
+        options.urlPrefix = urlPrefix;
+        options.extraScript = extraScript;
+        return options;
+    }
 
     // The web view starts loading `uri` as its top document; answers whether the page host let it.
     bool Load(const std::wstring& uri) {
@@ -82,7 +85,7 @@ protected:
 
     TWinUiThread uiThread;
     TTestWindow window{500, 400};
-    std::unique_ptr<TAbZipKit> archive;
+    std::unique_ptr<TArchivePackage> package;
     TComPtr<TFakeEnvironment> environment;
     std::unique_ptr<TBrowserForm> form;
     std::string extraScript = "  window.extra = 1;\n";
@@ -176,8 +179,6 @@ TEST_F(BrowserFormTest, RequestsOutsideTheArchiveAndDiskAreLeftToTheWebView) {
     for (const wchar_t* url : {L"file:///missing.html", L"https://example.com/index.html", L"data:text/plain,hi",
                                L"file:///caf%C3%A9-missing.html"})
         EXPECT_EQ(Request(url)->Response(), nullptr) << TWinText::WideToUtf8(url);
-    form->SetHandleRequests(false);
-    EXPECT_EQ(Request(L"file:///index.html")->Response(), nullptr);
 }
 
 TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
@@ -193,7 +194,9 @@ TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
     EXPECT_EQ(startedInstances, std::vector<std::string>{"\"zorv-test-app\" \"file:///help.html\""});
 
     // A project folder being run: the new instance serves the same folder.
-    form->SetRelaunchOptions({"--project", "C:\\My Project", "--no-reload", "--"});
+    TPageHostOptions folderOptions = Options();
+    folderOptions.relaunchOptions = {"--project", "C:\\My Project", "--no-reload", "--"};
+    form->SetOptions(folderOptions);
     handler->Invoke(&WebView(), MakeFake<TFakeNewWindowArgs>(L"file:///help.html").Get());
     ASSERT_TRUE(PumpUntil([this] { return startedInstances.size() == 2; }));
     EXPECT_EQ(startedInstances[1],
@@ -205,11 +208,6 @@ TEST_F(BrowserFormTest, NewWindowsOnFileUrlsStartAnotherInstance) {
     EXPECT_FALSE(webWindow->handled);
     PumpUntil([] { return false; }, 100);
     EXPECT_EQ(startedInstances.size(), 1u);
-
-    form->SetIsRuntime(false);
-    auto notRuntime = MakeFake<TFakeNewWindowArgs>(L"file:///help.html");
-    handler->Invoke(&WebView(), notRuntime.Get());
-    EXPECT_FALSE(notRuntime->handled);
 }
 
 // Only what the archive answered acts as the application: a page from disk or the web gets no

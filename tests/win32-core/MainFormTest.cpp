@@ -5,39 +5,53 @@
 
 #include "FakeWebView2.h"
 #include "TestArchive.h"
+#include "archive/AppPackage.h"
 #include "backends/win32/BrowserForm.h"
 #include "backends/win32/MainForm.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinUiThread.h"
+#include "backends/win32/WinWindowFactory.h"
+#include "runtime/AppSession.h"
 #include "runtime/RuntimeState.h"
 
 namespace zorv::test {
 namespace {
 
+// The session's state is filled in by the test; start-up itself never runs.
+class TUnusedStartupHost final : public IStartupHost {
+public:
+    std::unique_ptr<IByteSource> OpenAppendedArchive() override { return nullptr; }
+    void ShowStartupMessage(const TStartupMessage&) override {}
+    void ShowFatalError(const std::string&, const std::string&) override {}
+    std::string LocalAppDataDir() override { return {}; }
+    bool AskPassword(const std::string&, const std::string&) override { return false; }
+    TInstanceLockResult AcquireInstanceLock(const std::string&, const std::string&) override { return {}; }
+};
+
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override { environment = MakeFake<TFakeEnvironment>(); }
 
-    // A main window over the test archive with these extra settings and arguments, its web view
-    // created and its start page asked for.
+    // A main window of the session over the test archive with these extra settings and
+    // arguments, its web view created and its start page asked for.
     void CreateForm(const std::string& extraSettings = "", std::vector<std::string> args = {},
                     HRESULT environmentResult = S_OK) {
-        state = std::make_unique<TRuntimeState>();
-        state->exeZip = OpenTestArchive();
-        state->projectIni.SetText("[App]\nID=zorv-test-app\nName=Zorv Test\nDirName=app\n" + extraSettings);
-        state->settings = TProjectSettings::Read(state->projectIni);  // as start-up reads them
-        state->args = std::move(args);
-        state->appID = "zorv-test-app";
-        state->appName = "Zorv Test";
-        state->appDirName = "app";
-        state->appIndexHtml = "index.html";
         TBridgeServices services;
         services.operatingSystem = std::make_shared<TWinOperatingSystem>();
-        form = std::make_unique<TMainForm>(*state, uiThread, services, TBridgeContext{},
-                                           FactoryFor(environment, environmentResult));
-        form->Create();
+        session = std::make_unique<TAppSession>(startupHost, std::move(args), services);
+        TRuntimeState& state = session->Startup().State();
+        state.package = std::make_unique<TArchivePackage>(OpenTestArchive());
+        state.projectIni.SetText("[App]\nID=zorv-test-app\nName=Zorv Test\nDirName=app\n" + extraSettings);
+        state.settings = TProjectSettings::Read(state.projectIni);  // as start-up reads them
+        state.appID = "zorv-test-app";
+        state.appName = "Zorv Test";
+        state.appDirName = "app";
+        state.appIndexHtml = "index.html";
+        factory = std::make_unique<TWinWindowFactory>(uiThread, nullptr, FactoryFor(environment, environmentResult));
+        ASSERT_TRUE(session->OpenWindow(*factory));
+        form = static_cast<TMainForm*>(session->Window());
         ASSERT_NE(form->Handle(), nullptr);
         if (SUCCEEDED(environmentResult))
             ASSERT_TRUE(PumpUntil([this] { return !WebView().navigations.empty(); }));
@@ -45,7 +59,10 @@ protected:
             PumpUntil([] { return false; }, 150);
     }
 
-    void TearDown() override { form.reset(); }
+    void TearDown() override {
+        session.reset();
+        form = nullptr;
+    }
 
     TFakeWebView& WebView() { return *environment->controller->webView.Get(); }
     // The start page is there and has the bridge.
@@ -75,8 +92,10 @@ protected:
 
     TWinUiThread uiThread;
     TComPtr<TFakeEnvironment> environment;
-    std::unique_ptr<TRuntimeState> state;
-    std::unique_ptr<TMainForm> form;
+    TUnusedStartupHost startupHost;
+    std::unique_ptr<TWinWindowFactory> factory;
+    std::unique_ptr<TAppSession> session;
+    TMainForm* form = nullptr;
 };
 
 TEST_F(MainFormTest, WithoutSettingsTheWindowIsTheDefaultResizableCentredOne) {
@@ -93,9 +112,9 @@ TEST_F(MainFormTest, WithoutSettingsTheWindowIsTheDefaultResizableCentredOne) {
     EXPECT_EQ(ExStyle() & WS_EX_TOPMOST, 0);
     EXPECT_EQ(form->GetCaption(), "Zorv Test");
     EXPECT_EQ(form->GetBorderStyle(), TBorderStyle::Sizeable);
-    EXPECT_FALSE(form->BrowserExternalModule()->InFullscreen());
+    EXPECT_FALSE(session->Bridge()->InFullscreen());
     EXPECT_EQ(WebView().navigations.at(0), L"file:///index.html");
-    EXPECT_EQ(form->BrowserForm()->WebviewJavascript(), "  window.extra = 1;\n");
+    EXPECT_EQ(form->BrowserForm()->Options().extraScript, "  window.extra = 1;\n");
 }
 
 TEST_F(MainFormTest, SettingsChooseBorderStateStackingAndFullScreen) {
@@ -122,7 +141,7 @@ TEST_F(MainFormTest, SettingsChooseBorderStateStackingAndFullScreen) {
         EXPECT_EQ(form->GetBorderStyle(), c.border) << c.settings;
         EXPECT_EQ(form->GetWindowState(), c.state) << c.settings;
         EXPECT_EQ((ExStyle() & WS_EX_TOPMOST) != 0, c.topmost) << c.settings;
-        EXPECT_EQ(form->BrowserExternalModule()->InFullscreen(), c.fullScreen) << c.settings;
+        EXPECT_EQ(session->Bridge()->InFullscreen(), c.fullScreen) << c.settings;
         EXPECT_EQ(static_cast<DWORD>(Style()) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME),
                   TMainForm::StyleOf(c.border) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME))
             << c.settings;
@@ -188,7 +207,7 @@ TEST_F(MainFormTest, WindowClosesOnlyAfterThePageCallsAppClose) {
     form->AppCloseRequest();
     ASSERT_TRUE(PumpUntil([window] { return !::IsWindow(window); }));
     EXPECT_EQ(form->BrowserForm(), nullptr);
-    EXPECT_EQ(form->BrowserExternalModule(), nullptr);
+    EXPECT_EQ(session->Bridge(), nullptr);
     EXPECT_TRUE(environment->controller->closed);
 }
 

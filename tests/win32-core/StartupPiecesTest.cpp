@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "TestArchive.h"
+#include "archive/AppPackage.h"
 #include "backends/win32/EdgeInstallerForm.h"
 #include "backends/win32/Win11Forms.h"
 #include "backends/win32/WinHandles.h"
@@ -33,26 +34,26 @@ TEST(WinStartupHostTest, WebView2EnvironmentIsSetAndTheOtherTwoVariablesRemoved)
 }
 
 TEST(WinStartupHostTest, ArchiveEntryIsCopiedOnceAndAnExistingFileIsKept) {
-    auto archive = OpenTestArchive();
+    const TArchivePackage archive(OpenTestArchive());
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
     const std::string path = TWinText::WideToUtf8(temp) + "zorv-extract-once.ini";
     ::DeleteFileW(TWinText::Utf8ToWide(path).c_str());
-    const TStatus extracted = TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", path);
+    const TStatus extracted = TWinStartupHost::ExtractEntryOnce(archive, "zorv.ini", path);
     ASSERT_TRUE(extracted) << extracted.Error();
     EXPECT_EQ(ReadFileBytes(path), "[App]\nID=zorv-test-app\nName=Zorv Test\nDirName=app\n");
 
     ASSERT_TRUE(WriteFileBytes(path, "replaced by the user"));
-    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", path));
+    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(archive, "zorv.ini", path));
     EXPECT_EQ(ReadFileBytes(path), "replaced by the user");
     ::DeleteFileW(TWinText::Utf8ToWide(path).c_str());
 
     // A missing entry still leaves a file, empty: the runtime check then fails on it.
-    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(*archive, "WebView2LoaderWin64.dll", path));
+    ASSERT_TRUE(TWinStartupHost::ExtractEntryOnce(archive, "WebView2LoaderWin64.dll", path));
     EXPECT_EQ(ReadFileBytes(path), "");
     ::DeleteFileW(TWinText::Utf8ToWide(path).c_str());
 
-    const TStatus refused = TWinStartupHost::ExtractEntryOnce(*archive, "zorv.ini", "Z:\\no\\such\\folder\\x.dll");
+    const TStatus refused = TWinStartupHost::ExtractEntryOnce(archive, "zorv.ini", "Z:\\no\\such\\folder\\x.dll");
     EXPECT_FALSE(refused);
     const std::string& error = refused.Error();
     EXPECT_EQ(error.rfind("Cannot create file \"Z:\\no\\such\\folder\\x.dll\". ", 0), 0u) << error;

@@ -83,7 +83,6 @@ TCatchUp TAppSchemeHandler::CatchUpWith(WebKitWebView* view) {
 }
 
 void TAppSchemeHandler::Answer(WebKitURISchemeRequest* request) const {
-    if (!FHandleRequests) return Refuse(request, "Requests are not answered");
     const std::string uri = webkit_uri_scheme_request_get_uri(request);
     SoupMessageHeaders* requestHeaders = webkit_uri_scheme_request_get_http_headers(request);
     if (FRequestFilter && !FRequestFilter(uri, RequesterOrigin(requestHeaders)))

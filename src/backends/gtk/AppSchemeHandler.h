@@ -27,8 +27,6 @@ public:
         FResolver.SetStreamLargeEntries(true);
         FResolver.SetStreamLargeFiles(true);
     }
-    // Whether requests are answered; while false they fail with an error.
-    void SetHandleRequests(bool handle) { FHandleRequests = handle; }
     // Decides whether a request is answered at all, from its URL and the origin of the document
     // that made it when the request names one (its Origin or Referer header). Refused requests
     // fail with an error. Without a filter every request is answered.
@@ -57,7 +55,6 @@ private:
     static void Refuse(WebKitURISchemeRequest* request, const char* reason);
 
     TResourceResolver FResolver{nullptr, "", ""};
-    bool FHandleRequests = true;
     TRequestFilter FRequestFilter;
 };
 

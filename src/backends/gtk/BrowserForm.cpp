@@ -5,11 +5,12 @@
 #include "backends/gtk/GLibOwned.h"
 #include "backends/gtk/GtkDialogs.h"
 #include "backends/gtk/GtkOperatingSystem.h"
+#include "bridge/ZorvExternalJavascript.h"
 #include "runtime/AppUrl.h"
 #include "runtime/AppCommandLine.h"
 #include "runtime/DocumentStartScript.h"
 #include "runtime/ResourceResolver.h"
-#include "shared/AppPackage.h"
+#include "archive/AppPackage.h"
 #include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
 #include "shared/FailureSink.h"
@@ -29,17 +30,9 @@ WebKitWebContext* NewWebContext(const std::string& dataDir) {
     return webkit_web_context_new_with_website_data_manager(manager.get());
 }
 
-std::string ExecutableFolder() {
-    const std::filesystem::path exe = Utf8Path(TExeUtils::RunningExePath());
-    std::string folder = PathToUtf8(exe.parent_path());
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
-}
-
 }  // namespace
 
-TBrowserForm::TBrowserForm(const std::string& dataDir)
-    : FContext(NewWebContext(dataDir)), FAppDirPath(ExecutableFolder()) {
+TBrowserForm::TBrowserForm(const std::string& dataDir) : FContext(NewWebContext(dataDir)) {
     FSchemeHandler = std::make_unique<TAppSchemeHandler>(FContext.get());
     FWebKitBrowser = std::make_unique<TWebKitBrowser>(FContext.get());
     FWebKitBrowser->OnNewWindowRequested = [this](const std::string& uri, bool userGesture) {
@@ -112,17 +105,16 @@ void TBrowserForm::Start() {
     const TResourceResolver resolver = Resolver();
     FGate.emplace(TAppDocuments(resolver));
     FSchemeHandler->SetResolver(resolver);
-    FSchemeHandler->SetHandleRequests(FHandleRequests);
     const auto mayRequest = [this](const std::string& uri, std::optional<std::string_view> requesterOrigin) {
         return FGate->MayRequest(uri, requesterOrigin);
     };
     FSchemeHandler->SetRequestFilter(mayRequest);
     FWebKitBrowser->AddDocumentStartScript(
-        TDocumentStartScript::Compose(FExternalJavascript, FWithExternal, FIsRuntime, FWebviewJavascript));
+        TDocumentStartScript::Compose(ZorvExternalJavascript(), FOptions.extraScript));
     StartMediaServer(resolver, mayRequest);
-    FWebKitBrowser->SetDevToolsEnabled(FAllowDebug);
-    FWebKitBrowser->SetDefaultContextMenusEnabled(FAllowContextMenu);
-    if (!FStartPageURL.empty()) FWebKitBrowser->Navigate(FStartPageURL);
+    FWebKitBrowser->SetDevToolsEnabled(FOptions.allowDebug);
+    FWebKitBrowser->SetDefaultContextMenusEnabled(FOptions.allowContextMenu);
+    if (!FOptions.startUrl.empty()) FWebKitBrowser->Navigate(FOptions.startUrl);
 }
 
 // Media elements are pointed at a loopback server, as the engine's player cannot read the
@@ -131,27 +123,28 @@ void TBrowserForm::StartMediaServer(const TResourceResolver& resolver, TAppSchem
     FMediaServer = std::make_unique<TMediaServer>();
     // Besides the archive, the application may play the files of its own folder: the project
     // folder of a project run from its folder; a packaged application has none.
-    FMediaServer->SetResolver(resolver, FPackage && FPackage->IsFolder() ? FAppDirPath : std::string());
+    const IAppPackage* package = FOptions.package;
+    FMediaServer->SetResolver(resolver, package && package->IsFolder() ? FOptions.appDirPath : std::string());
     FMediaServer->SetRequestFilter(std::move(filter));
     if (TFailureSink::Passed(FMediaServer->Listen()))
         FWebKitBrowser->AddDocumentStartScript(FMediaServer->MediaScript());
 }
 
 TResourceResolver TBrowserForm::Resolver() const {
-    TResourceResolver resolver(FPackage, FAppDirName, FAppDirPath);
-    resolver.SetIndexPage(FAppIndexHtml);
+    TResourceResolver resolver(FOptions.package, FOptions.appDirName, FOptions.appDirPath, FOptions.urlPrefix);
+    resolver.SetIndexPage(FOptions.appIndexHtml);
     return resolver;
 }
 
 bool TBrowserForm::ProgressBarVisible() const { return gtk_widget_get_visible(FProgressBar); }
 
 bool TBrowserForm::NewWindowRequested(const std::string& uri, bool userGesture) {
-    if (!FIsRuntime || !FGate) return false;
+    if (!FGate) return false;
     switch (FGate->NewWindowAction(uri, userGesture, TAppContentGate::TClock::now())) {
         case TNewWindowAction::StartInstance: {
             std::vector<std::string> argv{TExeUtils::RunningExePath()};
-            argv.insert(argv.end(), FRelaunchOptions.begin(), FRelaunchOptions.end());
-            for (std::string& arg : TAppCommandLine::RelaunchArguments(FRuntimeAppID, TAppUrl::ToAppUrl(uri)))
+            argv.insert(argv.end(), FOptions.relaunchOptions.begin(), FOptions.relaunchOptions.end());
+            for (std::string& arg : TAppCommandLine::RelaunchArguments(FOptions.appID, TAppUrl::ToAppUrl(uri)))
                 argv.push_back(std::move(arg));
             return SpawnDetached && SpawnDetached(argv);
         }

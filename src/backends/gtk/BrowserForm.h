@@ -13,10 +13,9 @@
 #include "backends/gtk/GLibOwned.h"
 #include "backends/gtk/WebKitBrowser.h"
 #include "runtime/AppContentGate.h"
+#include "runtime/PageHost.h"
 
 namespace zorv {
-
-class IAppPackage;
 
 // The page host: the web view with a marquee loading bar below it until the first navigation
 // completes. It serves the application's URL space from the archive (then the executable's
@@ -25,41 +24,29 @@ class IAppPackage;
 // turns a new window on an application URL into a second instance of the executable: each for
 // the application itself, not for a frame of another origin inside it (the gate tells them apart
 // by the user's gestures).
-// The owner sets the properties, then calls Start once.
-class TBrowserForm {
+// The options are set first, then Start is called once.
+class TBrowserForm final : public IPageHost {
 public:
     // Web site data (local storage, caches) lives under `dataDir` when it is not empty.
     explicit TBrowserForm(const std::string& dataDir);
-    ~TBrowserForm();
+    ~TBrowserForm() override;
     TBrowserForm(const TBrowserForm&) = delete;
     TBrowserForm& operator=(const TBrowserForm&) = delete;
 
     GtkWidget* Widget() const { return FBox.get(); }
     TWebKitBrowser& WebKitBrowser() { return *FWebKitBrowser; }
 
-    // What the application shipped: the archive, or the project folder being run.
-    void SetAppPackage(const IAppPackage* package) { FPackage = package; }
-    void SetIsRuntime(bool isRuntime) { FIsRuntime = isRuntime; }
-    void SetRuntimeAppID(std::string appID) { FRuntimeAppID = std::move(appID); }
-    // Put before (identifier, URL) when a new window starts another instance: the options that
-    // serve the same project folder.
-    void SetRelaunchOptions(std::vector<std::string> options) { FRelaunchOptions = std::move(options); }
-    void SetWithExternal(bool withExternal) { FWithExternal = withExternal; }
-    // The text of the window.zorv script, injected when WithExternal is set.
-    void SetExternalJavascript(std::string script) { FExternalJavascript = std::move(script); }
-    void SetAppDirName(std::string appDirName) { FAppDirName = std::move(appDirName); }
-    // The start page (setting IndexHtml): what the bare root of the URL space answers.
-    void SetAppIndexHtml(std::string indexHtml) { FAppIndexHtml = std::move(indexHtml); }
-    // Reads requests of the app URL space: the archive, then the disk.
-    TResourceResolver Resolver() const;
-    const std::string& AppDirPath() const { return FAppDirPath; }
-    // The folder that stands for the executable's (ends with "/"): the project folder being run.
-    void SetAppDirPath(std::string path) { FAppDirPath = std::move(path); }
-    void SetAllowDebug(bool allow) { FAllowDebug = allow; }
-    void SetAllowContextMenu(bool allow) { FAllowContextMenu = allow; }
-    void SetWebviewJavascript(std::string script) { FWebviewJavascript = std::move(script); }
-    void SetStartPageURL(std::string url) { FStartPageURL = std::move(url); }
-    void SetHandleRequests(bool handle) { FHandleRequests = handle; }
+    // IPageHost.
+    void SetOptions(TPageHostOptions options) override { FOptions = std::move(options); }
+    TResourceResolver Resolver() const override;
+    IWebView& WebView() override { return *FWebKitBrowser; }
+    void ReloadPage() override { FWebKitBrowser->Reload(); }
+    void SetOnWebMessage(std::function<void(const TWebMessage& message)> handler) override {
+        FWebKitBrowser->OnWebMessageReceived = std::move(handler);
+    }
+    void SetOnDocumentTitleChanged(std::function<void(const std::string& title)> handler) override {
+        FWebKitBrowser->OnDocumentTitleChanged = std::move(handler);
+    }
     bool ProgressBarVisible() const;
 
     // Starts a program detached from this one; replaced by tests.
@@ -91,20 +78,7 @@ private:
     GtkWidget* FProgressBar;
     guint FPulseSource = 0;
 
-    const IAppPackage* FPackage = nullptr;
-    bool FIsRuntime = false;
-    std::string FRuntimeAppID;
-    std::vector<std::string> FRelaunchOptions;
-    bool FWithExternal = false;
-    std::string FExternalJavascript;
-    std::string FAppDirName;
-    std::string FAppIndexHtml;
-    std::string FAppDirPath;
-    bool FAllowDebug = false;
-    bool FAllowContextMenu = false;
-    std::string FWebviewJavascript;
-    std::string FStartPageURL;
-    bool FHandleRequests = false;
+    TPageHostOptions FOptions;
 };
 
 }  // namespace zorv

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "runtime/ExeZipLoader.h"
+#include "runtime/StartupSequence.h"
 
 namespace zorv {
 
@@ -30,7 +30,7 @@ gboolean TFlockInstanceLock::TryTakeOver(gpointer self) {
 std::string TFlockInstanceLock::LockFilePath(const std::string& appID, const std::string& appDataDir) {
     const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
     std::string dir = runtimeDir && *runtimeDir ? std::string(runtimeDir) + "/" : appDataDir;
-    return dir + "zorv-" + TExeZipLoader::SafeFolderName(appID) + ".lock";
+    return dir + "zorv-" + TStartupSequence::SafeFolderName(appID) + ".lock";
 }
 
 TInstanceLockResult TFlockInstanceLock::Acquire(const std::string& appID, const std::string& appDataDir) {

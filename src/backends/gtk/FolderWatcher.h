@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "backends/gtk/GLibOwned.h"
+#include "runtime/FolderWatch.h"
 
 namespace zorv {
 
@@ -14,14 +15,14 @@ namespace zorv {
 // (files and folders made, changed, removed or renamed, in folders made later too) and any
 // change of the settings file are gathered for a quiet spell of DebounceMs, then reported once:
 // OnSettingsChanged when the settings file changed among them, else OnPagesChanged.
-class TFolderWatcher {
+class TFolderWatcher final : public IFolderWatch {
 public:
     static constexpr guint DebounceMs = 150;
     // Folders watched at most; a larger tree is watched in part.
     static constexpr std::size_t MaxFolders = 4096;
 
     TFolderWatcher(const std::filesystem::path& appFolder, const std::filesystem::path& settingsFile);
-    ~TFolderWatcher();
+    ~TFolderWatcher() override;
     TFolderWatcher(const TFolderWatcher&) = delete;
     TFolderWatcher& operator=(const TFolderWatcher&) = delete;
 

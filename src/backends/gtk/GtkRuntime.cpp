@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "backends/gtk/BrowserForm.h"
 #include "backends/gtk/FolderWatcher.h"
 #include "backends/gtk/GlibUiThread.h"
 #include "backends/gtk/GtkDialogs.h"
@@ -17,14 +16,13 @@
 #include "backends/gtk/GtkThemeEngine.h"
 #include "backends/gtk/MainForm.h"
 #include "backends/gtk/MessageDialog.h"
-#include "backends/gtk/PasswordDialog.h"
-#include "bridge/ZorvExternalJavascript.h"
-#include "runtime/ExeZipLoader.h"
+#include "runtime/AppSession.h"
 #include "runtime/Runtime.h"
-#include "shared/Utf8Path.h"
-#include "shared/ExeUtils.h"
+#include "shared/LifetimeToken.h"
 #include "shared/MimeTypes.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
+#include "shared/Utf8Path.h"
 
 namespace zorv {
 
@@ -36,22 +34,44 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv) {
     return args;
 }
 
-// A project folder being run stands for the executable's folder: relative paths of the page
-// name files of the project.
-TBridgeContext BridgeContext(const TRuntimeState& state) {
-    const std::vector<std::string>& args = state.args;
-    TBridgeContext context;
-    context.exePath = TExeUtils::RunningExePath();
-    context.appDir =
-        (state.ServesFolder() ? state.projectFolder : PathToUtf8(Utf8Path(context.exePath).parent_path())) + "/";
-    context.commandLine.push_back(context.exePath);
-    context.commandLine.insert(context.commandLine.end(), args.begin(), args.end());
-    return context;
-}
-
 void ShowThemeError(const std::string& message) {
     TMessageDialog().LocalizedMessageDlg(message, TDialogKind::Error, {TMsgDlgBtn::Close}, {}, "Error");
 }
+
+// Main windows with the menu bar above the page, each quitting the GTK main loop as it closes.
+class TGtkWindowFactory final : public IWindowFactory {
+public:
+    explicit TGtkWindowFactory(GtkWidget* menuBar) : FMenuBar(menuBar) {}
+
+    // Web site data lives in the data folder start-up prepared.
+    void SetDataDir(std::string dataDir) { FDataDir = std::move(dataDir); }
+    // The window dialogs belong to: the main window while it exists.
+    GtkWindow* CurrentWindow() const { return FCurrentAlive.Expired() ? nullptr : FCurrent; }
+
+    std::unique_ptr<ISessionWindow> MakeWindow(const TWindowSettings& settings,
+                                               TBrowserExternalModule& bridge) override {
+        auto form = std::make_unique<TMainForm>(settings, bridge, FDataDir, FMenuBar);
+        FCurrent = form->Window();
+        FCurrentAlive = form->Lifetime().Watch();
+        return form;
+    }
+    std::unique_ptr<IFolderWatch> WatchFolder(const std::string& projectFolder, const std::string& appDirName,
+                                              std::function<void()> onPagesChanged,
+                                              std::function<void()> onSettingsChanged) override {
+        const std::filesystem::path project = Utf8Path(projectFolder);
+        auto watcher = std::make_unique<TFolderWatcher>(project / Utf8Path(appDirName), project / "zorv.ini");
+        watcher->OnPagesChanged = std::move(onPagesChanged);
+        watcher->OnSettingsChanged = std::move(onSettingsChanged);
+        return watcher;
+    }
+    void ShowEndingError(const std::string& text) override { std::fprintf(stderr, "zorv: %s\n", text.c_str()); }
+
+private:
+    GtkWidget* FMenuBar;
+    std::string FDataDir;
+    GtkWindow* FCurrent = nullptr;
+    TLifetimeToken::TWatch FCurrentAlive;
+};
 
 }  // namespace
 
@@ -60,63 +80,26 @@ int RunRuntime(int argc, char** argv) {
         std::fprintf(stderr, "zorv: cannot open the display\n");
         return 1;
     }
-    const std::vector<std::string> args = ArgumentsOf(argc, argv);
     // The system's own list of types overrides and extends the built-in one.
     TMimeTypes::InstallPlatformMappings(TMimeTypes::ReadMimeTypesFile("/etc/mime.types"));
     auto operatingSystem = std::make_shared<TGtkOperatingSystem>();
     TGtkThemeEngine themeEngine;
-    TStylesUtils styles(themeEngine, ShowThemeError);
-
-    TGtkStartupHost host(*operatingSystem);
-    host.OnApplyTheme = [&styles](const std::string& name) {
-        styles.TrySetStyle(name, TStylesUtils::TUnknownName::ShowError);
-    };
-    host.OnAskPassword = [](const std::string& caption, const std::string& password) {
-        return TPasswordDialog(caption, password).ShowModal() == TPasswordDialog::ResultAccepted;
-    };
-    TExeZipLoader loader(host, args);
-    if (std::optional<int> exitCode = loader.Run()) return *exitCode;
-
+    TActiveTheme styles(themeEngine, ShowThemeError);
     TGtkMenuBar menuBar;
-    GtkWindow* mainWindow = nullptr;
-    TGtkDialogs dialogs([&mainWindow] { return mainWindow; });
+    TGtkWindowFactory factory(menuBar.Widget());
+    TGtkDialogs dialogs([&factory] { return factory.CurrentWindow(); });
     TBridgeServices services;
     services.dialogs = &dialogs;
     services.menuBar = &menuBar;
-    services.stylesUtils = &styles;
+    services.activeTheme = &styles;
     services.operatingSystem = operatingSystem;
     services.uiThread = std::make_shared<TGlibUiThread>();
-    // Serving a project folder, a change of its zorv.ini makes the window again with the new
-    // settings; a change of its pages reloads the page.
-    for (;;) {
-        const TRuntimeState& state = loader.State();
-        bool restart = false;
-        TMainForm mainForm(state, services, BridgeContext(state), menuBar.Widget(),
-                           std::string(ZorvExternalJavascript()));
-        std::unique_ptr<TFolderWatcher> watcher;
-        if (state.ServesFolder() && state.reloadOnChange) {
-            const std::filesystem::path project = Utf8Path(state.projectFolder);
-            watcher = std::make_unique<TFolderWatcher>(project / Utf8Path(state.appDirName), project / "zorv.ini");
-            watcher->OnPagesChanged = [&mainForm] { mainForm.BrowserForm().WebKitBrowser().Reload(); };
-            watcher->OnSettingsChanged = [&mainForm, &restart] {
-                restart = true;
-                mainForm.CloseForRestart();
-            };
-        }
-        mainWindow = mainForm.Window();
-        mainForm.Show();
-        gtk_main();
-        mainWindow = nullptr;
-        watcher.reset();
-        if (!restart) break;
-        if (!loader.ReloadSettings()) {
-            std::fprintf(stderr, "zorv: zorv.ini no longer gives ID, Name and DirName; the application ends\n");
-            return 1;
-        }
-        // The theme is one of the settings the window is made again with.
-        styles.TrySetStyle(loader.State().settings.theme, TStylesUtils::TUnknownName::ShowError);
-    }
-    return 0;
+
+    TGtkStartupHost host(*operatingSystem);
+    TAppSession session(host, ArgumentsOf(argc, argv), services);
+    if (std::optional<int> exitCode = session.Start()) return *exitCode;
+    factory.SetDataDir(session.State().appDataDir);
+    return session.Run(factory);
 }
 
 }  // namespace zorv

@@ -2,6 +2,7 @@
 
 #include "backends/gtk/FlockInstanceLock.h"
 #include "backends/gtk/MessageDialog.h"
+#include "backends/gtk/PasswordDialog.h"
 #include "platform/OperatingSystem.h"
 #include "shared/ExeUtils.h"
 #include "shared/LocalizedMessages.h"
@@ -30,14 +31,10 @@ void TGtkStartupHost::ShowFatalError(const std::string& title, const std::string
     TMessageDialog().LocalizedMessageDlg(text, TDialogKind::Error, {TMsgDlgBtn::OK}, {}, title);
 }
 
-void TGtkStartupHost::ApplyStartupTheme(const std::string& name) {
-    if (OnApplyTheme) OnApplyTheme(name);
-}
-
 std::string TGtkStartupHost::LocalAppDataDir() { return FOperatingSystem.GetLocalAppDataDirPath(); }
 
 bool TGtkStartupHost::AskPassword(const std::string& caption, const std::string& password) {
-    return OnAskPassword && OnAskPassword(caption, password);
+    return TPasswordDialog(caption, password).ShowModal() == TPasswordDialog::ResultAccepted;
 }
 
 TInstanceLockResult TGtkStartupHost::AcquireInstanceLock(const std::string& appID, const std::string& appDataDir) {

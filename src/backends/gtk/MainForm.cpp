@@ -2,82 +2,41 @@
 
 #include "backends/gtk/BrowserForm.h"
 #include "runtime/AppDocuments.h"
-#include "runtime/ExeZipLoader.h"
-#include "runtime/AppUrl.h"
-#include "runtime/AppCommandLine.h"
-#include "runtime/RuntimeState.h"
 
 namespace zorv {
 
-TMainForm::TMainForm(const TRuntimeState& state, TBridgeServices services, TBridgeContext context, GtkWidget* menuBar,
-                     const std::string& bridgeScript)
-    : FState(state),
+TMainForm::TMainForm(const TWindowSettings& settings, const TBrowserExternalModule& bridge, const std::string& dataDir,
+                     GtkWidget* menuBar)
+    : FBridge(bridge),
       FWindow(SinkWidget(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL)))),
       FCloseProtocol([this](const std::string& script) { RunCloseQueryScript(script); }) {
     g_signal_connect(FWindow.get(), "delete-event", G_CALLBACK(HandleDeleteEvent), this);
     g_signal_connect(FWindow.get(), "window-state-event", G_CALLBACK(HandleWindowStateEvent), this);
 
-    FBrowserExternalModule = std::make_unique<TBrowserExternalModule>(std::move(services), std::move(context));
-    FBrowserExternalModule->SetAppPackage(state.package.get());
-
-    FBrowserForm = std::make_unique<TBrowserForm>(state.appDataDir);
+    FBrowserForm = std::make_unique<TBrowserForm>(dataDir);
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     if (menuBar) gtk_box_pack_start(GTK_BOX(box), menuBar, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), FBrowserForm->Widget(), TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(FWindow.get()), box);
 
-    const TWindowSettings settings = TWindowSettings::FromSettings(state.settings);
-    TBrowserForm& page = *FBrowserForm;
-    page.SetAppPackage(state.package.get());
-    if (state.ServesFolder()) {
-        page.SetAppDirPath(state.projectFolder + "/");
-        page.SetRelaunchOptions(TExeZipLoader::FolderOptions(state));
-    }
-    page.SetIsRuntime(true);
-    page.SetAppDirName(state.appDirName);
-    page.SetAppIndexHtml(state.appIndexHtml);
-    page.SetHandleRequests(true);
-    page.SetRuntimeAppID(state.appID);
-    page.SetWithExternal(true);
-    page.SetExternalJavascript(bridgeScript);
-    page.SetAllowDebug(settings.allowDebug);
-    page.SetAllowContextMenu(settings.allowContextMenu);
-
-    TBrowserExternalModule* bridge = FBrowserExternalModule.get();
-    page.WebKitBrowser().OnWebMessageReceived = [bridge](const TWebMessage& message) {
-        bridge->EdgeBrowserWebMessageReceived(message);
-    };
-    page.WebKitBrowser().OnDocumentTitleChanged = [this](const std::string& title) { DocumentTitleChanged(title); };
-
-    bridge->SetMainForm(this);
-    bridge->SetWebView(&page.WebKitBrowser());
-    bridge->SetProjectINI(&state.projectIni);
-    bridge->SetOnAppCloseRequest([this] { AppCloseRequest(); });
-    bridge->SetAppDocumentRule([documents = AppDocuments()](const TWebMessage& message) {
-        return documents.IsAppDocument(message.sourceUrl, message.sourceOrigin);
-    });
-    bridge->SetTopIsAppDocument([this] { return PageCanAnswerCloseQuery(); });
-
-    std::string extraScript;
-    if (state.package) (void)state.package->TryExtract("zorv-webviewjs", extraScript);
-    page.SetWebviewJavascript(extraScript);
-
-    SetCaption(settings.caption);
     g_set_application_name(settings.caption.c_str());
     ApplyWindowSettings(settings);
-    if (settings.fullScreen) bridge->SetInFullscreen(true);
-
-    FStartPageURL = TAppUrl::ToAppUrl(TAppCommandLine::StartUrl(state.args, state.appID, state.appIndexHtml));
-    page.SetStartPageURL(FStartPageURL);
 }
 
 TMainForm::~TMainForm() {
     FLifetime.Expire();
     g_signal_handlers_disconnect_by_data(FWindow.get(), this);
-    // The bridge goes before the page host whose web view it talks through.
-    FBrowserExternalModule.reset();
+    if (FOnClosing) FOnClosing();
     FBrowserForm.reset();
     FWindow.reset();
+}
+
+IPageHost* TMainForm::PageHost() { return FBrowserForm.get(); }
+
+int TMainForm::Run() {
+    Show();
+    gtk_main();
+    return 0;
 }
 
 void TMainForm::Show() {
@@ -123,7 +82,7 @@ void TMainForm::SetBorderStyle(TBorderStyle style) {
 // set (at start-up from the settings, or by app.enterFullscreen). The maximised state then is the
 // toolkit's real full screen, which also covers the desktop's panels and docks; it is reported as
 // maximised. Any other state leaves it, and the window manager gives back the earlier size.
-bool TMainForm::FullscreenWanted() const { return FBrowserExternalModule->InFullscreen(); }
+bool TMainForm::FullscreenWanted() const { return FBridge.InFullscreen(); }
 
 void TMainForm::EnterToolkitFullscreen() {
     FToolkitFullscreen = true;
@@ -176,10 +135,6 @@ std::string TMainForm::GetCaption() const {
 }
 
 void TMainForm::SetCaption(const std::string& caption) { gtk_window_set_title(FWindow.get(), caption.c_str()); }
-
-void TMainForm::DocumentTitleChanged(const std::string& title) {
-    if (FState.settings.dynamicAppTitle) SetCaption(title);
-}
 
 void TMainForm::AppCloseRequest() {
     FCloseProtocol.AllowClose();

@@ -8,6 +8,7 @@
 #include "bridge/BrowserExternalModule.h"
 #include "platform/MainWindow.h"
 #include "runtime/AppDocuments.h"
+#include "runtime/AppSession.h"
 #include "runtime/CloseProtocol.h"
 #include "runtime/WindowSettings.h"
 #include "shared/LifetimeToken.h"
@@ -15,17 +16,16 @@
 namespace zorv {
 
 class TBrowserForm;
-struct TRuntimeState;
 
 // The application's only top-level window: a GTK window holding the optional native menu bar and
-// the page host. It wires the bridge to the page host, takes its look from the settings, opens the
-// start page (or the URL of a relaunch) and closes only once the page has agreed through
-// zorv.app.close(). Closing it quits the GTK main loop.
-class TMainForm final : public IMainWindow {
+// the page host. It takes its look from the settings and closes only once the page has agreed
+// through zorv.app.close(). Closing it quits the GTK main loop.
+class TMainForm final : public IMainWindow, public ISessionWindow {
 public:
-    // `menuBar` is packed above the page when given. `bridgeScript` is the window.zorv script.
-    TMainForm(const TRuntimeState& state, TBridgeServices services, TBridgeContext context, GtkWidget* menuBar,
-              const std::string& bridgeScript);
+    // `menuBar` is packed above the page when given. Web site data lives under `dataDir`. The
+    // bridge tells whether full screen is wanted.
+    TMainForm(const TWindowSettings& settings, const TBrowserExternalModule& bridge, const std::string& dataDir,
+              GtkWidget* menuBar);
     ~TMainForm() override;
     TMainForm(const TMainForm&) = delete;
     TMainForm& operator=(const TMainForm&) = delete;
@@ -33,8 +33,16 @@ public:
     void Show();
     GtkWindow* Window() const { return FWindow.get(); }
     TBrowserForm& BrowserForm() { return *FBrowserForm; }
-    TBrowserExternalModule& BrowserExternalModule() { return *FBrowserExternalModule; }
-    const std::string& StartPageURL() const { return FStartPageURL; }
+    const TLifetimeToken& Lifetime() const { return FLifetime; }
+
+    // ISessionWindow.
+    IMainWindow& MainWindow() override { return *this; }
+    IPageHost* PageHost() override;
+    bool PageCanAnswerCloseQuery() const override;
+    void AppCloseRequest() override;
+    void SetOnClosing(std::function<void()> handler) override { FOnClosing = std::move(handler); }
+    int Run() override;
+    void EndForRestart() override { CloseForRestart(); }
 
     // IMainWindow.
     TBorderStyle GetBorderStyle() const override { return FBorderStyle; }
@@ -59,20 +67,16 @@ private:
     void EnterToolkitFullscreen();
     void LeaveToolkitFullscreen();
     bool KeepAboveApplies() const;
-    void DocumentTitleChanged(const std::string& title);
-    void AppCloseRequest();
-    bool PageCanAnswerCloseQuery() const;
     TAppDocuments AppDocuments() const;
     void RunCloseQueryScript(const std::string& script);
     static gboolean HandleDeleteEvent(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean HandleWindowStateEvent(GtkWidget*, GdkEventWindowState* event, gpointer self);
 
-    const TRuntimeState& FState;
+    const TBrowserExternalModule& FBridge;
     TWidgetOwned<GtkWindow> FWindow;
-    std::unique_ptr<TBrowserExternalModule> FBrowserExternalModule;
     std::unique_ptr<TBrowserForm> FBrowserForm;
     TCloseProtocol FCloseProtocol;
-    std::string FStartPageURL;
+    std::function<void()> FOnClosing;
     TBorderStyle FBorderStyle = TBorderStyle::Sizeable;
     TWindowState FWindowState = TWindowState::Normal;
     TFormStyle FFormStyle = TFormStyle::Normal;

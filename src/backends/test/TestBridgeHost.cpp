@@ -25,16 +25,21 @@ TTestBridgeHost::TTestBridgeHost(TBridgeContext context)
     TBridgeServices services;
     services.dialogs = &dialogs;
     services.menuBar = &menuBar;
-    services.stylesUtils = &styles;
+    services.activeTheme = &styles;
     services.operatingSystem = os;
     services.uiThread = uiThread;
     module = std::make_unique<TBrowserExternalModule>(std::move(services), std::move(context));
     module->SetMainForm(&window);
     module->SetWebView(&webView);
-    module->SetProjectINI(&settings);
+    module->SetSettings(&settings);
     module->SetOnAppCloseRequest([this] { ++closeRequests; });
     // The application's documents here are the pages under "file:///" (exact case).
     module->SetAppDocumentRule([](const TWebMessage& message) { return message.sourceUrl.starts_with("file:///"); });
+}
+
+void TTestBridgeHost::UseArchive(const TAbZipKit& archive) {
+    package = std::make_unique<TArchivePackage>(archive);
+    module->SetAppPackage(package.get());
 }
 
 void TTestBridgeHost::Post(const std::string& json, const std::string& sourceUrl) {

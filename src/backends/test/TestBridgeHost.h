@@ -12,19 +12,24 @@
 #include "backends/test/QueuedUiThread.h"
 #include "backends/test/TestOperatingSystem.h"
 #include "bridge/BrowserExternalModule.h"
-#include "shared/MemIniFile.h"
+#include "archive/AppPackage.h"
+#include "shared/ProjectSettings.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 
 namespace zorv {
 
-// A bridge module wired to the in-memory backend, as a main window would wire it, in runtime
-// mode only when an archive is set. Every part is reachable, so that a test can arrange it and
+// A bridge module wired to the in-memory backend, as the session wires it, in runtime mode only
+// when an archive is set. Every part is reachable, so that a test can arrange it and
 // look at what the module asked of it.
 struct TTestBridgeHost {
     static constexpr const char* PageUrl = "file:///index.html";
 
     explicit TTestBridgeHost(TBridgeContext context);
     TTestBridgeHost();
+
+    // What the application shipped: the archive (borrowed), read through a package.
+    void UseArchive(const TAbZipKit& archive);
 
     // Posts a message as the document at `sourceUrl` would.
     void Post(const std::string& json, const std::string& sourceUrl = PageUrl);
@@ -41,10 +46,11 @@ struct TTestBridgeHost {
     TFakeDialogs dialogs;
     TFakeMenuBar menuBar;
     TFakeThemeEngine themeEngine;
-    TStylesUtils styles;
+    TActiveTheme styles;
     std::shared_ptr<TTestOperatingSystem> os;
     std::shared_ptr<TQueuedUiThread> uiThread;
-    TMemIniFile settings;
+    TProjectSettings settings = TProjectSettings::Defaults();
+    std::unique_ptr<TArchivePackage> package;
     int closeRequests = 0;
     std::unique_ptr<TBrowserExternalModule> module;
 };

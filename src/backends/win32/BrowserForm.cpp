@@ -34,13 +34,6 @@ void RegisterFormClass(WNDPROC proc) {
     ::RegisterClassExW(&windowClass);
 }
 
-// The folder of the running executable, with its trailing "\".
-std::string ExecutableFolder() {
-    const std::string path = TExeUtils::RunningExePath();
-    const std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // The bridge script as the executable carries it (RCDATA ZORV_EXTERNAL_JAVASCRIPT); builds
 // without the resource, such as the tests, use the copy compiled into the bridge.
 std::string_view BridgeScript() {
@@ -113,8 +106,7 @@ private:
 TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFactory environmentFactory)
     : FUiThread(uiThread),
       FEdgeBrowser(std::make_unique<TEdgeBrowser>(uiThread, std::move(environmentFactory))),
-      FStartInstance(&StartOwnExecutable),
-      FAppDirPath(ExecutableFolder()) {
+      FStartInstance(&StartOwnExecutable) {
     TEdgeBrowser& edge = *FEdgeBrowser;
     edge.OnProcessFailed = [](TEdgeBrowser&, COREWEBVIEW2_PROCESS_FAILED_KIND) {};
     edge.OnNewWindowRequested = [this](TEdgeBrowser& s, TNewWindowRequestedEventArgs& a) {
@@ -140,6 +132,7 @@ TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFac
 }
 
 TBrowserForm::~TBrowserForm() {
+    FLifetime.Expire();
     FEdgeBrowser.reset();  // closes the web view before the window goes
     if (FWindow) ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
 }
@@ -199,15 +192,13 @@ void TBrowserForm::LayOut() {
 }
 
 TResourceResolver TBrowserForm::Resolver() const {
-    TResourceResolver resolver = FPackage ? TResourceResolver(FPackage, FAppDirName, FAppDirPath, FUrlPrefix)
-                                          : TResourceResolver(FExeZip, FAppDirName, FAppDirPath, FUrlPrefix);
-    resolver.SetIndexPage(FAppIndexHtml);
+    TResourceResolver resolver(FOptions.package, FOptions.appDirName, FOptions.appDirPath, FOptions.urlPrefix);
+    resolver.SetIndexPage(FOptions.appIndexHtml);
     return resolver;
 }
 
 std::string TBrowserForm::DocumentStartScript() const {
-    return TDocumentStartScript::Compose(FWithExternal ? BridgeScript() : std::string_view(), FWithExternal, FIsRuntime,
-                                         FWebviewJavascript);
+    return TDocumentStartScript::Compose(BridgeScript(), FOptions.extraScript);
 }
 
 void TBrowserForm::ReloadPage() {
@@ -250,9 +241,9 @@ void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESU
         sender.AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
     }
     FGate.emplace(TAppDocuments(Resolver()));
-    if (FStartPageURL.empty()) return;
-    FHostNavigation = TAppUrl::Canonical(FStartPageURL);
-    sender.Navigate(FStartPageURL);
+    if (FOptions.startUrl.empty()) return;
+    FHostNavigation = TAppUrl::Canonical(FOptions.startUrl);
+    sender.Navigate(FOptions.startUrl);
 }
 
 void TBrowserForm::ApplySettings() {
@@ -263,12 +254,11 @@ void TBrowserForm::ApplySettings() {
     settings->put_IsZoomControlEnabled(FALSE);
     settings->put_IsWebMessageEnabled(TRUE);
     settings->put_IsBuiltInErrorPageEnabled(TRUE);
-    settings->put_AreDevToolsEnabled(FAllowDebug ? TRUE : FALSE);
-    settings->put_AreDefaultContextMenusEnabled(FAllowContextMenu ? TRUE : FALSE);
+    settings->put_AreDevToolsEnabled(FOptions.allowDebug ? TRUE : FALSE);
+    settings->put_AreDefaultContextMenusEnabled(FOptions.allowContextMenu ? TRUE : FALSE);
 }
 
 void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebResourceRequestedEventArgs& args) {
-    if (!FHandleRequests) return;
     ICoreWebView2WebResourceRequestedEventArgs* eventArgs = args.ArgsInterface();
     TComPtr<ICoreWebView2WebResourceRequest> request;
     if (FAILED(eventArgs->get_Request(request.Put())) || !request) return;
@@ -277,7 +267,7 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
     // Web addresses, data: URLs and the like go on untouched; so do file: URLs under the https
     // origin, which the web view reads as it reads any file: URL, never as the application's.
-    if (!TAppUrl::IsAppUrl(uri, FUrlPrefix)) return;
+    if (!TAppUrl::IsAppUrl(uri, FOptions.urlPrefix)) return;
     ICoreWebView2Environment* environment = sender.EnvironmentInterface();
     if (!environment) return;
     TComPtr<ICoreWebView2HttpRequestHeaders> requestHeaders;
@@ -299,7 +289,7 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     // Nothing in the archive or on disk: under file:/// the web view handles the URL itself (its
     // error page); under the https origin the answer is 404, so the request never reaches the
     // network.
-    if (resource.status == 404 && FUrlPrefix == TAppUrl::FileUrlPrefix) return;
+    if (resource.status == 404 && FOptions.urlPrefix == TAppUrl::FileUrlPrefix) return;
     // A memory stream keeps its own copy of the bytes for as long as the web view holds the
     // response; an entry stream owns its reader.
     const bool streamed = resource.stream != nullptr;
@@ -319,7 +309,7 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     // Under the https origin a document of another origin is cross-origin to the application: the
     // browser itself then refuses to show the application's pages in its frames, also when it
     // hides where it comes from (no Origin, no Referer).
-    if (FUrlPrefix == TAppUrl::HttpsPrefix) headerText += "\r\nContent-Security-Policy: frame-ancestors 'self'";
+    if (FOptions.urlPrefix == TAppUrl::HttpsPrefix) headerText += "\r\nContent-Security-Policy: frame-ancestors 'self'";
     // A part says its length, and so does a body read as the web view asks for it.
     if (resource.status == 206 || streamed) headerText += "\r\nContent-Length: " + std::to_string(bodyLength);
     PutResponse(environment, eventArgs, stream.Get(), resource.status, resource.reason, headerText);
@@ -337,14 +327,15 @@ bool TBrowserForm::TakeHostNavigation(const std::string& uri) {
 // https://app.localhost.example/ is not. Under file:/// every file: URL shares one origin, so the URL
 // must also lie in the space (not on a share, file://server/...).
 bool TBrowserForm::IsAppOriginUrl(std::string_view url) const {
-    if (TAppUrl::OriginOf(url) != TAppUrl::OriginOf(FUrlPrefix)) return false;
-    return FUrlPrefix != TAppUrl::FileUrlPrefix || TAppUrl::IsAppUrl(TAppUrl::Canonical(url), FUrlPrefix);
+    if (TAppUrl::OriginOf(url) != TAppUrl::OriginOf(FOptions.urlPrefix)) return false;
+    return FOptions.urlPrefix != TAppUrl::FileUrlPrefix ||
+           TAppUrl::IsAppUrl(TAppUrl::Canonical(url), FOptions.urlPrefix);
 }
 
 bool TBrowserForm::NamesForeignRequester(ICoreWebView2HttpRequestHeaders* headers) const {
     if (const auto origin = RequestHeader(headers, L"Origin"); origin && !origin->empty()) {
         // An opaque origin is the application's own only under file:///, whose documents have one.
-        if (*origin == "null") return TAppUrl::Origin(FUrlPrefix) != "null";
+        if (*origin == "null") return TAppUrl::Origin(FOptions.urlPrefix) != "null";
         return !IsAppOriginUrl(*origin);
     }
     const auto referer = RequestHeader(headers, L"Referer");
@@ -354,13 +345,13 @@ bool TBrowserForm::NamesForeignRequester(ICoreWebView2HttpRequestHeaders* header
 // Under the https origin a file: URL is not the application's: the web view opens it as it opens
 // a web address.
 bool TBrowserForm::OpensInNewInstance(const std::string& uri) const {
-    return TAppUrl::IsAppUrl(uri, FUrlPrefix) || (FUrlPrefix == TAppUrl::FileUrlPrefix && TAppUrl::IsFileUrl(uri));
+    return TAppUrl::IsAppUrl(uri, FOptions.urlPrefix) ||
+           (FOptions.urlPrefix == TAppUrl::FileUrlPrefix && TAppUrl::IsFileUrl(uri));
 }
 
 // An application document's new window on a file: URL or an app URL becomes a new instance; one
 // on a web address is the web view's own. Other documents open no window at all.
 void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowRequestedEventArgs& args) {
-    if (!FIsRuntime) return;
     TCoTaskString uriText;
     if (FAILED(args.ArgsInterface()->get_Uri(uriText.Put())) || !uriText) return;
     const std::string uri = TWinText::WideToUtf8(uriText.Get());
@@ -370,9 +361,8 @@ void TBrowserForm::EdgeBrowserNewWindowRequested(TEdgeBrowser&, TNewWindowReques
     if (!appUrl || !AppDocumentOnTop() || !FStartInstance) return;
     // Started once the event has returned: nothing that may wait or pump messages runs inside a
     // WebView2 event.
-    FUiThread.Post([start = FStartInstance, arguments = NewInstanceArguments(FRelaunchOptions, FRuntimeAppID, uri)] {
-        start(arguments);
-    });
+    FUiThread.Post([start = FStartInstance, arguments = NewInstanceArguments(FOptions.relaunchOptions, FOptions.appID,
+                                                                             uri)] { start(arguments); });
 }
 
 // Only the application, or the runtime's own start, navigates into the app URL space.
@@ -423,8 +413,16 @@ void TBrowserForm::DecideThisRequestOnly(ICoreWebView2PermissionRequestedEventAr
 }
 
 void TBrowserForm::EdgeBrowserWebMessageReceived(TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {
-    // The page host itself has no use for messages; the bridge takes them over at runtime.
-    (void)ReadString(&ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString, args.ArgsInterface());
+    if (!FOnWebMessage) return;
+    FUiThread.Post([this, alive = FLifetime.Watch(), message = ToWebMessage(args.ArgsInterface())] {
+        if (!alive.Expired() && FOnWebMessage) FOnWebMessage(message);
+    });
+}
+
+void TBrowserForm::SetOnDocumentTitleChanged(std::function<void(const std::string& title)> handler) {
+    FEdgeBrowser->OnDocumentTitleChanged = [handler = std::move(handler)](TEdgeBrowser&, const std::string& title) {
+        if (handler) handler(title);
+    };
 }
 
 }  // namespace zorv

@@ -13,11 +13,11 @@
 #include "backends/win32/WinMimeRegistry.h"
 #include "bridge/WebMessage.h"
 #include "runtime/AppContentGate.h"
+#include "runtime/PageHost.h"
+#include "shared/LifetimeToken.h"
 
 namespace zorv {
 
-class IAppPackage;
-class TAbZipKit;
 class TWinUiThread;
 
 // The page host: a borderless child window holding the web view control and a marquee bar that
@@ -28,14 +28,14 @@ class TWinUiThread;
 // document is on top (only then) it grants permissions, to the application's origin and for that
 // request only, and opens new windows on app URLs as new instances of the executable, started
 // after the event; pages that are not the application cannot navigate into its URL space.
-class TBrowserForm {
+class TBrowserForm final : public IPageHost {
 public:
     // Starts a new instance of the running executable with the given argument text (by default
     // with CreateProcessW on the executable's own path).
     using TStartInstance = std::function<void(const std::string& arguments)>;
 
     explicit TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFactory environmentFactory = {});
-    ~TBrowserForm();
+    ~TBrowserForm() override;
     TBrowserForm(const TBrowserForm&) = delete;
     TBrowserForm& operator=(const TBrowserForm&) = delete;
 
@@ -47,50 +47,30 @@ public:
     HWND Handle() const { return FWindow.Get(); }
 
     TEdgeBrowser& EdgeBrowser() { return *FEdgeBrowser; }
-    const TAbZipKit* ExeZip() const { return FExeZip; }
-    void SetExeZip(const TAbZipKit* exeZip) { FExeZip = exeZip; }
-    // What the application shipped, when it is not the archive: the project folder being run.
-    void SetAppPackage(const IAppPackage* package) { FPackage = package; }
-    bool IsRuntime() const { return FIsRuntime; }
-    void SetIsRuntime(bool value) { FIsRuntime = value; }
-    const std::string& RuntimeAppID() const { return FRuntimeAppID; }
-    void SetRuntimeAppID(const std::string& value) { FRuntimeAppID = value; }
-    bool WithExternal() const { return FWithExternal; }
-    void SetWithExternal(bool value) { FWithExternal = value; }
-    const std::string& AppDirName() const { return FAppDirName; }
-    void SetAppDirName(const std::string& value) { FAppDirName = value; }
-    // The start page (setting IndexHtml): what the bare root of the URL space answers.
-    void SetAppIndexHtml(const std::string& value) { FAppIndexHtml = value; }
-    const std::string& AppDirPath() const { return FAppDirPath; }
-    void SetAppDirPath(const std::string& value) { FAppDirPath = value; }
-    bool AllowDebug() const { return FAllowDebug; }
-    void SetAllowDebug(bool value) { FAllowDebug = value; }
-    const std::string& WebviewJavascript() const { return FWebviewJavascript; }
-    void SetWebviewJavascript(const std::string& value) { FWebviewJavascript = value; }
-    bool AllowContextMenu() const { return FAllowContextMenu; }
-    void SetAllowContextMenu(bool value) { FAllowContextMenu = value; }
-    const std::string& StartPageURL() const { return FStartPageURL; }
-    void SetStartPageURL(const std::string& value) { FStartPageURL = value; }
-    bool HandleRequests() const { return FHandleRequests; }
-    void SetHandleRequests(bool value) { FHandleRequests = value; }
     void SetStartInstance(TStartInstance startInstance) { FStartInstance = std::move(startInstance); }
-    // Arguments a new instance takes before the identifier and the URL: a project folder being run
-    // starts its new windows on the same folder.
-    void SetRelaunchOptions(std::vector<std::string> options) { FRelaunchOptions = std::move(options); }
+    const TPageHostOptions& Options() const { return FOptions; }
     // The app URL space the pages live in: file:/// (the default) or the https origin.
-    std::string_view UrlPrefix() const { return FUrlPrefix; }
-    void SetUrlPrefix(std::string_view prefix) { FUrlPrefix = prefix; }
-    // Reads requests of the app URL space: the archive, then the disk.
-    TResourceResolver Resolver() const;
+    std::string_view UrlPrefix() const { return FOptions.urlPrefix; }
+
+    // IPageHost. The options are taken before the web view exists (it is made asynchronously).
+    void SetOptions(TPageHostOptions options) override { FOptions = std::move(options); }
+    TResourceResolver Resolver() const override;
+    IWebView& WebView() override { return *FEdgeBrowser; }
+    // Loads the top document again as the runtime's own navigation, whatever it is: a project
+    // folder being run reloads what its author sees, the browser's error page for a page not
+    // written yet included.
+    void ReloadPage() override;
+    // Messages are read while their event is being delivered and handed on through the UI
+    // thread's queue: a call may run a modal loop (a file dialog, a message box), and WebView2
+    // does not support re-entry from inside its event handlers.
+    void SetOnWebMessage(std::function<void(const TWebMessage& message)> handler) override {
+        FOnWebMessage = std::move(handler);
+    }
+    void SetOnDocumentTitleChanged(std::function<void(const std::string& title)> handler) override;
     bool ProgressBarVisible() const;
     // False after a navigation that ended on the browser's error page; a cancelled navigation
     // leaves the page that was there, and the answer, as they were.
     bool LastNavigationSucceeded() const { return FLastNavigationSucceeded; }
-
-    // Loads the top document again as the runtime's own navigation, whatever it is: a project
-    // folder being run reloads what its author sees, the browser's error page for a page not
-    // written yet included.
-    void ReloadPage();
 
     // The script registered to run at the start of every document.
     std::string DocumentStartScript() const;
@@ -135,27 +115,16 @@ private:
     HWND FProgressBar = nullptr;  // a child of FWindow, destroyed with it
     TWinMimeRegistry FMimeRegistry;
     TStartInstance FStartInstance;
-    std::vector<std::string> FRelaunchOptions;
-    const TAbZipKit* FExeZip = nullptr;
-    const IAppPackage* FPackage = nullptr;
-    bool FIsRuntime = false;
-    std::string FRuntimeAppID;
-    bool FWithExternal = false;
-    std::string FAppDirName;
-    std::string FAppIndexHtml;
-    std::string FAppDirPath;
-    bool FAllowDebug = false;
-    std::string FWebviewJavascript;
-    bool FAllowContextMenu = false;
-    std::string FStartPageURL;
-    bool FHandleRequests = false;
+    TPageHostOptions FOptions;
+    std::function<void(const TWebMessage& message)> FOnWebMessage;
     bool FLastNavigationSucceeded = true;
-    std::string_view FUrlPrefix = TAppUrl::FileUrlPrefix;  // one of TAppUrl's constants
-    std::optional<TAppContentGate> FGate;                  // once the web view exists
-    std::string FHostNavigation;                           // the start URL (canonical), until its navigation starts
-    bool FStoredDecisionsReported = false;                 // that this runtime may store permission decisions
+    std::optional<TAppContentGate> FGate;   // once the web view exists
+    std::string FHostNavigation;            // the start URL (canonical), until its navigation starts
+    bool FStoredDecisionsReported = false;  // that this runtime may store permission decisions
     // Counts the documents loaded; a reply made for an earlier one is dropped.
     std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);
+    // Messages queued for later are handed on only while the page host exists.
+    TLifetimeToken FLifetime;
 };
 
 }  // namespace zorv

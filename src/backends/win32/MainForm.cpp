@@ -2,12 +2,8 @@
 
 #include "backends/win32/BrowserForm.h"
 #include "backends/win32/WinText.h"
+#include "backends/win32/WinThemeEngine.h"
 #include "backends/win32/WinUiThread.h"
-#include "runtime/AppCommandLine.h"
-#include "runtime/AppDocuments.h"
-#include "runtime/AppUrl.h"
-#include "runtime/ExeZipLoader.h"
-#include "runtime/RuntimeState.h"
 
 namespace zorv {
 
@@ -36,18 +32,20 @@ RECT PrimaryWorkArea() {
 }
 }  // namespace
 
-TMainForm::TMainForm(const TRuntimeState& state, TWinUiThread& uiThread, TBridgeServices services,
-                     TBridgeContext context, TEdgeBrowser::TEnvironmentFactory environmentFactory)
-    : FState(state),
-      FUiThread(uiThread),
-      FServices(std::move(services)),
-      FContext(std::move(context)),
+TMainForm::TMainForm(TWinUiThread& uiThread, const TWindowSettings& settings, TWinThemeEngine* themeEngine,
+                     TEdgeBrowser::TEnvironmentFactory environmentFactory)
+    : FUiThread(uiThread),
+      FThemeEngine(themeEngine),
       FEnvironmentFactory(std::move(environmentFactory)),
+      FSettings(settings),
       FCloseProtocol([this](const std::string& script) { RunCloseQueryScript(script); }) {}
 
 TMainForm::~TMainForm() {
     FormClose();
-    if (FWindow) ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
+    if (!FWindow) return;
+    ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
+    // Still there (a window made again with new settings): the next one registers itself.
+    if (FThemeEngine) FThemeEngine->UnregisterWindow(FWindow.Get());
 }
 
 // ---- window styles ----
@@ -85,7 +83,6 @@ POINT TMainForm::CentredPosition(const RECT& workArea, int width, int height) {
 void TMainForm::Create() {
     if (FWindow) return;
     RegisterMainFormClass(&TMainForm::WindowProc);
-    FSettings = TWindowSettings::FromSettings(FState.settings);
     FBorderStyle = TBorderStyle::Sizeable;
     const DWORD exStyle = ExStyleOf(FBorderStyle) | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
     FWindow.Reset(::CreateWindowExW(exStyle, WindowClassName, L"", StyleOf(FBorderStyle) | WS_CLIPCHILDREN,
@@ -95,72 +92,14 @@ void TMainForm::Create() {
     ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     HandleCreated(FWindow.Get());
     FormCreate();
+    if (FThemeEngine) FThemeEngine->RegisterWindow(FWindow.Get());
 }
 
 void TMainForm::FormCreate() {
-    FBrowserExternalModule = std::make_unique<TBrowserExternalModule>(FServices, FContext);
-    if (FState.ServesFolder())
-        FBrowserExternalModule->SetAppPackage(FState.package.get());
-    else
-        FBrowserExternalModule->SetExeZip(FState.exeZip.get());
-
     FBrowserForm = std::make_unique<TBrowserForm>(FUiThread, FEnvironmentFactory);
     FBrowserForm->SetParent(FWindow.Get());
     FBrowserForm->SetVisible(true);
-
-    TBrowserForm& host = *FBrowserForm;
-    host.SetExeZip(FState.exeZip.get());
-    if (FState.ServesFolder()) {
-        host.SetAppPackage(FState.package.get());
-        host.SetAppDirPath(FState.projectFolder + "\\");
-        host.SetRelaunchOptions(TExeZipLoader::FolderOptions(FState));
-    }
-    host.SetIsRuntime(true);
-    host.SetAppDirName(FState.appDirName);
-    host.SetAppIndexHtml(FState.appIndexHtml);
-    host.SetHandleRequests(true);
-    host.SetRuntimeAppID(FState.appID);
-    host.SetWithExternal(true);
-    host.SetAllowDebug(FSettings.allowDebug);
-    host.SetAllowContextMenu(FSettings.allowContextMenu);
-    host.SetUrlPrefix(TAppUrl::PrefixForSetting(FState.settings.urlSpace));
-
-    TEdgeBrowser& edge = host.EdgeBrowser();
-    // The message is read while its event is being delivered and handed on through the UI thread's
-    // queue: a call may run a modal loop (a file dialog, a message box), and WebView2 does not
-    // support re-entry from inside its event handlers. Replies still match their calls by uuid.
-    edge.OnWebMessageReceived = [this](TEdgeBrowser&, TWebMessageReceivedEventArgs& args) {
-        FUiThread.Post([this, alive = FLifetime.Watch(), message = FBrowserForm->ToWebMessage(args.ArgsInterface())] {
-            if (!alive.Expired() && FBrowserExternalModule)
-                FBrowserExternalModule->EdgeBrowserWebMessageReceived(message);
-        });
-    };
-    edge.OnDocumentTitleChanged = [this](TEdgeBrowser& sender, const std::string& title) {
-        EdgeBrowserDocumentTitleChanged(sender, title);
-    };
-
-    TBrowserExternalModule& module = *FBrowserExternalModule;
-    module.SetMainForm(this);
-    module.SetWebView(&edge);
-    module.SetProjectINI(&FState.projectIni);
-    module.SetOnAppCloseRequest([this] { AppCloseRequest(); });
-    // Only pages the archive answered call the bridge; the top document's, as WebView2 gives no
-    // bridge to frames.
-    module.SetAppDocumentRule([documents = TAppDocuments(host.Resolver())](const TWebMessage& message) {
-        return documents.IsAppDocument(message.sourceUrl);
-    });
-    module.SetTopIsAppDocument([this] { return PageCanAnswerCloseQuery(); });
-
-    std::string extraScript;
-    if (FState.ServesFolder())
-        (void)FState.package->TryExtract("zorv-webviewjs", extraScript);
-    else if (FState.exeZip && FState.exeZip->IsOpen())
-        FState.exeZip->ExtractToStream("zorv-webviewjs", extraScript);
-    host.SetWebviewJavascript(extraScript);
-
-    SetCaption(FSettings.caption);
     ApplyWindowSettings();
-    host.SetStartPageURL(TAppCommandLine::StartUrl(FState.args, FState.appID, FState.appIndexHtml, host.UrlPrefix()));
 }
 
 void TMainForm::ApplyWindowSettings() {
@@ -177,11 +116,26 @@ void TMainForm::ApplyWindowSettings() {
         if (probe) ::DestroyWindow(probe);
     }
     ::SetWindowPos(FWindow.Get(), nullptr, position.x, position.y, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (s.fullScreen) FBrowserExternalModule->SetInFullscreen(true);
     FBorderStyle = s.border;
     ApplyBorderStyle();
     FInitialState = s.state;
     if (s.stayOnTop) SetFormStyle(TFormStyle::StayOnTop);
+}
+
+IPageHost* TMainForm::PageHost() { return FBrowserForm.get(); }
+
+int TMainForm::RunMessageLoop() {
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+int TMainForm::Run() {
+    Show();
+    return RunMessageLoop();
 }
 
 void TMainForm::Show() {
@@ -259,10 +213,6 @@ void TMainForm::SetCaption(const std::string& caption) {
 
 // ---- events ----
 
-void TMainForm::EdgeBrowserDocumentTitleChanged(TEdgeBrowser&, const std::string& documentTitle) {
-    if (FSettings.dynamicAppTitle) SetCaption(documentTitle);
-}
-
 bool TMainForm::PageCanAnswerCloseQuery() const {
     if (!FBrowserForm) return false;
     TEdgeBrowser& edge = FBrowserForm->EdgeBrowser();
@@ -295,7 +245,8 @@ void TMainForm::AppCloseRequest() {
 void TMainForm::FormClose() {
     if (FClosed) return;
     FClosed = true;
-    FBrowserExternalModule.reset();
+    // The bridge goes before the page host whose web view it talks through.
+    if (FOnClosing) FOnClosing();
     FBrowserForm.reset();
 }
 

@@ -9,8 +9,8 @@
 #include "backends/win32/EdgeBrowser.h"
 #include "backends/win32/Win11Forms.h"
 #include "backends/win32/WinHandles.h"
-#include "bridge/BrowserExternalModule.h"
 #include "platform/MainWindow.h"
+#include "runtime/AppSession.h"
 #include "runtime/CloseProtocol.h"
 #include "runtime/WindowSettings.h"
 #include "shared/LifetimeToken.h"
@@ -18,13 +18,13 @@
 namespace zorv {
 
 class TBrowserForm;
+class TWinThemeEngine;
 class TWinUiThread;
-struct TRuntimeState;
 
-// The application's one top-level window. It creates the bridge module and the page host, wires
-// them together, takes its size, placement, border, state and stacking order from the settings,
-// and closes only once the page has answered the close query with zorv.app.close().
-class TMainForm final : public TWin11Form, public IMainWindow {
+// The application's one top-level window. It creates the page host, takes its size, placement,
+// border, state and stacking order from the settings, and closes only once the page has answered
+// the close query with zorv.app.close().
+class TMainForm final : public TWin11Form, public IMainWindow, public ISessionWindow {
 public:
     // Lets another part of the backend (the native menu bar) see the window's messages first.
     // Returns true when it handled the message, with the result in the last argument.
@@ -32,8 +32,8 @@ public:
     // Tells whether a key pressed inside the page is one of the window's shortcuts, and runs it.
     using TShortCutTest = std::function<bool(const MSG& keyMessage)>;
 
-    // Start-up state and services are borrowed and must outlive the window.
-    TMainForm(const TRuntimeState& state, TWinUiThread& uiThread, TBridgeServices services, TBridgeContext context,
+    // The window draws itself in the active theme of `themeEngine` (borrowed) when one is given.
+    TMainForm(TWinUiThread& uiThread, const TWindowSettings& settings, TWinThemeEngine* themeEngine = nullptr,
               TEdgeBrowser::TEnvironmentFactory environmentFactory = {});
     ~TMainForm() override;
     TMainForm(const TMainForm&) = delete;
@@ -41,9 +41,12 @@ public:
 
     // Creates the window (hidden) and runs the create event.
     void Create();
+    // Runs the thread's message loop until it is asked to quit; gives the exit code.
+    static int RunMessageLoop();
     // Shows the window in its initial state.
     void Show();
     HWND Handle() const { return FWindow.Get(); }
+    const TLifetimeToken& Lifetime() const { return FLifetime; }
     void AddMessageHandler(TMessageHandler handler) { FMessageHandlers.push_back(std::move(handler)); }
     void SetShortCutTest(TShortCutTest test) { FShortCutTest = std::move(test); }
 
@@ -57,16 +60,23 @@ public:
     std::string GetCaption() const override;
     void SetCaption(const std::string& caption) override;
 
+    // ISessionWindow.
+    IMainWindow& MainWindow() override { return *this; }
+    IPageHost* PageHost() override;
+    bool PageCanAnswerCloseQuery() const override;
+    void AppCloseRequest() override;
+    void SetOnClosing(std::function<void()> handler) override { FOnClosing = std::move(handler); }
+    int Run() override;
+    // Quits the message loop; the window goes when it is freed.
+    void EndForRestart() override { ::PostQuitMessage(0); }
+
     // Event handlers.
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();
-    void EdgeBrowserDocumentTitleChanged(TEdgeBrowser& sender, const std::string& documentTitle);
-    void AppCloseRequest();
 
     bool CanClose() const { return FCloseProtocol.CanClose(); }
     TBrowserForm* BrowserForm() const { return FBrowserForm.get(); }
-    TBrowserExternalModule* BrowserExternalModule() const { return FBrowserExternalModule.get(); }
     const TWindowSettings& Settings() const { return FSettings; }
 
     // Asks the page whether the bridge is there; a page that has it answers BridgeProbeAnswer.
@@ -86,26 +96,23 @@ private:
     void ApplyBorderStyle();
     void LayOutBrowserForm();
     void FillMinMaxInfo(MINMAXINFO& info) const;
-    bool PageCanAnswerCloseQuery() const;
     void RunCloseQueryScript(const std::string& script);
 
-    const TRuntimeState& FState;
     TWinUiThread& FUiThread;
-    TBridgeServices FServices;
-    TBridgeContext FContext;
+    TWinThemeEngine* FThemeEngine;
     TEdgeBrowser::TEnvironmentFactory FEnvironmentFactory;
     TWindowSettings FSettings;
     TCloseProtocol FCloseProtocol;
     TWindowHandle FWindow;
-    std::unique_ptr<TBrowserExternalModule> FBrowserExternalModule;
     std::unique_ptr<TBrowserForm> FBrowserForm;
+    std::function<void()> FOnClosing;
     std::vector<TMessageHandler> FMessageHandlers;
     TShortCutTest FShortCutTest;
     TBorderStyle FBorderStyle = TBorderStyle::Sizeable;
     TFormStyle FFormStyle = TFormStyle::Normal;
     TWindowState FInitialState = TWindowState::Normal;
     bool FClosed = false;
-    // Work queued for later (web messages) runs only while the window object exists.
+    // Script completions run only while the window object exists.
     TLifetimeToken FLifetime;
 };
 

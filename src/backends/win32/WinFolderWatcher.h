@@ -11,6 +11,7 @@
 
 #include "backends/win32/WinHandles.h"
 #include "platform/UiThread.h"
+#include "runtime/FolderWatch.h"
 
 namespace zorv {
 
@@ -24,7 +25,7 @@ namespace zorv {
 // A file system that cannot report changes (a network share, \\wsl$) refuses the first read:
 // that folder is then compared with a listing of it (names, sizes, write times) every PollMs,
 // which the failure sink is told once.
-class TWinFolderWatcher {
+class TWinFolderWatcher final : public IFolderWatch {
 public:
     static constexpr DWORD DebounceMs = 150;
     static constexpr DWORD PollMs = 1000;
@@ -40,7 +41,7 @@ public:
     TWinFolderWatcher(const std::wstring& projectFolder, const std::wstring& appDirName, IUiThread& uiThread,
                       std::function<void()> onPagesChanged, std::function<void()> onSettingsChanged,
                       TReadChanges readChanges = {});
-    ~TWinFolderWatcher();
+    ~TWinFolderWatcher() override;
     TWinFolderWatcher(const TWinFolderWatcher&) = delete;
     TWinFolderWatcher& operator=(const TWinFolderWatcher&) = delete;
 

@@ -6,6 +6,7 @@
 #include "archive/AbZipKit.h"
 #include "backends/win32/EdgeInstallerForm.h"
 #include "backends/win32/MessageDialog.h"
+#include "backends/win32/RequirePasswordForm.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WebView2Loader.h"
 #include "backends/win32/WinCommandLine.h"
@@ -55,14 +56,10 @@ void TWinStartupHost::ShowFatalError(const std::string& title, const std::string
     ::MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
-void TWinStartupHost::ApplyStartupTheme(const std::string& name) {
-    if (OnApplyTheme) OnApplyTheme(name);
-}
-
 std::string TWinStartupHost::LocalAppDataDir() { return TWinText::WideToUtf8(TSysUtils::GetLocalAppDataDirPath()); }
 
 bool TWinStartupHost::AskPassword(const std::string& caption, const std::string& password) {
-    return OnAskPassword && OnAskPassword(caption, password);
+    return TRequirePasswordForm::Ask(caption, password, FThemeEngine);
 }
 
 std::string TWinStartupHost::WebView2Dir(const std::string& appDataDir) { return appDataDir + "Win64\\"; }
@@ -72,10 +69,6 @@ void TWinStartupHost::SetWebView2Environment(const std::string& webView2Dir) {
     ::SetEnvironmentVariableW(L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", Wide(AdditionalBrowserArguments).c_str());
     ::SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", nullptr);
     ::SetEnvironmentVariableW(L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", nullptr);
-}
-
-TStatus TWinStartupHost::ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path) {
-    return ExtractEntryOnce(TArchivePackage(zip), entry, path);
 }
 
 TStatus TWinStartupHost::ExtractEntryOnce(const IAppPackage& package, const std::string& entry,

@@ -10,29 +10,26 @@
 
 namespace zorv {
 
-class TMemIniFile;
 class IAppPackage;
-class TAbZipKit;
+class TWinThemeEngine;
 
 // Start-up services on Windows: the archive appended to the PE image, localized message dialogs,
 // the data folder under the local application-data folder, the WebView2 loader copy and
 // environment, the WebView2 runtime check and installation, and a named mutex as the
-// single-instance lock. Theme and password dialog come from other parts of the backend as hooks.
+// single-instance lock. The password form takes the active theme's colours from `themeEngine`.
 class TWinStartupHost final : public IStartupHost {
 public:
+    explicit TWinStartupHost(TWinThemeEngine* themeEngine = nullptr) : FThemeEngine(themeEngine) {}
+
     static constexpr const char* LoaderFileName = "WebView2LoaderWin64.dll";
     static constexpr const char* InstallerFileName = "WebView2Installer.exe";
     static constexpr const char* InstallerArguments = "/silent /install";
     static constexpr const char* AdditionalBrowserArguments =
         "--disable-logging --disable-features=RendererCodeIntegrity --enable-features=msSpeechRecognition";
 
-    std::function<void(const std::string& name)> OnApplyTheme;
-    std::function<bool(const std::string& caption, const std::string& password)> OnAskPassword;
-
     std::unique_ptr<IByteSource> OpenAppendedArchive() override;
     void ShowStartupMessage(const TStartupMessage& message) override;
     void ShowFatalError(const std::string& title, const std::string& text) override;
-    void ApplyStartupTheme(const std::string& name) override;
     std::string LocalAppDataDir() override;
     std::optional<int> PrepareWebEngine(const TRuntimeState& state) override;
     bool AskPassword(const std::string& caption, const std::string& password) override;
@@ -44,7 +41,6 @@ public:
     static void SetWebView2Environment(const std::string& webView2Dir);
     // Writes the archive entry to `path` unless a file is already there; fails when the file
     // cannot be created.
-    static TStatus ExtractEntryOnce(const TAbZipKit& zip, const std::string& entry, const std::string& path);
     static TStatus ExtractEntryOnce(const IAppPackage& package, const std::string& entry, const std::string& path);
 
 private:
@@ -52,6 +48,8 @@ private:
     // in the archive. Every branch ends the process; the result is its exit code.
     int RunWebView2Installation(const TRuntimeState& state, const std::string& loaderPath);
     int ShowMessageNumber(int number);
+
+    TWinThemeEngine* FThemeEngine;
 };
 
 }  // namespace zorv

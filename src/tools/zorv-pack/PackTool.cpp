@@ -8,7 +8,7 @@
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
 #include "shared/Utf8Path.h"
-#include "runtime/ExeZipLoader.h"
+#include "runtime/StartupSequence.h"
 #include "shared/ProjectCheck.h"
 #include "tools/zorv-pack/ChildProcess.h"
 #include "tools/zorv-pack/CommandLine.h"
@@ -307,8 +307,8 @@ int TPackTool::RunProject(const TCommandLine& command) {
     const std::string runtime = command.Option("--runtime").value_or(DefaultRuntimePath());
     if (TExeUtils::GetFileByteSize(runtime) < 0)
         return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
-    std::vector<std::string> args{TExeZipLoader::ProjectOption, project};
-    if (command.Has("--no-reload")) args.emplace_back(TExeZipLoader::NoReloadOption);
+    std::vector<std::string> args{TStartupSequence::ProjectOption, project};
+    if (command.Has("--no-reload")) args.emplace_back(TStartupSequence::NoReloadOption);
     args.emplace_back("--");
     args.insert(args.end(), command.Positionals().begin() + 1, command.Positionals().end());
     std::fflush(FErr);

@@ -8,18 +8,21 @@
 
 namespace zorv {
 
+class TActiveTheme;
+
 // The start-up sequence up to the main window: open the archive appended to the executable, read
 // the settings and the identity, apply the theme, prepare the data folder, ask for the password
 // and settle the single-instance rule. Each step either goes on or gives the exit code the process
 // ends with; nothing here ends the process itself.
-class TExeZipLoader {
+class TStartupSequence {
 public:
     // Messages of the localized table used here.
     static constexpr TStartupMessage NothingAppended{5, 1, 3};
     // Shown, followed by the reason, when the appended archive or its settings cannot be read.
     static constexpr const char* DamagedPackageText = "The application file is damaged and cannot be started. ";
 
-    TExeZipLoader(IStartupHost& host, std::vector<std::string> args);
+    // The start-up theme is applied through `styles` (borrowed; none: no theme is applied).
+    TStartupSequence(IStartupHost& host, std::vector<std::string> args, TActiveTheme* styles = nullptr);
 
     // Every step in its order. Nothing when the main window is to be created.
     std::optional<int> Run();
@@ -29,6 +32,7 @@ public:
     std::optional<int> SettleInstances();
 
     TRuntimeState& State() { return FState; }
+    const TRuntimeState& State() const { return FState; }
     // Reads the settings again (a project folder whose zorv.ini changed); false when the identity
     // is no longer complete.
     bool ReloadSettings();
@@ -70,6 +74,7 @@ private:
     bool TakeInstanceLock();
 
     IStartupHost& FHost;
+    TActiveTheme* FStyles;
     TRuntimeState FState;
 };
 

@@ -1,4 +1,4 @@
-#include "runtime/ExeZipLoader.h"
+#include "runtime/StartupSequence.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,21 +7,24 @@
 
 #include "runtime/AppCommandLine.h"
 #include "runtime/FolderPackage.h"
+#include "bridge/ActiveTheme.h"
 #include "shared/FileSystem.h"
+#include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
 
 namespace zorv {
 
-TExeZipLoader::TExeZipLoader(IStartupHost& host, std::vector<std::string> args) : FHost(host) {
+TStartupSequence::TStartupSequence(IStartupHost& host, std::vector<std::string> args, TActiveTheme* styles)
+    : FHost(host), FStyles(styles) {
     FState.args = std::move(args);
 }
 
-std::optional<int> TExeZipLoader::Run() {
+std::optional<int> TStartupSequence::Run() {
     if (auto exitCode = PrepareRuntime()) return exitCode;
     return SettleInstances();
 }
 
-std::optional<int> TExeZipLoader::PrepareRuntime() {
+std::optional<int> TStartupSequence::PrepareRuntime() {
     if (auto exitCode = OpenArchive()) return exitCode;
     if (auto exitCode = LoadProjectIni()) return exitCode;
     if (!ReadIdentity()) return 0;
@@ -30,7 +33,8 @@ std::optional<int> TExeZipLoader::PrepareRuntime() {
     return FHost.PrepareWebEngine(FState);
 }
 
-std::optional<TExeZipLoader::TFolderOption> TExeZipLoader::ParseFolderOption(const std::vector<std::string>& args) {
+std::optional<TStartupSequence::TFolderOption> TStartupSequence::ParseFolderOption(
+    const std::vector<std::string>& args) {
     if (args.size() < 2 || args[0] != ProjectOption || args[1].empty()) return std::nullopt;
     TFolderOption option;
     option.folder = args[1];
@@ -44,7 +48,7 @@ std::optional<TExeZipLoader::TFolderOption> TExeZipLoader::ParseFolderOption(con
     return option;
 }
 
-std::vector<std::string> TExeZipLoader::FolderOptions(const TRuntimeState& state) {
+std::vector<std::string> TStartupSequence::FolderOptions(const TRuntimeState& state) {
     std::vector<std::string> options{ProjectOption, state.projectFolder};
     if (!state.reloadOnChange) options.emplace_back(NoReloadOption);
     options.emplace_back("--");
@@ -53,25 +57,26 @@ std::vector<std::string> TExeZipLoader::FolderOptions(const TRuntimeState& state
 
 // Only the bare runtime serves a folder: a packaged file's arguments all belong to its
 // application, the folder option included.
-std::optional<int> TExeZipLoader::OpenArchive() {
+std::optional<int> TStartupSequence::OpenArchive() {
     std::unique_ptr<IByteSource> appended = FHost.OpenAppendedArchive();
     if (!appended) {
         if (std::optional<TFolderOption> option = ParseFolderOption(FState.args)) return OpenFolder(*option);
         FHost.ShowStartupMessage(NothingAppended);
         return 0;
     }
+    auto archive = std::make_unique<TAbZipKit>();
     try {
-        FState.exeZip->SetPassword(ZORV_ARCHIVE_PASSWORD);
-        FState.exeZip->LoadFromSource(std::move(appended));
+        archive->SetPassword(ZORV_ARCHIVE_PASSWORD);
+        archive->LoadFromSource(std::move(appended));
     } catch (const std::exception& error) {
         FHost.ShowFatalError("Application Error", std::string(DamagedPackageText) + error.what());
         return 1;
     }
-    FState.package = std::make_unique<TArchivePackage>(*FState.exeZip);
+    FState.package = std::make_unique<TArchivePackage>(std::move(archive));
     return std::nullopt;
 }
 
-std::optional<int> TExeZipLoader::OpenFolder(TFolderOption option) {
+std::optional<int> TStartupSequence::OpenFolder(TFolderOption option) {
     if (!TFileSystem::IsFolder(Utf8Path(option.folder))) {
         FHost.ShowFatalError("Application Error", "No project folder at \"" + option.folder + "\"");
         return 1;
@@ -87,7 +92,7 @@ std::optional<int> TExeZipLoader::OpenFolder(TFolderOption option) {
 // Settings that cannot be read mean a damaged file, not an application without an identity: the
 // user is told, and the process ends with a failure code. An archive without "zorv.ini" reads as
 // empty settings.
-std::optional<int> TExeZipLoader::LoadProjectIni() {
+std::optional<int> TStartupSequence::LoadProjectIni() {
     std::string text;
     const TAbExtractStatus status = FState.package->TryExtract("zorv.ini", text);
     if (status != TAbExtractStatus::Ok && status != TAbExtractStatus::NotFound) {
@@ -99,9 +104,9 @@ std::optional<int> TExeZipLoader::LoadProjectIni() {
     return std::nullopt;
 }
 
-bool TExeZipLoader::ReloadSettings() { return !LoadProjectIni() && ReadIdentity(); }
+bool TStartupSequence::ReloadSettings() { return !LoadProjectIni() && ReadIdentity(); }
 
-bool TExeZipLoader::ReadIdentity() {
+bool TStartupSequence::ReadIdentity() {
     TProjectSettings& settings = FState.settings = TProjectSettings::Read(FState.projectIni);
     // An author running the project folder has the developer tools.
     if (FState.ServesFolder()) settings.allowDebug = true;
@@ -112,11 +117,12 @@ bool TExeZipLoader::ReadIdentity() {
     return settings.HasIdentity();
 }
 
-void TExeZipLoader::ApplyTheme() {
-    if (FState.settings.theme != "Windows") FHost.ApplyStartupTheme(FState.settings.theme);
+void TStartupSequence::ApplyTheme() {
+    if (FStyles && FState.settings.theme != TStylesUtils::SystemTheme)
+        FStyles->TrySetStyle(FState.settings.theme, TActiveTheme::TUnknownName::ShowError);
 }
 
-void TExeZipLoader::PrepareDataFolder() {
+void TStartupSequence::PrepareDataFolder() {
     std::string dir = FHost.LocalAppDataDir() + DataFolderName(FState.appID);
     dir += static_cast<char>(std::filesystem::path::preferred_separator);
     FState.appDataDir = dir;
@@ -124,13 +130,13 @@ void TExeZipLoader::PrepareDataFolder() {
     TFileSystem::CreateFolders(Utf8Path(dir));
 }
 
-std::optional<int> TExeZipLoader::AskPasswordWhenSet() {
+std::optional<int> TStartupSequence::AskPasswordWhenSet() {
     if (!FState.settings.HasPassword()) return std::nullopt;
     if (!FHost.AskPassword(FState.appName, FState.settings.password)) return 0;
     return std::nullopt;
 }
 
-bool TExeZipLoader::TakeInstanceLock() {
+bool TStartupSequence::TakeInstanceLock() {
     TInstanceLockResult result = FHost.AcquireInstanceLock(FState.appID, FState.appDataDir);
     FState.instanceLock = std::move(result.lock);
     return result.otherInstanceRunning;
@@ -140,7 +146,7 @@ bool TExeZipLoader::TakeInstanceLock() {
 // on beside it without asking. With no instance running it is an ordinary start that holds the
 // lock. Every instance takes the lock when it is free, so that a running one can be told, even
 // where several may run.
-std::optional<int> TExeZipLoader::SettleInstances() {
+std::optional<int> TStartupSequence::SettleInstances() {
     if (TAppCommandLine::IsRelaunch(FState.args, FState.appID)) {
         if (TakeInstanceLock()) return std::nullopt;
         return AskPasswordWhenSet();
@@ -186,7 +192,7 @@ void AvoidDosDeviceName(std::string& name) {
 }
 }  // namespace
 
-std::string TExeZipLoader::DataFolderName(const std::string& appID) {
+std::string TStartupSequence::DataFolderName(const std::string& appID) {
     const bool rooted = !appID.empty() && IsDelimiter(appID.front());
     const bool drive = appID.size() > 1 && appID[1] == ':';
     if (rooted || drive) return SafeFolderName(appID);
@@ -206,7 +212,7 @@ std::string TExeZipLoader::DataFolderName(const std::string& appID) {
     return path.empty() ? SafeFolderName(appID) : path;
 }
 
-std::string TExeZipLoader::SafeFolderName(const std::string& appID) {
+std::string TStartupSequence::SafeFolderName(const std::string& appID) {
     if (OnlyDotsAndBlanks(appID)) return "_";
     std::string name = appID;
     for (char& c : name) {

@@ -50,10 +50,12 @@ public:
     }
 };
 
-// The archive reader as a package: borrowed, it must outlive the adapter.
+// The archive reader as a package: owned (the archive appended to the running executable), or
+// borrowed, when it must outlive the adapter.
 class TArchivePackage final : public IAppPackage {
 public:
     explicit TArchivePackage(const TAbZipKit& archive) : FArchive(archive) {}
+    explicit TArchivePackage(std::unique_ptr<TAbZipKit> archive) : FOwned(std::move(archive)), FArchive(*FOwned) {}
 
     std::optional<TPackageEntry> Find(std::string_view name) const override {
         if (!FArchive.IsOpen()) return std::nullopt;
@@ -79,6 +81,7 @@ public:
     bool IsFolder() const override { return false; }
 
 private:
+    std::unique_ptr<TAbZipKit> FOwned;  // declared first: FArchive may refer to it
     const TAbZipKit& FArchive;
 };
 

@@ -1,4 +1,4 @@
-#include "runtime/ExeZipLoader.h"
+#include "runtime/StartupSequence.h"
 
 #include "runtime/AppCommandLine.h"
 #include "runtime/AppUrl.h"
@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "backends/test/FakeThemeEngine.h"
+#include "bridge/ActiveTheme.h"
+#include "shared/StylesUtils.h"
 #include "support/InfoZipArchive.h"
 #include "runtime/AppCommandLine.h"
 #include "runtime/AppUrl.h"
@@ -30,7 +33,6 @@ public:
     std::vector<std::string> calls;
     std::vector<TStartupMessage> messages;
     std::string fatalText;
-    std::vector<std::string> themes;
     std::string passwordCaption;
     std::string lockName;
 
@@ -46,10 +48,6 @@ public:
     void ShowFatalError(const std::string& title, const std::string& text) override {
         calls.push_back("fatal");
         fatalText = title + ": " + text;
-    }
-    void ApplyStartupTheme(const std::string& name) override {
-        calls.push_back("theme");
-        themes.push_back(name);
     }
     std::string LocalAppDataDir() override {
         calls.push_back("datadir");
@@ -74,7 +72,7 @@ public:
     }
 };
 
-class ExeZipLoaderTest : public testing::Test {
+class StartupSequenceTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
@@ -85,17 +83,17 @@ protected:
                                              ZORV_ARCHIVE_PASSWORD);
     }
     std::optional<int> Start(std::vector<std::string> args = {}) {
-        loader = std::make_unique<TExeZipLoader>(host, std::move(args));
+        loader = std::make_unique<TStartupSequence>(host, std::move(args));
         return loader->Run();
     }
 
     static constexpr const char* Identity = "ID=com.acme.app\nName=Acme\nDirName=app\n";
     TScratchFolder dataHome;
     TRecordingHost host;
-    std::unique_ptr<TExeZipLoader> loader;
+    std::unique_ptr<TStartupSequence> loader;
 };
 
-TEST_F(ExeZipLoaderTest, NothingAppendedShowsMessageFiveAndEndsCleanly) {
+TEST_F(StartupSequenceTest, NothingAppendedShowsMessageFiveAndEndsCleanly) {
     EXPECT_EQ(Start(), 0);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"archive", "message"}));
     ASSERT_EQ(host.messages.size(), 1u);
@@ -104,7 +102,7 @@ TEST_F(ExeZipLoaderTest, NothingAppendedShowsMessageFiveAndEndsCleanly) {
     EXPECT_EQ(host.messages[0].button, 3);
 }
 
-TEST_F(ExeZipLoaderTest, AppendedBytesThatAreNoArchiveEndWithTheReadersMessageAndCodeOne) {
+TEST_F(StartupSequenceTest, AppendedBytesThatAreNoArchiveEndWithTheReadersMessageAndCodeOne) {
     host.appended = std::string(4096, 'x');
     EXPECT_EQ(Start(), 1);
     EXPECT_EQ(
@@ -114,7 +112,7 @@ TEST_F(ExeZipLoaderTest, AppendedBytesThatAreNoArchiveEndWithTheReadersMessageAn
 
 // A byte flipped in the settings' data, or in their entry of the central directory, is a damaged
 // file: a clear message and a failure code, never the silent exit of settings without an identity.
-TEST_F(ExeZipLoaderTest, DamagedSettingsEndWithAMessageAndCodeOne) {
+TEST_F(StartupSequenceTest, DamagedSettingsEndWithAMessageAndCodeOne) {
     Package(Identity);
     const std::string whole = *host.appended;
     const std::size_t localName = whole.find("zorv.ini");
@@ -136,7 +134,7 @@ TEST_F(ExeZipLoaderTest, DamagedSettingsEndWithAMessageAndCodeOne) {
     }
 }
 
-TEST_F(ExeZipLoaderTest, GoesOnWithIdentityAndStateFilledIn) {
+TEST_F(StartupSequenceTest, GoesOnWithIdentityAndStateFilledIn) {
     Package(std::string(Identity) + "IndexHtml=start.html\n");
     EXPECT_EQ(Start(), std::nullopt);
     const TRuntimeState& state = loader->State();
@@ -146,12 +144,12 @@ TEST_F(ExeZipLoaderTest, GoesOnWithIdentityAndStateFilledIn) {
     EXPECT_EQ(state.appIndexHtml, "start.html");
     EXPECT_EQ(state.appDataDir, dataHome.Text() + "com.acme.app/");
     EXPECT_TRUE(std::filesystem::is_directory(state.appDataDir));
-    EXPECT_GE(state.exeZip->FindFile("app/index.html"), 0);
+    EXPECT_TRUE(state.package->Find("app/index.html"));
     EXPECT_NE(state.instanceLock, nullptr);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"archive", "datadir", "engine", "lock"}));
 }
 
-TEST_F(ExeZipLoaderTest, MissingIdentityEndsSilently) {
+TEST_F(StartupSequenceTest, MissingIdentityEndsSilently) {
     for (const char* lines : {"Name=Acme\nDirName=app\n", "ID=x\nDirName=app\n", "ID=x\nName=Acme\n"}) {
         host.calls.clear();
         Package(std::string(lines) + "Theme=Aqua\nPassword=s3cret\n");
@@ -160,19 +158,24 @@ TEST_F(ExeZipLoaderTest, MissingIdentityEndsSilently) {
     }
 }
 
-TEST_F(ExeZipLoaderTest, ArchiveWithoutSettingsEndsSilently) {
+TEST_F(StartupSequenceTest, ArchiveWithoutSettingsEndsSilently) {
     host.appended = test::ZipWithInfoZip({{"app/index.html", "x"}}, ZORV_ARCHIVE_PASSWORD);
     EXPECT_EQ(Start(), 0);
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(ExeZipLoaderTest, OnlyAThemeOtherThanWindowsIsApplied) {
-    Package(std::string(Identity) + "Theme=Windows\n");
-    Start();
-    EXPECT_TRUE(host.themes.empty());
-    Package(std::string(Identity) + "Theme=windows\n");
-    Start();
-    EXPECT_EQ(host.themes, (std::vector<std::string>{"windows"}));
+// The theme goes to the engine by its catalogue name; an unknown one is reported and changes nothing.
+TEST_F(StartupSequenceTest, TheSettingsThemeIsAppliedBeforeTheWindowExists) {
+    TFakeThemeEngine engine;
+    std::vector<std::string> errors;
+    TActiveTheme styles(engine, [&errors](const std::string& text) { errors.push_back(text); });
+    for (const char* theme : {"Windows", "windows", "amethyst kamri", "No Such Style"}) {
+        Package(std::string(Identity) + "Theme=" + theme + "\n");
+        loader = std::make_unique<TStartupSequence>(host, std::vector<std::string>{}, &styles);
+        EXPECT_EQ(loader->Run(), std::nullopt) << theme;
+    }
+    EXPECT_EQ(engine.Applied(), (std::vector<std::string>{"Amethyst Kamri"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"Style 'No Such Style' not found"}));
 }
 
 struct TPasswordCase {
@@ -181,24 +184,24 @@ struct TPasswordCase {
     bool asked;
 };
 
-class ExeZipLoaderPasswordTest : public ExeZipLoaderTest, public testing::WithParamInterface<TPasswordCase> {};
+class StartupSequencePasswordTest : public StartupSequenceTest, public testing::WithParamInterface<TPasswordCase> {};
 
 // Only a relaunch from a running instance, whose password was typed, goes on without asking.
-TEST_P(ExeZipLoaderPasswordTest, OnlyARelaunchBesideARunningInstanceSkipsThePrompt) {
+TEST_P(StartupSequencePasswordTest, OnlyARelaunchBesideARunningInstanceSkipsThePrompt) {
     Package(std::string(Identity) + "Password=s3cret\nAllowInstances=1\n");
     host.otherInstanceRunning = GetParam().otherInstanceRunning;
     EXPECT_EQ(Start(GetParam().args), std::nullopt);
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "password"), GetParam().asked ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ExeZipLoaderPasswordTest,
+INSTANTIATE_TEST_SUITE_P(Cases, StartupSequencePasswordTest,
                          testing::Values(TPasswordCase{{}, false, true}, TPasswordCase{{}, true, true},
                                          TPasswordCase{{"com.acme.app"}, true, true},
                                          TPasswordCase{{"com.acme.app", "zorv://app/x.html"}, true, false},
                                          TPasswordCase{{"com.acme.app", "zorv://app/x.html"}, false, true},
                                          TPasswordCase{{"COM.ACME.APP", "zorv://app/x.html"}, true, true}));
 
-TEST_F(ExeZipLoaderTest, RelaunchWithoutARunningInstanceIsAnOrdinaryStartThatHoldsTheLock) {
+TEST_F(StartupSequenceTest, RelaunchWithoutARunningInstanceIsAnOrdinaryStartThatHoldsTheLock) {
     Package(std::string(Identity) + "Password=s3cret\n");
     EXPECT_EQ(Start({"com.acme.app", "https://example.com/"}), std::nullopt);
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "password"), 1);
@@ -207,13 +210,13 @@ TEST_F(ExeZipLoaderTest, RelaunchWithoutARunningInstanceIsAnOrdinaryStartThatHol
               TAppUrl::StartPageUrl("index.html"));
 }
 
-TEST_F(ExeZipLoaderTest, RelaunchWithoutARunningInstanceEndsOnAWrongPassword) {
+TEST_F(StartupSequenceTest, RelaunchWithoutARunningInstanceEndsOnAWrongPassword) {
     Package(std::string(Identity) + "Password=s3cret\n");
     host.passwordAccepted = false;
     EXPECT_EQ(Start({"com.acme.app", "zorv://app/x.html"}), 0);
 }
 
-TEST_F(ExeZipLoaderTest, WrongPasswordEndsBeforeTheInstanceCheck) {
+TEST_F(StartupSequenceTest, WrongPasswordEndsBeforeTheInstanceCheck) {
     Package(std::string(Identity) + "Password=s3cret\n");
     host.passwordAccepted = false;
     EXPECT_EQ(Start(), 0);
@@ -226,16 +229,16 @@ struct TInstanceCase {
     std::optional<int> outcome;
 };
 
-class ExeZipLoaderInstanceTest : public ExeZipLoaderTest, public testing::WithParamInterface<TInstanceCase> {};
+class StartupSequenceInstanceTest : public StartupSequenceTest, public testing::WithParamInterface<TInstanceCase> {};
 
-TEST_P(ExeZipLoaderInstanceTest, SecondInstanceGoesOnOnlyAsARelaunch) {
+TEST_P(StartupSequenceInstanceTest, SecondInstanceGoesOnOnlyAsARelaunch) {
     Package(Identity);
     host.otherInstanceRunning = true;
     EXPECT_EQ(Start(GetParam().args), GetParam().outcome);
     EXPECT_EQ(host.lockName, "com.acme.app");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ExeZipLoaderInstanceTest,
+INSTANTIATE_TEST_SUITE_P(Cases, StartupSequenceInstanceTest,
                          testing::Values(TInstanceCase{{}, 0}, TInstanceCase{{"com.acme.app"}, 0},
                                          TInstanceCase{{"com.acme.app", "zorv://app/help.html"}, std::nullopt},
                                          TInstanceCase{{"Com.Acme.App", "zorv://app/help.html"}, 0},
@@ -243,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExeZipLoaderInstanceTest,
 
 // Where several instances may run, the first still holds the lock, so that a relaunch can tell
 // that one runs.
-TEST_F(ExeZipLoaderTest, AllowInstancesGoesOnBesideARunningInstance) {
+TEST_F(StartupSequenceTest, AllowInstancesGoesOnBesideARunningInstance) {
     Package(std::string(Identity) + "AllowInstances=1\n");
     host.otherInstanceRunning = true;
     EXPECT_EQ(Start(), std::nullopt);
@@ -253,14 +256,14 @@ TEST_F(ExeZipLoaderTest, AllowInstancesGoesOnBesideARunningInstance) {
     EXPECT_NE(loader->State().instanceLock, nullptr);
 }
 
-TEST_F(ExeZipLoaderTest, IdentifierCannotLeadTheDataFolderElsewhere) {
+TEST_F(StartupSequenceTest, IdentifierCannotLeadTheDataFolderElsewhere) {
     Package("ID=../../escape\nName=Acme\nDirName=app\n");
     Start();
     EXPECT_EQ(loader->State().appDataDir, dataHome.Text() + ".._.._escape/");
     EXPECT_TRUE(std::filesystem::is_directory(dataHome.Path() / ".._.._escape"));
 }
 
-TEST_F(ExeZipLoaderTest, AnIdentifierWithFoldersKeepsThemNested) {
+TEST_F(StartupSequenceTest, AnIdentifierWithFoldersKeepsThemNested) {
     Package("ID=Company\\App\nName=Acme\nDirName=app\n");
     Start();
     EXPECT_EQ(loader->State().appDataDir, dataHome.Text() + "Company/App/");
@@ -275,7 +278,7 @@ struct TNameCase {
 class SafeFolderNameTest : public testing::TestWithParam<TNameCase> {};
 
 TEST_P(SafeFolderNameTest, KeepsOrdinaryIdentifiersAsTheyAre) {
-    EXPECT_EQ(TExeZipLoader::SafeFolderName(GetParam().id), GetParam().folder);
+    EXPECT_EQ(TStartupSequence::SafeFolderName(GetParam().id), GetParam().folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SafeFolderNameTest,
@@ -298,7 +301,7 @@ class DataFolderNameTest : public testing::TestWithParam<TNameCase> {};
 TEST_P(DataFolderNameTest, KeepsNestedFoldersAndNeverLeavesTheDataHome) {
     std::string expected = GetParam().folder;
     std::replace(expected.begin(), expected.end(), '/', static_cast<char>(std::filesystem::path::preferred_separator));
-    EXPECT_EQ(TExeZipLoader::DataFolderName(GetParam().id), expected);
+    EXPECT_EQ(TStartupSequence::DataFolderName(GetParam().id), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -321,7 +324,7 @@ namespace {
 // Only the bare runtime serves a project folder: it reads the folder's settings and hands the
 // application what follows the options; a packaged file runs its own archive and keeps every
 // argument, the folder option included.
-TEST_F(ExeZipLoaderTest, FolderOptionServesTheFolderOnlyFromTheBareRuntime) {
+TEST_F(StartupSequenceTest, FolderOptionServesTheFolderOnlyFromTheBareRuntime) {
     TScratchFolder project;
     project.Write("zorv.ini", "[App]\nID=com.acme.folder\nName=From Folder\nDirName=site\n");
     project.Write("site/index.html", "<p>folder</p>");
@@ -335,7 +338,7 @@ TEST_F(ExeZipLoaderTest, FolderOptionServesTheFolderOnlyFromTheBareRuntime) {
     EXPECT_TRUE(folderState.settings.allowDebug);  // developer tools while the author runs it
     EXPECT_EQ(folderState.args, (std::vector<std::string>{"one", "two"}));
     // A new window starts on the same folder, as this start was made.
-    EXPECT_EQ(TExeZipLoader::FolderOptions(folderState),
+    EXPECT_EQ(TStartupSequence::FolderOptions(folderState),
               (std::vector<std::string>{"--project", folderState.projectFolder, "--no-reload", "--"}));
     ASSERT_NE(folderState.package, nullptr);
     EXPECT_TRUE(folderState.package->Find("site/index.html"));
