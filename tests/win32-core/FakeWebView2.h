@@ -141,6 +141,7 @@ public:
     ZORV_FAKE_EVENT(ContainsFullScreenElementChanged, ICoreWebView2ContainsFullScreenElementChangedEventHandler)
     ZORV_FAKE_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler)
     ZORV_FAKE_EVENT(WindowCloseRequested, ICoreWebView2WindowCloseRequestedEventHandler)
+    ZORV_FAKE_EVENT(DownloadStarting, ICoreWebView2DownloadStartingEventHandler)
 };
 
 class TFakeController final : public TNotImplementedController {
