@@ -91,6 +91,8 @@ public:
     TFakeWebView();
     bool laterInterfaces = true;
     bool OffersLaterInterfaces() const override { return laterInterfaces; }
+    bool downloadEvents = true;  // ICoreWebView2_4
+    bool OffersDownloadEvents() const override { return downloadEvents; }
     TEventTable events;
     TComPtr<TFakeSettings> settings;
     std::map<std::wstring, TComPtr<TFakeDevToolsReceiver>> devTools;
