@@ -791,7 +791,7 @@ TAbExtractStatus TAbZipKit::TImpl::Inflate(const TAbZipItem& item, TEntryData& e
     return crc == item.crc32 ? TAbExtractStatus::Ok : TAbExtractStatus::CrcMismatch;
 }
 
-TAbZipKit::TAbZipKit() : FImpl(std::make_unique<TImpl>()) {}
+TAbZipKit::TAbZipKit() : FImpl(std::make_shared<TImpl>()) {}
 TAbZipKit::~TAbZipKit() = default;
 
 void TAbZipKit::SetPassword(std::string password) { FImpl->password = std::move(password); }
@@ -801,6 +801,12 @@ void TAbZipKit::LoadFromMemory(std::string archiveBytes) {
 }
 
 void TAbZipKit::LoadFromSource(std::unique_ptr<const IByteSource> source) {
+    // Readers of the archive loaded before keep it; this one starts afresh, with the password.
+    if (FImpl.use_count() > 1) {
+        auto fresh = std::make_shared<TImpl>();
+        fresh->password = FImpl->password;
+        FImpl = std::move(fresh);
+    }
     FImpl->Clear();
     FImpl->source = std::move(source);
     if (!FImpl->source) FImpl->source = std::make_unique<TMemoryByteSource>(std::string());
@@ -927,8 +933,14 @@ struct TAbEntryReader::TInflation {
     uint64_t Produced() const { return outputBegin + outputSize; }
 };
 
-TAbEntryReader::TAbEntryReader(const TAbZipKit::TImpl& archive, int32_t index, uint64_t begin, uint64_t end)
-    : FArchive(archive), FIndex(index), FBegin(begin), FEnd(end), FState(std::make_unique<TState>()) {}
+TAbEntryReader::TAbEntryReader(std::shared_ptr<const TAbZipKit::TImpl> archive, int32_t index, uint64_t begin,
+                               uint64_t end)
+    : FArchiveHold(std::move(archive)),
+      FArchive(*FArchiveHold),
+      FIndex(index),
+      FBegin(begin),
+      FEnd(end),
+      FState(std::make_unique<TState>()) {}
 
 TAbEntryReader::~TAbEntryReader() = default;
 
@@ -950,7 +962,7 @@ std::unique_ptr<TAbEntryReader> TAbZipKit::OpenEntry(std::string_view fileName, 
         return nullptr;
     const uint64_t begin = std::min(offset, item.uncompressedSize);
     const uint64_t end = begin + std::min(length, item.uncompressedSize - begin);
-    std::unique_ptr<TAbEntryReader> reader(new TAbEntryReader(*FImpl, index, begin, end));
+    std::unique_ptr<TAbEntryReader> reader(new TAbEntryReader(FImpl, index, begin, end));
     TAbEntryReader::TState& state = *reader->FState;
     state.position = begin;
     if (deflated) {

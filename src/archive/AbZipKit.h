@@ -118,7 +118,9 @@ public:
 private:
     friend class TAbEntryReader;
     struct TImpl;
-    std::unique_ptr<TImpl> FImpl;
+    // Shared with every entry reader handed out, so a reader can outlive this object; loading
+    // another archive makes a new one and leaves the readers with what they read from.
+    std::shared_ptr<TImpl> FImpl;
 };
 
 // Pulls the plain bytes of part of an entry, decrypting (and inflating) as it goes, one block at
@@ -149,11 +151,12 @@ private:
     friend class TAbZipKit;
     struct TState;
     struct TInflation;
-    TAbEntryReader(const TAbZipKit::TImpl& archive, int32_t index, uint64_t begin, uint64_t end);
+    TAbEntryReader(std::shared_ptr<const TAbZipKit::TImpl> archive, int32_t index, uint64_t begin, uint64_t end);
     std::size_t ReadStored(char* buffer, std::size_t size, TAbExtractStatus& status);
     std::size_t ReadInflated(char* buffer, std::size_t size, TAbExtractStatus& status);
     TAbExtractStatus InflateNextBlock();
 
+    std::shared_ptr<const TAbZipKit::TImpl> FArchiveHold;  // kept alive for as long as the reader is
     const TAbZipKit::TImpl& FArchive;
     int32_t FIndex;
     uint64_t FBegin;

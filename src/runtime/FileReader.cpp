@@ -36,6 +36,13 @@ TResult<std::size_t> TFileReader::Read(char* buffer, std::size_t size) {
     return count;
 }
 
+bool TFileReader::Seek(uint64_t position) {
+    if (position > FLength) return false;
+    FPosition = position;
+    FBlockPosition = FBlockEnd = 0;
+    return true;
+}
+
 TStatus TFileReader::FillBlock() {
     if (!FBlock) FBlock = std::make_unique<char[]>(BlockSize);
     const auto count = static_cast<std::size_t>(std::min<uint64_t>(BlockSize, FLength - FPosition));

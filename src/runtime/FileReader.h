@@ -31,6 +31,9 @@ public:
     // Up to `size` bytes into `buffer`: how many (0 at the end of the part), or why the file
     // cannot be read any further.
     TResult<std::size_t> Read(char* buffer, std::size_t size);
+    // Moves to `position` (from the start of the part, at most Length()); what was kept in memory
+    // is dropped. False beyond the part.
+    bool Seek(uint64_t position);
 
 private:
     TFileReader(std::unique_ptr<TFileRegion> region, std::string path, uint64_t offset, uint64_t length);

@@ -397,5 +397,15 @@ TEST_F(BrowserFormTest, OlderRuntimeKeepsThePageFilterAndPermissionsAndSaysSoOnc
     EXPECT_NE(failures[1].find("SavesInProfile"), std::string::npos) << failures[1];
 }
 
+// Before runtime 92 downloads cannot be handed over: the browser keeps them, and the runtime says
+// so once.
+TEST_F(BrowserFormTest, RuntimeWithoutDownloadEventsKeepsItsOwnDownloadsAndSaysSo) {
+    environment->controller->webView->downloadEvents = false;
+    CreateForm();
+    std::size_t said = 0;
+    for (const std::string& failure : failures) said += failure.find("ICoreWebView2_4") != std::string::npos;
+    EXPECT_EQ(said, 1u);
+}
+
 }  // namespace
 }  // namespace zorv::test

@@ -91,6 +91,8 @@ public:
     TFakeWebView();
     bool laterInterfaces = true;
     bool OffersLaterInterfaces() const override { return laterInterfaces; }
+    bool downloadEvents = true;  // ICoreWebView2_4
+    bool OffersDownloadEvents() const override { return downloadEvents; }
     TEventTable events;
     TComPtr<TFakeSettings> settings;
     std::map<std::wstring, TComPtr<TFakeDevToolsReceiver>> devTools;
@@ -141,6 +143,7 @@ public:
     ZORV_FAKE_EVENT(ContainsFullScreenElementChanged, ICoreWebView2ContainsFullScreenElementChangedEventHandler)
     ZORV_FAKE_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler)
     ZORV_FAKE_EVENT(WindowCloseRequested, ICoreWebView2WindowCloseRequestedEventHandler)
+    ZORV_FAKE_EVENT(DownloadStarting, ICoreWebView2DownloadStartingEventHandler)
 };
 
 class TFakeController final : public TNotImplementedController {

@@ -175,7 +175,7 @@ using TNotImplementedWebView = TNotImplementedWebViewOf<ICoreWebView2>;
 
 // A web view of a current runtime: ICoreWebView2_22 and its whole base chain. QueryInterface
 // answers for each of them unless OffersLaterInterfaces says otherwise (a runtime older than 122
-// has none of _4 to _22; _2 and _3 are answered then, as runtimes since 2021 do).
+// has none of _5 to _22; _2 to _4 are answered then, as runtimes since 2021 do).
 class TNotImplementedWebView22 : public TNotImplementedWebViewOf<ICoreWebView2_22> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -187,13 +187,21 @@ public:
             AddRef();
             return S_OK;
         }
-        if (IsEqualIID(riid, __uuidof(ICoreWebView2_22))) {
+        if (IsEqualIID(riid, __uuidof(ICoreWebView2_4)) && OffersDownloadEvents()) {
+            *object = static_cast<ICoreWebView2_4*>(this);
+            AddRef();
+            return S_OK;
+        }
+        if (IsEqualIID(riid, __uuidof(ICoreWebView2_22)) || IsEqualIID(riid, __uuidof(ICoreWebView2_4))) {
             *object = nullptr;
             return E_NOINTERFACE;
         }
         return TNotImplementedWebViewOf<ICoreWebView2_22>::QueryInterface(riid, object);
     }
     virtual bool OffersLaterInterfaces() const { return true; }
+    // ICoreWebView2_4 (runtime 92 and later, answered whatever OffersLaterInterfaces says) and its
+    // DownloadStarting event.
+    virtual bool OffersDownloadEvents() const { return true; }
 
     HRESULT STDMETHODCALLTYPE add_WebResourceResponseReceived(ICoreWebView2WebResourceResponseReceivedEventHandler*,
                                                               EventRegistrationToken*) override {
@@ -220,8 +228,15 @@ public:
     HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR) override { return E_NOTIMPL; }
 #define ZORV_NOT_IMPLEMENTED_SLOT(n) \
     HRESULT STDMETHODCALLTYPE UnusedSlot##n() override { return E_NOTIMPL; }
-    ZORV_WEBVIEW2_SLOTS_73_TO_122(ZORV_NOT_IMPLEMENTED_SLOT)
+    ZORV_NOT_IMPLEMENTED_SLOT(73)
+    ZORV_NOT_IMPLEMENTED_SLOT(74)
+    ZORV_WEBVIEW2_SLOTS_77_TO_122(ZORV_NOT_IMPLEMENTED_SLOT)
 #undef ZORV_NOT_IMPLEMENTED_SLOT
+    HRESULT STDMETHODCALLTYPE add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler*,
+                                                   EventRegistrationToken*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE remove_DownloadStarting(EventRegistrationToken) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
         LPCWSTR, COREWEBVIEW2_WEB_RESOURCE_CONTEXT, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS) override {
         return E_NOTIMPL;

@@ -6,7 +6,8 @@
 #include <optional>
 #include <utility>
 
-#include "backends/win32/EntryStream.h"
+#include "backends/win32/DownloadHandler.h"
+#include "backends/win32/ResponseBody.h"
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinUiThread.h"
@@ -129,6 +130,9 @@ TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFac
         EdgeBrowserNavigationStarting(s, a);
     };
     edge.OnContentLoading = [this](TEdgeBrowser& s, bool, uint64_t) { EdgeBrowserContentLoading(s); };
+    edge.OnDownloadStarting = [this](TEdgeBrowser&, TDownloadStartingEventArgs& a) {
+        TDownloadHandler::Decide(FUiThread, a.ArgsInterface(), AppDocumentOnTop());
+    };
 }
 
 TBrowserForm::~TBrowserForm() {
@@ -280,25 +284,22 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     }
 
     FMimeRegistry.Refresh();
-    // A Range header asks for a part: only that part is read, and it is answered 206.
-    const std::optional<std::string> range = RequestHeader(requestHeaders.Get(), L"Range");
-    // Large entries are decrypted (and inflated) as the web view reads them, never held whole.
+    // A Range header asks for a part: only that part is read, and it is answered 206; an
+    // open-ended one gets a part of bounded size.
+    const std::optional<std::string> range = TResponseBody::BoundedRange(RequestHeader(requestHeaders.Get(), L"Range"));
+    // Large entries and files are decrypted (and inflated) or read as the web view reads them, on
+    // its own thread, never held whole.
     TResourceResolver resolver = Resolver();
     resolver.SetStreamLargeEntries(true);
+    resolver.SetStreamLargeFiles(true);
     TResource resource = resolver.FindUrl(uri, range);
     // Nothing in the archive or on disk: under file:/// the web view handles the URL itself (its
     // error page); under the https origin the answer is 404, so the request never reaches the
     // network.
     if (resource.status == 404 && FOptions.urlPrefix == TAppUrl::FileUrlPrefix) return;
-    // A memory stream keeps its own copy of the bytes for as long as the web view holds the
-    // response; an entry stream owns its reader.
-    const bool streamed = resource.stream != nullptr;
+    const bool streamed = resource.stream != nullptr || resource.fileStream != nullptr;
     const uint64_t bodyLength = resource.BodyLength();
-    TComPtr<IStream> stream =
-        resource.stream
-            ? NewEntryStream(std::move(resource.stream))
-            : TComPtr<IStream>::Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(resource.bytes.data()),
-                                                           static_cast<UINT>(resource.bytes.size())));
+    TComPtr<IStream> stream = TResponseBody::Stream(resource);
     if (!stream) return;
     // Every header the resolver gives (the type, ranges, the sandbox of what the disk answered).
     std::string headerText;

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 #include "backends/win32/ComCallback.h"
 #include "backends/win32/WebView2Loader.h"
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinUiThread.h"
+#include "shared/FailureSink.h"
 
 namespace zorv {
 
@@ -36,6 +38,8 @@ struct TEdgeBrowser::TTokens {
     EventRegistrationToken acceleratorKeyPressed{};
     EventRegistrationToken gotFocus{};
     EventRegistrationToken lostFocus{};
+    EventRegistrationToken downloadStarting{};
+    bool downloadsSubscribed = false;
 };
 
 namespace {
@@ -477,6 +481,7 @@ void TEdgeBrowser::RegisterEventHandlers() {
                          if (OnZoomFactorChanged) OnZoomFactorChanged(*this, ZoomFactor());
                          return S_OK;
                      }));
+    if (OnDownloadStarting) SubscribeToDownloads();
     record(Subscribe(controller, &ICoreWebView2Controller::add_MoveFocusRequested, t.moveFocusRequested,
                      [this](ICoreWebView2Controller*, ICoreWebView2MoveFocusRequestedEventArgs* args) -> HRESULT {
                          HandleMoveFocusRequested(args);
@@ -499,6 +504,27 @@ void TEdgeBrowser::RegisterEventHandlers() {
                          if (OnExit) OnExit(*this);
                          return S_OK;
                      }));
+}
+
+void TEdgeBrowser::SubscribeToDownloads() {
+    const TComPtr<ICoreWebView2_4> webView = FWebView.As<ICoreWebView2_4>();
+    if (!webView) {
+        static std::atomic<bool> reported{false};
+        if (!reported.exchange(true))
+            TFailureSink::Report(
+                "this WebView2 runtime cannot hand downloads over (ICoreWebView2_4, version 92 and later): it saves "
+                "them itself, from any page, where it chooses");
+        return;
+    }
+    FTokens->downloadsSubscribed =
+        ProcessHResult(Subscribe(webView.Get(), &ICoreWebView2_4::add_DownloadStarting, FTokens->downloadStarting,
+                                 [this](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) -> HRESULT {
+                                     if (OnDownloadStarting) {
+                                         TDownloadStartingEventArgs wrapper(args);
+                                         OnDownloadStarting(*this, wrapper);
+                                     }
+                                     return S_OK;
+                                 }));
 }
 
 void TEdgeBrowser::HandleMoveFocusRequested(ICoreWebView2MoveFocusRequestedEventArgs* args) {
@@ -551,6 +577,9 @@ void TEdgeBrowser::CloseWebView() {
         w->remove_WebMessageReceived(t.webMessageReceived);
         w->remove_ContainsFullScreenElementChanged(t.containsFullScreenElementChanged);
         w->remove_WindowCloseRequested(t.windowCloseRequested);
+        if (const TComPtr<ICoreWebView2_4> later = FWebView.As<ICoreWebView2_4>();
+            later && std::exchange(t.downloadsSubscribed, false))
+            later->remove_DownloadStarting(t.downloadStarting);
         for (const auto& [name, token] : FDevToolsProtocolEventReceivedTokenMap) {
             TComPtr<ICoreWebView2DevToolsProtocolEventReceiver> receiver;
             if (SUCCEEDED(w->GetDevToolsProtocolEventReceiver(TWinText::Utf8ToWide(name).c_str(), receiver.Put())) &&

@@ -47,6 +47,7 @@ using TPermissionRequestedEventArgs = TEdgeEventArgs<ICoreWebView2PermissionRequ
 using TScriptDialogOpeningEventArgs = TEdgeEventArgs<ICoreWebView2ScriptDialogOpeningEventArgs>;
 using TWebMessageReceivedEventArgs = TEdgeEventArgs<ICoreWebView2WebMessageReceivedEventArgs>;
 using TWebResourceRequestedEventArgs = TEdgeEventArgs<ICoreWebView2WebResourceRequestedEventArgs>;
+using TDownloadStartingEventArgs = TEdgeEventArgs<ICoreWebView2DownloadStartingEventArgs>;
 
 // Asks the top-level window whether a key pressed inside the page is one of its shortcuts (and
 // runs it when it is). lParam points at the keyboard MSG; the window answers non-zero when the
@@ -162,6 +163,10 @@ public:
     std::function<void(TEdgeBrowser&, TWebResourceRequestedEventArgs&)> OnWebResourceRequested;
     std::function<void(TEdgeBrowser&, TScriptDialogOpeningEventArgs&)> OnScriptDialogOpening;
     std::function<void(TEdgeBrowser&, TPermissionRequestedEventArgs&)> OnPermissionRequested;
+    // Set before the web view is made: downloads are then the handler's (ICoreWebView2_4, runtime
+    // 92 and later); an older runtime keeps its own handling, which is said once in the failure
+    // sink.
+    std::function<void(TEdgeBrowser&, TDownloadStartingEventArgs&)> OnDownloadStarting;
     std::function<void(TEdgeBrowser&, COREWEBVIEW2_PROCESS_FAILED_KIND)> OnProcessFailed;
     std::function<void(TEdgeBrowser&, TWebMessageReceivedEventArgs&)> OnWebMessageReceived;
     std::function<void(TEdgeBrowser&, bool)> OnContainsFullScreenElementChanged;
@@ -198,6 +203,7 @@ private:
     void RaiseCreateWebViewCompleted(HRESULT result);
     void ReportCreationFailure();
     void RegisterEventHandlers();
+    void SubscribeToDownloads();
     void ResizeWebView();
     void HandleAcceleratorKey(ICoreWebView2AcceleratorKeyPressedEventArgs* args);
     void HandleMoveFocusRequested(ICoreWebView2MoveFocusRequestedEventArgs* args);

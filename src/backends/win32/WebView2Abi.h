@@ -632,11 +632,87 @@ struct ICoreWebView2_3 : public ICoreWebView2_2 {
 };
 __CRT_UUID_DECL(ICoreWebView2_3, 0xa0d6df20, 0x3b92, 0x416d, 0xaa, 0x0c, 0x43, 0x7a, 0x9c, 0x72, 0x78, 0x57)
 
-// Slots 73 to 122 of the ICoreWebView2 chain: the methods of ICoreWebView2_4 to ICoreWebView2_21,
+struct ICoreWebView2DownloadStartingEventHandler;
+struct ICoreWebView2DownloadStartingEventArgs;
+struct ICoreWebView2DownloadOperation;
+struct ICoreWebView2BytesReceivedChangedEventHandler;
+struct ICoreWebView2EstimatedEndTimeChangedEventHandler;
+struct ICoreWebView2StateChangedEventHandler;
+
+typedef enum COREWEBVIEW2_DOWNLOAD_STATE {
+    COREWEBVIEW2_DOWNLOAD_STATE_IN_PROGRESS = 0,
+    COREWEBVIEW2_DOWNLOAD_STATE_INTERRUPTED = 1,
+    COREWEBVIEW2_DOWNLOAD_STATE_COMPLETED = 2,
+} COREWEBVIEW2_DOWNLOAD_STATE;
+typedef INT32 COREWEBVIEW2_DOWNLOAD_INTERRUPT_REASON;
+
+// Runtime 92 and later, reached with QueryInterface on the web view: downloads can be taken over
+// (DownloadStarting). Slots 73 and 74 (FrameCreated) are never called.
+struct ICoreWebView2_4 : public ICoreWebView2_3 {
+    virtual HRESULT STDMETHODCALLTYPE UnusedSlot73() = 0;  // add_FrameCreated
+    virtual HRESULT STDMETHODCALLTYPE UnusedSlot74() = 0;  // remove_FrameCreated
+    virtual HRESULT STDMETHODCALLTYPE add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler* eventHandler,
+                                                           EventRegistrationToken* token) = 0;    // slot 75
+    virtual HRESULT STDMETHODCALLTYPE remove_DownloadStarting(EventRegistrationToken token) = 0;  // slot 76
+};
+__CRT_UUID_DECL(ICoreWebView2_4, 0x20d02d59, 0x6df2, 0x42dc, 0xbd, 0x06, 0xf9, 0x8a, 0x69, 0x4b, 0x13, 0x02)
+
+struct ICoreWebView2DownloadStartingEventHandler : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2DownloadStartingEventArgs* args) = 0;  // slot 3
+};
+__CRT_UUID_DECL(ICoreWebView2DownloadStartingEventHandler, 0xefedc989, 0xc396, 0x41ca, 0x83, 0xf7, 0x07, 0xf8, 0x45,
+                0xa5, 0x57, 0x24)
+
+struct ICoreWebView2DownloadStartingEventArgs : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE
+    get_DownloadOperation(ICoreWebView2DownloadOperation** downloadOperation) = 0;        // slot 3
+    virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) = 0;                       // slot 4
+    virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) = 0;                        // slot 5
+    virtual HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* resultFilePath) = 0;     // slot 6
+    virtual HRESULT STDMETHODCALLTYPE put_ResultFilePath(LPCWSTR resultFilePath) = 0;     // slot 7
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) = 0;                     // slot 8
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;                      // slot 9
+    virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) = 0;  // slot 10
+};
+__CRT_UUID_DECL(ICoreWebView2DownloadStartingEventArgs, 0xe99bbe21, 0x43e9, 0x4544, 0xa7, 0x32, 0x28, 0x27, 0x64, 0xea,
+                0xfa, 0x60)
+
+struct ICoreWebView2DownloadOperation : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE
+    add_BytesReceivedChanged(ICoreWebView2BytesReceivedChangedEventHandler* eventHandler,
+                             EventRegistrationToken* token) = 0;                                      // slot 3
+    virtual HRESULT STDMETHODCALLTYPE remove_BytesReceivedChanged(EventRegistrationToken token) = 0;  // slot 4
+    virtual HRESULT STDMETHODCALLTYPE
+    add_EstimatedEndTimeChanged(ICoreWebView2EstimatedEndTimeChangedEventHandler* eventHandler,
+                                EventRegistrationToken* token) = 0;                                      // slot 5
+    virtual HRESULT STDMETHODCALLTYPE remove_EstimatedEndTimeChanged(EventRegistrationToken token) = 0;  // slot 6
+    virtual HRESULT STDMETHODCALLTYPE add_StateChanged(ICoreWebView2StateChangedEventHandler* eventHandler,
+                                                       EventRegistrationToken* token) = 0;        // slot 7
+    virtual HRESULT STDMETHODCALLTYPE remove_StateChanged(EventRegistrationToken token) = 0;      // slot 8
+    virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;                                   // slot 9
+    virtual HRESULT STDMETHODCALLTYPE get_ContentDisposition(LPWSTR* contentDisposition) = 0;     // slot 10
+    virtual HRESULT STDMETHODCALLTYPE get_MimeType(LPWSTR* mimeType) = 0;                         // slot 11
+    virtual HRESULT STDMETHODCALLTYPE get_TotalBytesToReceive(INT64* totalBytesToReceive) = 0;    // slot 12
+    virtual HRESULT STDMETHODCALLTYPE get_BytesReceived(INT64* bytesReceived) = 0;                // slot 13
+    virtual HRESULT STDMETHODCALLTYPE get_EstimatedEndTime(LPWSTR* estimatedEndTime) = 0;         // slot 14
+    virtual HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* resultFilePath) = 0;             // slot 15
+    virtual HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_DOWNLOAD_STATE* downloadState) = 0;  // slot 16
+    virtual HRESULT STDMETHODCALLTYPE
+    get_InterruptReason(COREWEBVIEW2_DOWNLOAD_INTERRUPT_REASON* interruptReason) = 0;  // slot 17
+    virtual HRESULT STDMETHODCALLTYPE Cancel() = 0;                                    // slot 18
+    virtual HRESULT STDMETHODCALLTYPE Pause() = 0;                                     // slot 19
+    virtual HRESULT STDMETHODCALLTYPE Resume() = 0;                                    // slot 20
+    virtual HRESULT STDMETHODCALLTYPE get_CanResume(BOOL* canResume) = 0;              // slot 21
+};
+__CRT_UUID_DECL(ICoreWebView2DownloadOperation, 0x3d6b6cf2, 0xafe1, 0x44c7, 0xa9, 0x95, 0xc6, 0x51, 0x17, 0x71, 0x43,
+                0x36)
+
+// Slots 77 to 122 of the ICoreWebView2 chain: the methods of ICoreWebView2_5 to ICoreWebView2_21,
 // which the runtime never calls; DECLARE(n) is applied to each slot number.
 // clang-format off
-#define ZORV_WEBVIEW2_SLOTS_73_TO_122(DECLARE) \
-    DECLARE(73) DECLARE(74) DECLARE(75) DECLARE(76) DECLARE(77) DECLARE(78) DECLARE(79) DECLARE(80) \
+#define ZORV_WEBVIEW2_SLOTS_77_TO_122(DECLARE) \
+    DECLARE(77) DECLARE(78) DECLARE(79) DECLARE(80) \
     DECLARE(81) DECLARE(82) DECLARE(83) DECLARE(84) DECLARE(85) DECLARE(86) DECLARE(87) DECLARE(88) \
     DECLARE(89) DECLARE(90) DECLARE(91) DECLARE(92) DECLARE(93) DECLARE(94) DECLARE(95) DECLARE(96) \
     DECLARE(97) DECLARE(98) DECLARE(99) DECLARE(100) DECLARE(101) DECLARE(102) DECLARE(103) DECLARE(104) \
@@ -649,8 +725,8 @@ __CRT_UUID_DECL(ICoreWebView2_3, 0xa0d6df20, 0x3b92, 0x416d, 0xaa, 0x0c, 0x43, 0
 // Runtime 122 and later, reached with QueryInterface on the web view. Its filters see requests by
 // their source: unlike AddWebResourceRequestedFilter (only the main frame and frames of its own
 // origin), those of frames of other origins, of sandboxed frames and of workers too.
-struct ICoreWebView2_22 : public ICoreWebView2_3 {
-    ZORV_WEBVIEW2_SLOTS_73_TO_122(ZORV_WEBVIEW2_DECLARE_UNUSED_SLOT)
+struct ICoreWebView2_22 : public ICoreWebView2_4 {
+    ZORV_WEBVIEW2_SLOTS_77_TO_122(ZORV_WEBVIEW2_DECLARE_UNUSED_SLOT)
     virtual HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
         LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT resourceContext,
         COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS requestSourceKinds) = 0;  // slot 123

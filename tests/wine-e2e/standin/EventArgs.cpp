@@ -2,7 +2,12 @@
 
 #include <objbase.h>
 
+#include "Transcript.h"
+
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 namespace zorv::test {
@@ -50,11 +55,63 @@ HRESULT TStandInResponse::put_ReasonPhrase(LPCWSTR reason) {
     return S_OK;
 }
 
-std::string TStandInResponse::ReadBody(HRESULT& failure) {
+// The browser's one thread that reads every response body, in the multithreaded apartment. It
+// takes one body at a time; the thread that hands a body over waits for it.
+class TBodyReaderThread {
+public:
+    static TBodyReaderThread& Instance() {
+        static TBodyReaderThread* thread = new TBodyReaderThread;  // lives as long as the process
+        return *thread;
+    }
+    void Run(std::function<void()> work) {
+        std::unique_lock lock(FLock);
+        FWork = std::move(work);
+        FDone = false;
+        FWake.notify_all();
+        FWake.wait(lock, [this] { return FDone; });
+    }
+
+private:
+    TBodyReaderThread() : FThread([this] { Loop(); }) { FThread.detach(); }
+    void Loop() {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        for (;;) {
+            std::unique_lock lock(FLock);
+            FWake.wait(lock, [this] { return static_cast<bool>(FWork); });
+            std::function<void()> work = std::move(FWork);
+            FWork = nullptr;
+            lock.unlock();
+            work();
+            lock.lock();
+            FDone = true;
+            FWake.notify_all();
+        }
+    }
+    std::mutex FLock;
+    std::condition_variable FWake;
+    std::function<void()> FWork;
+    bool FDone = true;
+    std::thread FThread;
+};
+
+std::string TStandInResponse::ReadBody(HRESULT& failure, bool& agile) {
     failure = S_OK;
+    agile = true;
     std::string body;
     if (!FContent) return body;
-    std::thread reader([this, &body, &failure] {
+    const DWORD uiThread = ::GetCurrentThreadId();
+    TBodyReaderThread::Instance().Run([this, &body, &failure, &agile, uiThread] {
+        // A stream that is not agile would be reached through a proxy that calls the thread that
+        // made it: the user-interface thread, which may be busy or waiting for this very body.
+        TComPtr<IUnknown> marker;
+        agile = SUCCEEDED(FContent->QueryInterface(__uuidof(IAgileObject), reinterpret_cast<void**>(marker.Put()))) &&
+                ::GetCurrentThreadId() != uiThread;
+        // WebView2 reads from the start of the stream, wherever the stream was left.
+        LARGE_INTEGER start{};
+        if (const HRESULT rewound = FContent->Seek(start, STREAM_SEEK_SET, nullptr); FAILED(rewound)) {
+            failure = rewound;
+            return;
+        }
         std::string buffer(32 * 1024, '\0');
         for (;;) {
             ULONG read = 0;
@@ -67,7 +124,6 @@ std::string TStandInResponse::ReadBody(HRESULT& failure) {
             if (result == S_FALSE || read == 0) break;
         }
     });
-    reader.join();
     return body;
 }
 
@@ -183,5 +239,77 @@ HRESULT TStandInSourceChangedArgs::get_IsNewDocument(BOOL* isNew) { return Answe
 
 HRESULT TStandInContentLoadingArgs::get_IsErrorPage(BOOL* isErrorPage) { return Answer(isErrorPage, FIsErrorPage); }
 HRESULT TStandInContentLoadingArgs::get_NavigationId(UINT64* id) { return Answer(id, FId); }
+
+// ---- download ----
+
+namespace {
+// E_ILLEGAL_METHOD_CALL: what WebView2 answers on arguments whose event is over.
+constexpr HRESULT IllegalMethodCall = static_cast<HRESULT>(0x8000000EL);
+
+class TStandInDeferral final : public TComObject<ICoreWebView2Deferral> {
+public:
+    explicit TStandInDeferral(TComPtr<TStandInDownloadArgs> args) : FArgs(std::move(args)) {}
+    HRESULT STDMETHODCALLTYPE Complete() override {
+        if (FCompleted) return IllegalMethodCall;
+        FCompleted = true;
+        FArgs->CompleteDeferral();
+        return S_OK;
+    }
+
+private:
+    TComPtr<TStandInDownloadArgs> FArgs;
+    bool FCompleted = false;
+};
+}  // namespace
+
+bool TStandInDownloadArgs::Unusable(const char* method) const {
+    if (!FEventEnded || FPendingDeferrals > 0) return false;
+    TTranscript::Instance().Write({{"event", "argsUsedAfterEvent"}, {"args", "DownloadStarting"}, {"method", method}});
+    return true;
+}
+#define ZORV_STANDIN_USABLE() \
+    if (Unusable(__func__)) return IllegalMethodCall
+
+HRESULT TStandInDownloadArgs::get_DownloadOperation(ICoreWebView2DownloadOperation** operation) {
+    ZORV_STANDIN_USABLE();
+    if (operation) *operation = nullptr;
+    return E_NOTIMPL;
+}
+HRESULT TStandInDownloadArgs::get_Cancel(BOOL* cancel) {
+    ZORV_STANDIN_USABLE();
+    return Answer(cancel, FCancel);
+}
+HRESULT TStandInDownloadArgs::put_Cancel(BOOL cancel) {
+    ZORV_STANDIN_USABLE();
+    FCancel = cancel;
+    return S_OK;
+}
+HRESULT TStandInDownloadArgs::get_ResultFilePath(LPWSTR* path) {
+    ZORV_STANDIN_USABLE();
+    return AnswerText(path, FResultFilePath);
+}
+HRESULT TStandInDownloadArgs::put_ResultFilePath(LPCWSTR path) {
+    ZORV_STANDIN_USABLE();
+    if (!path) return E_INVALIDARG;
+    FResultFilePath = path;
+    return S_OK;
+}
+HRESULT TStandInDownloadArgs::get_Handled(BOOL* handled) {
+    ZORV_STANDIN_USABLE();
+    return Answer(handled, FHandled);
+}
+HRESULT TStandInDownloadArgs::put_Handled(BOOL handled) {
+    ZORV_STANDIN_USABLE();
+    FHandled = handled;
+    return S_OK;
+}
+HRESULT TStandInDownloadArgs::GetDeferral(ICoreWebView2Deferral** deferral) {
+    ZORV_STANDIN_USABLE();
+    if (!deferral) return E_POINTER;
+    ++FPendingDeferrals;
+    *deferral = new TStandInDeferral(TComPtr<TStandInDownloadArgs>(this));
+    return S_OK;
+}
+#undef ZORV_STANDIN_USABLE
 
 }  // namespace zorv::test

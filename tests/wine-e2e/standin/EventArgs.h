@@ -25,10 +25,11 @@ public:
     HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* reason) override;
     HRESULT STDMETHODCALLTYPE put_ReasonPhrase(LPCWSTR reason) override;
     const std::wstring& Headers() const { return FHeaders; }
-    // Reads the body from the stream's current position to its end as the browser does: on a
-    // thread of its own, after the event handler returned, in pieces smaller than the body. A
-    // failed read ends the body; its HRESULT is kept in `failure`.
-    std::string ReadBody(HRESULT& failure);
+    // Reads the body as the browser does: after the event handler returned, on the one thread
+    // that reads every body (not the user-interface thread), rewound to its start first, in pieces
+    // smaller than the body. A failed read ends the body; its HRESULT is kept in `failure`.
+    // `agile` tells whether the stream answers IAgileObject, so that the reader calls it directly.
+    std::string ReadBody(HRESULT& failure, bool& agile);
 
 private:
     TComPtr<IStream> FContent;
@@ -148,6 +149,41 @@ private:
     COREWEBVIEW2_PERMISSION_STATE FState = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
     BOOL FHandled = FALSE;
     BOOL FSavesInProfile = TRUE;
+};
+
+// A download about to start. Like WebView2's, the arguments answer only while the handler runs, or
+// later while a deferral taken from them is not complete; any other call is recorded
+// ("argsUsedAfterEvent") and fails with E_ILLEGAL_METHOD_CALL.
+class TStandInDownloadArgs final : public TComObject<ICoreWebView2DownloadStartingEventArgs> {
+public:
+    TStandInDownloadArgs(std::wstring uri, std::wstring resultFilePath)
+        : FUri(std::move(uri)), FResultFilePath(std::move(resultFilePath)) {}
+    HRESULT STDMETHODCALLTYPE get_DownloadOperation(ICoreWebView2DownloadOperation** operation) override;
+    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) override;
+    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) override;
+    HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* path) override;
+    HRESULT STDMETHODCALLTYPE put_ResultFilePath(LPCWSTR path) override;
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) override;
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) override;
+    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override;
+    // The handler has returned.
+    void EndEvent() { FEventEnded = true; }
+    // Decided: the handler returned with no deferral outstanding.
+    bool Decided() const { return FEventEnded && FPendingDeferrals == 0; }
+    void CompleteDeferral() { --FPendingDeferrals; }
+    BOOL Cancelled() const { return FCancel; }
+    BOOL Handled() const { return FHandled; }
+    const std::wstring& ResultFilePath() const { return FResultFilePath; }
+    const std::wstring& Uri() const { return FUri; }
+
+private:
+    bool Unusable(const char* method) const;
+    std::wstring FUri;
+    std::wstring FResultFilePath;
+    BOOL FCancel = FALSE;
+    BOOL FHandled = FALSE;
+    bool FEventEnded = false;
+    int FPendingDeferrals = 0;
 };
 
 class TStandInNavigationStartingArgs final : public TComObject<ICoreWebView2NavigationStartingEventArgs> {

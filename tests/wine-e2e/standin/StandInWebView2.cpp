@@ -345,6 +345,7 @@ TStandInWebView::TStandInWebView(TComPtr<ICoreWebView2Environment> environment, 
 }
 
 bool TStandInWebView::OffersLaterInterfaces() const { return !TScenario::Instance().Lacks("ICoreWebView2_22"); }
+bool TStandInWebView::OffersDownloadEvents() const { return !TScenario::Instance().Lacks("ICoreWebView2_4"); }
 
 void TStandInWebView::Close() {
     if (FEngine) FEngine->Close();
@@ -707,8 +708,15 @@ TStandInWebView::TAnswer TStandInWebView::RequestResource(const json& request,
         answer.headers = Utf8(response->Headers().c_str());
         entry["headers"] = answer.headers;
         HRESULT failure = S_OK;
-        entry["body"] = TTranscript::Base64(response->ReadBody(failure));
+        bool agile = true;
+        entry["body"] = TTranscript::Base64(response->ReadBody(failure, agile));
         if (FAILED(failure)) entry["bodyFailure"] = static_cast<int64_t>(failure);
+        if (!agile)
+            Record({{"event", "streamNotAgile"},
+                    {"uri", uri},
+                    {"why",
+                     "the response stream does not answer IAgileObject: WebView2's reader thread would call it "
+                     "through the user-interface thread"}});
     } else {
         entry["response"] = nullptr;
     }
@@ -773,6 +781,9 @@ bool TStandInWebView::RunStep(const json& step) {
                                                                          static_cast<IUnknown*>(nullptr));
     } else if (step.contains("newWindow")) {
         RequestNewWindow(ChromiumForm(step["newWindow"].get<std::string>()));
+    } else if (step.contains("download")) {
+        StartDownload(step);
+        return false;
     } else if (step.contains("permission")) {
         RequestPermission(step);
     } else if (step.contains("closeRequested")) {
@@ -807,6 +818,42 @@ void TStandInWebView::RequestNewWindow(const std::string& uri) {
         break;
     }
     Record({{"event", "newWindow"}, {"uri", uri}, {"handled", args->Handled() != FALSE}});
+}
+
+void TStandInWebView::StartDownload(const json& step) {
+    const std::string uri = step["download"].get<std::string>();
+    TComPtr<TStandInDownloadArgs> args = TComPtr<TStandInDownloadArgs>::Attach(
+        new TStandInDownloadArgs(Wide(uri), Wide(step.value("resultFilePath", std::string()))));
+    const bool raised = !FHandlers["DownloadStarting"].empty();
+    Raise<ICoreWebView2DownloadStartingEventHandler>("DownloadStarting", args.Get());
+    args->EndEvent();
+    FinishDownload(args, uri, raised, ::GetTickCount64() + WaitLimitMs);
+}
+
+void TStandInWebView::FinishDownload(TComPtr<TStandInDownloadArgs> args, const std::string& uri, bool raised,
+                                     ULONGLONG deadline) {
+    if (!args->Decided() && ::GetTickCount64() < deadline) {
+        Later([this, args, uri, raised, deadline] { FinishDownload(args, uri, raised, deadline); }, StepPollMs);
+        return;
+    }
+    const bool cancelled = args->Cancelled() != FALSE;
+    Record({{"event", "download"},
+            {"uri", uri},
+            {"raised", raised},
+            {"decided", args->Decided()},
+            {"cancel", cancelled},
+            {"handled", args->Handled() != FALSE},
+            {"resultFilePath", Utf8(args->ResultFilePath().c_str())}});
+    // The browser saves what it was not told to cancel; without Handled it also shows its
+    // download bar.
+    if (!cancelled && args->Decided()) {
+        TFileHandle file(::CreateFileW(args->ResultFilePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file) ::WriteFile(file.Get(), "downloaded", 10, &written, nullptr);
+    }
+    if (args->Handled() == FALSE) Record({{"event", "downloadBarShown"}, {"uri", uri}});
+    RunNextStep();
 }
 
 void TStandInWebView::RequestPermission(const json& step) {

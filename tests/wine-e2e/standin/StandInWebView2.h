@@ -23,6 +23,7 @@
 namespace zorv::test {
 
 LPWSTR CoTaskCopy(const std::wstring& text);
+class TStandInDownloadArgs;
 
 // WebView2's objects answer only on the thread that made them; a call from another thread is
 // recorded ("wrongThread") and refused with RPC_E_WRONG_THREAD. The environment is exempt: it may
@@ -91,6 +92,7 @@ class TStandInWebView final : public TNotImplementedWebView22 {
 public:
     TStandInWebView(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow);
     bool OffersLaterInterfaces() const override;
+    bool OffersDownloadEvents() const override;
 
     void SetParentWindow(HWND parent) { FParentWindow = parent; }
     // The controller's completion hands the web view over; from then until Close it takes calls.
@@ -157,6 +159,7 @@ public:
     ZORV_STANDIN_EVENT(ContainsFullScreenElementChanged, ICoreWebView2ContainsFullScreenElementChangedEventHandler)
     ZORV_STANDIN_EVENT(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler)
     ZORV_STANDIN_EVENT(WindowCloseRequested, ICoreWebView2WindowCloseRequestedEventHandler)
+    ZORV_STANDIN_EVENT(DownloadStarting, ICoreWebView2DownloadStartingEventHandler)
 #undef ZORV_STANDIN_EVENT
 
 private:
@@ -204,6 +207,11 @@ private:
     // event ran.
     void RequestNewWindow(const std::string& uri);
     void PostPageMessage(const nlohmann::json& step);
+    // A download the page starts ({"download": URL, "resultFilePath": PATH}, the path the browser
+    // would save to); recorded once decided, and the file written unless cancelled. The steps go
+    // on once the download is decided.
+    void StartDownload(const nlohmann::json& step);
+    void FinishDownload(TComPtr<TStandInDownloadArgs> args, const std::string& uri, bool raised, ULONGLONG deadline);
     void RunNextStep();
     // Runs one step; false when the step continues the sequence itself (waits).
     bool RunStep(const nlohmann::json& step);
