@@ -1,13 +1,12 @@
 #include "runtime/StartupSequence.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
 #include "runtime/AppCommandLine.h"
 #include "runtime/FolderPackage.h"
 #include "bridge/ActiveTheme.h"
+#include "shared/DosDeviceNames.h"
 #include "shared/FileSystem.h"
 #include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
@@ -163,32 +162,10 @@ bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
 // "." and ".." and, since Windows drops trailing dots and blanks from names, "..." or ". .".
 bool OnlyDotsAndBlanks(std::string_view name) { return name.find_first_not_of(". ") == std::string_view::npos; }
 
-bool EqualsAsciiIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-// Windows opens a device, not a file, for these names in any folder, whatever follows a dot.
-bool IsDosDeviceName(std::string_view stem) {
-    static constexpr std::string_view Devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (std::string_view device : Devices)
-        if (EqualsAsciiIgnoringCase(stem, device)) return true;
-    if (stem.size() < 4 ||
-        (!EqualsAsciiIgnoringCase(stem.substr(0, 3), "COM") && !EqualsAsciiIgnoringCase(stem.substr(0, 3), "LPT")))
-        return false;
-    const std::string_view number = stem.substr(3);
-    // COM0 to COM9 and the superscripts one to three (UTF-8 C2 B9, C2 B2, C2 B3).
-    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
-           number == "\xC2\xB2" || number == "\xC2\xB3";
-}
-
 // A "_" after a device name's stem ("CON" -> "CON_", "nul.app" -> "nul_.app") makes it a name
 // the file system can create.
 void AvoidDosDeviceName(std::string& name) {
-    std::size_t stemEnd = std::min(name.find('.'), name.size());
-    while (stemEnd > 0 && name[stemEnd - 1] == ' ') --stemEnd;
-    if (IsDosDeviceName(std::string_view(name).substr(0, stemEnd))) name.insert(stemEnd, 1, '_');
+    if (const std::optional<std::size_t> stemEnd = DosDeviceStemEnd(name)) name.insert(*stemEnd, 1, '_');
 }
 }  // namespace
 

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "shared/DosDeviceNames.h"
 #include "shared/FileSystem.h"
+#include "shared/Utf8Path.h"
 
 namespace zorv {
 
@@ -62,18 +64,7 @@ std::optional<TEntryFacts> FactsOf(const fs::path& path) {
 
 // Names such as "CON" or "nul.txt" name a device in every folder, which reads as a file to
 // GetFileAttributesExW: reading the console would block, so they count as no file.
-bool NamesADevice(const fs::path& path) {
-    std::wstring stem = path.filename().wstring();
-    stem = stem.substr(0, stem.find(L'.'));
-    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-    for (wchar_t& c : stem) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" || stem == L"CONOUT$")
-        return true;
-    return stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) && stem[3] >= L'0' &&
-           stem[3] <= L'9';
-}
+bool NamesADevice(const fs::path& path) { return DosDeviceStemEnd(PathToUtf8(path.filename())).has_value(); }
 
 }  // namespace
 
