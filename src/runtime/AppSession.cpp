@@ -3,11 +3,11 @@
 #include <filesystem>
 
 #include "archive/AppPackage.h"
+#include "bridge/ActiveTheme.h"
 #include "runtime/AppCommandLine.h"
 #include "runtime/AppDocuments.h"
 #include "runtime/AppUrl.h"
 #include "shared/ExeUtils.h"
-#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 #include "shared/Utf8Path.h"
 

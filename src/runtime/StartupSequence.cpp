@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "bridge/ActiveTheme.h"
 #include "runtime/AppCommandLine.h"
 #include "runtime/FolderPackage.h"
-#include "bridge/ActiveTheme.h"
 #include "shared/DosDeviceNames.h"
 #include "shared/FileSystem.h"
 #include "shared/StylesUtils.h"
