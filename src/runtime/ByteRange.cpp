@@ -43,7 +43,8 @@ TByteRange Part(uint64_t first, uint64_t last, uint64_t size) {
 
 }  // namespace
 
-TByteRange TByteRange::Decide(std::optional<std::string_view> rangeHeader, uint64_t size) {
+TByteRange TByteRange::Decide(std::optional<std::string_view> rangeHeader, uint64_t size,
+                              std::optional<uint64_t> maxOpenPart) {
     if (!rangeHeader) return Whole(size);
     std::string_view text = TrimBlanks(*rangeHeader);
     if (!StartsWithBytesUnit(text)) return Whole(size);
@@ -72,6 +73,8 @@ TByteRange TByteRange::Decide(std::optional<std::string_view> rangeHeader, uint6
         const std::optional<uint64_t> parsedLast = ParseDigits(lastText);
         if (!parsedLast || *parsedLast < *first) return Whole(size);
         if (*parsedLast < last) last = *parsedLast;
+    } else if (maxOpenPart && *maxOpenPart > 0 && *first < size && size - *first > *maxOpenPart) {
+        last = *first + *maxOpenPart - 1;
     }
     if (*first >= size) return Unsatisfiable(size);
     return Part(*first, last, size);

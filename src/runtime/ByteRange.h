@@ -18,7 +18,10 @@ struct TByteRange {
     uint64_t length = 0;  // how many bytes are served; the whole size for Whole, 0 for Unsatisfiable
     uint64_t size = 0;    // the size of the whole body
 
-    static TByteRange Decide(std::optional<std::string_view> rangeHeader, uint64_t size);
+    // `maxOpenPart`, when given, bounds what an open-ended range ("bytes=N-") is answered with: the
+    // part then ends after that many bytes, and its Content-Range says so.
+    static TByteRange Decide(std::optional<std::string_view> rangeHeader, uint64_t size,
+                             std::optional<uint64_t> maxOpenPart = std::nullopt);
 
     bool CoversAll() const { return first == 0 && length == size; }
     // The Content-Range value of a 206 ("bytes 0-9/100") or a 416 ("bytes */100"); empty for Whole.

@@ -168,7 +168,7 @@ TResource TResourceResolver::Read(const TLocation& location, std::optional<std::
 // project folder being run, read as a file.
 TResource TResourceResolver::ReadEntry(const TLocation& location, std::optional<std::string_view> rangeHeader) const {
     const TPackageEntry item = FPackage->Find(location.name).value_or(TPackageEntry{});
-    const TByteRange range = TByteRange::Decide(rangeHeader, item.size);
+    const TByteRange range = TByteRange::Decide(rangeHeader, item.size, FMaxOpenRangePart);
     TResource resource = Found(TResourceSource::Archive, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     if (FStreamLargeFiles && range.length >= StreamedEntryMinSize) {
@@ -206,7 +206,7 @@ TResource TResourceResolver::ReadFile(const TLocation& location, std::optional<s
     // and stop reading at the limit whatever the size claimed.
     const std::uintmax_t claimedSize = TFileSystem::FileSize(file).value_or(0);
     if (claimedSize > MaxServedFileSize) return Unreadable(location.source, location.mimeType, tooLarge);
-    const TByteRange range = TByteRange::Decide(rangeHeader, claimedSize);
+    const TByteRange range = TByteRange::Decide(rangeHeader, claimedSize, FMaxOpenRangePart);
     TResource resource = Found(TResourceSource::Disk, location.mimeType, range);
     if (range.kind == TByteRange::TKind::Unsatisfiable) return resource;
     if (FStreamLargeFiles && range.length >= StreamedEntryMinSize)

@@ -67,6 +67,9 @@ public:
     // Whether answers of large files (on disk, or of a project folder being run) carry a file
     // stream rather than the bytes, so that they are read block by block as the consumer asks.
     void SetStreamLargeFiles(bool stream) { FStreamLargeFiles = stream; }
+    // The most an open-ended range ("bytes=N-") is answered with at once, for engines that buffer
+    // whatever an answer holds; unset, such a range runs to the end.
+    void SetMaxOpenRangePart(uint64_t bytes) { FMaxOpenRangePart = bytes; }
     // Smaller entries and files are answered whole, in one buffer.
     static constexpr uint64_t StreamedEntryMinSize = 256 * 1024;
     // Files on disk are answered only when they lie inside `folder` (links followed); with an
@@ -107,6 +110,7 @@ private:
     std::string FIndexPage;
     bool FStreamLargeEntries = false;
     bool FStreamLargeFiles = false;
+    std::optional<uint64_t> FMaxOpenRangePart;
     std::optional<std::filesystem::path> FDiskScope;  // canonical; files outside are not answered
 };
 

@@ -182,6 +182,29 @@ struct TRangeCase {
     const char* contentRange;
 };
 
+// With a bound for open-ended ranges, only "bytes=N-" is answered in a shorter part.
+TEST(ByteRangeDecision, BoundsOnlyAnOpenEndedRange) {
+    const TRangeCase cases[] = {
+        {"bytes=0-", 100, TByteRange::TKind::Part, 0, 10, "bytes 0-9/100"},
+        {"bytes=95-", 100, TByteRange::TKind::Part, 95, 5, "bytes 95-99/100"},
+        {" Bytes = 7 - ", 100, TByteRange::TKind::Part, 7, 10, "bytes 7-16/100"},
+        {"bytes=0-50", 100, TByteRange::TKind::Part, 0, 51, "bytes 0-50/100"},
+        {"bytes=-30", 100, TByteRange::TKind::Part, 70, 30, "bytes 70-99/100"},
+        {"bytes=100-", 100, TByteRange::TKind::Unsatisfiable, 0, 0, "bytes */100"},
+        {"bytes=0-,5-", 100, TByteRange::TKind::Whole, 0, 100, ""},
+        {nullptr, 100, TByteRange::TKind::Whole, 0, 100, ""},
+    };
+    for (const TRangeCase& c : cases) {
+        SCOPED_TRACE(c.header ? c.header : "(none)");
+        const TByteRange range =
+            TByteRange::Decide(c.header ? std::optional<std::string_view>(c.header) : std::nullopt, c.size, 10);
+        EXPECT_EQ(range.kind, c.kind);
+        EXPECT_EQ(range.first, c.first);
+        EXPECT_EQ(range.length, c.length);
+        EXPECT_EQ(range.ContentRange(), c.contentRange);
+    }
+}
+
 class ByteRangeDecision : public ::testing::TestWithParam<TRangeCase> {};
 
 TEST_P(ByteRangeDecision, AnswersOneRangeInPartAndEverythingElseWholeOrUnsatisfiable) {

@@ -103,20 +103,5 @@ TEST(ResponseBodyTest, AFileStreamReadsItsPartAndReadsItAgainAfterARewind) {
     ::DeleteFileA(path.c_str());
 }
 
-TEST(ResponseBodyTest, OnlyAnOpenEndedRangeIsBounded) {
-    const struct {
-        std::optional<std::string> header;
-        std::optional<std::string> bounded;
-    } cases[] = {
-        {"bytes=0-", "bytes=0-4194303"}, {"bytes=1000-", "bytes=1000-4195303"}, {" Bytes = 7 - ", "bytes=7-4194310"},
-        {"bytes=0-9", "bytes=0-9"},      {"bytes=-100", "bytes=-100"},          {"bytes=0-,5-", "bytes=0-,5-"},
-        {"items=0-", "items=0-"},        {std::nullopt, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.header.value_or("(none)"));
-        EXPECT_EQ(TResponseBody::BoundedRange(c.header), c.bounded);
-    }
-}
-
 }  // namespace
 }  // namespace zorv::test

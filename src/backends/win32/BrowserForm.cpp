@@ -286,12 +286,13 @@ void TBrowserForm::EdgeBrowserWebResourceRequested(TEdgeBrowser& sender, TWebRes
     FMimeRegistry.Refresh();
     // A Range header asks for a part: only that part is read, and it is answered 206; an
     // open-ended one gets a part of bounded size.
-    const std::optional<std::string> range = TResponseBody::BoundedRange(RequestHeader(requestHeaders.Get(), L"Range"));
+    const std::optional<std::string> range = RequestHeader(requestHeaders.Get(), L"Range");
     // Large entries and files are decrypted (and inflated) or read as the web view reads them, on
     // its own thread, never held whole.
     TResourceResolver resolver = Resolver();
     resolver.SetStreamLargeEntries(true);
     resolver.SetStreamLargeFiles(true);
+    resolver.SetMaxOpenRangePart(TResponseBody::MaxOpenRangePart);
     TResource resource = resolver.FindUrl(uri, range);
     // Nothing in the archive or on disk: under file:/// the web view handles the URL itself (its
     // error page); under the https origin the answer is 404, so the request never reaches the

@@ -2,8 +2,6 @@
 #include <objidl.h>
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
 #include "backends/win32/WinHandles.h"
 #include "runtime/ResourceResolver.h"
@@ -16,11 +14,6 @@ struct TResponseBody {
     // element asks with such a range and WebView2 buffers whatever the answer holds, so a whole
     // 1 GB entry would be buffered; answered in parts, the element asks for the next part itself.
     static constexpr uint64_t MaxOpenRangePart = 4 * 1024 * 1024;
-
-    // The Range header with an open-ended range bounded to MaxOpenRangePart bytes ("bytes=N-"
-    // becomes "bytes=N-M"); any other header as it is. The answer's Content-Range then says
-    // which part it holds, and of how large a whole.
-    static std::optional<std::string> BoundedRange(std::optional<std::string> rangeHeader);
 
     // The body as a stream WebView2 may read on any thread: the entry or the file read as it asks,
     // or the bytes read into memory. Takes the resource's reader.
