@@ -14,11 +14,23 @@ std::vector<std::string> TFakePageHost::Call(const std::string& json, const std:
     message.asJson = json;
     message.sourceUrl = sourceUrl;
     if (FOnWebMessage) FOnWebMessage(message);
-    return {FWebView.Posted().begin() + static_cast<std::ptrdiff_t>(before), FWebView.Posted().end()};
+    std::vector<std::string> replies(FWebView.Posted().begin() + static_cast<std::ptrdiff_t>(before),
+                                     FWebView.Posted().end());
+    if (const std::function<void()> afterMessage = FAfterMessage) afterMessage();
+    return replies;
 }
 
-void TFakeSessionWindow::AppCloseRequest() {
-    if (!FPage) return;
+TFakeSessionWindow::TFakeSessionWindow(const TWindowSettings& settings, TWhileRunning whileRunning)
+    : FSettings(settings), FWhileRunning(std::move(whileRunning)) {
+    FPage->SetAfterMessage([this] { CloseWhenRequested(); });
+}
+
+// As the real windows do, a close the page asks for happens after its call has returned: the
+// bridge module that handles the call goes with the window.
+void TFakeSessionWindow::AppCloseRequest() { FCloseRequested = true; }
+
+void TFakeSessionWindow::CloseWhenRequested() {
+    if (!FCloseRequested || !FPage) return;
     if (FOnClosing) FOnClosing();
     FPage.reset();
 }

@@ -27,6 +27,9 @@ public:
 
     // The page at `sourceUrl` posts a call; gives the replies it got.
     std::vector<std::string> Call(const std::string& json, const std::string& sourceUrl);
+    // Runs once each message has been handled, as the next turn of a real message loop would;
+    // it may free this page host.
+    void SetAfterMessage(std::function<void()> afterMessage) { FAfterMessage = std::move(afterMessage); }
     void ChangeTitle(const std::string& title) const {
         if (FOnTitleChanged) FOnTitleChanged(title);
     }
@@ -41,6 +44,7 @@ private:
     int FReloads = 0;
     std::function<void(const TWebMessage&)> FOnWebMessage;
     std::function<void(const std::string&)> FOnTitleChanged;
+    std::function<void()> FAfterMessage;
 };
 
 // A main window whose message loop runs what the test gave for it, then returns. Closing it frees
@@ -49,8 +53,7 @@ class TFakeSessionWindow final : public ISessionWindow {
 public:
     using TWhileRunning = std::function<void(TFakeSessionWindow& window)>;
 
-    TFakeSessionWindow(const TWindowSettings& settings, TWhileRunning whileRunning)
-        : FSettings(settings), FWhileRunning(std::move(whileRunning)) {}
+    TFakeSessionWindow(const TWindowSettings& settings, TWhileRunning whileRunning);
 
     IMainWindow& MainWindow() override { return FWindow; }
     IPageHost* PageHost() override { return FPage.get(); }
@@ -72,7 +75,10 @@ private:
     TFakeMainWindow FWindow;
     std::unique_ptr<TFakePageHost> FPage = std::make_unique<TFakePageHost>();
     std::function<void()> FOnClosing;
+    bool FCloseRequested = false;
     bool FEndedForRestart = false;
+
+    void CloseWhenRequested();
 };
 
 // Makes fake windows, each running the next of the rounds a test queued, and fake folder watches
