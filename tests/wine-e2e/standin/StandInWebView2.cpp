@@ -203,6 +203,20 @@ bool TThreadAffinity::WrongThread(const char* method) const {
 
 // ---- environment ----
 
+namespace {
+std::atomic<int> EnvironmentsMade{0};
+std::atomic<int> EnvironmentsAlive{0};
+}  // namespace
+
+TStandInEnvironment::TStandInEnvironment() {
+    ++EnvironmentsMade;
+    ++EnvironmentsAlive;
+}
+
+TStandInEnvironment::~TStandInEnvironment() { --EnvironmentsAlive; }
+
+bool TStandInEnvironment::PreviousBrowserExiting() { return EnvironmentsMade > 0 && EnvironmentsAlive == 0; }
+
 HRESULT TStandInEnvironment::CreateCoreWebView2Controller(
     HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     if (!handler) return E_POINTER;
@@ -620,7 +634,8 @@ HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
 HRESULT TStandInWebView::Reload() {
     ZORV_STANDIN_OWN_THREAD();
     if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
-    Record({{"event", "reload"}, {"uri", FSource}, {"view", FViewNumber}});
+    Record({{"event", "reload"}, {"uri", FSource}, {"view", FViewNumber}, {"browserGone", FBrowserGone}});
+    if (FBrowserGone) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     if (FEngine) {
         FEngine->Reload();
         return S_OK;
@@ -796,12 +811,23 @@ bool TStandInWebView::RunStep(const json& step) {
     } else if (step.contains("inspectMenu")) {
         HMENU menu = ::GetMenu(::GetAncestor(FParentWindow, GA_ROOT));
         Record({{"event", "menu"}, {"items", menu ? MenuBarItems(menu) : json::array()}});
+    } else if (step.contains("processFailed")) {
+        FailProcess(static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(step["processFailed"].get<int>()));
     } else if (step.contains("mark")) {
         Record({{"event", "mark"}, {"name", step["mark"]}});
     } else {
         Record({{"event", "unknownStep"}, {"step", step}});
     }
     return true;
+}
+
+void TStandInWebView::FailProcess(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+    Record({{"event", "processFailed"}, {"kind", static_cast<int>(kind)}, {"view", FViewNumber}});
+    if (kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED) FBrowserGone = true;
+    if (kind <= COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE) FPage = TPage::Blank;
+    TComPtr<TStandInProcessFailedArgs> args =
+        TComPtr<TStandInProcessFailedArgs>::Attach(new TStandInProcessFailedArgs(kind));
+    Raise<ICoreWebView2ProcessFailedEventHandler>("ProcessFailed", args.Get());
 }
 
 void TStandInWebView::RequestNewWindow(const std::string& uri) {
