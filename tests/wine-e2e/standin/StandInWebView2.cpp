@@ -204,18 +204,16 @@ bool TThreadAffinity::WrongThread(const char* method) const {
 // ---- environment ----
 
 namespace {
-std::atomic<int> EnvironmentsMade{0};
-std::atomic<int> EnvironmentsAlive{0};
+std::atomic<int> ControllersMade{0};
+std::atomic<int> ControllersClosed{0};
 }  // namespace
 
-TStandInEnvironment::TStandInEnvironment() {
-    ++EnvironmentsMade;
-    ++EnvironmentsAlive;
+void TStandInEnvironment::WebViewMade() { ++ControllersMade; }
+void TStandInEnvironment::WebViewClosed() { ++ControllersClosed; }
+
+bool TStandInEnvironment::PreviousBrowserExiting() {
+    return ControllersMade > 0 && ControllersClosed == ControllersMade;
 }
-
-TStandInEnvironment::~TStandInEnvironment() { --EnvironmentsAlive; }
-
-bool TStandInEnvironment::PreviousBrowserExiting() { return EnvironmentsMade > 0 && EnvironmentsAlive == 0; }
 
 HRESULT TStandInEnvironment::CreateCoreWebView2Controller(
     HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
@@ -270,7 +268,9 @@ HRESULT TStandInSettings::Put(const char* name, BOOL value) {
 
 TStandInController::TStandInController(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow)
     : FWebView(TComPtr<TStandInWebView>::Attach(new TStandInWebView(std::move(environment), parentWindow))),
-      FParentWindow(parentWindow) {}
+      FParentWindow(parentWindow) {
+    TStandInEnvironment::WebViewMade();
+}
 
 HRESULT TStandInController::get_IsVisible(BOOL* isVisible) {
     ZORV_STANDIN_OWN_THREAD();
@@ -332,6 +332,7 @@ HRESULT TStandInController::Close() {
     if (FClosed) return S_OK;
     FClosed = true;
     Record({{"event", "controllerClose"}});
+    TStandInEnvironment::WebViewClosed();
     FWebView->Close();
     return S_OK;
 }

@@ -40,16 +40,17 @@ private:
 #define ZORV_STANDIN_OWN_THREAD() \
     if (FAffinity.WrongThread(__func__)) return RPC_E_WRONG_THREAD
 
-// WebView2 cannot start a browser process on the user data folder while the one of an environment
-// let go earlier is still exiting: a process that created an environment, released every
-// reference to it and asks again at once is refused (the stand-in's browser never finishes
-// exiting within a run).
+// A browser process exits once the last web view of its environment is closed, and WebView2
+// cannot start another on the user data folder while that one is still exiting: a process whose
+// every web view so far has been closed and that asks for a new environment at once is refused
+// (the stand-in's browser never finishes exiting within a run).
 class TStandInEnvironment final : public TNotImplementedEnvironment {
 public:
-    TStandInEnvironment();
-    ~TStandInEnvironment() override;
-    // Whether an earlier environment of this process has been let go, none being alive now.
+    // Whether the process made web views and has closed them all.
     static bool PreviousBrowserExiting();
+    // Counted by the controllers.
+    static void WebViewMade();
+    static void WebViewClosed();
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
         HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
