@@ -112,6 +112,10 @@ checkjs "five quick writes give one reload, which serves the file as it is now" 
 checkjs "the window made again has a web view of its own, which shows the start page, and the new theme" \
     "events('loaded').some((e) => e.view === 2 && e.uri === 'file:///index.html') &&
      JSON.parse(replyFor('hello-again')).success === true && JSON.parse(replyFor('theme-again')).result === 'Carbon'"
+checkjs "the window made again reuses the process's one WebView2 environment" \
+    "events('createEnvironment').filter((e) => e.pid === t[0].pid).length === 1 &&
+     events('environmentRefused').length === 0 &&
+     events('createController').filter((e) => e.pid === t[0].pid).length === 2"
 checkjs "the new window starts the runtime on the same folder, which serves its page" \
     "events('load').some((e) => e.pid !== t[0].pid &&
        e.commandLine.includes($(jsstr "\"--project\" \"$(winpath "$PROJECT")\" \"--\" \"com.zorv.wine.folder\" \"file:///other.html\""))) &&

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "backends/win32/DownloadHandler.h"
@@ -23,6 +24,14 @@ namespace zorv {
 namespace {
 constexpr wchar_t WindowClassName[] = L"ZorvBrowserForm";
 constexpr int ProgressBarHeight = 4;
+constexpr wchar_t PageFailedText[] =
+    L"The page stopped working and could not be loaded again. Close the application and start it again.";
+
+bool EndsThePage(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+    return kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED ||
+           kind == COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED ||
+           kind == COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE;
+}
 
 void RegisterFormClass(WNDPROC proc) {
     WNDCLASSEXW windowClass{};
@@ -109,7 +118,9 @@ TBrowserForm::TBrowserForm(TWinUiThread& uiThread, TEdgeBrowser::TEnvironmentFac
       FEdgeBrowser(std::make_unique<TEdgeBrowser>(uiThread, std::move(environmentFactory))),
       FStartInstance(&StartOwnExecutable) {
     TEdgeBrowser& edge = *FEdgeBrowser;
-    edge.OnProcessFailed = [](TEdgeBrowser&, COREWEBVIEW2_PROCESS_FAILED_KIND) {};
+    edge.OnProcessFailed = [this](TEdgeBrowser&, COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+        EdgeBrowserProcessFailed(kind);
+    };
     edge.OnNewWindowRequested = [this](TEdgeBrowser& s, TNewWindowRequestedEventArgs& a) {
         EdgeBrowserNewWindowRequested(s, a);
     };
@@ -205,11 +216,15 @@ std::string TBrowserForm::DocumentStartScript() const {
     return TDocumentStartScript::Compose(BridgeScript(), FOptions.extraScript);
 }
 
-void TBrowserForm::ReloadPage() {
+void TBrowserForm::ReloadPage() { ReloadTopDocument(); }
+
+bool TBrowserForm::ReloadTopDocument() {
     ICoreWebView2* view = FEdgeBrowser->DefaultInterface();
-    if (!view) return;
+    if (!view) return false;
     FHostNavigation = TAppUrl::Canonical(FEdgeBrowser->LocationURL());
-    if (FAILED(view->Reload())) FHostNavigation.clear();
+    if (SUCCEEDED(view->Reload())) return true;
+    FHostNavigation.clear();
+    return false;
 }
 
 std::string TBrowserForm::NewInstanceArguments(const std::vector<std::string>& options, const std::string& appID,
@@ -248,6 +263,29 @@ void TBrowserForm::EdgeBrowserCreateWebViewCompleted(TEdgeBrowser& sender, HRESU
     if (FOptions.startUrl.empty()) return;
     FHostNavigation = TAppUrl::Canonical(FOptions.startUrl);
     sender.Navigate(FOptions.startUrl);
+}
+
+void TBrowserForm::EdgeBrowserProcessFailed(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+    if (!EndsThePage(kind)) return;
+    ++FPageProcessFailures;
+    TFailureSink::Report("the web view's process failed (kind " + std::to_string(static_cast<int>(kind)) + ")" +
+                         (FPageProcessFailures == 1 ? ", the page is loaded again" : ", shown to the user"));
+    // From the message loop: WebView2 does not support re-entry from inside its event handlers.
+    if (FPageProcessFailures == 1) {
+        // A web view whose browser process is gone takes no reload: that is the second failure.
+        FUiThread.Post([this, alive = FLifetime.Watch()] {
+            if (!alive.Expired() && !ReloadTopDocument()) ShowPageFailed();
+        });
+        return;
+    }
+    ShowPageFailed();
+}
+
+void TBrowserForm::ShowPageFailed() {
+    if (FPageFailedShown) return;
+    FPageFailedShown = true;
+    HWND owner = FWindow ? ::GetAncestor(FWindow.Get(), GA_ROOT) : nullptr;
+    FUiThread.Post([owner] { ::MessageBoxW(owner, PageFailedText, L"Error", MB_OK | MB_ICONERROR); });
 }
 
 void TBrowserForm::ApplySettings() {

@@ -93,8 +93,16 @@ public:
     void EdgeBrowserWebMessageReceived(TEdgeBrowser& sender, TWebMessageReceivedEventArgs& args);
     void EdgeBrowserNavigationStarting(TEdgeBrowser& sender, TNavigationStartingEventArgs& args);
     void EdgeBrowserContentLoading(TEdgeBrowser& sender);
+    // The page's process (or the browser's) ended or hangs: the page is loaded again the first
+    // time, and a second failure of this window is shown to the user instead of a blank page.
+    // Failures of frames, helpers or the GPU are WebView2's to recover from.
+    void EdgeBrowserProcessFailed(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
 
 private:
+    // ReloadPage's work; false when the web view took no reload.
+    bool ReloadTopDocument();
+    // Tells the user, once, that the page failed for good.
+    void ShowPageFailed();
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void LayOut();
     void ApplySettings();
@@ -125,6 +133,8 @@ private:
     std::shared_ptr<std::uint64_t> FDocumentGeneration = std::make_shared<std::uint64_t>(0);
     // Messages queued for later are handed on only while the page host exists.
     TLifetimeToken FLifetime;
+    int FPageProcessFailures = 0;
+    bool FPageFailedShown = false;
 };
 
 }  // namespace zorv

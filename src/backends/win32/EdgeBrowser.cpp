@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "backends/win32/ComCallback.h"
 #include "backends/win32/WebView2Loader.h"
@@ -86,6 +87,23 @@ void PumpUntil(const std::atomic<bool>& done, DWORD timeoutMs) {
     }
 }
 
+// The process's one environment, or the requests waiting for it while it is being created.
+struct TEnvironmentCache {
+    using THandler = ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler;
+    std::mutex lock;
+    TComPtr<ICoreWebView2Environment> environment;
+    bool creating = false;
+    std::vector<TComPtr<THandler>> waiting;
+
+    // Takes the waiting requests and keeps the environment when one was made.
+    std::vector<TComPtr<THandler>> Settle(HRESULT result, ICoreWebView2Environment* made) {
+        std::lock_guard guard(lock);
+        if (SUCCEEDED(result) && made) environment = TComPtr<ICoreWebView2Environment>(made);
+        creating = false;
+        return std::exchange(waiting, {});
+    }
+};
+
 template <class Handler, class Source, class Function>
 HRESULT Subscribe(Source* source, HRESULT (STDMETHODCALLTYPE Source::*add)(Handler*, EventRegistrationToken*),
                   EventRegistrationToken& token, Function function) {
@@ -100,6 +118,36 @@ TEdgeBrowser::TEdgeBrowser(TWinUiThread& uiThread, TEnvironmentFactory environme
                                              : TEnvironmentFactory(&TWebView2Loader::CreateCoreWebView2Environment)),
       FShared(std::make_shared<TShared>()),
       FTokens(std::make_unique<TTokens>()) {}
+
+TEdgeBrowser::TEnvironmentFactory TEdgeBrowser::OneEnvironmentPerProcess(TEnvironmentFactory create) {
+    if (!create) create = &TWebView2Loader::CreateCoreWebView2Environment;
+    auto cache = std::make_shared<TEnvironmentCache>();
+    return [cache, create = std::move(create)](TEnvironmentCache::THandler* handler) -> HRESULT {
+        if (!handler) return E_POINTER;
+        std::unique_lock guard(cache->lock);
+        if (cache->environment) {
+            const TComPtr<ICoreWebView2Environment> made = cache->environment;
+            guard.unlock();
+            handler->Invoke(S_OK, made.Get());
+            return S_OK;
+        }
+        cache->waiting.emplace_back(handler);
+        if (cache->creating) return S_OK;
+        cache->creating = true;
+        guard.unlock();
+        auto completed = TComCallback<TEnvironmentCache::THandler>::Create(
+            [cache](HRESULT result, ICoreWebView2Environment* made) -> HRESULT {
+                for (auto& waiting : cache->Settle(result, made)) waiting->Invoke(result, made);
+                return S_OK;
+            });
+        const HRESULT result = create(completed.Get());
+        if (SUCCEEDED(result)) return S_OK;
+        // Nothing will answer: this request fails at once, any that joined it meanwhile as well.
+        for (auto& waiting : cache->Settle(result, nullptr))
+            if (waiting.Get() != handler) waiting->Invoke(result, nullptr);
+        return result;
+    };
+}
 
 TEdgeBrowser::~TEdgeBrowser() {
     FShared->alive = false;

@@ -64,6 +64,12 @@ public:
     using TEnvironmentFactory = std::function<HRESULT(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*)>;
 
     explicit TEdgeBrowser(TWinUiThread& uiThread, TEnvironmentFactory environmentFactory = {});
+    // A factory that asks `create` (the loader library when empty) for an environment once and
+    // hands that environment to every later request of the process: a window made again must not
+    // create a second environment while the first one's browser process is still exiting, which
+    // WebView2 refuses. Requests made while the first is under way wait for its answer; a failed
+    // creation is not kept, the next request tries again.
+    static TEnvironmentFactory OneEnvironmentPerProcess(TEnvironmentFactory create);
     ~TEdgeBrowser() override;
     TEdgeBrowser(const TEdgeBrowser&) = delete;
     TEdgeBrowser& operator=(const TEdgeBrowser&) = delete;

@@ -9,7 +9,9 @@ namespace zorv {
 
 TWinWindowFactory::TWinWindowFactory(TWinUiThread& uiThread, TWinThemeEngine* themeEngine,
                                      TEdgeBrowser::TEnvironmentFactory environmentFactory)
-    : FUiThread(uiThread), FThemeEngine(themeEngine), FEnvironmentFactory(std::move(environmentFactory)) {}
+    : FUiThread(uiThread),
+      FThemeEngine(themeEngine),
+      FEnvironmentFactory(TEdgeBrowser::OneEnvironmentPerProcess(std::move(environmentFactory))) {}
 
 HWND TWinWindowFactory::CurrentWindow() const { return FCurrentAlive.Expired() ? nullptr : FCurrent; }
 

@@ -17,7 +17,8 @@ class TWinUiThread;
 // Main windows drawn in the active theme, and watchers of a project folder, for the session.
 class TWinWindowFactory final : public IWindowFactory {
 public:
-    // Borrowed, they outlive the factory. `environmentFactory` stands in for WebView2's own.
+    // Borrowed, they outlive the factory. `environmentFactory` stands in for WebView2's own. Every
+    // window the factory makes shares the one environment it creates.
     TWinWindowFactory(TWinUiThread& uiThread, TWinThemeEngine* themeEngine,
                       TEdgeBrowser::TEnvironmentFactory environmentFactory = {});
 

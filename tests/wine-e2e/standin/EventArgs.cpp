@@ -240,6 +240,10 @@ HRESULT TStandInSourceChangedArgs::get_IsNewDocument(BOOL* isNew) { return Answe
 HRESULT TStandInContentLoadingArgs::get_IsErrorPage(BOOL* isErrorPage) { return Answer(isErrorPage, FIsErrorPage); }
 HRESULT TStandInContentLoadingArgs::get_NavigationId(UINT64* id) { return Answer(id, FId); }
 
+HRESULT TStandInProcessFailedArgs::get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* kind) {
+    return Answer(kind, FKind);
+}
+
 // ---- download ----
 
 namespace {

@@ -234,4 +234,13 @@ private:
     BOOL FIsErrorPage;
 };
 
+class TStandInProcessFailedArgs final : public TComObject<ICoreWebView2ProcessFailedEventArgs> {
+public:
+    explicit TStandInProcessFailedArgs(COREWEBVIEW2_PROCESS_FAILED_KIND kind) : FKind(kind) {}
+    HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* kind) override;
+
+private:
+    COREWEBVIEW2_PROCESS_FAILED_KIND FKind;
+};
+
 }  // namespace zorv::test

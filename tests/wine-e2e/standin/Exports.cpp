@@ -41,7 +41,12 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOp
         {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", EnvironmentVariable(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER")},
         {"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", EnvironmentVariable(L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE")},
     });
-    const HRESULT result = TScenario::Instance().EnvironmentResult();
+    HRESULT result = TScenario::Instance().EnvironmentResult();
+    if (SUCCEEDED(result) && zorv::test::TStandInEnvironment::PreviousBrowserExiting()) {
+        TTranscript::Instance().Write(
+            {{"event", "environmentRefused"}, {"why", "the previous browser process is still exiting"}});
+        result = HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
+    }
     zorv::TComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> kept(environmentCreatedHandler);
     zorv::TComPtr<ICoreWebView2Environment> environment;
     if (SUCCEEDED(result))

@@ -203,6 +203,18 @@ bool TThreadAffinity::WrongThread(const char* method) const {
 
 // ---- environment ----
 
+namespace {
+std::atomic<int> ControllersMade{0};
+std::atomic<int> ControllersClosed{0};
+}  // namespace
+
+void TStandInEnvironment::WebViewMade() { ++ControllersMade; }
+void TStandInEnvironment::WebViewClosed() { ++ControllersClosed; }
+
+bool TStandInEnvironment::PreviousBrowserExiting() {
+    return ControllersMade > 0 && ControllersClosed == ControllersMade;
+}
+
 HRESULT TStandInEnvironment::CreateCoreWebView2Controller(
     HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     if (!handler) return E_POINTER;
@@ -256,7 +268,9 @@ HRESULT TStandInSettings::Put(const char* name, BOOL value) {
 
 TStandInController::TStandInController(TComPtr<ICoreWebView2Environment> environment, HWND parentWindow)
     : FWebView(TComPtr<TStandInWebView>::Attach(new TStandInWebView(std::move(environment), parentWindow))),
-      FParentWindow(parentWindow) {}
+      FParentWindow(parentWindow) {
+    TStandInEnvironment::WebViewMade();
+}
 
 HRESULT TStandInController::get_IsVisible(BOOL* isVisible) {
     ZORV_STANDIN_OWN_THREAD();
@@ -318,6 +332,7 @@ HRESULT TStandInController::Close() {
     if (FClosed) return S_OK;
     FClosed = true;
     Record({{"event", "controllerClose"}});
+    TStandInEnvironment::WebViewClosed();
     FWebView->Close();
     return S_OK;
 }
@@ -620,7 +635,8 @@ HRESULT TStandInWebView::Navigate(LPCWSTR uri) {
 HRESULT TStandInWebView::Reload() {
     ZORV_STANDIN_OWN_THREAD();
     if (const HRESULT refused = RefuseUnlessOpen(__func__); FAILED(refused)) return refused;
-    Record({{"event", "reload"}, {"uri", FSource}, {"view", FViewNumber}});
+    Record({{"event", "reload"}, {"uri", FSource}, {"view", FViewNumber}, {"browserGone", FBrowserGone}});
+    if (FBrowserGone) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     if (FEngine) {
         FEngine->Reload();
         return S_OK;
@@ -796,12 +812,23 @@ bool TStandInWebView::RunStep(const json& step) {
     } else if (step.contains("inspectMenu")) {
         HMENU menu = ::GetMenu(::GetAncestor(FParentWindow, GA_ROOT));
         Record({{"event", "menu"}, {"items", menu ? MenuBarItems(menu) : json::array()}});
+    } else if (step.contains("processFailed")) {
+        FailProcess(static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(step["processFailed"].get<int>()));
     } else if (step.contains("mark")) {
         Record({{"event", "mark"}, {"name", step["mark"]}});
     } else {
         Record({{"event", "unknownStep"}, {"step", step}});
     }
     return true;
+}
+
+void TStandInWebView::FailProcess(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+    Record({{"event", "processFailed"}, {"kind", static_cast<int>(kind)}, {"view", FViewNumber}});
+    if (kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED) FBrowserGone = true;
+    if (kind <= COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE) FPage = TPage::Blank;
+    TComPtr<TStandInProcessFailedArgs> args =
+        TComPtr<TStandInProcessFailedArgs>::Attach(new TStandInProcessFailedArgs(kind));
+    Raise<ICoreWebView2ProcessFailedEventHandler>("ProcessFailed", args.Get());
 }
 
 void TStandInWebView::RequestNewWindow(const std::string& uri) {

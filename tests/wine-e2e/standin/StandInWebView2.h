@@ -40,8 +40,17 @@ private:
 #define ZORV_STANDIN_OWN_THREAD() \
     if (FAffinity.WrongThread(__func__)) return RPC_E_WRONG_THREAD
 
+// A browser process exits once the last web view of its environment is closed, and WebView2
+// cannot start another on the user data folder while that one is still exiting: a process whose
+// every web view so far has been closed and that asks for a new environment at once is refused
+// (the stand-in's browser never finishes exiting within a run).
 class TStandInEnvironment final : public TNotImplementedEnvironment {
 public:
+    // Whether the process made web views and has closed them all.
+    static bool PreviousBrowserExiting();
+    // Counted by the controllers.
+    static void WebViewMade();
+    static void WebViewClosed();
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
         HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
@@ -206,6 +215,9 @@ private:
     // A new window asked for by the page; records whether the runtime started a process while the
     // event ran.
     void RequestNewWindow(const std::string& uri);
+    // A process of the web view fails ({"processFailed": KIND}): the page it showed is gone, and
+    // after the browser process a reload is refused.
+    void FailProcess(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
     void PostPageMessage(const nlohmann::json& step);
     // A download the page starts ({"download": URL, "resultFilePath": PATH}, the path the browser
     // would save to); recorded once decided, and the file written unless cancelled. The steps go
@@ -228,6 +240,7 @@ private:
     const int FViewNumber;
     bool FCreated = false;
     bool FClosed = false;
+    bool FBrowserGone = false;
     TPage FPage = TPage::Blank;
     std::vector<std::string> FDocumentScripts;
     bool FStepsStarted = false;
