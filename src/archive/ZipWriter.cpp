@@ -7,6 +7,7 @@
 
 #include "archive/PkwareCipher.h"
 #include "archive/ZipNames.h"
+#include "archive/ZipWriterParts.h"
 
 namespace zorv {
 namespace {
@@ -50,12 +51,9 @@ private:
 }  // namespace
 
 TDosDateTime TDosDateTime::FromTime(std::time_t moment) {
-    std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &moment) != 0) return {};
-#else
-    if (localtime_r(&moment, &local) == nullptr) return {};
-#endif
+    const std::optional<std::tm> converted = zip_writer::LocalTime(moment);
+    if (!converted) return {};
+    const std::tm& local = *converted;
     const int year = local.tm_year + 1900;
     if (year < 1980) return {};
     if (year > 2107)

@@ -128,14 +128,4 @@ void TBrowserExternalModule::SystemShutdown(const std::string& uuid, const TBrid
     SendSystemResult(uuid, FServices.operatingSystem->ExitWindows(TExitWindowsAction::Shutdown));
 }
 
-// The system the runtime was built for, so that a page can tell which command interpreter
-// shell.command runs ("cmd" or "/bin/sh") and which paths to expect.
-void TBrowserExternalModule::SystemGetPlatform(const std::string& uuid, const TBridgeArguments&) {
-#ifdef _WIN32
-    SendSuccess(uuid, "\"windows\"");
-#else
-    SendSuccess(uuid, "\"linux\"");
-#endif
-}
-
 }  // namespace zorv

@@ -218,14 +218,6 @@ std::optional<std::pair<std::string_view, std::string_view>> SplitAuthority(std:
 
 }  // namespace
 
-std::string_view TAppUrl::Prefix() {
-#ifdef _WIN32
-    return FileUrlPrefix;
-#else
-    return CustomPrefix;
-#endif
-}
-
 std::string_view TAppUrl::PrefixForSetting(std::string_view urlSpace) {
     if (Prefix() == FileUrlPrefix && StartsWithNoCase(urlSpace, "https") && urlSpace.size() == 5) return HttpsPrefix;
     return Prefix();

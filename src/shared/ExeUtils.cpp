@@ -1,5 +1,6 @@
 #include "shared/ExeUtils.h"
 
+#include "shared/ExeUtilsParts.h"
 #include "shared/FileSystem.h"
 #include "shared/Utf8Path.h"
 
@@ -7,48 +8,16 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace zorv {
 namespace {
 
-struct TFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
-
-TFilePtr OpenFile(const std::string& path, const char* mode) {
-#ifdef _WIN32
-    const std::wstring widePath = Utf8Path(path).wstring();
-    const std::wstring wideMode(mode, mode + std::strlen(mode));
-    return TFilePtr(_wfopen(widePath.c_str(), wideMode.c_str()));
-#else
-    return TFilePtr(std::fopen(path.c_str(), mode));
-#endif
-}
-
-bool SeekTo(std::FILE* file, uint64_t offset) {
-#ifdef _WIN32
-    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
-bool SeekToEnd(std::FILE* file) {
-#ifdef _WIN32
-    return _fseeki64(file, 0, SEEK_END) == 0;
-#else
-    return fseeko(file, 0, SEEK_END) == 0;
-#endif
-}
+using exe_utils::OpenFile;
+using exe_utils::SeekTo;
+using exe_utils::SeekToEnd;
+using exe_utils::TFilePtr;
 
 std::string FileError(const char* verb, const std::string& path, int error) {
     return std::string("Cannot ") + verb + " file \"" + path + "\". " + std::strerror(error);
@@ -116,21 +85,7 @@ constexpr uint64_t ProgramHeaderExtendedNumbering = 0xFFFF;
 
 }  // namespace
 
-namespace {
-
-// Where the running image is read from. On Linux the kernel's own link to it, which still opens
-// the image after the file was replaced or deleted while the program runs.
-std::string RunningImagePath() {
-#ifdef __linux__
-    return "/proc/self/exe";
-#else
-    return TExeUtils::RunningExePath();
-#endif
-}
-
-}  // namespace
-
-TExeUtils::TExeUtils() : FExePath(RunningImagePath()) {}
+TExeUtils::TExeUtils() : FExePath(exe_utils::RunningImagePath()) {}
 TExeUtils::TExeUtils(std::string exePath) : FExePath(std::move(exePath)) {}
 
 TExeImageKind TExeUtils::ImageKind(const TReadAt& read) {
@@ -243,27 +198,6 @@ TExeImageKind TExeUtils::ImageKindOfFile(const std::string& path) {
 int64_t TExeUtils::GetFileByteSize(const std::string& path) {
     const std::optional<uint64_t> size = TFileSystem::FileSize(Utf8Path(path));
     return size ? static_cast<int64_t>(*size) : -1;
-}
-
-std::string TExeUtils::RunningExePath() {
-#ifdef _WIN32
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::u8string utf8 = std::filesystem::path(path).u8string();
-    return std::string(utf8.begin(), utf8.end());
-#else
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
-#endif
 }
 
 int64_t TExeUtils::GetStubSize() const {

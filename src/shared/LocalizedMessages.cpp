@@ -1,12 +1,7 @@
 #include "shared/LocalizedMessages.h"
 
 #include <array>
-#include <cstdlib>
 #include <stdexcept>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace zorv {
 
@@ -103,35 +98,7 @@ const std::array<TMessageRow, 5> LocalizedMessageTables = {{
     },
 }};
 
-#ifndef _WIN32
-// "de_DE.UTF-8", "de@euro" or "de" give "de"; "C" and "POSIX" name no language.
-std::string LanguageFromLocaleName(std::string_view locale) {
-    const std::size_t end = locale.find_first_of("_.@");
-    std::string language(locale.substr(0, end));
-    if (language == "C" || language == "POSIX") return {};
-    return language;
-}
-#endif
-
 }  // namespace
-
-std::string TLocalizedMessages::GetUserLanguageCode() {
-#ifdef _WIN32
-    wchar_t buffer[16] = {};
-    const int length = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SISO639LANGNAME, buffer, 16);
-    std::string code;
-    for (int i = 0; i + 1 < length && buffer[i] != 0; ++i) {
-        if (buffer[i] < 0x80) code += static_cast<char>(buffer[i]);
-    }
-    return code;
-#else
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') return LanguageFromLocaleName(value);
-    }
-    return {};
-#endif
-}
 
 std::string TLocalizedMessages::GetLocalizedMessage(int index, std::string_view languageCode) {
     if (index < 0 || index >= RowLength) throw std::out_of_range("MessageIndex is out of range!");
