@@ -368,7 +368,8 @@ TEST(FunctionTable, DeclarationsNameExactlyTheTablesFunctions) {
     ASSERT_NE(source, nullptr);
     std::set<std::string> tablePaths;
     for (const auto& [path, id] : TablePaths()) tablePaths.insert(path);
-    EXPECT_EQ(PagePathsInDeclarations(ReadFileBytes(std::filesystem::path(source) / "types/zorv.d.ts")), tablePaths);
+    EXPECT_EQ(PagePathsInDeclarations(ReadFileBytes(std::filesystem::path(source) / "types/zorv.d.ts")), tablePaths)
+        << "types/zorv.d.ts must declare exactly the functions of FunctionTable (BrowserExternalModule.cpp)";
 }
 
 }  // namespace
