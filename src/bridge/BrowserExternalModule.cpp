@@ -43,47 +43,49 @@ std::string RequiredMember(const nlohmann::json& message, const char* name) {
 
 }  // namespace
 
+// Every function the page can call, in the order window.zorv lists them: the one place its
+// identifier and its path are written. The page script takes them from here (ZorvExternalJavascript).
 const TBrowserExternalModule::TFunctionEntry TBrowserExternalModule::FunctionTable[] = {
-    {10001, "hello", &TBrowserExternalModule::Hello},
-    {10002, "isRuntime", &TBrowserExternalModule::IsRuntime},
-    {11001, "system.logoff", &TBrowserExternalModule::SystemLogoff},
-    {11002, "system.reboot", &TBrowserExternalModule::SystemReboot},
-    {11003, "system.shutdown", &TBrowserExternalModule::SystemShutdown},
-    {11004, "system.getPlatform", &TBrowserExternalModule::SystemGetPlatform},
-    {12001, "mainMenu.setItems", &TBrowserExternalModule::MainMenuSetItems},
-    {12002, "mainMenu.updateItem", &TBrowserExternalModule::MainMenuUpdateItem},
-    {20001, "dialogs.openFile", &TBrowserExternalModule::DialogsOpenFile},
-    {20002, "dialogs.saveFile", &TBrowserExternalModule::DialogsSaveFile},
-    {30001, "files.fileExists", &TBrowserExternalModule::FilesFileExists},
-    {30002, "files.deleteFile", &TBrowserExternalModule::FilesDeleteFile},
-    {30003, "files.writeTextFile", &TBrowserExternalModule::FilesWriteTextFile},
-    {30004, "files.extractFile", &TBrowserExternalModule::FilesExtractFile},
-    {40001, "folders.dirExists", &TBrowserExternalModule::FoldersDirExists},
-    {40002, "folders.deleteDir", &TBrowserExternalModule::FoldersDeleteDir},
-    {40003, "folders.getTempDir", &TBrowserExternalModule::FoldersGetTempDir},
-    {40004, "folders.getUserDocumentsDir", &TBrowserExternalModule::FoldersGetUserDocumentsDir},
-    {40005, "folders.getUserDesktopDir", &TBrowserExternalModule::FoldersGetUserDesktopDir},
-    {40006, "folders.getAppExecutableDir", &TBrowserExternalModule::FoldersGetAppExecutableDir},
-    {40007, "folders.getAppDataDir", &TBrowserExternalModule::FoldersGetAppDataDir},
-    {50001, "app.close", &TBrowserExternalModule::AppClose},
-    {50002, "app.inFullscreen", &TBrowserExternalModule::AppInFullscreen},
-    {50003, "app.enterFullscreen", &TBrowserExternalModule::AppEnterFullscreen},
-    {50004, "app.exitFullscreen", &TBrowserExternalModule::AppExitFullscreen},
-    {50005, "app.getArgs", &TBrowserExternalModule::AppGetArgs},
-    {60001, "window.getStyle", &TBrowserExternalModule::WindowGetStyle},
-    {60002, "window.setStyle", &TBrowserExternalModule::WindowSetStyle},
-    {60003, "window.getState", &TBrowserExternalModule::WindowGetState},
-    {60004, "window.setState", &TBrowserExternalModule::WindowSetState},
-    {60005, "window.getTitle", &TBrowserExternalModule::WindowGetTitle},
-    {60006, "window.setTitle", &TBrowserExternalModule::WindowSetTitle},
-    {70001, "shell.execute", &TBrowserExternalModule::ShellExecute},
-    {70002, "shell.explore", &TBrowserExternalModule::ShellExplore},
-    {70003, "shell.command", &TBrowserExternalModule::ShellCommand},
-    {70004, "shell.windows", &TBrowserExternalModule::ShellWindows},
-    {80001, "themes.getTheme", &TBrowserExternalModule::ThemesGetTheme},
-    {80002, "themes.getThemes", &TBrowserExternalModule::ThemesGetThemes},
-    {80003, "themes.setTheme", &TBrowserExternalModule::ThemesSetTheme},
-    {90001, "base64.decodeToFile", &TBrowserExternalModule::Base64DecodeToFile},
+    {10001, "hello", &TBrowserExternalModule::Hello, TPageArgs::None},
+    {10002, "isRuntime", &TBrowserExternalModule::IsRuntime, TPageArgs::None},
+    {20001, "dialogs.openFile", &TBrowserExternalModule::DialogsOpenFile, TPageArgs::Passed},
+    {20002, "dialogs.saveFile", &TBrowserExternalModule::DialogsSaveFile, TPageArgs::Passed},
+    {30001, "files.fileExists", &TBrowserExternalModule::FilesFileExists, TPageArgs::Passed},
+    {30002, "files.deleteFile", &TBrowserExternalModule::FilesDeleteFile, TPageArgs::Passed},
+    {30003, "files.writeTextFile", &TBrowserExternalModule::FilesWriteTextFile, TPageArgs::Passed},
+    {30004, "files.extractFile", &TBrowserExternalModule::FilesExtractFile, TPageArgs::Passed},
+    {40001, "folders.dirExists", &TBrowserExternalModule::FoldersDirExists, TPageArgs::Passed},
+    {40002, "folders.deleteDir", &TBrowserExternalModule::FoldersDeleteDir, TPageArgs::Passed},
+    {40003, "folders.getTempDir", &TBrowserExternalModule::FoldersGetTempDir, TPageArgs::None},
+    {40004, "folders.getUserDocumentsDir", &TBrowserExternalModule::FoldersGetUserDocumentsDir, TPageArgs::None},
+    {40005, "folders.getUserDesktopDir", &TBrowserExternalModule::FoldersGetUserDesktopDir, TPageArgs::None},
+    {40006, "folders.getAppExecutableDir", &TBrowserExternalModule::FoldersGetAppExecutableDir, TPageArgs::None},
+    {40007, "folders.getAppDataDir", &TBrowserExternalModule::FoldersGetAppDataDir, TPageArgs::None},
+    {50001, "app.close", &TBrowserExternalModule::AppClose, TPageArgs::None},
+    {50002, "app.inFullscreen", &TBrowserExternalModule::AppInFullscreen, TPageArgs::None},
+    {50003, "app.enterFullscreen", &TBrowserExternalModule::AppEnterFullscreen, TPageArgs::None},
+    {50004, "app.exitFullscreen", &TBrowserExternalModule::AppExitFullscreen, TPageArgs::None},
+    {50005, "app.getArgs", &TBrowserExternalModule::AppGetArgs, TPageArgs::None},
+    {60001, "window.getStyle", &TBrowserExternalModule::WindowGetStyle, TPageArgs::None},
+    {60002, "window.setStyle", &TBrowserExternalModule::WindowSetStyle, TPageArgs::Passed},
+    {60003, "window.getState", &TBrowserExternalModule::WindowGetState, TPageArgs::None},
+    {60004, "window.setState", &TBrowserExternalModule::WindowSetState, TPageArgs::Passed},
+    {60005, "window.getTitle", &TBrowserExternalModule::WindowGetTitle, TPageArgs::None},
+    {60006, "window.setTitle", &TBrowserExternalModule::WindowSetTitle, TPageArgs::Passed},
+    {70001, "shell.execute", &TBrowserExternalModule::ShellExecute, TPageArgs::Passed},
+    {70002, "shell.explore", &TBrowserExternalModule::ShellExplore, TPageArgs::Passed},
+    {70003, "shell.command", &TBrowserExternalModule::ShellCommand, TPageArgs::Passed},
+    {70004, "shell.windows", &TBrowserExternalModule::ShellWindows, TPageArgs::None},
+    {80001, "themes.getTheme", &TBrowserExternalModule::ThemesGetTheme, TPageArgs::None},
+    {80002, "themes.getThemes", &TBrowserExternalModule::ThemesGetThemes, TPageArgs::None},
+    {80003, "themes.setTheme", &TBrowserExternalModule::ThemesSetTheme, TPageArgs::Passed},
+    {90001, "base64.decodeToFile", &TBrowserExternalModule::Base64DecodeToFile, TPageArgs::Passed},
+    {11001, "system.logoff", &TBrowserExternalModule::SystemLogoff, TPageArgs::None},
+    {11002, "system.reboot", &TBrowserExternalModule::SystemReboot, TPageArgs::None},
+    {11003, "system.shutdown", &TBrowserExternalModule::SystemShutdown, TPageArgs::None},
+    {11004, "system.getPlatform", &TBrowserExternalModule::SystemGetPlatform, TPageArgs::None},
+    {12001, "mainMenu.setItems", &TBrowserExternalModule::MainMenuSetItems, TPageArgs::Passed},
+    {12002, "mainMenu.updateItem", &TBrowserExternalModule::MainMenuUpdateItem, TPageArgs::Passed},
 };
 
 TBrowserExternalModule::TBrowserExternalModule(TBridgeServices services, TBridgeContext context)
@@ -108,7 +110,7 @@ std::string TBrowserExternalModule::MainMenuItemClickScript(int32_t tag) {
 
 std::vector<TBrowserExternalModule::TFunctionInfo> TBrowserExternalModule::Functions() {
     std::vector<TFunctionInfo> functions;
-    for (const TFunctionEntry& entry : FunctionTable) functions.push_back({entry.id, entry.pagePath});
+    for (const TFunctionEntry& entry : FunctionTable) functions.push_back({entry.id, entry.pagePath, entry.pageArgs});
     return functions;
 }
 

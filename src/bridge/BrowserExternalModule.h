@@ -59,11 +59,16 @@ public:
     // The web view's web-message handler.
     void EdgeBrowserWebMessageReceived(const TWebMessage& message);
 
-    // Every function the page can call: its identifier and its path under window.zorv
-    // ("files.fileExists"), as zorv.js and types/zorv.d.ts must name it.
+    // What a function's stub in the page posts as the call's data: the caller's argument object,
+    // or a new empty object whatever the caller passes.
+    enum class TPageArgs { Passed, None };
+    // Every function the page can call: its identifier, its path under window.zorv
+    // ("files.fileExists") and what its stub posts. The page script is given this list
+    // (ZorvExternalJavascript); types/zorv.d.ts must name the same paths, as a test checks.
     struct TFunctionInfo {
         int32_t id;
         const char* pagePath;
+        TPageArgs pageArgs;
     };
     static std::vector<TFunctionInfo> Functions();
 
@@ -104,6 +109,7 @@ private:
         int32_t id;
         const char* pagePath;  // under window.zorv
         TFunction function;
+        TPageArgs pageArgs;
     };
     static const TFunctionEntry* FindFunction(int32_t id);
     void Dispatch(const TWebMessage& message);

@@ -70,74 +70,32 @@ window.zorv = {
                 }
             });
         };
-    })(),
-    hello: function () {
-        return this.call(10001, {});
-    },
-    isRuntime: function () {
-        return this.call(10002, {});
-    },
-    dialogs: {
-        openFile: function (args) { return window.zorv.call(20001, args); },
-        saveFile: function (args) { return window.zorv.call(20002, args); }
-    },
-    files: {
-        fileExists: function (args) { return window.zorv.call(30001, args); },
-        deleteFile: function (args) { return window.zorv.call(30002, args); },
-        writeTextFile: function (args) { return window.zorv.call(30003, args); },
-        extractFile: function (args) { return window.zorv.call(30004, args); }
-    },
-    folders: {
-        dirExists: function (args) { return window.zorv.call(40001, args); },
-        deleteDir: function (args) { return window.zorv.call(40002, args); },
-        getTempDir: function () { return window.zorv.call(40003, {}); },
-        getUserDocumentsDir: function () { return window.zorv.call(40004, {}); },
-        getUserDesktopDir: function () { return window.zorv.call(40005, {}); },
-        getAppExecutableDir: function () { return window.zorv.call(40006, {}); },
-        getAppDataDir: function () { return window.zorv.call(40007, {}); }
-    },
-    app: {
-        close: function () { return window.zorv.call(50001, {}); },
-        inFullscreen: function () { return window.zorv.call(50002, {}); },
-        enterFullscreen: function () { return window.zorv.call(50003, {}); },
-        exitFullscreen: function () { return window.zorv.call(50004, {}); },
-        getArgs: function () { return window.zorv.call(50005, {}); }
-    },
-    window: {
-        getStyle: function () { return window.zorv.call(60001, {}); },
-        setStyle: function (args) { return window.zorv.call(60002, args); },
-        getState: function () { return window.zorv.call(60003, {}); },
-        setState: function (args) { return window.zorv.call(60004, args); },
-        getTitle: function () { return window.zorv.call(60005, {}); },
-        setTitle: function (args) { return window.zorv.call(60006, args); }
-    },
-    shell: {
-        execute: function (args) { return window.zorv.call(70001, args); },
-        explore: function (args) { return window.zorv.call(70002, args); },
-        command: function (args) { return window.zorv.call(70003, args); },
-        windows: function () { return window.zorv.call(70004, {}); }
-    },
-    themes: {
-        getTheme: function () { return window.zorv.call(80001, {}); },
-        getThemes: function () { return window.zorv.call(80002, {}); },
-        setTheme: function (args) { return window.zorv.call(80003, args); }
-    },
-    base64: {
-        decodeToFile: function (args) { return window.zorv.call(90001, args); }
-    },
-    system: {
-        logoff: function () { return window.zorv.call(11001, {}); },
-        reboot: function () { return window.zorv.call(11002, {}); },
-        shutdown: function () { return window.zorv.call(11003, {}); },
-        getPlatform: function () { return window.zorv.call(11004, {}); }
-    },
-    mainMenu: {
-        setItems: function (args) { return window.zorv.call(12001, args); },
-        updateItem: function (args) { return window.zorv.call(12002, args); }
-    },
-    // Defaults a page may replace: closing is allowed at once, menu clicks are ignored.
-    events: {
-        onCloseQuery: function () { window.zorv.app.close(); },
-        onMainMenuItemClick: function (itemId) { }
-    }
+    })()
+};
+// The functions of the host's table, each [identifier, path under window.zorv, whether the call
+// posts the caller's argument object], in the table's order: the host puts its table in place of
+// the placeholder below when it embeds this script. A function that takes no arguments posts a
+// new empty object whatever the caller passes.
+(function (functions) {
+    functions.forEach(function (entry) {
+        var id = entry[0];
+        var names = entry[1].split('.');
+        var owner = window.zorv;
+        for (var i = 0; i < names.length - 1; i++) {
+            if (!Object.prototype.hasOwnProperty.call(owner, names[i])) {
+                owner[names[i]] = {};
+            }
+            owner = owner[names[i]];
+        }
+        // Members of window.zorv itself call through this, members of a namespace through window.zorv.
+        var topLevel = names.length === 1;
+        owner[names[names.length - 1]] = entry[2]
+            ? function (args) { return (topLevel ? this : window.zorv).call(id, args); }
+            : function () { return (topLevel ? this : window.zorv).call(id, {}); };
+    });
+})(ZORV_FUNCTION_TABLE);
+// Defaults a page may replace: closing is allowed at once, menu clicks are ignored.
+window.zorv.events = {
+    onCloseQuery: function () { window.zorv.app.close(); },
+    onMainMenuItemClick: function (itemId) { }
 };

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <variant>
 
 #include "shared/MemIniFile.h"
 #include "shared/SettingsSchema.h"
@@ -45,66 +46,35 @@ std::string TColorSetting::ToHtmlColor() const {
 
 namespace {
 
-// Each key is read with the type and default its description gives; a key missing from the
-// description is a programming error that the settings tests catch.
+// Reads one key into the member its description names, with the description's default.
 class TKeyReader {
 public:
-    explicit TKeyReader(const TMemIniFile& ini) : FIni(ini) {}
+    TKeyReader(const TMemIniFile& ini, const TSettingKey& key) : FIni(ini), FKey(key) {}
 
-    std::string String(std::string_view name) const {
-        return FIni.ReadString(TSettingsSchema::Section, name, std::string(Key(name).defaultValue));
+    void operator()(std::string TProjectSettings::*field, TProjectSettings& s) const {
+        s.*field = FIni.ReadString(TSettingsSchema::Section, FKey.name, std::string(FKey.defaultValue));
     }
-    int32_t Integer(std::string_view name) const {
-        return FIni.ReadInteger(TSettingsSchema::Section, name, TSettingsSchema::IntegerDefault(Key(name)));
-    }
-    bool Boolean(std::string_view name) const {
-        return FIni.ReadBool(TSettingsSchema::Section, name, TSettingsSchema::IntegerDefault(Key(name)) != 0);
+    void operator()(int32_t TProjectSettings::*field, TProjectSettings& s) const { s.*field = Integer(); }
+    void operator()(TColorSetting TProjectSettings::*field, TProjectSettings& s) const { (s.*field).value = Integer(); }
+    void operator()(bool TProjectSettings::*field, TProjectSettings& s) const {
+        s.*field = FIni.ReadBool(TSettingsSchema::Section, FKey.name, TSettingsSchema::IntegerDefault(FKey) != 0);
     }
 
 private:
-    static const TSettingKey& Key(std::string_view name) {
-        static const TSettingKey unknown{};
-        const TSettingKey* key = TSettingsSchema::Find(name);
-        return key ? *key : unknown;
+    int32_t Integer() const {
+        return FIni.ReadInteger(TSettingsSchema::Section, FKey.name, TSettingsSchema::IntegerDefault(FKey));
     }
 
     const TMemIniFile& FIni;
+    const TSettingKey& FKey;
 };
 
 }  // namespace
 
 TProjectSettings TProjectSettings::Read(const TMemIniFile& ini) {
-    const TKeyReader r(ini);
     TProjectSettings s;
-    s.id = r.String("ID");
-    s.name = r.String("Name");
-    s.dirName = r.String("DirName");
-    s.indexHtml = r.String("IndexHtml");
-    s.urlSpace = r.String("UrlSpace");
-    s.theme = r.String("Theme");
-    s.allowInstances = r.Boolean("AllowInstances");
-    s.edgeInstaller = r.Boolean("EdgeInstaller");
-    s.installFormColor.value = r.Integer("InstallFormColor");
-    s.installIndicatorColor = r.Integer("InstallIndicatorColor");
-    s.installIndicatorType = r.Integer("InstallIndicatorType");
-    s.password = r.String("Password");
-    s.allowDebug = r.Boolean("AllowDebug");
-    s.allowContextMenu = r.Boolean("AllowContextMenu");
-    s.top = r.Integer("Top");
-    s.left = r.Integer("Left");
-    s.width = r.Integer("Width");
-    s.height = r.Integer("Height");
-    s.maxWidth = r.Integer("MaxWidth");
-    s.maxHeight = r.Integer("MaxHeight");
-    s.minWidth = r.Integer("MinWidth");
-    s.minHeight = r.Integer("MinHeight");
-    s.windowPosition = r.Integer("WindowPosition");
-    s.windowStyle = r.Integer("WindowStyle");
-    s.windowBorder = r.Integer("WindowBorder");
-    s.windowState = r.Integer("WindowState");
-    s.windowOrder = r.Integer("WindowOrder");
-    s.dynamicAppTitle = r.Boolean("DynamicAppTitle");
-    s.icon = r.String("Icon");
+    for (const TSettingKey& key : TSettingsSchema::Keys())
+        std::visit([&](auto field) { TKeyReader(ini, key)(field, s); }, key.field);
     return s;
 }
 

@@ -17,6 +17,7 @@ std::vector<TSettingKey> MakeKeys() {
     std::vector<TSettingKey> keys;
     auto add = [&keys](TSettingKey key) { keys.push_back(std::move(key)); };
     add({"ID",
+         &TProjectSettings::id,
          String,
          "",
          true,
@@ -29,6 +30,7 @@ std::vector<TSettingKey> MakeKeys() {
          "identifier with a `.` or `..` part, or a rooted or drive path, becomes one flat folder name, so nothing "
          "outside the local application-data folder is ever created or deleted."});
     add({"Name",
+         &TProjectSettings::name,
          String,
          "",
          true,
@@ -37,6 +39,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Required. Application name: window caption and password dialog caption.",
          "**Required.** Application name: main window caption and password dialog caption."});
     add({"DirName",
+         &TProjectSettings::dirName,
          String,
          "",
          true,
@@ -45,6 +48,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Required. The project folder that holds the application's files.",
          "**Required.** Name of the archive folder that holds the application's files."});
     add({"IndexHtml",
+         &TProjectSettings::indexHtml,
          String,
          "index.html",
          false,
@@ -53,6 +57,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Start page, relative to DirName.",
          "Start page, relative to `DirName`; the start URL is `file:///` followed by this value."});
     add({"UrlSpace",
+         &TProjectSettings::urlSpace,
          String,
          "file",
          false,
@@ -65,6 +70,7 @@ std::vector<TSettingKey> MakeKeys() {
          "`file:///` pages). Names the archive does not hold are answered 404 there. On Linux pages always live at "
          "`zorv://app/`. Any other value reads as `file`."});
     add({"Theme",
+         &TProjectSettings::theme,
          String,
          "Windows",
          false,
@@ -75,6 +81,7 @@ std::vector<TSettingKey> MakeKeys() {
          "lists; matched ignoring case. `Windows` is the system look. An unknown name shows \"Style '...' not "
          "found\" and the system look is used."});
     add({"AllowInstances",
+         &TProjectSettings::allowInstances,
          Boolean,
          "0",
          false,
@@ -83,6 +90,7 @@ std::vector<TSettingKey> MakeKeys() {
          "1 allows any number of running copies; 0 lets only one run.",
          "`1` allows any number of running copies; `0` lets only one run."});
     add({"EdgeInstaller",
+         &TProjectSettings::edgeInstaller,
          Boolean,
          "1",
          false,
@@ -92,6 +100,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Windows: `1` offers to install the WebView2 runtime when it is missing (from the installer packed with "
          "the application); `0` only reports that it is missing and ends."});
     add({"InstallFormColor",
+         &TProjectSettings::installFormColor,
          Colour,
          "$FF00001A",
          false,
@@ -101,6 +110,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Windows: background colour of the window shown while WebView2 installs (default: the system's "
          "hot-light colour)."});
     add({"InstallIndicatorColor",
+         &TProjectSettings::installIndicatorColor,
          Integer,
          "1",
          false,
@@ -109,6 +119,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Windows: activity indicator colour during the installation: 0 black, 1 white.",
          "Windows: colour of the activity indicator during the installation: `0` black, `1` white."});
     add({"InstallIndicatorType",
+         &TProjectSettings::installIndicatorType,
          Integer,
          "0",
          false,
@@ -117,6 +128,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Windows: activity indicator: 0 momentum dots, 1 rotating sector, 2 sector ring.",
          "Windows: animation of the activity indicator: `0` momentum dots, `1` rotating sector, `2` sector ring."});
     add({"Password",
+         &TProjectSettings::password,
          String,
          "",
          false,
@@ -126,6 +138,7 @@ std::vector<TSettingKey> MakeKeys() {
          "When set, the application asks for this password at start and ends unless it is typed exactly (letter "
          "case counts). Empty means no password."});
     add({"AllowDebug",
+         &TProjectSettings::allowDebug,
          Boolean,
          "0",
          false,
@@ -135,6 +148,7 @@ std::vector<TSettingKey> MakeKeys() {
          "`1` allows the web view's developer tools, opened with F12 or Ctrl+Shift+I. `zorv-pack run` allows them "
          "whatever this says; a packaged application has them only with `1`."});
     add({"AllowContextMenu",
+         &TProjectSettings::allowContextMenu,
          Boolean,
          "0",
          false,
@@ -143,6 +157,7 @@ std::vector<TSettingKey> MakeKeys() {
          "1 allows the web view's own context menu.",
          "`1` allows the web view's own context menu."});
     add({"Top",
+         &TProjectSettings::top,
          Integer,
          "50",
          false,
@@ -151,6 +166,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Window top, in pixels (used when WindowPosition is not 0).",
          "Window top, in pixels (used when `WindowPosition` is not `0`)."});
     add({"Left",
+         &TProjectSettings::left,
          Integer,
          "50",
          false,
@@ -159,6 +175,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Window left, in pixels (used when WindowPosition is not 0).",
          "Window left, in pixels (used when `WindowPosition` is not `0`)."});
     add({"Width",
+         &TProjectSettings::width,
          Integer,
          "800",
          false,
@@ -167,6 +184,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Window width, in pixels.",
          "Window width, in pixels, from 100 to 16384."});
     add({"Height",
+         &TProjectSettings::height,
          Integer,
          "600",
          false,
@@ -175,6 +193,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Window height, in pixels.",
          "Window height, in pixels, from 100 to 16384."});
     add({"MaxWidth",
+         &TProjectSettings::maxWidth,
          Integer,
          "0",
          false,
@@ -183,6 +202,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Largest window width; 0 means no limit.",
          "Largest window width (100 to 16384); `0` means no limit."});
     add({"MaxHeight",
+         &TProjectSettings::maxHeight,
          Integer,
          "0",
          false,
@@ -191,6 +211,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Largest window height; 0 means no limit.",
          "Largest window height (100 to 16384); `0` means no limit."});
     add({"MinWidth",
+         &TProjectSettings::minWidth,
          Integer,
          "0",
          false,
@@ -199,6 +220,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Smallest window width; 0 means no limit.",
          "Smallest window width (100 to 16384); `0` means no limit."});
     add({"MinHeight",
+         &TProjectSettings::minHeight,
          Integer,
          "0",
          false,
@@ -207,6 +229,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Smallest window height; 0 means no limit.",
          "Smallest window height (100 to 16384); `0` means no limit."});
     add({"WindowPosition",
+         &TProjectSettings::windowPosition,
          Integer,
          "0",
          false,
@@ -215,6 +238,7 @@ std::vector<TSettingKey> MakeKeys() {
          "0 centres the window on the screen; any other value lets the system place it.",
          "`0` centres the window on the screen; any other value lets the system choose its position."});
     add({"WindowStyle",
+         &TProjectSettings::windowStyle,
          Integer,
          "0",
          false,
@@ -223,6 +247,7 @@ std::vector<TSettingKey> MakeKeys() {
          "1 opens in full screen; any other value opens normally.",
          "`1` opens in full screen (no border, maximised); any other value opens normally."});
     add({"WindowBorder",
+         &TProjectSettings::windowBorder,
          Integer,
          "2",
          false,
@@ -232,6 +257,7 @@ std::vector<TSettingKey> MakeKeys() {
          "Border when not in full screen: `0` none, `1` single (fixed size), `2` sizeable, `3` dialog, `4` tool "
          "window, `5` sizeable tool window. Also restored when the page leaves full screen."});
     add({"WindowState",
+         &TProjectSettings::windowState,
          Integer,
          "0",
          false,
@@ -241,6 +267,7 @@ std::vector<TSettingKey> MakeKeys() {
          "`0` normal, `1` maximised; other values leave the state as the system chooses. Ignored when "
          "`WindowStyle` is `1`."});
     add({"WindowOrder",
+         &TProjectSettings::windowOrder,
          Integer,
          "0",
          false,
@@ -249,6 +276,7 @@ std::vector<TSettingKey> MakeKeys() {
          "1 keeps the window above other windows.",
          "`1` keeps the window above other windows."});
     add({"DynamicAppTitle",
+         &TProjectSettings::dynamicAppTitle,
          Boolean,
          "0",
          false,
@@ -257,6 +285,7 @@ std::vector<TSettingKey> MakeKeys() {
          "1 makes the window caption follow the page's title.",
          "`1` makes the window caption follow the title of the loaded page."});
     add({"Icon",
+         &TProjectSettings::icon,
          String,
          "",
          false,

@@ -3,7 +3,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
+
+#include "shared/ProjectSettings.h"
 
 namespace zorv {
 
@@ -18,10 +21,16 @@ struct TSettingRange {
     bool zeroMeansNone = false;  // 0 is allowed too and means "no limit"
 };
 
+// The member of TProjectSettings a key is read into; its type follows the key's type (string,
+// integer, boolean, colour).
+using TSettingField = std::variant<std::string TProjectSettings::*, int32_t TProjectSettings::*,
+                                   bool TProjectSettings::*, TColorSetting TProjectSettings::*>;
+
 // One key of section [App]: everything the runtime, the project checks, `zorv-pack init`'s
-// commented zorv.ini and the README's reference know about it.
+// commented zorv.ini and the README's reference know about it. Its name is written only here.
 struct TSettingKey {
     std::string_view name;
+    TSettingField field;
     TSettingType type = TSettingType::String;
     std::string_view defaultValue;  // as written in zorv.ini; empty for the empty string
     bool required = false;          // start-up ends when it is empty

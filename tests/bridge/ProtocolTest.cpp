@@ -288,7 +288,7 @@ TEST(BridgeProtocol, MenuClickAfterTheModuleIsGoneIsIgnored) {
     EXPECT_TRUE(host.webView.Scripts().empty());
 }
 
-TEST(BridgeScript, EmbeddedScriptIsTheRepositoryFileWithoutItsByteOrderMark) {
+TEST(BridgeScript, EmbeddedScriptIsTheRepositoryFileWithTheFunctionTableWithoutItsByteOrderMark) {
 #ifdef _WIN32
     GTEST_SKIP() << "the source folder is a path of the build machine";
 #endif
@@ -296,7 +296,13 @@ TEST(BridgeScript, EmbeddedScriptIsTheRepositoryFileWithoutItsByteOrderMark) {
     ASSERT_NE(source, nullptr);
     const std::string file = ReadFileBytes(std::filesystem::path(source) / "src/bridge/zorv.js");
     ASSERT_EQ(file.substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(ZorvExternalJavascript(), file.substr(3));
+    // The file names the place of the table once; the embedded script has the table there.
+    const std::size_t placeholder = file.find("ZORV_FUNCTION_TABLE");
+    ASSERT_NE(placeholder, std::string::npos);
+    EXPECT_EQ(file.find("ZORV_FUNCTION_TABLE", placeholder + 1), std::string::npos);
+    std::string expected = file.substr(3);
+    expected.replace(placeholder - 3, std::string_view("ZORV_FUNCTION_TABLE").size(), PageFunctionTable());
+    EXPECT_EQ(ZorvExternalJavascript(), expected);
     EXPECT_EQ(ZorvExternalJavascript().substr(0, 2), "//");
     // Every line ends with CR LF.
     const std::string_view text = ZorvExternalJavascript();
@@ -306,26 +312,7 @@ TEST(BridgeScript, EmbeddedScriptIsTheRepositoryFileWithoutItsByteOrderMark) {
     }
 }
 
-// The function paths of a script or declarations, read by patterns that fit how zorv.js and
-// types/zorv.d.ts are written: path -> identifier (0 where the text gives none).
-std::map<std::string, int32_t> PagePathsInScript(const std::string& script) {
-    // Namespaces open at "    name: {" and close at "    }" (four blanks: members of window.zorv).
-    std::map<std::size_t, std::string> namespaceAt;  // position -> namespace from there on ("" outside)
-    static const std::regex namespaceEdge(R"((?:^|\n)    (?:(\w+): \{|\}))");
-    for (std::sregex_iterator it(script.begin(), script.end(), namespaceEdge), end; it != end; ++it)
-        namespaceAt[static_cast<std::size_t>(it->position())] = (*it)[1].matched ? (*it)[1].str() : "";
-    static const std::regex function(
-        R"((\w+): function \([^)]*\) \{\s*(?:return )?(?:window\.zorv|this)\.call\((\d+))");
-    std::map<std::string, int32_t> paths;
-    for (std::sregex_iterator it(script.begin(), script.end(), function), end; it != end; ++it) {
-        auto edge = namespaceAt.upper_bound(static_cast<std::size_t>(it->position()));
-        const std::string currentNamespace = edge == namespaceAt.begin() ? "" : std::prev(edge)->second;
-        const std::string name = (*it)[1];
-        paths[currentNamespace.empty() ? name : currentNamespace + "." + name] = std::stoi((*it)[2]);
-    }
-    return paths;
-}
-
+// The function paths of the declarations, read by patterns that fit how types/zorv.d.ts is written.
 std::set<std::string> PagePathsInDeclarations(const std::string& declarations) {
     // Bridge's members name the interface of each namespace ("files: Files;").
     std::map<std::string, std::string> namespaceOfInterface;
@@ -355,8 +342,8 @@ std::set<std::string> PagePathsInDeclarations(const std::string& declarations) {
     return paths;
 }
 
-// Each function is described once, in the dispatcher's table; the page script and the
-// declarations must name exactly those functions, with the same identifiers.
+// Each function is described once, in the dispatcher's table; the page script is given it and the
+// declarations must name exactly its functions.
 std::map<std::string, int32_t> TablePaths() {
     std::map<std::string, int32_t> table;
     std::set<int32_t> ids;
@@ -367,8 +354,10 @@ std::map<std::string, int32_t> TablePaths() {
     return table;
 }
 
-TEST(FunctionTable, PageScriptNamesExactlyTheTablesFunctions) {
-    EXPECT_EQ(PagePathsInScript(std::string(ZorvExternalJavascript())), TablePaths());
+// The page script is given the table in place of its placeholder.
+TEST(FunctionTable, PageScriptIsGivenTheTable) {
+    EXPECT_NE(ZorvExternalJavascript().find(PageFunctionTable()), std::string_view::npos);
+    EXPECT_EQ(ZorvExternalJavascript().find("ZORV_FUNCTION_TABLE"), std::string_view::npos);
 }
 
 TEST(FunctionTable, DeclarationsNameExactlyTheTablesFunctions) {
@@ -379,7 +368,8 @@ TEST(FunctionTable, DeclarationsNameExactlyTheTablesFunctions) {
     ASSERT_NE(source, nullptr);
     std::set<std::string> tablePaths;
     for (const auto& [path, id] : TablePaths()) tablePaths.insert(path);
-    EXPECT_EQ(PagePathsInDeclarations(ReadFileBytes(std::filesystem::path(source) / "types/zorv.d.ts")), tablePaths);
+    EXPECT_EQ(PagePathsInDeclarations(ReadFileBytes(std::filesystem::path(source) / "types/zorv.d.ts")), tablePaths)
+        << "types/zorv.d.ts must declare exactly the functions of FunctionTable (BrowserExternalModule.cpp)";
 }
 
 }  // namespace

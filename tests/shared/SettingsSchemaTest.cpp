@@ -6,6 +6,9 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <type_traits>
+#include <utility>
+#include <variant>
 
 #include "shared/MemIniFile.h"
 #include "shared/ProjectSettings.h"
@@ -20,44 +23,67 @@ std::string ReadmeText() {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The README's reference table is the description's, row for row.
+// The README's reference table is the description's, row for row, as scripts/update-settings-table.sh
+// writes it.
 TEST(SettingsSchema, ReadmeTableIsTheDescription) {
     const std::string readme = ReadmeText();
     if (readme.empty()) GTEST_SKIP() << "the source folder is not there";
     EXPECT_NE(readme.find(std::string("### Keys of section `[App]`\n\n").append(TSettingsSchema::MarkdownTable())),
               std::string::npos)
-        << "README.md must hold, under \"### Keys of section `[App]`\":\n"
-        << TSettingsSchema::MarkdownTable();
+        << "README.md's table of zorv.ini keys differs from the settings schema; write it anew with "
+           "`bash scripts/update-settings-table.sh`";
 }
 
-// Every field of the settings in one text, so that two readings can be compared whole.
-std::string Fingerprint(const TProjectSettings& s) {
-    std::string text;
-    for (const std::string* field :
-         {&s.id, &s.name, &s.dirName, &s.indexHtml, &s.urlSpace, &s.theme, &s.password, &s.icon})
-        text += *field + "|";
-    for (const int32_t field : {s.installFormColor.value, s.installIndicatorColor, s.installIndicatorType, s.top,
-                                s.left, s.width, s.height, s.maxWidth, s.maxHeight, s.minWidth, s.minHeight,
-                                s.windowPosition, s.windowStyle, s.windowBorder, s.windowState, s.windowOrder})
-        text += std::to_string(field) + "|";
-    for (const bool field : {s.allowInstances, s.edgeInstaller, s.allowDebug, s.allowContextMenu, s.dynamicAppTitle})
-        text += field ? "1" : "0";
-    return text;
+// The member a key is read into, as text.
+std::string FieldText(const TProjectSettings& s, const TSettingField& field) {
+    struct TText {
+        const TProjectSettings& s;
+        std::string operator()(std::string TProjectSettings::*f) const { return s.*f; }
+        std::string operator()(int32_t TProjectSettings::*f) const { return std::to_string(s.*f); }
+        std::string operator()(bool TProjectSettings::*f) const { return s.*f ? "true" : "false"; }
+        std::string operator()(TColorSetting TProjectSettings::*f) const { return std::to_string((s.*f).value); }
+    };
+    return std::visit(TText{s}, field);
 }
 
-// Every described key is read by TProjectSettings, with the described default: another value
-// changes what Read gives, the default written out does not.
-TEST(SettingsSchema, EveryDescribedKeyIsReadWithItsDefault) {
-    const std::string defaults = Fingerprint(TProjectSettings::Defaults());
+// Every described key is read into its own member of TProjectSettings, with the described
+// default: another value changes that member alone, the default written out changes nothing.
+TEST(SettingsSchema, EveryDescribedKeyIsReadIntoItsMemberWithItsDefault) {
+    const TProjectSettings defaults = TProjectSettings::Defaults();
     for (const TSettingKey& key : TSettingsSchema::Keys()) {
         const bool zeroDefault = TSettingsSchema::IntegerDefault(key) == 0;
         const std::string other = key.type == TSettingType::String ? "other" : zeroDefault ? "1" : "0";
         TMemIniFile changed;
         changed.SetText(std::string("[App]\n").append(key.name).append("=").append(other));
-        EXPECT_NE(Fingerprint(TProjectSettings::Read(changed)), defaults) << key.name << " is not read";
         TMemIniFile same;
         same.SetText(std::string("[App]\n").append(key.name).append("=").append(key.defaultValue));
-        EXPECT_EQ(Fingerprint(TProjectSettings::Read(same)), defaults) << key.name << "'s default differs";
+        for (const TSettingKey& member : TSettingsSchema::Keys()) {
+            const std::string before = FieldText(defaults, member.field);
+            if (&member == &key)
+                EXPECT_NE(FieldText(TProjectSettings::Read(changed), member.field), before)
+                    << key.name << " is not read";
+            else
+                EXPECT_EQ(FieldText(TProjectSettings::Read(changed), member.field), before)
+                    << key.name << " changes " << member.name;
+            EXPECT_EQ(FieldText(TProjectSettings::Read(same), member.field), before)
+                << key.name << "'s default differs";
+        }
+    }
+}
+
+// The member's type is the key's: strings in strings, integers in integers, booleans in booleans.
+TEST(SettingsSchema, EachKeysMemberHasItsType) {
+    for (const TSettingKey& key : TSettingsSchema::Keys()) {
+        const TSettingType memberType = std::visit(
+            [](auto field) {
+                using TValue = std::remove_reference_t<decltype(std::declval<TProjectSettings&>().*field)>;
+                if constexpr (std::is_same_v<TValue, std::string>) return TSettingType::String;
+                if constexpr (std::is_same_v<TValue, int32_t>) return TSettingType::Integer;
+                if constexpr (std::is_same_v<TValue, bool>) return TSettingType::Boolean;
+                return TSettingType::Colour;
+            },
+            key.field);
+        EXPECT_EQ(TSettingsSchema::TypeName(memberType), TSettingsSchema::TypeName(key.type)) << key.name;
     }
 }
 

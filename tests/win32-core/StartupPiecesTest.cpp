@@ -96,7 +96,7 @@ TEST(RuntimeResourcesTest, ExecutableCarriesScriptIconVersionAndManifest) {
     ASSERT_TRUE(exe);
     const std::string script = ResourceBytes(exe.Get(), L"ZORV_EXTERNAL_JAVASCRIPT", MAKEINTRESOURCEW(10));
     ASSERT_FALSE(script.empty());
-    EXPECT_EQ(WithoutBomAndCarriageReturns(script),
+    EXPECT_EQ(WithoutBomAndCarriageReturns(WithPageFunctionTable(script)),
               WithoutBomAndCarriageReturns(std::string(ZorvExternalJavascript())));
     EXPECT_FALSE(ResourceBytes(exe.Get(), L"MAINICON", MAKEINTRESOURCEW(14)).empty());
     const std::string version = ResourceBytes(exe.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));

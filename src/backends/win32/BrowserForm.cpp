@@ -44,16 +44,25 @@ void RegisterFormClass(WNDPROC proc) {
     ::RegisterClassExW(&windowClass);
 }
 
-// The bridge script as the executable carries it (RCDATA ZORV_EXTERNAL_JAVASCRIPT); builds
-// without the resource, such as the tests, use the copy compiled into the bridge.
-std::string_view BridgeScript() {
+// The bridge script as the executable carries it (RCDATA ZORV_EXTERNAL_JAVASCRIPT), given the
+// function table; builds without the resource, such as the tests, use the copy compiled into the
+// bridge.
+std::string_view CarriedBridgeScript() {
     HMODULE module = ::GetModuleHandleW(nullptr);
     if (HRSRC resource = ::FindResourceW(module, L"ZORV_EXTERNAL_JAVASCRIPT", MAKEINTRESOURCEW(10))) {
         HGLOBAL loaded = ::LoadResource(module, resource);
         const void* data = loaded ? ::LockResource(loaded) : nullptr;
         if (data) return {static_cast<const char*>(data), ::SizeofResource(module, resource)};
     }
-    return ZorvExternalJavascript();
+    return {};
+}
+
+std::string_view BridgeScript() {
+    static const std::string script = [] {
+        const std::string_view carried = CarriedBridgeScript();
+        return carried.empty() ? std::string(ZorvExternalJavascript()) : WithPageFunctionTable(carried);
+    }();
+    return script;
 }
 
 // The value of a request header, or nothing when the request has none.
