@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     WebKitWebContext* context = webkit_web_context_get_default();
     webkit_web_context_register_uri_scheme(context, "bare", AnswerFromMemory, nullptr, nullptr);
     webkit_security_manager_register_uri_scheme_as_cors_enabled(webkit_web_context_get_security_manager(context),
-                                                                 "bare");
+                                                                "bare");
     WebKitUserContentManager* manager = webkit_user_content_manager_new();
     GtkWidget* view = webkit_web_view_new_with_user_content_manager(manager);
     webkit_user_content_manager_register_script_message_handler(manager, "report");
