@@ -7,7 +7,7 @@
 # - from a page's last note to the process's exit: zorv.app.close() against the bare program
 #   closing its window.
 # ZORV_BENCH_BUILD names a build folder holding zorv-runtime, zorv-pack and bench/bare-webkit
-# (default build/bench, built here).
+# (default build/bench, built here). BENCH_PART=fetch or BENCH_PART=close runs one part only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -94,11 +94,14 @@ close_bare() {
     echo $((ended - $(report "$WORK/report")))
 }
 
-echo "packing a $MEGABYTES MB asset..."
+if [ "${BENCH_PART:-}" != close ]; then
+    echo "packing a $MEGABYTES MB asset..."
+    mkdir -p "$WORK/served"
+    head -c "$((MEGABYTES * 1048576))" /dev/urandom >"$WORK/served/asset.bin"
+    cp "$PAGES/fetch/index.html" "$WORK/served/index.html"
+    app fetch fetch "$WORK/served/asset.bin"
+fi
 mkdir -p "$WORK/served"
-head -c "$((MEGABYTES * 1048576))" /dev/urandom >"$WORK/served/asset.bin"
-cp "$PAGES/fetch/index.html" "$WORK/served/index.html"
-app fetch fetch "$WORK/served/asset.bin"
 app close close
 PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 python3 -m http.server --bind 127.0.0.1 --directory "$WORK/served" "$PORT" >/dev/null 2>&1 &
@@ -112,6 +115,8 @@ openbox >/dev/null 2>&1 &
 WM=$!
 trap 'kill "$WM" "$SERVER" 2>/dev/null; wait "$WM" 2>/dev/null; rm -rf "$WORK"' EXIT
 
+# fetch_part / close_part: the two figures, each printed with its runs.
+fetch_part() {
 # Each start reads the asset three times; the figure of a start is its best read.
 best() { tr ' ' '\n' | sort -g | tail -n 1; }
 bare=(); runtime=(); media=(); memory=(); bare_peak=(); runtime_peak=()
@@ -137,7 +142,9 @@ printf '    bytes from memory through the custom scheme API (bare) %s MB/s, rati
 printf 'peak resident memory   bare %s MiB   runtime %s MiB\n' \
     "$(( $(printf '%s\n' "${bare_peak[@]}" | median | cut -d. -f1) / 1024 ))" \
     "$(( $(printf '%s\n' "${runtime_peak[@]}" | median | cut -d. -f1) / 1024 ))"
+}
 
+close_part() {
 bare=(); runtime=()
 close_bare >/dev/null; close_runtime >/dev/null
 for _ in $(seq 1 "$RUNS"); do
@@ -149,3 +156,7 @@ printf 'last note to exit   bare %s ms   runtime %s ms   ratio %s\n' "$mb" "$mr"
     "$(awk -v a="$mr" -v b="$mb" 'BEGIN { printf (b > 0 ? "%.2f" : "n/a"), a / b }')"
 echo "    bare: ${bare[*]}"
 echo "    runtime: ${runtime[*]}"
+}
+
+[ "${BENCH_PART:-fetch}" != fetch ] || fetch_part
+[ "${BENCH_PART:-close}" != close ] || close_part

@@ -9,6 +9,6 @@ cmake --preset windows -B "$BUILD" -DZORV_BUILD_BENCH=ON -DZORV_BUILD_TESTS=OFF 
 cmake --build "$BUILD" --target win32-stream-bench -j 2
 source scripts/wine-env.sh
 wine_env_create
-wine "$BUILD/bench/win32-stream/win32-stream-bench.exe" 'C:\bench-stream.zip' "${BENCH_STREAM_MB:-200}" \
+wine "$BUILD/bench/win32-stream-bench.exe" 'C:\bench-stream.zip' "${BENCH_STREAM_MB:-200}" \
     >"$WINE_LOGS/stream.txt" 2>&1 </dev/null || { cat "$WINE_LOGS/stream.txt"; exit 1; }
 tr -d '\r' <"$WINE_LOGS/stream.txt"
