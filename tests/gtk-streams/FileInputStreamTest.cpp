@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/ZipWriter.h"
 #include "backends/gtk/EntryInputStream.h"
 #include "backends/gtk/GLibOwned.h"
 #include "shared/Utf8Path.h"
@@ -127,6 +128,62 @@ TEST(FileInputStream, NeverGetsMoreThanTwoIntervalsAheadOfItsConsumer) {
     read.Run();
     EXPECT_EQ(read.Error(), nullptr);
     EXPECT_TRUE(read.bytes == bytes);
+}
+
+// An archive holding `bytes` as the stored, encrypted entry "entry.bin", as packaged files carry it.
+std::string ArchiveOf(const std::string& bytes) {
+    std::string archive;
+    TZipWriter writer(
+        [&archive](const void* data, std::size_t size) {
+            archive.append(static_cast<const char*>(data), size);
+            return true;
+        },
+        "secret");
+    EXPECT_TRUE(writer.AddFile("entry.bin", TDosDateTime{}, bytes));
+    EXPECT_TRUE(writer.Finish());
+    return archive;
+}
+
+TGObjectOwned<GInputStream> OpenEntryStream(const TAbZipKit& kit, uint64_t offset, uint64_t length) {
+    TAbExtractStatus status = TAbExtractStatus::Ok;
+    std::unique_ptr<TAbEntryReader> reader = kit.OpenEntry("entry.bin", offset, length, status);
+    EXPECT_EQ(status, TAbExtractStatus::Ok);
+    return TGObjectOwned<GInputStream>(NewEntryInputStream(std::move(reader)));
+}
+
+// Parts that start and end inside a block, and the whole entry, whose CRC is then checked.
+TEST(EntryInputStream, HandsOverThePartAsTheEngineReadsIt) {
+    const std::string bytes = Pattern(3 * EntryBlockSize + 123);
+    TAbZipKit kit;
+    kit.SetPassword("secret");
+    kit.LoadFromMemory(ArchiveOf(bytes));
+    const struct {
+        uint64_t offset, length;
+    } parts[] = {{0, bytes.size()}, {1000, bytes.size() - 2000}, {EntryBlockSize - 1, EntryBlockSize + 2}};
+    for (const auto& part : parts) {
+        const auto stream = OpenEntryStream(kit, part.offset, part.length);
+        TEngineRead read(stream.get());
+        read.Run();
+        EXPECT_EQ(read.Error(), nullptr) << part.offset;
+        EXPECT_TRUE(read.bytes == bytes.substr(part.offset, part.length)) << part.offset;
+    }
+}
+
+// A damaged entry read whole hands over the blocks before the damage is known, then an error:
+// never the whole length as if it were sound.
+TEST(EntryInputStream, ADamagedEntryEndsInAnErrorNotAWholeBody) {
+    const std::string bytes = Pattern(3 * EntryBlockSize + 123);
+    std::string archive = ArchiveOf(bytes);
+    archive[2 * EntryBlockSize] = static_cast<char>(archive[2 * EntryBlockSize] ^ 0x20);
+    TAbZipKit kit;
+    kit.SetPassword("secret");
+    kit.LoadFromMemory(std::move(archive));
+    const auto stream = OpenEntryStream(kit, 0, bytes.size());
+    TEngineRead read(stream.get());
+    read.Run();
+    ASSERT_NE(read.Error(), nullptr);
+    EXPECT_TRUE(g_error_matches(read.Error(), G_IO_ERROR, G_IO_ERROR_INVALID_DATA));
+    EXPECT_LT(read.bytes.size(), bytes.size());
 }
 
 }  // namespace

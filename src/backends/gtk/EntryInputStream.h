@@ -1,6 +1,7 @@
 #pragma once
 #include <gio/gio.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,19 +11,17 @@
 
 namespace zorv {
 
-// A GInputStream over part of an archive entry, decrypted as the engine reads it rather than
-// copied whole first. A read that finds the entry damaged (its CRC checked at the end of a whole
-// entry) fails with G_IO_ERROR_INVALID_DATA, so the answer ends in an error, never silently.
-// Returns a new reference.
-GInputStream* NewEntryInputStream(std::unique_ptr<TAbEntryReader> reader);
-
-// How many reads of files on disk run at once, over every file stream of the process.
+// How many blocks are read at once (from files on disk or the archive), over every stream of the
+// process.
 inline constexpr guint MaxDiskReadsAtOnce = 4;
+// How many plain bytes of an archive entry a stream decrypts at once: the engine's small reads are
+// served from them.
+inline constexpr std::size_t EntryBlockSize = 256 * 1024;
 
 // Asks the consumer of a stream to catch up with what it was handed: `resume` is called once it
 // has taken in everything handed to it so far.
 using TCatchUp = std::function<void(std::function<void()> resume)>;
-// How many bytes a file stream hands over before it lets its consumer catch up, and how long it
+// How many bytes a stream hands over before it lets its consumer catch up, and how long it
 // waits at most for the consumer to say it did.
 inline constexpr uint64_t CatchUpInterval = 1024 * 1024;
 inline constexpr guint CatchUpWaitMs = 500;
@@ -40,5 +39,12 @@ inline constexpr guint CatchUpWaitMs = 500;
 // synchronous requests block the web process). A file cut short while it is read fails the read
 // with G_IO_ERROR_INVALID_DATA. Returns a new reference.
 GInputStream* NewFileInputStream(std::unique_ptr<TFileReader> reader, TCatchUp catchUp = {});
+
+// The same over part of an archive entry, decrypted (and inflated) EntryBlockSize bytes at a time
+// on the same pool as the engine reads, rather than copied whole first or a thread's trip for
+// each of the engine's small reads. A read that finds the entry damaged (its CRC checked at the
+// end of a whole entry) fails with G_IO_ERROR_INVALID_DATA, after the bytes before the damaged
+// block, so the answer ends in an error, never silently. Returns a new reference.
+GInputStream* NewEntryInputStream(std::unique_ptr<TAbEntryReader> reader, TCatchUp catchUp = {});
 
 }  // namespace zorv
