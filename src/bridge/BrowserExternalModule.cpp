@@ -146,8 +146,8 @@ void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
     if (!call) {
         // Valid JSON that nests too deep is still a call that can be answered.
         if (const std::optional<std::string> uuid = UsableUuid(TBridgeJson::TopLevelString(message.asJson, "uuid"))) {
-            SendError(*uuid, "\"The call's JSON nests deeper than " + std::to_string(TBridgeJson::DefaultMaxDepth) +
-                                 " levels\"");
+            SendError(*uuid,
+                      "The call's JSON nests deeper than " + std::to_string(TBridgeJson::DefaultMaxDepth) + " levels");
         }
         return;
     }
@@ -163,10 +163,10 @@ void TBrowserExternalModule::Dispatch(const TWebMessage& message) {
     try {
         RunCall(*call, *uuid);
     } catch (const std::exception& error) {
-        if (!lifetime.Expired()) SendError(*uuid, TStrUtils::StringToJsonString(error.what()));
+        if (!lifetime.Expired()) SendError(*uuid, error.what());
     } catch (...) {
         TFailureSink::Report("A bridge call failed with an exception that carries no message");
-        if (!lifetime.Expired()) SendError(*uuid, "\"The call failed\"");
+        if (!lifetime.Expired()) SendError(*uuid, "The call failed");
     }
 }
 
@@ -183,6 +183,10 @@ void TBrowserExternalModule::RunCall(const nlohmann::json& call, const std::stri
 
 void TBrowserExternalModule::SendReply(std::string_view uuid, std::string_view result, bool success) {
     SendReplyTo(FCallReply, uuid, result, success);
+}
+
+void TBrowserExternalModule::SendError(std::string_view uuid, std::string_view message) {
+    SendReply(uuid, TStrUtils::StringToJsonString(std::string(message)), false);
 }
 
 void TBrowserExternalModule::SendReplyTo(const std::shared_ptr<IWebMessageReply>& target, std::string_view uuid,

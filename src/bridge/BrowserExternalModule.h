@@ -101,7 +101,8 @@ public:
     // Replies go back to the document of the call being dispatched.
     void SendReply(std::string_view uuid, std::string_view result, bool success);
     void SendSuccess(std::string_view uuid, std::string_view result) { SendReply(uuid, result, true); }
-    void SendError(std::string_view uuid, std::string_view result) { SendReply(uuid, result, false); }
+    // The one way to send an error reply: the message as plain text, quoted here.
+    void SendError(std::string_view uuid, std::string_view message);
 
 private:
     using TFunction = void (TBrowserExternalModule::*)(const std::string& uuid, const TBridgeArguments& args);
@@ -127,7 +128,7 @@ private:
     void OnMainMenuItemClick(int32_t tag);
     std::string ReadMenuImage(const std::string& path) const;
     void ShowMenu();
-    const char* BuildMainMenu(const std::string& itemsText);
+    TStatus BuildMainMenu(const std::string& itemsText);
     void UpdateMenuItem(TMenuItemModel& item, const TBridgeArguments& args);
 
     // App and window functions.

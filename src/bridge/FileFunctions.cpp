@@ -68,12 +68,6 @@ std::string ReadPath(const TBridgeArguments& args, std::string_view name) {
     return path;
 }
 
-// A failure's message as the JSON text of an error reply.
-template <class T>
-std::string JsonError(const TResult<T>& failed) {
-    return TStrUtils::StringToJsonString(failed.Error());
-}
-
 // A path whose last part is empty ("dir/"), "." or ".." names a folder; writing a file there
 // must fail before any folder on the way is made.
 TStatus CheckFileName(const std::string& path) {
@@ -95,42 +89,42 @@ TResult<std::string> ReadContents(const TBridgeArguments& args) {
 
 void TBrowserExternalModule::FilesFileExists(const std::string& uuid, const TBridgeArguments& args) {
     const std::string filePath = ReadPath(args, "filePath");
-    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    if (filePath.empty()) return SendError(uuid, "Missing filePath");
     SendSuccess(uuid, Boolean(IsFile(ResolvePagePath(filePath))));
 }
 
 void TBrowserExternalModule::FilesDeleteFile(const std::string& uuid, const TBridgeArguments& args) {
     const std::string filePath = ReadPath(args, "filePath");
-    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    if (filePath.empty()) return SendError(uuid, "Missing filePath");
     SendSuccess(uuid, Boolean(DeleteOneFile(ResolvePagePath(filePath))));
 }
 
 void TBrowserExternalModule::FilesWriteTextFile(const std::string& uuid, const TBridgeArguments& args) {
     const std::string filePath = ReadPath(args, "filePath");
-    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    if (filePath.empty()) return SendError(uuid, "Missing filePath");
     const std::string path = ResolvePagePath(filePath);
-    if (const TStatus named = CheckFileName(path); !named) return SendError(uuid, JsonError(named));
+    if (const TStatus named = CheckFileName(path); !named) return SendError(uuid, named.Error());
     CreateParentFolders(path);
     const TResult<std::string> contents = ReadContents(args);
-    if (!contents) return SendError(uuid, JsonError(contents));
+    if (!contents) return SendError(uuid, contents.Error());
     if (const TStatus written = TFileReplacer::Write(path, TextFileBytes(contents.Value())); !written) {
-        return SendError(uuid, JsonError(written));
+        return SendError(uuid, written.Error());
     }
     SendSuccess(uuid, "true");
 }
 
 void TBrowserExternalModule::FilesExtractFile(const std::string& uuid, const TBridgeArguments& args) {
     const std::string sourceFile = ReadPath(args, "sourceFile");
-    if (sourceFile.empty()) return SendError(uuid, "\"Missing sourceFile\"");
+    if (sourceFile.empty()) return SendError(uuid, "Missing sourceFile");
     const std::string targetFile = ReadPath(args, "targetFile");
-    if (targetFile.empty()) return SendError(uuid, "\"Missing targetFile\"");
+    if (targetFile.empty()) return SendError(uuid, "Missing targetFile");
     // The page names a packaged file as "/" and its path inside the application folder.
     std::string entryName;
     try {
         entryName = AppDirName() + sourceFile;
-        if (!FPackage->Find(entryName)) return SendError(uuid, "\"File not found\"");
+        if (!FPackage->Find(entryName)) return SendError(uuid, "File not found");
     } catch (const std::exception& error) {
-        return SendError(uuid, TStrUtils::StringToJsonString(error.what()));
+        return SendError(uuid, error.what());
     }
     // The target is used as given: relative to the process's current folder, no folders created.
     // The entry goes straight into it, block by block; it replaces the target only when whole.
@@ -142,19 +136,19 @@ void TBrowserExternalModule::FilesExtractFile(const std::string& uuid, const TBr
         if (status == TAbExtractStatus::Ok) return Succeeded();
         return Failure(std::string(TAbZipKit::StatusMessage(status)));
     });
-    if (!written) return SendError(uuid, JsonError(written));
+    if (!written) return SendError(uuid, written.Error());
     SendSuccess(uuid, "true");
 }
 
 void TBrowserExternalModule::FoldersDirExists(const std::string& uuid, const TBridgeArguments& args) {
     const std::string dirPath = ReadPath(args, "dirPath");
-    if (dirPath.empty()) return SendError(uuid, "\"Missing dirPath\"");
+    if (dirPath.empty()) return SendError(uuid, "Missing dirPath");
     SendSuccess(uuid, Boolean(IsFolder(ResolvePagePath(dirPath))));
 }
 
 void TBrowserExternalModule::FoldersDeleteDir(const std::string& uuid, const TBridgeArguments& args) {
     const std::string dirPath = ReadPath(args, "dirPath");
-    if (dirPath.empty()) return SendError(uuid, "\"Missing dirPath\"");
+    if (dirPath.empty()) return SendError(uuid, "Missing dirPath");
     // Only whether the folder is gone reaches the page, as the function has always answered.
     SendSuccess(uuid, Boolean(FServices.operatingSystem->DeleteDirectory(ResolvePagePath(dirPath)).Ok()));
 }
@@ -181,16 +175,16 @@ void TBrowserExternalModule::FoldersGetAppDataDir(const std::string& uuid, const
 
 void TBrowserExternalModule::Base64DecodeToFile(const std::string& uuid, const TBridgeArguments& args) {
     const std::string filePath = ReadPath(args, "filePath");
-    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    if (filePath.empty()) return SendError(uuid, "Missing filePath");
     const std::string path = ResolvePagePath(filePath);
-    if (const TStatus named = CheckFileName(path); !named) return SendError(uuid, JsonError(named));
+    if (const TStatus named = CheckFileName(path); !named) return SendError(uuid, named.Error());
     CreateParentFolders(path);
     const TResult<std::string> contents = ReadContents(args);
-    if (!contents) return SendError(uuid, JsonError(contents));
+    if (!contents) return SendError(uuid, contents.Error());
     const TResult<std::string> decoded = TBase64::Decode(contents.Value());
-    if (!decoded) return SendError(uuid, JsonError(decoded));
+    if (!decoded) return SendError(uuid, decoded.Error());
     if (const TStatus written = TFileReplacer::Write(path, decoded.Value()); !written) {
-        return SendError(uuid, JsonError(written));
+        return SendError(uuid, written.Error());
     }
     SendSuccess(uuid, "true");
 }

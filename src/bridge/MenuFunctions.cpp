@@ -7,6 +7,7 @@
 #include "bridge/BrowserExternalForm.h"
 #include "bridge/TextConvert.h"
 #include "platform/MenuBar.h"
+#include "shared/FailureSink.h"
 #include "shared/FileSystem.h"
 #include "shared/InputFile.h"
 #include "shared/Utf8Path.h"
@@ -33,7 +34,10 @@ public:
     ~TMenuRefresh() {
         try {
             FRefresh();
+        } catch (const std::exception& error) {
+            TFailureSink::Report(std::string("The menu bar could not be shown: ") + error.what());
         } catch (...) {
+            TFailureSink::Report("The menu bar could not be shown");
         }
     }
     TMenuRefresh(const TMenuRefresh&) = delete;
@@ -66,31 +70,30 @@ void TBrowserExternalModule::ShowMenu() {
 // The whole menu is built in one pass, and the platform's bar is handed it once.
 void TBrowserExternalModule::MainMenuSetItems(const std::string& uuid, const TBridgeArguments& args) {
     const std::string itemsText = args.ReadString("items");
-    if (itemsText.empty()) return SendError(uuid, "\"Missing menu items\"");
-    const char* error = nullptr;
+    if (itemsText.empty()) return SendError(uuid, "Missing menu items");
+    TStatus built;
     {
         const TMenuRefresh refresh([this] { ShowMenu(); });
-        error = BuildMainMenu(itemsText);
+        built = BuildMainMenu(itemsText);
     }
-    if (error) return SendError(uuid, error);
+    if (!built) return SendError(uuid, built.Error());
     SendSuccess(uuid, "true");
 }
 
-// Replaces the whole menu; on a malformed description the menu stays attached and empty. Gives
-// the error reply's text, or null.
-const char* TBrowserExternalModule::BuildMainMenu(const std::string& itemsText) {
+// Replaces the whole menu; on a malformed description the menu stays attached and empty.
+TStatus TBrowserExternalModule::BuildMainMenu(const std::string& itemsText) {
     TBrowserExternalForm& form = *FBrowserExternalForm;
     form.Attach();
     form.ClearItemsAndImages();
     const std::optional<nlohmann::json> items = TBridgeJson::Parse(itemsText);
-    if (!items || !items->is_array()) return "\"Wrong menu items JSON\"";
+    if (!items || !items->is_array()) return Failure("Wrong menu items JSON");
     try {
         for (const nlohmann::json& item : *items) {
             if (!item.is_object()) throw EBridgeError("Menu items must be JSON objects");
             form.MainMenu().items.emplace_back();
             if (!form.BuildMenuItem(item, form.MainMenu().items.back())) {
                 form.ClearItems();
-                return "\"Wrong menu item JSON\"";
+                return Failure("Wrong menu item JSON");
             }
         }
     } catch (...) {
@@ -98,17 +101,17 @@ const char* TBrowserExternalModule::BuildMainMenu(const std::string& itemsText) 
         form.ClearItems();
         throw;
     }
-    return nullptr;
+    return {};
 }
 
 void TBrowserExternalModule::MainMenuUpdateItem(const std::string& uuid, const TBridgeArguments& args) {
     const std::string idText = args.ReadString("id");
-    if (idText.empty()) return SendError(uuid, "\"Missing item ID\"");
+    if (idText.empty()) return SendError(uuid, "Missing item ID");
     int32_t id = -1;
     if (!TTextConvert::TryStrToInt32(idText, id)) id = -1;
-    if (id == -1) return SendError(uuid, "\"Wrong item ID\"");
+    if (id == -1) return SendError(uuid, "Wrong item ID");
     TBrowserExternalForm& form = *FBrowserExternalForm;
-    if (form.MainMenu().items.empty()) return SendError(uuid, "\"No menu items\"");
+    if (form.MainMenu().items.empty()) return SendError(uuid, "No menu items");
 
     TMenuItemModel* found = nullptr;
     for (TMenuItemModel& item : form.MainMenu().items) {

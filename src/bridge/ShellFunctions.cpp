@@ -11,6 +11,7 @@
 #include "platform/OperatingSystem.h"
 #include "platform/UiThread.h"
 #include "shared/CommandOutput.h"
+#include "shared/FailureSink.h"
 #include "shared/FileSystem.h"
 #include "shared/StrUtils.h"
 
@@ -21,25 +22,35 @@ namespace {
 std::string SystemErrorText(const TStatus& outcome) {
     std::string text = outcome.Error();
     while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
-    return TStrUtils::StringToJsonString(text);
+    return text;
 }
 
-// The reply to a command's output: the output as a JSON string, or an error when the command
-// wrote more than the limit and was ended for it, or when the output would take more than
+// A command's output as the JSON string of its reply, or why it is not passed on: the command
+// wrote more than the limit and was ended for it, or the output would take more than
 // MaxCommandReplyBytes as JSON text. The raw output is released by the caller as soon as this
 // returns, so at most the output and its JSON text are held together.
-std::pair<std::string, bool> CommandReply(const std::string& output) {
-    const auto refusal = [](const std::string& text) { return std::pair{TStrUtils::StringToJsonString(text), false}; };
+TResult<std::string> CommandReply(const std::string& output) {
     if (CommandOutputWasCut(output)) {
-        return refusal("The command wrote more than " + std::to_string(MaxCommandOutputBytes >> 20) +
+        return Failure("The command wrote more than " + std::to_string(MaxCommandOutputBytes >> 20) +
                        " MiB of output and was ended");
     }
     std::optional<std::string> text = TStrUtils::StringToJsonStringWithin(output, MaxCommandReplyBytes);
     if (!text) {
-        return refusal("The command's output takes more than " + std::to_string(MaxCommandReplyBytes >> 20) +
+        return Failure("The command's output takes more than " + std::to_string(MaxCommandReplyBytes >> 20) +
                        " MiB as JSON text and was not passed on");
     }
-    return {std::move(*text), true};
+    return std::move(*text);
+}
+
+// The JSON text of a reply to a command, and whether it is a success.
+struct TCommandAnswer {
+    std::string replyJson;
+    bool success;
+};
+
+TCommandAnswer AnswerTo(TResult<std::string> reply) {
+    if (!reply) return {TStrUtils::StringToJsonString(reply.Error()), false};
+    return {std::move(reply).Value(), true};
 }
 
 bool IsExistingFolder(const std::string& path) { return TFileSystem::IsFolder(TPagePaths::ToFsPath(path)); }
@@ -59,13 +70,13 @@ std::string JsonStringList(const std::vector<std::string>& items) {
 void TBrowserExternalModule::ShellExecute(const std::string& uuid, const TBridgeArguments& args) {
     const std::string filePath = args.ReadString("filePath");
     const std::string arguments = args.ReadString("arguments");
-    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    if (filePath.empty()) return SendError(uuid, "Missing filePath");
     SendSystemResult(uuid, FServices.operatingSystem->ShellExec(filePath, arguments));
 }
 
 void TBrowserExternalModule::ShellExplore(const std::string& uuid, const TBridgeArguments& args) {
     const std::string filePath = args.ReadString("filePath");
-    if (filePath.empty()) return SendError(uuid, "\"Missing filePath\"");
+    if (filePath.empty()) return SendError(uuid, "Missing filePath");
     SendSystemResult(uuid, FServices.operatingSystem->ShellExplore(filePath));
 }
 
@@ -73,11 +84,11 @@ void TBrowserExternalModule::ShellExplore(const std::string& uuid, const TBridge
 // reply is posted back to the UI thread and dropped there if the module has gone meanwhile.
 void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridgeArguments& args) {
     const std::string command = args.ReadString("command");
-    if (command.empty()) return SendError(uuid, "\"Missing command\"");
+    if (command.empty()) return SendError(uuid, "Missing command");
     const std::string workingDir = args.ReadString("workingDir");
     const bool showWindow = args.ReadString("showWindow", "false") == "true";
     if (!workingDir.empty() && !IsExistingFolder(workingDir)) {
-        return SendError(uuid, TStrUtils::StringToJsonString("Working folder \"" + workingDir + "\" does not exist"));
+        return SendError(uuid, "Working folder \"" + workingDir + "\" does not exist");
     }
 
     std::shared_ptr<IOperatingSystem> os = FServices.operatingSystem;
@@ -85,15 +96,22 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
     if (uiThread) {
         auto run = [os, uiThread, uuid, command, workingDir, showWindow, lifetime = Lifetime(), self = this,
                     target = CallReply()]() mutable {
-            try {
-                std::pair<std::string, bool> answer = CommandReply(os->GetDosOutput(command, workingDir, showWindow));
-                // The reply goes to the document that asked, and only while it is still there.
-                uiThread->Post([lifetime, self, uuid, reply = std::move(answer.first), success = answer.second,
-                                target = std::move(target)] {
-                    if (!lifetime.Expired()) self->SendReplyTo(target, uuid, reply, success);
+            // The reply goes to the document that asked, and only while it is still there.
+            const auto post = [&](TCommandAnswer answer) {
+                uiThread->Post([lifetime, self, uuid, answer = std::move(answer), target] {
+                    if (!lifetime.Expired()) self->SendReplyTo(target, uuid, answer.replyJson, answer.success);
                 });
+            };
+            try {
+                post(AnswerTo(CommandReply(os->GetDosOutput(command, workingDir, showWindow))));
             } catch (...) {
-                // Out of memory on the worker: the call goes unanswered rather than ending the process.
+                // Out of memory on the worker: the call still settles, with a short error made
+                // once the output is freed, rather than ending the process or going unanswered.
+                TFailureSink::Report("A command's output could not be passed on");
+                try {
+                    post({"\"The command's output could not be passed on\"", false});
+                } catch (...) {
+                }
             }
         };
         try {
@@ -103,8 +121,8 @@ void TBrowserExternalModule::ShellCommand(const std::string& uuid, const TBridge
             // No thread to be had: run the command here instead.
         }
     }
-    const auto [reply, success] = CommandReply(os->GetDosOutput(command, workingDir, showWindow));
-    SendReply(uuid, reply, success);
+    const TCommandAnswer answer = AnswerTo(CommandReply(os->GetDosOutput(command, workingDir, showWindow)));
+    SendReply(uuid, answer.replyJson, answer.success);
 }
 
 void TBrowserExternalModule::ShellWindows(const std::string& uuid, const TBridgeArguments&) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "backends/test/TestBridgeHost.h"
+#include "shared/FailureSink.h"
 #include "support/InfoZipArchive.h"
 
 namespace zorv::test {
@@ -19,6 +20,22 @@ inline std::string Failure(std::string_view result) { return ReplyText("u-1", fa
 struct TRecordingReply : IWebMessageReply {
     void PostJson(const std::string& json) override { posted.push_back(json); }
     std::vector<std::string> posted;
+};
+
+// What reaches the failure sink while it lives.
+class TRecordedFailures {
+public:
+    TRecordedFailures()
+        : FPrevious(TFailureSink::SetReceiver(
+              [this](std::string_view text, const TSourcePlace&) { texts.emplace_back(text); })) {}
+    ~TRecordedFailures() { TFailureSink::SetReceiver(std::move(FPrevious)); }
+    TRecordedFailures(const TRecordedFailures&) = delete;
+    TRecordedFailures& operator=(const TRecordedFailures&) = delete;
+
+    std::vector<std::string> texts;
+
+private:
+    TFailureSink::TReceiver FPrevious;
 };
 
 std::string ReadFileBytes(const std::filesystem::path& path);

@@ -129,6 +129,15 @@ TEST_F(MenuFunctions, SetItemsErrors) {
     }
 }
 
+// A platform bar that cannot take the menu: the call is answered for the menu the module holds,
+// and the failure is reported rather than dropped.
+TEST_F(MenuFunctions, ABarThatCannotShowTheMenuIsReported) {
+    const TRecordedFailures failures;
+    host.menuBar.SetShowFails(true);
+    EXPECT_EQ(host.Reply("12001", ItemsData(FileMenu)), Success("true"));
+    EXPECT_EQ(failures.texts, (std::vector<std::string>{"The menu bar could not be shown: the bar is gone"}));
+}
+
 TEST_F(MenuFunctions, WronglyTypedDescriptionsAreErrorRepliesAndLeaveAnEmptyMenu) {
     host.Reply("12001", ItemsData(FileMenu));
     // The items given as an array rather than its JSON text: the menu as it was.

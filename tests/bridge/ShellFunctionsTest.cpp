@@ -177,6 +177,17 @@ TEST(ShellCommand, ReplyAfterTheModuleIsGoneIsDropped) {
     EXPECT_TRUE(host.webView.Posted().empty());
 }
 
+// Out of memory on the worker that runs the command: the call still settles, and the failure is
+// reported.
+TEST(ShellCommand, OutputThatCannotBeHeldIsAnErrorReply) {
+    TTestBridgeHost host;
+    const TRecordedFailures failures;
+    host.os->SetCommandsRunOutOfMemory(true);
+    EXPECT_EQ(Command(host, R"({"command": "echo hello"})"),
+              Failure("\"The command's output could not be passed on\""));
+    EXPECT_EQ(failures.texts, (std::vector<std::string>{"A command's output could not be passed on"}));
+}
+
 TEST(ShellExecute, AcceptedAndRefusedRequests) {
     TTestBridgeHost host;
     EXPECT_EQ(host.Reply("70001", R"({"filePath": "https://example.com/", "arguments": 5})"), Success("true"));

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 #include "platform/MenuBar.h"
 
@@ -11,6 +12,7 @@ namespace zorv {
 class TFakeMenuBar : public IMenuBar {
 public:
     void ShowMenu(const TMenuModel& menu) override {
+        if (FShowFails) throw std::runtime_error("the bar is gone");
         FMenu = menu;
         ++FShowCount;
     }
@@ -19,6 +21,8 @@ public:
     // The menu shown last; nothing before the first ShowMenu.
     const std::optional<TMenuModel>& Menu() const { return FMenu; }
     int ShowCount() const { return FShowCount; }
+    // ShowMenu throws, as a platform bar that cannot take the menu might.
+    void SetShowFails(bool fails) { FShowFails = fails; }
     // The user picks the item with this tag.
     void Click(int32_t tag) const {
         if (FOnItemClick) FOnItemClick(tag);
@@ -28,6 +32,7 @@ public:
 private:
     std::optional<TMenuModel> FMenu;
     int FShowCount = 0;
+    bool FShowFails = false;
     std::function<void(int32_t)> FOnItemClick;
 };
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #ifndef _WIN32
@@ -49,6 +50,7 @@ std::string TTestOperatingSystem::GetDosOutput(const std::string& commandLine, c
         const std::lock_guard lock(FCommandsMutex);
         FCommands.push_back((showWindow ? "1 " : "0 ") + commandLine);
     }
+    if (FCommandsRunOutOfMemory) throw std::bad_alloc();
 #ifdef _WIN32
     (void)workingDir;
     return {};

@@ -33,6 +33,8 @@ public:
     void SetWindowCaptions(std::vector<std::string> captions) { FWindowCaptions = std::move(captions); }
     void SetShellAccepts(bool accepts) { FShellAccepts = accepts; }
     void SetExitWindowsAccepts(bool accepts) { FExitWindowsAccepts = accepts; }
+    // Commands run out of memory for their output (std::bad_alloc) instead of running.
+    void SetCommandsRunOutOfMemory(bool value) { FCommandsRunOutOfMemory = value; }
     // The message a refused request leaves behind.
     void SetFailureMessage(std::string message) { FFailureMessage = std::move(message); }
 
@@ -47,6 +49,7 @@ private:
     std::vector<std::string> FWindowCaptions;
     bool FShellAccepts = true;
     bool FExitWindowsAccepts = true;
+    bool FCommandsRunOutOfMemory = false;
     std::string FFailureMessage = "The system cannot find the file specified.";
     std::vector<TExitWindowsAction> FExitRequests;
     std::vector<TShellRequest> FShellRequests;

@@ -2,11 +2,10 @@
 
 namespace zorv {
 
-bool TCommandLine::Parse(const std::vector<std::string>& args, const std::vector<TOptionSpec>& accepted) {
+TStatus TCommandLine::Parse(const std::vector<std::string>& args, const std::vector<TOptionSpec>& accepted) {
     FPositionals.clear();
     FOptions.clear();
     FOptionValues.clear();
-    FErrorMessage.clear();
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -26,13 +25,11 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, const std::vector
             if (name == candidate.longName || (!candidate.shortName.empty() && name == candidate.shortName))
                 spec = &candidate;
         if (spec == nullptr) {
-            FErrorMessage = "unknown option " + name;
-            return false;
+            return Failure("unknown option " + name);
         }
         if (!spec->takesValue) {
             if (name != arg) {
-                FErrorMessage = "option " + name + " takes no value";
-                return false;
+                return Failure("option " + name + " takes no value");
             }
             FOptions[spec->longName] = "";
         } else if (name != arg) {
@@ -42,11 +39,10 @@ bool TCommandLine::Parse(const std::vector<std::string>& args, const std::vector
             FOptions[spec->longName] = args[++i];
             FOptionValues[spec->longName].push_back(FOptions[spec->longName]);
         } else {
-            FErrorMessage = "option " + name + " needs a value";
-            return false;
+            return Failure("option " + name + " needs a value");
         }
     }
-    return true;
+    return {};
 }
 
 std::optional<std::string> TCommandLine::Option(const std::string& longName) const {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "shared/Result.h"
+
 namespace zorv {
 
 // One option a command accepts: its long name ("--runtime"), an optional short one ("-o"),
@@ -19,21 +21,19 @@ struct TOptionSpec {
 // ends the options.
 class TCommandLine {
 public:
-    // False with ErrorMessage set for an unknown option or a missing value.
-    bool Parse(const std::vector<std::string>& args, const std::vector<TOptionSpec>& accepted);
+    // Fails for an unknown option or a missing value.
+    TStatus Parse(const std::vector<std::string>& args, const std::vector<TOptionSpec>& accepted);
 
     const std::vector<std::string>& Positionals() const { return FPositionals; }
     std::optional<std::string> Option(const std::string& longName) const;
     // Every value given to a repeatable option, in command-line order (Option gives the last).
     std::vector<std::string> OptionValues(const std::string& longName) const;
     bool Has(const std::string& longName) const { return FOptions.count(longName) != 0; }
-    const std::string& ErrorMessage() const { return FErrorMessage; }
 
 private:
     std::vector<std::string> FPositionals;
     std::map<std::string, std::string> FOptions;
     std::map<std::string, std::vector<std::string>> FOptionValues;
-    std::string FErrorMessage;
 };
 
 }  // namespace zorv

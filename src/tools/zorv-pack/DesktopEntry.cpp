@@ -96,31 +96,26 @@ bool HasControlCharacter(const std::string& text) {
 
 }  // namespace
 
-bool TDesktopEntry::Fail(const std::string& message) {
-    FErrorMessage = message;
-    return false;
-}
-
-bool TDesktopEntry::Load(const fs::path& projectDir, const std::string& appName) {
+TStatus TDesktopEntry::Load(const fs::path& projectDir, const std::string& appName) {
     FAppName = appName;
     std::string iniBytes;
     if (!ReadFile(projectDir / "zorv.ini", iniBytes))
-        return Fail("cannot read \"" + Utf8(projectDir / "zorv.ini") + "\"");
+        return Failure("cannot read \"" + Utf8(projectDir / "zorv.ini") + "\"");
     TMemIniFile ini;
     ini.SetText(iniBytes);
     const std::string icon = TProjectSettings::Read(ini).icon;
     if (icon.empty()) {
         FIconBytes.assign(reinterpret_cast<const char*>(DefaultIcon), sizeof DefaultIcon);
-        return true;
+        return {};
     }
     const fs::path iconPath = projectDir / Utf8Path(icon);
     std::error_code error;
     if (!fs::is_regular_file(iconPath, error) || !ReadFile(iconPath, FIconBytes))
-        return Fail("zorv.ini: the icon \"" + icon + "\" in section [App] is not a file in the project (looked at \"" +
-                    Utf8(iconPath) + "\")");
+        return Failure("zorv.ini: the icon \"" + icon +
+                       "\" in section [App] is not a file in the project (looked at \"" + Utf8(iconPath) + "\")");
     if (FIconBytes.compare(0, PngSignature.size(), PngSignature) != 0)
-        return Fail("zorv.ini: the icon \"" + icon + "\" in section [App] is not a PNG image");
-    return true;
+        return Failure("zorv.ini: the icon \"" + icon + "\" in section [App] is not a PNG image");
+    return {};
 }
 
 fs::path TDesktopEntry::EntryPath(const fs::path& exePath) {
@@ -152,15 +147,15 @@ std::string TDesktopEntry::Text(const std::string& appName, const fs::path& exeP
            EscapedValue(Utf8(exePath.filename())) + "\n";
 }
 
-bool TDesktopEntry::WriteBeside(const fs::path& exePath) {
+TStatus TDesktopEntry::WriteBeside(const fs::path& exePath) {
     const fs::path exe = fs::absolute(exePath).lexically_normal();
     // An entry is one line per key: a line break in the path could not be written into it.
     if (HasControlCharacter(Utf8(exe)))
-        return Fail("a desktop entry cannot name \"" + Utf8(exe) + "\": its path holds a control character");
-    if (!WriteFile(IconPath(exe), FIconBytes)) return Fail("cannot write \"" + Utf8(IconPath(exe)) + "\"");
+        return Failure("a desktop entry cannot name \"" + Utf8(exe) + "\": its path holds a control character");
+    if (!WriteFile(IconPath(exe), FIconBytes)) return Failure("cannot write \"" + Utf8(IconPath(exe)) + "\"");
     if (!WriteFile(EntryPath(exe), Text(FAppName, exe, IconPath(exe))))
-        return Fail("cannot write \"" + Utf8(EntryPath(exe)) + "\"");
-    return true;
+        return Failure("cannot write \"" + Utf8(EntryPath(exe)) + "\"");
+    return {};
 }
 
 }  // namespace zorv

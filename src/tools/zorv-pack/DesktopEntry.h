@@ -2,6 +2,8 @@
 #include <filesystem>
 #include <string>
 
+#include "shared/Result.h"
+
 namespace zorv {
 
 // The desktop entry of a packaged Linux application: OUTPUT.desktop and OUTPUT.png written beside
@@ -10,10 +12,10 @@ namespace zorv {
 // names (relative to the project), or a default one.
 class TDesktopEntry {
 public:
-    // Reads the icon the project asks for; false with ErrorMessage set when it is missing or no PNG.
-    bool Load(const std::filesystem::path& projectDir, const std::string& appName);
-    // Writes the entry and the icon beside `exePath`; false with ErrorMessage set.
-    bool WriteBeside(const std::filesystem::path& exePath);
+    // Reads the icon the project asks for; fails when it is missing or no PNG.
+    TStatus Load(const std::filesystem::path& projectDir, const std::string& appName);
+    // Writes the entry and the icon beside `exePath`.
+    TStatus WriteBeside(const std::filesystem::path& exePath);
 
     // The entry's text for an executable at an absolute path. The window class is the program
     // name the toolkit takes from the executable's file name.
@@ -21,14 +23,10 @@ public:
                             const std::filesystem::path& iconPath);
     static std::filesystem::path EntryPath(const std::filesystem::path& exePath);
     static std::filesystem::path IconPath(const std::filesystem::path& exePath);
-    const std::string& ErrorMessage() const { return FErrorMessage; }
 
 private:
-    bool Fail(const std::string& message);
-
     std::string FAppName;
     std::string FIconBytes;
-    std::string FErrorMessage;
 };
 
 }  // namespace zorv

@@ -185,20 +185,21 @@ int TPackTool::Run(const std::vector<std::string>& args) {
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     TCommandLine command;
     if (verb == "build") {
-        if (!command.Parse(rest, BuildOptions())) return Usage(command.ErrorMessage());
+        if (const TStatus parsed = command.Parse(rest, BuildOptions()); !parsed) return Usage(parsed.Error());
         return Build(command);
     }
     if (verb == "init") {
-        if (!command.Parse(rest, {{"--name", "", true}, {"--id", "", true}})) return Usage(command.ErrorMessage());
+        if (const TStatus parsed = command.Parse(rest, {{"--name", "", true}, {"--id", "", true}}); !parsed)
+            return Usage(parsed.Error());
         return Init(command);
     }
     if (verb == "run") {
-        if (!command.Parse(rest, {{"--runtime", "", true}, {"--no-reload", "", false}}))
-            return Usage(command.ErrorMessage());
+        if (const TStatus parsed = command.Parse(rest, {{"--runtime", "", true}, {"--no-reload", "", false}}); !parsed)
+            return Usage(parsed.Error());
         return RunProject(command);
     }
     if (verb == "list" || verb == "cat") {
-        if (!command.Parse(rest, {})) return Usage(command.ErrorMessage());
+        if (const TStatus parsed = command.Parse(rest, {}); !parsed) return Usage(parsed.Error());
         return verb == "list" ? List(command) : Cat(command);
     }
     return Usage("unknown command \"" + verb + "\"");
@@ -226,7 +227,8 @@ int TPackTool::Build(const TCommandLine& command) {
     packer.OnWarning = [this](const std::string& message) {
         std::fprintf(FErr, "zorv-pack: warning: %s\n", message.c_str());
     };
-    if (!packer.Load(Utf8Path(command.Positionals()[0]))) return Fail(Failure, packer.ErrorMessage());
+    if (const TStatus loaded = packer.Load(Utf8Path(command.Positionals()[0])); !loaded)
+        return Fail(Failure, loaded.Error());
 
     const int64_t runtimeSize = TExeUtils::GetFileByteSize(runtime);
     if (runtimeSize < 0) return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
@@ -240,8 +242,8 @@ int TPackTool::Build(const TCommandLine& command) {
         if (TExeUtils::ImageKindOfFile(runtime) != TExeImageKind::Elf)
             return Fail(Failure, "--desktop-entry is for a Linux runtime; \"" + runtime +
                                      "\" is a Windows one (Windows has no desktop entries)");
-        if (!desktopEntry.Load(Utf8Path(command.Positionals()[0]), packer.AppName()))
-            return Fail(Failure, desktopEntry.ErrorMessage());
+        if (const TStatus loaded = desktopEntry.Load(Utf8Path(command.Positionals()[0]), packer.AppName()); !loaded)
+            return Fail(Failure, loaded.Error());
     }
 
     const fs::path outputPath = Utf8Path(*output);
@@ -253,7 +255,7 @@ int TPackTool::Build(const TCommandLine& command) {
 
     TTempFile zip(folder, ".zip");
     TTempFile exe(folder, ".exe");
-    if (!packer.WriteArchive(zip.Path())) return Fail(Failure, packer.ErrorMessage());
+    if (const TStatus written = packer.WriteArchive(zip.Path()); !written) return Fail(Failure, written.Error());
     if (!fs::copy_file(Utf8Path(runtime), exe.Path(), fs::copy_options::overwrite_existing, error))
         return Fail(Failure, "cannot copy the runtime to \"" + Utf8(exe.Path()) + "\": " + error.message());
     // Resources are rewritten before the archive is appended: the update rewrites the whole file.
@@ -275,8 +277,10 @@ int TPackTool::Build(const TCommandLine& command) {
     fs::rename(exe.Path(), outputPath, error);
     if (error) return Fail(Failure, "cannot write \"" + *output + "\": " + error.message());
     exe.Keep();
-    if (command.Has("--desktop-entry") && !desktopEntry.WriteBeside(outputPath))
-        return Fail(Failure, desktopEntry.ErrorMessage());
+    if (command.Has("--desktop-entry")) {
+        if (const TStatus written = desktopEntry.WriteBeside(outputPath); !written)
+            return Fail(Failure, written.Error());
+    }
     std::fprintf(FOut, "%s: %zu entries, %lld bytes\n", output->c_str(), packer.EntryCount(),
                  static_cast<long long>(TExeUtils::GetFileByteSize(*output)));
     return Success;

@@ -164,12 +164,7 @@ std::optional<std::string> TProjectPacker::SettingsAsUtf8(std::string_view bytes
     return "\xEF\xBB\xBF" + TMemIniFile::DecodeText(bytes);
 }
 
-bool TProjectPacker::Fail(std::string message) {
-    FErrorMessage = std::move(message);
-    return false;
-}
-
-bool TProjectPacker::Load(const fs::path& projectDir) {
+TStatus TProjectPacker::Load(const fs::path& projectDir) {
     FProjectDir = projectDir;
     TProjectCheck check(projectDir);
     check.Run();
@@ -182,7 +177,7 @@ bool TProjectPacker::Load(const fs::path& projectDir) {
             OnWarning(problem.Message());
         }
     }
-    if (!errors.empty()) return Fail(errors);
+    if (!errors.empty()) return Failure(errors);
     const TProjectSettings& settings = check.Settings();
     FAppId = settings.id;
     FAppName = settings.name;
@@ -190,18 +185,18 @@ bool TProjectPacker::Load(const fs::path& projectDir) {
     for (const std::string& warning :
          TUrlSpaceAdvice::Warnings(check.Ini().ReadString("App", "UrlSpace", ""), projectDir / Utf8Path(FAppDirName)))
         if (OnWarning) OnWarning(warning);
-    return true;
+    return {};
 }
 
-bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
+TStatus TProjectPacker::WriteArchive(const fs::path& zipPath) {
     TFilePtr out = OpenFile(zipPath, "wb");
-    if (!out) return Fail("cannot create \"" + Utf8(zipPath) + "\"");
+    if (!out) return Failure("cannot create \"" + Utf8(zipPath) + "\"");
     TZipWriter zip([&](const void* data, std::size_t size) { return std::fwrite(data, 1, size, out.get()) == size; },
                    ZORV_ARCHIVE_PASSWORD);
     TTreeWriter tree(zip, OnWarning, zipPath, FProjectDir);
     // Left out, it would leave an archive that cannot start.
     if (!tree.LiesInsideProject(FProjectDir / "zorv.ini"))
-        return Fail(Quoted(FProjectDir / "zorv.ini") + " leads to a file outside the project");
+        return Failure(Quoted(FProjectDir / "zorv.ini") + " leads to a file outside the project");
     const fs::path settingsPath = FProjectDir / "zorv.ini";
     if (const std::optional<std::string> utf8 = SettingsAsUtf8(ReadWhole(settingsPath))) {
         if (OnWarning)
@@ -209,20 +204,20 @@ bool TProjectPacker::WriteArchive(const fs::path& zipPath) {
                 "zorv.ini is not UTF-8: it was read in this system's code page and is packed as UTF-8; "
                 "check the application's name and password");
         if (const TStatus added = zip.AddFile("zorv.ini", ModificationTime(settingsPath), *utf8); !added)
-            return Fail(added.Error());
+            return Failure(added.Error());
     } else if (!tree.AddFile(settingsPath, "zorv.ini")) {
-        return Fail(tree.Error());
+        return Failure(tree.Error());
     }
     for (const char* name : OptionalFiles) {
         std::error_code error;
         if (fs::is_regular_file(FProjectDir / name, error) && !tree.AddFile(FProjectDir / name, name))
-            return Fail(tree.Error());
+            return Failure(tree.Error());
     }
-    if (!tree.AddFolder(FProjectDir / Utf8Path(FAppDirName), FAppDirName)) return Fail(tree.Error());
-    if (const TStatus finished = zip.Finish(); !finished) return Fail(finished.Error());
-    if (std::fclose(out.release()) != 0) return Fail("cannot write \"" + Utf8(zipPath) + "\"");
+    if (!tree.AddFolder(FProjectDir / Utf8Path(FAppDirName), FAppDirName)) return Failure(tree.Error());
+    if (const TStatus finished = zip.Finish(); !finished) return Failure(finished.Error());
+    if (std::fclose(out.release()) != 0) return Failure("cannot write \"" + Utf8(zipPath) + "\"");
     FEntryCount = zip.Count();
-    return true;
+    return {};
 }
 
 }  // namespace zorv

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "shared/Result.h"
+
 namespace zorv {
 
 // A project folder as `zorv-pack build` takes it: "zorv.ini", the application folder named by
@@ -13,17 +15,16 @@ class TProjectPacker {
 public:
     using TWarning = std::function<void(const std::string& message)>;
 
-    // Reads and checks the project; false with ErrorMessage set (every error, one per line) when
-    // it cannot be packed. The problems it can be packed with go to OnWarning.
-    bool Load(const std::filesystem::path& projectDir);
+    // Reads and checks the project; fails with every error, one per line, when it cannot be
+    // packed. The problems it can be packed with go to OnWarning.
+    TStatus Load(const std::filesystem::path& projectDir);
     // Writes the encrypted archive of the loaded project to `zipPath`.
-    bool WriteArchive(const std::filesystem::path& zipPath);
+    TStatus WriteArchive(const std::filesystem::path& zipPath);
 
     const std::string& AppId() const { return FAppId; }
     const std::string& AppName() const { return FAppName; }
     const std::string& AppDirName() const { return FAppDirName; }
     std::size_t EntryCount() const { return FEntryCount; }
-    const std::string& ErrorMessage() const { return FErrorMessage; }
     // Told about files that are left out (special files, links to folders).
     TWarning OnWarning;
 
@@ -38,12 +39,9 @@ public:
     static const char* const OptionalFiles[3];
 
 private:
-    bool Fail(std::string message);
-
     std::filesystem::path FProjectDir;
     std::string FAppId, FAppName, FAppDirName;
     std::size_t FEntryCount = 0;
-    std::string FErrorMessage;
 };
 
 }  // namespace zorv
