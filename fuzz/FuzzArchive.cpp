@@ -4,7 +4,7 @@
 
 #include "archive/ZipWriter.h"
 
-namespace zorv::fuzz {
+namespace zorv::test {
 
 std::string SampleArchiveBytes() {
     std::string bytes;
@@ -36,4 +36,4 @@ const TAbZipKit& SampleArchive() {
     return *archive;
 }
 
-}  // namespace zorv::fuzz
+}  // namespace zorv::test

@@ -17,7 +17,7 @@
 #include "archive/PkwareCipher.h"
 #include "archive/ZipWriter.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -263,4 +263,4 @@ void BM_WholeTwoHundredMegabyteAsset(benchmark::State& state) {
 BENCHMARK(BM_WholeTwoHundredMegabyteAsset)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -8,7 +8,7 @@
 #include "archive/AbZipKit.h"
 #include "archive/ZipWriter.h"
 
-namespace zorv::testing {
+namespace zorv::test {
 
 using TEntryList = std::vector<std::pair<std::string, std::string>>;  // name, bytes ("" + "/" = folder)
 
@@ -59,4 +59,4 @@ inline std::size_t DataOffset(const std::string& archive, int index) {
     return local + 30 + GetLe(archive, local + 26, 2) + GetLe(archive, local + 28, 2);
 }
 
-}  // namespace zorv::testing
+}  // namespace zorv::test

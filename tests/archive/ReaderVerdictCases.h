@@ -12,7 +12,7 @@
 
 #include "ArchiveBuilder.h"
 
-namespace zorv::testing {
+namespace zorv::test {
 
 struct TVerdictCase {
     const char* name;
@@ -125,4 +125,4 @@ inline std::vector<TVerdictCase> VerdictCases() {
     };
 }
 
-}  // namespace zorv::testing
+}  // namespace zorv::test

@@ -6,10 +6,8 @@
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 const TEntryList Entries = {{"zorv.ini", "[App]\nID=x\n"},
                             {"app/", ""},
@@ -101,4 +99,4 @@ TEST(ZipWriter, SeventyThousandEntriesUseZip64EndRecords) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -14,7 +14,7 @@
 
 #include "bridge/FileReplacer.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 class FileReplacerTest : public testing::Test {
@@ -85,4 +85,4 @@ TEST_F(FileReplacerTest, AFifoWithoutAReaderIsAnErrorNotAWait) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

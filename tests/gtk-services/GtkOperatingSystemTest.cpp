@@ -25,10 +25,8 @@
 #include "XlibWindow.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -282,10 +280,10 @@ TEST(ShellExplore, WithoutAFileManagerOnTheBusOpensTheNearestExistingFolder) {
 // Over a real bus: a file manager of the test's own answers on a dbus-daemon started for it.
 // Nothing else in this process talks to the session bus, so pointing the address at it is safe.
 TEST(ShellExploreOnABus, TheFileManagerIsAskedToShowTheItem) {
-    auto bus = test::TPrivateSessionBus::Start();
+    auto bus = TPrivateSessionBus::Start();
     if (!bus) GTEST_SKIP() << "dbus-daemon missing";
     setenv("DBUS_SESSION_BUS_ADDRESS", bus->Address().c_str(), 1);
-    test::TFakeFileManager fileManager(bus->Address());
+    TFakeFileManager fileManager(bus->Address());
     ASSERT_TRUE(fileManager.Ready());
     TScratchFolder temp;
     WriteFile(temp / "shown file.txt", "");
@@ -379,11 +377,11 @@ TEST_F(ExitWindowsTest, EveryRequestIsWellFormedDBus) {
 // This process never opens GTK, so the titles come over a connection of the services' own, as
 // in a Wayland session where the X server is Xwayland.
 TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
-    auto shown = test::TXlibWindow::Open("Zorv plain X ✓", true);
+    auto shown = TXlibWindow::Open("Zorv plain X ✓", true);
     if (!shown) GTEST_SKIP() << "no X display";
-    auto hidden = test::TXlibWindow::Open("Zorv unmapped", false);
-    auto blank = test::TXlibWindow::Open(" \t ", true);
-    auto framed = test::TXlibWindow::OpenFramed("Zorv frame", "Zorv client");
+    auto hidden = TXlibWindow::Open("Zorv unmapped", false);
+    auto blank = TXlibWindow::Open(" \t ", true);
+    auto framed = TXlibWindow::OpenFramed("Zorv frame", "Zorv client");
     const std::vector<std::string> captions = TGtkOperatingSystem().GetWindowsCaptions();
     auto count = [&](const std::string& title) { return std::count(captions.begin(), captions.end(), title); };
     EXPECT_EQ(count("Zorv plain X ✓"), 1);
@@ -391,7 +389,7 @@ TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
     EXPECT_EQ(count(" \t "), 0);
     // A real window manager would frame the stand-in frame itself, sooner or later; the case of
     // a client inside a frame is then covered by the GTK windows behind that manager.
-    if (!test::TXlibWindow::WindowManagerRunning()) {
+    if (!TXlibWindow::WindowManagerRunning()) {
         EXPECT_EQ(count("Zorv client"), 1);
         EXPECT_EQ(count("Zorv frame"), 0);
     }
@@ -751,4 +749,4 @@ TEST(DeleteDirectoryInChild, DISABLED_RacingSwapsNeverReachTheHomeFolder) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -9,11 +9,8 @@
 #include "GtkTestSupport.h"
 #include "shared/StylesUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::Rgb;
-using test::StyleColor;
 
 double Luminance(uint32_t rgb) {
     auto channel = [](uint32_t value) {
@@ -79,7 +76,7 @@ protected:
         gtk_container_add(GTK_CONTAINER(box), FLabel);
         gtk_container_add(GTK_CONTAINER(FWindow), box);
         gtk_widget_show_all(FWindow);
-        test::RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
+        RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
     }
     void TearDown() override {
         FEngine.reset();
@@ -88,7 +85,7 @@ protected:
     // Restyling happens on the window's next frame.
     void Apply(const std::string& name, uint32_t expectedWindow) {
         FEngine->ApplyTheme(name);
-        test::RunUntil([&] { return WindowColour() == expectedWindow; }, std::chrono::seconds(2));
+        RunUntil([&] { return WindowColour() == expectedWindow; }, std::chrono::seconds(2));
     }
     uint32_t WindowColour() { return Rgb(StyleColor(FWindow, "background-color")); }
     uint32_t MenuBarColour() { return Rgb(StyleColor(FMenuBar, "background-color")); }
@@ -141,7 +138,7 @@ TEST_F(ThemeSwitching, DisabledMenuItemsStayDimUnderThePointer) {
 TEST_F(ThemeSwitching, AnUnknownNameKeepsTheCurrentTheme) {
     Apply("Carbon", TGtkThemeEngine::FindPalette("Carbon")->window);
     FEngine->ApplyTheme("No Such Theme");
-    test::Pump(std::chrono::milliseconds(100));
+    Pump(std::chrono::milliseconds(100));
     EXPECT_EQ(WindowColour(), TGtkThemeEngine::FindPalette("Carbon")->window);
 }
 
@@ -150,9 +147,9 @@ TEST_F(ThemeSwitching, TheEngineTakesItsStyleWithItWhenItGoes) {
     Apply("Windows10 Dark", TGtkThemeEngine::FindPalette("Windows10 Dark")->window);
     ASSERT_NE(WindowColour(), systemWindow);
     FEngine.reset();
-    test::RunUntil([&] { return WindowColour() == systemWindow; }, std::chrono::seconds(2));
+    RunUntil([&] { return WindowColour() == systemWindow; }, std::chrono::seconds(2));
     EXPECT_EQ(WindowColour(), systemWindow);
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

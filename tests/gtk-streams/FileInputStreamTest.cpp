@@ -10,10 +10,8 @@
 #include "shared/Utf8Path.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
@@ -130,4 +128,4 @@ TEST(FileInputStream, NeverGetsMoreThanTwoIntervalsAheadOfItsConsumer) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -19,7 +19,7 @@
 #include "archive/ZipWriter.h"
 #include "backends/test/TestBridgeHost.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -239,4 +239,4 @@ TEST_F(FailedWrite, WritingThroughALinkUpdatesTheFileItNames) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

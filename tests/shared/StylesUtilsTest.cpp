@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TEST(StylesCatalogue, ListsTheFortyNamesSortedIgnoringCase) {
@@ -83,4 +83,4 @@ INSTANTIATE_TEST_SUITE_P(Names, StylesCatalogueFind,
                                          TFindCase{"Windows11", nullptr}, TFindCase{"", nullptr}));
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -6,7 +6,7 @@
 #include "backends/win32/WinThemeEngine.h"
 #include "shared/StylesUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -136,4 +136,4 @@ TEST_F(ThemeEngineTest, DestroyedWindowsLeaveTheSet) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test
