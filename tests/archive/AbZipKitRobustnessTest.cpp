@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 

@@ -4,7 +4,7 @@
 
 #include <zlib.h>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "archive/ZipNames.h"

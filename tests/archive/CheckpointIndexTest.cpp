@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "archive/CheckpointIndex.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 
 namespace zorv::test {
 

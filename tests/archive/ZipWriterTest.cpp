@@ -2,7 +2,7 @@
 // header fields packaged files are known by, and reads back through the runtime's reader.
 #include <gtest/gtest.h>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 

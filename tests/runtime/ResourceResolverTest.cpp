@@ -9,10 +9,10 @@
 #include <map>
 #include <random>
 
-#include "archive/ZipWriter.h"
 #include "runtime/AppUrl.h"
 #include "runtime/FolderPackage.h"
 #include "shared/Utf8Path.h"
+#include "support/ArchiveBuilder.h"
 #include "support/InfoZipArchive.h"
 
 namespace zorv::test {
@@ -295,20 +295,6 @@ TEST_F(ResourceResolverRangeTest, ANotFoundAnswerOffersNoRanges) {
     EXPECT_EQ(missing.Headers().size(), 1u);
 }
 
-// Entries stored as the packer writes them.
-std::string PackedArchive(const std::map<std::string, std::string>& files) {
-    std::string archive;
-    TZipWriter writer(
-        [&](const void* data, std::size_t size) {
-            archive.append(static_cast<const char*>(data), size);
-            return true;
-        },
-        ZORV_ARCHIVE_PASSWORD);
-    for (const auto& [name, bytes] : files) EXPECT_TRUE(writer.AddFile(name, {}, bytes));
-    EXPECT_TRUE(writer.Finish());
-    return archive;
-}
-
 TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnsweredWhole) {
     std::string large(TResourceResolver::StreamedEntryMinSize + 4321, '\0');
     std::mt19937 random(5);
@@ -316,7 +302,7 @@ TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnswer
     TAbZipKit zip;
     TArchivePackage package{zip};
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    zip.LoadFromMemory(PackedArchive({{"app/large.bin", large}, {"app/small.txt", "small"}}));
+    zip.LoadFromMemory(BuildArchive({{"app/large.bin", large}, {"app/small.txt", "small"}}));
     TScratchFolder exeDir;
     TResourceResolver resolver(&package, "app", exeDir.Text());
     resolver.SetStreamLargeEntries(true);
