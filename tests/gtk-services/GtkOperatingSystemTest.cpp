@@ -23,6 +23,7 @@
 
 #include "PrivateSessionBus.h"
 #include "XlibWindow.h"
+#include "shared/PosixUniqueFd.h"
 #include "support/ScratchFolder.h"
 
 namespace zorv::test {
@@ -520,9 +521,11 @@ TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const
     TScratchFolder mountPoint;
     int fds[2];
     if (pipe(fds) != 0) return {};
+    TUniqueFd readEnd(fds[0]);
+    TUniqueFd writeEnd(fds[1]);
     const pid_t child = fork();
     if (child == 0) {
-        close(fds[0]);
+        readEnd.Reset();
         const std::string root = mountPoint.Path().string();
         // Nothing below may run unless the tmpfs is this process's whole view of the disk.
         if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -533,14 +536,15 @@ TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const
         for (const std::string& path : TreeListing(tree)) report += path + "\n";
         report += TGtkOperatingSystem().DeleteDirectory(spelling) ? "true\n" : "false\n";
         for (const std::string& path : TreeListing(tree)) report += path + "\n";
-        const bool written = write(fds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+        const bool written = write(writeEnd.Get(), report.data(), report.size()) == static_cast<ssize_t>(report.size());
         _exit(written ? 0 : 1);
     }
-    close(fds[1]);
+    writeEnd.Reset();
     std::string report;
     char buffer[4096];
-    for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(got));
-    close(fds[0]);
+    for (ssize_t got; (got = read(readEnd.Get(), buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<size_t>(got));
+    readEnd.Reset();
     int status = 0;
     waitpid(child, &status, 0);
     TSandboxedDeletion result;
