@@ -103,9 +103,8 @@ TStatus TMediaServer::Listen() {
         const TGErrorOwned owned(error);
         return Failure(std::string("The media server cannot listen: ") + (error ? error->message : "unknown error"));
     }
-    GSList* uris = soup_server_get_uris(FServer.get());
+    const TGUriListOwned uris(soup_server_get_uris(FServer.get()));
     const int port = uris ? g_uri_get_port(static_cast<GUri*>(uris->data)) : -1;
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
     if (port <= 0) return Failure("The media server has no address");
     FHost = "127.0.0.1:" + std::to_string(port);
     FBaseUrl = "http://" + FHost + "/" + FKey + "/";

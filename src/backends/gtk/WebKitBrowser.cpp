@@ -22,6 +22,9 @@ namespace {
 constexpr const char* DeliverScriptStart = "document.dispatchEvent(new CustomEvent('zorv:messages', {detail: ";
 constexpr const char* DeliverScriptEnd = "}));";
 
+using TWebKitUserScriptOwned = TUnrefOwned<WebKitUserScript, webkit_user_script_unref>;
+using TScriptMessageReplyOwned = TUnrefOwned<WebKitScriptMessageReply, webkit_script_message_reply_unref>;
+
 std::string StringMember(JSCValue* object, const char* name) {
     TGObjectOwned<JSCValue> member(jsc_value_object_get_property(object, name));
     if (!member || !jsc_value_is_string(member.get())) return {};
@@ -48,22 +51,15 @@ public:
     bool Waiting() const { return FReply != nullptr; }
     void Give(const std::string& answer) {
         if (!FReply) return;
-        TGObjectOwned<JSCValue> value(jsc_value_new_string(FContext, answer.c_str()));
-        webkit_script_message_reply_return_value(FReply, value.get());
-        webkit_script_message_reply_unref(std::exchange(FReply, nullptr));
-        g_object_unref(std::exchange(FContext, nullptr));
+        TGObjectOwned<JSCValue> value(jsc_value_new_string(FContext.get(), answer.c_str()));
+        webkit_script_message_reply_return_value(FReply.get(), value.get());
+        FReply.reset();
+        FContext.reset();
     }
 
 private:
-    WebKitScriptMessageReply* FReply = nullptr;
-    JSCContext* FContext = nullptr;
-};
-
-struct TSourceRelease {
-    void operator()(GSource* source) const {
-        g_source_destroy(source);
-        g_source_unref(source);
-    }
+    TScriptMessageReplyOwned FReply;
+    TGObjectOwned<JSCContext> FContext;
 };
 
 }  // namespace
@@ -257,14 +253,13 @@ TWebKitBrowser::~TWebKitBrowser() {
 }
 
 void TWebKitBrowser::AddScript(const char* source, const char* worldName) {
-    WebKitUserScript* script =
+    const TWebKitUserScriptOwned script(
         worldName
             ? webkit_user_script_new_for_world(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, worldName, nullptr, nullptr)
             : webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(FContentManager.get(), script);
-    webkit_user_script_unref(script);
+                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContentManager.get(), script.get());
 }
 
 void TWebKitBrowser::AddDocumentStartScript(const std::string& script) { AddScript(script.c_str(), nullptr); }
@@ -360,7 +355,7 @@ gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue
     }
     const auto batch = std::make_shared<TMessageBatch>(reply, context, browser->FBatches, browser->FDocumentGeneration);
     // Runs only if a call runs a nested main loop before the batch is through.
-    const std::unique_ptr<GSource, TSourceRelease> nestedLoop(g_idle_source_new());
+    const TGSourceOwned nestedLoop(g_idle_source_new());
     g_source_set_callback(
         nestedLoop.get(),
         [](gpointer data) {
