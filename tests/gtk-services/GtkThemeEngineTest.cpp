@@ -31,12 +31,12 @@ TEST(ThemePalettes, CoverEveryCatalogueStyleWithADistinctReadablePalette) {
     catalogue.erase(std::remove(catalogue.begin(), catalogue.end(), "Windows"), catalogue.end());
     std::vector<std::string> palettes;
     std::set<uint32_t> windowColours;
-    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
-        palettes.emplace_back(palette.name);
+    for (const TGtkStyleColours& palette : TGtkThemeEngine::Palettes()) {
+        palettes.emplace_back(TStylesUtils::StyleName(palette.style));
         windowColours.insert(palette.window);
-        EXPECT_EQ(Luminance(palette.window) < 0.2, palette.dark) << palette.name;
-        EXPECT_GE(Contrast(palette.window, palette.text), 7.0) << palette.name;
-        EXPECT_GE(Contrast(palette.window, palette.accent), 1.8) << palette.name;
+        EXPECT_EQ(Luminance(palette.window) < 0.2, palette.dark) << TStylesUtils::StyleName(palette.style);
+        EXPECT_GE(Contrast(palette.window, palette.text), 7.0) << TStylesUtils::StyleName(palette.style);
+        EXPECT_GE(Contrast(palette.window, palette.accent), 1.8) << TStylesUtils::StyleName(palette.style);
     }
     std::sort(palettes.begin(), palettes.end());
     std::sort(catalogue.begin(), catalogue.end());
@@ -46,7 +46,7 @@ TEST(ThemePalettes, CoverEveryCatalogueStyleWithADistinctReadablePalette) {
 
 TEST(ThemePalettes, EveryStyleSheetParsesWithoutErrors) {
     ZORV_REQUIRE_DISPLAY();
-    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
+    for (const TGtkStyleColours& palette : TGtkThemeEngine::Palettes()) {
         GtkCssProvider* provider = gtk_css_provider_new();
         std::vector<std::string> errors;
         g_signal_connect(provider, "parsing-error",
@@ -56,8 +56,8 @@ TEST(ThemePalettes, EveryStyleSheetParsesWithoutErrors) {
                          &errors);
         EXPECT_TRUE(
             gtk_css_provider_load_from_data(provider, TGtkThemeEngine::StyleSheet(palette).c_str(), -1, nullptr))
-            << palette.name;
-        EXPECT_EQ(errors, std::vector<std::string>{}) << palette.name;
+            << TStylesUtils::StyleName(palette.style);
+        EXPECT_EQ(errors, std::vector<std::string>{}) << TStylesUtils::StyleName(palette.style);
         g_object_unref(provider);
     }
 }
@@ -100,11 +100,11 @@ protected:
 TEST_F(ThemeSwitching, EachStyleRepaintsTheOpenWindowAndWindowsBringsBackTheSystemLook) {
     const uint32_t systemWindow = WindowColour();
     const uint32_t systemText = TextColour();
-    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
-        Apply(std::string(palette.name), palette.window);
-        EXPECT_EQ(WindowColour(), palette.window) << palette.name;
-        EXPECT_EQ(MenuBarColour(), palette.window) << palette.name;
-        EXPECT_EQ(TextColour(), palette.text) << palette.name;
+    for (const TGtkStyleColours& palette : TGtkThemeEngine::Palettes()) {
+        Apply(std::string(TStylesUtils::StyleName(palette.style)), palette.window);
+        EXPECT_EQ(WindowColour(), palette.window) << TStylesUtils::StyleName(palette.style);
+        EXPECT_EQ(MenuBarColour(), palette.window) << TStylesUtils::StyleName(palette.style);
+        EXPECT_EQ(TextColour(), palette.text) << TStylesUtils::StyleName(palette.style);
     }
     Apply("Windows", systemWindow);
     EXPECT_EQ(WindowColour(), systemWindow);
@@ -124,7 +124,7 @@ TEST_F(ThemeSwitching, DisabledMenuItemsStayDimUnderThePointer) {
     gtk_widget_set_state_flags(enabled, GTK_STATE_FLAG_PRELIGHT, FALSE);
     gtk_widget_set_state_flags(disabled, GTK_STATE_FLAG_PRELIGHT, FALSE);
     for (const char* name : {"Luna", "Windows10 Dark"}) {
-        const TThemePalette* palette = TGtkThemeEngine::FindPalette(name);
+        const TGtkStyleColours* palette = TGtkThemeEngine::FindPalette(name);
         Apply(name, palette->window);
         const uint32_t hovered = Rgb(StyleColor(gtk_bin_get_child(GTK_BIN(enabled)), "color"));
         const uint32_t dim = Rgb(StyleColor(gtk_bin_get_child(GTK_BIN(disabled)), "color"));
