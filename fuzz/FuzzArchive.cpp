@@ -2,27 +2,19 @@
 
 #include <cstdlib>
 
-#include "archive/ZipWriter.h"
+#include "support/ArchiveBuilder.h"
 
-namespace zorv::fuzz {
+namespace zorv::test {
 
 std::string SampleArchiveBytes() {
-    std::string bytes;
-    TZipWriter writer(
-        [&bytes](const void* data, std::size_t size) {
-            bytes.append(static_cast<const char*>(data), size);
-            return true;
-        },
-        ZORV_ARCHIVE_PASSWORD);
-    const TDosDateTime when;
-    const bool written = writer.AddFile("zorv.ini", when, "[App]\r\nID=fuzz\r\nName=Fuzz\r\nDirName=app\r\n") &&
-                         writer.AddDirectory("app/", when) &&
-                         writer.AddFile("app/index.html", when, "<!doctype html><title>fuzz</title>") &&
-                         writer.AddFile("app/css/site.css", when, "body{margin:0}") &&
-                         writer.AddFile("app/img/icon.png", when, std::string("\x89PNG\r\n\x1a\n", 8)) &&
-                         writer.AddDirectory("app/sub/", when) && writer.AddFile("app/sub/a b.txt", when, "spaced") &&
-                         writer.Finish();
-    if (!written) std::abort();
+    std::string bytes = BuildArchive({{"zorv.ini", "[App]\r\nID=fuzz\r\nName=Fuzz\r\nDirName=app\r\n"},
+                                      {"app/", ""},
+                                      {"app/index.html", "<!doctype html><title>fuzz</title>"},
+                                      {"app/css/site.css", "body{margin:0}"},
+                                      {"app/img/icon.png", std::string("\x89PNG\r\n\x1a\n", 8)},
+                                      {"app/sub/", ""},
+                                      {"app/sub/a b.txt", "spaced"}});
+    if (bytes.empty()) std::abort();
     return bytes;
 }
 
@@ -36,4 +28,4 @@ const TAbZipKit& SampleArchive() {
     return *archive;
 }
 
-}  // namespace zorv::fuzz
+}  // namespace zorv::test

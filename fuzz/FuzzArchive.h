@@ -4,7 +4,7 @@
 
 #include "archive/AbZipKit.h"
 
-namespace zorv::fuzz {
+namespace zorv::test {
 
 // A small packaged archive as the packaging tool writes it (encrypted, Stored, the fixed
 // password): folder "app" with a page, a style sheet, an icon and a sub-folder, and zorv.ini.
@@ -12,4 +12,4 @@ std::string SampleArchiveBytes();
 // The sample archive, opened once for the process.
 const TAbZipKit& SampleArchive();
 
-}  // namespace zorv::fuzz
+}  // namespace zorv::test

@@ -8,7 +8,7 @@
 #include "FuzzSandbox.h"
 #include "shared/MemIniFile.h"
 
-namespace zorv::fuzz {
+namespace zorv::test {
 namespace {
 
 // The application page every fuzzed message comes from.
@@ -88,4 +88,4 @@ bool IsContainedMessage(std::string_view json) {
     return message.is_discarded() || IsContainedValue(message, 0);
 }
 
-}  // namespace zorv::fuzz
+}  // namespace zorv::test

@@ -15,7 +15,7 @@
 #include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
 
-namespace zorv::fuzz {
+namespace zorv::test {
 
 // Every service a page could reach the session or the desktop through, answered without doing
 // anything: no command runs, no program starts, no folder is deleted.
@@ -64,4 +64,4 @@ struct TFuzzBridgeHost {
 // the sandbox and no pseudo file. Messages that fail this are skipped by the harnesses.
 bool IsContainedMessage(std::string_view json);
 
-}  // namespace zorv::fuzz
+}  // namespace zorv::test

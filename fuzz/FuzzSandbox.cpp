@@ -4,7 +4,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace zorv::fuzz {
+namespace zorv::test {
 
 TFuzzSandbox& TFuzzSandbox::Instance() {
     static TFuzzSandbox sandbox;
@@ -47,4 +47,4 @@ bool TFuzzSandbox::IsHarmlessRead(std::string_view path) {
     return true;
 }
 
-}  // namespace zorv::fuzz
+}  // namespace zorv::test

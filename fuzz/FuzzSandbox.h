@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace zorv::fuzz {
+namespace zorv::test {
 
 // The one folder a harness may write into: made fresh for the process, made the current folder
 // (relative targets land there), emptied now and then so millions of runs do not fill the disk, and
@@ -33,4 +33,4 @@ private:
     int FCalls = 0;
 };
 
-}  // namespace zorv::fuzz
+}  // namespace zorv::test

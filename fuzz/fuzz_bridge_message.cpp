@@ -30,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::vector<std::string_view> messages =
         SplitMessages(std::string_view(reinterpret_cast<const char*>(data), size));
     for (std::string_view message : messages) {
-        if (!zorv::fuzz::IsContainedMessage(message)) return -1;
+        if (!zorv::test::IsContainedMessage(message)) return -1;
     }
-    zorv::fuzz::TFuzzSandbox::Instance().TidyEvery(1000);
-    zorv::fuzz::TFuzzBridgeHost host;
+    zorv::test::TFuzzSandbox::Instance().TidyEvery(1000);
+    zorv::test::TFuzzBridgeHost host;
     for (std::string_view message : messages) host.Post(message);
     return 0;
 }

@@ -20,7 +20,7 @@ std::string Call(int id, nlohmann::json data) {
     return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-void UpdateAndClick(zorv::fuzz::TFuzzBridgeHost& host, const std::vector<zorv::TMenuItemModel>& items) {
+void UpdateAndClick(zorv::test::TFuzzBridgeHost& host, const std::vector<zorv::TMenuItemModel>& items) {
     for (const zorv::TMenuItemModel& item : items) {
         host.Post(
             Call(12002, {{"id", std::to_string(item.tag)}, {"caption", item.caption + "!"}, {"enabled", "FALSE"}}));
@@ -34,9 +34,9 @@ void UpdateAndClick(zorv::fuzz::TFuzzBridgeHost& host, const std::vector<zorv::T
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string description(reinterpret_cast<const char*>(data), size);
     const std::string setItems = Call(12001, {{"items", description}});
-    if (!zorv::fuzz::IsContainedMessage(setItems)) return -1;
+    if (!zorv::test::IsContainedMessage(setItems)) return -1;
 
-    zorv::fuzz::TFuzzBridgeHost host;
+    zorv::test::TFuzzBridgeHost host;
     host.Post(setItems);
     if (const auto& menu = host.menuBar.Menu()) {
         // Each shown image is one that the module loaded; indices point into the list.

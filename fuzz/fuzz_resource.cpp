@@ -19,7 +19,7 @@ namespace {
 // The executable's folder: a page and a style sheet in a folder whose name has a blank.
 std::string ExecutableFolder() {
     static const std::string folder = [] {
-        const auto root = zorv::fuzz::TFuzzSandbox::Instance().Path() / "exe";
+        const auto root = zorv::test::TFuzzSandbox::Instance().Path() / "exe";
         std::filesystem::create_directories(root / "sub dir");
         std::ofstream(root / "page.html") << "<p>beside the executable</p>";
         std::ofstream(root / "sub dir" / "x.css") << "p{}";
@@ -29,7 +29,7 @@ std::string ExecutableFolder() {
 }
 
 bool IsHarmless(const std::optional<std::string>& path) {
-    return !path || zorv::fuzz::TFuzzSandbox::IsHarmlessRead(*path);
+    return !path || zorv::test::TFuzzSandbox::IsHarmlessRead(*path);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string url = (data[0] & 1) ? std::string(zorv::TAppUrl::Prefix()) + rest : rest;
     if (!IsHarmless(zorv::TAppUrl::RequestPath(url)) || !IsHarmless(zorv::TAppUrl::LegacyRequestPath(url))) return -1;
 
-    static const zorv::TArchivePackage package(zorv::fuzz::SampleArchive());
+    static const zorv::TArchivePackage package(zorv::test::SampleArchive());
     const zorv::TResourceResolver resolver(&package, "app", ExecutableFolder());
     const zorv::TResource resource = resolver.FindUrl(url);
     if (resource.status != 200 && resource.status != 404 && resource.status != 500) std::abort();

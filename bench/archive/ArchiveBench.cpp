@@ -15,32 +15,19 @@
 
 #include "archive/AbZipKit.h"
 #include "archive/PkwareCipher.h"
-#include "archive/ZipWriter.h"
+#include "support/ArchiveBuilder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string WriteArchive(const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::string archive;
-    TZipWriter writer(
-        [&](const void* data, std::size_t size) {
-            archive.append(static_cast<const char*>(data), size);
-            return true;
-        },
-        ZORV_ARCHIVE_PASSWORD);
-    for (const auto& [name, bytes] : entries) (void)writer.AddFile(name, {}, bytes);
-    (void)writer.Finish();
-    return archive;
-}
 
 const std::string& TenThousandEntryArchive() {
     static const std::string archive = [] {
         std::vector<std::pair<std::string, std::string>> entries;
         for (int i = 0; i < 10000; ++i)
             entries.push_back({"app/dir" + std::to_string(i / 100) + "/file" + std::to_string(i) + ".js", "x"});
-        return WriteArchive(entries);
+        return BuildArchive(entries);
     }();
     return archive;
 }
@@ -78,7 +65,7 @@ const TApp& FiftyMegabyteApp() {
             a.files.push_back({"app/img/picture" + std::to_string(i) + ".png", image});
         }
         for (const auto& file : a.files) a.totalBytes += file.second.size();
-        a.stored = WriteArchive(a.files);
+        a.stored = BuildArchive(a.files);
         a.folder = fs::temp_directory_path() / ("zorv-bench-" + std::to_string(random()));
         for (const auto& [name, bytes] : a.files) {
             fs::create_directories((a.folder / "src" / name).parent_path());
@@ -211,7 +198,7 @@ const std::string& TwoHundredMegabyteAsset() {
             const uint64_t value = random();
             std::memcpy(asset.data() + i, &value, 8);
         }
-        return WriteArchive({{"app/media/course.mp4", asset}});
+        return BuildArchive({{"app/media/course.mp4", asset}});
     }();
     return archive;
 }
@@ -263,4 +250,4 @@ void BM_WholeTwoHundredMegabyteAsset(benchmark::State& state) {
 BENCHMARK(BM_WholeTwoHundredMegabyteAsset)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -13,7 +13,7 @@
 #include "archive/ZipWriter.h"
 #include "shared/ByteSource.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 constexpr uint64_t EntrySize = 256ull << 20;
@@ -112,4 +112,4 @@ BENCHMARK_CAPTURE(OpenOnly, WithIndex, ArchiveWithIndex)->Unit(benchmark::kMicro
 BENCHMARK_CAPTURE(OpenOnly, WithoutIndex, ArchiveWithoutIndex)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

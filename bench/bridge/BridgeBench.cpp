@@ -6,7 +6,7 @@
 #include "archive/AbZipKit.h"
 #include "backends/test/TestBridgeHost.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 // Keeps only the last reply, so that the measurement is the bridge's own work.
@@ -105,4 +105,4 @@ void BurstOfSmallWrites(benchmark::State& state) {
 BENCHMARK(BurstOfSmallWrites)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -10,7 +10,7 @@
 #include "shared/MimeTypes.h"
 #include "shared/StrUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 void BM_GetFileMIMEType(benchmark::State& state) {
@@ -65,4 +65,4 @@ void BM_ParseSettings(benchmark::State& state) {
 BENCHMARK(BM_ParseSettings);
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

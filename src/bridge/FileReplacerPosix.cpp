@@ -7,28 +7,10 @@
 #include <unistd.h>
 
 #include "bridge/FileReplacerParts.h"
+#include "shared/PosixUniqueFd.h"
 
 namespace zorv::file_replacer {
 namespace {
-
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int fd) : FFd(fd) {}
-    ~TFileDescriptor() { Close(); }
-    TFileDescriptor(const TFileDescriptor&) = delete;
-    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-    bool IsValid() const { return FFd >= 0; }
-    int Get() const { return FFd; }
-    bool Close() {
-        if (FFd < 0) return true;
-        const bool closed = ::close(FFd) == 0;
-        FFd = -1;
-        return closed;
-    }
-
-private:
-    int FFd;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -53,8 +35,8 @@ TStatus ProduceInto(int fd, const TFileReplacer::TProducer& produce, const std::
 TStatus WriteInPlace(const std::string& utf8Path, const std::string& target, mode_t mode,
                      const TFileReplacer::TProducer& produce) {
     // A FIFO without a reader is refused rather than waited for.
-    TFileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | (S_ISREG(mode) ? O_TRUNC : O_NONBLOCK)));
-    if (!file.IsValid()) return CannotCreate(utf8Path, std::strerror(errno));
+    TUniqueFd file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | (S_ISREG(mode) ? O_TRUNC : O_NONBLOCK)));
+    if (!file.Valid()) return CannotCreate(utf8Path, std::strerror(errno));
     if (!S_ISREG(mode)) ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
     if (TStatus produced = ProduceInto(file.Get(), produce, utf8Path); !produced) return produced;
     if ((S_ISREG(mode) && ::fsync(file.Get()) != 0) || !file.Close())
@@ -79,13 +61,13 @@ TStatus WriteTarget(const std::string& utf8Path, const std::string& target, cons
     if (exists && (!S_ISREG(existing.st_mode) || existing.st_nlink > 1))
         return WriteInPlace(utf8Path, target, existing.st_mode, produce);
     const std::string temporary = TemporaryNameBeside(target);
-    TFileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!file.IsValid()) {
+    TUniqueFd file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file.Valid()) {
         if (exists) return WriteInPlace(utf8Path, target, existing.st_mode, produce);
         return CannotCreate(utf8Path, std::strerror(errno));
     }
     if (exists && !TakeOwnerAndMode(file.Get(), existing)) {
-        file.Close();
+        (void)file.Close();
         ::unlink(temporary.c_str());
         return WriteInPlace(utf8Path, target, existing.st_mode, produce);
     }
@@ -93,7 +75,7 @@ TStatus WriteTarget(const std::string& utf8Path, const std::string& target, cons
     try {
         outcome = ProduceInto(file.Get(), produce, utf8Path);
     } catch (...) {
-        file.Close();
+        (void)file.Close();
         ::unlink(temporary.c_str());
         throw;
     }
@@ -106,7 +88,7 @@ TStatus WriteTarget(const std::string& utf8Path, const std::string& target, cons
     if (outcome && ::rename(temporary.c_str(), target.c_str()) != 0)
         outcome = CannotCreate(utf8Path, std::strerror(errno));
     if (!outcome) {
-        file.Close();
+        (void)file.Close();
         ::unlink(temporary.c_str());
     }
     return outcome;

@@ -98,20 +98,20 @@ TReadResult ReadSome(int fd, std::string& output, std::size_t limit) {
 // what they write until they close the pipe, so that they neither block on a full pipe nor die
 // of a broken one.
 void DiscardTheRest(TUniqueFd& pipe) {
-    const int fd = pipe.Release();
+    const int fd = pipe.Get();
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     try {
-        std::thread([fd] {
+        // The thread owns the pipe from here; if it cannot start, the pipe is closed with it.
+        std::thread([owned = std::move(pipe)] {
             char buffer[65536];
             for (;;) {
-                const ssize_t count = ::read(fd, buffer, sizeof buffer);
+                const ssize_t count = ::read(owned.Get(), buffer, sizeof buffer);
                 if (count > 0 || (count < 0 && errno == EINTR)) continue;
                 break;
             }
-            ::close(fd);
         }).detach();
     } catch (...) {
-        ::close(fd);
+        pipe.Reset();
     }
 }
 

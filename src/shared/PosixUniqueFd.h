@@ -5,7 +5,8 @@
 
 namespace zorv {
 
-// Owns one POSIX file descriptor and closes it when it goes; -1 owns nothing.
+// Owns one POSIX file descriptor and closes it when it goes; -1 owns nothing. The one owner of
+// descriptors in the code base: nothing else calls close().
 class TUniqueFd {
 public:
     TUniqueFd() = default;
@@ -23,8 +24,14 @@ public:
     int Get() const { return FFd; }
     int Release() { return std::exchange(FFd, -1); }
     void Reset(int fd = -1) {
-        if (FFd >= 0) ::close(FFd);
+        (void)Close();
         FFd = fd;
+    }
+    // Closes the descriptor now; false when close() failed, which for a file just written can be
+    // the first sign that its bytes did not reach the disk. Owning nothing counts as closed.
+    [[nodiscard]] bool Close() {
+        const int fd = Release();
+        return fd < 0 || ::close(fd) == 0;
     }
 
 private:

@@ -5,14 +5,12 @@
 
 #include <map>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 const TEntryList Entries = {{"zorv.ini", "[App]\nID=x\nName=y\nDirName=app\n"},
                             {"app/", ""},
@@ -88,4 +86,4 @@ TEST(ReaderRobustness, DeflatedArchiveTruncatedAndFlippedEverywhere) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -4,15 +4,13 @@
 
 #include <zlib.h>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "archive/ZipNames.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 TAbZipKit& Open(TAbZipKit& kit, std::string archive, const std::string& password = ZORV_ARCHIVE_PASSWORD) {
     kit.SetPassword(password);
@@ -391,4 +389,4 @@ TEST(ReaderPulledParts, ComeOutByteForByteAndAWholeDamagedEntryFailsBeforeItsLas
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

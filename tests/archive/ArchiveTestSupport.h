@@ -14,11 +14,9 @@
 #include <sys/wait.h>
 #endif
 
-namespace zorv::testing {
+namespace zorv::test {
 
 namespace fs = std::filesystem;
-
-using test::TScratchFolder;
 
 inline std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -73,4 +71,4 @@ inline fs::path BinaryDir() {
     return dir ? fs::path(dir) : fs::current_path();
 }
 
-}  // namespace zorv::testing
+}  // namespace zorv::test

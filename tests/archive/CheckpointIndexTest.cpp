@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "archive/CheckpointIndex.h"
@@ -15,10 +15,8 @@
 #include "shared/ByteSource.h"
 #include "shared/FailureSink.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 constexpr uint64_t Step = TCheckpointIndex::Step;
 
@@ -186,4 +184,4 @@ TEST_F(CheckpointIndex, ArchiveWithoutTheIndexReadsAsBefore) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -6,15 +6,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 std::string Utf8(const fs::path& path) {
     const std::u8string text = path.u8string();
@@ -270,12 +268,10 @@ TEST(SelfPackaged, PackagedCopyOfThisProgramFindsItsArchive) {
 #endif
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 // The runtime's way in: the appended region read in place from the file, which stays open. A file
 // cut short while in use turns into a failed read of the entries past the cut (never a crash);
@@ -331,4 +327,4 @@ TEST_F(PackagedCopy, RegionReadInPlaceAndCutShortFailsCleanly) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

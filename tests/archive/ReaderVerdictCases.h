@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 
-namespace zorv::testing {
+namespace zorv::test {
 
 struct TVerdictCase {
     const char* name;
@@ -125,4 +125,4 @@ inline std::vector<TVerdictCase> VerdictCases() {
     };
 }
 
-}  // namespace zorv::testing
+}  // namespace zorv::test

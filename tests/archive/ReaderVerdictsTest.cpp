@@ -9,10 +9,8 @@
 #include "ReaderVerdictCases.h"
 #include "archive/AbZipKit.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 // One line per entry, "name<TAB>bytes" with both in hex, so that any byte survives the file.
 std::string Hex(const std::string& bytes) {
@@ -68,4 +66,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReaderVerdicts, ::testing::ValuesIn(VerdictCases
                          });
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

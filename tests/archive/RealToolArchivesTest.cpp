@@ -4,14 +4,12 @@
 
 #include <map>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 constexpr const char* Password = "Pa55-word";
 
@@ -320,4 +318,4 @@ TEST_F(RealToolArchiveReaders, ADamagedDeflatedEntryFailsBeforeItsLastBytes) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -2,14 +2,12 @@
 // header fields packaged files are known by, and reads back through the runtime's reader.
 #include <gtest/gtest.h>
 
-#include "ArchiveBuilder.h"
+#include "support/ArchiveBuilder.h"
 #include "ArchiveTestSupport.h"
 #include "archive/AbZipKit.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 const TEntryList Entries = {{"zorv.ini", "[App]\nID=x\n"},
                             {"app/", ""},
@@ -101,4 +99,4 @@ TEST(ZipWriter, SeventyThousandEntriesUseZip64EndRecords) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

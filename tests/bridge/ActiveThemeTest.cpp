@@ -7,7 +7,7 @@
 
 #include "platform/ThemeEngine.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 class TRecordingThemeEngine : public IThemeEngine {
@@ -57,4 +57,4 @@ TEST_F(ActiveThemeFixture, UnknownNameKeepsThemeAndReportsOnlyWhenAsked) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

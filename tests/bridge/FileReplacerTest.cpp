@@ -13,8 +13,9 @@
 #include <string>
 
 #include "bridge/FileReplacer.h"
+#include "shared/PosixUniqueFd.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 class FileReplacerTest : public testing::Test {
@@ -65,12 +66,12 @@ TEST_F(FileReplacerTest, AFileWithSeveralNamesIsWrittenWhereItIsSoEveryNameSeesT
 TEST_F(FileReplacerTest, AFifoIsWrittenIntoAndStaysAFifo) {
     const std::string fifo = Path("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);  // a reader that does not wait for a writer
-    ASSERT_GE(reader, 0);
+    TUniqueFd reader(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));  // a reader that does not wait for a writer
+    ASSERT_TRUE(reader.Valid());
     EXPECT_EQ(TFileReplacer::Write(fifo, "through the pipe").Error(), "");
     char received[64] = {};
-    const ssize_t length = ::read(reader, received, sizeof(received));
-    ::close(reader);
+    const ssize_t length = ::read(reader.Get(), received, sizeof(received));
+    reader.Reset();
     EXPECT_EQ(std::string(received, length > 0 ? static_cast<std::size_t>(length) : 0), "through the pipe");
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
@@ -85,4 +86,4 @@ TEST_F(FileReplacerTest, AFifoWithoutAReaderIsAnErrorNotAWait) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

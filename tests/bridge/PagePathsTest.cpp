@@ -2,7 +2,7 @@
 
 #include "bridge/PagePaths.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TEST(PagePaths, ResolveAgainstTheApplicationFolder) {
@@ -33,4 +33,4 @@ TEST(PagePaths, ResolveAgainstTheApplicationFolder) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -4,7 +4,7 @@
 
 #include "bridge/TextConvert.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TEST(TextConvert, Int32FromText) {
@@ -60,4 +60,4 @@ TEST(TextConvert, BooleanFromText) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

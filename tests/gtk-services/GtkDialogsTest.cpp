@@ -8,14 +8,10 @@
 #include "GtkTestSupport.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
-using test::TScratchFolder;
-
 namespace fs = std::filesystem;
-using test::FindMappedWindow;
-using test::WhenWindowAppears;
 using ::testing::ElementsAre;
 using ::testing::Optional;
 
@@ -39,7 +35,7 @@ void Choose(GtkWindow* chooser, const std::string& path) {
     } else {
         gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), path.c_str());
     }
-    test::Pump(std::chrono::milliseconds(100));
+    Pump(std::chrono::milliseconds(100));
     gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
 }
 
@@ -72,7 +68,7 @@ TEST(FileDialogs, EscapeCancelAndClosingFromCodeReturnNothing) {
     ZORV_REQUIRE_DISPLAY();
     TGtkDialogs dialogs;
     const std::function<void(GtkWindow*)> cancels[] = {
-        [](GtkWindow* chooser) { test::SendKey(GTK_WIDGET(chooser), "Escape"); },
+        [](GtkWindow* chooser) { SendKey(GTK_WIDGET(chooser), "Escape"); },
         [](GtkWindow* chooser) { gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL); },
         [](GtkWindow* chooser) { gtk_window_close(chooser); },
     };
@@ -114,7 +110,7 @@ TEST(FileDialogs, SaveAsksBeforeReplacingOnlyWhenTheOverwritePromptIsOn) {
     bool askedAgain = false;
     WhenWindowAppears(IsFileChooser, [&](GtkWindow* chooser) {
         Choose(chooser, temp / "exists.txt");
-        test::Pump(std::chrono::milliseconds(200));
+        Pump(std::chrono::milliseconds(200));
         askedAgain = FindMappedWindow(IsConfirmation) != nullptr;
         if (GtkWindow* confirmation = FindMappedWindow(IsConfirmation))
             gtk_dialog_response(GTK_DIALOG(confirmation), GTK_RESPONSE_ACCEPT);
@@ -167,7 +163,7 @@ TEST(FileDialogs, TheInitialFileNameIsShownInTheDialog) {
     for (const TCase& c : cases) {
         std::string folder, name;
         WhenWindowAppears(IsFileChooser, [&](GtkWindow* chooser) {
-            test::Pump(std::chrono::milliseconds(200));  // the chooser loads its folder in the background
+            Pump(std::chrono::milliseconds(200));  // the chooser loads its folder in the background
             GtkFileChooser* fileChooser = GTK_FILE_CHOOSER(chooser);
             gchar* current = gtk_file_chooser_get_current_folder(fileChooser);
             folder = current != nullptr ? current : "";
@@ -198,14 +194,14 @@ TEST(FileDialogs, OpenReturnsATypedNameOfAFileThatDoesNotExist) {
     options.fileName = temp / "draft.txt";  // opens the dialog in the temporary folder
     for (const std::string typed : {"new.txt", "old.txt"}) {
         WhenWindowAppears(IsFileChooser, [&](GtkWindow* chooser) {
-            test::Pump(std::chrono::milliseconds(200));
+            Pump(std::chrono::milliseconds(200));
             // Typed as a user types, into the name box, which has the focus when the dialog opens.
-            test::FocusWindowOf(GTK_WIDGET(chooser));
-            test::Xdotool("key ctrl+a BackSpace");
-            test::Xdotool("type --delay 2 '" + typed + "'");
-            test::Xdotool("key Return");
+            FocusWindowOf(GTK_WIDGET(chooser));
+            Xdotool("key ctrl+a BackSpace");
+            Xdotool("type --delay 2 '" + typed + "'");
+            Xdotool("key Return");
             // A chooser that refuses the name stays open: cancel it so that the test ends.
-            if (!test::RunUntil([&] { return FindMappedWindow(IsFileChooser) != chooser; }, std::chrono::seconds(3)))
+            if (!RunUntil([&] { return FindMappedWindow(IsFileChooser) != chooser; }, std::chrono::seconds(3)))
                 gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL);
         });
         EXPECT_THAT(dialogs.ShowOpenDialog(options), Optional(temp / typed));
@@ -251,4 +247,4 @@ TEST(FileDialogs, ShowMessageWaitsForTheUserAndShowsTheText) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -6,10 +6,9 @@
 
 #include "GtkTestSupport.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
-using test::WidgetsOfType;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -72,7 +71,7 @@ protected:
         gtk_container_add(GTK_CONTAINER(FWindow), box);
         gtk_widget_show_all(FWindow);
         FBar->SetOnItemClick([this](int32_t tag) { FClicks.push_back(tag); });
-        test::RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
+        RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
     }
     void TearDown() override {
         FBar.reset();
@@ -244,7 +243,7 @@ TEST_F(GtkMenuBarTest, ChangingOneItemChangesOnlyThatItemInPlace) {
 TEST_F(GtkMenuBarTest, ClickingWithTheMouseReportsTheTag) {
     if (g_find_program_in_path("xdotool") == nullptr) GTEST_SKIP() << "xdotool missing";
     FBar->ShowMenu(SampleMenu());
-    test::Pump(std::chrono::milliseconds(200));
+    Pump(std::chrono::milliseconds(200));
     auto click = [](GtkWidget* widget) {
         GtkAllocation allocation;
         gtk_widget_get_allocation(widget, &allocation);
@@ -257,10 +256,10 @@ TEST_F(GtkMenuBarTest, ClickingWithTheMouseReportsTheTag) {
     GtkWidget* file = TopItems()[0];
     click(file);
     GtkWidget* open = Children(file)[0];
-    ASSERT_TRUE(test::RunUntil([&] { return gtk_widget_get_mapped(open); }));
-    test::Pump(std::chrono::milliseconds(300));
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(open); }));
+    Pump(std::chrono::milliseconds(300));
     click(open);
-    EXPECT_TRUE(test::RunUntil([&] { return !FClicks.empty(); }));
+    EXPECT_TRUE(RunUntil([&] { return !FClicks.empty(); }));
     EXPECT_THAT(FClicks, ElementsAre(1));
 }
 
@@ -277,4 +276,4 @@ TEST(GtkMenuBarCaptions, WindowsAccessKeysBecomeGtkMnemonics) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -23,12 +23,11 @@
 
 #include "PrivateSessionBus.h"
 #include "XlibWindow.h"
+#include "shared/PosixUniqueFd.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -282,10 +281,10 @@ TEST(ShellExplore, WithoutAFileManagerOnTheBusOpensTheNearestExistingFolder) {
 // Over a real bus: a file manager of the test's own answers on a dbus-daemon started for it.
 // Nothing else in this process talks to the session bus, so pointing the address at it is safe.
 TEST(ShellExploreOnABus, TheFileManagerIsAskedToShowTheItem) {
-    auto bus = test::TPrivateSessionBus::Start();
+    auto bus = TPrivateSessionBus::Start();
     if (!bus) GTEST_SKIP() << "dbus-daemon missing";
     setenv("DBUS_SESSION_BUS_ADDRESS", bus->Address().c_str(), 1);
-    test::TFakeFileManager fileManager(bus->Address());
+    TFakeFileManager fileManager(bus->Address());
     ASSERT_TRUE(fileManager.Ready());
     TScratchFolder temp;
     WriteFile(temp / "shown file.txt", "");
@@ -379,11 +378,11 @@ TEST_F(ExitWindowsTest, EveryRequestIsWellFormedDBus) {
 // This process never opens GTK, so the titles come over a connection of the services' own, as
 // in a Wayland session where the X server is Xwayland.
 TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
-    auto shown = test::TXlibWindow::Open("Zorv plain X ✓", true);
+    auto shown = TXlibWindow::Open("Zorv plain X ✓", true);
     if (!shown) GTEST_SKIP() << "no X display";
-    auto hidden = test::TXlibWindow::Open("Zorv unmapped", false);
-    auto blank = test::TXlibWindow::Open(" \t ", true);
-    auto framed = test::TXlibWindow::OpenFramed("Zorv frame", "Zorv client");
+    auto hidden = TXlibWindow::Open("Zorv unmapped", false);
+    auto blank = TXlibWindow::Open(" \t ", true);
+    auto framed = TXlibWindow::OpenFramed("Zorv frame", "Zorv client");
     const std::vector<std::string> captions = TGtkOperatingSystem().GetWindowsCaptions();
     auto count = [&](const std::string& title) { return std::count(captions.begin(), captions.end(), title); };
     EXPECT_EQ(count("Zorv plain X ✓"), 1);
@@ -391,7 +390,7 @@ TEST(WindowCaptionsWithoutGtk, ReadsTheTitlesFromTheXServer) {
     EXPECT_EQ(count(" \t "), 0);
     // A real window manager would frame the stand-in frame itself, sooner or later; the case of
     // a client inside a frame is then covered by the GTK windows behind that manager.
-    if (!test::TXlibWindow::WindowManagerRunning()) {
+    if (!TXlibWindow::WindowManagerRunning()) {
         EXPECT_EQ(count("Zorv client"), 1);
         EXPECT_EQ(count("Zorv frame"), 0);
     }
@@ -522,9 +521,11 @@ TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const
     TScratchFolder mountPoint;
     int fds[2];
     if (pipe(fds) != 0) return {};
+    TUniqueFd readEnd(fds[0]);
+    TUniqueFd writeEnd(fds[1]);
     const pid_t child = fork();
     if (child == 0) {
-        close(fds[0]);
+        readEnd.Reset();
         const std::string root = mountPoint.Path().string();
         // Nothing below may run unless the tmpfs is this process's whole view of the disk.
         if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -535,14 +536,15 @@ TSandboxedDeletion DeleteInSandbox(const std::vector<TSandboxEntry>& tree, const
         for (const std::string& path : TreeListing(tree)) report += path + "\n";
         report += TGtkOperatingSystem().DeleteDirectory(spelling) ? "true\n" : "false\n";
         for (const std::string& path : TreeListing(tree)) report += path + "\n";
-        const bool written = write(fds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+        const bool written = write(writeEnd.Get(), report.data(), report.size()) == static_cast<ssize_t>(report.size());
         _exit(written ? 0 : 1);
     }
-    close(fds[1]);
+    writeEnd.Reset();
     std::string report;
     char buffer[4096];
-    for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(got));
-    close(fds[0]);
+    for (ssize_t got; (got = read(readEnd.Get(), buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<size_t>(got));
+    readEnd.Reset();
     int status = 0;
     waitpid(child, &status, 0);
     TSandboxedDeletion result;
@@ -751,4 +753,4 @@ TEST(DeleteDirectoryInChild, DISABLED_RacingSwapsNeverReachTheHomeFolder) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -9,11 +9,8 @@
 #include "GtkTestSupport.h"
 #include "shared/StylesUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::Rgb;
-using test::StyleColor;
 
 double Luminance(uint32_t rgb) {
     auto channel = [](uint32_t value) {
@@ -34,12 +31,12 @@ TEST(ThemePalettes, CoverEveryCatalogueStyleWithADistinctReadablePalette) {
     catalogue.erase(std::remove(catalogue.begin(), catalogue.end(), "Windows"), catalogue.end());
     std::vector<std::string> palettes;
     std::set<uint32_t> windowColours;
-    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
-        palettes.emplace_back(palette.name);
+    for (const TGtkStyleColours& palette : TGtkThemeEngine::Palettes()) {
+        palettes.emplace_back(TStylesUtils::StyleName(palette.style));
         windowColours.insert(palette.window);
-        EXPECT_EQ(Luminance(palette.window) < 0.2, palette.dark) << palette.name;
-        EXPECT_GE(Contrast(palette.window, palette.text), 7.0) << palette.name;
-        EXPECT_GE(Contrast(palette.window, palette.accent), 1.8) << palette.name;
+        EXPECT_EQ(Luminance(palette.window) < 0.2, palette.dark) << TStylesUtils::StyleName(palette.style);
+        EXPECT_GE(Contrast(palette.window, palette.text), 7.0) << TStylesUtils::StyleName(palette.style);
+        EXPECT_GE(Contrast(palette.window, palette.accent), 1.8) << TStylesUtils::StyleName(palette.style);
     }
     std::sort(palettes.begin(), palettes.end());
     std::sort(catalogue.begin(), catalogue.end());
@@ -49,7 +46,7 @@ TEST(ThemePalettes, CoverEveryCatalogueStyleWithADistinctReadablePalette) {
 
 TEST(ThemePalettes, EveryStyleSheetParsesWithoutErrors) {
     ZORV_REQUIRE_DISPLAY();
-    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
+    for (const TGtkStyleColours& palette : TGtkThemeEngine::Palettes()) {
         GtkCssProvider* provider = gtk_css_provider_new();
         std::vector<std::string> errors;
         g_signal_connect(provider, "parsing-error",
@@ -59,8 +56,8 @@ TEST(ThemePalettes, EveryStyleSheetParsesWithoutErrors) {
                          &errors);
         EXPECT_TRUE(
             gtk_css_provider_load_from_data(provider, TGtkThemeEngine::StyleSheet(palette).c_str(), -1, nullptr))
-            << palette.name;
-        EXPECT_EQ(errors, std::vector<std::string>{}) << palette.name;
+            << TStylesUtils::StyleName(palette.style);
+        EXPECT_EQ(errors, std::vector<std::string>{}) << TStylesUtils::StyleName(palette.style);
         g_object_unref(provider);
     }
 }
@@ -79,7 +76,7 @@ protected:
         gtk_container_add(GTK_CONTAINER(box), FLabel);
         gtk_container_add(GTK_CONTAINER(FWindow), box);
         gtk_widget_show_all(FWindow);
-        test::RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
+        RunUntil([&] { return gtk_widget_get_mapped(FWindow); });
     }
     void TearDown() override {
         FEngine.reset();
@@ -88,7 +85,7 @@ protected:
     // Restyling happens on the window's next frame.
     void Apply(const std::string& name, uint32_t expectedWindow) {
         FEngine->ApplyTheme(name);
-        test::RunUntil([&] { return WindowColour() == expectedWindow; }, std::chrono::seconds(2));
+        RunUntil([&] { return WindowColour() == expectedWindow; }, std::chrono::seconds(2));
     }
     uint32_t WindowColour() { return Rgb(StyleColor(FWindow, "background-color")); }
     uint32_t MenuBarColour() { return Rgb(StyleColor(FMenuBar, "background-color")); }
@@ -103,11 +100,11 @@ protected:
 TEST_F(ThemeSwitching, EachStyleRepaintsTheOpenWindowAndWindowsBringsBackTheSystemLook) {
     const uint32_t systemWindow = WindowColour();
     const uint32_t systemText = TextColour();
-    for (const TThemePalette& palette : TGtkThemeEngine::Palettes()) {
-        Apply(std::string(palette.name), palette.window);
-        EXPECT_EQ(WindowColour(), palette.window) << palette.name;
-        EXPECT_EQ(MenuBarColour(), palette.window) << palette.name;
-        EXPECT_EQ(TextColour(), palette.text) << palette.name;
+    for (const TGtkStyleColours& palette : TGtkThemeEngine::Palettes()) {
+        Apply(std::string(TStylesUtils::StyleName(palette.style)), palette.window);
+        EXPECT_EQ(WindowColour(), palette.window) << TStylesUtils::StyleName(palette.style);
+        EXPECT_EQ(MenuBarColour(), palette.window) << TStylesUtils::StyleName(palette.style);
+        EXPECT_EQ(TextColour(), palette.text) << TStylesUtils::StyleName(palette.style);
     }
     Apply("Windows", systemWindow);
     EXPECT_EQ(WindowColour(), systemWindow);
@@ -127,7 +124,7 @@ TEST_F(ThemeSwitching, DisabledMenuItemsStayDimUnderThePointer) {
     gtk_widget_set_state_flags(enabled, GTK_STATE_FLAG_PRELIGHT, FALSE);
     gtk_widget_set_state_flags(disabled, GTK_STATE_FLAG_PRELIGHT, FALSE);
     for (const char* name : {"Luna", "Windows10 Dark"}) {
-        const TThemePalette* palette = TGtkThemeEngine::FindPalette(name);
+        const TGtkStyleColours* palette = TGtkThemeEngine::FindPalette(name);
         Apply(name, palette->window);
         const uint32_t hovered = Rgb(StyleColor(gtk_bin_get_child(GTK_BIN(enabled)), "color"));
         const uint32_t dim = Rgb(StyleColor(gtk_bin_get_child(GTK_BIN(disabled)), "color"));
@@ -141,7 +138,7 @@ TEST_F(ThemeSwitching, DisabledMenuItemsStayDimUnderThePointer) {
 TEST_F(ThemeSwitching, AnUnknownNameKeepsTheCurrentTheme) {
     Apply("Carbon", TGtkThemeEngine::FindPalette("Carbon")->window);
     FEngine->ApplyTheme("No Such Theme");
-    test::Pump(std::chrono::milliseconds(100));
+    Pump(std::chrono::milliseconds(100));
     EXPECT_EQ(WindowColour(), TGtkThemeEngine::FindPalette("Carbon")->window);
 }
 
@@ -150,9 +147,9 @@ TEST_F(ThemeSwitching, TheEngineTakesItsStyleWithItWhenItGoes) {
     Apply("Windows10 Dark", TGtkThemeEngine::FindPalette("Windows10 Dark")->window);
     ASSERT_NE(WindowColour(), systemWindow);
     FEngine.reset();
-    test::RunUntil([&] { return WindowColour() == systemWindow; }, std::chrono::seconds(2));
+    RunUntil([&] { return WindowColour() == systemWindow; }, std::chrono::seconds(2));
     EXPECT_EQ(WindowColour(), systemWindow);
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -5,12 +5,9 @@
 #include "GtkTestSupport.h"
 #include "shared/LocalizedMessages.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
-using test::FindMappedWindow;
-using test::WhenWindowAppears;
-using test::WidgetsOfType;
 using ::testing::ElementsAre;
 
 bool IsMessageDialog(GtkWindow* window) { return GTK_IS_MESSAGE_DIALOG(window); }
@@ -44,7 +41,7 @@ void Perform(GtkWindow* dialog, TUserAction action) {
     switch (action) {
         case TUserAction::PressFirst: gtk_button_clicked(GTK_BUTTON(ActionButtons(dialog).at(0))); break;
         case TUserAction::PressSecond: gtk_button_clicked(GTK_BUTTON(ActionButtons(dialog).at(1))); break;
-        case TUserAction::Escape: test::SendKey(GTK_WIDGET(dialog), "Escape"); break;
+        case TUserAction::Escape: SendKey(GTK_WIDGET(dialog), "Escape"); break;
         case TUserAction::CloseFrame: gtk_window_close(dialog); break;
     }
 }
@@ -86,8 +83,8 @@ TEST(MessageDialog, WithoutACancelButtonEscapeDoesNothingButTheFrameCloses) {
     std::vector<std::string> icons;
     WhenWindowAppears(IsMessageDialog, [&](GtkWindow* dialog) {
         icons = IconNames(dialog);
-        test::SendKey(GTK_WIDGET(dialog), "Escape");
-        test::Pump(std::chrono::milliseconds(200));
+        SendKey(GTK_WIDGET(dialog), "Escape");
+        Pump(std::chrono::milliseconds(200));
         stillOpenAfterEscape = FindMappedWindow(IsMessageDialog) == dialog;
         gtk_window_close(dialog);
     });
@@ -105,7 +102,7 @@ TEST(MessageDialog, ButtonsBeyondTheCaptionsKeepTheirStandardCaptionsAndOkIsTheD
         seenCaptions = ButtonCaptions(dialog);
         GtkWidget* focused = gtk_window_get_default_widget(dialog);
         if (focused != nullptr) defaultCaption = gtk_button_get_label(GTK_BUTTON(focused));
-        test::SendKey(GTK_WIDGET(dialog), "Return");  // activates the default button
+        SendKey(GTK_WIDGET(dialog), "Return");  // activates the default button
     });
     TMessageDialog dialog;
     const int result = dialog.LocalizedMessageDlg("Text", TDialogKind::Confirmation,
@@ -140,4 +137,4 @@ TEST(MessageDialog, ShowsTheLocalizedInstallOfferAndAnswersItsResults) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

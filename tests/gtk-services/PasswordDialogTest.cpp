@@ -2,10 +2,8 @@
 
 #include "GtkTestSupport.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::WhenWindowAppears;
 
 const char* const kAppName = "Zorv Password Test";
 
@@ -16,7 +14,7 @@ bool IsPasswordDialog(GtkWindow* window) {
 
 void TypeKey(GtkWidget* edit, char c) {
     const std::string name = c == '\r' ? "Return" : gdk_keyval_name(gdk_unicode_to_keyval(static_cast<guchar>(c)));
-    test::SendKey(edit, name);
+    SendKey(edit, name);
 }
 
 struct TTyped {
@@ -42,11 +40,11 @@ int TypeIntoPrompt(TPasswordDialog& prompt, TTyped& typed) {
         GtkWidget* edit = prompt.PasswordEdit();
         for (size_t i = 0; i < typed.text.size() && !*answered; ++i) {
             TypeKey(edit, typed.text[i]);
-            test::RunUntil([&] { return *answered; }, std::chrono::milliseconds(100));
+            RunUntil([&] { return *answered; }, std::chrono::milliseconds(100));
             if (i + 1 < typed.text.size() && *answered) typed.closedBeforeTheEnd = true;
         }
-        test::RunUntil([&] { return *answered; },
-                       typed.unlocks ? std::chrono::milliseconds(5000) : std::chrono::milliseconds(300));
+        RunUntil([&] { return *answered; },
+                 typed.unlocks ? std::chrono::milliseconds(5000) : std::chrono::milliseconds(300));
         typed.openAfterTyping = !*answered;
         if (typed.openAfterTyping) gtk_window_close(window);
     });
@@ -80,14 +78,14 @@ TEST(PasswordDialog, PastingThePasswordUnlocksWhenTheKeysAreReleased) {
     WhenWindowAppears(IsPasswordDialog, [&](GtkWindow* window) {
         const bool* answered = WatchResponse(window);
         gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "pasted-Secret", -1);
-        test::FocusWindowOf(prompt.PasswordEdit());
-        test::Xdotool("keydown ctrl+v");
-        test::RunUntil([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(prompt.PasswordEdit()))) != ""; },
-                       std::chrono::seconds(2));
-        test::Pump(std::chrono::milliseconds(50));
+        FocusWindowOf(prompt.PasswordEdit());
+        Xdotool("keydown ctrl+v");
+        RunUntil([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(prompt.PasswordEdit()))) != ""; },
+                 std::chrono::seconds(2));
+        Pump(std::chrono::milliseconds(50));
         answeredBeforeRelease = *answered;
-        test::Xdotool("keyup v keyup ctrl");
-        answeredAfterRelease = test::RunUntil([&] { return *answered; }, std::chrono::seconds(2));
+        Xdotool("keyup v keyup ctrl");
+        answeredAfterRelease = RunUntil([&] { return *answered; }, std::chrono::seconds(2));
         if (!*answered) gtk_window_close(window);
     });
     EXPECT_EQ(prompt.ShowModal(), TPasswordDialog::ResultAccepted);
@@ -96,4 +94,4 @@ TEST(PasswordDialog, PastingThePasswordUnlocksWhenTheKeysAreReleased) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "shared/PosixUniqueFd.h"
+
 namespace zorv::test {
 
 std::unique_ptr<TPrivateSessionBus> TPrivateSessionBus::Start() {
@@ -19,12 +21,13 @@ std::unique_ptr<TPrivateSessionBus> TPrivateSessionBus::Start() {
                                   GSpawnFlags(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr,
                                   &pid, nullptr, &out, nullptr, nullptr))
         return nullptr;
+    TUniqueFd output(out);
     std::unique_ptr<TPrivateSessionBus> bus(new TPrivateSessionBus);
     bus->FPid = pid;
     // The address is the daemon's first line of output.
     char c = 0;
-    while (read(out, &c, 1) == 1 && c != '\n') bus->FAddress += c;
-    close(out);
+    while (read(output.Get(), &c, 1) == 1 && c != '\n') bus->FAddress += c;
+    output.Reset();
     if (bus->FAddress.empty()) return nullptr;
     return bus;
 }

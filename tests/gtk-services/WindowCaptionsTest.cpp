@@ -5,7 +5,7 @@
 #include "GtkTestSupport.h"
 #include "backends/gtk/GtkOperatingSystem.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TEST(WindowCaptions, ListsTitledTopLevelWindowsShownOrHiddenWithDuplicatesAndNoBlanks) {
@@ -25,7 +25,7 @@ TEST(WindowCaptions, ListsTitledTopLevelWindowsShownOrHiddenWithDuplicatesAndNoB
     make("   ", true);
     make("  Zorv padded\t", true);
     make("Zorv hidden ünïcödé", false);
-    test::RunUntil([&] { return gtk_widget_get_mapped(windows[3]); });
+    RunUntil([&] { return gtk_widget_get_mapped(windows[3]); });
 
     const std::vector<std::string> captions = TGtkOperatingSystem().GetWindowsCaptions();
     auto count = [&](const std::string& title) { return std::count(captions.begin(), captions.end(), title); };
@@ -38,4 +38,4 @@ TEST(WindowCaptions, ListsTitledTopLevelWindowsShownOrHiddenWithDuplicatesAndNoB
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -11,10 +11,8 @@
 #include "shared/Utf8Path.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
@@ -187,4 +185,4 @@ TEST(EntryInputStream, ADamagedEntryEndsInAnErrorNotAWholeBody) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

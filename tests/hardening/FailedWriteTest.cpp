@@ -16,10 +16,10 @@
 #include <sys/stat.h>
 
 #include "archive/AbZipKit.h"
-#include "archive/ZipWriter.h"
 #include "backends/test/TestBridgeHost.h"
+#include "support/ArchiveBuilder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -57,20 +57,12 @@ std::set<std::string> Listing(const fs::path& folder) {
 // An archive as packaged files carry it, with "app/big.bin" (64 KiB) and "app/damaged.txt", whose
 // stored bytes are altered after writing so that its CRC no longer matches.
 std::string ArchiveBytes() {
-    std::string bytes;
-    TZipWriter writer(
-        [&bytes](const void* data, std::size_t size) {
-            bytes.append(static_cast<const char*>(data), size);
-            return true;
-        },
-        ZORV_ARCHIVE_PASSWORD);
-    const std::string damagedContent = "DAMAGED-ENTRY-CONTENT";
-    EXPECT_TRUE(writer.AddFile("app/big.bin", {}, std::string(64 * 1024, 'b')));
-    const std::size_t damagedAt = bytes.size();
-    EXPECT_TRUE(writer.AddFile("app/damaged.txt", {}, damagedContent));
-    EXPECT_TRUE(writer.Finish());
-    // Local header (30 bytes), the name, the 12-byte encryption header, then the data.
-    bytes[damagedAt + 30 + std::string("app/damaged.txt").size() + 12 + 3] ^= 0x5A;
+    std::string bytes =
+        BuildArchive({{"app/big.bin", std::string(64 * 1024, 'b')}, {"app/damaged.txt", "DAMAGED-ENTRY-CONTENT"}});
+    EXPECT_FALSE(bytes.empty());
+    if (bytes.empty()) return bytes;
+    // Past the 12-byte encryption header, into the data.
+    bytes[DataOffset(bytes, 1) + 12 + 3] ^= 0x5A;
     return bytes;
 }
 
@@ -239,4 +231,4 @@ TEST_F(FailedWrite, WritingThroughALinkUpdatesTheFileItNames) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -14,7 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size);
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -50,4 +50,4 @@ TEST(ReplayFuzzInputs, SeedsAndPastFindings) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

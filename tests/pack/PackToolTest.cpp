@@ -10,10 +10,8 @@
 #include "archive/AbZipKit.h"
 #include "shared/ExeUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using namespace zorv::testing;
 
 struct TResult {
     int status;
@@ -553,9 +551,9 @@ TEST_F(PackDesktopEntry, AMissingOrForeignIconAndAWindowsRuntimeAreRefusedWithTh
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 // A new project from `init` passes the project check without a remark and builds; its zorv.ini
@@ -598,4 +596,4 @@ TEST_F(PackTool, InitWritesAProjectThatChecksCleanAndBuilds) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -4,7 +4,7 @@
 
 #include "runtime/AppUrl.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 using TArgs = std::vector<std::string>;
@@ -47,4 +47,4 @@ TEST(AppCommandLineRelaunchTest, RelaunchArgumentsAreUnderstoodByTheNewInstance)
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

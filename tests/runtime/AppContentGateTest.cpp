@@ -7,18 +7,16 @@
 #include "runtime/AppUrl.h"
 #include "support/InfoZipArchive.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 class AppContentGateTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
         zip.LoadFromMemory(
-            test::ZipWithInfoZip({{"app/index.html", "app"}, {"app/help.html", "help"}}, ZORV_ARCHIVE_PASSWORD));
+            ZipWithInfoZip({{"app/index.html", "app"}, {"app/help.html", "help"}}, ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("beside.html", "from disk");
     }
     static std::string App(const std::string& rest) { return std::string(TAppUrl::Prefix()) + rest; }
@@ -200,4 +198,4 @@ TEST_F(AppContentGateGestureTest, Permissions) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -10,20 +10,18 @@
 #include "runtime/AppUrl.h"
 #include "support/InfoZipArchive.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 // Which documents act as the application: only what the archive answers, in the app URL space,
 // with the application's own origin where the engine reports one.
 class AppDocumentsTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
         zip.LoadFromMemory(
-            test::ZipWithInfoZip({{"app/index.html", "app"}, {"app/My Page.html", "spaced"}}, ZORV_ARCHIVE_PASSWORD));
+            ZipWithInfoZip({{"app/index.html", "app"}, {"app/My Page.html", "spaced"}}, ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("beside.html", "next to the executable");
         elsewhere.Write("download.html", "saved by a browser");
     }
@@ -95,4 +93,4 @@ TEST_F(AppDocumentsTest, WithoutAnArchiveNothingIsTheApplication) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -17,10 +17,8 @@
 #include "shared/Utf8Path.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 // Start-up without an appended archive: only a project folder can be served.
 class TFolderStartupHost final : public IStartupHost {
@@ -181,4 +179,4 @@ TEST_F(AppSessionTest, WithoutReloadTheFolderIsNotWatchedAndNewInstancesKeepTheO
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

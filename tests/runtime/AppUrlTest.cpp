@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 std::string App(const std::string& rest) { return std::string(TAppUrl::Prefix()) + rest; }
@@ -184,4 +184,4 @@ TEST(AppUrlTest, FileUrlsMapOntoTheAppScheme) {
 #endif
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

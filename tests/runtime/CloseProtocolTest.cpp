@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 class CloseProtocolTest : public testing::Test {
@@ -31,4 +31,4 @@ TEST_F(CloseProtocolTest, WindowWithoutAnApplicationPageClosesAtOnce) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

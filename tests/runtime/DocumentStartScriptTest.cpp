@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 const std::string Guards =
@@ -23,4 +23,4 @@ TEST(DocumentStartScriptTest, BlankExtraScriptIsLeftOut) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -6,10 +6,8 @@
 #include "runtime/ResourceResolver.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 std::string Read(const IAppPackage& package, std::string_view name, TAbExtractStatus expected = TAbExtractStatus::Ok) {
     std::string bytes;
@@ -152,4 +150,4 @@ TEST(FolderPackage, LargeFilesAreStreamedAndStayTheApplications) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -9,16 +9,14 @@
 #include <map>
 #include <random>
 
-#include "archive/ZipWriter.h"
 #include "runtime/AppUrl.h"
 #include "runtime/FolderPackage.h"
 #include "shared/Utf8Path.h"
+#include "support/ArchiveBuilder.h"
 #include "support/InfoZipArchive.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 // How a request of the URL space names an absolute file: by its drive on Windows, from the root
 // without its first "/" elsewhere ("zorv://app/home/me/pic.png").
@@ -33,15 +31,15 @@ std::string RequestPathOf(const std::filesystem::path& file) {
 class ResourceResolverTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-        zip.LoadFromMemory(test::ZipWithInfoZip({{"app/index.html", "<p>archive</p>"},
-                                                 {"app/My Page.html", "spaced"},
-                                                 {"app/caf\xC3\xA9.html", "accent"},
-                                                 {"app/caf%C3%A9.html", "literal"},
-                                                 {"app/data/x.json", "{\"a\":1}"},
-                                                 {"zorv.ini", "[App]\n"}},
-                                                ZORV_ARCHIVE_PASSWORD));
+        zip.LoadFromMemory(ZipWithInfoZip({{"app/index.html", "<p>archive</p>"},
+                                           {"app/My Page.html", "spaced"},
+                                           {"app/caf\xC3\xA9.html", "accent"},
+                                           {"app/caf%C3%A9.html", "literal"},
+                                           {"app/data/x.json", "{\"a\":1}"},
+                                           {"zorv.ini", "[App]\n"}},
+                                          ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("index.html", "<p>disk</p>");
         exeDir.Write("only-on-disk.css", "body{}");
     }
@@ -150,11 +148,11 @@ TEST_F(ResourceResolverTest, FolderIsNotServedAsAFile) {
 }
 
 TEST(ResourceResolverDamageTest, EntryThatCannotBeDecryptedIsAnErrorNotAnEmptySuccess) {
-    if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+    if (!InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
     TAbZipKit zip;
     TArchivePackage package{zip};
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    zip.LoadFromMemory(test::ZipWithInfoZip({{"app/index.html", "secret page"}}, "another password"));
+    zip.LoadFromMemory(ZipWithInfoZip({{"app/index.html", "secret page"}}, "another password"));
     TScratchFolder exeDir;
     const TResource r = TResourceResolver(&package, "app", exeDir.Text()).Find("index.html");
     EXPECT_EQ(r.status, 500);
@@ -162,14 +160,14 @@ TEST(ResourceResolverDamageTest, EntryThatCannotBeDecryptedIsAnErrorNotAnEmptySu
 }
 
 TEST(ResourceResolverNoArchiveTest, WithoutArchiveOrFolderNameOnlyDiskIsAsked) {
-    if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+    if (!InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
     TScratchFolder exeDir;
     exeDir.Write("index.html", "disk");
     EXPECT_EQ(TResourceResolver(nullptr, "app", exeDir.Text()).Find("index.html").bytes, "disk");
     TAbZipKit zip;
     TArchivePackage package{zip};
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    zip.LoadFromMemory(test::ZipWithInfoZip({{"index.html", "root entry"}}, ZORV_ARCHIVE_PASSWORD));
+    zip.LoadFromMemory(ZipWithInfoZip({{"index.html", "root entry"}}, ZORV_ARCHIVE_PASSWORD));
     EXPECT_EQ(TResourceResolver(&package, "", exeDir.Text()).Find("index.html").bytes, "disk");
 }
 
@@ -243,10 +241,10 @@ INSTANTIATE_TEST_SUITE_P(
 class ResourceResolverRangeTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         for (int i = 0; body.size() < 300000; ++i) body += std::to_string(i * 2654435761u % 1000003) + ",";
         zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-        zip.LoadFromMemory(test::ZipWithInfoZip({{"app/clip.webm", body}}, ZORV_ARCHIVE_PASSWORD));
+        zip.LoadFromMemory(ZipWithInfoZip({{"app/clip.webm", body}}, ZORV_ARCHIVE_PASSWORD));
         exeDir.Write("disk.webm", body);
     }
     TResource Get(const std::string& rest, std::optional<std::string_view> range) const {
@@ -297,20 +295,6 @@ TEST_F(ResourceResolverRangeTest, ANotFoundAnswerOffersNoRanges) {
     EXPECT_EQ(missing.Headers().size(), 1u);
 }
 
-// Entries stored as the packer writes them.
-std::string PackedArchive(const std::map<std::string, std::string>& files) {
-    std::string archive;
-    TZipWriter writer(
-        [&](const void* data, std::size_t size) {
-            archive.append(static_cast<const char*>(data), size);
-            return true;
-        },
-        ZORV_ARCHIVE_PASSWORD);
-    for (const auto& [name, bytes] : files) EXPECT_TRUE(writer.AddFile(name, {}, bytes));
-    EXPECT_TRUE(writer.Finish());
-    return archive;
-}
-
 TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnsweredWhole) {
     std::string large(TResourceResolver::StreamedEntryMinSize + 4321, '\0');
     std::mt19937 random(5);
@@ -318,7 +302,7 @@ TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnswer
     TAbZipKit zip;
     TArchivePackage package{zip};
     zip.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    zip.LoadFromMemory(PackedArchive({{"app/large.bin", large}, {"app/small.txt", "small"}}));
+    zip.LoadFromMemory(BuildArchive({{"app/large.bin", large}, {"app/small.txt", "small"}}));
     TScratchFolder exeDir;
     TResourceResolver resolver(&package, "app", exeDir.Text());
     resolver.SetStreamLargeEntries(true);
@@ -343,9 +327,9 @@ TEST(ResourceResolverStreamTest, LargeStoredEntriesAreStreamedAndSmallOnesAnswer
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 // A streamed body read to its end: its bytes, or the failure that ended it.
@@ -477,4 +461,4 @@ TEST(ResourceResolverDiskScopeTest, FilesOutsideTheFolderAreNotAnswered) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

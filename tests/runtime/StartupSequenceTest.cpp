@@ -15,10 +15,8 @@
 #include "runtime/AppCommandLine.h"
 #include "runtime/AppUrl.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 struct THeldLock : IInstanceLock {};
 
@@ -75,12 +73,12 @@ public:
 class StartupSequenceTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
+        if (!InfoZipAvailable()) GTEST_SKIP() << "needs Info-ZIP's zip";
         host.dataHome = dataHome.Text();
     }
     void Package(const std::string& appLines) {
-        host.appended = test::ZipWithInfoZip({{"zorv.ini", "[App]\n" + appLines}, {"app/index.html", "<p>x</p>"}},
-                                             ZORV_ARCHIVE_PASSWORD);
+        host.appended =
+            ZipWithInfoZip({{"zorv.ini", "[App]\n" + appLines}, {"app/index.html", "<p>x</p>"}}, ZORV_ARCHIVE_PASSWORD);
     }
     std::optional<int> Start(std::vector<std::string> args = {}) {
         loader = std::make_unique<TStartupSequence>(host, std::move(args));
@@ -159,7 +157,7 @@ TEST_F(StartupSequenceTest, MissingIdentityEndsSilently) {
 }
 
 TEST_F(StartupSequenceTest, ArchiveWithoutSettingsEndsSilently) {
-    host.appended = test::ZipWithInfoZip({{"app/index.html", "x"}}, ZORV_ARCHIVE_PASSWORD);
+    host.appended = ZipWithInfoZip({{"app/index.html", "x"}}, ZORV_ARCHIVE_PASSWORD);
     EXPECT_EQ(Start(), 0);
     EXPECT_TRUE(host.messages.empty());
 }
@@ -316,9 +314,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TNameCase{"Company\\CON\\com3.x", "Company/CON_/com3_.x"}));
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 // Only the bare runtime serves a project folder: it reads the folder's settings and hands the
@@ -359,4 +357,4 @@ TEST_F(StartupSequenceTest, FolderOptionServesTheFolderOnlyFromTheBareRuntime) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -5,7 +5,7 @@
 #include "shared/MemIniFile.h"
 #include "shared/ProjectSettings.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TWindowSettings FromText(const std::string& appLines) {
@@ -128,4 +128,4 @@ TEST(WindowSettingsTest, DynamicTitleAndWebViewSwitches) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 struct TDecodeCase {
@@ -66,4 +66,4 @@ TEST(Base64RoundTrip, EveryByteValueAndEveryTailLength) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

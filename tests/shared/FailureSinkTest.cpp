@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TEST(FailureSink, ReportsReachTheReceiverWithTheReportersPlace) {
@@ -22,4 +22,4 @@ TEST(FailureSink, ReportsReachTheReceiverWithTheReportersPlace) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

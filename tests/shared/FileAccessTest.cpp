@@ -8,10 +8,9 @@
 #include "shared/Utf8Path.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
-using test::TScratchFolder;
 namespace fs = std::filesystem;
 
 std::string Pattern(std::size_t size) {
@@ -121,4 +120,4 @@ TEST(FileSystem, ListsAFolderWithoutItsDotEntries) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -5,10 +5,8 @@
 #include "shared/Utf8Path.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
@@ -60,4 +58,4 @@ TEST(FileRegion, AMissingFileIsAFailureThatNamesIt) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

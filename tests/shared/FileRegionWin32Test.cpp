@@ -9,10 +9,8 @@
 #include "shared/Utf8Path.h"
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 class FileRegionRename : public testing::TestWithParam<TFileRegion::TAccess> {};
 
@@ -81,4 +79,4 @@ INSTANTIATE_TEST_SUITE_P(Disks, FileRegionStorage, testing::ValuesIn(MapCases),
                          [](const testing::TestParamInfo<TMapCase>& info) { return info.param.name; });
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

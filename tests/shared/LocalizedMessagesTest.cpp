@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 struct TLanguageCase {
@@ -133,4 +133,4 @@ TEST(LocalizedMessages, UserLanguageIsATwoOrThreeLetterCode) {
 #endif
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 using namespace std::string_literals;
@@ -197,4 +197,4 @@ INSTANTIATE_TEST_SUITE_P(Values, MemIniFileBool,
                                          TBoolCase{nullptr, false, false}));
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -8,7 +8,7 @@
 
 #include "shared/StrUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 struct TLookupCase {
@@ -140,4 +140,4 @@ TEST(ProcessMimeTable, InstalledPlatformMappingsReachGetFileMimeType) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -12,11 +12,10 @@
 
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TScratchFolder;
 
 TFolderIdentity IdentityOf(const fs::path& path) {
     struct stat info {};
@@ -101,4 +100,4 @@ TEST(PosixFolderDeletion, NestingBeyondTheLimitFailsWithAMessage) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

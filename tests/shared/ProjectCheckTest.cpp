@@ -4,10 +4,8 @@
 
 #include "support/ScratchFolder.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 // A broken project: its zorv.ini (nullptr: none), whether its folder "app" holds index.html, and
 // every message the check gives, errors first marked "E ", warnings "W ".
@@ -134,4 +132,4 @@ TEST(ProjectCheck, MissingProjectFolderIsTheOnlyProblem) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

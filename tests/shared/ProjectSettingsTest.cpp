@@ -4,7 +4,7 @@
 
 #include "shared/MemIniFile.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TProjectSettings ReadSettings(std::string_view text) {
@@ -114,4 +114,4 @@ INSTANTIATE_TEST_SUITE_P(Values, ColorSetting,
                                          TColorCase{0xFF0000EE, true, "#000000"}));  // unknown number
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 struct TCase {
@@ -113,4 +113,4 @@ TEST(ProtectedFolders, WithoutAUsableHomeOnlyRootsAreProtected) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

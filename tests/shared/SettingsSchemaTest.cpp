@@ -13,7 +13,7 @@
 #include "shared/MemIniFile.h"
 #include "shared/ProjectSettings.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 std::string ReadmeText() {
@@ -150,4 +150,4 @@ TEST(SettingsSchema, CommentedIniListsEveryKeyAndReadsAsTheDefaults) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

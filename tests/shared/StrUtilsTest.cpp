@@ -8,7 +8,7 @@
 
 #include "shared/TextEncoding.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 using namespace std::string_literals;
@@ -184,4 +184,4 @@ TEST(StrUtilsHelpers, SubStringSearchOptions) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

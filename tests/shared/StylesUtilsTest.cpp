@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TEST(StylesCatalogue, ListsTheFortyNamesSortedIgnoringCase) {
@@ -82,5 +84,20 @@ INSTANTIATE_TEST_SUITE_P(Names, StylesCatalogueFind,
                                          TFindCase{"windows", "Windows"}, TFindCase{"Carbon ", nullptr},
                                          TFindCase{"Windows11", nullptr}, TFindCase{"", nullptr}));
 
+// Backends key their colours by TStyle: every style is found again by its own name, exactly as
+// the catalogue spells it, and the system look is no style.
+TEST(StylesCatalogue, EachStyleIsFoundByItsOwnNameOnly) {
+    std::vector<std::string> names;
+    TStylesUtils::GetAvailables(names, TStylesUtils::TOrder::Catalogue);
+    ASSERT_EQ(names.size(), TStylesUtils::StyleCount + 1);
+    for (std::size_t i = 0; i < TStylesUtils::StyleCount; ++i) {
+        const auto style = static_cast<TStyle>(i);
+        EXPECT_EQ(TStylesUtils::StyleName(style), names[i + 1]);
+        EXPECT_EQ(TStylesUtils::StyleNamed(names[i + 1]), style) << names[i + 1];
+    }
+    EXPECT_EQ(TStylesUtils::StyleNamed("carbon"), std::nullopt);
+    EXPECT_EQ(TStylesUtils::StyleNamed(TStylesUtils::SystemTheme), std::nullopt);
+}
+
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -5,7 +5,7 @@
 
 #include "backends/win32/WinCommandLine.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 struct TSplitCase {
@@ -44,4 +44,4 @@ TEST(WinCommandLineArguments, AreTheTextAfterTheProgramAsGiven) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

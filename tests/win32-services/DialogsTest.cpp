@@ -11,11 +11,8 @@
 #include "backends/win32/WinDialogs.h"
 #include "backends/win32/WinText.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
-using test::TWindowWatcher;
 
 std::vector<std::wstring> FilterNames(HWND dialog) {
     std::vector<std::wstring> names;
@@ -102,7 +99,7 @@ TEST(FileDialogs, CancelGivesNothing) {
 TEST(FileDialogs, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
     TScratchFolder dir;
     const std::wstring existing = dir.WideText() + L"existing.txt";
-    ASSERT_TRUE(test::WriteBytes(existing, "content"));
+    ASSERT_TRUE(WriteBytes(existing, "content"));
     TWinDialogs dialogs;
 
     bool asked = false;
@@ -156,7 +153,7 @@ TEST(ShowMessage, ShowsTheTextUnderTheGivenTitle) {
     std::wstring text;
     {
         TWindowWatcher watcher(L"#32770", L"zorv message test", [&](HWND box) {
-            for (const std::wstring& shown : test::ChildTexts(box, L"Static"))
+            for (const std::wstring& shown : ChildTexts(box, L"Static"))
                 if (!shown.empty()) text = shown;
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         });
@@ -167,4 +164,4 @@ TEST(ShowMessage, ShowsTheTextUnderTheGivenTitle) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

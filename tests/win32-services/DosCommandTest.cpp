@@ -15,12 +15,10 @@
 #include "backends/win32/WinDosCommand.h"
 #include "shared/CommandOutput.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
-using test::TScratchFolder;
-
-std::wstring Sleeper() { return L"\"" + test::ProgramDir() + L"win32-test-sleeper.exe\""; }
+std::wstring Sleeper() { return L"\"" + ProgramDir() + L"win32-test-sleeper.exe\""; }
 
 TEST(GetDosOutput, SettlesWhenTheCommandEndsThoughAProgramItStartedStillHoldsItsOutput) {
     const ULONGLONG started = GetTickCount64();
@@ -71,7 +69,7 @@ TEST(SystemPrograms, PlantedCopiesInTheCurrentFolderNeverRun) {
     TScratchFolder dir;
     const std::wstring planted[] = {dir.WideText() + L"cmd.exe", dir.WideText() + L"explorer.exe"};
     for (const std::wstring& path : planted)
-        ASSERT_TRUE(CopyFileW((test::ProgramDir() + L"win32-test-sleeper.exe").c_str(), path.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW((ProgramDir() + L"win32-test-sleeper.exe").c_str(), path.c_str(), FALSE));
     wchar_t previous[MAX_PATH + 1] = {};
     ASSERT_GT(GetCurrentDirectoryW(MAX_PATH + 1, previous), 0u);
     ASSERT_TRUE(SetCurrentDirectoryW(dir.WideText().c_str()));
@@ -80,7 +78,7 @@ TEST(SystemPrograms, PlantedCopiesInTheCurrentFolderNeverRun) {
     Sleep(1000);  // a planted program started by the shell runs on its own
     SetCurrentDirectoryW(previous);
     EXPECT_EQ(output, L"real\r\n");
-    for (const std::wstring& path : planted) EXPECT_FALSE(test::PathExists(path + L".ran")) << Lower(path);
+    for (const std::wstring& path : planted) EXPECT_FALSE(PathExists(path + L".ran")) << Lower(path);
     EXPECT_EQ(Lower(TWinDosCommand::InterpreterPath()), Lower(TSysUtils::SystemProgramPath(L"cmd.exe")));
     EXPECT_TRUE(Lower(TWinDosCommand::InterpreterPath()).ends_with(L"\\system32\\cmd.exe"));
 }
@@ -124,7 +122,7 @@ TEST(GetDosOutput, AConsoleProgramsTextComesBackInItsCodePage) {
 // starts a console program of a process without a console with none at all, and its cmd then
 // writes in the ANSI page: only Windows shows this.
 TEST(GetDosOutput, FileNamesThatDirPrintsComeBackAsTheyAre) {
-    if (test::RunningUnderWine()) GTEST_SKIP() << "Wine's cmd has no console here and writes the ANSI page";
+    if (RunningUnderWine()) GTEST_SKIP() << "Wine's cmd has no console here and writes the ANSI page";
     const UINT page = TWinDosCommand::OutputCodePage();
     if (page == GetACP()) GTEST_SKIP() << "the console and ANSI code pages are the same here (" << page << ")";
     const std::wstring names[] = {L"caf\u00E9 \u00FCber.txt", L"\u041F\u0440\u0438\u0432\u0435\u0442.txt"};
@@ -133,11 +131,11 @@ TEST(GetDosOutput, FileNamesThatDirPrintsComeBackAsTheyAre) {
         if (!Representable(name, page)) continue;
         ++tried;
         TScratchFolder dir;
-        ASSERT_TRUE(test::WriteBytes(dir.WideText() + name, "x"));
+        ASSERT_TRUE(WriteBytes(dir.WideText() + name, "x"));
         EXPECT_EQ(TSysUtils::GetDosOutput(L"dir /b", dir.WideText(), false), name + L"\r\n") << page;
     }
     EXPECT_GT(tried, 0) << "no name fits code page " << page;
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -8,10 +8,8 @@
 #include "shared/ExeResources.h"
 #include "shared/VersionResource.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 std::string Utf8(const std::wstring& path) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -21,7 +19,7 @@ std::string Utf8(const std::wstring& path) {
     return result;
 }
 
-std::wstring DataFile(const wchar_t* name) { return test::ProgramDir() + L"win32-services-data\\" + name; }
+std::wstring DataFile(const wchar_t* name) { return ProgramDir() + L"win32-services-data\\" + name; }
 
 // Reads resources back through the system's own loader.
 class TLoadedResources {
@@ -62,12 +60,12 @@ class ExeResourcesTest : public testing::Test {
 protected:
     void SetUp() override {
         FExe = FScratch.WideText() + L"target.exe";
-        ASSERT_TRUE(CopyFileW((test::ProgramDir() + L"win32-test-resource-target.exe").c_str(), FExe.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW((ProgramDir() + L"win32-test-resource-target.exe").c_str(), FExe.c_str(), FALSE));
     }
     std::string ExeUtf8() const { return Utf8(FExe); }
     std::wstring WriteIcon(const std::string& bytes) {
         const std::wstring path = FScratch.WideText() + L"icon" + std::to_wstring(++FIcons) + L".ico";
-        EXPECT_TRUE(test::WriteBytes(path, bytes));
+        EXPECT_TRUE(WriteBytes(path, bytes));
         return path;
     }
     std::wstring VersionString(const wchar_t* tableAndKey) const {
@@ -91,7 +89,7 @@ TEST_F(ExeResourcesTest, ThreeImageIconReplacesTwoImageGroup) {
     const std::wstring ico = DataFile(L"three-images.ico");
     TExeResources::ChangeExeIcon(ExeUtf8(), Utf8(ico));
 
-    const auto images = TExeResources::ParseIconFile(test::ReadBytes(ico));
+    const auto images = TExeResources::ParseIconFile(ReadBytes(ico));
     ASSERT_EQ(images.size(), 3u);
     TLoadedResources patched(FExe);
     const std::string group = patched.Bytes(RT_GROUP_ICON, L"MAINICON");
@@ -110,8 +108,8 @@ TEST_F(ExeResourcesTest, ThreeImageIconReplacesTwoImageGroup) {
 }
 
 TEST_F(ExeResourcesTest, InvalidIconsRaiseAndLeaveTheExecutableUntouched) {
-    const std::string original = test::ReadBytes(FExe);
-    const std::string valid = test::ReadBytes(DataFile(L"two-images.ico"));
+    const std::string original = ReadBytes(FExe);
+    const std::string valid = ReadBytes(DataFile(L"two-images.ico"));
     std::string beyondEnd = valid;
     beyondEnd[6 + 12] = static_cast<char>(0xF0);  // first image's offset far past the end
     beyondEnd[6 + 13] = static_cast<char>(0xFF);
@@ -144,7 +142,7 @@ TEST_F(ExeResourcesTest, InvalidIconsRaiseAndLeaveTheExecutableUntouched) {
         } catch (const EExeResourceError& error) {
             EXPECT_STREQ(error.what(), c.message);
         }
-        EXPECT_EQ(test::ReadBytes(FExe), original);
+        EXPECT_EQ(ReadBytes(FExe), original);
     }
 }
 
@@ -202,16 +200,16 @@ TEST_F(ExeResourcesTest, UpdateExeInfoWritesAllElevenPresentKeys) {
 
 TEST_F(ExeResourcesTest, NoVersionResourceOrNoFileGivesFalse) {
     const std::wstring plain = FScratch.WideText() + L"plain.exe";
-    ASSERT_TRUE(CopyFileW((test::ProgramDir() + L"win32-test-sleeper.exe").c_str(), plain.c_str(), FALSE));
-    const std::string original = test::ReadBytes(plain);
+    ASSERT_TRUE(CopyFileW((ProgramDir() + L"win32-test-sleeper.exe").c_str(), plain.c_str(), FALSE));
+    const std::string original = ReadBytes(plain);
     EXPECT_FALSE(TExeResources::UpdateExeVersionStrings(Utf8(plain), {{"CompanyName", "x"}}));
-    EXPECT_EQ(test::ReadBytes(plain), original);
+    EXPECT_EQ(ReadBytes(plain), original);
     EXPECT_FALSE(
         TExeResources::UpdateExeVersionStrings(Utf8(FScratch.WideText() + L"missing.exe"), {{"CompanyName", "x"}}));
 }
 
 TEST(VersionResource, UnchangedBlockSerializesToTheCompilersBytes) {
-    TLoadedResources target(test::ProgramDir() + L"win32-test-resource-target.exe");
+    TLoadedResources target(ProgramDir() + L"win32-test-resource-target.exe");
     const std::string original = target.Bytes(RT_VERSION, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(original.empty());
     const auto parsed = TVersionResource::Parse(original);
@@ -223,7 +221,7 @@ TEST(VersionResource, UnchangedBlockSerializesToTheCompilersBytes) {
 }
 
 TEST(VersionResource, DamagedBlocksAreRefused) {
-    TLoadedResources target(test::ProgramDir() + L"win32-test-resource-target.exe");
+    TLoadedResources target(ProgramDir() + L"win32-test-resource-target.exe");
     const std::string original = target.Bytes(RT_VERSION, MAKEINTRESOURCEW(1));
     EXPECT_FALSE(TVersionResource::Parse(""));
     EXPECT_FALSE(TVersionResource::Parse(original.substr(0, original.size() / 2)));
@@ -233,4 +231,4 @@ TEST(VersionResource, DamagedBlocksAreRefused) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -14,10 +14,8 @@
 #include "bridge/FileReplacer.h"
 #include "bridge/FileReplacerWin32.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 // No temporary file of the replacer is left in the folder.
 void ExpectNoTemporaryLeft(const TScratchFolder& dir) {
@@ -32,23 +30,23 @@ std::string Utf8(const std::wstring& path) { return TWinText::WideToUtf8(path); 
 TEST(FileReplacer, AReplacedFileKeepsItsAttributes) {
     TScratchFolder dir;
     const std::wstring target = dir.WideText() + L"hidden.txt";
-    ASSERT_TRUE(test::WriteBytes(target, "old"));
+    ASSERT_TRUE(WriteBytes(target, "old"));
     ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_EQ(TFileReplacer::Write(Utf8(target), "new").Error(), "");
-    EXPECT_EQ(test::ReadBytes(target), "new");
+    EXPECT_EQ(ReadBytes(target), "new");
     EXPECT_NE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
 TEST(FileReplacer, AFileHeldOpenWithoutDeleteSharingIsWrittenInPlace) {
     TScratchFolder dir;
     const std::wstring target = dir.WideText() + L"held.txt";
-    ASSERT_TRUE(test::WriteBytes(target, "old content"));
+    ASSERT_TRUE(WriteBytes(target, "old content"));
     TFileHandle held(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
     EXPECT_EQ(TFileReplacer::Write(Utf8(target), "new").Error(), "");
     held.Reset();
-    EXPECT_EQ(test::ReadBytes(target), "new");
+    EXPECT_EQ(ReadBytes(target), "new");
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW((dir.WideText() + L"*.tmp").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left behind: " << Utf8(found.cFileName);
@@ -66,7 +64,7 @@ TEST(FileReplacer, PathsBeyondTheClassicLengthLimitAreWrittenAndReplaced) {
     ASSERT_GT(target.size(), static_cast<std::size_t>(MAX_PATH));
     ASSERT_EQ(TFileReplacer::Write(Utf8(target), "first").Error(), "");
     ASSERT_EQ(TFileReplacer::Write(Utf8(target), "second").Error(), "");
-    EXPECT_EQ(test::ReadBytes(L"\\\\?\\" + target), "second");
+    EXPECT_EQ(ReadBytes(L"\\\\?\\" + target), "second");
     for (int i = 3; i > 0; --i) {
         DeleteFileW((folder + L"long.txt").c_str());
         RemoveDirectoryW(folder.c_str());
@@ -78,11 +76,11 @@ TEST(FileReplacer, AFileWithSeveralNamesIsWrittenInPlaceSoEveryNameSeesTheNewCon
     TScratchFolder dir;
     const std::wstring target = dir.WideText() + L"linked.txt";
     const std::wstring other = dir.WideText() + L"other-name.txt";
-    ASSERT_TRUE(test::WriteBytes(target, "old"));
+    ASSERT_TRUE(WriteBytes(target, "old"));
     ASSERT_TRUE(CreateHardLinkW(other.c_str(), target.c_str(), nullptr));
     ASSERT_EQ(TFileReplacer::Write(Utf8(target), "new").Error(), "");
-    EXPECT_EQ(test::ReadBytes(target), "new");
-    EXPECT_EQ(test::ReadBytes(other), "new");
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(ReadBytes(other), "new");
     ExpectNoTemporaryLeft(dir);
 }
 
@@ -100,7 +98,7 @@ class FileReplacerFailedReplace : public testing::TestWithParam<TFailedReplaceCa
 TEST_P(FileReplacerFailedReplace, LeavesTheNewContentUnderTheTargetsName) {
     TScratchFolder dir;
     const std::wstring target = dir.WideText() + L"notes.txt";
-    ASSERT_TRUE(test::WriteBytes(target, "old content"));
+    ASSERT_TRUE(WriteBytes(target, "old content"));
     const TFailedReplaceCase c = GetParam();
     const file_replacer::TReplaceFile failing = [&](const wchar_t* replaced, const wchar_t*) -> BOOL {
         if (c.renameTarget)
@@ -119,7 +117,7 @@ TEST_P(FileReplacerFailedReplace, LeavesTheNewContentUnderTheTargetsName) {
         },
         failing);
     EXPECT_EQ(written.Error(), "");
-    EXPECT_EQ(test::ReadBytes(target), "new content");
+    EXPECT_EQ(ReadBytes(target), "new content");
     ExpectNoTemporaryLeft(dir);
 }
 
@@ -129,4 +127,4 @@ INSTANTIATE_TEST_SUITE_P(Errors, FileReplacerFailedReplace,
                          [](const testing::TestParamInfo<TFailedReplaceCase>& info) { return info.param.name; });
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

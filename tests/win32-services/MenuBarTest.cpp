@@ -9,7 +9,7 @@
 #include "backends/win32/WinMenuBar.h"
 #include "backends/win32/WinThemeEngine.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -72,7 +72,7 @@ protected:
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         FWindow = CreateFrameWindow();
         ASSERT_NE(FWindow, nullptr);
-        FImage = test::ReadBytes(test::ProgramDir() + L"win32-services-data\\menu-image.png");
+        FImage = ReadBytes(ProgramDir() + L"win32-services-data\\menu-image.png");
         ASSERT_FALSE(FImage.empty());
     }
     void TearDown() override {
@@ -207,4 +207,4 @@ TEST(MenuImageSize, ScalesSixteenPixelsWithTheDpi) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -3,11 +3,8 @@
 #include "WindowWatcher.h"
 #include "backends/win32/MessageDialog.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::ChildTexts;
-using test::TWindowWatcher;
 
 enum class TUserAction { ClickFirst, ClickLast, CloseFrame, Escape, Enter, EscapeThenClose };
 
@@ -120,4 +117,4 @@ TEST(MessageDialog, StartupDialogInGermanShowsTheGermanRow) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

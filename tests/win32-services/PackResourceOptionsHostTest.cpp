@@ -6,7 +6,7 @@
 
 #include "tools/zorv-pack/PackTool.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 TEST(PackResourceOptionsOnThisHost, AreRefusedWithAReason) {
@@ -28,4 +28,4 @@ TEST(PackResourceOptionsOnThisHost, AreRefusedWithAReason) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -10,10 +10,9 @@
 #include "shared/ExeUtils.h"
 #include "tools/zorv-pack/PackTool.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
-using test::TScratchFolder;
 namespace fs = std::filesystem;
 
 std::string Utf8(const std::wstring& text) {
@@ -27,12 +26,12 @@ protected:
     void SetUp() override {
         const std::wstring project = FScratch.WideText() + L"project\\";
         fs::create_directories(fs::path(project + L"www"));
-        ASSERT_TRUE(test::WriteBytes(project + L"zorv.ini", "[App]\nID=com.example.notes\nName=Notes\nDirName=www\n"));
-        ASSERT_TRUE(test::WriteBytes(project + L"www\\index.html", "<!doctype html><title>Notes</title>\n"));
+        ASSERT_TRUE(WriteBytes(project + L"zorv.ini", "[App]\nID=com.example.notes\nName=Notes\nDirName=www\n"));
+        ASSERT_TRUE(WriteBytes(project + L"www\\index.html", "<!doctype html><title>Notes</title>\n"));
         FProject = Utf8(project);
         FOutput = FScratch.WideText() + L"notes.exe";
-        FRuntime = Utf8(test::ProgramDir() + L"win32-test-resource-target.exe");
-        FIcon = Utf8(test::ProgramDir() + L"win32-services-data\\three-images.ico");
+        FRuntime = Utf8(ProgramDir() + L"win32-test-resource-target.exe");
+        FIcon = Utf8(ProgramDir() + L"win32-services-data\\three-images.ico");
     }
     int Pack(std::vector<std::string> args) {
         std::FILE* out = std::tmpfile();
@@ -92,21 +91,21 @@ TEST_F(PackResourceOptionsTest, MalformedOptionsAreUsageErrorsAndWriteNothing) {
         args.insert(args.end(), {"--version-info", bad});
         EXPECT_EQ(Pack(args), TPackTool::UsageError) << bad;
         EXPECT_NE(FErrors.find("--version-info takes KEY=VALUE"), std::string::npos) << FErrors;
-        EXPECT_FALSE(test::PathExists(FOutput));
+        EXPECT_FALSE(PathExists(FOutput));
     }
 }
 
 TEST_F(PackResourceOptionsTest, InvalidIconFailsAndLeavesNoOutput) {
     const std::wstring icon = FScratch.WideText() + L"broken.ico";
-    ASSERT_TRUE(test::WriteBytes(icon, "MZ this is no icon"));
+    ASSERT_TRUE(WriteBytes(icon, "MZ this is no icon"));
     auto args = BuildArgs();
     args.insert(args.end(), {"--icon", Utf8(icon)});
     EXPECT_EQ(Pack(args), TPackTool::Failure);
     EXPECT_NE(FErrors.find("Icon file is invalid"), std::string::npos) << FErrors;
-    EXPECT_FALSE(test::PathExists(FOutput));
+    EXPECT_FALSE(PathExists(FOutput));
     // Only the project and the icon: no temporary file left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(FScratch.WideText())), fs::directory_iterator()), 2);
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -3,10 +3,8 @@
 #include "WindowWatcher.h"
 #include "backends/win32/RequirePasswordForm.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TWindowWatcher;
 
 HWND PasswordEdit(HWND dialog) { return FindWindowExW(dialog, nullptr, L"Edit", nullptr); }
 
@@ -78,4 +76,4 @@ TEST(RequirePasswordForm, PastedPasswordOpensWhenTheModifierIsReleased) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

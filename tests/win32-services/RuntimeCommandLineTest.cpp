@@ -5,7 +5,7 @@
 #include "backends/win32/WinCommandLine.h"
 #include "shared/Utf8Path.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 // What zorv-pack run writes, the runtime reads back item for item: the project path and the
@@ -29,4 +29,4 @@ TEST(RuntimeCommandLine, ADoubleQuoteIsRefusedWithTheArgumentNamed) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -17,10 +17,8 @@
 #include "backends/win32/WinText.h"
 #include "shared/StrUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
-
-using test::TScratchFolder;
 
 struct TCommandCase {
     const char* name;
@@ -46,7 +44,7 @@ TEST(GetDosOutput, OutputLongerThanOneReadComesBackWhole) {
     TScratchFolder dir;
     std::string content;
     for (int line = 0; line < 200; ++line) content += "line " + std::to_string(line) + " of the long output\r\n";
-    ASSERT_TRUE(test::WriteBytes(dir.WideText() + L"long.txt", content));
+    ASSERT_TRUE(WriteBytes(dir.WideText() + L"long.txt", content));
     const std::wstring output = TSysUtils::GetDosOutput(L"type long.txt", dir.WideText(), false);
     EXPECT_EQ(output, std::wstring(content.begin(), content.end()));
 }
@@ -105,11 +103,11 @@ TEST(DeleteDirectory, RemovesAWholeTree) {
     TScratchFolder scratch;
     const std::filesystem::path root = std::filesystem::path(scratch.WideText()) / L"tree";
     std::filesystem::create_directories(root / L"a" / L"b");
-    ASSERT_TRUE(test::WriteBytes((root / L"a" / L"b" / L"file.txt").wstring(), "content"));
-    ASSERT_TRUE(test::WriteBytes((root / L"top.txt").wstring(), "content"));
+    ASSERT_TRUE(WriteBytes((root / L"a" / L"b" / L"file.txt").wstring(), "content"));
+    ASSERT_TRUE(WriteBytes((root / L"top.txt").wstring(), "content"));
 
     EXPECT_TRUE(TSysUtils::DeleteDirectory(root.wstring()));
-    EXPECT_FALSE(test::PathExists(root.wstring()));
+    EXPECT_FALSE(PathExists(root.wstring()));
 }
 
 TEST(DeleteDirectory, MissingFolderFailsWithAMessage) {
@@ -122,44 +120,41 @@ TEST(DeleteDirectory, MissingFolderFailsWithAMessage) {
 
 TEST(DeleteDirectory, RefusesEmptyPathsAndWildcards) {
     TScratchFolder scratch;
-    ASSERT_TRUE(test::WriteBytes(scratch.WideText() + L"keep.txt", "content"));
+    ASSERT_TRUE(WriteBytes(scratch.WideText() + L"keep.txt", "content"));
     EXPECT_FALSE(TSysUtils::DeleteDirectory(L""));
     EXPECT_FALSE(TSysUtils::DeleteDirectory(scratch.WideText() + L"*"));
-    EXPECT_TRUE(test::PathExists(scratch.WideText() + L"keep.txt"));
+    EXPECT_TRUE(PathExists(scratch.WideText() + L"keep.txt"));
 }
 
-TEST(ShellExec, StartsAProgram) {
-    EXPECT_TRUE(TSysUtils::ShellExec(test::ProgramDir() + L"win32-test-sleeper.exe", L"0 0"));
-}
+TEST(ShellExec, StartsAProgram) { EXPECT_TRUE(TSysUtils::ShellExec(ProgramDir() + L"win32-test-sleeper.exe", L"0 0")); }
 
 // The program at that path itself, with the command line a new window's instance gets.
 TEST(StartProcess, StartsTheProgramWithTheQuotedPathAndTheArguments) {
     TScratchFolder scratch;
-    const std::wstring program = test::ProgramDir() + L"win32-test-sleeper.exe";
+    const std::wstring program = ProgramDir() + L"win32-test-sleeper.exe";
     const std::wstring record = scratch.WideText() + L"command line.txt";
     const std::wstring arguments = L"record \"" + record + L"\" \"zorv-test-app\" \"file:///a b.html\"";
     ASSERT_TRUE(TSysUtils::StartProcess(program, arguments));
-    for (int waited = 0; waited < 200 && test::ReadBytes(record).empty(); ++waited) ::Sleep(50);
-    EXPECT_EQ(test::ReadBytes(record), TWinText::WideToUtf8(L"\"" + program + L"\" " + arguments));
+    for (int waited = 0; waited < 200 && ReadBytes(record).empty(); ++waited) ::Sleep(50);
+    EXPECT_EQ(ReadBytes(record), TWinText::WideToUtf8(L"\"" + program + L"\" " + arguments));
 }
 
 TEST(StartProcess, MissingProgramFails) {
     ::SetLastError(ERROR_SUCCESS);
-    EXPECT_FALSE(TSysUtils::StartProcess(test::ProgramDir() + L"no-such-program-zorv.exe", L"x"));
+    EXPECT_FALSE(TSysUtils::StartProcess(ProgramDir() + L"no-such-program-zorv.exe", L"x"));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(ShellExec, MissingFileFailsWithTheSystemsMessageWithoutFullStop) {
     TWinOperatingSystem os;
-    const TStatus outcome = os.ShellExec(TWinText::WideToUtf8(test::ProgramDir() + L"no-such-program-zorv.exe"), "");
+    const TStatus outcome = os.ShellExec(TWinText::WideToUtf8(ProgramDir() + L"no-such-program-zorv.exe"), "");
     ASSERT_FALSE(outcome);
     const std::string message = outcome.Error();
     ASSERT_FALSE(message.empty());
     EXPECT_NE(message.back(), '.');
     EXPECT_NE(message.back(), '\n');
     // The message is the system's own for "file not found"; Wine words it differently.
-    const std::string expected =
-        test::RunningUnderWine() ? "File not found" : "The system cannot find the file specified";
+    const std::string expected = RunningUnderWine() ? "File not found" : "The system cannot find the file specified";
     EXPECT_EQ(message, expected);
 }
 
@@ -207,7 +202,7 @@ TEST_F(WindowsCaptionsTest, ListsHiddenWindowsKeepsDuplicatesAndSkipsBlankTitles
 }
 
 TEST(CheckEdgeIsInstalled, AnswersFromTheLoadersVersionExport) {
-    const std::wstring dir = test::ProgramDir();
+    const std::wstring dir = ProgramDir();
     EXPECT_TRUE(TSysUtils::CheckEdgeIsInstalled(dir + L"win32-test-loader-installed.dll"));
     EXPECT_FALSE(TSysUtils::CheckEdgeIsInstalled(dir + L"win32-test-loader-empty.dll"));
     EXPECT_FALSE(TSysUtils::CheckEdgeIsInstalled(dir + L"win32-test-loader-noexport.dll"));
@@ -246,7 +241,7 @@ bool RunningElevated() {
 
 TEST(ShellExplore, StartsTheFileManagerEvenForAMissingItem) {
     // The shell accepts the request; the file manager itself finds nothing to select.
-    EXPECT_TRUE(TSysUtils::ShellExplore(test::ProgramDir() + L"no-such-item-zorv.txt"));
+    EXPECT_TRUE(TSysUtils::ShellExplore(ProgramDir() + L"no-such-item-zorv.txt"));
     // Wine's file manager would stay open for good, holding this test's output. It may not be
     // listed yet when the shell returns, so look for it a while.
     for (int tries = 0; tries < 100 && EndChildProcesses(L"explorer.exe") == 0; ++tries) Sleep(100);
@@ -257,16 +252,14 @@ TEST(ShellExplore, StartsTheFileManagerEvenForAMissingItem) {
 class ShellExecAsAdminAndWait : public testing::Test {
 protected:
     void SetUp() override {
-        if (!test::RunningUnderWine() && !RunningElevated()) GTEST_SKIP() << "needs an elevated run on Windows";
+        if (!RunningUnderWine() && !RunningElevated()) GTEST_SKIP() << "needs an elevated run on Windows";
     }
 };
 
 TEST_F(ShellExecAsAdminAndWait, ReturnsTheProgramsExitCode) {
-    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"100 7"),
-              7u);
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, ProgramDir() + L"win32-test-sleeper.exe", L"100 7"), 7u);
     // 259 is what a running process reports; a program may also end with it.
-    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"0 259"),
-              259u);
+    EXPECT_EQ(TSysUtils::ShellExecAsAdminAndWait(nullptr, ProgramDir() + L"win32-test-sleeper.exe", L"0 259"), 259u);
 }
 
 TEST_F(ShellExecAsAdminAndWait, MissingProgramGivesZero) {
@@ -285,7 +278,7 @@ TEST_F(ShellExecAsAdminAndWait, KeepsProcessingMessagesAndStopsWhenAskedToQuit) 
     ASSERT_NE(timer, 0u);
     // The program would run for 20 s; the wait ends when the quit request arrives.
     const uint32_t code =
-        TSysUtils::ShellExecAsAdminAndWait(nullptr, test::ProgramDir() + L"win32-test-sleeper.exe", L"20000 0");
+        TSysUtils::ShellExecAsAdminAndWait(nullptr, ProgramDir() + L"win32-test-sleeper.exe", L"20000 0");
     EXPECT_EQ(code, static_cast<uint32_t>(STILL_ACTIVE));
     EXPECT_EQ(timerTicks, 3);
     MSG msg;
@@ -324,7 +317,7 @@ TEST(DeleteDirectory, RootsAndTheHomeFolderNeverReachTheShellInAnySpelling) {
     TScratchFolder scratch;
     const std::wstring home = scratch.WideText() + L"Home Folder";
     std::filesystem::create_directories(home + L"\\Documents");
-    ASSERT_TRUE(test::WriteBytes(home + L"\\keep.txt", "keep"));
+    ASSERT_TRUE(WriteBytes(home + L"\\keep.txt", "keep"));
     std::wstring shortHome(MAX_PATH, L'\0');
     shortHome.resize(GetShortPathNameW(home.c_str(), shortHome.data(), MAX_PATH));
 
@@ -379,7 +372,7 @@ TEST(DeleteDirectory, RootsAndTheHomeFolderNeverReachTheShellInAnySpelling) {
         EXPECT_TRUE(GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_INVALID_NAME) << GetLastError();
         EXPECT_TRUE(recorded.sources.empty());
     }
-    EXPECT_EQ(test::ReadBytes(home + L"\\keep.txt"), "keep");
+    EXPECT_EQ(ReadBytes(home + L"\\keep.txt"), "keep");
 }
 
 TEST(DeleteDirectory, TheShellGetsTheFullPathWithoutTrailingDelimitersAndADoubleZero) {
@@ -409,9 +402,9 @@ TEST(DeleteDirectory, AFolderNamedWithATrailingBackslashIsRemoved) {
     TScratchFolder scratch;
     const std::wstring data = scratch.WideText() + L"data\\";
     std::filesystem::create_directories(data + L"EBWebView");
-    ASSERT_TRUE(test::WriteBytes(data + L"EBWebView\\Local State", "{}"));
+    ASSERT_TRUE(WriteBytes(data + L"EBWebView\\Local State", "{}"));
     EXPECT_TRUE(TSysUtils::DeleteDirectory(data));
-    EXPECT_FALSE(test::PathExists(data));
+    EXPECT_FALSE(PathExists(data));
 }
 
 // A "Content Type" value of an extension set where HKEY_CLASSES_ROOT shows it (the user's classes
@@ -477,4 +470,4 @@ TEST(WinMimeRegistry, ARegistrySayingTextPlainForScriptsLeavesTheWebTypesAlone) 
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

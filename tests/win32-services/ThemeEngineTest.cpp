@@ -6,7 +6,7 @@
 #include "backends/win32/WinThemeEngine.h"
 #include "shared/StylesUtils.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -76,7 +76,7 @@ TEST(ThemePalettes, EveryCatalogueStyleHasALookOfItsOwn) {
     ASSERT_EQ(names.size(), 40u);
     std::set<std::tuple<bool, COLORREF, COLORREF, COLORREF, COLORREF, COLORREF>> looks;
     for (const std::string& name : names) {
-        const TThemePalette* palette = TWinThemeEngine::FindPalette(name);
+        const TWinStyleColours* palette = TWinThemeEngine::FindPalette(name);
         if (name == "Windows") {
             EXPECT_EQ(palette, nullptr);
             continue;
@@ -95,13 +95,13 @@ TEST_F(ThemeEngineTest, SwitchesRegisteredWindowsAtOnceAndBack) {
     EXPECT_EQ(ErasedColour(FWindow), RGB(1, 2, 3));
 
     engine.ApplyTheme("Carbon");
-    const TThemePalette* carbon = TWinThemeEngine::FindPalette("Carbon");
+    const TWinStyleColours* carbon = TWinThemeEngine::FindPalette("Carbon");
     EXPECT_EQ(engine.ActivePalette(), carbon);
     EXPECT_EQ(ErasedColour(FWindow), carbon->background);
     EXPECT_EQ(BrushColour(MenuBrush(FWindow)), carbon->menuBackground);
 
     engine.ApplyTheme("Windows10 Blue");
-    const TThemePalette* blue = TWinThemeEngine::FindPalette("Windows10 Blue");
+    const TWinStyleColours* blue = TWinThemeEngine::FindPalette("Windows10 Blue");
     EXPECT_EQ(ErasedColour(FWindow), blue->background);
     EXPECT_EQ(BrushColour(MenuBrush(FWindow)), blue->menuBackground);
 
@@ -120,7 +120,7 @@ TEST_F(ThemeEngineTest, DialogControlsTakeTheThemesTextColour) {
         reinterpret_cast<HBRUSH>(SendMessageW(FWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0));
     const COLORREF text = GetTextColor(dc);
     ReleaseDC(FWindow, dc);
-    const TThemePalette* palette = TWinThemeEngine::FindPalette("Metropolis UI Black");
+    const TWinStyleColours* palette = TWinThemeEngine::FindPalette("Metropolis UI Black");
     EXPECT_EQ(text, palette->text);
     EXPECT_EQ(BrushColour(brush), palette->background);
 }
@@ -136,4 +136,4 @@ TEST_F(ThemeEngineTest, DestroyedWindowsLeaveTheSet) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

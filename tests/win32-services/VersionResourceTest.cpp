@@ -10,7 +10,7 @@
 #include "shared/ExeResources.h"
 #include "shared/VersionResource.h"
 
-namespace zorv {
+namespace zorv::test {
 namespace {
 
 std::string ReadFile(const std::string& path) {
@@ -118,4 +118,4 @@ TEST(IconFile, OffsetsNearTheTopOfTheRangeAreRefused) {
 }
 
 }  // namespace
-}  // namespace zorv
+}  // namespace zorv::test

@@ -116,14 +116,14 @@ struct TPendingRead {
 // One read of the next block, from the disk or the archive, on a thread of the pool; takes the
 // task's reference.
 void ReadOnPool(gpointer data, gpointer) {
-    GTask* task = static_cast<GTask*>(data);
+    const zorv::TGObjectOwned<GTask> owned(static_cast<GTask*>(data));
+    GTask* task = owned.get();
     if (!g_task_return_error_if_cancelled(task)) {
         const auto* pending = static_cast<const TPendingRead*>(g_task_get_task_data(task));
         GError* error = nullptr;
         const gssize got = ReadPart(ReaderOf(g_task_get_source_object(task)), pending->buffer, pending->count, &error);
         ReturnRead(task, got, error);
     }
-    g_object_unref(task);
 }
 
 // The threads that read the blocks of every stream; they live as long as the process, as
@@ -135,18 +135,19 @@ GThreadPool* BlockReadPool() {
 
 // Serves a read: from the block in memory where it can (or at the end of the part, with no trip to
 // the next block), otherwise through the pool. Takes the task's reference.
-void ServeRead(GTask* task) {
-    if (g_task_return_error_if_cancelled(task)) return g_object_unref(task);
+void ServeRead(GTask* taken) {
+    zorv::TGObjectOwned<GTask> owned(taken);
+    GTask* task = owned.get();
+    if (g_task_return_error_if_cancelled(task)) return;
     const auto* pending = static_cast<const TPendingRead*>(g_task_get_task_data(task));
     TBlockReader& reader = ReaderOf(g_task_get_source_object(task));
     if (reader.Buffered() == 0 && reader.Position() < reader.Length() && pending->count > 0) {
-        g_thread_pool_push(BlockReadPool(), task, nullptr);
+        g_thread_pool_push(BlockReadPool(), owned.release(), nullptr);
         return;
     }
     GError* error = nullptr;
     const gssize got = ReadPart(reader, pending->buffer, pending->count, &error);
     ReturnRead(task, got, error);
-    g_object_unref(task);
 }
 
 // Asks the consumer to catch up with what it was handed so far. Reads go on meanwhile; once the

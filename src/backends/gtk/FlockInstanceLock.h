@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/StartupHost.h"
+#include "shared/PosixUniqueFd.h"
 
 namespace zorv {
 
@@ -26,10 +27,10 @@ public:
     static constexpr guint TakeOverIntervalMs = 500;
 
 private:
-    TFlockInstanceLock(int fd, bool held);
+    TFlockInstanceLock(TUniqueFd fd, bool held);
     static gboolean TryTakeOver(gpointer self);
 
-    int FFd;
+    TUniqueFd FFd;
     guint FTakeOverSource = 0;  // the main loop's retry while another instance holds the lock
 };
 

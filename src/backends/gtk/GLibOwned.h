@@ -8,8 +8,9 @@
 
 namespace zorv {
 
-// Owners for the GLib resources the GTK services hold for a while: each releases its pointer
-// with the matching GLib call when it goes out of scope.
+// Owners for the GLib, GTK, cairo and WebKit resources the GTK backend holds: each releases its
+// pointer with the matching call when it goes out of scope. The one place such releases are
+// written: the backend's own code holds what it must release in one of these.
 struct TGObjectUnref {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
@@ -36,9 +37,34 @@ struct TWidgetRelease {
         g_object_unref(widget);
     }
 };
+// A top-level widget GTK itself keeps (a dialog, a window): destroyed, which drops GTK's own
+// reference; no counted reference of ours is held.
+struct TWidgetDestroy {
+    void operator()(GtkWidget* widget) const { gtk_widget_destroy(widget); }
+};
 // Frees the list's cells only; the items stay their owners'.
 struct TGListFree {
     void operator()(GList* list) const { g_list_free(list); }
+};
+// A list of URIs that owns its items too.
+struct TGUriListFree {
+    void operator()(GSList* uris) const { g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref)); }
+};
+// A main-loop source: taken from its context, then released.
+struct TGSourceRelease {
+    void operator()(GSource* source) const {
+        g_source_destroy(source);
+        g_source_unref(source);
+    }
+};
+struct TCairoSurfaceDestroy {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+// A boxed value released by its type's own unref function (WebKit's user scripts and script
+// replies), so that this header does not need the WebKit headers.
+template <typename T, void (*Unref)(T*)>
+struct TUnrefWith {
+    void operator()(T* value) const { Unref(value); }
 };
 
 template <typename T>
@@ -49,6 +75,12 @@ using TGStrvOwned = std::unique_ptr<gchar*, TGStrvFree>;
 using TGVariantOwned = std::unique_ptr<GVariant, TGVariantUnref>;
 using TGBytesOwned = std::unique_ptr<GBytes, TGBytesUnref>;
 using TGListOwned = std::unique_ptr<GList, TGListFree>;
+using TGUriListOwned = std::unique_ptr<GSList, TGUriListFree>;
+using TGSourceOwned = std::unique_ptr<GSource, TGSourceRelease>;
+using TTopLevelOwned = std::unique_ptr<GtkWidget, TWidgetDestroy>;
+using TCairoSurfaceOwned = std::unique_ptr<cairo_surface_t, TCairoSurfaceDestroy>;
+template <typename T, void (*Unref)(T*)>
+using TUnrefOwned = std::unique_ptr<T, TUnrefWith<T, Unref>>;
 template <typename T = GtkWidget>
 using TWidgetOwned = std::unique_ptr<T, TWidgetRelease>;
 

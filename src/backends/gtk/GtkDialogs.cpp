@@ -22,10 +22,6 @@ private:
     bool& FFlag;
 };
 
-struct TWidgetDestroy {
-    void operator()(GtkWidget* widget) const { gtk_widget_destroy(widget); }
-};
-
 GtkWindow* FindActiveTopLevel() {
     const TGListOwned windows(gtk_window_list_toplevels());
     GtkWindow* active = nullptr;
@@ -119,7 +115,7 @@ std::optional<std::string> TGtkDialogs::ShowSaveDialog(const TFileDialogOptions&
 
 void TGtkDialogs::ShowMessage(const std::string& text) {
     GtkWindow* parent = ActiveWindow();
-    std::unique_ptr<GtkWidget, TWidgetDestroy> dialog(
+    TTopLevelOwned dialog(
         gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str()));
     if (const char* name = g_get_application_name()) gtk_window_set_title(GTK_WINDOW(dialog.get()), name);
     gtk_window_set_position(GTK_WINDOW(dialog.get()),

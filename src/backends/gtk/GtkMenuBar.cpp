@@ -13,10 +13,6 @@ namespace zorv {
 
 namespace {
 
-struct TCairoSurfaceDestroy {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-
 // The decoded images of one menu, at the bar's pixel scale, in normal and greyed form.
 struct TMenuImage {
     TGObjectOwned<GdkPixbuf> normal;
@@ -59,8 +55,7 @@ std::vector<TMenuImage> DecodeImages(const std::vector<std::string>& images, int
 }
 
 void SetImage(GtkWidget* picture, GdkPixbuf* pixbuf, int scale) {
-    std::unique_ptr<cairo_surface_t, TCairoSurfaceDestroy> surface(
-        gdk_cairo_surface_create_from_pixbuf(pixbuf, scale, nullptr));
+    TCairoSurfaceOwned surface(gdk_cairo_surface_create_from_pixbuf(pixbuf, scale, nullptr));
     gtk_image_set_from_surface(GTK_IMAGE(picture), surface.get());
 }
 

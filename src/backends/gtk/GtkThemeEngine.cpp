@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace zorv {
 
@@ -26,58 +27,59 @@ std::string Hex(uint32_t rgb) {
 
 }  // namespace
 
-const std::vector<TThemePalette>& TGtkThemeEngine::Palettes() {
-    static const std::vector<TThemePalette> palettes = {
-        {"Amakrits", true, 0x3A3633, 0xE8E2D8, 0xD98E2F},
-        {"Amethyst Kamri", false, 0xE9E4F0, 0x2E2440, 0x7E57B0},
-        {"Aqua Graphite", true, 0x3C3F44, 0xE6E9EC, 0x3FA9C9},
-        {"Aqua Light Slate", false, 0xDDE5EA, 0x1F2A33, 0x1F8CAF},
-        {"Auric", true, 0x2F2D2A, 0xEDE6D6, 0xC9A227},
-        {"Carbon", true, 0x262626, 0xD8D8D8, 0x3D7FBF},
-        {"Charcoal Dark Slate", true, 0x2F353A, 0xDCE3E8, 0x5F8BA8},
-        {"Cobalt XEMedia", true, 0x1E2A3D, 0xDDE6F3, 0x2F6FDB},
-        {"Cyan Dusk", true, 0x2A3338, 0xE0F0F3, 0x1FB5C9},
-        {"Cyan Night", true, 0x1B2226, 0xCFE8EC, 0x00A7C2},
-        {"Emerald Light Slate", false, 0xDFE6E3, 0x1E2B26, 0x23875A},
-        {"Glossy", true, 0x1C1C1C, 0xE8E8E8, 0x3A8EE6},
-        {"Glow", true, 0x242A30, 0xE2E8EE, 0x4FC3F7},
-        {"Golden Graphite", true, 0x35363A, 0xECE7DA, 0xD4A11E},
-        {"Iceberg Classico", false, 0xE6EEF5, 0x1C2935, 0x3F86C8},
-        {"Lavender Classico", false, 0xECE8F2, 0x2A2438, 0x8468BC},
-        {"Light", false, 0xF3F3F3, 0x1E1E1E, 0x3C7FD9},
-        {"Luna", false, 0xECE9D8, 0x000000, 0x316AC5},
-        {"Metropolis UI Black", true, 0x111111, 0xF0F0F0, 0x1BA1E2},
-        {"Metropolis UI Blue", true, 0x1F2B3A, 0xEAF2FB, 0x1E88E5},
-        {"Metropolis UI Dark", true, 0x2D2D30, 0xF1F1F1, 0x007ACC},
-        {"Metropolis UI Green", true, 0x1E2B22, 0xE8F3EA, 0x2EA043},
-        {"Obsidian", true, 0x202326, 0xD6DADF, 0x7A8B99},
-        {"Onyx Blue", true, 0x1D2430, 0xD9E3F0, 0x3B82F6},
-        {"Ruby Graphite", true, 0x36363A, 0xEDE3E3, 0xC0392B},
-        {"Sapphire Kamri", false, 0xE3E9F2, 0x1D2A40, 0x2F5FAF},
-        {"Silver", false, 0xE4E4E6, 0x202020, 0x6E7480},
-        {"Sky", false, 0xE8F3FB, 0x10324A, 0x2A8FD0},
-        {"Slate Classico", false, 0xD9DDE1, 0x22282E, 0x5D7285},
-        {"Smokey Quartz Kamri", false, 0xE6E1DC, 0x2E2823, 0x8C7A6B},
-        {"Tablet Dark", true, 0x1F1F1F, 0xFFFFFF, 0x0A84FF},
-        {"Tablet Light", false, 0xFAFAFA, 0x1A1A1A, 0x0078D4},
-        {"Turquoise Gray", false, 0xDCE1E1, 0x1F2626, 0x138D75},
-        {"Windows10", false, 0xF0F0F0, 0x000000, 0x0078D7},
-        {"Windows10 Blue", true, 0x1E2F4D, 0xFFFFFF, 0x2B88D8},
-        {"Windows10 Dark", true, 0x2B2B2B, 0xFFFFFF, 0x0078D7},
-        {"Windows10 Green", true, 0x1E3B2A, 0xFFFFFF, 0x10893E},
-        {"Windows10 Purple", true, 0x2E2442, 0xFFFFFF, 0x8764B8},
-        {"Windows10 SlateGray", true, 0x2F3A44, 0xFFFFFF, 0x5C7A91},
+const std::vector<TGtkStyleColours>& TGtkThemeEngine::Palettes() {
+    static const std::vector<TGtkStyleColours> palettes = {
+        {TStyle::Amakrits, true, 0x3A3633, 0xE8E2D8, 0xD98E2F},
+        {TStyle::AmethystKamri, false, 0xE9E4F0, 0x2E2440, 0x7E57B0},
+        {TStyle::AquaGraphite, true, 0x3C3F44, 0xE6E9EC, 0x3FA9C9},
+        {TStyle::AquaLightSlate, false, 0xDDE5EA, 0x1F2A33, 0x1F8CAF},
+        {TStyle::Auric, true, 0x2F2D2A, 0xEDE6D6, 0xC9A227},
+        {TStyle::Carbon, true, 0x262626, 0xD8D8D8, 0x3D7FBF},
+        {TStyle::CharcoalDarkSlate, true, 0x2F353A, 0xDCE3E8, 0x5F8BA8},
+        {TStyle::CobaltXEMedia, true, 0x1E2A3D, 0xDDE6F3, 0x2F6FDB},
+        {TStyle::CyanDusk, true, 0x2A3338, 0xE0F0F3, 0x1FB5C9},
+        {TStyle::CyanNight, true, 0x1B2226, 0xCFE8EC, 0x00A7C2},
+        {TStyle::EmeraldLightSlate, false, 0xDFE6E3, 0x1E2B26, 0x23875A},
+        {TStyle::Glossy, true, 0x1C1C1C, 0xE8E8E8, 0x3A8EE6},
+        {TStyle::Glow, true, 0x242A30, 0xE2E8EE, 0x4FC3F7},
+        {TStyle::GoldenGraphite, true, 0x35363A, 0xECE7DA, 0xD4A11E},
+        {TStyle::IcebergClassico, false, 0xE6EEF5, 0x1C2935, 0x3F86C8},
+        {TStyle::LavenderClassico, false, 0xECE8F2, 0x2A2438, 0x8468BC},
+        {TStyle::Light, false, 0xF3F3F3, 0x1E1E1E, 0x3C7FD9},
+        {TStyle::Luna, false, 0xECE9D8, 0x000000, 0x316AC5},
+        {TStyle::MetropolisUIBlack, true, 0x111111, 0xF0F0F0, 0x1BA1E2},
+        {TStyle::MetropolisUIBlue, true, 0x1F2B3A, 0xEAF2FB, 0x1E88E5},
+        {TStyle::MetropolisUIDark, true, 0x2D2D30, 0xF1F1F1, 0x007ACC},
+        {TStyle::MetropolisUIGreen, true, 0x1E2B22, 0xE8F3EA, 0x2EA043},
+        {TStyle::Obsidian, true, 0x202326, 0xD6DADF, 0x7A8B99},
+        {TStyle::OnyxBlue, true, 0x1D2430, 0xD9E3F0, 0x3B82F6},
+        {TStyle::RubyGraphite, true, 0x36363A, 0xEDE3E3, 0xC0392B},
+        {TStyle::SapphireKamri, false, 0xE3E9F2, 0x1D2A40, 0x2F5FAF},
+        {TStyle::Silver, false, 0xE4E4E6, 0x202020, 0x6E7480},
+        {TStyle::Sky, false, 0xE8F3FB, 0x10324A, 0x2A8FD0},
+        {TStyle::SlateClassico, false, 0xD9DDE1, 0x22282E, 0x5D7285},
+        {TStyle::SmokeyQuartzKamri, false, 0xE6E1DC, 0x2E2823, 0x8C7A6B},
+        {TStyle::TabletDark, true, 0x1F1F1F, 0xFFFFFF, 0x0A84FF},
+        {TStyle::TabletLight, false, 0xFAFAFA, 0x1A1A1A, 0x0078D4},
+        {TStyle::TurquoiseGray, false, 0xDCE1E1, 0x1F2626, 0x138D75},
+        {TStyle::Windows10, false, 0xF0F0F0, 0x000000, 0x0078D7},
+        {TStyle::Windows10Blue, true, 0x1E2F4D, 0xFFFFFF, 0x2B88D8},
+        {TStyle::Windows10Dark, true, 0x2B2B2B, 0xFFFFFF, 0x0078D7},
+        {TStyle::Windows10Green, true, 0x1E3B2A, 0xFFFFFF, 0x10893E},
+        {TStyle::Windows10Purple, true, 0x2E2442, 0xFFFFFF, 0x8764B8},
+        {TStyle::Windows10SlateGray, true, 0x2F3A44, 0xFFFFFF, 0x5C7A91},
     };
     return palettes;
 }
 
-const TThemePalette* TGtkThemeEngine::FindPalette(std::string_view name) {
-    for (const TThemePalette& palette : Palettes())
-        if (palette.name == name) return &palette;
+const TGtkStyleColours* TGtkThemeEngine::FindPalette(std::string_view name) {
+    const std::optional<TStyle> style = TStylesUtils::StyleNamed(name);
+    for (const TGtkStyleColours& palette : Palettes())
+        if (style == palette.style) return &palette;
     return nullptr;
 }
 
-std::string TGtkThemeEngine::StyleSheet(const TThemePalette& palette) {
+std::string TGtkThemeEngine::StyleSheet(const TGtkStyleColours& palette) {
     const std::string onAccent = Luminance(palette.accent) > 0.4 ? "#000000" : "#FFFFFF";
     std::string css;
     css += "@define-color zorv_bg " + Hex(palette.window) + ";\n";
@@ -155,11 +157,11 @@ void TGtkThemeEngine::RemoveProvider() {
 void TGtkThemeEngine::ApplyTheme(const std::string& catalogueName) {
     GdkScreen* screen = gdk_screen_get_default();
     if (screen == nullptr) return;
-    if (catalogueName == "Windows") {
+    if (catalogueName == TStylesUtils::SystemTheme) {
         RemoveProvider();
         return;
     }
-    const TThemePalette* palette = FindPalette(catalogueName);
+    const TGtkStyleColours* palette = FindPalette(catalogueName);
     if (palette == nullptr) return;
     TGObjectOwned<GtkCssProvider> provider(gtk_css_provider_new());
     gtk_css_provider_load_from_data(provider.get(), StyleSheet(*palette).c_str(), -1, nullptr);

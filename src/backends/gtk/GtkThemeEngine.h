@@ -6,12 +6,13 @@
 
 #include "backends/gtk/GLibOwned.h"
 #include "platform/ThemeEngine.h"
+#include "shared/StylesUtils.h"
 
 namespace zorv {
 
-// The colours a theme draws the native windows with (0xRRGGBB).
-struct TThemePalette {
-    std::string_view name;
+// The colours the style sheet of one catalogue style is written from (0xRRGGBB).
+struct TGtkStyleColours {
+    TStyle style;
     bool dark;
     uint32_t window;  // window and menu bar background
     uint32_t text;
@@ -32,9 +33,9 @@ public:
     void ApplyTheme(const std::string& catalogueName) override;
 
     // The 39 styled themes (every catalogue name but "Windows").
-    static const std::vector<TThemePalette>& Palettes();
-    static const TThemePalette* FindPalette(std::string_view name);
-    static std::string StyleSheet(const TThemePalette& palette);
+    static const std::vector<TGtkStyleColours>& Palettes();
+    static const TGtkStyleColours* FindPalette(std::string_view name);
+    static std::string StyleSheet(const TGtkStyleColours& palette);
 
 private:
     void RemoveProvider();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "backends/gtk/EmbeddedScripts.h"
 #include "runtime/AppUrl.h"
 
 namespace zorv {
@@ -102,9 +103,8 @@ TStatus TMediaServer::Listen() {
         const TGErrorOwned owned(error);
         return Failure(std::string("The media server cannot listen: ") + (error ? error->message : "unknown error"));
     }
-    GSList* uris = soup_server_get_uris(FServer.get());
+    const TGUriListOwned uris(soup_server_get_uris(FServer.get()));
     const int port = uris ? g_uri_get_port(static_cast<GUri*>(uris->data)) : -1;
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
     if (port <= 0) return Failure("The media server has no address");
     FHost = "127.0.0.1:" + std::to_string(port);
     FBaseUrl = "http://" + FHost + "/" + FKey + "/";
@@ -146,61 +146,7 @@ void TMediaServer::Answer(SoupServerMessage* message) const {
 
 std::string TMediaServer::MediaScript() const {
     if (FBaseUrl.empty()) return {};
-    return R"JS((function (base, appPrefix) {
-  'use strict';
-  if (String(location.href).indexOf(appPrefix) !== 0) return;
-  // The media player's address for an application URL; any other URL as it is.
-  function playable(value) {
-    var url;
-    try { url = new URL(String(value), document.baseURI).href; } catch (error) { return value; }
-    return url.indexOf(appPrefix) === 0 ? base + url.slice(appPrefix.length) : value;
-  }
-  // Fetched with CORS, so frames drawn on a canvas can still be read.
-  function allowReading(element) {
-    var media = element.localName === 'source' ? element.parentElement : element;
-    if (media && /^(video|audio)$/.test(media.localName) && !media.hasAttribute('crossorigin'))
-      media.setAttribute('crossorigin', 'anonymous');
-  }
-  [HTMLMediaElement, HTMLSourceElement].forEach(function (type) {
-    var own = Object.getOwnPropertyDescriptor(type.prototype, 'src');
-    Object.defineProperty(type.prototype, 'src', {
-      configurable: true, enumerable: own.enumerable, get: own.get,
-      set: function (value) {
-        var to = playable(value);
-        if (to !== value) allowReading(this);
-        own.set.call(this, to);
-      }
-    });
-  });
-  var NativeAudio = window.Audio;
-  var Audio = function Audio(src) {
-    var audio = new NativeAudio();
-    if (src !== undefined) audio.src = src;
-    return audio;
-  };
-  Audio.prototype = NativeAudio.prototype;
-  window.Audio = Audio;
-  function point(element) {
-    var value = element.getAttribute('src');
-    if (value === null) return;
-    var to = playable(value);
-    if (to === value) return;
-    allowReading(element);
-    element.setAttribute('src', to);
-  }
-  function visit(node) {
-    if (node.nodeType !== 1) return;
-    if (/^(video|audio|source)$/.test(node.localName)) point(node);
-    if (node.firstElementChild) node.querySelectorAll('video[src], audio[src], source[src]').forEach(point);
-  }
-  new MutationObserver(function (records) {
-    records.forEach(function (record) {
-      if (record.type === 'attributes') visit(record.target);
-      else record.addedNodes.forEach(visit);
-    });
-  }).observe(document, {childList: true, subtree: true, attributes: true, attributeFilter: ['src']});
-})(")JS" + FBaseUrl +
-           "\", \"" + std::string(TAppUrl::CustomPrefix) + "\");";
+    return MediaPlayerScript(FBaseUrl, TAppUrl::CustomPrefix);
 }
 
 }  // namespace zorv

@@ -6,14 +6,11 @@
 #include <algorithm>
 #include <memory>
 
+#include "backends/gtk/GLibOwned.h"
+
 namespace zorv {
 
 namespace {
-
-struct TWidgetDestroy {
-    void operator()(GtkWidget* widget) const { gtk_widget_destroy(widget); }
-};
-using TOwnedDialog = std::unique_ptr<GtkWidget, TWidgetDestroy>;
 
 bool HasCancelButton(const TLocalizedDialog& dialog) {
     return std::any_of(dialog.buttons.begin(), dialog.buttons.end(),
@@ -82,7 +79,7 @@ int TMessageDialog::Show(const TLocalizedDialog& dialog) {
 
 int TMessageDialog::Run(const TLocalizedDialog& dialog, int defaultResult) {
     const GtkMessageType type = dialog.kind == TDialogKind::Error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_QUESTION;
-    TOwnedDialog widget(
+    TTopLevelOwned widget(
         gtk_message_dialog_new(FParent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", dialog.text.c_str()));
     GtkWindow* window = GTK_WINDOW(widget.get());
     gtk_window_set_title(window, dialog.caption.c_str());

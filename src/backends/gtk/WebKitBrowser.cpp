@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "backends/gtk/EmbeddedScripts.h"
 #include "backends/gtk/GLibOwned.h"
 #include "runtime/AppUrl.h"
 #include "shared/FailureSink.h"
@@ -17,111 +18,12 @@ namespace zorv {
 
 namespace {
 
-// Page world: the WebView2-style object the bridge script talks to. Messages leave as DOM events
-// carrying JSON text; replies come back the same way. The messages posted before the page's
-// script yields travel together, one JSON text a line (JSON.stringify never writes a raw line
-// break), so that many calls in flight cost one trip to the host per batch, not one each.
-constexpr const char* PageShim = R"JS((function () {
-  'use strict';
-  if (window.chrome && window.chrome.webview) return;
-  var MaxBatchMessages = 1000, MaxBatchChars = 1048576;
-  var listeners = [];
-  var queued = [], queuedChars = 0, flushQueued = false;
-  var later = window.queueMicrotask.bind(window);
-  function flush() {
-    flushQueued = false;
-    if (queued.length === 0) return;
-    var batch = queued.join('\n');
-    queued = [];
-    queuedChars = 0;
-    document.dispatchEvent(new CustomEvent('zorv:post', {detail: batch}));
-  }
-  var webview = {
-    postMessage: function (message) {
-      var text = JSON.stringify(message);
-      if (text === undefined) text = 'null';
-      queued.push(text);
-      queuedChars += text.length;
-      if (queued.length >= MaxBatchMessages || queuedChars >= MaxBatchChars) {
-        flush();
-      } else if (!flushQueued) {
-        flushQueued = true;
-        later(flush);
-      }
-    },
-    addEventListener: function (type, listener) {
-      if (type === 'message' && typeof listener === 'function' && listeners.indexOf(listener) < 0) listeners.push(listener);
-    },
-    removeEventListener: function (type, listener) {
-      var at = listeners.indexOf(listener);
-      if (type === 'message' && at >= 0) listeners.splice(at, 1);
-    }
-  };
-  // Each event carries the JSON text of an array of replies, delivered in order.
-  document.addEventListener('zorv:messages', function (event) {
-    if (typeof event.detail !== 'string') return;
-    JSON.parse(event.detail).forEach(function (data) {
-      listeners.slice().forEach(function (listener) {
-        try { listener.call(webview, {type: 'message', data: data, source: webview}); }
-        catch (error) { setTimeout(function () { throw error; }); }
-      });
-    });
-  });
-  window.chrome = window.chrome || {};
-  Object.defineProperty(window.chrome, 'webview', {value: webview, enumerable: true});
-})();)JS";
-
-// Isolated world: relays each batch of messages with the URL and origin of the document it came
-// from. Page scripts cannot reach this world, so they cannot change what goes along. The replies
-// come back as the answer to the batch's message, in the frame that posted it. An answer that
-// starts "W<ticket>:" leaves calls of the batch still running: a wait message with that ticket
-// then brings their replies when they come.
-constexpr const char* RelayScript = R"JS((function () {
-  'use strict';
-  var handlers = window.webkit.messageHandlers;
-  function post(body) {
-    handlers.zorv.postMessage(body).then(deliver, function () {});
-  }
-  function deliver(answer) {
-    if (typeof answer !== 'string') return;
-    var replies = answer;
-    if (answer.charAt(0) === 'W') {
-      var colon = answer.indexOf(':');
-      post({wait: answer.slice(1, colon)});
-      replies = answer.slice(colon + 1);
-    }
-    if (replies !== '[]') document.dispatchEvent(new CustomEvent('zorv:messages', {detail: replies}));
-  }
-  document.addEventListener('zorv:post', function (event) {
-    if (typeof event.detail !== 'string') return;
-    post({url: String(location.href), origin: String(self.origin), message: event.detail});
-  }, true);
-  // The user's gestures, as this frame receives them: the host gives a gesture behind a new
-  // window, a download or a navigation of the top to the frame that last received one. Listened
-  // to before any script of the page can, and only events the user made count. A frame whose
-  // scripts cannot run reports nothing itself: the focus moving into a child frame this document
-  // cannot reach (another origin, a sandbox) counts as a gesture elsewhere.
-  function report(elsewhere) {
-    handlers.zorv.postMessage({gesture: true, elsewhere: elsewhere, url: String(location.href), origin: String(self.origin)});
-  }
-  function gesture(event) {
-    if (event.isTrusted) report(false);
-  }
-  function focusLeft(event) {
-    var frame = document.activeElement;
-    if (!event.isTrusted || event.target !== window || !frame || !/^(IFRAME|FRAME|OBJECT|EMBED)$/.test(frame.tagName)) return;
-    var reachable = false;
-    try { reachable = frame.contentDocument !== null; } catch (error) {}
-    if (!reachable) report(true);
-  }
-  window.addEventListener('pointerdown', gesture, true);
-  window.addEventListener('keydown', gesture, true);
-  window.addEventListener('blur', focusLeft, true);
-})();)JS";
-
 // Hands replies to the top document's page world outside any call.
 constexpr const char* DeliverScriptStart = "document.dispatchEvent(new CustomEvent('zorv:messages', {detail: ";
 constexpr const char* DeliverScriptEnd = "}));";
+
+using TWebKitUserScriptOwned = TUnrefOwned<WebKitUserScript, webkit_user_script_unref>;
+using TScriptMessageReplyOwned = TUnrefOwned<WebKitScriptMessageReply, webkit_script_message_reply_unref>;
 
 std::string StringMember(JSCValue* object, const char* name) {
     TGObjectOwned<JSCValue> member(jsc_value_object_get_property(object, name));
@@ -149,22 +51,15 @@ public:
     bool Waiting() const { return FReply != nullptr; }
     void Give(const std::string& answer) {
         if (!FReply) return;
-        TGObjectOwned<JSCValue> value(jsc_value_new_string(FContext, answer.c_str()));
-        webkit_script_message_reply_return_value(FReply, value.get());
-        webkit_script_message_reply_unref(std::exchange(FReply, nullptr));
-        g_object_unref(std::exchange(FContext, nullptr));
+        TGObjectOwned<JSCValue> value(jsc_value_new_string(FContext.get(), answer.c_str()));
+        webkit_script_message_reply_return_value(FReply.get(), value.get());
+        FReply.reset();
+        FContext.reset();
     }
 
 private:
-    WebKitScriptMessageReply* FReply = nullptr;
-    JSCContext* FContext = nullptr;
-};
-
-struct TSourceRelease {
-    void operator()(GSource* source) const {
-        g_source_destroy(source);
-        g_source_unref(source);
-    }
+    TScriptMessageReplyOwned FReply;
+    TGObjectOwned<JSCContext> FContext;
 };
 
 }  // namespace
@@ -337,8 +232,8 @@ TWebKitBrowser::TWebKitBrowser(WebKitWebContext* context)
                                                                            BridgeWorldName);
     g_signal_connect(FContentManager.get(), "script-message-with-reply-received::zorv", G_CALLBACK(HandleScriptMessage),
                      this);
-    AddScript(PageShim, nullptr);
-    AddScript(RelayScript, BridgeWorldName);
+    AddScript(PageShimScript().data(), nullptr);
+    AddScript(RelayScript().data(), BridgeWorldName);
 
     g_signal_connect(FWebView.get(), "notify::title", G_CALLBACK(HandleTitleChanged), this);
     g_signal_connect(FWebView.get(), "load-changed", G_CALLBACK(HandleLoadChanged), this);
@@ -358,14 +253,13 @@ TWebKitBrowser::~TWebKitBrowser() {
 }
 
 void TWebKitBrowser::AddScript(const char* source, const char* worldName) {
-    WebKitUserScript* script =
+    const TWebKitUserScriptOwned script(
         worldName
             ? webkit_user_script_new_for_world(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, worldName, nullptr, nullptr)
             : webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(FContentManager.get(), script);
-    webkit_user_script_unref(script);
+                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+    webkit_user_content_manager_add_script(FContentManager.get(), script.get());
 }
 
 void TWebKitBrowser::AddDocumentStartScript(const std::string& script) { AddScript(script.c_str(), nullptr); }
@@ -461,7 +355,7 @@ gboolean TWebKitBrowser::HandleScriptMessage(WebKitUserContentManager*, JSCValue
     }
     const auto batch = std::make_shared<TMessageBatch>(reply, context, browser->FBatches, browser->FDocumentGeneration);
     // Runs only if a call runs a nested main loop before the batch is through.
-    const std::unique_ptr<GSource, TSourceRelease> nestedLoop(g_idle_source_new());
+    const TGSourceOwned nestedLoop(g_idle_source_new());
     g_source_set_callback(
         nestedLoop.get(),
         [](gpointer data) {

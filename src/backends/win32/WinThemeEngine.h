@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "platform/ThemeEngine.h"
+#include "shared/StylesUtils.h"
 
 namespace zorv {
 
 // The look of one catalogue style with the means Windows offers without style files: a dark or
 // light title bar, caption and caption-text colours, and the colours of window backgrounds,
 // their text, and menus.
-struct TThemePalette {
-    const char* name;
+struct TWinStyleColours {
+    TStyle style;
     bool darkTitleBar;
     COLORREF caption;
     COLORREF captionText;
@@ -41,11 +42,11 @@ public:
     void ApplyToMenu(HWND window) const;
 
     // Null while the system look is active.
-    const TThemePalette* ActivePalette() const { return FActive; }
+    const TWinStyleColours* ActivePalette() const { return FActive; }
     const std::vector<HWND>& Windows() const { return FWindows; }
     // The palettes of the 39 styles; the system look "Windows" has none.
-    static const std::vector<TThemePalette>& Palettes();
-    static const TThemePalette* FindPalette(std::string_view catalogueName);
+    static const std::vector<TWinStyleColours>& Palettes();
+    static const TWinStyleColours* FindPalette(std::string_view catalogueName);
 
 private:
     void ApplyToWindow(HWND window) const;
@@ -54,7 +55,7 @@ private:
                                       DWORD_PTR self);
 
     std::vector<HWND> FWindows;
-    const TThemePalette* FActive = nullptr;
+    const TWinStyleColours* FActive = nullptr;
     HBRUSH FBackgroundBrush = nullptr;  // owned; null with the system look
     HBRUSH FMenuBrush = nullptr;        // owned; null with the system look
 };

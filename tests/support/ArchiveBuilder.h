@@ -1,5 +1,6 @@
 #pragma once
-// Archives built in memory with the packing writer, and byte patches to damage them on purpose.
+// The one way tests, fuzz harnesses and benchmarks build an archive: in memory, with the packing
+// writer, as packaged files carry it; and byte patches to damage one on purpose.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -8,10 +9,12 @@
 #include "archive/AbZipKit.h"
 #include "archive/ZipWriter.h"
 
-namespace zorv::testing {
+namespace zorv::test {
 
 using TEntryList = std::vector<std::pair<std::string, std::string>>;  // name, bytes ("" + "/" = folder)
 
+// The archive of `entries` in their order, every one dated the same moment so that the bytes are
+// the same on every run; empty when the writer refuses an entry.
 inline std::string BuildArchive(const TEntryList& entries, const std::string& password = ZORV_ARCHIVE_PASSWORD) {
     std::string archive;
     TZipWriter writer(
@@ -59,4 +62,4 @@ inline std::size_t DataOffset(const std::string& archive, int index) {
     return local + 30 + GetLe(archive, local + 26, 2) + GetLe(archive, local + 28, 2);
 }
 
-}  // namespace zorv::testing
+}  // namespace zorv::test
