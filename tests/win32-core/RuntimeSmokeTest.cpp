@@ -10,7 +10,7 @@
 
 #include "TestArchive.h"
 #include "backends/win32/SysUtils.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "backends/win32/WinText.h"
 #include "shared/LocalizedMessages.h"
 

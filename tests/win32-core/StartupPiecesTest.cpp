@@ -6,7 +6,7 @@
 #include "archive/AppPackage.h"
 #include "backends/win32/EdgeInstallerForm.h"
 #include "backends/win32/Win11Forms.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "backends/win32/WinMimeRegistry.h"
 #include "backends/win32/WinStartupHost.h"
 #include "backends/win32/WinText.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "TestEnvironment.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "backends/win32/WinText.h"
 #include "bridge/FileReplacer.h"
 #include "bridge/FileReplacerWin32.h"

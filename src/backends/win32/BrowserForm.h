@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "backends/win32/EdgeBrowser.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "backends/win32/WinMimeRegistry.h"
 #include "bridge/WebMessage.h"
 #include "runtime/AppContentGate.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "backends/win32/WinDialogs.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "backends/win32/WinText.h"
 
 namespace zorv {

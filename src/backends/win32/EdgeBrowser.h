@@ -10,7 +10,7 @@
 #include <string>
 
 #include "backends/win32/WebView2Abi.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "platform/WebView.h"
 #include "shared/FailureSink.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "archive/AbZipKit.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "runtime/FileReader.h"
 
 namespace zorv {

@@ -8,7 +8,7 @@
 
 #include "backends/win32/EdgeBrowser.h"
 #include "backends/win32/Win11Forms.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "platform/MainWindow.h"
 #include "runtime/AppSession.h"
 #include "runtime/CloseProtocol.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "runtime/ResourceResolver.h"
 
 namespace zorv {

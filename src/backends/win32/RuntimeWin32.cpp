@@ -13,7 +13,7 @@
 #include "backends/win32/MessageDialog.h"
 #include "backends/win32/WinCommandLine.h"
 #include "backends/win32/WinDialogs.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "backends/win32/WinMenuBar.h"
 #include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinStartupHost.h"

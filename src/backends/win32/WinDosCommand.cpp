@@ -10,7 +10,7 @@
 #include <tlhelp32.h>
 
 #include "backends/win32/SysUtils.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "shared/CommandOutput.h"
 
 namespace zorv {

@@ -107,9 +107,9 @@ TWinFolderWatcher::TListing TWinFolderWatcher::List(const TWatch& watch) {
     for (std::size_t next = 0; next < folders.size() && listing.size() < MaxPolledEntries; ++next) {
         const std::wstring prefix = folders[next];
         WIN32_FIND_DATAW found{};
-        HANDLE search = ::FindFirstFileExW((watch.path + L"\\" + prefix + L"*").c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (search == INVALID_HANDLE_VALUE) continue;
+        const TFindHandle search(::FindFirstFileExW((watch.path + L"\\" + prefix + L"*").c_str(), FindExInfoBasic,
+                                                    &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!search) continue;
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
@@ -121,8 +121,7 @@ TWinFolderWatcher::TListing TWinFolderWatcher::List(const TWatch& watch) {
             // Links to folders are not followed, so that a loop cannot keep the listing going.
             if (folder && subtree && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 folders.push_back(prefix + name + L"\\");
-        } while (listing.size() < MaxPolledEntries && ::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (listing.size() < MaxPolledEntries && ::FindNextFileW(search.Get(), &found));
     }
     return listing;
 }

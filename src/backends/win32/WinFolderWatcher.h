@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "platform/UiThread.h"
 #include "runtime/FolderWatch.h"
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "shared/MimeTypes.h"
 
 namespace zorv {

@@ -10,7 +10,7 @@
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WebView2Loader.h"
 #include "backends/win32/WinCommandLine.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "backends/win32/WinText.h"
 #include "runtime/RuntimeState.h"
 #include "shared/FileSystem.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ThemeEngine.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -55,8 +56,8 @@ private:
 
     std::vector<HWND> FWindows;
     const TThemePalette* FActive = nullptr;
-    HBRUSH FBackgroundBrush = nullptr;  // owned; null with the system look
-    HBRUSH FMenuBrush = nullptr;        // owned; null with the system look
+    TGdiObject<HBRUSH> FBackgroundBrush;  // none with the system look
+    TGdiObject<HBRUSH> FMenuBrush;        // none with the system look
 };
 
 }  // namespace zorv

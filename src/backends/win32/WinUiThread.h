@@ -5,7 +5,7 @@
 #include <functional>
 #include <mutex>
 
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 #include "platform/UiThread.h"
 
 namespace zorv {
