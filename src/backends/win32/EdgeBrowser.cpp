@@ -150,7 +150,7 @@ TEdgeBrowser::TEnvironmentFactory TEdgeBrowser::OneEnvironmentPerProcess(TEnviro
 }
 
 TEdgeBrowser::~TEdgeBrowser() {
-    FShared->alive = false;
+    FLifetime.Expire();
     CloseWebView();
     if (FWindow) ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
 }
@@ -279,15 +279,15 @@ void TEdgeBrowser::CreateWebView() {
     CloseWebView();
     FSizeRatio = 1.0;
     FWebViewFocusEventActive = false;
-    std::thread([this, shared = FShared, factory = FEnvironmentFactory, ui = &FUiThread] {
+    std::thread([this, shared = FShared, alive = FLifetime.Watch(), factory = FEnvironmentFactory, ui = &FUiThread] {
         TComApartment apartment;
         auto done = std::make_shared<std::atomic<bool>>(false);
         auto handler = TComCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>::Create(
-            [this, shared, ui, done](HRESULT result, ICoreWebView2Environment* environment) -> HRESULT {
+            [this, shared, alive, ui, done](HRESULT result, ICoreWebView2Environment* environment) -> HRESULT {
                 RecordResult(*shared, result);
                 TComPtr<ICoreWebView2Environment> kept(environment);
-                ui->RunOrPost([this, shared, result, kept] {
-                    if (shared->alive) CreateEnvironmentCompleted(result, kept.Get());
+                ui->RunOrPost([this, alive, result, kept] {
+                    if (!alive.Expired()) CreateEnvironmentCompleted(result, kept.Get());
                 });
                 done->store(true);
                 return S_OK;
@@ -295,8 +295,8 @@ void TEdgeBrowser::CreateWebView() {
         const HRESULT result = factory(handler.Get());
         RecordResult(*shared, result);
         if (FAILED(result)) {
-            ui->Post([this, shared, result] {
-                if (shared->alive) RaiseCreateWebViewCompleted(result);
+            ui->Post([this, alive, result] {
+                if (!alive.Expired()) RaiseCreateWebViewCompleted(result);
             });
             return;
         }
@@ -310,13 +310,13 @@ void TEdgeBrowser::InitializeWebView() {
     CloseWebView();
     FSizeRatio = 1.0;
     FWebViewFocusEventActive = false;
-    auto shared = FShared;
     auto handler = TComCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>::Create(
-        [this, shared](HRESULT result, ICoreWebView2Environment* environment) -> HRESULT {
+        [this, shared = FShared, alive = FLifetime.Watch()](HRESULT result,
+                                                            ICoreWebView2Environment* environment) -> HRESULT {
             RecordResult(*shared, result);
             TComPtr<ICoreWebView2Environment> kept(environment);
-            FUiThread.RunOrPost([this, shared, result, kept] {
-                if (shared->alive) CreateEnvironmentCompleted(result, kept.Get());
+            FUiThread.RunOrPost([this, alive, result, kept] {
+                if (!alive.Expired()) CreateEnvironmentCompleted(result, kept.Get());
             });
             return S_OK;
         });
@@ -330,12 +330,11 @@ void TEdgeBrowser::CreateEnvironmentCompleted(HRESULT result, ICoreWebView2Envir
         return;
     }
     FWebViewEnvironment = TComPtr<ICoreWebView2Environment>(environment);
-    auto shared = FShared;
     auto handler = TComCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>::Create(
-        [this, shared](HRESULT controllerResult, ICoreWebView2Controller* controller) -> HRESULT {
+        [this, alive = FLifetime.Watch()](HRESULT controllerResult, ICoreWebView2Controller* controller) -> HRESULT {
             TComPtr<ICoreWebView2Controller> kept(controller);
-            FUiThread.RunOrPost([this, shared, controllerResult, kept] {
-                if (shared->alive) CreateCoreWebView2ControllerCompleted(controllerResult, kept.Get());
+            FUiThread.RunOrPost([this, alive, controllerResult, kept] {
+                if (!alive.Expired()) CreateCoreWebView2ControllerCompleted(controllerResult, kept.Get());
             });
             return S_OK;
         });
@@ -673,10 +672,9 @@ void TEdgeBrowser::ExecuteScript(const std::string& javaScript,
         if (completed) completed(HRESULT_FROM_WIN32(ERROR_INVALID_STATE), {});
         return;
     }
-    auto shared = FShared;
     auto handler = TComCallback<ICoreWebView2ExecuteScriptCompletedHandler>::Create(
-        [shared, completed](HRESULT result, LPCWSTR resultJson) -> HRESULT {
-            if (shared->alive && completed)
+        [alive = FLifetime.Watch(), completed](HRESULT result, LPCWSTR resultJson) -> HRESULT {
+            if (!alive.Expired() && completed)
                 completed(result, resultJson ? TWinText::WideToUtf8(resultJson) : std::string());
             return S_OK;
         });
@@ -734,11 +732,10 @@ void TEdgeBrowser::CapturePreview(IStream* stream, TPreviewFormat format) {
     if (!FWebView || !stream) return;
     LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    auto shared = FShared;
     TComPtr<IStream> kept(stream);  // the stream must live until the capture has completed
     auto handler = TComCallback<ICoreWebView2CapturePreviewCompletedHandler>::Create(
-        [this, shared, kept](HRESULT result) -> HRESULT {
-            if (shared->alive && OnCapturePreviewCompleted) OnCapturePreviewCompleted(*this, result);
+        [this, alive = FLifetime.Watch(), kept](HRESULT result) -> HRESULT {
+            if (!alive.Expired() && OnCapturePreviewCompleted) OnCapturePreviewCompleted(*this, result);
             return S_OK;
         });
     const auto imageFormat = format == TPreviewFormat::PNG ? COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG

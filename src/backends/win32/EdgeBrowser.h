@@ -13,6 +13,7 @@
 #include "shared/Win32Handles.h"
 #include "platform/WebView.h"
 #include "shared/FailureSink.h"
+#include "shared/LifetimeToken.h"
 
 namespace zorv {
 
@@ -189,7 +190,6 @@ private:
     struct TShared {
         mutable std::mutex critSec;  // guards lastErrorCode
         HRESULT lastErrorCode = S_OK;
-        bool alive = true;  // read and written on the user-interface thread only
     };
     struct TTokens;
 
@@ -220,6 +220,9 @@ private:
     TWinUiThread& FUiThread;
     TEnvironmentFactory FEnvironmentFactory;
     std::shared_ptr<TShared> FShared;
+    // Expired first thing at destruction: completions that arrive later (on the user-interface
+    // thread) do nothing.
+    TLifetimeToken FLifetime;
     TWindowHandle FWindow;
     TBrowserControlState FBrowserControlState = TBrowserControlState::None;
     TComPtr<ICoreWebView2Environment> FWebViewEnvironment;

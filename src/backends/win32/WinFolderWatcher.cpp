@@ -58,9 +58,10 @@ TWinFolderWatcher::TWinFolderWatcher(const std::wstring& projectFolder, const st
 }
 
 TWinFolderWatcher::~TWinFolderWatcher() {
-    *FAlive = false;
     if (FStop) ::SetEvent(FStop.Get());
     if (FThread.joinable()) FThread.join();
+    // Expired once the thread that takes watches is gone; a report still queued then does nothing.
+    FLifetime.Expire();
 }
 
 // A folder that cannot be opened (gone, not a folder) is left unwatched. Its first read starts
@@ -223,9 +224,8 @@ void TWinFolderWatcher::Gather(const TWatch& watch, DWORD bytes, TBurst& burst) 
 }
 
 void TWinFolderWatcher::Report(const TBurst& burst) {
-    FUiThread.Post([alive = std::weak_ptr<bool>(FAlive), this, settings = burst.settings] {
-        const auto living = alive.lock();
-        if (!living || !*living) return;
+    FUiThread.Post([alive = FLifetime.Watch(), this, settings = burst.settings] {
+        if (alive.Expired()) return;
         if (settings && FOnSettingsChanged)
             FOnSettingsChanged();
         else if (!settings && FOnPagesChanged)
