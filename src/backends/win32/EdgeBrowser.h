@@ -8,10 +8,10 @@
 #include <string>
 
 #include "backends/win32/WebView2Abi.h"
-#include "shared/Win32Handles.h"
 #include "platform/WebView.h"
 #include "shared/FailureSink.h"
 #include "shared/LifetimeToken.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

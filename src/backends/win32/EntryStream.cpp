@@ -1,7 +1,6 @@
 #include "backends/win32/EntryStream.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <mutex>
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "shared/Win32Handles.h"
 #include "runtime/ResourceResolver.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

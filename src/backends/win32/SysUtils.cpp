@@ -7,8 +7,8 @@
 
 #include "backends/win32/FolderDeletion.h"
 #include "backends/win32/WinDosCommand.h"
-#include "shared/Win32Handles.h"
 #include "backends/win32/WinText.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

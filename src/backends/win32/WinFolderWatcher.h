@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "shared/Win32Handles.h"
 #include "platform/UiThread.h"
 #include "runtime/FolderWatch.h"
 #include "shared/LifetimeToken.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

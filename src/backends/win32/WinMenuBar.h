@@ -6,8 +6,8 @@
 #include <map>
 #include <vector>
 
-#include "shared/Win32Handles.h"
 #include "platform/MenuBar.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "shared/Win32Handles.h"
 #include "shared/MimeTypes.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
