@@ -7,6 +7,7 @@
 #include "bridge/FileReplacerParts.h"
 #include "bridge/FileReplacerWin32.h"
 #include "bridge/PagePaths.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::file_replacer {
 namespace {
@@ -14,34 +15,14 @@ namespace {
 std::wstring Wide(const std::string& utf8) { return TPagePaths::ToFsPath(utf8).wstring(); }
 
 std::string SystemMessage(DWORD code) {
-    wchar_t* buffer = nullptr;
+    TLocalString buffer;
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length ? std::wstring(buffer, length) : L"Error " + std::to_wstring(code);
-    if (buffer) LocalFree(buffer);
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.Put()), 0, nullptr);
+    std::wstring text = length ? std::wstring(buffer.Get(), length) : L"Error " + std::to_wstring(code);
     while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
     return TPagePaths::FromFsPath(std::filesystem::path(text));
 }
-
-class TFileHandle {
-public:
-    explicit TFileHandle(HANDLE handle) : FHandle(handle) {}
-    ~TFileHandle() { Close(); }
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    bool IsValid() const { return FHandle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return FHandle; }
-    bool Close() {
-        if (!IsValid()) return true;
-        const bool closed = CloseHandle(FHandle) != 0;
-        FHandle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE FHandle;
-};
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {

@@ -7,6 +7,7 @@
 #include "shared/ExeResourcesParts.h"
 #include "shared/InputFile.h"
 #include "shared/VersionResource.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -47,21 +48,16 @@ class TResourceReader {
 public:
     explicit TResourceReader(const std::wstring& path)
         : FModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {
-        if (!FModule) FModule = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (!FModule) FModule.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     }
-    ~TResourceReader() {
-        if (FModule) FreeLibrary(FModule);
-    }
-    TResourceReader(const TResourceReader&) = delete;
-    TResourceReader& operator=(const TResourceReader&) = delete;
 
-    bool IsOpen() const { return FModule != nullptr; }
+    bool IsOpen() const { return FModule.IsValid(); }
 
     // The first language the resource is stored with.
     std::optional<WORD> Language(LPCWSTR type, LPCWSTR name) const {
         std::optional<WORD> language;
         EnumResourceLanguagesW(
-            FModule, type, name,
+            FModule.Get(), type, name,
             [](HMODULE, LPCWSTR, LPCWSTR, WORD found, LONG_PTR context) -> BOOL {
                 *reinterpret_cast<std::optional<WORD>*>(context) = found;
                 return FALSE;
@@ -71,16 +67,16 @@ public:
     }
 
     std::optional<std::string> Bytes(LPCWSTR type, LPCWSTR name, WORD language) const {
-        HRSRC found = FindResourceExW(FModule, type, name, language);
+        HRSRC found = FindResourceExW(FModule.Get(), type, name, language);
         if (!found) return std::nullopt;
-        HGLOBAL loaded = LoadResource(FModule, found);
+        HGLOBAL loaded = LoadResource(FModule.Get(), found);
         const void* data = loaded ? LockResource(loaded) : nullptr;
         if (!data) return std::nullopt;
-        return std::string(static_cast<const char*>(data), SizeofResource(FModule, found));
+        return std::string(static_cast<const char*>(data), SizeofResource(FModule.Get(), found));
     }
 
 private:
-    HMODULE FModule;
+    TLibraryHandle FModule;
 };
 
 // A resource update that is discarded unless committed.

@@ -7,18 +7,18 @@
 #include "shared/FileRegion.h"
 #include "shared/StorageFactsWin32.h"
 #include "shared/Utf8Path.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
 namespace {
 
 std::string SystemMessage(DWORD code) {
-    wchar_t* buffer = nullptr;
+    TLocalString buffer;
     const DWORD length =
         ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer ? buffer : L"", length);
-    if (buffer) ::LocalFree(buffer);
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.Put()), 0, nullptr);
+    std::wstring text(buffer ? buffer.Get() : L"", length);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
     if (text.empty()) return "Error " + std::to_string(code);
     return PathToUtf8(std::filesystem::path(text));
@@ -42,15 +42,15 @@ void DescribeDevice(const std::wstring& volumeRoot, TStorageFacts& facts) {
     const std::wstring device = VolumeDevice(volumeRoot);
     if (device.empty()) return;
     // No access rights are needed to ask a device for its description.
-    HANDLE volume =
-        ::CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (volume == INVALID_HANDLE_VALUE) return;
+    const TFileHandle volume(
+        ::CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!volume) return;
     STORAGE_PROPERTY_QUERY query{};
     query.PropertyId = StorageDeviceProperty;
     query.QueryType = PropertyStandardQuery;
     alignas(8) unsigned char buffer[1024] = {};
     DWORD returned = 0;
-    if (::DeviceIoControl(volume, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), buffer, sizeof(buffer),
+    if (::DeviceIoControl(volume.Get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), buffer, sizeof(buffer),
                           &returned, nullptr) &&
         returned >= offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof(STORAGE_BUS_TYPE)) {
         const auto* descriptor = reinterpret_cast<const STORAGE_DEVICE_DESCRIPTOR*>(buffer);
@@ -58,7 +58,6 @@ void DescribeDevice(const std::wstring& volumeRoot, TStorageFacts& facts) {
         facts.removableMedia = descriptor->RemovableMedia != FALSE;
         facts.bus = descriptor->BusType;
     }
-    ::CloseHandle(volume);
 }
 
 }  // namespace
@@ -93,18 +92,11 @@ TStorageQuery SetStorageQuery(TStorageQuery query) {
 // Owns the file handle, the mapping and the view, released in the reverse order. Without a view,
 // the file is read through its handle.
 struct TFileRegion::TImpl {
-    TImpl() = default;
-    ~TImpl() {
-        if (view) ::UnmapViewOfFile(view);
-        if (mapping) ::CloseHandle(mapping);
-        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-    }
-    TImpl(const TImpl&) = delete;
-    TImpl& operator=(const TImpl&) = delete;
+    const unsigned char* Bytes() const { return static_cast<const unsigned char*>(view.Get()); }
 
-    HANDLE file = INVALID_HANDLE_VALUE;
-    HANDLE mapping = nullptr;
-    const unsigned char* view = nullptr;
+    TFileHandle file;
+    TKernelHandle mapping;
+    TMappedView view;  // declared last, so unmapped first
 };
 
 TFileRegion::TFileRegion(std::unique_ptr<TImpl> impl, uint64_t offset, uint64_t size)
@@ -118,19 +110,19 @@ TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path,
     const std::wstring widePath = Utf8Path(path).wstring();
     // Nobody may write to or truncate the file while it is in use; it may be renamed (an
     // application updating itself renames its running file and writes the new one in its place).
-    impl->file = ::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (impl->file == INVALID_HANDLE_VALUE) return failure(::GetLastError());
+    impl->file.Reset(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!impl->file) return failure(::GetLastError());
     LARGE_INTEGER fileSize{};
-    if (!::GetFileSizeEx(impl->file, &fileSize)) return failure(::GetLastError());
+    if (!::GetFileSizeEx(impl->file.Get(), &fileSize)) return failure(::GetLastError());
     const uint64_t size = static_cast<uint64_t>(fileSize.QuadPart);
     if (offset >= size) return Failure("Cannot read file \"" + path + "\": nothing follows the executable image");
     const TStorageQuery& query = CurrentStorageQuery();
     if (access == TAccess::Reads || !MayMapFrom(query ? query(widePath) : QueryStorageFacts(widePath)))
         return std::unique_ptr<TFileRegion>(new TFileRegion(std::move(impl), offset, size - offset));
-    impl->mapping = ::CreateFileMappingW(impl->file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    impl->mapping.Reset(::CreateFileMappingW(impl->file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!impl->mapping) return failure(::GetLastError());
-    impl->view = static_cast<const unsigned char*>(::MapViewOfFile(impl->mapping, FILE_MAP_READ, 0, 0, 0));
+    impl->view.Reset(::MapViewOfFile(impl->mapping.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!impl->view) return failure(::GetLastError());
     return std::unique_ptr<TFileRegion>(new TFileRegion(std::move(impl), offset, size - offset));
 }
@@ -138,7 +130,7 @@ TResult<std::unique_ptr<TFileRegion>> TFileRegion::Open(const std::string& path,
 bool TFileRegion::ReadAt(uint64_t offset, void* target, std::size_t size) const {
     if (offset > FSize || FSize - offset < size) return false;
     if (FImpl->view) {
-        if (size > 0) std::memcpy(target, FImpl->view + FOffset + offset, size);
+        if (size > 0) std::memcpy(target, FImpl->Bytes() + FOffset + offset, size);
         return true;
     }
     auto* out = static_cast<char*>(target);
@@ -151,7 +143,7 @@ bool TFileRegion::ReadAt(uint64_t offset, void* target, std::size_t size) const 
         const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
         DWORD got = 0;
         // An error, or the end of a file that was cut short on its server since it was opened.
-        if (!::ReadFile(FImpl->file, out, asked, &got, &at) || got == 0) return false;
+        if (!::ReadFile(FImpl->file.Get(), out, asked, &got, &at) || got == 0) return false;
         out += got;
         position += got;
         size -= got;
@@ -159,5 +151,5 @@ bool TFileRegion::ReadAt(uint64_t offset, void* target, std::size_t size) const 
     return true;
 }
 
-bool TFileRegion::IsMapped() const { return FImpl->view != nullptr; }
+bool TFileRegion::IsMapped() const { return FImpl->view.IsValid(); }
 }  // namespace zorv

@@ -5,6 +5,7 @@
 #include "shared/DosDeviceNames.h"
 #include "shared/FileSystem.h"
 #include "shared/Utf8Path.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -16,36 +17,6 @@ namespace {
 struct TEntryFacts {
     DWORD attributes = 0;
     uint64_t size = 0;
-};
-
-// Owns a handle from CreateFileW.
-class TFileHandle {
-public:
-    explicit TFileHandle(HANDLE handle) : FHandle(handle) {}
-    ~TFileHandle() {
-        if (FHandle != INVALID_HANDLE_VALUE) ::CloseHandle(FHandle);
-    }
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    HANDLE Get() const { return FHandle; }
-
-private:
-    HANDLE FHandle;
-};
-
-// Owns a search from FindFirstFileExW.
-class TFindHandle {
-public:
-    explicit TFindHandle(HANDLE handle) : FHandle(handle) {}
-    ~TFindHandle() {
-        if (FHandle != INVALID_HANDLE_VALUE) ::FindClose(FHandle);
-    }
-    TFindHandle(const TFindHandle&) = delete;
-    TFindHandle& operator=(const TFindHandle&) = delete;
-    HANDLE Get() const { return FHandle; }
-
-private:
-    HANDLE FHandle;
 };
 
 std::optional<TEntryFacts> FactsOf(const fs::path& path) {

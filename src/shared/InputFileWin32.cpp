@@ -4,18 +4,12 @@
 
 #include "shared/InputFile.h"
 #include "shared/Utf8Path.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
 struct TInputFile::TImpl {
-    TImpl() = default;
-    ~TImpl() {
-        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-    }
-    TImpl(const TImpl&) = delete;
-    TImpl& operator=(const TImpl&) = delete;
-
-    HANDLE file = INVALID_HANDLE_VALUE;
+    TFileHandle file;
 };
 
 namespace {
@@ -39,23 +33,22 @@ TInputFile::~TInputFile() = default;
 TResult<std::unique_ptr<TInputFile>> TInputFile::Open(const std::string& path) {
     auto impl = std::make_unique<TImpl>();
     // The sharing a C runtime grants for reading: others may read and write the file meanwhile.
-    impl->file = ::CreateFileW(Utf8Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (impl->file == INVALID_HANDLE_VALUE)
-        return Failure("Cannot open file \"" + path + "\". " + ErrorText(::GetLastError()));
+    impl->file.Reset(::CreateFileW(Utf8Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!impl->file) return Failure("Cannot open file \"" + path + "\". " + ErrorText(::GetLastError()));
     return std::unique_ptr<TInputFile>(new TInputFile(std::move(impl)));
 }
 
 bool TInputFile::Seek(uint64_t offset) {
     LARGE_INTEGER to{};
     to.QuadPart = static_cast<LONGLONG>(offset);
-    return ::SetFilePointerEx(FImpl->file, to, nullptr, FILE_BEGIN) != 0;
+    return ::SetFilePointerEx(FImpl->file.Get(), to, nullptr, FILE_BEGIN) != 0;
 }
 
 TResult<std::size_t> TInputFile::Read(char* buffer, std::size_t size) {
     const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
     DWORD got = 0;
-    if (!::ReadFile(FImpl->file, buffer, asked, &got, nullptr)) return Failure(ErrorText(::GetLastError()));
+    if (!::ReadFile(FImpl->file.Get(), buffer, asked, &got, nullptr)) return Failure(ErrorText(::GetLastError()));
     return static_cast<std::size_t>(got);
 }
 

@@ -52,14 +52,12 @@ TEST_F(EdgeBrowserTest, CreationEndsCreatedWithEveryEventRegistered) {
     EXPECT_TRUE(browser->WebViewCreated());
     EXPECT_EQ(completions, std::vector<HRESULT>{S_OK});
     EXPECT_EQ(environment->parentWindow, browser->Handle());
-    EXPECT_EQ(WebView().events.Total(), 16u);
-    EXPECT_EQ(Controller().events.Total(), 5u);
-    EXPECT_EQ(browser->BrowserVersionInfo(), "120.0.0.0");
+    EXPECT_EQ(WebView().events.Total(), 9u);
+    EXPECT_EQ(Controller().events.Total(), 2u);
 }
 
 TEST_F(EdgeBrowserTest, UrlAskedForBeforeCreationIsOpenedAfterTheCompletionHandler) {
     browser->Navigate("   ");
-    EXPECT_EQ(browser->LastURL(), "");
     browser->Navigate("file:///early.html");
     browser->OnCreateWebViewCompleted = [this](TEdgeBrowser& sender, HRESULT result) {
         completions.push_back(result);
@@ -74,17 +72,11 @@ TEST_F(EdgeBrowserTest, OperationsBeforeTheWebViewExistsDoNothing) {
     browser->PostWebMessageAsJson("{}");
     browser->AddWebResourceRequestedFilter("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
     EXPECT_FALSE(browser->AddWebResourceRequestedFilterForAllSources("*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL));
-    browser->GoBack();
-    browser->SubscribeToCDPEvent("Log.entryAdded");
-    EXPECT_FALSE(browser->CanGoBack());
-    EXPECT_EQ(browser->DocumentTitle(), "");
-    EXPECT_THROW(browser->SetDevToolsEnabled(true), EEdgeError);
     CreateAndWait();
     EXPECT_TRUE(WebView().executedScripts.empty());
     EXPECT_TRUE(WebView().postedJson.empty());
     EXPECT_TRUE(WebView().filters.empty());
     EXPECT_TRUE(WebView().sourceKindFilters.empty());
-    EXPECT_TRUE(WebView().devTools.empty());
 }
 
 // The vtable slot a method of a hand-declared interface lands in: the Itanium C++ ABI that mingw-w64
@@ -120,28 +112,13 @@ TEST_F(EdgeBrowserTest, CreateWebViewWhileCreatingStartsNoSecondCreation) {
 
 TEST_F(EdgeBrowserTest, ClosingRemovesEachRegistrationWithItsOwnToken) {
     CreateAndWait();
-    browser->SubscribeToCDPEvent("Network.requestWillBeSent");
     browser->CloseWebView();
     EXPECT_EQ(WebView().events.Total(), 0u);
     EXPECT_EQ(WebView().events.WrongRemovals(), 0);
     EXPECT_EQ(Controller().events.Total(), 0u);
     EXPECT_EQ(Controller().events.WrongRemovals(), 0);
-    EXPECT_EQ(WebView().devTools.at(L"Network.requestWillBeSent")->events.Total(), 0u);
     EXPECT_TRUE(Controller().closed);
     EXPECT_EQ(browser->DefaultInterface(), nullptr);
-}
-
-TEST_F(EdgeBrowserTest, SubscribingTwiceToOneDevToolsEventKeepsOneRegistration) {
-    CreateAndWait();
-    std::vector<std::string> received;
-    browser->OnDevToolsProtocolEventReceived = [&](TEdgeBrowser&, const std::string& name, const std::string&) {
-        received.push_back(name);
-    };
-    browser->SubscribeToCDPEvent("Log.entryAdded");
-    browser->SubscribeToCDPEvent("Log.entryAdded");
-    TFakeDevToolsReceiver& receiver = *WebView().devTools.at(L"Log.entryAdded").Get();
-    EXPECT_EQ(receiver.events.Count("DevToolsProtocolEventReceived"), 1u);
-    EXPECT_EQ(receiver.events.WrongRemovals(), 0);
 }
 
 TEST_F(EdgeBrowserTest, EnvironmentFailureIsReportedAndStartsNothingMore) {
@@ -172,15 +149,13 @@ TEST_F(EdgeBrowserTest, ControllerStageFailureEndsFailedWithTheCode) {
     }
 }
 
-TEST_F(EdgeBrowserTest, WebViewCoversTheSizeRatioOfTheClientArea) {
+TEST_F(EdgeBrowserTest, WebViewCoversTheClientArea) {
     CreateAndWait();
     RECT client{};
     ::GetClientRect(browser->Handle(), &client);
-    EXPECT_EQ(Controller().bounds.right, client.right);
-    browser->SetSizeRatio(0.5);
     EXPECT_EQ(Controller().bounds.left, 0);
-    EXPECT_EQ(Controller().bounds.right, client.right / 2);
-    EXPECT_EQ(Controller().bounds.bottom, client.bottom / 2);
+    EXPECT_EQ(Controller().bounds.right, client.right);
+    EXPECT_EQ(Controller().bounds.bottom, client.bottom);
 }
 
 TEST_F(EdgeBrowserTest, MinimiseHidesTheWebViewAndRestoreOrMaximiseShowIt) {
@@ -221,19 +196,13 @@ TEST_F(EdgeBrowserTest, RecreatedWindowStartsTheWebViewOver) {
     EXPECT_EQ(environment->parentWindow, browser->Handle());
     EXPECT_EQ(browser->BrowserControlState(), TBrowserControlState::Created);
     // The old registrations went with the old web view; the new one has its own set.
-    EXPECT_EQ(WebView().events.Total(), 16u);
+    EXPECT_EQ(WebView().events.Total(), 9u);
     EXPECT_EQ(WebView().events.WrongRemovals(), 0);
 }
 
-TEST_F(EdgeBrowserTest, FocusOnTheControlMovesIntoThePageButFocusFromThePageDoesNotBounce) {
+TEST_F(EdgeBrowserTest, FocusOnTheControlMovesIntoThePage) {
     CreateAndWait();
-    int entered = 0;
-    browser->OnEnter = [&entered](TEdgeBrowser&) { ++entered; };
     ::SendMessageW(browser->Handle(), WM_SETFOCUS, 0, 0);
-    EXPECT_EQ(entered, 1);
-    EXPECT_EQ(Controller().programmaticFocusMoves, 1);
-    Controller().events.Handler<ICoreWebView2FocusChangedEventHandler>("GotFocus")->Invoke(&Controller(), nullptr);
-    EXPECT_EQ(entered, 2);
     EXPECT_EQ(Controller().programmaticFocusMoves, 1);
 }
 

@@ -14,7 +14,7 @@
 
 #include "WebView2NotImplemented.h"
 #include "backends/win32/EdgeBrowser.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::test {
 

@@ -10,9 +10,9 @@
 
 #include "TestArchive.h"
 #include "backends/win32/SysUtils.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 #include "shared/LocalizedMessages.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::test {
 namespace {

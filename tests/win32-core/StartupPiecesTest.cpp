@@ -6,12 +6,12 @@
 #include "archive/AppPackage.h"
 #include "backends/win32/EdgeInstallerForm.h"
 #include "backends/win32/Win11Forms.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinMimeRegistry.h"
 #include "backends/win32/WinStartupHost.h"
 #include "backends/win32/WinText.h"
 #include "bridge/ZorvExternalJavascript.h"
 #include "shared/StrUtils.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::test {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "TestEnvironment.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 #include "bridge/FileReplacer.h"
 #include "bridge/FileReplacerWin32.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::test {
 namespace {

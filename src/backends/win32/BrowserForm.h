@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "backends/win32/EdgeBrowser.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinMimeRegistry.h"
 #include "bridge/WebMessage.h"
 #include "runtime/AppContentGate.h"
 #include "runtime/PageHost.h"
 #include "shared/LifetimeToken.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

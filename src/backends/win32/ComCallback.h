@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <exception>
 #include <functional>
 #include <string>
 #include <utility>
 
-#include "backends/win32/WinHandles.h"
+#include "backends/win32/ComObject.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -31,29 +31,13 @@ template <class I, class M = decltype(&I::Invoke)>
 class TComCallback;
 
 template <class I, class... Args>
-class TComCallback<I, HRESULT (STDMETHODCALLTYPE I::*)(Args...)> final : public I {
+class TComCallback<I, HRESULT (STDMETHODCALLTYPE I::*)(Args...)> final : public TComObject<I> {
 public:
     using TFunction = std::function<HRESULT(Args...)>;
 
     // A new handler holding one reference, which the returned pointer owns.
     static TComPtr<I> Create(TFunction function) { return TComPtr<I>::Attach(new TComCallback(std::move(function))); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(I))) {
-            *object = static_cast<I*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG count = --FRefCount;
-        if (count == 0) delete this;
-        return count;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(Args... args) override {
         try {
             return FFunction ? FFunction(args...) : S_OK;
@@ -66,9 +50,8 @@ public:
 
 private:
     explicit TComCallback(TFunction function) : FFunction(std::move(function)) {}
-    ~TComCallback() = default;
+    ~TComCallback() override = default;
 
-    std::atomic<ULONG> FRefCount{1};
     TFunction FFunction;
 };
 

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "backends/win32/WinDialogs.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

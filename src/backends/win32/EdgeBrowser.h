@@ -3,33 +3,21 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 
 #include "backends/win32/WebView2Abi.h"
-#include "backends/win32/WinHandles.h"
 #include "platform/WebView.h"
 #include "shared/FailureSink.h"
+#include "shared/LifetimeToken.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
 class TWinUiThread;
 
 enum class TBrowserControlState { None, Creating, Created, Failed };
-enum class TPreviewFormat { PNG, JPEG };
-
-// An error of the web view control that carries the WebView2 result code.
-class EEdgeError : public std::runtime_error {
-public:
-    EEdgeError(const std::string& message, HRESULT errorCode) : std::runtime_error(message), FErrorCode(errorCode) {}
-    HRESULT ErrorCode() const { return FErrorCode; }
-
-private:
-    HRESULT FErrorCode;
-};
 
 // The WebView2 arguments of one event, held for the duration of the handler.
 template <class I>
@@ -44,7 +32,6 @@ private:
 using TNavigationStartingEventArgs = TEdgeEventArgs<ICoreWebView2NavigationStartingEventArgs>;
 using TNewWindowRequestedEventArgs = TEdgeEventArgs<ICoreWebView2NewWindowRequestedEventArgs>;
 using TPermissionRequestedEventArgs = TEdgeEventArgs<ICoreWebView2PermissionRequestedEventArgs>;
-using TScriptDialogOpeningEventArgs = TEdgeEventArgs<ICoreWebView2ScriptDialogOpeningEventArgs>;
 using TWebMessageReceivedEventArgs = TEdgeEventArgs<ICoreWebView2WebMessageReceivedEventArgs>;
 using TWebResourceRequestedEventArgs = TEdgeEventArgs<ICoreWebView2WebResourceRequestedEventArgs>;
 using TDownloadStartingEventArgs = TEdgeEventArgs<ICoreWebView2DownloadStartingEventArgs>;
@@ -56,8 +43,7 @@ constexpr UINT IsShortcutMessage = WM_APP + 0x5A2;
 
 // A child window hosting one WebView2 web view. The environment is requested on a short-lived
 // worker thread; the controller, the web view and every event live on the user-interface thread.
-// Every WebView2 result is recorded in LastErrorCode; operations never throw, except the settings
-// properties without a settings object.
+// Every WebView2 result is recorded in LastErrorCode; operations never throw.
 class TEdgeBrowser final : public IWebView {
 public:
     // Creates WebView2 environments; the default goes through the loader library.
@@ -79,34 +65,22 @@ public:
     void SetParent(HWND parent);
     HWND Handle() const { return FWindow.Get(); }
     void SetBounds(const RECT& bounds);
-    void SetVisible(bool visible);
 
     // Operations.
     void CreateWebView();
+    // Removes every event registration and closes the web view.
+    void CloseWebView();
     void Navigate(const std::string& url);
-    void NavigateToString(const std::string& htmlContent);
     void ExecuteScript(const std::string& javaScript) override;
     // The same; `completed` gets WebView2's result code and the script's value as JSON text, at once
     // with a failure code when there is no web view to run it.
     void ExecuteScript(const std::string& javaScript, std::function<void(HRESULT, const std::string&)> completed);
     void PostWebMessageAsJson(const std::string& json) override;
-    void GoBack();
-    void GoForward();
-    void Refresh();
-    void Stop();
     void AddWebResourceRequestedFilter(const std::string& url, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
     // The same for requests of every source: the page, its frames of any origin (sandboxed ones
     // included) and its workers, where the runtime can (ICoreWebView2_22, runtime 122 and later).
     // False, and nothing added, when it cannot.
     bool AddWebResourceRequestedFilterForAllSources(const std::string& url, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
-    void RemoveWebResourceRequestedFilter(const std::string& url, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context);
-    void CapturePreview(const std::string& fileName, TPreviewFormat format);
-    void CapturePreview(IStream* stream, TPreviewFormat format);
-    void SubscribeToCDPEvent(const std::string& cdpEventName);
-    void CloseWebView();
-    void CloseBrowserProcess();
-    void ReinitializeWebView();
-    void ReinitializeWebViewWithNewBrowser();
     void SetFocus();
     // The top-level window's new size kind (WM_SIZE): minimised hides the web view, restored or
     // maximised shows it, however the window got there (the user, the page, the system).
@@ -118,56 +92,20 @@ public:
     // Properties.
     TBrowserControlState BrowserControlState() const { return FBrowserControlState; }
     ICoreWebView2* DefaultInterface() const { return FWebView.Get(); }
-    ICoreWebView2Controller* ControllerInterface() const { return FWebViewController.Get(); }
     ICoreWebView2Environment* EnvironmentInterface() const { return FWebViewEnvironment.Get(); }
     ICoreWebView2Settings* SettingsInterface() const { return FWebViewSettings.Get(); }
     bool WebViewCreated() const;
     HRESULT LastErrorCode() const;
-    const std::string& LastURL() const { return FLastURL; }
-    void SetLastURL(const std::string& url) { FLastURL = url; }
-    double SizeRatio() const { return FSizeRatio; }
-    void SetSizeRatio(double ratio);
-    double ZoomFactor() const;
-    void SetZoomFactor(double factor);
-    bool CanGoBack() const;
-    bool CanGoForward() const;
-    bool ContainsFullScreenElement() const;
-    std::string DocumentTitle() const;
     std::string LocationURL() const;
-    uint32_t BrowserProcessID() const;
-    std::string BrowserVersionInfo() const;
-
-    bool BuiltInErrorPageEnabled() const;
-    void SetBuiltInErrorPageEnabled(bool value);
-    bool DefaultContextMenusEnabled() const;
-    void SetDefaultContextMenusEnabled(bool value);
-    bool DefaultScriptDialogsEnabled() const;
-    void SetDefaultScriptDialogsEnabled(bool value);
-    bool DevToolsEnabled() const;
-    void SetDevToolsEnabled(bool value);
-    bool ScriptEnabled() const;
-    void SetScriptEnabled(bool value);
-    bool StatusBarEnabled() const;
-    void SetStatusBarEnabled(bool value);
-    bool WebMessageEnabled() const;
-    void SetWebMessageEnabled(bool value);
-    bool ZoomControlEnabled() const;
-    void SetZoomControlEnabled(bool value);
 
     // Events; each is called with the control first.
     std::function<void(TEdgeBrowser&, HRESULT)> OnCreateWebViewCompleted;
-    std::function<void(TEdgeBrowser&, HRESULT)> OnCapturePreviewCompleted;
     std::function<void(TEdgeBrowser&, TNavigationStartingEventArgs&)> OnNavigationStarting;
-    std::function<void(TEdgeBrowser&, TNavigationStartingEventArgs&)> OnFrameNavigationStarting;
     std::function<void(TEdgeBrowser&, bool, COREWEBVIEW2_WEB_ERROR_STATUS)> OnNavigationCompleted;
-    std::function<void(TEdgeBrowser&, bool, COREWEBVIEW2_WEB_ERROR_STATUS)> OnFrameNavigationCompleted;
-    std::function<void(TEdgeBrowser&, bool)> OnSourceChanged;
-    std::function<void(TEdgeBrowser&)> OnHistoryChanged;
     std::function<void(TEdgeBrowser&, bool, uint64_t)> OnContentLoading;
     std::function<void(TEdgeBrowser&, const std::string&)> OnDocumentTitleChanged;
     std::function<void(TEdgeBrowser&, TNewWindowRequestedEventArgs&)> OnNewWindowRequested;
     std::function<void(TEdgeBrowser&, TWebResourceRequestedEventArgs&)> OnWebResourceRequested;
-    std::function<void(TEdgeBrowser&, TScriptDialogOpeningEventArgs&)> OnScriptDialogOpening;
     std::function<void(TEdgeBrowser&, TPermissionRequestedEventArgs&)> OnPermissionRequested;
     // Set before the web view is made: downloads are then the handler's (ICoreWebView2_4, runtime
     // 92 and later); an older runtime keeps its own handling, which is said once in the failure
@@ -175,13 +113,6 @@ public:
     std::function<void(TEdgeBrowser&, TDownloadStartingEventArgs&)> OnDownloadStarting;
     std::function<void(TEdgeBrowser&, COREWEBVIEW2_PROCESS_FAILED_KIND)> OnProcessFailed;
     std::function<void(TEdgeBrowser&, TWebMessageReceivedEventArgs&)> OnWebMessageReceived;
-    std::function<void(TEdgeBrowser&, bool)> OnContainsFullScreenElementChanged;
-    std::function<void(TEdgeBrowser&)> OnWindowCloseRequested;
-    std::function<void(TEdgeBrowser&, double)> OnZoomFactorChanged;
-    std::function<void(TEdgeBrowser&, HRESULT, const std::string&)> OnExecuteScript;
-    std::function<void(TEdgeBrowser&, const std::string&, const std::string&)> OnDevToolsProtocolEventReceived;
-    std::function<void(TEdgeBrowser&)> OnEnter;
-    std::function<void(TEdgeBrowser&)> OnExit;
 
 private:
     // What the worker thread and WebView2's completion threads share with the control; it outlives
@@ -189,9 +120,8 @@ private:
     struct TShared {
         mutable std::mutex critSec;  // guards lastErrorCode
         HRESULT lastErrorCode = S_OK;
-        bool alive = true;  // read and written on the user-interface thread only
     };
-    struct TTokens;
+    class TSubscriptions;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -213,24 +143,22 @@ private:
     void ResizeWebView();
     void HandleAcceleratorKey(ICoreWebView2AcceleratorKeyPressedEventArgs* args);
     void HandleMoveFocusRequested(ICoreWebView2MoveFocusRequestedEventArgs* args);
-    void DoEnter();
-    bool ReadSetting(HRESULT (STDMETHODCALLTYPE ICoreWebView2Settings::*getter)(BOOL*)) const;
-    void WriteSetting(HRESULT (STDMETHODCALLTYPE ICoreWebView2Settings::*setter)(BOOL), bool value);
+    std::string DocumentTitle() const;
 
     TWinUiThread& FUiThread;
     TEnvironmentFactory FEnvironmentFactory;
     std::shared_ptr<TShared> FShared;
+    // Expired first thing at destruction: completions that arrive later (on the user-interface
+    // thread) do nothing.
+    TLifetimeToken FLifetime;
     TWindowHandle FWindow;
     TBrowserControlState FBrowserControlState = TBrowserControlState::None;
     TComPtr<ICoreWebView2Environment> FWebViewEnvironment;
     TComPtr<ICoreWebView2Controller> FWebViewController;
     TComPtr<ICoreWebView2> FWebView;
     TComPtr<ICoreWebView2Settings> FWebViewSettings;
-    double FSizeRatio = 1.0;
-    bool FWebViewFocusEventActive = false;
     std::string FLastURL;
-    std::unique_ptr<TTokens> FTokens;
-    std::map<std::string, EventRegistrationToken> FDevToolsProtocolEventReceivedTokenMap;
+    std::unique_ptr<TSubscriptions> FSubscriptions;
 };
 
 }  // namespace zorv

@@ -109,9 +109,10 @@ void TEdgeInstallerForm::FormCreate() {
     ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(WS_POPUP));
     RECT bounds{};
     ::GetWindowRect(window, &bounds);
-    HRGN region = ::CreateRoundRectRgn(0, 0, bounds.right - bounds.left + 1, bounds.bottom - bounds.top + 1, 4, 4);
+    TGdiObject<HRGN> region(
+        ::CreateRoundRectRgn(0, 0, bounds.right - bounds.left + 1, bounds.bottom - bounds.top + 1, 4, 4));
     // The window owns the region once the system accepts it; a refused region is ours to free.
-    if (region && !::SetWindowRgn(window, region, TRUE)) ::DeleteObject(region);
+    if (region && ::SetWindowRgn(window, region.Get(), TRUE)) region.Release();
     ::SetTimer(window, AnimationTimer, FrameIntervalMs, nullptr);
 }
 
@@ -139,13 +140,14 @@ LRESULT TEdgeInstallerForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             PAINTSTRUCT paint;
             HDC dc = ::BeginPaint(window, &paint);
             // Drawn off screen first so that the animation does not flicker.
-            HDC memory = ::CreateCompatibleDC(dc);
-            TGdiHandle bitmap(::CreateCompatibleBitmap(dc, ClientSize, ClientSize));
-            HGDIOBJ old = ::SelectObject(memory, bitmap.Get());
-            Paint(memory);
-            ::BitBlt(dc, 0, 0, ClientSize, ClientSize, memory, 0, 0, SRCCOPY);
-            ::SelectObject(memory, old);
-            ::DeleteDC(memory);
+            {
+                const TMemoryDc memory(::CreateCompatibleDC(dc));
+                const TGdiHandle bitmap(::CreateCompatibleBitmap(dc, ClientSize, ClientSize));
+                HGDIOBJ old = ::SelectObject(memory.Get(), bitmap.Get());
+                Paint(memory.Get());
+                ::BitBlt(dc, 0, 0, ClientSize, ClientSize, memory.Get(), 0, 0, SRCCOPY);
+                ::SelectObject(memory.Get(), old);
+            }
             ::EndPaint(window, &paint);
             return 0;
         }

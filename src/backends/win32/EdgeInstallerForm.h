@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "backends/win32/Win11Forms.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

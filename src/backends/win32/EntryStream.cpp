@@ -1,9 +1,10 @@
 #include "backends/win32/EntryStream.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <mutex>
+
+#include "backends/win32/ComObject.h"
 
 namespace zorv {
 
@@ -74,30 +75,11 @@ private:
     std::size_t FPosition = 0;
 };
 
-class TBodyStream final : public IStream {
+class TBodyStream final : public TComObject<IStream, ISequentialStream, IAgileObject> {
 public:
     explicit TBodyStream(std::unique_ptr<TBodySource> source) : FSource(std::move(source)) {
         // The marshaler is aggregated: its IMarshal hands this object itself to every apartment.
         if (FAILED(::CoCreateFreeThreadedMarshaler(static_cast<IStream*>(this), FMarshaler.Put()))) FMarshaler.Reset();
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(ISequentialStream) || iid == __uuidof(IStream) ||
-            iid == __uuidof(IAgileObject)) {
-            *object = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        if (iid == __uuidof(IMarshal) && FMarshaler) return FMarshaler->QueryInterface(iid, object);
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FReferences; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --FReferences;
-        if (left == 0) delete this;
-        return left;
     }
 
     // Fills the buffer as far as the body goes: a short count means the end.
@@ -162,9 +144,13 @@ public:
     }
 
 private:
-    ~TBodyStream() = default;
+    ~TBodyStream() override = default;
 
-    std::atomic<ULONG> FReferences{1};
+    HRESULT QueryDelegated(REFIID iid, void** object) override {
+        if (iid == __uuidof(IMarshal) && FMarshaler) return FMarshaler->QueryInterface(iid, object);
+        return E_NOINTERFACE;
+    }
+
     std::mutex FLock;  // one read or move at a time, whichever thread the web view reads from
     std::unique_ptr<TBodySource> FSource;
     TComPtr<IUnknown> FMarshaler;  // the free-threaded marshaler's own IUnknown

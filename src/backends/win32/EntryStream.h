@@ -5,8 +5,8 @@
 #include <string>
 
 #include "archive/AbZipKit.h"
-#include "backends/win32/WinHandles.h"
 #include "runtime/FileReader.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -109,11 +109,11 @@ void TMainForm::ApplyWindowSettings() {
     // The system's default place for a new window keeps the size: a throw-away window of that size
     // tells where the system would put it.
     if (!s.centred) {
-        HWND probe = ::CreateWindowExW(0, WindowClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       s.width, s.height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        const TWindowHandle probe(::CreateWindowExW(0, WindowClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                                    CW_USEDEFAULT, s.width, s.height, nullptr, nullptr,
+                                                    ::GetModuleHandleW(nullptr), nullptr));
         RECT placed{};
-        if (probe && ::GetWindowRect(probe, &placed)) position = {placed.left, placed.top};
-        if (probe) ::DestroyWindow(probe);
+        if (probe && ::GetWindowRect(probe.Get(), &placed)) position = {placed.left, placed.top};
     }
     ::SetWindowPos(FWindow.Get(), nullptr, position.x, position.y, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
     FBorderStyle = s.border;

@@ -8,12 +8,12 @@
 
 #include "backends/win32/EdgeBrowser.h"
 #include "backends/win32/Win11Forms.h"
-#include "backends/win32/WinHandles.h"
 #include "platform/MainWindow.h"
 #include "runtime/AppSession.h"
 #include "runtime/CloseProtocol.h"
 #include "runtime/WindowSettings.h"
 #include "shared/LifetimeToken.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -5,6 +5,7 @@
 
 #include "backends/win32/WinText.h"
 #include "backends/win32/WinThemeEngine.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -20,10 +21,7 @@ struct TDialogState {
     std::vector<TMsgDlgBtn> buttons;
     std::vector<std::wstring> captions;
     TWinThemeEngine* theme = nullptr;
-    HFONT font = nullptr;
-    ~TDialogState() {
-        if (font) DeleteObject(font);
-    }
+    TGdiObject<HFONT> font;
 };
 
 int Scale(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
@@ -54,12 +52,11 @@ void ReplaceButtonCaptions(HWND dialog, const std::vector<std::wstring>& caption
 }
 
 SIZE MeasureText(HWND window, HFONT font, const std::wstring& text, int maxWidth, UINT format) {
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    const TWindowDc dc(window);
+    HGDIOBJ old = SelectObject(dc.Get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
     RECT bounds{0, 0, maxWidth, 0};
-    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &bounds, format | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    DrawTextW(dc.Get(), text.empty() ? L" " : text.c_str(), -1, &bounds, format | DT_CALCRECT);
+    SelectObject(dc.Get(), old);
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
@@ -100,20 +97,20 @@ void CreateControls(HWND dialog, TDialogState& state) {
 // the screen when it has none.
 void LayOut(HWND dialog, TDialogState& state) {
     const UINT dpi = GetDpiForWindow(dialog) ? GetDpiForWindow(dialog) : 96;
-    state.font = CreateMessageFont(dpi);
+    state.font.Reset(CreateMessageFont(dpi));
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(state.font.Get()), FALSE);
 
     const int margin = Scale(16, dpi), gap = Scale(12, dpi), iconSize = Scale(32, dpi);
     const int buttonHeight = Scale(25, dpi), buttonMinWidth = Scale(75, dpi), buttonGap = Scale(6, dpi);
-    SIZE text = MeasureText(dialog, state.font, state.text, Scale(420, dpi), DT_WORDBREAK | DT_NOPREFIX);
+    SIZE text = MeasureText(dialog, state.font.Get(), state.text, Scale(420, dpi), DT_WORDBREAK | DT_NOPREFIX);
     text.cx += Scale(4, dpi);  // room for rounding, or the control clips the last character of a line
 
     std::vector<std::pair<HWND, int>> buttons;
     int buttonsWidth = 0;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsPushButton(child)) continue;
-        const SIZE caption = MeasureText(dialog, state.font, WindowText(child), 10000, DT_SINGLELINE);
+        const SIZE caption = MeasureText(dialog, state.font.Get(), WindowText(child), 10000, DT_SINGLELINE);
         const int width = std::max(buttonMinWidth, static_cast<int>(caption.cx) + Scale(20, dpi));
         buttons.emplace_back(child, width);
         buttonsWidth += width + (buttons.size() > 1 ? buttonGap : 0);

@@ -17,26 +17,28 @@ constexpr int EditControlId = 100;
 int Scale(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
 
 // A small key drawn with GDI: a ring, a shaft and two teeth, on a transparent background.
-HICON CreateKeyIcon(int size) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP colour = CreateCompatibleBitmap(screen, size, size);
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
-    ReleaseDC(nullptr, screen);
+TIconHandle CreateKeyIcon(int size) {
+    TMemoryDc memory;
+    TGdiObject<HBITMAP> colour, mask;
+    {
+        const TWindowDc screen(nullptr);
+        memory.Reset(CreateCompatibleDC(screen.Get()));
+        colour.Reset(CreateCompatibleBitmap(screen.Get(), size, size));
+        mask.Reset(CreateBitmap(size, size, 1, 1, nullptr));
+    }
+    HDC dc = memory.Get();
 
     const auto draw = [&](HBITMAP target, COLORREF background, COLORREF ink) {
         HGDIOBJ oldBitmap = SelectObject(dc, target);
         RECT all{0, 0, size, size};
-        HBRUSH backgroundBrush = CreateSolidBrush(background);
-        FillRect(dc, &all, backgroundBrush);
-        DeleteObject(backgroundBrush);
-        HPEN pen = CreatePen(PS_SOLID, std::max(1, size / 8), ink);
-        HBRUSH inkBrush = CreateSolidBrush(ink);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
+        FillRect(dc, &all, TGdiObject<HBRUSH>(CreateSolidBrush(background)).Get());
+        const TGdiObject<HPEN> pen(CreatePen(PS_SOLID, std::max(1, size / 8), ink));
+        const TGdiObject<HBRUSH> inkBrush(CreateSolidBrush(ink));
+        HGDIOBJ oldPen = SelectObject(dc, pen.Get());
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
         const int ring = size * 7 / 16;
         Ellipse(dc, 1, size / 2 - ring / 2, 1 + ring, size / 2 + ring / 2);
-        SelectObject(dc, inkBrush);
+        SelectObject(dc, inkBrush.Get());
         const int shaftTop = size / 2 - std::max(1, size / 16);
         const int shaftBottom = size / 2 + std::max(1, size / 16) + 1;
         Rectangle(dc, ring, shaftTop, size - 1, shaftBottom);
@@ -44,22 +46,17 @@ HICON CreateKeyIcon(int size) {
         Rectangle(dc, size * 14 / 16, shaftBottom - 1, size - 1, size * 12 / 16);
         SelectObject(dc, oldBrush);
         SelectObject(dc, oldPen);
-        DeleteObject(inkBrush);
-        DeleteObject(pen);
         SelectObject(dc, oldBitmap);
     };
-    draw(colour, RGB(0, 0, 0), RGB(96, 96, 96));   // the key where the mask is black
-    draw(mask, RGB(255, 255, 255), RGB(0, 0, 0));  // white: transparent
-    DeleteDC(dc);
+    draw(colour.Get(), RGB(0, 0, 0), RGB(96, 96, 96));   // the key where the mask is black
+    draw(mask.Get(), RGB(255, 255, 255), RGB(0, 0, 0));  // white: transparent
+    memory.Reset();
 
     ICONINFO info{};
     info.fIcon = TRUE;
-    info.hbmColor = colour;
-    info.hbmMask = mask;
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(colour);
-    DeleteObject(mask);
-    return icon;
+    info.hbmColor = colour.Get();
+    info.hbmMask = mask.Get();
+    return TIconHandle(CreateIconIndirect(&info));
 }
 
 std::wstring EditText(HWND edit) {
@@ -87,10 +84,8 @@ int TRequirePasswordForm::ShowModal(HWND owner) {
     dialogTemplate.header.dwExtendedStyle = WS_EX_DLGMODALFRAME;
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &dialogTemplate.header, owner, DialogProc,
                                                    reinterpret_cast<LPARAM>(this));
-    if (FFont) DeleteObject(FFont);
-    if (FKeyIcon) DestroyIcon(FKeyIcon);
-    FFont = nullptr;
-    FKeyIcon = nullptr;
+    FFont.Reset();
+    FKeyIcon.Reset();
     return result == ResultAccepted ? ResultAccepted : ResultClosed;
 }
 
@@ -109,13 +104,13 @@ void TRequirePasswordForm::FormCreate(HWND dialog) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi))
-        FFont = CreateFontIndirectW(&metrics.lfMessageFont);
+        FFont.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
 
     FPasswordEdit = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
         Scale(24, dpi), Scale(24, dpi), Scale(257, dpi), Scale(21, dpi), dialog,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(EditControlId)), GetModuleHandleW(nullptr), nullptr);
-    if (FFont) SendMessageW(FPasswordEdit, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    if (FFont) SendMessageW(FPasswordEdit, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
     SendMessageW(FPasswordEdit, EM_SETPASSWORDCHAR, L'*', 0);
     // The key sits at the left inside the box; the text starts after it.
     const int keySize = Scale(16, dpi);
@@ -124,7 +119,7 @@ void TRequirePasswordForm::FormCreate(HWND dialog) {
     HWND key = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, Scale(1, dpi),
                                (Scale(21, dpi) - 4 - keySize) / 2, keySize, keySize, FPasswordEdit, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(key, STM_SETICON, reinterpret_cast<WPARAM>(FKeyIcon), 0);
+    SendMessageW(key, STM_SETICON, reinterpret_cast<WPARAM>(FKeyIcon.Get()), 0);
     SetWindowSubclass(FPasswordEdit, EditProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
     RECT frame{0, 0, Scale(308, dpi), Scale(71, dpi)};

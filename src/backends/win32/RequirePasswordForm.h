@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "shared/Win32Handles.h"
+
 namespace zorv {
 
 class TWinThemeEngine;
@@ -39,8 +41,8 @@ private:
     std::wstring FPassword;
     HWND FDialog = nullptr;
     HWND FPasswordEdit = nullptr;
-    HFONT FFont = nullptr;     // owned while the dialog shows
-    HICON FKeyIcon = nullptr;  // owned while the dialog shows
+    TGdiObject<HFONT> FFont;  // held while the dialog shows
+    TIconHandle FKeyIcon;     // held while the dialog shows
 };
 
 }  // namespace zorv

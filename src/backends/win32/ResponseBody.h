@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "backends/win32/WinHandles.h"
 #include "runtime/ResourceResolver.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -13,7 +13,6 @@
 #include "backends/win32/MessageDialog.h"
 #include "backends/win32/WinCommandLine.h"
 #include "backends/win32/WinDialogs.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinMenuBar.h"
 #include "backends/win32/WinOperatingSystem.h"
 #include "backends/win32/WinStartupHost.h"
@@ -21,10 +20,11 @@
 #include "backends/win32/WinThemeEngine.h"
 #include "backends/win32/WinUiThread.h"
 #include "backends/win32/WinWindowFactory.h"
+#include "bridge/ActiveTheme.h"
 #include "runtime/AppSession.h"
 #include "runtime/Runtime.h"
-#include "bridge/ActiveTheme.h"
 #include "shared/StylesUtils.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

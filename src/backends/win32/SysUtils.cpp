@@ -7,8 +7,8 @@
 
 #include "backends/win32/FolderDeletion.h"
 #include "backends/win32/WinDosCommand.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -220,11 +220,9 @@ bool TSysUtils::CheckEdgeIsInstalled(const std::wstring& edgeLoaderDllPath) {
     const auto getVersion = reinterpret_cast<TGetVersion>(
         reinterpret_cast<void*>(GetProcAddress(loader.Get(), "GetAvailableCoreWebView2BrowserVersionString")));
     if (!getVersion) return false;
-    LPWSTR version = nullptr;
-    getVersion(nullptr, &version);
-    const bool installed = version != nullptr && version[0] != L'\0';
-    CoTaskMemFree(version);
-    return installed;
+    TCoTaskString version;
+    getVersion(nullptr, version.Put());
+    return version && version.Get()[0] != L'\0';
 }
 
 uint32_t TSysUtils::ShellExecAsAdminAndWait(HWND handle, const std::wstring& filePath, const std::wstring& params) {
@@ -251,12 +249,11 @@ uint32_t TSysUtils::ShellExecAsAdminAndWait(HWND handle, const std::wstring& fil
 }
 
 std::wstring TSysUtils::SysErrorMessage(DWORD errorCode) {
-    wchar_t* buffer = nullptr;
+    TLocalString buffer;
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, errorCode, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    std::wstring message = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring();
-    LocalFree(buffer);
+                       nullptr, errorCode, 0, reinterpret_cast<LPWSTR>(buffer.Put()), 0, nullptr);
+    std::wstring message = length > 0 && buffer ? std::wstring(buffer.Get(), length) : std::wstring();
     while (!message.empty() && (IsBlankOrControl(message.back()) || message.back() == L'.')) message.pop_back();
     return message;
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "backends/win32/WebView2Abi.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -10,8 +10,8 @@
 #include <tlhelp32.h>
 
 #include "backends/win32/SysUtils.h"
-#include "backends/win32/WinHandles.h"
 #include "shared/CommandOutput.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -58,9 +58,10 @@ TWinFolderWatcher::TWinFolderWatcher(const std::wstring& projectFolder, const st
 }
 
 TWinFolderWatcher::~TWinFolderWatcher() {
-    *FAlive = false;
     if (FStop) ::SetEvent(FStop.Get());
     if (FThread.joinable()) FThread.join();
+    // Expired once the thread that takes watches is gone; a report still queued then does nothing.
+    FLifetime.Expire();
 }
 
 // A folder that cannot be opened (gone, not a folder) is left unwatched. Its first read starts
@@ -107,9 +108,9 @@ TWinFolderWatcher::TListing TWinFolderWatcher::List(const TWatch& watch) {
     for (std::size_t next = 0; next < folders.size() && listing.size() < MaxPolledEntries; ++next) {
         const std::wstring prefix = folders[next];
         WIN32_FIND_DATAW found{};
-        HANDLE search = ::FindFirstFileExW((watch.path + L"\\" + prefix + L"*").c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (search == INVALID_HANDLE_VALUE) continue;
+        const TFindHandle search(::FindFirstFileExW((watch.path + L"\\" + prefix + L"*").c_str(), FindExInfoBasic,
+                                                    &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!search) continue;
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
@@ -121,8 +122,7 @@ TWinFolderWatcher::TListing TWinFolderWatcher::List(const TWatch& watch) {
             // Links to folders are not followed, so that a loop cannot keep the listing going.
             if (folder && subtree && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 folders.push_back(prefix + name + L"\\");
-        } while (listing.size() < MaxPolledEntries && ::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (listing.size() < MaxPolledEntries && ::FindNextFileW(search.Get(), &found));
     }
     return listing;
 }
@@ -224,9 +224,8 @@ void TWinFolderWatcher::Gather(const TWatch& watch, DWORD bytes, TBurst& burst) 
 }
 
 void TWinFolderWatcher::Report(const TBurst& burst) {
-    FUiThread.Post([alive = std::weak_ptr<bool>(FAlive), this, settings = burst.settings] {
-        const auto living = alive.lock();
-        if (!living || !*living) return;
+    FUiThread.Post([alive = FLifetime.Watch(), this, settings = burst.settings] {
+        if (alive.Expired()) return;
         if (settings && FOnSettingsChanged)
             FOnSettingsChanged();
         else if (!settings && FOnPagesChanged)

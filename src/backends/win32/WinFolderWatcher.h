@@ -9,9 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "backends/win32/WinHandles.h"
 #include "platform/UiThread.h"
 #include "runtime/FolderWatch.h"
+#include "shared/LifetimeToken.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -91,7 +92,7 @@ private:
     std::function<void()> FOnPagesChanged;
     std::function<void()> FOnSettingsChanged;
     // Expired when the watcher goes, so that a report still queued does nothing.
-    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    TLifetimeToken FLifetime;
     std::thread FThread;
 };
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <vector>
 
-#include "backends/win32/WinHandles.h"
 #include "platform/MenuBar.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -36,7 +36,7 @@ public:
     static constexpr UINT FirstCommandId = 0xA000;
 
 private:
-    using TBitmapHandle = TUniqueHandle<HBITMAP, handles_detail::DeleteGdiObject, nullptr>;
+    using TBitmapHandle = TGdiObject<HBITMAP>;
 
     void Build(HWND window);
     void AppendItems(HMENU menu, const std::vector<TMenuItemModel>& items, int imageSize);

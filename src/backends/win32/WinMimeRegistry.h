@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "backends/win32/WinHandles.h"
 #include "shared/MimeTypes.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

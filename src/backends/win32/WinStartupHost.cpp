@@ -10,15 +10,15 @@
 #include "backends/win32/SysUtils.h"
 #include "backends/win32/WebView2Loader.h"
 #include "backends/win32/WinCommandLine.h"
-#include "backends/win32/WinHandles.h"
 #include "backends/win32/WinText.h"
 #include "runtime/RuntimeState.h"
-#include "shared/FileSystem.h"
-#include "shared/Utf8Path.h"
 #include "shared/ExeUtils.h"
+#include "shared/FailureSink.h"
+#include "shared/FileSystem.h"
 #include "shared/LocalizedMessages.h"
 #include "shared/MemIniFile.h"
-#include "shared/FailureSink.h"
+#include "shared/Utf8Path.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -17,11 +17,6 @@ constexpr DWORD DwmTextColor = 36;
 constexpr COLORREF DwmColorDefault = 0xFFFFFFFF;
 constexpr UINT_PTR SubclassId = 0x7A6F7276;  // "zorv"
 
-void DeleteBrush(HBRUSH& brush) {
-    if (brush) DeleteObject(brush);
-    brush = nullptr;
-}
-
 void SetWindowColours(HWND window, BOOL dark, COLORREF caption, COLORREF captionText) {
     DwmSetWindowAttribute(window, DwmUseImmersiveDarkMode, &dark, sizeof(dark));
     DwmSetWindowAttribute(window, DwmCaptionColor, &caption, sizeof(caption));
@@ -123,8 +118,6 @@ const TWinStyleColours* TWinThemeEngine::FindPalette(std::string_view catalogueN
 
 TWinThemeEngine::~TWinThemeEngine() {
     for (HWND window : FWindows) RemoveWindowSubclass(window, PaintProc, SubclassId);
-    DeleteBrush(FBackgroundBrush);
-    DeleteBrush(FMenuBrush);
 }
 
 void TWinThemeEngine::ApplyTheme(const std::string& catalogueName) {
@@ -152,12 +145,10 @@ void TWinThemeEngine::UnregisterWindow(HWND window) {
 void TWinThemeEngine::ReplaceBrushes() {
     // The menus and windows still use the old brushes until they are repainted below, so the new
     // ones are made first.
-    HBRUSH oldBackground = FBackgroundBrush, oldMenu = FMenuBrush;
-    FBackgroundBrush = FActive ? CreateSolidBrush(FActive->background) : nullptr;
-    FMenuBrush = FActive ? CreateSolidBrush(FActive->menuBackground) : nullptr;
+    const TGdiObject<HBRUSH> oldBackground = std::move(FBackgroundBrush), oldMenu = std::move(FMenuBrush);
+    FBackgroundBrush.Reset(FActive ? CreateSolidBrush(FActive->background) : nullptr);
+    FMenuBrush.Reset(FActive ? CreateSolidBrush(FActive->menuBackground) : nullptr);
     for (HWND window : FWindows) ApplyToMenu(window);
-    DeleteBrush(oldBackground);
-    DeleteBrush(oldMenu);
 }
 
 void TWinThemeEngine::ApplyToMenu(HWND window) const {
@@ -166,7 +157,7 @@ void TWinThemeEngine::ApplyToMenu(HWND window) const {
     MENUINFO info{};
     info.cbSize = sizeof(info);
     info.fMask = MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;
-    info.hbrBack = FMenuBrush;  // null restores the system's colour
+    info.hbrBack = FMenuBrush.Get();  // null restores the system's colour
     SetMenuInfo(menu, &info);
     DrawMenuBar(window);
 }
@@ -189,7 +180,7 @@ LRESULT CALLBACK TWinThemeEngine::PaintProc(HWND window, UINT message, WPARAM wP
             if (palette) {
                 RECT client;
                 GetClientRect(window, &client);
-                FillRect(reinterpret_cast<HDC>(wParam), &client, engine->FBackgroundBrush);
+                FillRect(reinterpret_cast<HDC>(wParam), &client, engine->FBackgroundBrush.Get());
                 return 1;
             }
             break;
@@ -200,7 +191,7 @@ LRESULT CALLBACK TWinThemeEngine::PaintProc(HWND window, UINT message, WPARAM wP
                 HDC dc = reinterpret_cast<HDC>(wParam);
                 SetTextColor(dc, palette->text);
                 SetBkColor(dc, palette->background);
-                return reinterpret_cast<LRESULT>(engine->FBackgroundBrush);
+                return reinterpret_cast<LRESULT>(engine->FBackgroundBrush.Get());
             }
             break;
         case WM_NCDESTROY: engine->UnregisterWindow(window); break;

@@ -7,6 +7,7 @@
 
 #include "platform/ThemeEngine.h"
 #include "shared/StylesUtils.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 
@@ -56,8 +57,8 @@ private:
 
     std::vector<HWND> FWindows;
     const TWinStyleColours* FActive = nullptr;
-    HBRUSH FBackgroundBrush = nullptr;  // owned; null with the system look
-    HBRUSH FMenuBrush = nullptr;        // owned; null with the system look
+    TGdiObject<HBRUSH> FBackgroundBrush;  // none with the system look
+    TGdiObject<HBRUSH> FMenuBrush;        // none with the system look
 };
 
 }  // namespace zorv

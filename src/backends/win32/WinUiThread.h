@@ -5,8 +5,8 @@
 #include <functional>
 #include <mutex>
 
-#include "backends/win32/WinHandles.h"
 #include "platform/UiThread.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv {
 

@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "WebView2NotImplemented.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::test {
 

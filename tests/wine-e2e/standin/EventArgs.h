@@ -8,7 +8,7 @@
 #include <string>
 
 #include "WebView2NotImplemented.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::test {
 

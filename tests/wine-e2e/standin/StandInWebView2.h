@@ -18,7 +18,7 @@
 
 #include "EngineWebView.h"
 #include "WebView2NotImplemented.h"
-#include "backends/win32/WinHandles.h"
+#include "shared/Win32Handles.h"
 
 namespace zorv::test {
 

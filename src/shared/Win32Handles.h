@@ -1,6 +1,7 @@
 #pragma once
-// Owners for the Windows handles and COM references of the Win32 backend: each releases what it
-// holds exactly once, on destruction or on reset, and can be moved but not copied.
+// Owners for the Windows handles, memory blocks and COM references of every Win32 file (the core's
+// and the backend's): each releases what it holds exactly once, on destruction or on reset, and can
+// be moved but not copied.
 
 #include <windows.h>
 #include <objbase.h>
@@ -56,8 +57,9 @@ private:
     T* FPtr = nullptr;
 };
 
-// A handle closed by a given function; `Invalid` is the value that means "none".
-template <class H, auto Close, auto Invalid>
+// A handle released by a given function, which answers whether the release succeeded; `Invalid` is
+// the value that means "none".
+template <class H, auto Free, auto Invalid>
 class TUniqueHandle {
 public:
     TUniqueHandle() = default;
@@ -71,9 +73,12 @@ public:
     TUniqueHandle& operator=(const TUniqueHandle&) = delete;
     ~TUniqueHandle() { Reset(); }
     void Reset(H h = H(Invalid)) {
-        if (FHandle != H(Invalid)) Close(FHandle);
+        if (FHandle != H(Invalid)) Free(FHandle);
         FHandle = h;
     }
+    // Releases the handle now; false when the release itself failed (a file whose last writes the
+    // system could not complete, for one).
+    bool Close() { return FHandle == H(Invalid) || Free(std::exchange(FHandle, H(Invalid))); }
     H Release() { return std::exchange(FHandle, H(Invalid)); }
     H Get() const { return FHandle; }
     H* Put() {
@@ -88,26 +93,73 @@ private:
 };
 
 namespace handles_detail {
-inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void UnloadLibrary(HMODULE h) { ::FreeLibrary(h); }
-inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
-inline void DeleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
-inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
-inline void FreeCoTaskMem(LPWSTR p) { ::CoTaskMemFree(p); }
-inline void DestroyMenuHandle(HMENU h) { ::DestroyMenu(h); }
+inline bool CloseKernelHandle(HANDLE h) { return ::CloseHandle(h) != 0; }
+inline bool CloseSearch(HANDLE h) { return ::FindClose(h) != 0; }
+inline bool UnloadLibrary(HMODULE h) { return ::FreeLibrary(h) != 0; }
+inline bool CloseRegKey(HKEY h) { return ::RegCloseKey(h) == ERROR_SUCCESS; }
+template <class H>
+bool DeleteGdiObject(H h) {
+    return ::DeleteObject(h) != 0;
+}
+inline bool DeleteMemoryDc(HDC h) { return ::DeleteDC(h) != 0; }
+inline bool DestroyIconHandle(HICON h) { return ::DestroyIcon(h) != 0; }
+inline bool DestroyWindowHandle(HWND h) { return ::DestroyWindow(h) != 0; }
+inline bool DestroyMenuHandle(HMENU h) { return ::DestroyMenu(h) != 0; }
+template <class P>
+bool FreeCoTaskMem(P p) {
+    ::CoTaskMemFree(p);
+    return true;
+}
+template <class P>
+bool FreeLocalMem(P p) {
+    return ::LocalFree(p) == nullptr;
+}
+inline bool UnmapView(const void* view) { return ::UnmapViewOfFile(view) != 0; }
 }  // namespace handles_detail
 
-// Kernel objects whose "none" value is null (mutexes, events, processes, threads).
+// Kernel objects whose "none" value is null (mutexes, events, processes, threads, mappings).
 using TKernelHandle = TUniqueHandle<HANDLE, handles_detail::CloseKernelHandle, nullptr>;
 // File handles, whose "none" value is INVALID_HANDLE_VALUE.
 using TFileHandle = TUniqueHandle<HANDLE, handles_detail::CloseKernelHandle, -1LL>;
+// A search from FindFirstFile(Ex)W.
+using TFindHandle = TUniqueHandle<HANDLE, handles_detail::CloseSearch, -1LL>;
 using TLibraryHandle = TUniqueHandle<HMODULE, handles_detail::UnloadLibrary, nullptr>;
 using TRegKeyHandle = TUniqueHandle<HKEY, handles_detail::CloseRegKey, nullptr>;
-using TGdiHandle = TUniqueHandle<HGDIOBJ, handles_detail::DeleteGdiObject, nullptr>;
+// A GDI object (brush, pen, font, bitmap, region) of the given handle type.
+template <class H>
+using TGdiObject = TUniqueHandle<H, handles_detail::DeleteGdiObject<H>, nullptr>;
+using TGdiHandle = TGdiObject<HGDIOBJ>;
+// A device context made with CreateCompatibleDC.
+using TMemoryDc = TUniqueHandle<HDC, handles_detail::DeleteMemoryDc, nullptr>;
+using TIconHandle = TUniqueHandle<HICON, handles_detail::DestroyIconHandle, nullptr>;
 using TWindowHandle = TUniqueHandle<HWND, handles_detail::DestroyWindowHandle, nullptr>;
 using TMenuHandle = TUniqueHandle<HMENU, handles_detail::DestroyMenuHandle, nullptr>;
-// A string that WebView2 or the shell allocated with CoTaskMemAlloc.
-using TCoTaskString = TUniqueHandle<LPWSTR, handles_detail::FreeCoTaskMem, nullptr>;
+// Memory that WebView2 or the shell allocated with CoTaskMemAlloc.
+template <class P>
+using TCoTaskMemory = TUniqueHandle<P, handles_detail::FreeCoTaskMem<P>, nullptr>;
+using TCoTaskString = TCoTaskMemory<LPWSTR>;
+// Memory the system allocated with LocalAlloc (FormatMessage's buffer, security descriptors).
+template <class P>
+using TLocalMemory = TUniqueHandle<P, handles_detail::FreeLocalMem<P>, nullptr>;
+using TLocalString = TLocalMemory<LPWSTR>;
+// A view of a file mapping.
+using TMappedView = TUniqueHandle<const void*, handles_detail::UnmapView, nullptr>;
+
+// A window's device context from GetDC, given back with ReleaseDC.
+class TWindowDc {
+public:
+    explicit TWindowDc(HWND window) : FWindow(window), FDc(::GetDC(window)) {}
+    ~TWindowDc() {
+        if (FDc) ::ReleaseDC(FWindow, FDc);
+    }
+    TWindowDc(const TWindowDc&) = delete;
+    TWindowDc& operator=(const TWindowDc&) = delete;
+    HDC Get() const { return FDc; }
+
+private:
+    HWND FWindow;
+    HDC FDc;
+};
 
 // COM initialised for the calling thread as a single-threaded apartment, for as long as it lives.
 class TComApartment {
