@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shared/ByteSource.h"
+#include "shared/Result.h"
 
 namespace zorv {
 
@@ -33,8 +34,8 @@ class IStartupHost {
 public:
     virtual ~IStartupHost() = default;
     // The region appended after the running executable's image, read in place; null when none is
-    // appended.
-    virtual std::unique_ptr<IByteSource> OpenAppendedArchive() = 0;
+    // appended. Fails when bytes are appended but cannot be opened.
+    virtual TResult<std::unique_ptr<IByteSource>> OpenAppendedArchive() = 0;
     virtual void ShowStartupMessage(const TStartupMessage& message) = 0;
     // Shown when the archive cannot be opened; the process then ends with exit code 1.
     virtual void ShowFatalError(const std::string& title, const std::string& text) = 0;

@@ -57,7 +57,12 @@ std::vector<std::string> TStartupSequence::FolderOptions(const TRuntimeState& st
 // Only the bare runtime serves a folder: a packaged file's arguments all belong to its
 // application, the folder option included.
 std::optional<int> TStartupSequence::OpenArchive() {
-    std::unique_ptr<IByteSource> appended = FHost.OpenAppendedArchive();
+    TResult<std::unique_ptr<IByteSource>> opened = FHost.OpenAppendedArchive();
+    if (!opened) {
+        FHost.ShowFatalError("Application Error", std::string(DamagedPackageText) + opened.Error());
+        return 1;
+    }
+    std::unique_ptr<IByteSource> appended = std::move(opened).Value();
     if (!appended) {
         if (std::optional<TFolderOption> option = ParseFolderOption(FState.args)) return OpenFolder(*option);
         FHost.ShowStartupMessage(NothingAppended);

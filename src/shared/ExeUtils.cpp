@@ -195,108 +195,73 @@ TExeImageKind TExeUtils::ImageKindOfFile(const std::string& path) {
     return ImageKind(FileReader(file.get()));
 }
 
-int64_t TExeUtils::GetFileByteSize(const std::string& path) {
-    const std::optional<uint64_t> size = TFileSystem::FileSize(Utf8Path(path));
-    return size ? static_cast<int64_t>(*size) : -1;
+std::optional<uint64_t> TExeUtils::GetFileByteSize(const std::string& path) {
+    return TFileSystem::FileSize(Utf8Path(path));
 }
-
-int64_t TExeUtils::GetStubSize() const {
-    const std::optional<uint64_t> size = StubSizeOfFile(FExePath);
-    return size ? static_cast<int64_t>(*size) : -1;
-}
-
-int64_t TExeUtils::GetExeFileSize() const { return GetFileByteSize(FExePath); }
 
 bool TExeUtils::ExeHasAttachedStub() const {
-    const int64_t fileSize = GetExeFileSize();
-    const int64_t stubSize = GetStubSize();
-    return fileSize >= 0 && stubSize >= 0 && fileSize - stubSize > 0;
+    const std::optional<uint64_t> fileSize = GetFileByteSize(FExePath);
+    const std::optional<uint64_t> stubSize = StubSizeOfFile(FExePath);
+    return fileSize && stubSize && *fileSize > *stubSize;
 }
 
-int64_t TExeUtils::AppendedSize() {
-    const int64_t fileSize = GetExeFileSize();
-    if (fileSize < 0) {
-        FLastErrorMessage = FileError("open", FExePath, ENOENT);
-        return -1;
-    }
-    const int64_t stubSize = GetStubSize();
-    if (stubSize < 0 || fileSize - stubSize <= 0) {
-        FLastErrorMessage = NotValidApplicationMessage;
-        return -1;
-    }
-    return fileSize - stubSize;
+TResult<TExeUtils::TAppendedRegion> TExeUtils::AppendedRegion() const {
+    const std::optional<uint64_t> fileSize = GetFileByteSize(FExePath);
+    if (!fileSize) return Failure(FileError("open", FExePath, ENOENT));
+    const std::optional<uint64_t> stubSize = StubSizeOfFile(FExePath);
+    if (!stubSize || *fileSize <= *stubSize) return Failure(NotValidApplicationMessage);
+    return TAppendedRegion{*stubSize, *fileSize - *stubSize};
 }
 
 template <typename TWrite>
-bool TExeUtils::CopyLoop(std::FILE* source, const std::string& sourcePath, int64_t total, TWrite&& write) {
-    if (OnProgressMax) OnProgressMax(*this, total);
+TStatus TExeUtils::CopyLoop(std::FILE* source, const std::string& sourcePath, uint64_t total, TWrite&& write) {
+    if (OnProgressMax) OnProgressMax(*this, static_cast<int64_t>(total));
     std::vector<char> buffer(CopyBufferSize);
-    int64_t copied = 0;
+    uint64_t copied = 0;
     while (copied < total) {
-        const std::size_t wanted = static_cast<std::size_t>(std::min<int64_t>(CopyBufferSize, total - copied));
+        const std::size_t wanted = static_cast<std::size_t>(std::min<uint64_t>(CopyBufferSize, total - copied));
         const std::size_t got = std::fread(buffer.data(), 1, wanted, source);
         if (got == 0) {
             // The source ended (or failed) before the expected length: stop instead of spinning.
-            FLastErrorMessage = "Cannot read file \"" + sourcePath + "\": it ended after " + std::to_string(copied) +
-                                " of " + std::to_string(total) + " bytes";
-            return false;
+            return Failure("Cannot read file \"" + sourcePath + "\": it ended after " + std::to_string(copied) +
+                           " of " + std::to_string(total) + " bytes");
         }
-        if (!write(buffer.data(), got)) return false;
-        copied += static_cast<int64_t>(got);
-        if (OnProgressPos) OnProgressPos(*this, copied);
+        if (TStatus written = write(buffer.data(), got); !written) return written;
+        copied += got;
+        if (OnProgressPos) OnProgressPos(*this, static_cast<int64_t>(copied));
     }
-    return true;
+    return {};
 }
 
-bool TExeUtils::GetZipFromExe(std::string& memoryStream) {
-    memoryStream.clear();
-    const int64_t appended = AppendedSize();
-    if (appended < 0) return false;
+TResult<std::string> TExeUtils::GetZipFromExe() {
+    const TResult<TAppendedRegion> region = AppendedRegion();
+    if (!region) return Failure(region.Error());
     const TFilePtr exe = OpenFile(FExePath, "rb");
-    if (!exe) {
-        FLastErrorMessage = FileError("open", FExePath, errno);
-        return false;
-    }
-    const int64_t stubSize = GetExeFileSize() - appended;
-    if (!SeekTo(exe.get(), static_cast<uint64_t>(stubSize))) {
-        FLastErrorMessage = FileError("open", FExePath, errno);
-        return false;
-    }
-    memoryStream.reserve(static_cast<std::size_t>(appended));
-    const bool copied = CopyLoop(exe.get(), FExePath, appended, [&](const char* data, std::size_t size) {
-        memoryStream.append(data, size);
-        return true;
-    });
-    if (!copied) memoryStream.clear();
-    return copied;
+    if (!exe || !SeekTo(exe.get(), region.Value().offset)) return Failure(FileError("open", FExePath, errno));
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(region.Value().size));
+    const TStatus copied =
+        CopyLoop(exe.get(), FExePath, region.Value().size, [&](const char* data, std::size_t size) -> TStatus {
+            bytes.append(data, size);
+            return {};
+        });
+    if (!copied) return Failure(copied.Error());
+    return bytes;
 }
 
-std::unique_ptr<TFileRegion> TExeUtils::OpenZipInExe() {
-    const int64_t appended = AppendedSize();
-    if (appended < 0) return nullptr;
-    TResult<std::unique_ptr<TFileRegion>> region =
-        TFileRegion::Open(FExePath, static_cast<uint64_t>(GetExeFileSize() - appended));
-    if (!region) {
-        FLastErrorMessage = region.Error();
-        return nullptr;
-    }
-    return std::move(region).Value();
+TResult<std::unique_ptr<TFileRegion>> TExeUtils::OpenZipInExe() const {
+    const TResult<TAppendedRegion> region = AppendedRegion();
+    if (!region) return Failure(region.Error());
+    return TFileRegion::Open(FExePath, region.Value().offset);
 }
 
-bool TExeUtils::ExtractZipFromExe(const std::string& zipPath) {
-    const int64_t appended = AppendedSize();
-    if (appended < 0) return false;
-    const int64_t stubSize = GetExeFileSize() - appended;
+TStatus TExeUtils::ExtractZipFromExe(const std::string& zipPath) {
+    const TResult<TAppendedRegion> region = AppendedRegion();
+    if (!region) return Failure(region.Error());
     const TFilePtr exe = OpenFile(FExePath, "rb");
-    if (!exe || !SeekTo(exe.get(), static_cast<uint64_t>(stubSize))) {
-        FLastErrorMessage = FileError("open", FExePath, errno);
-        return false;
-    }
+    if (!exe || !SeekTo(exe.get(), region.Value().offset)) return Failure(FileError("open", FExePath, errno));
     TFilePtr zip = OpenFile(zipPath, "wb");
-    if (!zip) {
-        FLastErrorMessage = FileError("create", zipPath, errno);
-        return false;
-    }
+    if (!zip) return Failure(FileError("create", zipPath, errno));
     bool done = false;
     // Closes the file first, so that the removal also works where open files cannot be removed.
     struct TRemoveUnlessDone {
@@ -309,47 +274,31 @@ bool TExeUtils::ExtractZipFromExe(const std::string& zipPath) {
             TFileSystem::Remove(Utf8Path(path));
         }
     } removeUnlessDone{zip, zipPath, done};
-    const bool copied = CopyLoop(exe.get(), FExePath, appended, [&](const char* data, std::size_t size) {
-        if (std::fwrite(data, 1, size, zip.get()) == size) return true;
-        FLastErrorMessage = FileError("write", zipPath, errno);
-        return false;
-    });
-    if (!copied) return false;
-    if (std::fclose(zip.release()) != 0) {
-        FLastErrorMessage = FileError("write", zipPath, errno);
-        return false;
-    }
+    const TStatus copied =
+        CopyLoop(exe.get(), FExePath, region.Value().size, [&](const char* data, std::size_t size) -> TStatus {
+            if (std::fwrite(data, 1, size, zip.get()) == size) return {};
+            return Failure(FileError("write", zipPath, errno));
+        });
+    if (!copied) return copied;
+    if (std::fclose(zip.release()) != 0) return Failure(FileError("write", zipPath, errno));
     done = true;
-    return true;
+    return {};
 }
 
-bool TExeUtils::AppendZipToExe(const std::string& zipPath, const std::string& exePath) {
+TStatus TExeUtils::AppendZipToExe(const std::string& zipPath, const std::string& exePath) {
     const TFilePtr zip = OpenFile(zipPath, "rb");
-    if (!zip) {
-        FLastErrorMessage = FileError("open", zipPath, errno);
-        return false;
-    }
+    if (!zip) return Failure(FileError("open", zipPath, errno));
     TFilePtr exe = OpenFile(exePath, "r+b");
-    if (!exe || !SeekToEnd(exe.get())) {
-        FLastErrorMessage = FileError("open", exePath, errno);
-        return false;
-    }
-    const int64_t zipSize = GetFileByteSize(zipPath);
-    if (zipSize < 0) {
-        FLastErrorMessage = FileError("open", zipPath, ENOENT);
-        return false;
-    }
-    const bool copied = CopyLoop(zip.get(), zipPath, zipSize, [&](const char* data, std::size_t size) {
-        if (std::fwrite(data, 1, size, exe.get()) == size) return true;
-        FLastErrorMessage = FileError("write", exePath, errno);
-        return false;
+    if (!exe || !SeekToEnd(exe.get())) return Failure(FileError("open", exePath, errno));
+    const std::optional<uint64_t> zipSize = GetFileByteSize(zipPath);
+    if (!zipSize) return Failure(FileError("open", zipPath, ENOENT));
+    const TStatus copied = CopyLoop(zip.get(), zipPath, *zipSize, [&](const char* data, std::size_t size) -> TStatus {
+        if (std::fwrite(data, 1, size, exe.get()) == size) return {};
+        return Failure(FileError("write", exePath, errno));
     });
-    if (!copied) return false;
-    if (std::fclose(exe.release()) != 0) {
-        FLastErrorMessage = FileError("write", exePath, errno);
-        return false;
-    }
-    return true;
+    if (!copied) return copied;
+    if (std::fclose(exe.release()) != 0) return Failure(FileError("write", exePath, errno));
+    return {};
 }
 
 }  // namespace zorv

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "shared/FileRegion.h"
+#include "shared/Result.h"
 
 namespace zorv {
 
@@ -17,8 +18,8 @@ enum class TExeImageKind { Unknown, Pe, Elf };
 // of all its sections or segments) followed by a ZIP archive, then optional trailing bytes.
 // Nothing marks the appended region; it is everything past S. Works on the running executable,
 // or on any executable file given to the constructor. Never throws for a file error: operations
-// report false and leave the reason in LastErrorMessage. Errors raised by a progress handler
-// pass through after the files are closed.
+// fail with the reason. Errors raised by a progress handler pass through after the files are
+// closed.
 class TExeUtils {
 public:
     using TOnProgressMax = std::function<void(TExeUtils& sender, int64_t max)>;
@@ -39,21 +40,20 @@ public:
 
     // True when bytes follow the executable image.
     bool ExeHasAttachedStub() const;
-    // Replaces `memoryStream` with the appended region. False, with `memoryStream` empty, when
-    // nothing is appended or the file cannot be read to its end.
-    bool GetZipFromExe(std::string& memoryStream);
+    // The appended region, copied; fails when nothing is appended or the file cannot be read to
+    // its end.
+    TResult<std::string> GetZipFromExe();
     // The appended region read in place from the file, which stays open while the region lives:
-    // nothing is copied, so start-up costs the same whatever the archive's size. Null, with
-    // LastErrorMessage set, when nothing is appended or the file cannot be opened.
-    std::unique_ptr<TFileRegion> OpenZipInExe();
+    // nothing is copied, so start-up costs the same whatever the archive's size. Fails when
+    // nothing is appended or the file cannot be opened.
+    TResult<std::unique_ptr<TFileRegion>> OpenZipInExe() const;
     // Writes the appended region to a new file at `zipPath` (an existing one is replaced); a
     // failed copy removes the partial file.
-    bool ExtractZipFromExe(const std::string& zipPath);
+    TStatus ExtractZipFromExe(const std::string& zipPath);
     // Appends the whole file `zipPath` to the end of the existing file `exePath`.
-    bool AppendZipToExe(const std::string& zipPath, const std::string& exePath);
+    TStatus AppendZipToExe(const std::string& zipPath, const std::string& exePath);
 
     const std::string& ExePath() const { return FExePath; }
-    const std::string& LastErrorMessage() const { return FLastErrorMessage; }
 
     // Image layout, usable on any host for any file.
     static TExeImageKind ImageKind(const TReadAt& read);
@@ -67,21 +67,24 @@ public:
     static std::optional<uint64_t> StubSizeOfBytes(std::string_view bytes);
     static std::optional<uint64_t> StubSizeOfFile(const std::string& path);
     static TExeImageKind ImageKindOfFile(const std::string& path);
-    // Size in bytes of the named file, -1 when there is none.
-    static int64_t GetFileByteSize(const std::string& path);
+    // Size in bytes of the named file; nothing when there is none.
+    static std::optional<uint64_t> GetFileByteSize(const std::string& path);
     // The path of the running executable as the process reports it (UTF-8), empty if unknown.
     static std::string RunningExePath();
 
 private:
-    int64_t GetStubSize() const;
-    int64_t GetExeFileSize() const;
-    // Size of the appended region, or -1 with LastErrorMessage set when there is none.
-    int64_t AppendedSize();
+    // Where the appended region starts in the file, and its size.
+    struct TAppendedRegion {
+        uint64_t offset;
+        uint64_t size;
+    };
+    // Fails when the file cannot be found or nothing follows its image.
+    TResult<TAppendedRegion> AppendedRegion() const;
+    // Copies `total` bytes of `source` through `write` (a TStatus of each block), with progress.
     template <typename TWrite>
-    bool CopyLoop(std::FILE* source, const std::string& sourcePath, int64_t total, TWrite&& write);
+    TStatus CopyLoop(std::FILE* source, const std::string& sourcePath, uint64_t total, TWrite&& write);
 
     std::string FExePath;
-    std::string FLastErrorMessage;
 };
 
 }  // namespace zorv

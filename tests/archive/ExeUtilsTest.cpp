@@ -58,10 +58,10 @@ TEST(ExeImage, StubSizeOfThisTestProgram) {
     ASSERT_TRUE(stub.has_value());
 #ifdef _WIN32
     ASSERT_EQ(TExeUtils::ImageKindOfFile(self), TExeImageKind::Pe);
-    EXPECT_LE(static_cast<int64_t>(*stub), TExeUtils::GetFileByteSize(self));  // symbols may follow
+    EXPECT_LE(*stub, TExeUtils::GetFileByteSize(self).value_or(0));  // symbols may follow
 #else
     ASSERT_EQ(TExeUtils::ImageKindOfFile(self), TExeImageKind::Elf);
-    EXPECT_EQ(static_cast<int64_t>(*stub), TExeUtils::GetFileByteSize(self));
+    EXPECT_EQ(stub, TExeUtils::GetFileByteSize(self));
     EXPECT_FALSE(TExeUtils().ExeHasAttachedStub());
 #endif
 }
@@ -129,24 +129,23 @@ TEST(ExeImage, PeStubSizeOfACrossCompiledProgramIsItsFileSize) {
     ASSERT_EQ(RunShell("x86_64-w64-mingw32-gcc -s -o " + Quote(dir / "tiny.exe") + " " + Quote(dir / "tiny.c")), 0);
     const std::string exe = Utf8(dir / "tiny.exe");
     ASSERT_EQ(TExeUtils::ImageKindOfFile(exe), TExeImageKind::Pe);
-    EXPECT_EQ(static_cast<int64_t>(TExeUtils::StubSizeOfFile(exe).value_or(0)), TExeUtils::GetFileByteSize(exe));
+    EXPECT_EQ(TExeUtils::StubSizeOfFile(exe), TExeUtils::GetFileByteSize(exe));
     EXPECT_FALSE(TExeUtils(exe).ExeHasAttachedStub());
     WriteFile(dir / "tiny.exe", ReadFile(dir / "tiny.exe") + "appended");
     TExeUtils packaged(exe);
     EXPECT_TRUE(packaged.ExeHasAttachedStub());
-    std::string region;
-    ASSERT_TRUE(packaged.GetZipFromExe(region));
-    EXPECT_EQ(region, "appended");
+    const TResult<std::string> region = packaged.GetZipFromExe();
+    ASSERT_TRUE(region) << region.Error();
+    EXPECT_EQ(region.Value(), "appended");
 }
 
 TEST_F(PackagedCopy, NothingAppendedIsReportedNotCopied) {
     TExeUtils exe(Utf8(FExe));
     EXPECT_FALSE(exe.ExeHasAttachedStub());
-    std::string region = "stale";
-    EXPECT_FALSE(exe.GetZipFromExe(region));
-    EXPECT_EQ(exe.LastErrorMessage(), TExeUtils::NotValidApplicationMessage);
-    EXPECT_TRUE(region.empty());
-    EXPECT_FALSE(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")));
+    const TResult<std::string> region = exe.GetZipFromExe();
+    EXPECT_EQ(region.Error(), TExeUtils::NotValidApplicationMessage);
+    EXPECT_EQ(exe.OpenZipInExe().Error(), TExeUtils::NotValidApplicationMessage);
+    EXPECT_EQ(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")).Error(), TExeUtils::NotValidApplicationMessage);
     EXPECT_FALSE(fs::exists(FDir / "out.zip"));
 }
 
@@ -157,14 +156,15 @@ TEST_F(PackagedCopy, AppendedRegionComesBackWithProgressInBufferSteps) {
     TProgressLog log;
     log.Attach(exe);
     EXPECT_TRUE(exe.ExeHasAttachedStub());
-    std::string region;
-    ASSERT_TRUE(exe.GetZipFromExe(region));
-    EXPECT_EQ(region, appended);
+    const TResult<std::string> region = exe.GetZipFromExe();
+    ASSERT_TRUE(region) << region.Error();
+    EXPECT_EQ(region.Value(), appended);
     EXPECT_EQ(log.maxima, std::vector<int64_t>{25000});
     EXPECT_EQ(log.positions, (std::vector<int64_t>{10240, 20480, 25000}));
 
     WriteFile(FDir / "out.zip", "an older, longer file that must be replaced entirely");
-    ASSERT_TRUE(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")));
+    const TStatus extracted = exe.ExtractZipFromExe(Utf8(FDir / "out.zip"));
+    ASSERT_TRUE(extracted) << extracted.Error();
     EXPECT_EQ(ReadFile(FDir / "out.zip"), appended);
 }
 
@@ -174,17 +174,18 @@ TEST_F(PackagedCopy, AppendZipToExeAddsTheWholeFile) {
     TExeUtils exe;
     TProgressLog log;
     log.Attach(exe);
-    ASSERT_TRUE(exe.AppendZipToExe(Utf8(FDir / "app.zip"), Utf8(FExe)));
+    const TStatus appended = exe.AppendZipToExe(Utf8(FDir / "app.zip"), Utf8(FExe));
+    ASSERT_TRUE(appended) << appended.Error();
     EXPECT_EQ(ReadFile(FExe), FRuntime + archive);
     EXPECT_EQ(log.maxima, std::vector<int64_t>{static_cast<int64_t>(archive.size())});
     EXPECT_EQ(log.positions.back(), static_cast<int64_t>(archive.size()));
 
     // The runtime's way in: appended region into memory, then the reader.
-    std::string region;
-    ASSERT_TRUE(TExeUtils(Utf8(FExe)).GetZipFromExe(region));
+    TResult<std::string> region = TExeUtils(Utf8(FExe)).GetZipFromExe();
+    ASSERT_TRUE(region) << region.Error();
     TAbZipKit kit;
     kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    kit.LoadFromMemory(region);
+    kit.LoadFromMemory(std::move(region).Value());
     EXPECT_EQ(kit.Count(), 2);
 }
 
@@ -192,12 +193,12 @@ TEST_F(PackagedCopy, ArchiveStillOpensWhenSignedAfterPackaging) {
     const std::string archive = BuildArchive({{"zorv.ini", "[App]\nID=signed\n"}});
     const std::string certificateTable = std::string(8, '\0') + RandomBytes(6000, 13);
     Append(archive + certificateTable);
-    std::string region;
-    ASSERT_TRUE(TExeUtils(Utf8(FExe)).GetZipFromExe(region));
-    EXPECT_EQ(region.size(), archive.size() + certificateTable.size());
+    TResult<std::string> region = TExeUtils(Utf8(FExe)).GetZipFromExe();
+    ASSERT_TRUE(region) << region.Error();
+    EXPECT_EQ(region.Value().size(), archive.size() + certificateTable.size());
     TAbZipKit kit;
     kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    kit.LoadFromMemory(region);
+    kit.LoadFromMemory(std::move(region).Value());
     std::string ini;
     ASSERT_EQ(kit.TryExtract("zorv.ini", ini), TAbExtractStatus::Ok);
     EXPECT_EQ(ini, "[App]\nID=signed\n");
@@ -208,7 +209,7 @@ TEST_F(PackagedCopy, EmptyZipAppendsNothingAndReportsZero) {
     TExeUtils exe;
     TProgressLog log;
     log.Attach(exe);
-    ASSERT_TRUE(exe.AppendZipToExe(Utf8(FDir / "empty.zip"), Utf8(FExe)));
+    ASSERT_TRUE(exe.AppendZipToExe(Utf8(FDir / "empty.zip"), Utf8(FExe)).Ok());
     EXPECT_EQ(log.maxima, std::vector<int64_t>{0});
     EXPECT_TRUE(log.positions.empty());
     EXPECT_EQ(ReadFile(FExe), FRuntime);
@@ -217,12 +218,13 @@ TEST_F(PackagedCopy, EmptyZipAppendsNothingAndReportsZero) {
 TEST_F(PackagedCopy, MissingFilesAreReportedWithTheirNames) {
     WriteFile(FDir / "app.zip", "zip");
     TExeUtils exe;
-    EXPECT_FALSE(exe.AppendZipToExe(Utf8(FDir / "app.zip"), Utf8(FDir / "missing.exe")));
-    EXPECT_NE(exe.LastErrorMessage().find("Cannot open file \"" + Utf8(FDir / "missing.exe") + "\""),
+    EXPECT_NE(exe.AppendZipToExe(Utf8(FDir / "app.zip"), Utf8(FDir / "missing.exe"))
+                  .Error()
+                  .find("Cannot open file \"" + Utf8(FDir / "missing.exe") + "\""),
               std::string::npos);
     EXPECT_FALSE(fs::exists(FDir / "missing.exe"));
-    EXPECT_FALSE(exe.AppendZipToExe(Utf8(FDir / "missing.zip"), Utf8(FExe)));
-    EXPECT_NE(exe.LastErrorMessage().find("missing.zip"), std::string::npos);
+    EXPECT_NE(exe.AppendZipToExe(Utf8(FDir / "missing.zip"), Utf8(FExe)).Error().find("missing.zip"),
+              std::string::npos);
     EXPECT_EQ(ReadFile(FExe), FRuntime);
     EXPECT_FALSE(TExeUtils(Utf8(FDir / "missing.exe")).ExeHasAttachedStub());
 }
@@ -231,7 +233,7 @@ TEST_F(PackagedCopy, ErrorFromAProgressHandlerPassesThrough) {
     Append(RandomBytes(30000, 2));
     TExeUtils exe(Utf8(FExe));
     exe.OnProgressPos = [](TExeUtils&, int64_t) { throw std::runtime_error("cancelled"); };
-    EXPECT_THROW(exe.ExtractZipFromExe(Utf8(FDir / "out.zip")), std::runtime_error);
+    EXPECT_THROW((void)exe.ExtractZipFromExe(Utf8(FDir / "out.zip")), std::runtime_error);
     EXPECT_FALSE(fs::exists(FDir / "out.zip"));  // the partial copy is gone
 }
 
@@ -240,14 +242,14 @@ TEST_F(PackagedCopy, ErrorFromAProgressHandlerPassesThrough) {
 // only that, before any test runs, and exits with 0 when it read "zorv.ini" back.
 int CheckOwnArchiveAndExit() {
     TExeUtils self;
-    std::string region;
-    if (!self.ExeHasAttachedStub() || !self.GetZipFromExe(region)) {
-        std::fprintf(stderr, "no appended archive: %s\n", self.LastErrorMessage().c_str());
+    TResult<std::string> region = self.GetZipFromExe();
+    if (!self.ExeHasAttachedStub() || !region) {
+        std::fprintf(stderr, "no appended archive: %s\n", region.Error().c_str());
         std::exit(1);
     }
     TAbZipKit kit;
     kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    kit.LoadFromMemory(std::move(region));
+    kit.LoadFromMemory(std::move(region).Value());
     std::string ini;
     const bool ok = kit.TryExtract("zorv.ini", ini) == TAbExtractStatus::Ok && ini == "[App]\nID=self\n";
     std::fprintf(stderr, "zorv.ini: %s\n", ini.c_str());
@@ -281,12 +283,12 @@ TEST_F(PackagedCopy, RegionReadInPlaceAndCutShortFailsCleanly) {
     const std::string archive = BuildArchive({{"zorv.ini", "[App]\nID=mapped\n"}, {"app/big.bin", big}});
     Append(archive);
     TExeUtils exe(Utf8(FExe));
-    std::unique_ptr<TFileRegion> region = exe.OpenZipInExe();
-    ASSERT_TRUE(region) << exe.LastErrorMessage();
-    EXPECT_EQ(region->Size(), archive.size());
+    TResult<std::unique_ptr<TFileRegion>> region = exe.OpenZipInExe();
+    ASSERT_TRUE(region) << region.Error();
+    EXPECT_EQ(region.Value()->Size(), archive.size());
     TAbZipKit kit;
     kit.SetPassword(ZORV_ARCHIVE_PASSWORD);
-    kit.LoadFromSource(std::move(region));
+    kit.LoadFromSource(std::move(region).Value());
     std::string ini, whole;
     ASSERT_EQ(kit.TryExtract("zorv.ini", ini), TAbExtractStatus::Ok);
     EXPECT_EQ(ini, "[App]\nID=mapped\n");

@@ -24,7 +24,7 @@ namespace {
 class TFolderStartupHost final : public IStartupHost {
 public:
     explicit TFolderStartupHost(std::string dataHome) : FDataHome(std::move(dataHome)) {}
-    std::unique_ptr<IByteSource> OpenAppendedArchive() override { return nullptr; }
+    TResult<std::unique_ptr<IByteSource>> OpenAppendedArchive() override { return std::unique_ptr<IByteSource>(); }
     void ShowStartupMessage(const TStartupMessage&) override {}
     void ShowFatalError(const std::string&, const std::string&) override {}
     std::string LocalAppDataDir() override { return FDataHome; }

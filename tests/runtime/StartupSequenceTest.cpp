@@ -24,6 +24,7 @@ struct THeldLock : IInstanceLock {};
 class TRecordingHost : public IStartupHost {
 public:
     std::optional<std::string> appended;
+    std::optional<std::string> appendedButUnreadable;  // why the appended bytes cannot be opened
     bool otherInstanceRunning = false;
     bool passwordAccepted = true;
     std::string dataHome;
@@ -34,10 +35,11 @@ public:
     std::string passwordCaption;
     std::string lockName;
 
-    std::unique_ptr<IByteSource> OpenAppendedArchive() override {
+    TResult<std::unique_ptr<IByteSource>> OpenAppendedArchive() override {
         calls.push_back("archive");
-        if (!appended) return nullptr;
-        return std::make_unique<TMemoryByteSource>(*appended);
+        if (appendedButUnreadable) return Failure(*appendedButUnreadable);
+        if (!appended) return std::unique_ptr<IByteSource>();
+        return std::unique_ptr<IByteSource>(std::make_unique<TMemoryByteSource>(*appended));
     }
     void ShowStartupMessage(const TStartupMessage& message) override {
         calls.push_back("message");
@@ -106,6 +108,17 @@ TEST_F(StartupSequenceTest, AppendedBytesThatAreNoArchiveEndWithTheReadersMessag
     EXPECT_EQ(
         host.fatalText,
         "Application Error: The application file is damaged and cannot be started. Invalid file - not a PKZip file");
+}
+
+// An archive behind the image that cannot be opened (no read permission, a file gone) is no
+// "nothing appended": the user is told the file cannot be started, and why.
+TEST_F(StartupSequenceTest, AppendedBytesThatCannotBeOpenedEndWithTheReasonAndCodeOne) {
+    host.appendedButUnreadable = "Cannot open file \"/opt/app\". Permission denied";
+    EXPECT_EQ(Start(), 1);
+    EXPECT_EQ(host.fatalText,
+              "Application Error: The application file is damaged and cannot be started. Cannot open file "
+              "\"/opt/app\". Permission denied");
+    EXPECT_TRUE(host.messages.empty());
 }
 
 // A byte flipped in the settings' data, or in their entry of the central directory, is a damaged

@@ -22,7 +22,7 @@ namespace {
 // The session's state is filled in by the test; start-up itself never runs.
 class TUnusedStartupHost final : public IStartupHost {
 public:
-    std::unique_ptr<IByteSource> OpenAppendedArchive() override { return nullptr; }
+    TResult<std::unique_ptr<IByteSource>> OpenAppendedArchive() override { return std::unique_ptr<IByteSource>(); }
     void ShowStartupMessage(const TStartupMessage&) override {}
     void ShowFatalError(const std::string&, const std::string&) override {}
     std::string LocalAppDataDir() override { return {}; }

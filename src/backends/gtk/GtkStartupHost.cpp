@@ -11,10 +11,12 @@ namespace zorv {
 
 TGtkStartupHost::TGtkStartupHost(IOperatingSystem& operatingSystem) : FOperatingSystem(operatingSystem) {}
 
-std::unique_ptr<IByteSource> TGtkStartupHost::OpenAppendedArchive() {
+TResult<std::unique_ptr<IByteSource>> TGtkStartupHost::OpenAppendedArchive() {
     TExeUtils exe;
-    if (!exe.ExeHasAttachedStub()) return nullptr;
-    return exe.OpenZipInExe();
+    if (!exe.ExeHasAttachedStub()) return std::unique_ptr<IByteSource>();
+    TResult<std::unique_ptr<TFileRegion>> region = exe.OpenZipInExe();
+    if (!region) return Failure(region.Error());
+    return std::unique_ptr<IByteSource>(std::move(region).Value());
 }
 
 void TGtkStartupHost::ShowStartupMessage(const TStartupMessage& message) {

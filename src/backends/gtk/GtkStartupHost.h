@@ -16,7 +16,7 @@ class TGtkStartupHost final : public IStartupHost {
 public:
     explicit TGtkStartupHost(IOperatingSystem& operatingSystem);
 
-    std::unique_ptr<IByteSource> OpenAppendedArchive() override;
+    TResult<std::unique_ptr<IByteSource>> OpenAppendedArchive() override;
     void ShowStartupMessage(const TStartupMessage& message) override;
     void ShowFatalError(const std::string& title, const std::string& text) override;
     std::string LocalAppDataDir() override;

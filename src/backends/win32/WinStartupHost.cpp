@@ -40,10 +40,12 @@ bool FileExists(const std::string& path) {
 std::wstring Wide(const std::string& text) { return TWinText::Utf8ToWide(text); }
 }  // namespace
 
-std::unique_ptr<IByteSource> TWinStartupHost::OpenAppendedArchive() {
+TResult<std::unique_ptr<IByteSource>> TWinStartupHost::OpenAppendedArchive() {
     TExeUtils exe;
-    if (!exe.ExeHasAttachedStub()) return nullptr;
-    return exe.OpenZipInExe();
+    if (!exe.ExeHasAttachedStub()) return std::unique_ptr<IByteSource>();
+    TResult<std::unique_ptr<TFileRegion>> region = exe.OpenZipInExe();
+    if (!region) return Failure(region.Error());
+    return std::unique_ptr<IByteSource>(std::move(region).Value());
 }
 
 int TWinStartupHost::ShowMessageNumber(int number) {

@@ -27,7 +27,7 @@ public:
     static constexpr const char* AdditionalBrowserArguments =
         "--disable-logging --disable-features=RendererCodeIntegrity --enable-features=msSpeechRecognition";
 
-    std::unique_ptr<IByteSource> OpenAppendedArchive() override;
+    TResult<std::unique_ptr<IByteSource>> OpenAppendedArchive() override;
     void ShowStartupMessage(const TStartupMessage& message) override;
     void ShowFatalError(const std::string& title, const std::string& text) override;
     std::string LocalAppDataDir() override;

@@ -54,8 +54,8 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 TResult<std::string> ReadWholeFile(const std::string& path) {
-    const int64_t size = TExeUtils::GetFileByteSize(path);
-    if (size < 0) return Failure("Cannot open file \"" + path + "\"");
+    const std::optional<uint64_t> size = TExeUtils::GetFileByteSize(path);
+    if (!size) return Failure("Cannot open file \"" + path + "\"");
     struct TCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -65,7 +65,7 @@ TResult<std::string> ReadWholeFile(const std::string& path) {
     std::unique_ptr<std::FILE, TCloser> file(std::fopen(path.c_str(), "rb"));
 #endif
     if (!file) return Failure("Cannot open file \"" + path + "\"");
-    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::string bytes(static_cast<std::size_t>(*size), '\0');
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
     if (got != bytes.size()) return Failure("Cannot read file \"" + path + "\"");
     return bytes;
@@ -230,12 +230,12 @@ int TPackTool::Build(const TCommandLine& command) {
     if (const TStatus loaded = packer.Load(Utf8Path(command.Positionals()[0])); !loaded)
         return Fail(Failure, loaded.Error());
 
-    const int64_t runtimeSize = TExeUtils::GetFileByteSize(runtime);
-    if (runtimeSize < 0) return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
+    const std::optional<uint64_t> runtimeSize = TExeUtils::GetFileByteSize(runtime);
+    if (!runtimeSize) return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
     const std::optional<uint64_t> stubSize = TExeUtils::StubSizeOfFile(runtime);
     if (!stubSize) return Fail(Failure, "runtime \"" + runtime + "\" is not an executable image");
     // An archive appended behind other appended bytes would not be found by the runtime.
-    if (static_cast<uint64_t>(runtimeSize) != *stubSize)
+    if (*runtimeSize != *stubSize)
         return Fail(Failure, "runtime \"" + runtime + "\" already carries appended data; use a clean runtime");
     TDesktopEntry desktopEntry;
     if (command.Has("--desktop-entry")) {
@@ -269,9 +269,9 @@ int TPackTool::Build(const TCommandLine& command) {
         exeUtils.OnProgressMax = [&](TExeUtils&, int64_t max) { progress->SetMax(max); };
         exeUtils.OnProgressPos = [&](TExeUtils&, int64_t pos) { progress->SetPosition(pos); };
     }
-    const bool appended = exeUtils.AppendZipToExe(Utf8(zip.Path()), Utf8(exe.Path()));
+    const TStatus appended = exeUtils.AppendZipToExe(Utf8(zip.Path()), Utf8(exe.Path()));
     if (progress) progress->Finish();
-    if (!appended) return Fail(Failure, exeUtils.LastErrorMessage());
+    if (!appended) return Fail(Failure, appended.Error());
 
     MakeExecutable(exe.Path());
     fs::rename(exe.Path(), outputPath, error);
@@ -282,7 +282,7 @@ int TPackTool::Build(const TCommandLine& command) {
             return Fail(Failure, written.Error());
     }
     std::fprintf(FOut, "%s: %zu entries, %lld bytes\n", output->c_str(), packer.EntryCount(),
-                 static_cast<long long>(TExeUtils::GetFileByteSize(*output)));
+                 static_cast<long long>(TExeUtils::GetFileByteSize(*output).value_or(0)));
     return Success;
 }
 
@@ -309,7 +309,7 @@ int TPackTool::RunProject(const TCommandLine& command) {
     }
     if (check.HasErrors()) return Failure;
     const std::string runtime = command.Option("--runtime").value_or(DefaultRuntimePath());
-    if (TExeUtils::GetFileByteSize(runtime) < 0)
+    if (!TExeUtils::GetFileByteSize(runtime))
         return Fail(Failure, "runtime \"" + runtime + "\" not found (give one with --runtime)");
     std::vector<std::string> args{TStartupSequence::ProjectOption, project};
     if (command.Has("--no-reload")) args.emplace_back(TStartupSequence::NoReloadOption);
